@@ -1,0 +1,120 @@
+#include "dispc/dispprop.h"
+
+#include "zfound/archive.h"
+
+#include <limits>
+
+ZC_EXCEPTION_DEFINE(zcGraphicProps::BadParams, zcException, "zcGraphicProps::BadParams", 0x10004513)
+
+namespace {
+// The width is a 32-bit field: a width it cannot hold is refused like a negative one.
+void checkWidth(long width) {
+  if (width < 0 || width > std::numeric_limits<std::int32_t>::max()) throw zcGraphicProps::BadParams();
+}
+}  // namespace
+
+// The accessor, not the static copy: properties may be built while the library loads.
+zcGraphicProps::zcGraphicProps() : zcGraphicProps(zcColor::cyanColor(), 1, ePenStyleDefault, false) {}
+
+zcGraphicProps::zcGraphicProps(const zcColor& color, long width, zePenStyle style, bool fill)
+    : penColor_(color),
+      penWidth_(static_cast<std::int32_t>(width)),
+      penStyle_(style),
+      fill_(fill),
+      penJoin_(ePenJoinDefault),
+      penEndCap_(ePenEndCapDefault),
+      arrowHead_(true),
+      arrowHeadForward_(true),
+      showVertex_(false) {
+  checkWidth(width);
+}
+
+zcGraphicProps::zcGraphicProps(const zcGraphicProps& other) = default;
+zcGraphicProps::~zcGraphicProps() = default;
+
+zcGraphicProps& zcGraphicProps::operator=(const zcGraphicProps& other) {
+  mutating_();
+  penColor_ = other.penColor_;
+  penWidth_ = other.penWidth_;
+  penStyle_ = other.penStyle_;
+  fill_ = other.fill_;
+  penJoin_ = other.penJoin_;
+  penEndCap_ = other.penEndCap_;
+  arrowHead_ = other.arrowHead_;
+  arrowHeadForward_ = other.arrowHeadForward_;
+  showVertex_ = other.showVertex_;
+  return *this;
+}
+
+void zcGraphicProps::penColor(const zcColor& color) {
+  mutating_();
+  penColor_ = color;
+}
+
+void zcGraphicProps::penWidth(long width) {
+  checkWidth(width);
+  mutating_();
+  penWidth_ = static_cast<std::int32_t>(width);
+}
+
+void zcGraphicProps::penStyle(zePenStyle style) {
+  mutating_();
+  penStyle_ = style;
+}
+
+void zcGraphicProps::fill(bool fill) {
+  mutating_();
+  fill_ = fill;
+}
+
+void zcGraphicProps::penJoin(zePenJoin join) {
+  mutating_();
+  penJoin_ = join;
+}
+
+void zcGraphicProps::penEndCap(zePenEndCap endCap) {
+  mutating_();
+  penEndCap_ = endCap;
+}
+
+void zcGraphicProps::arrowHead(bool on) {
+  mutating_();
+  arrowHead_ = on;
+}
+
+void zcGraphicProps::arrowHeadForward(bool forward) {
+  mutating_();
+  arrowHeadForward_ = forward;
+}
+
+void zcGraphicProps::showVertex(bool show) {
+  mutating_();
+  showVertex_ = show;
+}
+
+bool zcGraphicProps::operator==(const zcGraphicProps& o) const {
+  return penColor_ == o.penColor_ && penWidth_ == o.penWidth_ && penStyle_ == o.penStyle_ && fill_ == o.fill_ &&
+         penJoin_ == o.penJoin_ && penEndCap_ == o.penEndCap_ && arrowHead_ == o.arrowHead_ &&
+         arrowHeadForward_ == o.arrowHeadForward_ && showVertex_ == o.showVertex_;
+}
+
+zcPersistent* zcGraphicProps::make() { return new zcGraphicProps; }
+const zc_Instantiator zcGraphicProps::sExemplar(typeid(zcGraphicProps), "zcGraphicProps", &zcGraphicProps::make);
+
+void zcGraphicProps::dispatchSerialize(zcArchive& archive) {
+  zfSerializeLevel(archive, this, "zcGraphicProps", 0, [&](unsigned char v) { serialize_(archive, v); });
+}
+
+void zcGraphicProps::serialize_(zcArchive& archive, unsigned char version) {
+  if (version != 0) throw zcArchive::UnknownVersion("dispc/dispprop", __LINE__);
+  zcPersistent::dispatchSerialize(archive);
+  if (archive.isLoading()) mutating_();
+  long width = penWidth_;
+  int style = penStyle_, join = penJoin_, endCap = penEndCap_;
+  archive || penColor_ || width || style || fill_ || join || endCap || arrowHead_ || arrowHeadForward_ ||
+      showVertex_;
+  penWidth_ = static_cast<std::int32_t>(width);
+  penStyle_ = static_cast<zePenStyle>(style);
+  penJoin_ = static_cast<zePenJoin>(join);
+  penEndCap_ = static_cast<zePenEndCap>(endCap);
+}

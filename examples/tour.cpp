@@ -1,0 +1,37 @@
+// The README's tour as a program: colors, pen properties, a transform, an archive
+// round trip and an exception.
+#include "dispc/color.h"
+#include "dispc/dispprop.h"
+
+#include "zfound/archive.h"
+#include "zfound/geometry.h"
+
+#include <iostream>
+
+int main() {
+  zcColor red = zcColor::red;
+  bool same = red == zcColor(255, 0, 0);
+  zgr_color code = zfColor(zcColor::orange);
+  std::cout << "red equals RGB (255, 0, 0): " << same << ", orange's code: " << code << '\n';
+
+  zcGraphicProps pen(zcColor::red, 2, zcGraphicProps::ePenStyleDefault, true);
+
+  zcXform<2> x(zcMatrix<2>(2, 0, 0, 1), zcVector<2>(10, 0));
+  zcPoint p = x.mapPoint(zcPoint(1, 1));
+  std::cout << "mapped point: (" << p.x() << ", " << p.y() << ")\n";
+
+  zcArchive out;
+  out || red || pen;
+  zcArchive in(out.bytes());
+  zcColor r;
+  zcGraphicProps q;
+  in || r || q;
+  std::cout << "read back: " << (r == red && q == pen ? "identical" : "different") << '\n';
+
+  try {
+    zcColor(5).rgb();
+  } catch (const zcException& e) {
+    std::cout << e.what() << '\n';
+  }
+  return 0;
+}

@@ -1,0 +1,66 @@
+#include "zfound/archive.h"
+#include "zfound/persistent.h"
+
+#include <map>
+#include <string>
+#include <typeindex>
+
+namespace {
+
+struct Registry {
+  std::map<std::string, const zc_Instantiator*, std::less<>> byName;
+  std::map<std::type_index, const zc_Instantiator*> byType;
+};
+
+// Built on first use, so registrations from any library's static constructors work.
+Registry& registry() {
+  static Registry r;
+  return r;
+}
+
+}  // namespace
+
+zcMutationObserver::~zcMutationObserver() = default;
+
+zcPersistent::~zcPersistent() = default;
+
+void zcPersistent::reInit() {}
+
+void zcPersistent::loadSimple(zcArchive& archive) {
+  if (!archive.isLoading()) throw zcArchive::BadFormat(L"loadSimple needs a loading archive");
+  reInit();
+  archive || *this;
+}
+
+void zcPersistent::dispatchSerialize(zcArchive&) {}
+
+zc_Instantiator::zc_Instantiator(const std::type_info& type, const char* qualifiedName, Factory make)
+    : type_(&type), name_(qualifiedName), make_(make) {
+  Registry& r = registry();
+  r.byName.emplace(qualifiedName, this);
+  r.byType.emplace(std::type_index(type), this);
+}
+
+zc_Instantiator::~zc_Instantiator() {
+  Registry& r = registry();
+  auto n = r.byName.find(name_);
+  if (n != r.byName.end() && n->second == this) r.byName.erase(n);
+  auto t = r.byType.find(std::type_index(*type_));
+  if (t != r.byType.end() && t->second == this) r.byType.erase(t);
+}
+
+zcPersistent* zc_Instantiator::create(const std::string& qualifiedName) {
+  const Registry& r = registry();
+  auto it = r.byName.find(qualifiedName);
+  return it == r.byName.end() ? nullptr : it->second->make_();
+}
+
+const char* zc_Instantiator::nameOf(const std::type_info& type) {
+  const Registry& r = registry();
+  auto it = r.byType.find(std::type_index(type));
+  return it == r.byType.end() ? nullptr : it->second->name_;
+}
+
+const char* zc_Instantiator::nameOf(const zcPersistent& object) {
+  return nameOf(typeid(object));
+}

@@ -1,0 +1,81 @@
+// Graphic properties: the pen with which a shape is drawn (color, width, style, fill,
+// join, end cap, arrow heads, vertex markers). Every graphic owns one; tablets apply
+// them; sketches record them whenever they change.
+//
+//   zcGraphicProps p(zcColor::red, 2, zcGraphicProps::ePenStyleDefault, true);  // filled
+//   p.arrowHead(false);
+//
+// The enumerations are stored, compared and archived as 32-bit integers; 0 is the
+// default of each.
+#pragma once
+
+#include "dispc/color.h"
+#include "dispc/export.h"
+
+#include "zfound/exception.h"
+#include "zfound/persistent.h"
+
+class DISPC_API zcGraphicProps : public virtual zcPersistent {
+public:
+  enum zePenStyle : std::int32_t { ePenStyleDefault = 0 };
+  enum zePenJoin : std::int32_t { ePenJoinDefault = 0 };
+  enum zePenEndCap : std::int32_t { ePenEndCapDefault = 0 };
+
+  // A negative pen width, or one beyond 32 bits.
+  ZC_EXCEPTION_CLASS(DISPC_API, BadParams, zcException)
+
+  zcGraphicProps();
+  // Join and end cap 0, arrow heads on, no vertex markers. Raises BadParams for a
+  // negative width.
+  zcGraphicProps(const zcColor& color, long width, zePenStyle style, bool fill);
+  zcGraphicProps(const zcGraphicProps& other);
+  zcGraphicProps& operator=(const zcGraphicProps& other);
+  ~zcGraphicProps() override;
+
+  const zcColor& penColor() const { return penColor_; }
+  long penWidth() const { return penWidth_; }
+  zePenStyle penStyle() const { return penStyle_; }
+  bool fill() const { return fill_; }
+  zePenJoin penJoin() const { return penJoin_; }
+  zePenEndCap penEndCap() const { return penEndCap_; }
+  bool arrowHead() const { return arrowHead_; }
+  bool arrowHeadForward() const { return arrowHeadForward_; }
+  bool showVertex() const { return showVertex_; }
+
+  // Setters call the mutation hook first. penWidth raises BadParams for a negative
+  // width before anything happens; no other setter validates.
+  void penColor(const zcColor& color);
+  void penWidth(long width);
+  void penStyle(zePenStyle style);
+  void fill(bool fill);
+  void penJoin(zePenJoin join);
+  void penEndCap(zePenEndCap endCap);
+  void arrowHead(bool on);
+  void arrowHeadForward(bool forward);
+  void showVertex(bool show);
+
+  bool operator==(const zcGraphicProps& other) const;
+  bool operator!=(const zcGraphicProps& other) const { return !(*this == other); }
+
+  static const zc_Instantiator sExemplar;
+
+protected:
+  // Archive form: version 0, the persistence base, color, width (long), style (int),
+  // fill (bool), join (int), end cap (int), arrow head, arrow head forward and show
+  // vertex (bool each). Nothing read is validated.
+  void dispatchSerialize(zcArchive& archive) override;
+  void serialize_(zcArchive& archive, unsigned char version);
+
+private:
+  static zcPersistent* make();
+
+  zcColor penColor_;
+  std::int32_t penWidth_;
+  zePenStyle penStyle_;
+  bool fill_;
+  zePenJoin penJoin_;
+  zePenEndCap penEndCap_;
+  bool arrowHead_;
+  bool arrowHeadForward_;
+  bool showVertex_;
+};

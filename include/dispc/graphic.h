@@ -1,0 +1,26 @@
+// Graphics: objects that wrap a shape with graphic properties and draw it.
+//
+// The failures of graphics carry a message: zcGraphic::BadParams ("Item index out of
+// range" from a group's item access) and zcGraphic::NoGraphicForShape.
+#pragma once
+
+#include "dispc/export.h"
+
+#include "zfound/exception.h"
+
+#include <string>
+
+class DISPC_API zcGraphic {
+public:
+  class DISPC_API Errors : public zcExceptionWithString {
+  public:
+    ~Errors() override;
+    ZC_EXCEPTION_FAMILY_PROTOCOL()
+  protected:
+    explicit Errors(const std::wstring& message) : zcExceptionWithString(message) {}
+    Errors(const Errors&) = default;
+    Errors& operator=(const Errors&) = default;
+  };
+  ZC_EXCEPTION_CLASS_WITH_MESSAGE(DISPC_API, BadParams, Errors)
+  ZC_EXCEPTION_CLASS_WITH_MESSAGE(DISPC_API, NoGraphicForShape, Errors)
+};

@@ -1,0 +1,106 @@
+#include "zfound/archive.h"
+#include "zfound/exception.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+TEST(FoundationExceptions, StatusTableRaisesTheDocumentedClass) {
+  EXPECT_NO_THROW(zfThrowExceptionOnFailure(0));
+  EXPECT_NO_THROW(zfThrowExceptionOnFailure(17));
+  EXPECT_THROW(zfThrowExceptionOnFailure(-1), zcShapesError::BadParams);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-2), zcShapesError::BadGeom);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-3), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-4), zcShapesError::BadRadius);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-5), zcShapesError::BadCoef);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-6), zcShapesError::EmptyShape);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-7), zcMathError::Singular);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-8), zcPel::BadCoord);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-9), zcPel::UnboundWindow);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-10), zcBadPointer);
+  try {
+    zfThrowExceptionOnFailure(-99);
+    FAIL() << "no exception for -99";
+  } catch (const zcFailedStatus& e) {
+    EXPECT_EQ(e.status(), -99);
+    EXPECT_EQ(e.message(), L"failed status -99");
+  }
+}
+
+TEST(FoundationExceptions, CaughtThroughEveryBase) {
+  try {
+    throw zcShapesError::NotRegion(L"an open contour");
+  } catch (const zcShapesError::Errors& e) {
+    EXPECT_EQ(e.messageString(), L"an open contour");
+  }
+  try {
+    throw zcMathError::Singular();
+  } catch (const zcException& e) {
+    EXPECT_EQ(e.errorNumber(), 0x10000201);
+    EXPECT_EQ(e.what(), "zcMathError::Singular (error 0x10000201)");
+  }
+  try {
+    throw zcArchive::UnknownVersion("dispc/color", 120);
+  } catch (const zcExceptionWithString& e) {
+    EXPECT_EQ(e.what(), "zcArchive::UnknownVersion (error 0x10000401): unknown version in dispc/color line 120");
+  }
+}
+
+TEST(FoundationExceptions, SuicideAndRethrowThrowsACopyAndFreesTheOriginal) {
+  zcException* heap = new zcShapesError::BadRadius(L"negative radius");
+  try {
+    heap->suicideAndRethrow();
+    FAIL() << "did not throw";
+  } catch (const zcShapesError::BadRadius& e) {
+    EXPECT_EQ(e.messageString(), L"negative radius");  // the leak checker sees the free
+  }
+}
+
+TEST(FoundationExceptions, RoundTripThroughTheRegistryKeepsTheirData) {
+  zcArchive out;
+  zcException* written[] = {new zcArchive::UnknownVersion("dispc/glist", 77), new zcFailedStatus(-42),
+                            new zcShapesError::SampleOverflow(L"too many points")};
+  for (zcException* e : written) out.serializePointer(e);
+
+  zcArchive in(out.bytes());
+  for (zcException* e : written) {
+    zcException* r = nullptr;
+    in.serializePointer(r);
+    std::unique_ptr<zcException> owned(r);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->what(), e->what());
+    EXPECT_EQ(std::string(zc_Instantiator::nameOf(*r)), zc_Instantiator::nameOf(*e));
+    delete e;
+  }
+  auto* version = dynamic_cast<zcArchive::UnknownVersion*>(zc_Instantiator::create("zcArchive::UnknownVersion"));
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(version->line(), 0);
+  delete version;
+  EXPECT_EQ(zc_Instantiator::create("zcArchive::Errors"), nullptr);  // abstract: never registered
+}
+
+TEST(FoundationExceptions, LevelVersionsAreChecked) {
+  zcArchive out;
+  zcShapesError::BadGeom e(L"m");
+  out || e;
+  // Leaf, family, zcExceptionWithString, zcException: one version byte each, then
+  // the message.
+  const std::vector<unsigned char> expected = {'z', 'f', 'A', 'R', 1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 'm', 0};
+  EXPECT_EQ(out.bytes(), expected);
+  for (std::size_t level = 8; level < 12; ++level) {
+    std::vector<unsigned char> bytes = out.bytes();
+    bytes[level] = 1;
+    zcArchive in(bytes);
+    zcShapesError::BadGeom r;
+    try {
+      in || r;
+      FAIL() << "version 1 accepted at byte " << level;
+    } catch (const zcArchive::UnknownVersion& v) {
+      static const char* names[] = {"zcShapesError::BadGeom", "zcShapesError::Errors", "zcExceptionWithString",
+                                    "zcException"};
+      EXPECT_EQ(v.where(), names[level - 8]);
+      EXPECT_EQ(v.line(), 0);
+    }
+  }
+}

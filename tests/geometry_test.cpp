@@ -1,0 +1,368 @@
+#include "zfound/geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace {
+
+// A double into a byte image, little-endian.
+void putLittleEndian(std::vector<unsigned char>& bytes, std::size_t at, double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  for (int i = 0; i < 8; ++i) bytes[at + i] = static_cast<unsigned char>(bits >> (8 * i));
+}
+
+const double kSqrt3 = std::sqrt(3.0);
+
+TEST(AngleNorm, BoundariesAreExact) {
+  EXPECT_EQ(zcRadian(2 * zkPi).norm().value(), 0.0);
+  EXPECT_EQ(zcRadian(-zkPi).signedNorm().value(), zkPi);
+  EXPECT_EQ(zcRadian(zkPi).signedNorm().value(), zkPi);
+  EXPECT_EQ(zcRadian(-zkPi).norm().value(), zkPi);
+  // Negative zero and whole negative turns come out as +0.
+  EXPECT_FALSE(std::signbit(zcRadian(-0.0).norm().value()));
+  EXPECT_FALSE(std::signbit(zcRadian(-2 * zkPi).signedNorm().value()));
+  // A remainder just below zero must not round up to the excluded 2π.
+  EXPECT_LT(zcRadian(-1e-20).norm().value(), 2 * zkPi);
+  EXPECT_LT(zcDegree(-1e-14).norm().value(), 360.0);
+  EXPECT_EQ(zcRadian(-1e-20).signedNorm().value(), -1e-20);
+
+  EXPECT_EQ(zcDegree(360).norm().value(), 0.0);
+  EXPECT_EQ(zcDegree(-90).norm().value(), 270.0);
+  EXPECT_EQ(zcDegree(-180).signedNorm().value(), 180.0);
+  EXPECT_EQ(zcDegree(180).signedNorm().value(), 180.0);
+  EXPECT_EQ(zcDegree(540).signedNorm().value(), 180.0);
+  EXPECT_EQ(zcDegree(-540).signedNorm().value(), 180.0);
+  EXPECT_EQ(zcDegree(270).signedNorm().value(), -90.0);
+
+  // 3.6e14 + 90 is exact in a double; so must be the reduction.
+  EXPECT_EQ(zcDegree(360.0 * 1e12 + 90).norm().value(), 90.0);
+  EXPECT_EQ(zcDegree(-360.0 * 1e12 - 90).signedNorm().value(), -90.0);
+  const double r = zcRadian(1e300).norm().value();
+  EXPECT_GE(r, 0.0);
+  EXPECT_LT(r, 2 * zkPi);
+  const double s = zcRadian(-1e300).signedNorm().value();
+  EXPECT_GT(s, -zkPi);
+  EXPECT_LE(s, zkPi);
+  EXPECT_TRUE(std::isnan(zcRadian(INFINITY).norm().value()));
+}
+
+TEST(AngleConversion, QuarterTurnsAreExact) {
+  EXPECT_EQ(zcRadian(zcDegree(180)).value(), zkPi);
+  EXPECT_EQ(zcRadian(zcDegree(-90)).value(), -zkPi / 2);
+  EXPECT_EQ(zcDegree(zcRadian(zkPi / 2)).value(), 90.0);
+  EXPECT_EQ(cos(zcDegree(90)), 0.0);
+  EXPECT_EQ(cos(zcDegree(-270)), 0.0);
+  EXPECT_EQ(sin(zcDegree(-90)), -1.0);
+  EXPECT_EQ(cos(zcDegree(540)), -1.0);
+  EXPECT_EQ(sin(zcDegree(720)), 0.0);
+  EXPECT_NEAR(sin(zcDegree(30)), 0.5, 1e-15);
+  EXPECT_NEAR(cos(zcDegree(-60)), 0.5, 1e-15);
+  // Arithmetic does not wrap; comparisons are by value.
+  EXPECT_EQ((zcDegree(350) + zcDegree(20)).value(), 370.0);
+  EXPECT_LT(zcRadian(0), zcRadian(2 * zkPi));
+  EXPECT_EQ((2.0 * zcRadian(1.5) - zcRadian(1)).value(), 2.0);
+}
+
+TEST(Vector, DirectionAndLength) {
+  const zcVector<2> v(3, 4);
+  EXPECT_EQ(v.length(), 5.0);
+  EXPECT_EQ(v.unit(), zcVector<2>(0.6, 0.8));
+  // Positive cross product: the second vector lies counter-clockwise.
+  EXPECT_GT(zcVector<2>(1, 0).cross(zcVector<2>(0, 1)), 0.0);
+  EXPECT_EQ(v.perp(), zcVector<2>(-4, 3));
+  EXPECT_EQ(zcVector<2>(-1, 0).angle().value(), zkPi);
+  EXPECT_TRUE(zfRealEq(zcVector<2>(zcRadian(zcDegree(120)), 2), zcVector<2>(-1, kSqrt3), 1e-15));
+  EXPECT_THROW(zcVector<2>().unit(), zcMathError::Singular);
+  EXPECT_THROW(zcVector<2>(INFINITY, 0).unit(), zcMathError::Singular);
+}
+
+TEST(MatrixAxes, MirrorsRotationsAndScales) {
+  const zcMatrix<2> flipY(1, 0, 0, -1);
+  EXPECT_EQ(flipY.xRot().value(), 0.0);
+  EXPECT_EQ(flipY.yRot().value(), zkPi);  // never −π
+  EXPECT_EQ(flipY.xScale(), 1.0);
+  EXPECT_EQ(flipY.yScale(), 1.0);
+
+  const zcMatrix<2> flipX(-1, 0, 0, 1);
+  EXPECT_EQ(flipX.xRot().value(), zkPi);
+  EXPECT_EQ(flipX.yRot().value(), 0.0);
+
+  // Rotation by 30° after diag(1, −1): columns (c, s) and (s, −c).
+  const double c = kSqrt3 / 2;
+  const zcMatrix<2> rotatedMirror(c, 0.5, 0.5, -c);
+  EXPECT_NEAR(rotatedMirror.xRot().value(), zkPi / 6, 1e-15);
+  EXPECT_NEAR(rotatedMirror.yRot().value(), -5 * zkPi / 6, 1e-15);
+  EXPECT_NEAR(rotatedMirror.xScale(), 1.0, 1e-15);
+  EXPECT_NEAR(rotatedMirror.yScale(), 1.0, 1e-15);
+  EXPECT_GT(std::abs((rotatedMirror.xRot() - rotatedMirror.yRot()).signedNorm().value()), zkPi / 2);
+
+  // Rotation by 60° after diag(2, 3).
+  const zcMatrix<2> scaledTurn(1, -1.5 * kSqrt3, kSqrt3, 1.5);
+  EXPECT_NEAR(scaledTurn.xScale(), 2.0, 1e-15);
+  EXPECT_NEAR(scaledTurn.yScale(), 3.0, 1e-15);
+  EXPECT_NEAR(scaledTurn.xRot().value(), zkPi / 3, 1e-15);
+  EXPECT_NEAR(scaledTurn.yRot().value(), zkPi / 3, 1e-15);
+
+  // A shear keeps the x-axis and tilts the y-axis image by −45°.
+  const zcMatrix<2> shear(1, 1, 0, 1);
+  EXPECT_EQ(shear.xRot().value(), 0.0);
+  EXPECT_DOUBLE_EQ(shear.yRot().value(), -zkPi / 4);
+  EXPECT_DOUBLE_EQ(shear.yScale(), std::sqrt(2.0));
+}
+
+TEST(MatrixAxes, ConstructionFromAxesRoundTrips) {
+  const zcMatrix<2> m(2, 3, zcRadian(0.3), zcRadian(-2.5));
+  EXPECT_TRUE(zfRealEq(m, zcMatrix<2>(2 * std::cos(0.3), -3 * std::sin(-2.5), 2 * std::sin(0.3), 3 * std::cos(-2.5)), 0));
+  EXPECT_NEAR(m.xScale(), 2.0, 1e-14);
+  EXPECT_NEAR(m.yScale(), 3.0, 1e-14);
+  EXPECT_NEAR(m.xRot().value(), 0.3, 1e-14);
+  EXPECT_NEAR(m.yRot().value(), -2.5, 1e-14);
+
+  for (const zcMatrix<2>& any : {zcMatrix<2>(1.5, -0.7, 0.2, -2.1), zcMatrix<2>(0, 1, 1, 0), zcMatrix<2>(1, 0, 0, -1)}) {
+    const zcMatrix<2> back(any.xScale(), any.yScale(), any.xRot(), any.yRot());
+    EXPECT_TRUE(zfRealEq(back, any, 1e-14));
+  }
+  EXPECT_TRUE(zfRealEq(zcMatrix<2>(1, 1, zcRadian(0), zcRadian(zkPi)), zcMatrix<2>(1, 0, 0, -1), 1e-15));
+}
+
+TEST(MatrixInverse, ProductsAndSingularity) {
+  const zcMatrix<2> m(1.5, -0.7, 0.2, -2.1);
+  EXPECT_TRUE(zfRealEq(m * m.inverse(), zcMatrix<2>(), 1e-15));
+  EXPECT_TRUE(zfRealEq(m.inverse() * m, zcMatrix<2>(), 1e-15));
+  EXPECT_EQ(m.transpose(), zcMatrix<2>(1.5, 0.2, -0.7, -2.1));
+  EXPECT_EQ(m * zcVector<2>(1, 0), m.col(0));
+
+  EXPECT_THROW(zcMatrix<2>(1, 2, 2, 4).inverse(), zcMathError::Singular);
+  // The determinant underflows to 0.
+  EXPECT_THROW(zcMatrix<2>(1e-200, 0, 0, 1e-200).inverse(), zcMathError::Singular);
+  EXPECT_THROW(zcMatrix<2>(NAN, 0, 0, 1).inverse(), zcMathError::Singular);
+  EXPECT_THROW(zcMatrix<2>(1e300, 0, 0, 1e300).inverse(), zcMathError::Singular);
+  // A subnormal determinant still gives a finite inverse.
+  const zcMatrix<2> tiny = zcMatrix<2>(1e-160, 0, 0, 1e-160).inverse();
+  EXPECT_NEAR(tiny.element(0, 0) / 1e160, 1.0, 1e-2);
+  EXPECT_NEAR(tiny.element(1, 1) / 1e160, 1.0, 1e-2);
+
+  EXPECT_THROW(m.element(2, 0), zcShapesError::BadParams);
+  EXPECT_THROW(m.col(-1), zcShapesError::BadParams);
+}
+
+TEST(XformMath, ShearMapsAngles) {
+  const zcXform<2> shear(zcMatrix<2>(1, 1, 0, 1), zcVector<2>(7, -3));
+  EXPECT_NEAR(zcDegree(shear.mapAngle(zcRadian(zcDegree(90)))).value(), 45.0, 1e-12);
+  EXPECT_NEAR(zcDegree(shear.invMapAngle(zcRadian(zcDegree(45)))).value(), 90.0, 1e-12);
+  EXPECT_EQ(shear.mapAngle(zcRadian(0)).value(), 0.0);
+  // Results stay in (−π, π].
+  EXPECT_EQ(shear.mapAngle(zcRadian(zkPi)).value(), zkPi);
+  EXPECT_EQ(shear.mapPoint(zcPoint(1, 2)), zcPoint(10, -1));
+  EXPECT_EQ(shear.invMapPoint(zcPoint(10, -1)), zcPoint(1, 2));
+}
+
+TEST(XformMath, InverseAndComposition) {
+  const zcXform<2> x(zcMatrix<2>(2, 0.5, -1, 3), zcVector<2>(4, -6));
+  EXPECT_EQ(x.determinant(), 6.5);
+  EXPECT_TRUE(zfRealEq(x * x.inverse(), zcXform<2>(), 1e-12));
+  EXPECT_TRUE(zfRealEq(x.inverse() * x, zcXform<2>(), 1e-12));
+  EXPECT_TRUE(zfRealEq(x.invMapPoint(x.mapPoint(zcPoint(3, 7))), zcPoint(3, 7), 1e-12));
+
+  // a * b maps by b first.
+  const zcXform<2> shift = zcXform<2>::translation(zcVector<2>(10, 0));
+  const zcXform<2> turn = zcXform<2>::rotation(zcRadian(zcDegree(90)));
+  EXPECT_TRUE(zfRealEq((shift * turn).mapPoint(zcPoint(1, 0)), zcPoint(10, 1), 1e-15));
+  EXPECT_TRUE(zfRealEq((turn * shift).mapPoint(zcPoint(1, 0)), zcPoint(0, 11), 1e-14));
+  const zcXform<2> product = x * zcXform<2>::scaling(2, -1);
+  EXPECT_EQ(product.determinant(), product.matrix().determinant());
+  EXPECT_EQ(product.determinant(), -13.0);
+}
+
+TEST(XformMath, SingularTransformRaises) {
+  const zcXform<2> flat(zcMatrix<2>(1, 2, 2, 4), zcVector<2>(1, 1));
+  EXPECT_EQ(flat.determinant(), 0.0);
+  EXPECT_THROW(flat.inverse(), zcMathError::Singular);
+  EXPECT_THROW(flat.invMapPoint(zcPoint(1, 1)), zcMathError::Singular);
+  EXPECT_THROW(flat.invMapVector(zcVector<2>(1, 0)), zcMathError::Singular);
+  EXPECT_THROW(flat.invMapAngle(zcRadian(0)), zcMathError::Singular);
+  EXPECT_NEAR(flat.mapAngle(zcRadian(0)).value(), std::atan2(2.0, 1.0), 1e-15);
+  // The x-axis is the kernel of diag(0, 1): that direction has no image.
+  const zcXform<2> squash(zcMatrix<2>(0, 0, 0, 1), zcVector<2>());
+  EXPECT_THROW(squash.mapAngle(zcRadian(0)), zcMathError::Singular);
+  // An invertible matrix whose inverse sends the translation beyond the doubles.
+  const zcXform<2> far(zcMatrix<2>(1e-10, 0, 0, 1e-10), zcVector<2>(1e300, 0));
+  EXPECT_THROW(far.inverse(), zcMathError::Singular);
+}
+
+TEST(XformImage, LittleEndianSevenDoubles) {
+  const zcXform<2> x(zcMatrix<2>(1, 2, 3, 4), zcVector<2>(5, 6));
+  unsigned char image[zkXformImageSize];
+  x.writeImage(image);
+  // High bytes of 1, 2, 3, 4, 5, 6 and the determinant −2; the low six are 0.
+  const unsigned char high[7][2] = {{0xF0, 0x3F}, {0x00, 0x40}, {0x08, 0x40}, {0x10, 0x40},
+                                    {0x14, 0x40}, {0x18, 0x40}, {0x00, 0xC0}};
+  for (int i = 0; i < 7; ++i) {
+    for (int b = 0; b < 6; ++b) EXPECT_EQ(image[8 * i + b], 0) << "field " << i;
+    EXPECT_EQ(image[8 * i + 6], high[i][0]) << "field " << i;
+    EXPECT_EQ(image[8 * i + 7], high[i][1]) << "field " << i;
+  }
+  EXPECT_EQ(zcXform<2>::readImage(image), x);
+
+  // A corrupted determinant is replaced by the one the entries give.
+  image[55] = 0x40;
+  const zcXform<2> read = zcXform<2>::readImage(image);
+  EXPECT_EQ(read.determinant(), -2.0);
+  EXPECT_EQ(read, x);
+}
+
+TEST(Rigid, MapsComposesAndAgreesWithXform) {
+  const zc2Rigid r(zcRadian(zcDegree(90)), zcVector<2>(1, 2));
+  EXPECT_TRUE(zfRealEq(r.mapPoint(zcPoint(1, 0)), zcPoint(1, 3), 1e-15));
+  EXPECT_TRUE(zfRealEq(r.invMapPoint(zcPoint(1, 3)), zcPoint(1, 0), 1e-15));
+  for (const zcPoint& p : {zcPoint(0.3, -7), zcPoint(1e6, 2.5)}) EXPECT_EQ(r.xform().mapPoint(p), r.mapPoint(p));
+
+  const zc2Rigid s(zcRadian(3.0), zcVector<2>(-4, 0.5));
+  const zcPoint p(2, -3);
+  EXPECT_TRUE(zfRealEq((r * s).mapPoint(p), r.mapPoint(s.mapPoint(p)), 1e-14));
+  EXPECT_TRUE(zfRealEq((r * s).xform(), r.xform() * s.xform(), 1e-14));
+  // 90° + 3 rad passes π; the angle stays in (−π, π].
+  EXPECT_NEAR((r * s).angle().value(), zkPi / 2 + 3.0 - 2 * zkPi, 1e-14);
+  const zc2Rigid identity = r * r.inverse();
+  EXPECT_NEAR(identity.angle().value(), 0.0, 1e-15);
+  EXPECT_TRUE(zfRealEq(identity.trans(), zcVector<2>(), 1e-15));
+  EXPECT_NEAR(r.mapAngle(zcRadian(zkPi)).value(), -zkPi / 2, 1e-15);
+  EXPECT_EQ(zc2Rigid(zcRadian(-zkPi), zcVector<2>(1, 1)), zc2Rigid(zcRadian(zkPi), zcVector<2>(1, 1)));
+}
+
+TEST(RealEq, TolerancesAndSpecialValues) {
+  EXPECT_TRUE(zfRealEq(1.0, 1.5, 0.5));
+  EXPECT_FALSE(zfRealEq(1.0, 1.5, 0.4999));
+  EXPECT_TRUE(zfRealEq(INFINITY, INFINITY, 0));
+  EXPECT_FALSE(zfRealEq(NAN, NAN, 1e300));
+  EXPECT_FALSE(zfRealEq(zcVector<2>(0, 0), zcVector<2>(0, 0.25), 0.125));
+  // Angles compare by value, without wrapping.
+  EXPECT_FALSE(zfRealEq(zcRadian(0), zcRadian(2 * zkPi), 1e-9));
+  // The translation counts; the determinant follows from the matrix.
+  EXPECT_FALSE(zfRealEq(zcXform<2>(), zcXform<2>::translation(zcVector<2>(0, 1)), 0.5));
+}
+
+TEST(Rounding, FloorCeilAndRange) {
+  EXPECT_EQ(zfIFloor(-0.5), -1);
+  EXPECT_EQ(zfICeil(-0.5), 0);
+  EXPECT_EQ(zfIFloor(2.0), 2);
+  EXPECT_EQ(zfICeil(2.0000000000000004), 3);
+  const double lowest = static_cast<double>(std::numeric_limits<long>::min());
+  EXPECT_EQ(zfIFloor(lowest), std::numeric_limits<long>::min());
+  EXPECT_THROW(zfICeil(-lowest), zcShapesError::BadParams);
+  EXPECT_THROW(zfIFloor(std::nextafter(lowest, -INFINITY)), zcShapesError::BadParams);
+  EXPECT_THROW(zfIFloor(NAN), zcShapesError::BadParams);
+  EXPECT_THROW(zfICeil(-INFINITY), zcShapesError::BadParams);
+}
+
+TEST(Range, ClosedIntervalsAndEnclosing) {
+  zcRange r;
+  EXPECT_TRUE(r.isEmpty());
+  EXPECT_FALSE(r.isWithin(0.0));
+  EXPECT_EQ(r, zcRange(5, 4));
+  r.enclose(3);
+  EXPECT_FALSE(r.isEmpty());
+  EXPECT_TRUE(r.isWithin(3));
+  r.enclose(-1);
+  EXPECT_EQ(r, zcRange(-1, 3));
+  EXPECT_TRUE(r.isWithin(-1));
+  EXPECT_FALSE(r.isWithin(3.0000000000000004));
+  r.enclose(zcRange(10, 9));
+  EXPECT_EQ(r, zcRange(-1, 3));
+  r.enclose(zcRange(0, 7));
+  EXPECT_EQ(r, zcRange(-1, 7));
+  zcRange empty;
+  empty.enclose(zcRange(2, 2));
+  EXPECT_EQ(empty, zcRange(2, 2));
+}
+
+TEST(AngleRange, WrapAroundAndDirection) {
+  const zcAngleRange acrossZero(zcDegree(350), zcDegree(20));
+  for (double inside : {350.0, 0.0, 10.0, -10.0, 370.0, 710.0}) EXPECT_TRUE(acrossZero.isWithin(zcDegree(inside))) << inside;
+  for (double outside : {349.9, 10.1, 180.0, -11.0}) EXPECT_FALSE(acrossZero.isWithin(zcDegree(outside))) << outside;
+
+  // Clockwise from 10° to −10°.
+  const zcAngleRange clockwise(zcDegree(10), zcDegree(-20));
+  for (double inside : {10.0, 0.0, 355.0, 350.0}) EXPECT_TRUE(clockwise.isWithin(zcDegree(inside))) << inside;
+  for (double outside : {10.5, 20.0, 349.0, 180.0}) EXPECT_FALSE(clockwise.isWithin(zcDegree(outside))) << outside;
+
+  EXPECT_TRUE(zcAngleRange().isWithin(zcDegree(123)));
+  EXPECT_TRUE(zcAngleRange(zcDegree(40), zcDegree(-400)).isWithin(zcDegree(-77)));
+  const zcAngleRange single(zcDegree(30), zcDegree(0));
+  EXPECT_TRUE(single.isWithin(zcDegree(390)));
+  EXPECT_FALSE(single.isWithin(zcDegree(30.000001)));
+  // The end is inclusive even when start + span rounds.
+  EXPECT_TRUE(zcAngleRange(zcDegree(0.1), zcDegree(0.2)).isWithin(zcDegree(0.1 + 0.2)));
+}
+
+TEST(GeometryArchive, RoundTripsEveryValue) {
+  zcVector<2> v(1.25, -3e10);
+  zcRadian a(-2.5);
+  zcXform<2> x(zcMatrix<2>(1.5, -0.7, 0.2, -2.1), zcVector<2>(4, -6));
+  zc2Rigid r(zcRadian(1.0), zcVector<2>(7, 8));
+  zcPair<long> pl(-5, 1L << 30);
+  zcPair<double> pd(0.5, -0.25);
+  zcArchive out;
+  out || v || a || x || r || pl || pd;
+  // Header 8, vector 16, radian 8, transform 56, rigid 24, long pair 8, double pair 16.
+  ASSERT_EQ(out.bytes().size(), 8u + 16 + 8 + 56 + 24 + 8 + 16);
+
+  zcVector<2> v2;
+  zcRadian a2;
+  zcXform<2> x2;
+  zc2Rigid r2;
+  zcPair<long> pl2;
+  zcPair<double> pd2;
+  zcArchive in(out.bytes());
+  in || v2 || a2 || x2 || r2 || pl2 || pd2;
+  EXPECT_EQ(v2, v);
+  EXPECT_EQ(a2, a);
+  EXPECT_EQ(x2, x);
+  EXPECT_EQ(r2, r);
+  EXPECT_EQ(pl2, pl);
+  EXPECT_EQ(pd2, pd);
+  EXPECT_EQ(in.remaining(), 0u);
+}
+
+TEST(GeometryArchive, MalformedTransformsAreRefused) {
+  const zcXform<2> original(zcMatrix<2>(2, 0.5, -1, 3), zcVector<2>(4, -6));
+  zcXform<2> x = original;
+  zcArchive out;
+  out || x;
+  const std::size_t detAt = 8 + 48;
+
+  // A determinant that disagrees with the entries.
+  std::vector<unsigned char> bytes = out.bytes();
+  putLittleEndian(bytes, detAt, 6.5 * (1 + 1e-9));
+  zcXform<2> target = zcXform<2>::scaling(3, 3);
+  zcArchive badDet(bytes);
+  EXPECT_THROW(badDet || target, zcArchive::BadFormat);
+  EXPECT_EQ(target, zcXform<2>::scaling(3, 3));
+
+  // Non-finite entries, in the matrix and in the translation.
+  for (const std::size_t at : {std::size_t(8), std::size_t(8 + 32)}) {
+    bytes = out.bytes();
+    putLittleEndian(bytes, at, at == 8 ? NAN : INFINITY);
+    zcArchive badEntry(bytes);
+    EXPECT_THROW(badEntry || target, zcArchive::BadFormat) << at;
+  }
+
+  // Cut short inside the translation.
+  bytes = out.bytes();
+  bytes.resize(8 + 36);
+  zcArchive cut(bytes);
+  EXPECT_THROW(cut || target, zcArchive::UnexpectedEnd);
+  EXPECT_EQ(target, zcXform<2>::scaling(3, 3));
+
+  zcXform<2> infinite(zcMatrix<2>(), zcVector<2>(INFINITY, 0));
+  zcArchive refused;
+  EXPECT_THROW(refused || infinite, zcArchive::ValueOutOfRange);
+}
+
+}  // namespace

@@ -1,0 +1,294 @@
+#include "dispc/color.h"
+#include "dispc/dispprop.h"
+#include "dispc/graphic.h"
+#include "dispc/uierror.h"
+
+#include "zfound/archive.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+const std::vector<unsigned char> kHeader = {'z', 'f', 'A', 'R', 1, 0, 0, 0};
+
+enum Family { eUI, eGraphic, eProps };
+
+struct Row {
+  const char* name;
+  long number;
+  Family family;
+};
+
+// Every exception class of the tablet layer, of graphics and of graphic properties.
+const Row kClasses[] = {
+    {"zcUIError::BadLayer", 0x10002B00, eUI},
+    {"zcUIError::BadIconPattern", 0x10002B01, eUI},
+    {"zcUIError::FlagStackUnderflow", 0x10002B02, eUI},
+    {"zcUIError::FlagStackOverflow", 0x10002B03, eUI},
+    {"zcUIError::FlagStackOutOfRange", 0x10002B04, eUI},
+    {"zcUIError::NotAvailable", 0x10002B06, eUI},
+    {"zcUIError::NotEnabled", 0x10002B07, eUI},
+    {"zcUIError::BadKeyValue", 0x10002B08, eUI},
+    {"zcUIError::InvalidColorMapSize", 0x10002B09, eUI},
+    {"zcUIError::NotImplemented", 0x10002B12, eUI},
+    {"zcUIError::BadParams", 0x10002B13, eUI},
+    {"zcUIError::NotRGBColor", 0x10002B14, eUI},
+    {"zcUIError::NotIndexColor", 0x10002B15, eUI},
+    {"zcUIError::NoLongerSupported", 0x10002B16, eUI},
+    {"zcUIError::InvalidUISketch", 0x10002B17, eUI},
+    {"zcUIError::InitFailed", 0x10002B18, eUI},
+    {"zcGraphic::BadParams", 0x10009600, eGraphic},
+    {"zcGraphic::NoGraphicForShape", 0x10009601, eGraphic},
+    {"zcGraphicProps::BadParams", 0x10004513, eProps},
+};
+
+// The class levels of an archive form below the leaf, outermost first.
+std::vector<std::string> levelsBelowLeaf(Family family) {
+  switch (family) {
+    case eUI: return {"zcUIError::Errors", "zcException"};
+    case eGraphic: return {"zcGraphic::Errors", "zcExceptionWithString", "zcException"};
+    case eProps: return {"zcException"};
+  }
+  return {};
+}
+
+std::string hex(long number) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(number));
+  return text;
+}
+
+std::unique_ptr<zcException> create(const char* name) {
+  zcPersistent* made = zc_Instantiator::create(name);
+  auto* e = dynamic_cast<zcException*>(made);
+  if (made && !e) delete made;
+  return std::unique_ptr<zcException>(e);
+}
+
+class CountingObserver : public zcMutationObserver {
+public:
+  void mutating(const zcPersistent&) override { ++calls; }
+  int calls = 0;
+};
+
+static_assert(std::is_abstract_v<zcUIError::Errors>);
+static_assert(std::is_abstract_v<zcGraphic::Errors>);
+static_assert(std::is_base_of_v<zcException, zcUIError::Errors>);
+static_assert(!std::is_base_of_v<zcExceptionWithString, zcUIError::Errors>);
+static_assert(std::is_base_of_v<zcExceptionWithString, zcGraphic::Errors>);
+static_assert(!std::is_base_of_v<zcExceptionWithString, zcGraphicProps::BadParams>);
+static_assert(std::is_constructible_v<zcGraphic::BadParams, std::wstring>);
+static_assert(std::is_default_constructible_v<zcGraphic::NoGraphicForShape>);
+
+}  // namespace
+
+TEST(UIErrorClasses, EveryClassIsRegisteredWithItsNumber) {
+  for (const Row& row : kClasses) {
+    SCOPED_TRACE(row.name);
+    std::unique_ptr<zcException> e = create(row.name);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->errorNumber(), row.number);
+    ASSERT_NE(zc_Instantiator::nameOf(*e), nullptr);
+    EXPECT_EQ(std::string(zc_Instantiator::nameOf(*e)), row.name);
+    EXPECT_EQ(dynamic_cast<zcUIError::Errors*>(e.get()) != nullptr, row.family == eUI);
+    EXPECT_EQ(dynamic_cast<zcGraphic::Errors*>(e.get()) != nullptr, row.family == eGraphic);
+    EXPECT_TRUE(e->message().empty());
+    EXPECT_EQ(e->what(), std::string(row.name) + " (error " + hex(row.number) + ")");
+  }
+  // The families are abstract and never registered.
+  EXPECT_EQ(zc_Instantiator::create("zcUIError::Errors"), nullptr);
+  EXPECT_EQ(zc_Instantiator::create("zcGraphic::Errors"), nullptr);
+}
+
+TEST(UIErrorClasses, SuicideAndRethrowThrowsTheSameClassForEveryRow) {
+  for (const Row& row : kClasses) {
+    SCOPED_TRACE(row.name);
+    zcException* heap = create(row.name).release();
+    ASSERT_NE(heap, nullptr);
+    try {
+      heap->suicideAndRethrow();  // frees heap: the leak checker of the asan preset sees it
+      ADD_FAILURE() << "did not throw";
+    } catch (const zcException& e) {
+      EXPECT_EQ(std::string(zc_Instantiator::nameOf(e)), row.name);
+      EXPECT_EQ(e.errorNumber(), row.number);
+    }
+  }
+
+  zcGraphic::Errors* heap = new zcGraphic::BadParams(L"Item index out of range");
+  try {
+    heap->suicideAndRethrow();
+    FAIL() << "did not throw";
+  } catch (const zcGraphic::BadParams& e) {
+    EXPECT_EQ(e.messageString(), L"Item index out of range");
+    EXPECT_EQ(e.what(), "zcGraphic::BadParams (error 0x10009600): Item index out of range");
+  }
+}
+
+TEST(UIErrorCatching, CaughtThroughEveryBase) {
+  // Raised by the library itself.
+  EXPECT_THROW(zcColor(5).rgb(), zcUIError::NotRGBColor);
+  EXPECT_THROW(zcColor(5).rgb(), zcUIError::Errors);
+  EXPECT_THROW(zcColor(5).rgb(), zcException);
+  EXPECT_THROW(zcColor(1, 2, 3).index(), zcUIError::Errors);
+  try {
+    zcColor(1, 2, 3).index();
+    FAIL() << "did not throw";
+  } catch (const zcException& e) {
+    EXPECT_EQ(e.errorNumber(), 0x10002B15);
+  }
+  EXPECT_THROW(zcGraphicProps(zcColor::red, -1, zcGraphicProps::ePenStyleDefault, false), zcException);
+
+  auto raise = [] { throw zcGraphic::BadParams(L"Item index out of range"); };
+  EXPECT_THROW(raise(), zcGraphic::BadParams);
+  EXPECT_THROW(raise(), zcGraphic::Errors);
+  EXPECT_THROW(raise(), zcException);
+  try {
+    raise();
+  } catch (const zcExceptionWithString& e) {
+    EXPECT_EQ(e.messageString(), L"Item index out of range");
+    EXPECT_EQ(e.errorNumber(), 0x10009600);
+  }
+  try {
+    throw zcGraphic::NoGraphicForShape();
+  } catch (const zcGraphic::Errors& e) {
+    EXPECT_EQ(e.errorNumber(), 0x10009601);
+    EXPECT_TRUE(e.messageString().empty());
+  }
+}
+
+TEST(UIErrorClasses, AssignmentCopiesTheMessageAndTellsTheObserver) {
+  CountingObserver observer;
+  zcGraphic::BadParams target(L"old");
+  target.track(&observer);
+  const zcGraphic::BadParams source(L"new");
+  target = source;
+  EXPECT_EQ(target.messageString(), L"new");
+  EXPECT_EQ(observer.calls, 1);
+  EXPECT_TRUE(target.isTracked());
+
+  zcUIError::BadLayer layer;
+  layer.track(&observer);
+  layer = zcUIError::BadLayer();
+  EXPECT_EQ(observer.calls, 2);
+
+  // A copy is not tracked.
+  const zcGraphic::BadParams copy(target);
+  EXPECT_FALSE(copy.isTracked());
+  EXPECT_EQ(copy.messageString(), L"new");
+}
+
+TEST(UIErrorArchive, ByteFormOfEveryClass) {
+  for (const Row& row : kClasses) {
+    SCOPED_TRACE(row.name);
+    std::unique_ptr<zcException> e = create(row.name);
+    ASSERT_NE(e, nullptr);
+    zcArchive out;
+    out || *e;
+    // One version byte 0 per level; a message-carrying class ends with an empty string.
+    std::vector<unsigned char> expected = kHeader;
+    expected.insert(expected.end(), 1 + levelsBelowLeaf(row.family).size(), 0);
+    if (row.family == eGraphic) expected.insert(expected.end(), 4, 0);
+    EXPECT_EQ(out.bytes(), expected);
+  }
+
+  // Through a pointer: new-object tag, the name, then the form.
+  zcPersistent* layer = new zcUIError::BadLayer;
+  zcArchive out;
+  out.serializePointer(layer);
+  delete layer;
+  std::vector<unsigned char> expected = kHeader;
+  const std::string name = "zcUIError::BadLayer";
+  expected.push_back(1);
+  expected.push_back(static_cast<unsigned char>(name.size()));
+  expected.insert(expected.end(), name.begin(), name.end());
+  expected.insert(expected.end(), {0, 0, 0});
+  EXPECT_EQ(out.bytes(), expected);
+}
+
+TEST(UIErrorArchive, UnknownVersionNamesTheLevel) {
+  for (const Row& row : kClasses) {
+    std::unique_ptr<zcException> e = create(row.name);
+    ASSERT_NE(e, nullptr);
+    zcArchive out;
+    out || *e;
+    std::vector<std::string> levels = levelsBelowLeaf(row.family);
+    levels.insert(levels.begin(), row.name);
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+      SCOPED_TRACE(std::string(row.name) + " at level " + levels[level]);
+      std::vector<unsigned char> bytes = out.bytes();
+      bytes[kHeader.size() + level] = 1;
+      zcArchive in(bytes);
+      std::unique_ptr<zcException> r = create(row.name);
+      try {
+        in || *r;
+        ADD_FAILURE() << "version 1 accepted";
+      } catch (const zcArchive::UnknownVersion& v) {
+        EXPECT_EQ(v.where(), levels[level]);
+        EXPECT_EQ(v.line(), 0);
+      }
+    }
+  }
+
+  // The same when the registry creates the object: it is freed, the error escapes.
+  zcPersistent* layer = new zcUIError::BadLayer;
+  zcArchive out;
+  out.serializePointer(layer);
+  delete layer;
+  std::vector<unsigned char> bytes = out.bytes();
+  bytes[bytes.size() - 3] = 1;
+  zcArchive in(bytes);
+  zcPersistent* r = nullptr;
+  try {
+    in.serializePointer(r);
+    FAIL() << "version 1 accepted";
+  } catch (const zcArchive::UnknownVersion& v) {
+    EXPECT_EQ(v.where(), "zcUIError::BadLayer");
+    EXPECT_EQ(v.line(), 0);
+  }
+  EXPECT_EQ(r, nullptr);
+}
+
+TEST(UIErrorArchive, RoundTripThroughTheRegistry) {
+  zcPersistent* written[] = {new zcUIError::BadLayer, new zcGraphic::BadParams(L"Item index out of range"),
+                             new zcGraphic::NoGraphicForShape(L"\u00e9\U0001F600 shape"),
+                             new zcGraphicProps::BadParams};
+  zcArchive out;
+  for (zcPersistent* p : written) out.serializePointer(p);
+  out.serializePointer(written[0]);  // shared: written once, read back as one object
+
+  zcArchive in(out.bytes());
+  std::vector<std::unique_ptr<zcPersistent>> read;
+  for (std::size_t i = 0; i < std::size(written); ++i) {
+    zcPersistent* r = nullptr;
+    in.serializePointer(r);
+    read.emplace_back(r);
+    ASSERT_NE(r, nullptr);
+    EXPECT_NE(r, written[i]);
+    EXPECT_EQ(std::string(zc_Instantiator::nameOf(*r)), zc_Instantiator::nameOf(*written[i]));
+  }
+  zcPersistent* again = nullptr;
+  in.serializePointer(again);
+  EXPECT_EQ(again, read[0].get());
+  EXPECT_EQ(in.remaining(), 0u);
+
+  auto* layer = dynamic_cast<zcUIError::BadLayer*>(read[0].get());
+  ASSERT_NE(layer, nullptr);
+  EXPECT_EQ(layer->errorNumber(), 0x10002B00);
+  auto* params = dynamic_cast<zcGraphic::BadParams*>(read[1].get());
+  ASSERT_NE(params, nullptr);
+  EXPECT_EQ(params->messageString(), L"Item index out of range");
+  auto* noGraphic = dynamic_cast<zcGraphic::NoGraphicForShape*>(read[2].get());
+  ASSERT_NE(noGraphic, nullptr);
+  EXPECT_EQ(noGraphic->messageString(), L"\u00e9\U0001F600 shape");
+  auto* props = dynamic_cast<zcGraphicProps::BadParams*>(read[3].get());
+  ASSERT_NE(props, nullptr);
+  EXPECT_EQ(props->errorNumber(), 0x10004513);
+
+  for (zcPersistent* p : written) delete p;
+}
