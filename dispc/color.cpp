@@ -78,25 +78,15 @@ unsigned char zcColor::index() const {
   return index_;
 }
 
-std::uint32_t zcColor::rgb() const {
+const zcRGB& zcColor::checkedRgb() const {
   if (!isRGBColor()) throw zcUIError::NotRGBColor();
-  return rgb_.rgb();
+  return rgb_;
 }
 
-std::uint32_t zcColor::bgr() const {
-  if (!isRGBColor()) throw zcUIError::NotRGBColor();
-  return rgb_.bgr();
-}
-
-std::uint16_t zcColor::rgb15() const {
-  if (!isRGBColor()) throw zcUIError::NotRGBColor();
-  return rgb_.rgb15();
-}
-
-std::uint16_t zcColor::rgb16() const {
-  if (!isRGBColor()) throw zcUIError::NotRGBColor();
-  return rgb_.rgb16();
-}
+std::uint32_t zcColor::rgb() const { return checkedRgb().rgb(); }
+std::uint32_t zcColor::bgr() const { return checkedRgb().bgr(); }
+std::uint16_t zcColor::rgb15() const { return checkedRgb().rgb15(); }
+std::uint16_t zcColor::rgb16() const { return checkedRgb().rgb16(); }
 
 bool zcColor::operator==(const zcColor& o) const {
   if (isIndexColor() && o.isIndexColor()) return index_ == o.index_;

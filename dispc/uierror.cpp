@@ -4,7 +4,6 @@
 
 #include "zfound/archive.h"
 
-zcUIError::Errors::~Errors() = default;
 ZC_EXCEPTION_FAMILY_SERIALIZE(zcUIError::Errors, zcException, "zcUIError::Errors")
 
 #define ZC_UIERROR_DEFINE(Name, Number) \
@@ -12,7 +11,6 @@ ZC_EXCEPTION_FAMILY_SERIALIZE(zcUIError::Errors, zcException, "zcUIError::Errors
 ZC_UIERROR_CLASSES(ZC_UIERROR_DEFINE)
 #undef ZC_UIERROR_DEFINE
 
-zcGraphic::Errors::~Errors() = default;
 ZC_EXCEPTION_FAMILY_SERIALIZE(zcGraphic::Errors, zcExceptionWithString, "zcGraphic::Errors")
 ZC_EXCEPTION_DEFINE(zcGraphic::BadParams, Errors, "zcGraphic::BadParams", 0x10009600)
 ZC_EXCEPTION_DEFINE(zcGraphic::NoGraphicForShape, Errors, "zcGraphic::NoGraphicForShape", 0x10009601)

@@ -53,7 +53,6 @@ struct zcArchive::Pass {
 
 // --- Failures ---------------------------------------------------------------
 
-zcArchive::Errors::~Errors() = default;
 ZC_EXCEPTION_FAMILY_SERIALIZE(zcArchive::Errors, zcExceptionWithString, "zcArchive::Errors")
 ZC_EXCEPTION_DEFINE(zcArchive::UnknownVersion, Errors, "zcArchive::UnknownVersion", 0x10000401, {
   std::wstring where = zfConvertString(where_);

@@ -51,7 +51,6 @@ ZC_EXCEPTION_DEFINE(zcFailedStatus, zcException, "zcFailedStatus", 0x10000002, a
 
 void zcFailedStatus::message_(std::wostream& out) const { out << L"failed status " << status_; }
 
-zcShapesError::Errors::~Errors() = default;
 ZC_EXCEPTION_FAMILY_SERIALIZE(zcShapesError::Errors, zcExceptionWithString, "zcShapesError::Errors")
 ZC_EXCEPTION_DEFINE(zcShapesError::BadGeom, Errors, "zcShapesError::BadGeom", 0x10000101)
 ZC_EXCEPTION_DEFINE(zcShapesError::DegenerateShape, Errors, "zcShapesError::DegenerateShape", 0x10000102)
@@ -64,11 +63,9 @@ ZC_EXCEPTION_DEFINE(zcShapesError::NotOpenContour, Errors, "zcShapesError::NotOp
 ZC_EXCEPTION_DEFINE(zcShapesError::NotRegion, Errors, "zcShapesError::NotRegion", 0x10000109)
 ZC_EXCEPTION_DEFINE(zcShapesError::SampleOverflow, Errors, "zcShapesError::SampleOverflow", 0x1000010A)
 
-zcMathError::Errors::~Errors() = default;
 ZC_EXCEPTION_FAMILY_SERIALIZE(zcMathError::Errors, zcException, "zcMathError::Errors")
 ZC_EXCEPTION_DEFINE(zcMathError::Singular, Errors, "zcMathError::Singular", 0x10000201)
 
-zcPel::Errors::~Errors() = default;
 ZC_EXCEPTION_FAMILY_SERIALIZE(zcPel::Errors, zcException, "zcPel::Errors")
 ZC_EXCEPTION_DEFINE(zcPel::UnboundWindow, Errors, "zcPel::UnboundWindow", 0x10000301)
 ZC_EXCEPTION_DEFINE(zcPel::BadCoord, Errors, "zcPel::BadCoord", 0x10000302)

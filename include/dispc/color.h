@@ -116,6 +116,7 @@ private:
   // A stock color: flags 7.
   zcColor(unsigned char index, unsigned char r, unsigned char g, unsigned char b)
       : flags_(eStockBit | eRGBBit | eIndexBit), index_(index), rgb_(r, g, b) {}
+  const zcRGB& checkedRgb() const;
   friend struct zc_StockColors;
   friend DISPC_API zcArchive& operator||(zcArchive&, zcColor&);
 

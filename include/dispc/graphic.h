@@ -12,15 +12,7 @@
 
 class DISPC_API zcGraphic {
 public:
-  class DISPC_API Errors : public zcExceptionWithString {
-  public:
-    ~Errors() override;
-    ZC_EXCEPTION_FAMILY_PROTOCOL()
-  protected:
-    explicit Errors(const std::wstring& message) : zcExceptionWithString(message) {}
-    Errors(const Errors&) = default;
-    Errors& operator=(const Errors&) = default;
-  };
+  ZC_EXCEPTION_FAMILY_WITH_MESSAGE(DISPC_API, zcExceptionWithString)
   ZC_EXCEPTION_CLASS_WITH_MESSAGE(DISPC_API, BadParams, Errors)
   ZC_EXCEPTION_CLASS_WITH_MESSAGE(DISPC_API, NoGraphicForShape, Errors)
 };

@@ -33,15 +33,7 @@ class DISPC_API zcUIError {
 public:
   zcUIError& operator=(const zcUIError&) { return *this; }
 
-  class DISPC_API Errors : public zcException {
-  public:
-    ~Errors() override;
-    ZC_EXCEPTION_FAMILY_PROTOCOL()
-  protected:
-    Errors() = default;
-    Errors(const Errors&) = default;
-    Errors& operator=(const Errors&) = default;
-  };
+  ZC_EXCEPTION_FAMILY(DISPC_API, zcException)
 
 #define ZC_UIERROR_DECLARE(Name, Number) ZC_EXCEPTION_CLASS(DISPC_API, Name, Errors)
   ZC_UIERROR_CLASSES(ZC_UIERROR_DECLARE)

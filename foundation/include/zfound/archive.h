@@ -39,15 +39,7 @@ inline constexpr int zkMaxArchiveDepth = 200;
 class ZFOUND_API zcArchive {
 public:
   // --- Failures -------------------------------------------------------------
-  class ZFOUND_API Errors : public zcExceptionWithString {
-  public:
-    ~Errors() override;
-    ZC_EXCEPTION_FAMILY_PROTOCOL()
-  protected:
-    explicit Errors(const std::wstring& message = std::wstring()) : zcExceptionWithString(message) {}
-    Errors(const Errors&) = default;
-    Errors& operator=(const Errors&) = default;
-  };
+  ZC_EXCEPTION_FAMILY_WITH_MESSAGE(ZFOUND_API, zcExceptionWithString)
 
   // A version byte that the reading class does not know. `where` is the source
   // module (e.g. "dispc/color") with the source line, or a class name with line 0.

@@ -155,6 +155,32 @@ protected:                                                            \
                                                                       \
 public:
 
+// An abstract family base named Errors (inside the family's holder class); its
+// archive form is defined with ZC_EXCEPTION_FAMILY_SERIALIZE.
+#define ZC_EXCEPTION_FAMILY(API, Base)                                \
+  class API Errors : public Base {                                    \
+  public:                                                             \
+    ~Errors() override = default;                                     \
+    ZC_EXCEPTION_FAMILY_PROTOCOL()                                    \
+  protected:                                                          \
+    Errors() = default;                                               \
+    Errors(const Errors&) = default;                                  \
+    Errors& operator=(const Errors&) = default;                       \
+  };
+
+// The same for a family whose failures carry a message.
+#define ZC_EXCEPTION_FAMILY_WITH_MESSAGE(API, Base)                   \
+  class API Errors : public Base {                                    \
+  public:                                                             \
+    ~Errors() override = default;                                     \
+    ZC_EXCEPTION_FAMILY_PROTOCOL()                                    \
+  protected:                                                          \
+    explicit Errors(const std::wstring& message = std::wstring())     \
+        : Base(message) {}                                            \
+    Errors(const Errors&) = default;                                  \
+    Errors& operator=(const Errors&) = default;                       \
+  };
+
 // A pointer that must not be null was null.
 ZC_EXCEPTION_CLASS_WITH_MESSAGE(ZFOUND_API, zcBadPointer, zcExceptionWithString)
 
@@ -181,15 +207,7 @@ private:
 // Failures of shapes: invalid geometry, degenerate shapes, queries that do not apply.
 class ZFOUND_API zcShapesError {
 public:
-  class ZFOUND_API Errors : public zcExceptionWithString {
-  public:
-    ~Errors() override;
-    ZC_EXCEPTION_FAMILY_PROTOCOL()
-  protected:
-    explicit Errors(const std::wstring& message = std::wstring()) : zcExceptionWithString(message) {}
-    Errors(const Errors&) = default;
-    Errors& operator=(const Errors&) = default;
-  };
+  ZC_EXCEPTION_FAMILY_WITH_MESSAGE(ZFOUND_API, zcExceptionWithString)
   ZC_EXCEPTION_CLASS_WITH_MESSAGE(ZFOUND_API, BadGeom, Errors)
   ZC_EXCEPTION_CLASS_WITH_MESSAGE(ZFOUND_API, DegenerateShape, Errors)
   ZC_EXCEPTION_CLASS_WITH_MESSAGE(ZFOUND_API, BadParams, Errors)
@@ -205,15 +223,7 @@ public:
 // Failures of numeric operations.
 class ZFOUND_API zcMathError {
 public:
-  class ZFOUND_API Errors : public zcException {
-  public:
-    ~Errors() override;
-    ZC_EXCEPTION_FAMILY_PROTOCOL()
-  protected:
-    Errors() = default;
-    Errors(const Errors&) = default;
-    Errors& operator=(const Errors&) = default;
-  };
+  ZC_EXCEPTION_FAMILY(ZFOUND_API, zcException)
   // A matrix or transform without an inverse.
   ZC_EXCEPTION_CLASS(ZFOUND_API, Singular, Errors)
 };
@@ -221,15 +231,7 @@ public:
 // Failures of pel buffers.
 class ZFOUND_API zcPel {
 public:
-  class ZFOUND_API Errors : public zcException {
-  public:
-    ~Errors() override;
-    ZC_EXCEPTION_FAMILY_PROTOCOL()
-  protected:
-    Errors() = default;
-    Errors(const Errors&) = default;
-    Errors& operator=(const Errors&) = default;
-  };
+  ZC_EXCEPTION_FAMILY(ZFOUND_API, zcException)
   // An operation that needs pixels on a buffer that has none.
   ZC_EXCEPTION_CLASS(ZFOUND_API, UnboundWindow, Errors)
   // A pel coordinate outside the buffer's window.
