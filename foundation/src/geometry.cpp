@@ -48,20 +48,6 @@ long integralToLong(double v) {
   return static_cast<long>(v);
 }
 
-void putDouble(unsigned char* out, double value) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  for (int i = 0; i < 8; ++i) out[i] = static_cast<unsigned char>(bits >> (8 * i));
-}
-
-double getDouble(const unsigned char* in) {
-  std::uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | in[i];
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
 }  // namespace
 
 // --- Angles ------------------------------------------------------------------
@@ -193,14 +179,15 @@ zcXform<2> zcXform<2>::operator*(const zcXform& b) const {
   return zcXform(matrix() * b.matrix(), mapPoint(b.trans()));
 }
 
-void zcXform<2>::writeImage(unsigned char out[zkXformImageSize]) const {
+void zcXform<2>::writeImage(zcImageOut<zkXformImageSize> out) const {
   const double fields[7] = {m00_, m01_, m10_, m11_, tx_, ty_, det_};
-  for (int i = 0; i < 7; ++i) putDouble(out + 8 * i, fields[i]);
+  for (int i = 0; i < 7; ++i) zfStoreF64(out.data() + 8 * i, fields[i]);
 }
 
-zcXform<2> zcXform<2>::readImage(const unsigned char in[zkXformImageSize]) {
-  return zcXform(zcMatrix<2>(getDouble(in), getDouble(in + 8), getDouble(in + 16), getDouble(in + 24)),
-                 zcVector<2>(getDouble(in + 32), getDouble(in + 40)));
+zcXform<2> zcXform<2>::readImage(zcImageIn<zkXformImageSize> in) {
+  const unsigned char* p = in.data();
+  return zcXform(zcMatrix<2>(zfLoadF64(p), zfLoadF64(p + 8), zfLoadF64(p + 16), zfLoadF64(p + 24)),
+                 zcVector<2>(zfLoadF64(p + 32), zfLoadF64(p + 40)));
 }
 
 // --- Rigid transforms --------------------------------------------------------

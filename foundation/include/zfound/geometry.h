@@ -15,6 +15,7 @@
 
 #include "zfound/archive.h"
 #include "zfound/exception.h"
+#include "zfound/bytes.h"
 #include "zfound/export.h"
 
 #include <cmath>
@@ -291,8 +292,8 @@ public:
   // Value image, 56 bytes, doubles little-endian:
   //   m00 @0, m01 @8, m10 @16, m11 @24, tx @32, ty @40, det @48.
   // Reading ignores the stored determinant and recomputes it from the entries.
-  void writeImage(unsigned char out[zkXformImageSize]) const;
-  static zcXform readImage(const unsigned char in[zkXformImageSize]);
+  void writeImage(zcImageOut<zkXformImageSize> out) const;
+  static zcXform readImage(zcImageIn<zkXformImageSize> in);
 
 private:
   double m00_ = 1.0;

@@ -35,6 +35,10 @@ protected:
   zcRepBase& operator=(const zcRepBase&) { return *this; }
   virtual ~zcRepBase();
 
+  // Gives up one reference without deleting at zero: for handing a new object that
+  // a handle made to a caller who owns it by pointer.
+  void dropReference_() const { zfInterlockedDecrement(&count_); }
+
 private:
   mutable long count_ = 0;
 };

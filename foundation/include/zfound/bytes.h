@@ -1,0 +1,45 @@
+// Little-endian, unaligned access to byte forms (value images, sketches). Every
+// multi-byte value goes through these memcpy helpers, never through a cast pointer.
+//
+// Value images are read from and written to fixed-size spans, so a reader cannot be
+// handed fewer bytes than the image has:
+//   unsigned char image[zkXformImageSize];
+//   xform.writeImage(image);
+//   zcXform<2> back = zcXform<2>::readImage(image);
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+template <std::size_t N>
+using zcImageOut = std::span<unsigned char, N>;
+template <std::size_t N>
+using zcImageIn = std::span<const unsigned char, N>;
+
+inline void zfStoreU32(unsigned char* p, std::uint32_t v) {
+  const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                              static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+  std::memcpy(p, b, 4);
+}
+
+inline std::uint32_t zfLoadU32(const unsigned char* p) {
+  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+inline void zfStoreI32(unsigned char* p, std::int32_t v) { zfStoreU32(p, static_cast<std::uint32_t>(v)); }
+inline std::int32_t zfLoadI32(const unsigned char* p) { return static_cast<std::int32_t>(zfLoadU32(p)); }
+
+inline void zfStoreF64(unsigned char* p, double v) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, 8);
+  zfStoreU32(p, static_cast<std::uint32_t>(bits));
+  zfStoreU32(p + 4, static_cast<std::uint32_t>(bits >> 32));
+}
+
+inline double zfLoadF64(const unsigned char* p) {
+  const std::uint64_t bits = std::uint64_t(zfLoadU32(p)) | std::uint64_t(zfLoadU32(p + 4)) << 32;
+  double v;
+  std::memcpy(&v, &bits, 8);
+  return v;
+}

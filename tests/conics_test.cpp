@@ -1,0 +1,732 @@
+#include "zfound/conics.h"
+
+#include "zfound/archive.h"
+#include "zfound/genrect.h"
+#include "zfound/rect.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <random>
+#include <typeinfo>
+#include <vector>
+
+namespace {
+
+using Geom = zcEllipse::zcEllipseGeom;
+
+const double kTwoPi = 2.0 * zkPi;
+
+zcRadian deg(double d) { return zcRadian(zcDegree(d)); }
+
+// Rotation by 30°, anisotropic scale (3, 0.5), translation (5, −2).
+zcXform<2> anisotropic() {
+  return zcXform<2>(zcMatrix<2>::rotation(deg(30)) * zcMatrix<2>::scaling(3.0, 0.5), zcVector<2>(5.0, -2.0));
+}
+
+// A mirror, a shear and a translation.
+zcXform<2> mirrorShear() { return zcXform<2>(zcMatrix<2>(1.0, 0.7, 0.2, -1.3), zcVector<2>(-3.0, 4.0)); }
+
+double distToSegment(const zcPoint& a, const zcPoint& b, const zcPoint& p) {
+  const zcVector<2> d = b - a;
+  const double len2 = d.lengthSq();
+  const double t = len2 > 0.0 ? std::clamp((p - a).dot(d) / len2, 0.0, 1.0) : 0.0;
+  return (a + d * t).distance(p);
+}
+
+double distToPolyline(const std::vector<zcPoint>& pts, const zcPoint& p) {
+  double best = pts.front().distance(p);
+  for (std::size_t i = 0; i + 1 < pts.size(); ++i) best = std::min(best, distToSegment(pts[i], pts[i + 1], p));
+  return best;
+}
+
+// The smallest distance from p to c(t), t in [t0, t0 + span], by brute force.
+double bruteDistance(const std::function<zcPoint(double)>& c, double t0, double span, const zcPoint& p) {
+  double best = 1e300;
+  const int n = 50000;
+  for (int i = 0; i <= n; ++i) best = std::min(best, c(t0 + span * i / n).distance(p));
+  return best;
+}
+
+zcPoint onXform(const zcXform<2>& x, double t) { return x.mapPoint(zcPoint(std::cos(t), std::sin(t))); }
+
+zcSampleResult sampled(const zcShape& s, const zcSampleParams& params) {
+  zcSampleResult r;
+  s.sample(params, r);
+  return r;
+}
+
+std::vector<unsigned char> storedPointer(zcShape* shape) {
+  zcArchive out;
+  zcPersistent* p = shape;
+  out.serializePointer(p);
+  return out.bytes();
+}
+
+}  // namespace
+
+// --- Decomposition and the typed maps -------------------------------------------------------
+
+TEST(ConicsDecomposition, GeometryAndPhaseReproduceTheMap) {
+  std::mt19937 rng(42);
+  std::uniform_real_distribution<double> u(-3.0, 3.0);
+  std::vector<zcMatrix<2>> ms = {zcMatrix<2>(2, 0, 0, 2), zcMatrix<2>(0, -1, 1, 0), zcMatrix<2>(1, 0, 0, -1),
+                                 zcMatrix<2>(3, 6, 1, 2), zcMatrix<2>(0, 0, 0, 0), zcMatrix<2>(1e-9, 0, 0, 5)};
+  for (int i = 0; i < 200; ++i) ms.emplace_back(u(rng), u(rng), u(rng), u(rng));
+  for (const zcMatrix<2>& m : ms) {
+    const zcXform<2> x(m, zcVector<2>(u(rng), u(rng)));
+    zcRadian phase;
+    const Geom g = Geom::fromUnitXform(x, phase);
+    EXPECT_TRUE(zfRealEq(g.unitXform() * zcXform<2>::rotation(-phase), x, 1e-12 * (1 + m.xScale() + m.yScale())));
+    // A circle takes any phase (its rotation is 0 instead).
+    if (std::abs(g.xRadius() - g.yRadius()) > 1e-9) {
+      EXPECT_LE(std::abs(phase.value()), zkPi / 4 + 1e-12);
+    }
+    if (m.determinant() != 0.0) {
+      EXPECT_EQ(g.isRightHanded(), m.determinant() > 0.0);
+    }
+    // What a sketch keeps of a zcEllipse2 (radii, angle, center, handedness, phase)
+    // rebuilds it.
+    const zcEllipse2 e2(x);
+    const zcEllipse2 rebuilt(e2.radii(), e2.angle(), e2.center(), e2.isRightHanded(), e2.phase());
+    EXPECT_TRUE(zfRealEq(rebuilt, e2, 1e-12 * (1 + m.xScale() + m.yScale())));
+  }
+  // A circle takes rotation 0 and puts the turn into the phase.
+  zcRadian phase;
+  const Geom circle = Geom::fromUnitXform(
+      zcXform<2>(zcMatrix<2>::rotation(zcRadian(0.3)) * zcMatrix<2>::scaling(2, 2), zcVector<2>()), phase);
+  EXPECT_EQ(circle.rotation().value(), 0.0);
+  EXPECT_NEAR(phase.value(), -0.3, 1e-15);
+  // A geometry comes back from its own unit map whatever the order of its radii.
+  for (const Geom& g : {Geom(zcPoint(1, 2), 2, 5, deg(170)), Geom(zcPoint(0, 0), 5, 2, deg(-40), false),
+                        Geom(zcPoint(-3, 1), 1, 4, deg(90))}) {
+    const Geom back = Geom::fromUnitXform(g.unitXform(), phase);
+    EXPECT_NEAR(back.xRadius(), g.xRadius(), 1e-12);
+    EXPECT_NEAR(back.yRadius(), g.yRadius(), 1e-12);
+    EXPECT_NEAR((back.rotation() - g.rotation()).signedNorm().value(), 0.0, 1e-12);
+    EXPECT_EQ(back.isRightHanded(), g.isRightHanded());
+    EXPECT_NEAR(phase.value(), 0.0, 1e-12);
+  }
+}
+
+TEST(ConicsMapping, EveryKindMapsThereAndBack) {
+  const zcXform<2> x = anisotropic(), back = x.inverse();
+  const double tol = 1e-9;
+
+  const zcCircle circle(zcPoint(1, 2), 1.5);
+  EXPECT_TRUE(zfRealEq(circle.map(x).map(back), zcEllipse(circle), tol));
+
+  const zcEllipse ellipse(zcPoint(1, -1), 4, 2, deg(20));
+  EXPECT_TRUE(zfRealEq(ellipse.map(x).map(back), ellipse, tol));
+  const zcEllipse mirrored(zcPoint(1, -1), 1, 3, deg(-120), false);
+  EXPECT_TRUE(zfRealEq(mirrored.map(mirrorShear()).map(mirrorShear().inverse()), mirrored, tol));
+
+  const zcEllipse2 e2(zcXform<2>(zcMatrix<2>(2, 1, -0.5, 1), zcVector<2>(3, 3)));
+  EXPECT_TRUE(zfRealEq(e2.map(x).map(back), e2, tol));
+
+  const zcEllipseArc arc(ellipse, deg(60), deg(-250));
+  const zcEllipseArc arcBack = arc.map(x).map(back);
+  EXPECT_TRUE(zfRealEq(arcBack, arc, tol));
+
+  const zcEllipseArc2 arc2(e2, deg(10), deg(300));
+  EXPECT_TRUE(zfRealEq(arc2.map(x).map(back), arc2, tol));
+
+  const zcEllipseAnnulus ann(ellipse, 0.4);
+  EXPECT_TRUE(zfRealEq(ann.map(x).map(back), ann, tol));
+
+  const zcEllipseAnnulusSection sect(ann, deg(30), deg(300), false, true);
+  EXPECT_TRUE(zfRealEq(sect.map(x).map(back), sect, tol));
+
+  const zcAnnulus annulus(zcPoint(2, 2), 1, 3);
+  const zcXform<2> sim(zcMatrix<2>(0, -2, 2, 0), zcVector<2>(1, 1));
+  zcShapePtr there = annulus.mapShape(sim);
+  zcShapePtr again = there->mapShape(sim.inverse());
+  ASSERT_EQ(typeid(*again), typeid(zcAnnulus));
+  EXPECT_TRUE(zfRealEq(static_cast<const zcAnnulus&>(*again), annulus, tol));
+}
+
+TEST(ConicsMapping, MappedCurvesCarryTheirPointsAlong) {
+  const zcXform<2> x = mirrorShear();
+  const zcEllipseArc arc(zcEllipse(zcPoint(2, 1), 3, 1, deg(25)), deg(200), deg(130));
+  const zcEllipseArc m = arc.map(x);
+  EXPECT_TRUE(zfRealEq(m.startPoint(), x.mapPoint(arc.startPoint()), 1e-12));
+  EXPECT_TRUE(zfRealEq(m.endPoint(), x.mapPoint(arc.endPoint()), 1e-12));
+  // The mid point of the arc stays on the mapped arc.
+  const zcPoint mid = x.mapPoint(arc.ellipse().point(arc.phiStart() + arc.phiSpan() / 2));
+  EXPECT_LT(m.distToPoint(mid), 1e-12);
+
+  const zcEllipseAnnulusSection s(zcEllipseAnnulus(zcEllipse(zcPoint(0, 0), 2, 1, deg(10)), 0.5), deg(-30), deg(80));
+  const zcEllipseAnnulusSection ms = s.map(x);
+  EXPECT_TRUE(zfRealEq(ms.outerArc().startPoint(), x.mapPoint(s.outerArc().startPoint()), 1e-12));
+  EXPECT_TRUE(zfRealEq(ms.innerArc().endPoint(), x.mapPoint(s.innerArc().endPoint()), 1e-12));
+  // A mirror turns the boundary round.
+  EXPECT_TRUE(s.isRightHanded());
+  EXPECT_FALSE(ms.isRightHanded());
+}
+
+TEST(ConicsMapping, MapShapeGivesTheDocumentedKinds) {
+  const zcCircle circle(zcPoint(1, 1), 2);
+  const zcXform<2> shear(zcMatrix<2>(1, 0.5, 0, 1), zcVector<2>(0, 0));
+  zcShapePtr sheared = circle.mapShape(shear);
+  ASSERT_EQ(typeid(*sheared), typeid(zcEllipse2));
+  EXPECT_TRUE(zfRealEq(static_cast<const zcEllipse2&>(*sheared).point(zcRadian(0.7)),
+                       shear.mapPoint(circle.center() + zcVector<2>(zcRadian(0.7), 2.0)), 1e-12));
+
+  const zcXform<2> similarity(zcMatrix<2>(0, 3, 3, 0), zcVector<2>(2, 0));  // mirror, scale 3
+  zcShapePtr similar = circle.mapShape(similarity);
+  ASSERT_EQ(typeid(*similar), typeid(zcCircle));
+  EXPECT_TRUE(zfRealEq(static_cast<const zcCircle&>(*similar), zcCircle(zcPoint(5, 3), 6), 1e-12));
+
+  EXPECT_EQ(typeid(*zcEllipse().mapShape(zcXform<2>())), typeid(zcEllipse2));
+  EXPECT_EQ(typeid(*zcEllipseArc().mapShape(shear)), typeid(zcEllipseArc));
+  EXPECT_EQ(typeid(*zcEllipseArc2().mapShape(shear)), typeid(zcEllipseArc2));
+  EXPECT_EQ(typeid(*zcEllipseAnnulus().mapShape(shear)), typeid(zcEllipseAnnulus));
+  EXPECT_EQ(typeid(*zcEllipseAnnulusSection().mapShape(shear)), typeid(zcEllipseAnnulusSection));
+
+  const zcAnnulus annulus(zcPoint(1, 0), 1, 2);
+  zcShapePtr gen = annulus.mapShape(anisotropic());
+  ASSERT_EQ(typeid(*gen), typeid(zcGenAnnulus));
+  const auto& ga = static_cast<const zcGenAnnulus&>(*gen);
+  const zcPoint outerPoint = anisotropic().mapPoint(zcPoint(1, 0) + zcVector<2>(zcRadian(1.1), 2.0));
+  const zcPoint innerPoint = anisotropic().mapPoint(zcPoint(1, 0) + zcVector<2>(zcRadian(-2.0), 1.0));
+  EXPECT_LT(ga.outer().nearestBoundaryPoint(outerPoint).distance(outerPoint), 1e-9);
+  EXPECT_LT(ga.inner().nearestBoundaryPoint(innerPoint).distance(innerPoint), 1e-9);
+  // A disk has no inner ellipse to make a general rectangle of.
+  EXPECT_THROW(zcAnnulus(zcPoint(0, 0), 0, 1).mapShape(anisotropic()), zcShapesError::DegenerateShape);
+}
+
+// --- Boxes, nearest points, distances -------------------------------------------------------
+
+TEST(ConicsGeometry, BoundingBoxesAreExact) {
+  // Half widths sqrt(16 cos²30° + 4 sin²30°) = √13 and sqrt(16 sin²30° + 4 cos²30°) = √7.
+  const zcRect e = zcEllipse(zcPoint(1, 2), 4, 2, deg(30)).boundingBox();
+  EXPECT_NEAR(e.x(), 1 - std::sqrt(13.0), 1e-12);
+  EXPECT_NEAR(e.y(), 2 - std::sqrt(7.0), 1e-12);
+  EXPECT_NEAR(e.width(), 2 * std::sqrt(13.0), 1e-12);
+  EXPECT_NEAR(e.height(), 2 * std::sqrt(7.0), 1e-12);
+
+  // From 60° to 200° the arc passes the top (90°) and the left end (180°).
+  const zcRect a = zcEllipseArc(zcEllipse(zcPoint(0, 0), 3, 1, zcRadian(0)), deg(60), deg(140)).boundingBox();
+  EXPECT_NEAR(a.x(), -3.0, 1e-12);
+  EXPECT_NEAR(a.y(), std::sin(200 * zkPi / 180), 1e-12);
+  EXPECT_NEAR(a.x() + a.width(), 1.5, 1e-12);
+  EXPECT_NEAR(a.y() + a.height(), 1.0, 1e-12);
+
+  // The section from 45° to 135° of radii 2 and 1: outer top, inner corners at the bottom.
+  const zcEllipseAnnulusSection s(zcEllipseAnnulus(zcEllipse(zcPoint(0, 0), 2, 2, zcRadian(0)), 0.5), deg(45),
+                                  deg(135));
+  const zcRect sb = s.boundingBox();
+  EXPECT_NEAR(sb.x(), -std::sqrt(2.0), 1e-12);
+  EXPECT_NEAR(sb.y(), std::sqrt(0.5), 1e-12);
+  EXPECT_NEAR(sb.width(), 2 * std::sqrt(2.0), 1e-12);
+  EXPECT_NEAR(sb.height(), 2 - std::sqrt(0.5), 1e-12);
+
+  // A degenerate circle: the center's zero-size box, and every distance is to the center.
+  const zcCircle dot(zcPoint(3, 4), 0);
+  EXPECT_TRUE(dot.degen());
+  EXPECT_TRUE(zfRealEq(dot.boundingBox(), zcRect(3, 4, 0, 0), 0.0));
+  EXPECT_EQ(dot.distToPoint(zcPoint(6, 8)), 5.0);
+  EXPECT_TRUE(dot.within(zcPoint(3, 4)));
+
+  // Rotated arcs against dense samples of the curve.
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(-5, 5);
+  for (int i = 0; i < 20; ++i) {
+    const zcEllipseArc2 r(zcEllipse2(zcXform<2>(zcMatrix<2>(u(rng), u(rng), u(rng), u(rng)), zcVector<2>())),
+                          zcRadian(u(rng)), zcRadian(u(rng)));
+    double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
+    for (int k = 0; k <= 100000; ++k) {
+      const zcPoint p = r.ellipse().point(r.phiStart() + r.phiSpan() * (k / 100000.0));
+      x0 = std::min(x0, p.x()), x1 = std::max(x1, p.x()), y0 = std::min(y0, p.y()), y1 = std::max(y1, p.y());
+    }
+    const zcRect b = r.boundingBox();
+    EXPECT_NEAR(b.x(), x0, 1e-7);
+    EXPECT_NEAR(b.x() + b.width(), x1, 1e-7);
+    EXPECT_NEAR(b.y(), y0, 1e-7);
+    EXPECT_NEAR(b.y() + b.height(), y1, 1e-7);
+    EXPECT_LE(b.x(), x0);
+    EXPECT_GE(b.y() + b.height(), y1);
+  }
+}
+
+TEST(ConicsGeometry, NearestPointsOfEllipsesAreExact) {
+  const zcEllipse rotated(zcPoint(1, 1), 2, 1, deg(30));
+  const zcMatrix<2> r = zcMatrix<2>::rotation(deg(30));
+  EXPECT_TRUE(zfRealEq(rotated.nearestPoint(zcPoint(1, 1) + r * zcVector<2>(0, 3)),
+                       zcPoint(1, 1) + r * zcVector<2>(0, 1), 1e-12));
+  EXPECT_NEAR(rotated.distToPoint(zcPoint(1, 1) + r * zcVector<2>(5, 0)), 3.0, 1e-12);
+  // Inside the region the point is its own nearest point.
+  EXPECT_EQ(rotated.nearestPoint(zcPoint(1.5, 1.2)), zcPoint(1.5, 1.2));
+
+  // Points around flat, round and mirrored ellipses: the foot is on the curve, the
+  // offset is normal to it there, and no sample of the curve is nearer.
+  std::mt19937 rng(42);
+  std::uniform_real_distribution<double> u(-12, 12);
+  for (const zcXform<2>& x : {zcXform<2>(zcMatrix<2>(8, 0, 0, 0.05), zcVector<2>(1, 0)),
+                              zcXform<2>(zcMatrix<2>(3, 1, -1, -2), zcVector<2>(0, 2)),
+                              zcXform<2>(zcMatrix<2>(2, 0, 0, 2), zcVector<2>())}) {
+    const zcEllipseArc2 whole{zcEllipse2(x), zcRadian(0), zcRadian(kTwoPi)};
+    for (int i = 0; i < 60; ++i) {
+      const zcPoint p(u(rng), u(rng) / 3);
+      const zcPoint q = whole.nearestPoint(p);
+      const double brute = bruteDistance([&](double t) { return onXform(x, t); }, 0, kTwoPi, p);
+      EXPECT_LE(q.distance(p), brute + 1e-12);
+      EXPECT_GT(q.distance(p), brute - 1e-4);
+      const zcPoint foot = whole.nearestPoint(q);
+      EXPECT_LT(foot.distance(q), 1e-12);  // on the curve
+    }
+  }
+}
+
+TEST(ConicsGeometry, NearestPointsOfArcsFindTheSecondMinimum) {
+  // From (0.5, 0.2) inside a flat ellipse the lower half holds a local minimum that
+  // the nearest foot of the whole ellipse (on the upper half) hides.
+  const zcEllipseArc lower(zcEllipse(zcPoint(0, 0), 5, 1, zcRadian(0)), zcRadian(zkPi), zcRadian(zkPi));
+  const zcPoint p(0.5, 0.2);
+  const zcPoint q = lower.nearestPoint(p);
+  EXPECT_LT(q.y(), -0.9);
+  const double brute = bruteDistance([&](double t) { return zcPoint(5 * std::cos(t), std::sin(t)); }, zkPi, zkPi, p);
+  EXPECT_NEAR(q.distance(p), brute, 1e-7);
+  // Beyond an end the end point is the answer.
+  const zcEllipseArc quarter(zcEllipse(zcPoint(0, 0), 2, 1, zcRadian(0)), zcRadian(0), deg(90));
+  EXPECT_TRUE(zfRealEq(quarter.nearestPoint(zcPoint(-3, -0.5)), zcPoint(0, 1), 1e-12));
+  EXPECT_TRUE(zfRealEq(quarter.nearestPoint(zcPoint(3, -4)), zcPoint(2, 0), 1e-12));
+
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> u(-4, 4);
+  const zcXform<2> x(zcMatrix<2>(3, 1, 0.5, -1), zcVector<2>(0.5, 0));
+  for (int i = 0; i < 40; ++i) {
+    const double t0 = u(rng), span = u(rng) * 1.5;
+    const zcEllipseArc2 arc{zcEllipse2(x), zcRadian(t0), zcRadian(span)};
+    const zcPoint p(u(rng), u(rng));
+    const double brute = bruteDistance([&](double t) { return onXform(x, t); }, t0, span, p);
+    EXPECT_NEAR(arc.distToPoint(p), brute, 1e-5);
+    EXPECT_LE(arc.distToPoint(p), brute + 1e-12);
+  }
+}
+
+TEST(ConicsGeometry, RegionsAnswerInsideAndDistance) {
+  const zcAnnulus annulus(zcPoint(0, 0), 1, 2);
+  EXPECT_NEAR(annulus.distToPoint(zcPoint(0.25, 0)), 0.75, 1e-15);
+  EXPECT_EQ(annulus.distToPoint(zcPoint(0, 1.5)), 0.0);
+  EXPECT_TRUE(zfRealEq(annulus.nearestPoint(zcPoint(0, 0)), zcPoint(1, 0), 0));
+  EXPECT_TRUE(annulus.within(zcPoint(0, -2)));
+  EXPECT_FALSE(annulus.within(zcPoint(0, 0.99)));
+
+  const zcEllipseAnnulus ea(zcEllipse(zcPoint(0, 0), 4, 2, zcRadian(0)), 0.5);
+  EXPECT_TRUE(ea.within(zcPoint(3, 0)));
+  EXPECT_FALSE(ea.within(zcPoint(1.9, 0)));
+  EXPECT_NEAR(ea.distToPoint(zcPoint(0, 0.25)), 0.75, 1e-12);
+  EXPECT_NEAR(ea.distToPoint(zcPoint(6, 0)), 2.0, 1e-12);
+
+  // Section from 0° to 90° of radii 2 and 1 (circular, so distances are easy).
+  const zcEllipseAnnulusSection s(zcEllipseAnnulus(zcEllipse(zcPoint(0, 0), 2, 2, zcRadian(0)), 0.5), zcRadian(0),
+                                  deg(90));
+  EXPECT_TRUE(s.within(zcPoint(1, 1)));
+  EXPECT_TRUE(s.within(zcPoint(1.5, 0)));  // on the radial edge
+  EXPECT_FALSE(s.within(zcPoint(-1, 1)));
+  EXPECT_FALSE(s.within(zcPoint(0.3, 0.3)));
+  EXPECT_NEAR(s.distToPoint(zcPoint(1.5, -0.5)), 0.5, 1e-12);  // below the radial edge
+  EXPECT_NEAR(s.distToPoint(zcPoint(-1, -1)), std::sqrt(5.0), 1e-12);  // the inner arc's ends
+  EXPECT_NEAR(s.perimeter(), zkPi + zkPi / 2 + 2.0, 1e-12);
+
+  // Degeneracy of sections: no span, or an annulus without area.
+  EXPECT_TRUE(zcEllipseAnnulusSection(zcEllipseAnnulus(), deg(30), deg(30)).degen());
+  EXPECT_FALSE(zcEllipseAnnulusSection(zcEllipseAnnulus(), deg(30), deg(30), true).degen());
+  EXPECT_TRUE(zcEllipseAnnulusSection(zcEllipseAnnulus(zcEllipse(), 1.0), deg(0), deg(90)).degen());
+  EXPECT_TRUE(zcEllipseAnnulusSection(zcEllipseAnnulus(zcEllipse(zcPoint(), 1, 0, zcRadian(0)), 0.2), deg(0),
+                                      deg(90), true)
+                  .degen());
+  EXPECT_FALSE(zcEllipseAnnulusSection(zcEllipseAnnulus(zcEllipse(), 0.0), deg(0), deg(90)).degen());
+}
+
+// --- Lengths and the curve protocol -----------------------------------------------------------
+
+TEST(ConicsCurves, PerimetersAndArcLengths) {
+  // The trapezoid rule converges geometrically on this periodic integrand.
+  const auto reference = [](double a, double b) {
+    const int n = 20000;
+    double sum = 0.0;
+    for (int i = 0; i < n; ++i) sum += std::hypot(a * std::sin(kTwoPi * i / n), b * std::cos(kTwoPi * i / n));
+    return sum * kTwoPi / n;
+  };
+  EXPECT_NEAR(zcEllipse(zcPoint(), 2, 1, zcRadian(0)).perimeter(), 9.688448220547676, 1e-13);
+  for (const auto& [a, b] : std::vector<std::pair<double, double>>{{5, 0.3}, {1, 1}, {0.2, 7}, {100, 80}}) {
+    const double p = zcEllipse(zcPoint(1, 1), a, b, deg(33)).perimeter();
+    EXPECT_NEAR(p, reference(a, b), 1e-9 * p);
+  }
+  EXPECT_DOUBLE_EQ(zcEllipse(zcPoint(), 3, 0, zcRadian(0)).perimeter(), 12.0);
+  EXPECT_DOUBLE_EQ(zcCircle(zcPoint(), 2).perimeter(), 4 * zkPi);
+
+  // Arc lengths add up, whatever the direction, and a quarter from a vertex is a
+  // quarter of the perimeter.
+  const zcEllipse2 e(zcXform<2>(zcMatrix<2>(3, 1, -1, 0.5), zcVector<2>(2, 2)));
+  const auto len = [&](double t0, double span) {
+    return zcEllipseArc2(e, zcRadian(t0), zcRadian(span)).perimeter();
+  };
+  EXPECT_NEAR(len(0.3, 1.0) + len(1.3, 2.5), len(0.3, 3.5), 1e-12);
+  EXPECT_NEAR(len(3.8, -3.5), len(0.3, 3.5), 1e-12);
+  EXPECT_NEAR(len(-1, kTwoPi), e.perimeter(), 1e-12);
+  const zcEllipseArc q(zcEllipse(zcPoint(), 4, 1, deg(70)), zcRadian(zkPi / 2), zcRadian(zkPi / 2));
+  EXPECT_NEAR(q.perimeter(), q.ellipse().perimeter() / 4, 1e-12);
+
+  // Positions: the nearest point's position, and sub-arcs between positions.
+  const zcEllipseArc arc(zcEllipse(zcPoint(1, 0), 3, 1, deg(10)), deg(20), deg(-200));
+  const double total = arc.perimeter();
+  const zcPoint mid = arc.ellipse().point(deg(-80));
+  EXPECT_NEAR(arc.nearestPerimPos(mid), zcEllipseArc(arc.ellipse(), deg(20), deg(-100)).perimeter(), 1e-10);
+  zcShapePtr part = arc.subShape(0.25 * total, 0.75 * total);
+  EXPECT_NEAR(part->perimeter(), 0.5 * total, 1e-10);
+  EXPECT_NEAR(arc.nearestPerimPos(part->startPoint()), 0.25 * total, 1e-9);
+  zcShapePtr backwards = arc.subShape(0.75 * total, 0.25 * total);
+  EXPECT_TRUE(zfRealEq(backwards->startPoint(), part->endPoint(), 1e-12));
+}
+
+TEST(ConicsCurves, EndsAnglesAndReversal) {
+  const zcEllipseArc arc(zcEllipse(zcPoint(0, 0), 2, 1, zcRadian(0)), zcRadian(0), deg(90));
+  EXPECT_TRUE(zfRealEq(arc.startPoint(), zcPoint(2, 0), 1e-15));
+  EXPECT_TRUE(zfRealEq(arc.endPoint(), zcPoint(0, 1), 1e-15));
+  EXPECT_NEAR(arc.startAngle().value(), zkPi / 2, 1e-15);
+  EXPECT_NEAR(arc.endAngle().value(), zkPi, 1e-15);
+  EXPECT_NEAR(arc.tangentRotation().value(), zkPi / 2, 1e-15);
+
+  zcShapePtr rev = arc.reverse();
+  EXPECT_TRUE(zfRealEq(rev->startPoint(), arc.endPoint(), 1e-15));
+  EXPECT_TRUE(zfRealEq(rev->endPoint(), arc.startPoint(), 1e-15));
+  EXPECT_NEAR(rev->startAngle().value(), 0.0, 1e-15);
+  EXPECT_NEAR(rev->tangentRotation().value(), -zkPi / 2, 1e-15);
+
+  // A full turn turns the tangent by 2π, or −2π when mirrored.
+  const zcEllipseArc2 full(zcEllipse2(zcXform<2>(zcMatrix<2>(5, 4, 0, 0.5), zcVector<2>())), zcRadian(1), zcRadian(kTwoPi));
+  EXPECT_NEAR(full.tangentRotation().value(), kTwoPi, 1e-12);
+  EXPECT_NEAR(full.map(zcXform<2>::scaling(1, -1)).tangentRotation().value(), -kTwoPi, 1e-12);
+  // Regions reverse too: the mirrored geometry runs the other way.
+  const zcEllipse e(zcPoint(), 2, 1, deg(15));
+  EXPECT_TRUE(e.isRightHanded());
+  EXPECT_FALSE(e.reverse()->isRightHanded());
+  EXPECT_FALSE(zcEllipse2(e).reverse()->isRightHanded());
+  EXPECT_FALSE(zcEllipseAnnulusSection().reverse()->isRightHanded());
+  EXPECT_THROW(zcEllipseArc(zcEllipse(zcPoint(), 0, 0, zcRadian(0)), zcRadian(0), zcRadian(1)).startAngle(),
+               zcShapesError::NoTangent);
+}
+
+TEST(ConicsCurves, WindingAnglesMatchASlowReference) {
+  // The sum of the principal turns between many close samples.
+  const auto slow = [](const zcEllipseArc2& arc, const zcPoint& p) {
+    double sum = 0.0;
+    zcVector<2> prev = arc.startPoint() - p;
+    const int n = 20000;
+    for (int k = 1; k <= n; ++k) {
+      const zcVector<2> v = arc.ellipse().point(arc.phiStart() + arc.phiSpan() * (double(k) / n)) - p;
+      sum += std::atan2(prev.cross(v), prev.dot(v));
+      prev = v;
+    }
+    return sum;
+  };
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> u(-3, 3);
+  for (const zcXform<2>& x : {zcXform<2>(zcMatrix<2>(4, 0, 0, 0.3), zcVector<2>()), mirrorShear(), anisotropic()}) {
+    for (int i = 0; i < 25; ++i) {
+      const zcEllipseArc2 arc(zcEllipse2(x), zcRadian(u(rng)), zcRadian(u(rng) * 2.0));
+      const zcPoint p = x.mapPoint(zcPoint(u(rng) / 2, u(rng) / 2));
+      if (arc.distToPoint(p) < 1e-3) continue;
+      EXPECT_NEAR(arc.windingAngle(p).value(), slow(arc, p), 1e-6);
+    }
+  }
+  // From the center a full turn sweeps 2π.
+  const zcEllipseArc turn(zcEllipse(zcPoint(1, 1), 3, 1, deg(40)), zcRadian(0.5), zcRadian(kTwoPi));
+  EXPECT_NEAR(turn.windingAngle(zcPoint(1, 1)).value(), kTwoPi, 1e-12);
+  EXPECT_NEAR(turn.windingAngle(zcPoint(10, 1)).value(), 0.0, 1e-12);
+  EXPECT_THROW(turn.windingAngle(turn.startPoint()), zcShapesError::BadGeom);
+}
+
+// --- Sampling -------------------------------------------------------------------------------
+
+TEST(ConicsSampling, StaysWithinToleranceOfTheExactCurve) {
+  struct Case {
+    zcShapePtr shape;
+    std::function<zcPoint(double)> curve;      // the exact curve over [0, 1]
+    std::function<double(const zcPoint&)> off;  // distance of a point from the curve
+  };
+  const zcXform<2> flat(zcMatrix<2>(10, 2, 0, 0.4), zcVector<2>(1, 1));
+  const zcEllipseArc arc(zcEllipse(zcPoint(0, 0), 30, 4, deg(20)), deg(300), deg(-280));
+  const zcEllipseArc2 flatCurve(zcEllipse2(flat), zcRadian(0), zcRadian(kTwoPi));
+  std::vector<Case> cases = {
+      {new zcEllipse2(flat), [&](double s) { return onXform(flat, kTwoPi * s); },
+       [&](const zcPoint& p) { return flatCurve.distToPoint(p); }},
+      {new zcEllipseArc(arc), [&](double s) { return arc.ellipse().point(arc.phiStart() + arc.phiSpan() * s); },
+       [&](const zcPoint& p) { return arc.distToPoint(p); }},
+      {new zcCircle(zcPoint(2, 2), 100), [](double s) { return zcPoint(2, 2) + zcVector<2>(zcRadian(kTwoPi * s), 100); },
+       [](const zcPoint& p) { return std::abs(p.distance(zcPoint(2, 2)) - 100); }},
+  };
+  for (double tol : {0.5, 0.05, 1e-4}) {
+    for (const Case& c : cases) {
+      zcSampleParams params;
+      params.tolerance = tol;
+      const zcSampleResult r = sampled(*c.shape, params);
+      ASSERT_GE(r.points.size(), 2u);
+      EXPECT_EQ(r.points.front(), c.curve(0.0));
+      for (int k = 0; k <= 5000; ++k) EXPECT_LE(distToPolyline(r.points, c.curve(k / 5000.0)), tol * (1 + 1e-9));
+      // Every sample lies on the curve.
+      for (const zcPoint& p : r.points) EXPECT_LT(c.off(p), 1e-9);
+    }
+  }
+  // A circle of radius 100 at 0.05 needs about 100 chords, not thousands.
+  zcSampleParams coarse;
+  coarse.tolerance = 0.05;
+  const zcSampleResult circle = sampled(*cases[2].shape, coarse);
+  EXPECT_GE(circle.points.size(), 100u);
+  EXPECT_LE(circle.points.size(), 110u);
+  EXPECT_EQ(circle.points.back(), circle.points.front());
+}
+
+TEST(ConicsSampling, SpacingUniformModeCornersAndLimits) {
+  const zcEllipseArc arc(zcEllipse(zcPoint(0, 0), 5, 2, deg(-10)), zcRadian(1), zcRadian(-4));
+  zcSampleParams spaced;
+  spaced.spacing = 0.3;
+  const zcSampleResult r = sampled(arc, spaced);
+  for (std::size_t i = 0; i + 1 < r.points.size(); ++i) EXPECT_LE(r.points[i].distance(r.points[i + 1]), 0.3);
+  EXPECT_EQ(r.points.back(), arc.endPoint());
+
+  zcSampleParams uniform;
+  uniform.spacing = 0.7;
+  uniform.uniform = true;
+  const zcSampleResult u = sampled(arc, uniform);
+  const double total = arc.perimeter();
+  ASSERT_EQ(u.points.size(), static_cast<std::size_t>(std::ceil(total / 0.7)) + 1);
+  for (std::size_t i = 0; i + 1 < u.points.size(); ++i)
+    EXPECT_NEAR(arc.nearestPerimPos(u.points[i]), 0.7 * static_cast<double>(i), 1e-9);
+  EXPECT_EQ(u.points.back(), arc.endPoint());
+
+  // A section's boundary: outer arc, inward edge, inner arc, outward edge; corners
+  // appear twice when asked.
+  const zcEllipseAnnulusSection s(zcEllipseAnnulus(zcEllipse(zcPoint(0, 0), 2, 2, zcRadian(0)), 0.5), zcRadian(0),
+                                  deg(90));
+  zcSampleParams corners;
+  corners.tolerance = 0.01;
+  corners.duplicateCorners = true;
+  const zcSampleResult c = sampled(s, corners);
+  EXPECT_EQ(c.points.front(), zcPoint(2, 0));
+  EXPECT_EQ(c.points.back(), zcPoint(2, 0));
+  for (const zcPoint& corner : {zcPoint(0, 2), zcPoint(0, 1), zcPoint(1, 0)})
+    EXPECT_EQ(std::count_if(c.points.begin(), c.points.end(), [&](const zcPoint& p) { return p.distance(corner) < 1e-15; }),
+              2);
+  for (const zcPoint& p : c.points) EXPECT_LT(s.distToPoint(p), 1e-12);
+  // Reversed, the same outline runs the other way round from the same start.
+  const zcSampleResult rev = sampled(*s.reverse(), corners);
+  EXPECT_EQ(rev.points.front(), zcPoint(2, 0));
+  EXPECT_TRUE(zfRealEq(rev.points[1], zcPoint(1, 0), 1e-15));  // out along the radial edge first
+  EXPECT_TRUE(zfRealEq(rev.points[2], zcPoint(1, 0), 1e-15));  // the corner again
+  EXPECT_GT(rev.points[3].y(), 0.0);                           // then up the inner arc
+
+  // Annuli sample the outer boundary, then the inner one the other way.
+  const zcSampleResult a = sampled(zcAnnulus(zcPoint(0, 0), 1, 2), corners);
+  EXPECT_EQ(a.points.front(), zcPoint(2, 0));
+  const auto innerStart = std::find(a.points.begin(), a.points.end(), zcPoint(1, 0));
+  ASSERT_NE(innerStart, a.points.end());
+  EXPECT_LT((innerStart + 1)->y(), 0.0);
+
+  zcSampleParams few;
+  few.tolerance = 1e-6;
+  few.maxPoints = 10;
+  EXPECT_THROW(sampled(zcCircle(zcPoint(), 10), few), zcShapesError::SampleOverflow);
+  zcSampleParams none;
+  EXPECT_THROW(sampled(zcCircle(zcPoint(), 10), none), zcShapesError::BadParams);
+}
+
+// --- Value images -----------------------------------------------------------------------------
+
+TEST(ConicsImages, GeometryImageHasItsOffsets) {
+  const Geom g(zcPoint(1.5, -2), 3, 0.5, zcRadian(0.25), false);
+  std::array<unsigned char, zkEllipseGeomImageSize> b;
+  b.fill(0xAB);
+  g.writeImage(b);
+  EXPECT_EQ(zfLoadF64(&b[0]), 1.5);
+  EXPECT_EQ(zfLoadF64(&b[8]), -2.0);
+  EXPECT_EQ(zfLoadF64(&b[16]), 3.0);
+  EXPECT_EQ(zfLoadF64(&b[24]), 0.5);
+  EXPECT_EQ(zfLoadF64(&b[32]), 0.25);
+  EXPECT_EQ(b[40], 0);
+  EXPECT_EQ(b[41], 0);
+  for (int i = 42; i < 48; ++i) EXPECT_EQ(b[i], 0) << i;
+  EXPECT_EQ(Geom::readImage(b), g);
+  Geom(zcPoint(), 2, 2, zcRadian(0)).writeImage(b);
+  EXPECT_EQ(b[40], 1);
+  EXPECT_EQ(b[41], 1);
+
+  auto bad = b;
+  bad[40] = 2;
+  EXPECT_THROW(Geom::readImage(bad), zcShapesError::BadParams);
+  bad = b;
+  zfStoreF64(&bad[24], -1.0);
+  EXPECT_THROW(Geom::readImage(bad), zcShapesError::BadRadius);
+  bad = b;
+  zfStoreF64(&bad[32], std::nan(""));
+  EXPECT_THROW(Geom::readImage(bad), zcShapesError::BadParams);
+}
+
+TEST(ConicsImages, ArcImageHasItsOffsets) {
+  const zcEllipseArc arc(zcEllipse(zcPoint(1, 2), 4, 3, zcRadian(0.5), false), zcRadian(-1), zcRadian(2.5));
+  std::array<unsigned char, zkEllipseArcImageSize> b;
+  b.fill(0xCD);
+  arc.writeImage(b);
+  std::array<unsigned char, zkEllipseGeomImageSize> g;
+  arc.geom().writeImage(g);
+  EXPECT_TRUE(std::equal(g.begin(), g.end(), b.begin()));
+  std::array<unsigned char, zkXformImageSize> x;
+  arc.ellipse().unitXform().writeImage(x);
+  EXPECT_TRUE(std::equal(x.begin(), x.end(), b.begin() + 48));
+  EXPECT_EQ(zcPoint(zfLoadF64(&b[104]), zfLoadF64(&b[112])), arc.startPoint());
+  EXPECT_EQ(zcPoint(zfLoadF64(&b[120]), zfLoadF64(&b[128])), arc.endPoint());
+  for (int i = 136; i < 176; ++i) EXPECT_EQ(b[i], 0) << i;
+  EXPECT_EQ(zfLoadF64(&b[176]), -1.0);
+  EXPECT_EQ(zfLoadF64(&b[184]), 2.5);
+  EXPECT_TRUE(zcEllipseArc::readImage(b) == arc);
+  // Derived bytes are not read.
+  std::fill(b.begin() + 48, b.begin() + 176, 0x77);
+  EXPECT_TRUE(zcEllipseArc::readImage(b) == arc);
+  zfStoreF64(&b[184], 7.0);
+  EXPECT_THROW(zcEllipseArc::readImage(b), zcShapesError::BadParams);
+}
+
+TEST(ConicsImages, SectionImageHasItsOffsetsAndReadsVersion0) {
+  const zcEllipseAnnulusSection s(zcEllipseAnnulus(zcEllipse(zcPoint(1, 1), 4, 2, deg(30)), 0.25), deg(10),
+                                  deg(200), false, true);
+  std::array<unsigned char, zkEllipseAnnulusSectionImageSize> b;
+  b.fill(0xEE);
+  s.writeImage(b);
+  std::array<unsigned char, zkEllipseGeomImageSize> g;
+  s.annulus().inner().geom().writeImage(g);
+  EXPECT_TRUE(std::equal(g.begin(), g.end(), b.begin()));
+  s.annulus().outer().geom().writeImage(g);
+  EXPECT_TRUE(std::equal(g.begin(), g.end(), b.begin() + 176));
+  EXPECT_EQ(zcPoint(zfLoadF64(&b[176 + 104]), zfLoadF64(&b[176 + 112])), s.outerArc().startPoint());
+  EXPECT_EQ(zfLoadF64(&b[352]), deg(10).value());
+  EXPECT_EQ(zfLoadF64(&b[360]), deg(200).value());
+  EXPECT_EQ(b[368], 0);
+  EXPECT_EQ(b[369], 1);
+  for (int i = 370; i < 376; ++i) EXPECT_EQ(b[i], 0) << i;
+  EXPECT_EQ(zfLoadF64(&b[376]), 0.25);
+  EXPECT_EQ(zfLoadF64(&b[384]), deg(190).value());
+  for (std::size_t i = 392; i < b.size(); ++i) EXPECT_EQ(b[i], 0) << i;
+  EXPECT_TRUE(zcEllipseAnnulusSection::readImage(b) == s);
+
+  // The version-0 form: the same leading bytes, with junk where it had none of ours.
+  std::array<unsigned char, zkEllipseAnnulusSectionImageV0Size> v0;
+  std::copy(b.begin(), b.begin() + v0.size(), v0.begin());
+  for (int i : {42, 47, 100, 218, 300, 370}) v0[i] = 0x5A;
+  EXPECT_TRUE(zfRealEq(zcEllipseAnnulusSection::readImageV0(v0), s, 1e-15));
+
+  auto bad = b;
+  bad[368] = 3;
+  EXPECT_THROW(zcEllipseAnnulusSection::readImage(bad), zcShapesError::BadParams);
+  // An inner ellipse of another shape makes no elliptical annulus.
+  bad = b;
+  zfStoreF64(&bad[16], 0.9);
+  EXPECT_THROW(zcEllipseAnnulusSection::readImage(bad), zcShapesError::BadParams);
+}
+
+// --- Archives, construction failures, setters --------------------------------------------------
+
+TEST(ConicsArchive, EveryKindRoundTripsAsAPolymorphicPointer) {
+  std::vector<zcShapePtr> shapes = {
+      new zcCircle(zcPoint(1, 2), 3),
+      new zcEllipse(zcPoint(-1, 0), 2, 1, zcRadian(0.4), false),
+      new zcEllipse2(zcXform<2>(zcMatrix<2>(1, 2, -3, 0.5), zcVector<2>(4, 4))),
+      new zcEllipseArc(zcEllipse(zcPoint(), 3, 1, zcRadian(1)), zcRadian(-2), zcRadian(-1)),
+      new zcEllipseArc2(zcEllipse2(zcXform<2>(zcMatrix<2>(0, 1, 2, 0), zcVector<2>())), zcRadian(1), zcRadian(3)),
+      new zcAnnulus(zcPoint(5, 5), 0, 2),
+      new zcEllipseAnnulus(zcEllipse(zcPoint(), 3, 1, zcRadian(1)), 0.3),
+      new zcEllipseAnnulusSection(zcEllipseAnnulus(), zcRadian(2), zcRadian(1), true, true),
+  };
+  for (const zcShapePtr& s : shapes) {
+    const std::vector<unsigned char> bytes = storedPointer(s.rep());
+    zcArchive in(bytes);
+    zcShape* loaded = nullptr;
+    in.serializePointer(loaded);
+    const zcShapePtr held(loaded);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(typeid(*loaded), typeid(*s));
+    EXPECT_TRUE(*loaded == *s) << typeid(*s).name();
+    EXPECT_EQ(in.remaining(), 0u);
+  }
+}
+
+TEST(ConicsArchive, RefusedLoadsLeaveTheObjectAlone) {
+  zcCircle source(zcPoint(1, 2), 3);
+  zcArchive out;
+  out || source;
+  std::vector<unsigned char> bytes = out.bytes();
+  zfStoreF64(&bytes[bytes.size() - 8], -1.0);  // the radius
+  zcCircle target(zcPoint(7, 7), 1);
+  zcArchive negative(bytes);
+  EXPECT_THROW(negative || target, zcArchive::BadFormat);
+  EXPECT_TRUE(target == zcCircle(zcPoint(7, 7), 1));
+
+  bytes = out.bytes();
+  bytes[8] = 1;  // the zcCircle version byte follows the 8-byte header
+  zcArchive version(bytes);
+  EXPECT_THROW(version || target, zcArchive::UnknownVersion);
+
+  zcAnnulus annulus(zcPoint(0, 0), 1, 2);
+  zcArchive out2;
+  out2 || annulus;
+  bytes = out2.bytes();
+  zfStoreF64(&bytes[bytes.size() - 16], 5.0);  // inner beyond outer
+  zcAnnulus kept(zcPoint(3, 3), 0.5, 1);
+  zcArchive swapped(bytes);
+  EXPECT_THROW(swapped || kept, zcArchive::BadFormat);
+  EXPECT_TRUE(kept == zcAnnulus(zcPoint(3, 3), 0.5, 1));
+
+  // An elliptical arc keeps its own archive operator form in place.
+  zcEllipseArc arc(zcEllipse(zcPoint(), 2, 1, zcRadian(0)), zcRadian(1), zcRadian(2));
+  zcArchive out3;
+  out3 || arc;
+  zcEllipseArc back;
+  zcArchive in3(out3.bytes());
+  in3 || back;
+  EXPECT_TRUE(back == arc);
+}
+
+TEST(ConicsConstruction, RefusesInvalidValuesAndSettersKeepState) {
+  const double nan = std::nan("");
+  EXPECT_THROW(zcCircle(zcPoint(0, 0), -1.0), zcShapesError::BadRadius);
+  EXPECT_THROW(zcCircle(zcPoint(nan, 0), 1.0), zcShapesError::BadParams);
+  EXPECT_THROW(zcEllipse(zcPoint(), 1, -2, zcRadian(0)), zcShapesError::BadRadius);
+  EXPECT_THROW(zcEllipse(zcPoint(), 1, 2, zcRadian(INFINITY)), zcShapesError::BadParams);
+  EXPECT_THROW(zcEllipse2(zcXform<2>(zcMatrix<2>(nan, 0, 0, 1), zcVector<2>())), zcShapesError::BadParams);
+  EXPECT_THROW(zcEllipseArc(zcEllipse(), zcRadian(0), zcRadian(7)), zcShapesError::BadParams);
+  EXPECT_NO_THROW(zcEllipseArc(zcEllipse(), zcRadian(0), zcRadian(-kTwoPi)));
+  EXPECT_THROW(zcAnnulus(zcPoint(), 2, 1), zcShapesError::BadRadius);
+  EXPECT_THROW(zcEllipseAnnulus(zcEllipse(), 1.5), zcShapesError::BadRadius);
+  EXPECT_THROW(zcEllipseAnnulusSection(zcEllipseAnnulus(), zcRadian(nan), zcRadian(0)), zcShapesError::BadParams);
+
+  // Two ellipses make an annulus when one is the other scaled about the center; a
+  // circle's rotation does not matter, its shape and center do.
+  const zcEllipse outer(zcPoint(1, 1), 4, 2, deg(30));
+  const zcEllipseAnnulus ok(zcEllipse(zcPoint(1, 1), 1, 2, deg(120)), outer);
+  EXPECT_NEAR(ok.ratio(), 0.5, 1e-15);
+  EXPECT_NEAR(ok.inner().xAxis().length() / outer.xAxis().length(), 0.5, 1e-15);
+  EXPECT_NO_THROW(zcEllipseAnnulus(zcEllipse(zcPoint(), 1, 1, deg(77)), zcEllipse(zcPoint(), 3, 3, zcRadian(0))));
+  EXPECT_THROW(zcEllipseAnnulus(zcEllipse(zcPoint(1, 1), 2, 1, deg(0)), outer), zcShapesError::BadParams);
+  EXPECT_THROW(zcEllipseAnnulus(zcEllipse(zcPoint(1, 1.5), 2, 1, deg(30)), outer), zcShapesError::BadParams);
+  EXPECT_THROW(zcEllipseAnnulus(zcEllipse(zcPoint(1, 1), 8, 4, deg(30)), outer), zcShapesError::BadRadius);
+
+  zcCircle c(zcPoint(1, 1), 2);
+  EXPECT_THROW(c.radius(-3), zcShapesError::BadRadius);
+  EXPECT_THROW(c.center(zcPoint(nan, 1)), zcShapesError::BadParams);
+  EXPECT_TRUE(c == zcCircle(zcPoint(1, 1), 2));
+  zcAnnulus a(zcPoint(), 1, 2);
+  EXPECT_THROW(a.radii(3, 2), zcShapesError::BadRadius);
+  EXPECT_TRUE(a == zcAnnulus(zcPoint(), 1, 2));
+  zcEllipseArc arc;
+  EXPECT_THROW(arc.phiRange(zcRadian(0), zcRadian(-10)), zcShapesError::BadParams);
+  EXPECT_TRUE(arc == zcEllipseArc());
+  zcEllipse2 e2;
+  EXPECT_THROW(e2.ellFromUnitCirc(zcXform<2>(zcMatrix<2>(1, 0, 0, 1), zcVector<2>(INFINITY, 0))),
+               zcShapesError::BadParams);
+  EXPECT_TRUE(e2 == zcEllipse2());
+}

@@ -1,0 +1,598 @@
+#include "zfound/curves.h"
+#include "zfound/rect.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+const double kRoot2 = std::sqrt(2.0);
+
+// The unit quarter circle from (1, 0) to (0, 1): the rational quadratic with weights
+// 1, √2/2, 1 raised to degree 3.
+zcBezierCurve quarterCircle() {
+  const double w = (1.0 + kRoot2) / 3.0;
+  return zcBezierCurve(zcPoint(1, 0), zcPoint(1, 2 - kRoot2), zcPoint(2 - kRoot2, 1), zcPoint(0, 1), 1.0, w, w, 1.0);
+}
+
+// A rational curve with uneven weights and an S bend.
+zcBezierCurve wavy() { return zcBezierCurve(zcPoint(0, 0), zcPoint(1, 3), zcPoint(3, -2), zcPoint(4, 1), 1.0, 5.0, 0.3, 2.0); }
+
+// The curve from its definition: Σ wᵢ Bᵢ Pᵢ / Σ wᵢ Bᵢ.
+zcPoint reference(const zcBezierCurve& c, double t) {
+  const double s = 1.0 - t;
+  const double b[4] = {s * s * s, 3 * t * s * s, 3 * t * t * s, t * t * t};
+  zcVector<2> num;
+  double den = 0.0;
+  for (int i = 0; i < 4; ++i) {
+    num += c.controlPoint(i) * (c.weight(i) * b[i]);
+    den += c.weight(i) * b[i];
+  }
+  return num / den;
+}
+
+double distToSegment(const zcPoint& p, const zcPoint& a, const zcPoint& b) {
+  const zcVector<2> ab = b - a;
+  const double l2 = ab.lengthSq();
+  const double s = l2 == 0.0 ? 0.0 : std::clamp((p - a).dot(ab) / l2, 0.0, 1.0);
+  return p.distance(a + ab * s);
+}
+
+double distToPolyline(const zcPoint& p, const std::vector<zcPoint>& poly) {
+  double d = poly.front().distance(p);
+  for (std::size_t i = 1; i < poly.size(); ++i) d = std::min(d, distToSegment(p, poly[i - 1], poly[i]));
+  return d;
+}
+
+// The maximum of f near t by golden-section search.
+double refineMax(const std::function<double(double)>& f, double t, double width) {
+  double a = std::max(0.0, t - width), b = std::min(1.0, t + width);
+  const double g = (std::sqrt(5.0) - 1.0) / 2.0;
+  for (int i = 0; i < 200; ++i) {
+    const double c = b - g * (b - a), d = a + g * (b - a);
+    if (f(c) > f(d)) b = d;
+    else a = c;
+  }
+  return f(0.5 * (a + b));
+}
+
+zcXform<2> skewMap() {
+  return zcXform<2>(zcMatrix<2>::rotation(zcRadian(0.7)) * zcMatrix<2>::scaling(3.0, 0.25), zcVector<2>(-4, 9));
+}
+
+template <class T>
+std::vector<unsigned char> archived(T& shape) {
+  zcArchive out;
+  zcShape* p = &shape;
+  out.serializePointer(p);
+  return out.bytes();
+}
+
+zcShapePtr loaded(const std::vector<unsigned char>& bytes) {
+  zcArchive in(bytes);
+  zcShapePtr s;
+  in || s;
+  return s;
+}
+
+}  // namespace
+
+TEST(BezierCurve, ConstructionRefusesBadValues) {
+  const zcPoint o(0, 0), a(1, 1);
+  EXPECT_THROW(zcBezierCurve(o, a, a, o, 1, 0, 1, 1), zcShapesError::BadParams);
+  EXPECT_THROW(zcBezierCurve(o, a, a, o, 1, -2, 1, 1), zcShapesError::BadParams);
+  EXPECT_THROW(zcBezierCurve(o, a, a, o, 1, 1, NAN, 1), zcShapesError::BadParams);
+  EXPECT_THROW(zcBezierCurve(o, a, a, o, 1, 1, 1, INFINITY), zcShapesError::BadParams);
+  EXPECT_THROW(zcBezierCurve(o, zcPoint(INFINITY, 0), a, o), zcShapesError::BadParams);
+  const zcBezierCurve c = wavy();
+  EXPECT_THROW(c.controlPoint(4), zcShapesError::BadParams);
+  EXPECT_THROW(c.weight(-1), zcShapesError::BadParams);
+  EXPECT_THROW(c.point(1.5), zcShapesError::BadParams);
+  EXPECT_THROW(c.point(NAN), zcShapesError::BadParams);
+  EXPECT_FALSE(c.isPolynomial());
+  EXPECT_TRUE(zcBezierCurve(o, a, a, o, 2, 2, 2, 2).isPolynomial());
+  EXPECT_TRUE(zcBezierCurve().degen());
+  EXPECT_THROW(zcBezierCurve().startAngle(), zcShapesError::NoTangent);
+}
+
+TEST(BezierCurve, EvaluationMatchesTheDefinitionAndTheCircle) {
+  const zcBezierCurve w = wavy();
+  const zcBezierCurve q = quarterCircle();
+  for (int i = 0; i <= 20; ++i) {
+    const double t = i / 20.0;
+    EXPECT_TRUE(zfRealEq(w.point(t), reference(w, t), 1e-12)) << t;
+    // The quarter circle is exact: unit radius, derivative perpendicular to it.
+    const zcPoint p = q.point(t);
+    EXPECT_NEAR(p.length(), 1.0, 1e-14);
+    EXPECT_NEAR(p.dot(q.derivative(t)), 0.0, 1e-13);
+    // The derivative against a central difference of the definition.
+    if (t > 0.0 && t < 1.0) {
+      const double h = 1e-6;
+      const zcVector<2> fd = (reference(w, t + h) - reference(w, t - h)) / (2 * h);
+      EXPECT_TRUE(zfRealEq(w.derivative(t), fd, 1e-5 * (1 + fd.length()))) << t;
+    }
+  }
+  EXPECT_NEAR(q.tangentAngle(0.0).value(), zkPi / 2, 1e-14);
+  EXPECT_NEAR(q.endAngle().value(), zkPi, 1e-14);
+  // A repeated control point: the end direction is the limit toward the next one.
+  const zcBezierCurve cusp(zcPoint(0, 0), zcPoint(0, 0), zcPoint(1, 1), zcPoint(2, 0));
+  EXPECT_NEAR(cusp.startAngle().value(), zkPi / 4, 1e-15);
+  EXPECT_NEAR(cusp.tangentAngle(0.0).value(), zkPi / 4, 1e-12);
+}
+
+TEST(BezierCurve, SplitPartAndReverseKeepTheCurve) {
+  const zcBezierCurve c = wavy();
+  zcBezierCurve a, b;
+  c.split(0.3, a, b);
+  EXPECT_EQ(a.endPoint(), b.startPoint());
+  for (int i = 0; i <= 10; ++i) {
+    const double s = i / 10.0;
+    EXPECT_TRUE(zfRealEq(a.point(s), c.point(0.3 * s), 1e-12));
+    EXPECT_TRUE(zfRealEq(b.point(s), c.point(0.3 + 0.7 * s), 1e-12));
+    const zcBezierCurve p = c.part(0.2, 0.9);
+    EXPECT_TRUE(zfRealEq(p.point(s), c.point(0.2 + 0.7 * s), 1e-12));
+  }
+  EXPECT_THROW(c.part(0.6, 0.5), zcShapesError::BadParams);
+  const zcShapePtr r = c.reverse();
+  const auto& rc = dynamic_cast<const zcBezierCurve&>(*r);
+  EXPECT_TRUE(zfRealEq(rc.point(0.25), c.point(0.75), 1e-12));
+  EXPECT_EQ(rc.startPoint(), c.endPoint());
+}
+
+TEST(BezierCurve, LengthsAndPerimeterPositions) {
+  const zcBezierCurve q = quarterCircle();
+  EXPECT_NEAR(q.perimeter(), zkPi / 2, 1e-13);
+  EXPECT_NEAR(q.arcLength(0.0, 0.5), zkPi / 4, 1e-13);  // symmetric weights
+  const double t = q.paramAtLength(zkPi / 6);
+  EXPECT_NEAR(q.point(t).angle().value(), zkPi / 6, 1e-12);
+  EXPECT_NEAR(q.nearestPerimPos(zcPoint(3 * std::cos(1.0), 3 * std::sin(1.0))), 1.0, 1e-12);
+
+  const zcBezierCurve c = wavy();
+  const zcShapePtr sub = c.subShape(1.0, 3.0);
+  EXPECT_NEAR(sub->perimeter(), 2.0, 1e-10);
+  EXPECT_TRUE(zfRealEq(sub->startPoint(), c.point(c.paramAtLength(1.0)), 1e-12));
+  const zcShapePtr back = c.subShape(3.0, 1.0);
+  EXPECT_TRUE(zfRealEq(back->startPoint(), sub->endPoint(), 1e-12));
+  // Positions are clamped to the curve.
+  EXPECT_EQ(c.subShape(-5.0, 1e9)->endPoint(), c.endPoint());
+  EXPECT_THROW(c.subShape(NAN, 1.0), zcShapesError::BadParams);
+}
+
+TEST(BezierCurve, BoundingBoxIsExact) {
+  EXPECT_TRUE(zfRealEq(quarterCircle().boundingBox(), zcRect(0, 0, 1, 1), 1e-15));
+  for (const zcBezierCurve& c : {wavy(), zcBezierCurve(zcPoint(0, 0), zcPoint(5, 5), zcPoint(-3, 6), zcPoint(1, -1), 0.5, 3, 7, 1)}) {
+    const zcRect box = c.boundingBox();
+    // Reference extremes: the best of a dense sample, refined by golden section.
+    const std::function<double(double)> fx[4] = {
+        [&](double t) { return c.point(t).x(); }, [&](double t) { return -c.point(t).x(); },
+        [&](double t) { return c.point(t).y(); }, [&](double t) { return -c.point(t).y(); }};
+    double ext[4];
+    for (int k = 0; k < 4; ++k) {
+      double bestT = 0.0;
+      for (int i = 0; i <= 2000; ++i)
+        if (fx[k](i / 2000.0) > fx[k](bestT)) bestT = i / 2000.0;
+      ext[k] = refineMax(fx[k], bestT, 1e-3);
+    }
+    EXPECT_NEAR(box.x() + box.width(), ext[0], 1e-12);
+    EXPECT_NEAR(box.x(), -ext[1], 1e-12);
+    EXPECT_NEAR(box.y() + box.height(), ext[2], 1e-12);
+    EXPECT_NEAR(box.y(), -ext[3], 1e-12);
+  }
+}
+
+TEST(BezierCurve, NearestPointIsTheGlobalMinimum) {
+  const zcBezierCurve c = wavy();
+  const zcPoint probes[] = {zcPoint(2, 0.5), zcPoint(-3, 4), zcPoint(10, -10), zcPoint(1.2, 1.1), zcPoint(3.5, -0.5),
+                            c.point(0.37)};
+  for (const zcPoint& p : probes) {
+    const zcPoint q = c.nearestPoint(p);
+    // On the curve...
+    const double t = c.nearestParam(p);
+    EXPECT_TRUE(zfRealEq(q, c.point(t), 1e-12));
+    // ...and no farther than the best of a dense sample.
+    double brute = 1e300;
+    for (int i = 0; i <= 20000; ++i) brute = std::min(brute, c.point(i / 20000.0).distance(p));
+    EXPECT_LE(q.distance(p), brute + 1e-12);
+  }
+  // The center of the quarter circle sees every point at distance 1.
+  EXPECT_NEAR(quarterCircle().distToPoint(zcPoint(0, 0)), 1.0, 1e-12);
+  EXPECT_TRUE(zfRealEq(quarterCircle().nearestPoint(zcPoint(2, 2)), zcPoint(kRoot2 / 2, kRoot2 / 2), 1e-12));
+}
+
+TEST(BezierCurve, TurningAndWinding) {
+  const zcBezierCurve q = quarterCircle();
+  EXPECT_NEAR(q.tangentRotation().value(), zkPi / 2, 1e-12);
+  EXPECT_NEAR(q.windingAngle(zcPoint(0, 0)).value(), zkPi / 2, 1e-12);
+  // Close to the arc the sweep still matches dense angle steps.
+  const zcPoint near(0.72, 0.72);
+  double sweep = 0.0;
+  for (int i = 0; i < 20000; ++i)
+    sweep += std::atan2((q.point(i / 20000.0) - near).cross(q.point((i + 1) / 20000.0) - near),
+                        (q.point(i / 20000.0) - near).dot(q.point((i + 1) / 20000.0) - near));
+  EXPECT_NEAR(q.windingAngle(near).value(), sweep, 1e-9);
+  EXPECT_THROW(q.windingAngle(q.point(0.4)), zcShapesError::BadGeom);
+  EXPECT_NEAR(q.reverse()->tangentRotation().value(), -zkPi / 2, 1e-12);
+  // An S bend turns right and back: no net rotation.
+  const zcBezierCurve s(zcPoint(0, 0), zcPoint(1, 1), zcPoint(2, -1), zcPoint(3, 0));
+  EXPECT_NEAR(s.tangentRotation().value(), 0.0, 1e-12);
+  // A loop turns through more than a half turn: dense angle steps sum to it.
+  const zcBezierCurve loop(zcPoint(0, 0), zcPoint(4, 3), zcPoint(-4, 3), zcPoint(0, 0.5));
+  double sum = 0.0;
+  for (int i = 0; i < 4000; ++i) {
+    const zcVector<2> a = loop.derivative(i / 4000.0), b = loop.derivative((i + 1) / 4000.0);
+    sum += std::atan2(a.cross(b), a.dot(b));
+  }
+  EXPECT_GT(std::abs(sum), zkPi);
+  EXPECT_NEAR(loop.tangentRotation().value(), sum, 1e-9);
+}
+
+TEST(BezierCurve, SampleStaysWithinTolerance) {
+  for (const zcBezierCurve& c : {wavy(), quarterCircle(), zcBezierCurve(zcPoint(0, 0), zcPoint(4, 3), zcPoint(-4, 3), zcPoint(0, 0.5), 1, 0.1, 9, 1)}) {
+    std::vector<zcPoint> dense;
+    for (int i = 0; i <= 20000; ++i) dense.push_back(c.point(i / 20000.0));
+    for (double tol : {0.1, 0.01, 1e-4}) {
+      zcSampleParams params;
+      params.tolerance = tol;
+      zcSampleResult out;
+      c.sample(params, out);
+      const auto& pts = out.points;
+      ASSERT_GE(pts.size(), 2u);
+      EXPECT_EQ(pts.front(), c.startPoint());
+      EXPECT_EQ(pts.back(), c.endPoint());
+      // Every curve point is near the polyline...
+      double worst = 0.0;
+      for (const zcPoint& p : dense) worst = std::max(worst, distToPolyline(p, pts));
+      EXPECT_LE(worst, tol * (1 + 1e-9)) << tol;
+      // ...and every sample and every chord point near the curve.
+      for (std::size_t i = 0; i < pts.size(); ++i) {
+        EXPECT_LT(c.distToPoint(pts[i]), 1e-9);
+        if (i == 0) continue;
+        for (double s : {0.25, 0.5, 0.75})
+          EXPECT_LE(c.distToPoint(pts[i - 1] + (pts[i] - pts[i - 1]) * s), tol * (1 + 1e-9));
+      }
+    }
+  }
+  // A circle's chords are within the tolerance of the arc, and not needlessly many.
+  zcSampleParams params;
+  params.tolerance = 1e-3;
+  zcSampleResult out;
+  quarterCircle().sample(params, out);
+  EXPECT_LE(out.points.size(), 40u);
+}
+
+TEST(BezierCurve, SampleSpacingUniformAndOverflow) {
+  const zcBezierCurve q = quarterCircle();
+  zcSampleParams spaced;
+  spaced.spacing = 0.1;
+  zcSampleResult a;
+  q.sample(spaced, a);
+  for (std::size_t i = 1; i < a.points.size(); ++i)
+    EXPECT_LE(std::abs((a.points[i].angle() - a.points[i - 1].angle()).value()), 0.1 + 1e-12);
+  EXPECT_GE(a.points.size(), 17u);  // at least ⌈(π/2) / 0.1⌉ + 1
+
+  zcSampleParams uniform;
+  uniform.spacing = 0.1;
+  uniform.uniform = true;
+  zcSampleResult u;
+  q.sample(uniform, u);
+  ASSERT_EQ(u.points.size(), 17u);  // 15 full steps and a shorter last one
+  for (std::size_t i = 1; i + 1 < u.points.size(); ++i)
+    EXPECT_NEAR((u.points[i].angle() - u.points[i - 1].angle()).value(), 0.1, 1e-10);
+  EXPECT_EQ(u.points.back(), q.endPoint());
+  uniform.tolerance = 0.01;
+  EXPECT_THROW(q.sample(uniform, u), zcShapesError::BadParams);
+
+  // More points than allowed raise SampleOverflow; the drawing loop doubles the
+  // tolerance until the sample fits.
+  zcSampleParams tight;
+  tight.tolerance = 1e-9;
+  tight.maxPoints = 50;
+  zcSampleResult o;
+  EXPECT_THROW(wavy().sample(tight, o), zcShapesError::SampleOverflow);
+  int doublings = 0;
+  for (;;) {
+    zcSampleResult r;
+    try {
+      wavy().sample(tight, r);
+      EXPECT_LE(r.points.size(), 50u);
+      break;
+    } catch (const zcShapesError::SampleOverflow&) {
+      tight.tolerance *= 2;
+      ++doublings;
+    }
+  }
+  EXPECT_GT(doublings, 0);
+  zcSampleParams none;
+  EXPECT_THROW(q.sample(none, o), zcShapesError::BadParams);
+}
+
+TEST(BezierCurve, MapIsAffineAndInverts) {
+  const zcBezierCurve c = wavy();
+  const zcXform<2> x = skewMap();
+  const zcBezierCurve m = c.map(x);
+  for (double t : {0.0, 0.3, 0.8}) EXPECT_TRUE(zfRealEq(m.point(t), x.mapPoint(c.point(t)), 1e-11));
+  EXPECT_EQ(m.weights(), c.weights());
+  const zcShapePtr back = m.mapShape(x.inverse());
+  const auto& b = dynamic_cast<const zcBezierCurve&>(*back);
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(zfRealEq(b.controlPoint(i), c.controlPoint(i), 1e-9));
+}
+
+TEST(BezierCurve, ArchiveAndImage) {
+  zcBezierCurve c = wavy();
+  const std::vector<unsigned char> bytes = archived(c);
+  const zcShapePtr back = loaded(bytes);
+  EXPECT_TRUE(*back == c);
+  for (std::size_t n = 8; n < bytes.size(); ++n)
+    EXPECT_THROW(loaded(std::vector<unsigned char>(bytes.begin(), bytes.begin() + n)), zcArchive::Errors) << n;
+
+  // A weight that is not positive is refused and the target keeps its value.
+  zcArchive out;
+  out || c;
+  std::vector<unsigned char> bad = out.bytes();
+  unsigned char minus[8];
+  zfStoreF64(minus, -1.0);
+  std::memcpy(bad.data() + bad.size() - 8, minus, 8);
+  zcBezierCurve target = quarterCircle();
+  zcArchive in(bad);
+  EXPECT_THROW(in || target, zcArchive::BadFormat);
+  EXPECT_TRUE(target == quarterCircle());
+
+  unsigned char image[zkBezierCurveImageSize];
+  c.writeImage(image);
+  EXPECT_EQ(zfLoadF64(image + 16), 1.0);  // P1.x
+  EXPECT_EQ(zfLoadF64(image + 72), 5.0);  // w1
+  EXPECT_TRUE(zcBezierCurve::readImage(image) == c);
+  zfStoreF64(image + 88, 0.0);
+  EXPECT_THROW(zcBezierCurve::readImage(image), zcShapesError::BadParams);
+}
+
+// --- Splines -------------------------------------------------------------------------------
+
+namespace {
+
+// Cox-de Boor: the B-spline basis, independent of the blossoming the spline uses.
+double basis(const std::vector<double>& u, std::size_t i, int p, double x) {
+  if (p == 0) return (u[i] <= x && x < u[i + 1]) ? 1.0 : 0.0;
+  double v = 0.0;
+  if (u[i + p] > u[i]) v += (x - u[i]) / (u[i + p] - u[i]) * basis(u, i, p - 1, x);
+  if (u[i + p + 1] > u[i + 1]) v += (u[i + p + 1] - x) / (u[i + p + 1] - u[i + 1]) * basis(u, i + 1, p - 1, x);
+  return v;
+}
+
+zcPoint deBoorReference(const std::vector<zcPoint>& d, const std::vector<double>& u, double x) {
+  zcVector<2> sum;
+  for (std::size_t i = 0; i < d.size(); ++i) sum += d[i] * basis(u, i, 3, x);
+  return sum;
+}
+
+// Second derivative of a polynomial piece at its start and end.
+zcVector<2> secondAtStart(const zcBezierCurve& c) {
+  return (c.controlPoint(2) - c.controlPoint(1) * 2 + c.controlPoint(0)) * 6;
+}
+zcVector<2> secondAtEnd(const zcBezierCurve& c) {
+  return (c.controlPoint(3) - c.controlPoint(2) * 2 + c.controlPoint(1)) * 6;
+}
+
+const std::vector<zcPoint> kPoints = {zcPoint(0, 0), zcPoint(2, 3), zcPoint(5, 1), zcPoint(7, 4), zcPoint(9, 0),
+                                      zcPoint(6, -3)};
+
+}  // namespace
+
+TEST(CubicSpline, PiecesMustJoin) {
+  const zcBezierCurve a(zcPoint(0, 0), zcPoint(1, 1), zcPoint(2, 1), zcPoint(3, 0));
+  const zcBezierCurve b(zcPoint(3, 0), zcPoint(4, -1), zcPoint(5, -1), zcPoint(6, 0), 1, 2, 2, 1);
+  const zcBezierCurve gap(zcPoint(3.01, 0), zcPoint(4, -1), zcPoint(5, -1), zcPoint(6, 0));
+  const zcCubicSpline s({a, b});
+  EXPECT_EQ(s.numPieces(), 2);
+  EXPECT_TRUE(s.piece(1) == b);
+  EXPECT_THROW(s.piece(2), zcShapesError::BadParams);
+  EXPECT_THROW(zcCubicSpline({a, gap}), zcShapesError::BadParams);
+  EXPECT_NEAR(s.perimeter(), a.perimeter() + b.perimeter(), 1e-12);
+  EXPECT_TRUE(zfRealEq(s.boundingBox(), zcRect(a.boundingBox()).enclose(b.boundingBox()), 0.0));
+
+  const zcCubicSpline empty;
+  EXPECT_FALSE(empty.isOpenContour());
+  EXPECT_THROW(empty.boundingBox(), zcShapesError::EmptyShape);
+  EXPECT_THROW(empty.nearestPoint(zcPoint()), zcShapesError::EmptyShape);
+  EXPECT_THROW(empty.startPoint(), zcShapesError::EmptyShape);
+  zcSampleParams params;
+  params.tolerance = 0.1;
+  zcSampleResult r;
+  EXPECT_THROW(empty.sample(params, r), zcShapesError::EmptyShape);
+
+  // The join is one point, or two with duplicated corners.
+  zcSampleResult once, twice;
+  s.sample(params, once);
+  params.duplicateCorners = true;
+  s.sample(params, twice);
+  EXPECT_EQ(twice.points.size(), once.points.size() + 1);
+  EXPECT_EQ(std::count(once.points.begin(), once.points.end(), zcPoint(3, 0)), 1);
+  EXPECT_EQ(std::count(twice.points.begin(), twice.points.end(), zcPoint(3, 0)), 2);
+}
+
+TEST(CubicSpline, SubShapeUniformSampleAndTurning) {
+  const zcInterpSpline s(kPoints);
+  const double length = s.perimeter();
+  const zcShapePtr mid = s.subShape(0.25 * length, 0.75 * length);
+  EXPECT_NEAR(mid->perimeter(), 0.5 * length, 1e-9);
+  EXPECT_TRUE(dynamic_cast<const zcCubicSpline*>(mid.rep()) != nullptr);
+  EXPECT_NEAR(s.nearestPerimPos(mid->startPoint()), 0.25 * length, 1e-9);
+  EXPECT_TRUE(zfRealEq(s.subShape(0.75 * length, 0.25 * length)->startPoint(), mid->endPoint(), 1e-12));
+
+  zcSampleParams uniform;
+  uniform.spacing = 0.5;
+  uniform.uniform = true;
+  zcSampleResult u;
+  s.sample(uniform, u);
+  for (std::size_t i = 1; i + 1 < u.points.size(); ++i)
+    EXPECT_NEAR(s.nearestPerimPos(u.points[i]), 0.5 * static_cast<double>(i), 1e-8);
+  EXPECT_EQ(u.points.back(), s.endPoint());
+
+  // The total turning equals the sum of dense angle steps.
+  double sum = 0.0;
+  for (const zcBezierCurve& c : s.pieces())
+    for (int i = 0; i < 1000; ++i) {
+      const zcVector<2> a = c.derivative(i / 1000.0), b = c.derivative((i + 1) / 1000.0);
+      sum += std::atan2(a.cross(b), a.dot(b));
+    }
+  EXPECT_NEAR(s.tangentRotation().value(), sum, 1e-9);
+}
+
+TEST(DeBoorSpline, MatchesTheBasisDefinition) {
+  const zcDeBoorSpline clamped(kPoints);
+  EXPECT_EQ(clamped.numPieces(), 3);
+  EXPECT_EQ(clamped.startPoint(), kPoints.front());
+  EXPECT_EQ(clamped.endPoint(), kPoints.back());
+  std::vector<zcPoint> eight = kPoints;
+  eight.insert(eight.end(), {zcPoint(1, 1), zcPoint(2, 2)});
+  const zcDeBoorSpline knotted(eight, {-1, 0, 0.5, 1, 1.5, 2, 2, 2, 3, 4, 5, 6});  // triple knot at 2
+  EXPECT_EQ(knotted.numPieces(), 3);  // spans [1, 1.5), [1.5, 2), [2, 3)
+  for (const zcDeBoorSpline* s : {&clamped, &knotted}) {
+    const std::vector<double>& u = s->knots();
+    const std::vector<zcPoint>& d = s->controlPoints();
+    long k = 0;
+    for (std::size_t j = 3; j < d.size(); ++j) {
+      if (!(u[j] < u[j + 1])) continue;
+      const zcBezierCurve& c = s->piece(k++);
+      for (double t : {0.0, 0.3, 0.7})
+        EXPECT_TRUE(zfRealEq(c.point(t), deBoorReference(d, u, u[j] + t * (u[j + 1] - u[j])), 1e-12));
+    }
+    for (long i = 1; i < s->numPieces(); ++i) EXPECT_EQ(s->piece(i).startPoint(), s->piece(i - 1).endPoint());
+  }
+  // The triple knot interpolates its control point and makes a corner there.
+  EXPECT_TRUE(zfRealEq(knotted.piece(1).endPoint(), eight[4], 1e-12));
+  EXPECT_GT(std::abs((knotted.piece(2).startAngle() - knotted.piece(1).endAngle()).signedNorm().value()), 0.1);
+
+  EXPECT_THROW(zcDeBoorSpline({zcPoint(0, 0), zcPoint(1, 0), zcPoint(2, 0)}), zcShapesError::BadParams);
+  EXPECT_THROW(zcDeBoorSpline(kPoints, {0, 0, 0, 0, 1, 2, 3, 3, 3}), zcShapesError::BadParams);
+  EXPECT_THROW(zcDeBoorSpline(kPoints, {0, 0, 0, 0, 2, 1, 3, 3, 3, 3}), zcShapesError::BadParams);
+  EXPECT_NO_THROW(zcDeBoorSpline(eight, {0, 0, 0, 0, 1, 1, 1, 2, 2, 2, 2, 2}));
+  EXPECT_THROW(zcDeBoorSpline(eight, {0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2}), zcShapesError::BadParams);
+  EXPECT_THROW(zcDeBoorSpline(kPoints, {0, 0, 0, 5, 5, 5, 5, 5, 5, 5}), zcShapesError::BadParams);
+}
+
+TEST(InterpSpline, InterpolatesSmoothly) {
+  const zcInterpSpline natural(kPoints);
+  ASSERT_EQ(natural.numPieces(), 5);
+  for (long i = 0; i < 5; ++i) {
+    EXPECT_EQ(natural.piece(i).startPoint(), kPoints[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(natural.piece(i).endPoint(), kPoints[static_cast<std::size_t>(i) + 1]);
+  }
+  for (long i = 1; i < 5; ++i) {
+    EXPECT_TRUE(zfRealEq(natural.piece(i - 1).derivative(1.0), natural.piece(i).derivative(0.0), 1e-12));
+    EXPECT_TRUE(zfRealEq(secondAtEnd(natural.piece(i - 1)), secondAtStart(natural.piece(i)), 1e-11));
+  }
+  EXPECT_TRUE(zfRealEq(secondAtStart(natural.piece(0)), zcVector<2>(), 1e-12));
+  EXPECT_TRUE(zfRealEq(secondAtEnd(natural.piece(4)), zcVector<2>(), 1e-12));
+
+  const zcInterpSpline periodic(kPoints, zcInterpSpline::ePeriodic);
+  ASSERT_EQ(periodic.numPieces(), 6);
+  EXPECT_EQ(periodic.endPoint(), periodic.startPoint());
+  for (long i = 0; i < 6; ++i) {
+    const zcBezierCurve& a = periodic.piece(i);
+    const zcBezierCurve& b = periodic.piece((i + 1) % 6);
+    EXPECT_TRUE(zfRealEq(a.derivative(1.0), b.derivative(0.0), 1e-12));
+    EXPECT_TRUE(zfRealEq(secondAtEnd(a), secondAtStart(b), 1e-11));
+  }
+
+  const zcInterpSpline two({zcPoint(1, 1), zcPoint(4, 5)});
+  EXPECT_NEAR(two.perimeter(), 5.0, 1e-13);
+  EXPECT_NEAR(two.distToPoint(zcPoint(2.5, 3)), 0.0, 1e-12);
+  EXPECT_THROW(zcInterpSpline({zcPoint(0, 0)}), zcShapesError::BadParams);
+  EXPECT_THROW(zcInterpSpline({zcPoint(0, 0), zcPoint(1, 0)}, zcInterpSpline::ePeriodic), zcShapesError::BadParams);
+  EXPECT_THROW(zcInterpSpline({zcPoint(0, 0), zcPoint(NAN, 0)}), zcShapesError::BadParams);
+}
+
+TEST(InterpSpline, ClosedSplineTurnsAndWindsOnce) {
+  const zcInterpSpline ring({zcPoint(1, 0), zcPoint(0, 1), zcPoint(-1, 0), zcPoint(0, -1)}, zcInterpSpline::ePeriodic);
+  EXPECT_NEAR(ring.tangentRotation().value(), 2 * zkPi, 1e-12);
+  EXPECT_NEAR(ring.windingAngle(zcPoint(0.1, 0.2)).value(), 2 * zkPi, 1e-12);
+  EXPECT_NEAR(ring.windingAngle(zcPoint(3, 0.2)).value(), 0.0, 1e-12);
+  const zcShapePtr rev = ring.reverse();
+  EXPECT_TRUE(dynamic_cast<const zcInterpSpline*>(rev.rep()) != nullptr);
+  EXPECT_EQ(rev->startPoint(), ring.startPoint());
+  EXPECT_NEAR(rev->tangentRotation().value(), -2 * zkPi, 1e-12);
+}
+
+TEST(HermiteSpline, FollowsItsTangents) {
+  const std::vector<zcPoint> pts = {zcPoint(0, 0), zcPoint(3, 1), zcPoint(5, -2)};
+  const std::vector<zcVector<2>> tans = {zcVector<2>(1, 2), zcVector<2>(3, 0), zcVector<2>(0, -4)};
+  const zcHermiteSpline h(pts, tans);
+  ASSERT_EQ(h.numPieces(), 2);
+  for (long i = 0; i < 2; ++i) {
+    const auto k = static_cast<std::size_t>(i);
+    EXPECT_TRUE(zfRealEq(h.piece(i).derivative(0.0), tans[k], 1e-12));
+    EXPECT_TRUE(zfRealEq(h.piece(i).derivative(1.0), tans[k + 1], 1e-12));
+    EXPECT_EQ(h.piece(i).startPoint(), pts[k]);
+  }
+  const zcShapePtr rev = h.reverse();
+  const auto& r = dynamic_cast<const zcHermiteSpline&>(*rev);
+  EXPECT_TRUE(zfRealEq(r.piece(0).point(0.25), h.piece(1).point(0.75), 1e-12));
+  EXPECT_THROW(zcHermiteSpline(pts, {zcVector<2>(1, 0)}), zcShapesError::BadParams);
+  EXPECT_THROW(zcHermiteSpline({zcPoint(0, 0)}, {zcVector<2>(1, 0)}), zcShapesError::BadParams);
+}
+
+TEST(CubicSpline, EveryKindMapsAndMapsBack) {
+  const zcXform<2> x = skewMap();
+  const zcXform<2> inv = x.inverse();
+  const zcDeBoorSpline d(kPoints);
+  const zcInterpSpline i(kPoints, zcInterpSpline::ePeriodic);
+  const zcHermiteSpline h({zcPoint(0, 0), zcPoint(3, 1)}, {zcVector<2>(1, 2), zcVector<2>(3, 0)});
+  const zcCubicSpline plain = i.cubicSpline();
+  for (const zcCubicSpline* s : {static_cast<const zcCubicSpline*>(&d), static_cast<const zcCubicSpline*>(&i),
+                                 static_cast<const zcCubicSpline*>(&h), &plain}) {
+    const zcShapePtr m = s->mapShape(x);
+    EXPECT_EQ(typeid(*m), typeid(*s));
+    const auto& ms = dynamic_cast<const zcCubicSpline&>(*m);
+    ASSERT_EQ(ms.numPieces(), s->numPieces());
+    // The spline of the mapped data is the mapped spline.
+    for (long k = 0; k < s->numPieces(); ++k)
+      for (double t : {0.0, 0.4, 1.0})
+        EXPECT_TRUE(zfRealEq(ms.piece(k).point(t), x.mapPoint(s->piece(k).point(t)), 1e-10));
+    const zcShapePtr back = m->mapShape(inv);
+    const auto& bs = dynamic_cast<const zcCubicSpline&>(*back);
+    for (long k = 0; k < s->numPieces(); ++k)
+      for (int c = 0; c < 4; ++c)
+        EXPECT_TRUE(zfRealEq(bs.piece(k).controlPoint(c), s->piece(k).controlPoint(c), 1e-9));
+  }
+}
+
+TEST(CubicSpline, EveryKindRoundTripsThroughAnArchive) {
+  zcDeBoorSpline d(kPoints, {-1, 0, 0.5, 1, 1.5, 2, 4, 4, 5, 6});
+  zcInterpSpline i(kPoints, zcInterpSpline::ePeriodic);
+  zcHermiteSpline h({zcPoint(0, 0), zcPoint(3, 1)}, {zcVector<2>(1, 2), zcVector<2>(3, 0)});
+  zcCubicSpline plain(std::vector<zcBezierCurve>{wavy(), zcBezierCurve(zcPoint(4, 1), zcPoint(5, 5), zcPoint(6, 0), zcPoint(7, 7), 1, 2, 3, 4)});
+  for (zcCubicSpline* s : {static_cast<zcCubicSpline*>(&d), static_cast<zcCubicSpline*>(&i),
+                           static_cast<zcCubicSpline*>(&h), &plain}) {
+    const std::vector<unsigned char> bytes = archived(*s);
+    const zcShapePtr back = loaded(bytes);
+    EXPECT_TRUE(*back == *s);
+    EXPECT_TRUE(dynamic_cast<const zcCubicSpline&>(*back).pieces().size() == s->pieces().size());
+    for (std::size_t n = 8; n < bytes.size(); ++n)
+      EXPECT_THROW(loaded(std::vector<unsigned char>(bytes.begin(), bytes.begin() + n)), zcArchive::Errors);
+  }
+  // A count larger than the bytes left is refused before anything is allocated.
+  zcArchive out;
+  out || plain;
+  std::vector<unsigned char> bad = out.bytes();
+  zfStoreU32(bad.data() + 8 + 2, 0x7fffffff);  // header, two version bytes, count
+  zcCubicSpline target;
+  zcArchive in(bad);
+  EXPECT_THROW(in || target, zcArchive::BadCount);
+  EXPECT_EQ(target.numPieces(), 0);
+
+  // Knots that decrease make no spline: refused, target unchanged.
+  zcArchive knotsOut;
+  knotsOut || d;
+  std::vector<unsigned char> k = knotsOut.bytes();
+  zfStoreF64(k.data() + k.size() - 8, -100.0);  // the last knot
+  zcDeBoorSpline kept(kPoints);
+  zcArchive knotsIn(k);
+  EXPECT_THROW(knotsIn || kept, zcArchive::BadFormat);
+  EXPECT_TRUE(kept == zcDeBoorSpline(kPoints));
+}

@@ -1,0 +1,521 @@
+#include "zfound/genrect.h"
+
+#include "zfound/archive.h"
+#include "zfound/rect.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const double kSqrt3 = std::sqrt(3.0);
+
+// Rotation by 30 degrees, scaling by (3, 0.5), then a translation: neither a
+// similarity nor axis-aligned.
+zcXform<2> skewMap() {
+  const zcXform<2> scale = zcXform<2>::scaling(3.0, 0.5);
+  const zcXform<2> rot = zcXform<2>::rotation(zcRadian(zkPi / 6));
+  return zcXform<2>::translation(zcVector<2>(7, -4)) * scale * rot;
+}
+
+// Center (10, 5), half sizes (4, 2), corner radii (1, 1): a rectangle with round
+// corners of radius 1 (fractions 1/4 and 1/2).
+zcGenRect roundedRect(zcRadian orient = zcRadian(0)) {
+  return zcGenRect(zcVector<2>(10, 5), zcVector<2>(4, 2), orient, zcVector<2>(1, 1));
+}
+
+void expectBox(const zcRect& box, double xmin, double ymin, double xmax, double ymax) {
+  EXPECT_NEAR(box.x(), xmin, 1e-12);
+  EXPECT_NEAR(box.y(), ymin, 1e-12);
+  EXPECT_NEAR(box.x() + box.width(), xmax, 1e-12);
+  EXPECT_NEAR(box.y() + box.height(), ymax, 1e-12);
+}
+
+std::vector<unsigned char> archived(zcShape* shape) {
+  zcArchive out;
+  out.serializePointer(shape);
+  return out.bytes();
+}
+
+// Replaces an occurrence (the first by default) of a double's bytes in an archive by
+// another double.
+void patchDouble(std::vector<unsigned char>& bytes, double from, double to, int occurrence = 0) {
+  unsigned char a[8], b[8];
+  zfStoreF64(a, from);
+  zfStoreF64(b, to);
+  for (std::size_t i = 0; i + 8 <= bytes.size(); ++i) {
+    if (std::memcmp(&bytes[i], a, 8) == 0 && occurrence-- == 0) {
+      std::memcpy(&bytes[i], b, 8);
+      return;
+    }
+  }
+  FAIL() << "value not found in the archive";
+}
+
+// Signed area of a closed point ring (positive counter-clockwise).
+double ringArea(const std::vector<zcPoint>& p, std::size_t from, std::size_t to) {
+  double s = 0.0;
+  for (std::size_t i = from; i + 1 < to; ++i) s += p[i].cross(p[i + 1]);
+  return 0.5 * s;
+}
+
+TEST(GenRectConstruction, FormsAgreeAndDeriveTheRightQuantities) {
+  const zcGenRect g = roundedRect(zcRadian(zkPi / 6));
+  EXPECT_TRUE(zfRealEq(g.halfSizes(), zcVector<2>(4, 2), 1e-12));
+  EXPECT_TRUE(zfRealEq(g.roundFractions(), zcVector<2>(0.25, 0.5), 1e-15));
+  EXPECT_TRUE(zfRealEq(g.round(), zcVector<2>(1, 1), 1e-12));
+  EXPECT_NEAR(g.orient().value(), zkPi / 6, 1e-15);
+  EXPECT_TRUE(zfRealEq(g.xHalfSide(), zcVector<2>(2 * kSqrt3, 2), 1e-12));
+  EXPECT_TRUE(zfRealEq(g.yHalfSide(), zcVector<2>(-1, kSqrt3), 1e-12));
+  // M carries the rectangle onto the square: a corner goes to (1, 1).
+  EXPECT_TRUE(zfRealEq(g.matrix() * (g.corners()[2] - g.center()), zcVector<2>(1, 1), 1e-12));
+
+  // Every constructor rebuilds the same rectangle from the accessors it pairs with.
+  EXPECT_TRUE(zfRealEq(zcGenRect(g.center(), g.matrix(), g.roundFractions()), g, 1e-12));
+  EXPECT_TRUE(zfRealEq(zcGenRect(g.center(), g.halfSizes(), g.orient(), g.round()), g, 1e-12));
+  const zcGenRect sheared = g.map(skewMap());
+  EXPECT_TRUE(zfRealEq(zcGenRect(sheared.center(), sheared.xHalfSide(), sheared.yHalfSide(), sheared.round()),
+                       sheared, 1e-12));
+  EXPECT_TRUE(zfRealEq(zcGenRect::fromUnitXform(sheared.unitXform(), sheared.roundFractions()), sheared, 1e-12));
+
+  // From an axis-aligned rectangle: sharp, same corners.
+  const zcGenRect fromRect(zcRect(zcPoint(1, 2), zcVector<2>(6, 4)));
+  EXPECT_TRUE(fromRect.isSharp());
+  EXPECT_TRUE(zfRealEq(fromRect.corners()[0], zcPoint(1, 2), 1e-15));
+  EXPECT_TRUE(zfRealEq(fromRect.corners()[2], zcPoint(7, 6), 1e-15));
+  EXPECT_TRUE(fromRect.isRightHanded());
+}
+
+TEST(GenRectConstruction, InvalidInputRaisesTheDocumentedError) {
+  const zcVector<2> c(0, 0);
+  const double nan = std::nan("");
+  EXPECT_THROW(zcGenRect(zcVector<2>(nan, 0), zcMatrix<2>(), zcVector<2>()), zcShapesError::BadParams);
+  EXPECT_THROW(zcGenRect(c, zcMatrix<2>(1, 0, 0, INFINITY), zcVector<2>()), zcShapesError::BadParams);
+  EXPECT_THROW(zcGenRect(c, zcMatrix<2>(), zcVector<2>(1.5, 0)), zcShapesError::BadRadius);
+  EXPECT_THROW(zcGenRect(c, zcMatrix<2>(), zcVector<2>(0, -0.1)), zcShapesError::BadRadius);
+  EXPECT_THROW(zcGenRect(c, zcMatrix<2>(1, 2, 2, 4), zcVector<2>()), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zcGenRect(c, zcVector<2>(1, 0), zcRadian(0), zcVector<2>()), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zcGenRect(c, zcVector<2>(-1, 1), zcRadian(0), zcVector<2>()), zcShapesError::BadParams);
+  EXPECT_THROW(zcGenRect(c, zcVector<2>(1, 1), zcRadian(0), zcVector<2>(1.1, 0)), zcShapesError::BadRadius);
+  EXPECT_THROW(zcGenRect(c, zcVector<2>(1, 0), zcVector<2>(2, 0), zcVector<2>()), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zcGenRect(zcRect(zcPoint(0, 0), zcVector<2>(0, 3))), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zcGenRect::fromUnitXform(zcXform<2>::scaling(1, 0), zcVector<2>(1, 1)), zcShapesError::DegenerateShape);
+  EXPECT_THROW(roundedRect().map(zcXform<2>::scaling(2, 0)), zcMathError::Singular);
+  // A radius a rounding error above its half side is a full quarter ellipse.
+  EXPECT_EQ(zcGenRect(c, zcVector<2>(3, 1), zcRadian(0), zcVector<2>(3 * (1 + 1e-14), 1)).roundFractions(),
+            zcVector<2>(1, 1));
+}
+
+TEST(GenRectGeometry, BoundingBoxesAreExactWithRoundedCorners) {
+  expectBox(roundedRect().boundingBox(), 6, 3, 14, 7);
+  // A rectangle with round corners of radius r turned by θ reaches
+  // (hx − r)|cos θ| + (hy − r)|sin θ| + r along x.
+  const zcRect box = roundedRect(zcRadian(zkPi / 6)).boundingBox();
+  const double hw = 3 * kSqrt3 / 2 + 0.5 + 1;
+  const double hh = 1.5 + kSqrt3 / 2 + 1;
+  expectBox(box, 10 - hw, 5 - hh, 10 + hw, 5 + hh);
+  // Sharp: the corners decide.
+  const zcGenRect sharp(zcVector<2>(0, 0), zcVector<2>(2, 1), zcRadian(zkPi / 6), zcVector<2>(0, 0));
+  expectBox(sharp.boundingBox(), -(kSqrt3 + 0.5), -(1 + kSqrt3 / 2), kSqrt3 + 0.5, 1 + kSqrt3 / 2);
+  // Both fractions 1: the ellipse of radii 3 and 1 turned by 30 degrees.
+  const zcGenRect ellipse(zcVector<2>(1, 1), zcVector<2>(3, 1), zcRadian(zkPi / 6), zcVector<2>(3, 1));
+  EXPECT_TRUE(ellipse.isEllipse());
+  const double ex = std::sqrt(9 * 0.75 + 0.25);
+  const double ey = std::sqrt(9 * 0.25 + 0.75);
+  expectBox(ellipse.boundingBox(), 1 - ex, 1 - ey, 1 + ex, 1 + ey);
+}
+
+TEST(GenRectGeometry, DistancesAndInsideOnHandComputedCases) {
+  const zcGenRect g = roundedRect();
+  EXPECT_TRUE(g.within(zcPoint(10, 5)));
+  EXPECT_TRUE(g.within(zcPoint(14, 5)));        // on a side
+  EXPECT_TRUE(g.within(zcPoint(13.6, 6.8)));    // on the corner arc around (13, 6)
+  EXPECT_FALSE(g.within(zcPoint(13.9, 6.9)));   // inside the sharp corner, outside the arc
+  EXPECT_TRUE(zfRealEq(g.nearestPoint(zcPoint(11, 6)), zcPoint(11, 6), 0.0));
+  EXPECT_TRUE(zfRealEq(g.nearestPoint(zcPoint(17, 5)), zcPoint(14, 5), 1e-12));
+  EXPECT_TRUE(zfRealEq(g.nearestPoint(zcPoint(16, 10)), zcPoint(13.6, 6.8), 1e-12));
+  EXPECT_NEAR(g.distToPoint(zcPoint(16, 10)), 4.0, 1e-12);
+  EXPECT_EQ(g.distToPoint(zcPoint(12, 4)), 0.0);
+  // From inside, the nearest boundary point: the top side is 1 away.
+  EXPECT_TRUE(zfRealEq(g.nearestBoundaryPoint(zcPoint(10, 6)), zcPoint(10, 7), 1e-12));
+
+  // The same after a rigid motion: distances and nearest points move along.
+  const zcXform<2> rigid = zcXform<2>::translation(zcVector<2>(-3, 8)) * zcXform<2>::rotation(zcRadian(0.7));
+  const zcGenRect moved = g.map(rigid);
+  EXPECT_TRUE(zfRealEq(moved.nearestPoint(rigid.mapPoint(zcPoint(16, 10))), rigid.mapPoint(zcPoint(13.6, 6.8)), 1e-9));
+  EXPECT_FALSE(moved.within(rigid.mapPoint(zcPoint(13.9, 6.9))));
+
+  // Elliptical corners (radii 2 and 1 around (12, 6)): a point 1 out along the
+  // normal at parameter 45 degrees has its foot there.
+  const zcGenRect e(zcVector<2>(10, 5), zcVector<2>(4, 2), zcRadian(0), zcVector<2>(2, 1));
+  const double t = zkPi / 4;
+  const zcPoint foot(12 + 2 * std::cos(t), 6 + std::sin(t));
+  const zcVector<2> normal = zcVector<2>(std::cos(t), 2 * std::sin(t)).unit();
+  EXPECT_TRUE(zfRealEq(e.nearestPoint(foot + normal), foot, 1e-9));
+  EXPECT_NEAR(e.distToPoint(foot + normal), 1.0, 1e-9);
+  EXPECT_TRUE(e.within(foot));
+  EXPECT_FALSE(e.within(foot + normal * 1e-6));
+}
+
+TEST(GenRectGeometry, PerimeterAndHandedness) {
+  // Straight parts 2·(6 + 2), plus one full circle of radius 1 from the corners.
+  EXPECT_NEAR(roundedRect().perimeter(), 16 + 2 * zkPi, 1e-12);
+  const zcGenRect sharp(zcVector<2>(0, 0), zcVector<2>(2, 1), zcRadian(1), zcVector<2>(0, 0.5));
+  EXPECT_TRUE(sharp.isSharp());
+  EXPECT_NEAR(sharp.perimeter(), 12.0, 1e-12);
+  // The ellipse of semi-axes 2 and 1 (the complete elliptic integral, 8 E(√3/2)).
+  const zcGenRect ellipse(zcVector<2>(0, 0), zcVector<2>(2, 1), zcRadian(0.4), zcVector<2>(2, 1));
+  EXPECT_NEAR(ellipse.perimeter(), 9.688448220547675, 1e-12);
+  // The same ellipse under a shear keeps its area-independent image perimeter only
+  // through the conjugate diameters: compare with a fine polyline.
+  const zcGenRect sheared = ellipse.map(skewMap());
+  zcSampleParams fine;
+  fine.tolerance = 1e-9;
+  zcSampleResult points;
+  sheared.sample(fine, points);
+  double length = 0.0;
+  for (std::size_t i = 0; i + 1 < points.points.size(); ++i) length += points.points[i].distance(points.points[i + 1]);
+  EXPECT_NEAR(sheared.perimeter(), length, 1e-6);
+
+  EXPECT_TRUE(roundedRect().isRightHanded());
+  const zcGenRect mirrored = roundedRect().map(zcXform<2>::scaling(-1, 1));
+  EXPECT_FALSE(mirrored.isRightHanded());
+  // Reversing keeps the set and flips the direction.
+  const zcShapePtr back = roundedRect().reverse();
+  EXPECT_FALSE(back->isRightHanded());
+  for (const zcPoint& p : {zcPoint(13.6, 6.8), zcPoint(13.9, 6.9), zcPoint(6, 5), zcPoint(5.9, 5)})
+    EXPECT_EQ(back->within(p), roundedRect().within(p));
+}
+
+TEST(GenRectSampling, PointsLieOnTheBoundaryWithinTolerance) {
+  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewMap());
+  zcSampleParams params;
+  params.tolerance = 1e-3;
+  params.spacing = 0.5;
+  zcSampleResult result;
+  g.sample(params, result);
+  const std::vector<zcPoint>& p = result.points;
+  ASSERT_GT(p.size(), 20u);
+  EXPECT_EQ(p.front(), p.back());
+  EXPECT_TRUE(zfRealEq(p.front(), g.unitXform().mapPoint(zcPoint(-0.75, -1)), 1e-12));
+  for (std::size_t i = 0; i + 1 < p.size(); ++i) {
+    EXPECT_LT(g.nearestBoundaryPoint(p[i]).distance(p[i]), 1e-9);
+    EXPECT_LE(p[i].distance(p[i + 1]), 0.5 + 1e-12);
+    const zcPoint mid = (p[i] + p[i + 1]) * 0.5;
+    EXPECT_LE(g.nearestBoundaryPoint(mid).distance(mid), 1e-3);
+  }
+  EXPECT_GT(ringArea(p, 0, p.size()), 0.0);
+
+  // Sharp corners: the corners alone, each twice on request.
+  const zcGenRect sharp(zcVector<2>(0, 0), zcVector<2>(2, 1), zcRadian(0), zcVector<2>());
+  zcSampleParams corners;
+  corners.tolerance = 0.1;
+  corners.duplicateCorners = true;
+  zcSampleResult r;
+  sharp.sample(corners, r);
+  const std::vector<zcPoint> expected = {zcPoint(-2, -1), zcPoint(2, -1), zcPoint(2, -1), zcPoint(2, 1),
+                                         zcPoint(2, 1),   zcPoint(-2, 1), zcPoint(-2, 1), zcPoint(-2, -1)};
+  EXPECT_EQ(r.points, expected);
+
+  zcSampleParams uniform;
+  uniform.spacing = 0.1;
+  uniform.uniform = true;
+  zcSampleResult u;
+  EXPECT_THROW(roundedRect().sample(uniform, u), zcShapesError::BadParams);
+  zcSampleParams few;
+  few.tolerance = 1e-6;
+  few.maxPoints = 10;
+  EXPECT_THROW(roundedRect().sample(few, u), zcShapesError::SampleOverflow);
+  zcSampleParams none;
+  EXPECT_THROW(roundedRect().sample(none, u), zcShapesError::BadParams);
+}
+
+TEST(GenRectMapping, MapAndInverseGiveTheOriginal) {
+  const zcXform<2> x = skewMap();
+  const zcGenRect g = roundedRect(zcRadian(0.3));
+  const zcGenRect there = g.map(x);
+  EXPECT_TRUE(zfRealEq(there.map(x.inverse()), g, 1e-9));
+  EXPECT_FALSE(zfRealEq(there, g, 1e-3));
+  // Points of the boundary map onto the boundary, the center onto the center.
+  EXPECT_TRUE(zfRealEq(there.center(), x.mapPoint(g.center()), 1e-12));
+  const zcPoint onArc = g.nearestBoundaryPoint(g.center() + zcVector<2>(10, 10));
+  EXPECT_LT(there.nearestBoundaryPoint(x.mapPoint(onArc)).distance(x.mapPoint(onArc)), 1e-9);
+  EXPECT_EQ(there.roundFractions(), g.roundFractions());
+
+  const zcShapePtr shape = g.mapShape(x);
+  const auto* typed = dynamic_cast<const zcGenRect*>(shape.rep());
+  ASSERT_NE(typed, nullptr);
+  EXPECT_TRUE(*typed == there);
+  EXPECT_TRUE(*g.clone() == g);
+  EXPECT_FALSE(*g.clone() == there);
+}
+
+TEST(GenRectImage, OffsetsRoundTripAndVersion0Block) {
+  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewMap());
+  std::array<unsigned char, zkGenRectImageSize> image;
+  image.fill(0xAB);
+  g.writeImage(image);
+  static_assert(zkGenRectImageSize == 152);
+  EXPECT_EQ(zfLoadF64(&image[0]), g.center().x());
+  EXPECT_EQ(zfLoadF64(&image[8]), g.center().y());
+  EXPECT_EQ(zfLoadF64(&image[16]), g.matrix().element(0, 0));
+  EXPECT_EQ(zfLoadF64(&image[24]), g.matrix().element(0, 1));
+  EXPECT_EQ(zfLoadF64(&image[40]), g.matrix().element(1, 1));
+  EXPECT_EQ(zfLoadF64(&image[48]), g.matrix().determinant());
+  EXPECT_EQ(zfLoadF64(&image[56]), 0.25);
+  EXPECT_EQ(zfLoadF64(&image[64]), 0.5);
+  EXPECT_EQ(zfLoadF64(&image[72]), g.halfSizes().x());
+  EXPECT_EQ(zfLoadF64(&image[88]), g.orient().value());
+  EXPECT_EQ(zfLoadF64(&image[104]), g.unitXform().matrix().element(0, 1));
+  EXPECT_EQ(zfLoadF64(&image[128]), g.unitXform().matrix().determinant());
+  EXPECT_EQ(zfLoadF64(&image[144]), g.round().y());
+
+  const zcGenRect back = zcGenRect::readImage(image);
+  EXPECT_TRUE(back == g);
+  std::array<unsigned char, zkGenRectImageSize> again;
+  back.writeImage(again);
+  EXPECT_EQ(again, image);
+  // The first 96 bytes are the version-0 block; the derived bytes are not read.
+  std::array<unsigned char, zkGenRectImageV0Size> block;
+  std::memcpy(block.data(), image.data(), block.size());
+  zfStoreF64(&block[48], 12345.0);
+  zfStoreF64(&block[72], -1.0);
+  EXPECT_TRUE(zcGenRect::readImageV0(block) == g);
+
+  std::array<unsigned char, zkGenRectImageSize> bad = image;
+  zfStoreF64(&bad[56], 1.25);
+  EXPECT_THROW(zcGenRect::readImage(bad), zcShapesError::BadRadius);
+  bad = image;
+  zfStoreF64(&bad[8], std::nan(""));
+  EXPECT_THROW(zcGenRect::readImage(bad), zcShapesError::BadParams);
+  bad = image;
+  for (int i = 16; i < 48; i += 8) zfStoreF64(&bad[i], 0.0);
+  EXPECT_THROW(zcGenRect::readImage(bad), zcShapesError::DegenerateShape);
+}
+
+TEST(GenRectArchive, RoundTripsAsAPointerAndRefusesBadData) {
+  zcGenRect* g = new zcGenRect(roundedRect(zcRadian(0.3)).map(skewMap()));
+  const std::vector<unsigned char> bytes = archived(g);
+  zcArchive in(bytes);
+  zcShape* loaded = nullptr;
+  in.serializePointer(loaded);
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_TRUE(*loaded == *g);
+  delete loaded;
+
+  // A fraction of 2 is no rectangle: the archive fails and the target keeps its value.
+  zcArchive out;
+  out || *g;
+  std::vector<unsigned char> broken = out.bytes();
+  patchDouble(broken, 0.5, 2.0);
+  zcGenRect target = roundedRect();
+  zcArchive bad(broken);
+  EXPECT_THROW(bad || target, zcArchive::BadFormat);
+  EXPECT_TRUE(target == roundedRect());
+
+  std::vector<unsigned char> version = out.bytes();
+  version[8] = 1;  // the first byte after the header is the zcGenRect level's version
+  zcArchive unknown(version);
+  EXPECT_THROW(unknown || target, zcArchive::UnknownVersion);
+  EXPECT_TRUE(target == roundedRect());
+  delete g;
+}
+
+// --- zcGenAnnulus ----------------------------------------------------------------------
+
+zcGenAnnulus ring() {
+  // Outer: the rounded rectangle; inner: half sizes (2, 1) at the same center.
+  return zcGenAnnulus(zcGenRect(zcVector<2>(10, 5), zcVector<2>(2, 1), zcRadian(0), zcVector<2>(0.5, 0.5)),
+                      roundedRect());
+}
+
+TEST(GenAnnulusGeometry, RegionBetweenTheRectangles) {
+  const zcGenAnnulus a = ring();
+  EXPECT_TRUE(a.within(zcPoint(13, 5)));
+  EXPECT_TRUE(a.within(zcPoint(12, 5)));   // on the inner boundary
+  EXPECT_FALSE(a.within(zcPoint(11, 5)));  // in the hole
+  EXPECT_FALSE(a.within(zcPoint(15, 5)));
+  EXPECT_TRUE(zfRealEq(a.nearestPoint(zcPoint(11.5, 5.2)), zcPoint(12, 5.2), 1e-12));
+  EXPECT_TRUE(zfRealEq(a.nearestPoint(zcPoint(17, 5)), zcPoint(14, 5), 1e-12));
+  EXPECT_NEAR(a.distToPoint(zcPoint(10, 5.5)), 0.5, 1e-12);
+  EXPECT_EQ(a.distToPoint(zcPoint(13, 4)), 0.0);
+  expectBox(a.boundingBox(), 6, 3, 14, 7);
+  // Outer 16 + 2π; inner straight parts 2·(3 + 1) plus a circle of radius 0.5.
+  EXPECT_NEAR(a.perimeter(), 16 + 2 * zkPi + 8 + zkPi, 1e-12);
+  EXPECT_TRUE(a.isRightHanded());
+
+  // The boundary: outer ring counter-clockwise, then the inner one clockwise.
+  zcSampleParams params;
+  params.tolerance = 1e-6;
+  zcSampleResult r;
+  a.sample(params, r);
+  zcSampleResult outer;
+  a.outer().sample(params, outer);
+  ASSERT_GT(r.points.size(), outer.points.size());
+  const std::size_t split = outer.points.size();
+  EXPECT_NEAR(ringArea(r.points, 0, split), 32 - 4 + zkPi, 1e-3);
+  EXPECT_NEAR(ringArea(r.points, split, r.points.size()), -(7 + zkPi / 4), 1e-3);
+}
+
+TEST(GenAnnulusMapping, MapImageAndArchive) {
+  const zcXform<2> x = skewMap();
+  const zcGenAnnulus a = ring();
+  EXPECT_TRUE(zfRealEq(a.map(x).map(x.inverse()), a, 1e-9));
+  const zcShapePtr mapped = a.mapShape(x);
+  ASSERT_NE(dynamic_cast<const zcGenAnnulus*>(mapped.rep()), nullptr);
+  EXPECT_TRUE(*mapped == a.map(x));
+  EXPECT_FALSE(*mapped == a);
+
+  const zcGenAnnulus m = a.map(x);
+  std::array<unsigned char, zkGenAnnulusImageSize> image;
+  image.fill(0xCD);
+  m.writeImage(image);
+  static_assert(zkGenAnnulusImageSize == 360);
+  std::array<unsigned char, zkGenRectImageSize> inner, outer;
+  m.inner().writeImage(inner);
+  m.outer().writeImage(outer);
+  EXPECT_EQ(std::memcmp(&image[0], &inner[0], 96), 0);
+  EXPECT_EQ(std::memcmp(&image[96], &outer[0], 96), 0);
+  EXPECT_EQ(std::memcmp(&image[192], &inner[96], 56), 0);
+  EXPECT_EQ(std::memcmp(&image[248], &outer[96], 56), 0);
+  for (std::size_t i = 304; i < 360; ++i) EXPECT_EQ(image[i], 0) << i;
+  EXPECT_TRUE(zcGenAnnulus::readImage(image) == m);
+  std::array<unsigned char, zkGenAnnulusImageV0Size> v0;
+  std::memcpy(v0.data(), image.data(), v0.size());
+  EXPECT_TRUE(zcGenAnnulus::readImageV0(v0) == m);
+  zfStoreF64(&image[96 + 64], -0.5);  // the outer y fraction
+  EXPECT_THROW(zcGenAnnulus::readImage(image), zcShapesError::BadRadius);
+
+  zcGenAnnulus* shared = new zcGenAnnulus(m);
+  zcArchive out;
+  zcShape* first = shared;
+  zcShape* second = shared;
+  out.serializePointer(first);
+  out.serializePointer(second);
+  zcArchive in(out.bytes());
+  zcShape* back1 = nullptr;
+  zcShape* back2 = nullptr;
+  in.serializePointer(back1);
+  in.serializePointer(back2);
+  ASSERT_NE(back1, nullptr);
+  EXPECT_EQ(back1, back2);
+  EXPECT_TRUE(*back1 == m);
+  delete back1;
+
+  // A bad outer rectangle after a good inner one: nothing of the target changes.
+  zcArchive single;
+  single || *shared;
+  std::vector<unsigned char> broken = single.bytes();
+  // The inner rectangle's x fraction is the same 0.25 and comes first.
+  ASSERT_EQ(m.inner().roundFractions().x(), m.outer().roundFractions().x());
+  patchDouble(broken, m.outer().roundFractions().x(), 7.0, 1);
+  zcGenAnnulus target = ring();
+  zcArchive bad(broken);
+  EXPECT_THROW(bad || target, zcArchive::BadFormat);
+  EXPECT_TRUE(target == ring());
+  delete shared;
+}
+
+// --- zcAffineRectangle -----------------------------------------------------------------
+
+// Sides 3 along x and 2 along y from (1, 1), sheared: the y corner is at (2, 3).
+zcAffineRectangle parallelogram() { return zcAffineRectangle(zcPoint(1, 1), zcPoint(4, 1), zcPoint(2, 3)); }
+
+TEST(AffineRectangleGeometry, HandComputedCases) {
+  const zcAffineRectangle r = parallelogram();
+  EXPECT_EQ(r.cornerOpposite(), zcPoint(5, 3));
+  expectBox(r.boundingBox(), 1, 1, 5, 3);
+  EXPECT_NEAR(r.perimeter(), 6 + 2 * std::sqrt(5.0), 1e-12);
+  EXPECT_TRUE(r.isRightHanded());
+  EXPECT_FALSE(r.degen());
+  EXPECT_TRUE(r.within(zcPoint(3, 2)));
+  EXPECT_TRUE(r.within(zcPoint(1.5, 2)));  // on the slanted side
+  EXPECT_FALSE(r.within(zcPoint(1.4, 2)));
+  EXPECT_TRUE(zfRealEq(r.nearestPoint(zcPoint(3, 0)), zcPoint(3, 1), 1e-15));
+  // Beyond the slanted side from (1, 1) to (2, 3): the foot of the perpendicular.
+  EXPECT_TRUE(zfRealEq(r.nearestPoint(zcPoint(0, 2)), zcPoint(1.2, 1.4), 1e-12));
+  EXPECT_NEAR(r.distToPoint(zcPoint(6, 4)), std::sqrt(2.0), 1e-12);
+  EXPECT_FALSE(parallelogram().reverse()->isRightHanded());
+
+  // Collinear corners: a segment from (0, 0) to (3, 0).
+  const zcAffineRectangle flat(zcPoint(0, 0), zcPoint(2, 0), zcPoint(1, 0));
+  EXPECT_TRUE(flat.degen());
+  EXPECT_TRUE(flat.within(zcPoint(2.5, 0)));
+  EXPECT_FALSE(flat.within(zcPoint(2.5, 1e-6)));
+  EXPECT_NEAR(flat.distToPoint(zcPoint(4, 0)), 1.0, 1e-15);
+  EXPECT_THROW(zcAffineRectangle(zcPoint(0, 0), zcPoint(INFINITY, 0), zcPoint(0, 1)), zcShapesError::BadParams);
+}
+
+TEST(AffineRectangleSampling, CornersAndUniformSteps) {
+  const zcAffineRectangle r(zcPoint(0, 0), zcPoint(3, 0), zcPoint(0, 2));
+  zcSampleParams uniform;
+  uniform.spacing = 1.0;
+  uniform.uniform = true;
+  zcSampleResult u;
+  r.sample(uniform, u);
+  const std::vector<zcPoint> expected = {zcPoint(0, 0), zcPoint(1, 0), zcPoint(2, 0), zcPoint(3, 0),
+                                         zcPoint(3, 1), zcPoint(3, 2), zcPoint(2, 2), zcPoint(1, 2),
+                                         zcPoint(0, 2), zcPoint(0, 1), zcPoint(0, 0)};
+  ASSERT_EQ(u.points.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_TRUE(zfRealEq(u.points[i], expected[i], 1e-12)) << i;
+
+  zcSampleParams spaced;
+  spaced.spacing = 0.7;
+  zcSampleResult s;
+  r.sample(spaced, s);
+  EXPECT_EQ(s.points.size(), 1u + 5u + 3u + 5u + 3u);  // the start, then ⌈3/0.7⌉ or ⌈2/0.7⌉ steps per side
+  for (std::size_t i = 0; i + 1 < s.points.size(); ++i) EXPECT_LE(s.points[i].distance(s.points[i + 1]), 0.7);
+}
+
+TEST(AffineRectangleMapping, MapImageAndArchive) {
+  const zcXform<2> x = skewMap();
+  const zcAffineRectangle r = parallelogram();
+  EXPECT_TRUE(zfRealEq(r.map(x).map(x.inverse()), r, 1e-9));
+  const zcShapePtr mapped = r.mapShape(x);
+  EXPECT_TRUE(*mapped == r.map(x));
+  // A singular map leaves a degenerate parallelogram rather than failing.
+  EXPECT_TRUE(r.map(zcXform<2>::scaling(1, 0)).degen());
+
+  std::array<unsigned char, zkAffineRectangleImageSize> image;
+  image.fill(0xEF);
+  r.writeImage(image);
+  static_assert(zkAffineRectangleImageSize == 232);
+  const double points[] = {1, 1, 4, 1, 2, 3, 5, 3, 3, 2};
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(zfLoadF64(&image[56 + 8 * i]), points[i]) << i;
+  std::array<unsigned char, zkXformImageSize> xform;
+  std::memcpy(xform.data(), image.data(), xform.size());
+  EXPECT_TRUE(zcXform<2>::readImage(xform) == r.unitXform());
+  for (std::size_t i = 136; i < 232; ++i) EXPECT_EQ(image[i], 0) << i;
+  EXPECT_TRUE(zcAffineRectangle::readImage(image) == r);
+  std::array<unsigned char, zkAffineRectangleImageV0Size> v0{};
+  std::memcpy(&v0[56], &image[56], 48);
+  EXPECT_TRUE(zcAffineRectangle::readImageV0(v0) == r);
+  zfStoreF64(&image[80], std::nan(""));
+  EXPECT_THROW(zcAffineRectangle::readImage(image), zcShapesError::BadParams);
+
+  zcShape* shape = new zcAffineRectangle(r);
+  zcArchive in(archived(shape));
+  zcShape* back = nullptr;
+  in.serializePointer(back);
+  ASSERT_NE(back, nullptr);
+  EXPECT_TRUE(*back == r);
+  EXPECT_FALSE(*back == ring().outer());
+  delete back;
+  delete shape;
+
+  zcArchive out;
+  zcAffineRectangle source = r;
+  out || source;
+  std::vector<unsigned char> broken = out.bytes();
+  patchDouble(broken, 3.0, INFINITY);
+  zcAffineRectangle target;
+  zcArchive bad(broken);
+  EXPECT_THROW(bad || target, zcArchive::BadFormat);
+  EXPECT_TRUE(target == zcAffineRectangle());
+}
+
+}  // namespace

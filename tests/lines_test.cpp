@@ -1,0 +1,539 @@
+#include "zfound/lines.h"
+
+#include "zfound/archive.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <functional>
+#include <typeinfo>
+#include <vector>
+
+namespace {
+
+// Rotation by 30 degrees, scaling by (3, 0.5), then a translation: neither a
+// similarity nor axis-aligned.
+zcXform<2> skewMap() {
+  return zcXform<2>::translation(zcVector<2>(7, -4)) * zcXform<2>::scaling(3.0, 0.5) *
+         zcXform<2>::rotation(zcRadian(zkPi / 6));
+}
+
+// The typed map by skewMap() and back by its inverse gives the original; mapShape
+// gives the same kind with the same geometry as the typed map.
+template <class T>
+void expectMapRoundTrip(const T& shape) {
+  const zcXform<2> x = skewMap();
+  const T there = shape.map(x);
+  EXPECT_TRUE(zfRealEq(there.map(x.inverse()), shape, 1e-9)) << typeid(T).name();
+  zcShapePtr image = shape.mapShape(x);
+  ASSERT_EQ(typeid(*image), typeid(T));
+  EXPECT_TRUE(zfRealEq(static_cast<const T&>(*image), there, 0.0)) << typeid(T).name();
+}
+
+template <class T>
+T archivedCopy(const T& shape) {
+  zcArchive out;
+  zcShapePtr handle(new T(shape));
+  out || handle;
+  zcArchive in(out.bytes());
+  zcShapePtr loaded;
+  in || loaded;
+  if (typeid(*loaded) != typeid(T)) throw std::bad_cast();
+  return static_cast<const T&>(*loaded);
+}
+
+std::vector<zcPoint> sampled(const zcShape& shape, double spacing, bool duplicateCorners = false,
+                             bool uniform = false) {
+  zcSampleParams params;
+  params.spacing = spacing;
+  params.tolerance = spacing == 0.0 ? 0.1 : 0.0;
+  params.duplicateCorners = duplicateCorners;
+  params.uniform = uniform;
+  zcSampleResult result;
+  shape.sample(params, result);
+  return result.points;
+}
+
+// An own archive form written field by field: version byte, then what `fields` adds.
+std::vector<unsigned char> ownForm(const std::function<void(zcArchive&)>& fields, unsigned char version = 0) {
+  zcArchive out;
+  out || version;
+  fields(out);
+  return out.bytes();
+}
+
+const zcPoint kNan(std::nan(""), 0.0);
+
+void expectPoints(const std::vector<zcPoint>& actual, const std::vector<zcPoint>& expected) {
+  ASSERT_EQ(actual.size(), expected.size());
+  for (std::size_t i = 0; i < actual.size(); ++i)
+    EXPECT_TRUE(zfRealEq(actual[i], expected[i], 1e-12)) << "point " << i;
+}
+
+}  // namespace
+
+TEST(LinesMapping, EveryKindMapsThereAndBack) {
+  expectMapRoundTrip(zc2Point(zcPoint(3, -1)));
+  expectMapRoundTrip(zcLineSeg(zcPoint(1, 2), zcPoint(-4, 6)));
+  expectMapRoundTrip(zcLine(zcPoint(2, 1), zcRadian(0.7)));
+  expectMapRoundTrip(zcFLine(zcPoint(2, 1), zcPoint(-3, 5)));
+  expectMapRoundTrip(zcPointSet({zcPoint(0, 0), zcPoint(1, 5), zcPoint(-2, 3)}));
+  expectMapRoundTrip(zcLineSegSet({zcLineSeg(zcPoint(0, 0), zcPoint(1, 1)), zcLineSeg(zcPoint(5, 5), zcPoint(5, 5))}, true));
+  expectMapRoundTrip(zcPolygon({zcPoint(0, 0), zcPoint(4, 0), zcPoint(2, 3)}, zcPolygon::eWinding));
+  expectMapRoundTrip(zcPolyline({zcPoint(0, 0), zcPoint(4, 0), zcPoint(2, 3)}, true));
+  expectMapRoundTrip(zcCross(zcPoint(3, 4), zcRadian(2.5), 9));
+  expectMapRoundTrip(zcCoordAxes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 3)));
+
+  // Hand-computed images under a quarter turn about the origin then a shift.
+  const zcXform<2> q(zcMatrix<2>::rotation(zcRadian(zcDegree(90))), zcVector<2>(10, 0));
+  const zcLineSeg s = zcLineSeg(zcPoint(1, 0), zcPoint(3, 0)).map(q);
+  EXPECT_TRUE(zfRealEq(s, zcLineSeg(zcPoint(10, 1), zcPoint(10, 3)), 1e-12));
+  const zcCross c = zcCross(zcPoint(1, 0), zcRadian(0.25), 7).map(q);
+  EXPECT_NEAR(c.angle().value(), 0.25 + zkPi / 2, 1e-12);
+  EXPECT_EQ(c.size(), 7);
+  const zcFLine f = zcFLine(zcPoint(0, 2), zcPoint(1, 2)).map(q);  // y = 2 becomes x = 8
+  EXPECT_NEAR(f.signedDistance(zcPoint(8, 123)), 0.0, 1e-12);
+  EXPECT_NEAR(f.angle().value(), zkPi / 2, 1e-12);
+
+  // Maps that collapse an infinite line's direction are refused.
+  const zcXform<2> flatten(zcMatrix<2>::scaling(1, 0), zcVector<2>());
+  EXPECT_THROW(zcLine(zcVector<2>(0, 1), zcPoint(0, 0)).map(flatten), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zcFLine(zcPoint(0, 0), zcPoint(0, 1)).map(flatten), zcShapesError::DegenerateShape);
+}
+
+TEST(LinesPersistence, EveryKindRoundTripsAsAPolymorphicPointer) {
+  const std::vector<zcShapePtr> shapes{
+      new zc2Point(zcPoint(3, -1)),
+      new zcLineSeg(zcPoint(1, 2), zcPoint(-4, 6)),
+      new zcLine(zcPoint(2, 1), zcRadian(0.7)),
+      new zcFLine(zcPoint(2, 1), zcPoint(-3, 5)),
+      new zcPointSet({zcPoint(0, 0), zcPoint(1, 5)}),
+      new zcLineSegSet({zcLineSeg(zcPoint(0, 0), zcPoint(1, 1)), zcLineSeg(zcPoint(2, 2), zcPoint(2, 2))}, true),
+      new zcPolygon({zcPoint(0, 0), zcPoint(4, 0), zcPoint(2, 3)}, zcPolygon::eWinding),
+      new zcPolyline({zcPoint(0, 0), zcPoint(4, 0)}, true),
+      new zcCross(zcPoint(3, 4), zcRadian(2.5), 9),
+      new zcCoordAxes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 3)),
+      new zcPolygon(),
+  };
+  zcArchive out;
+  for (zcShapePtr s : shapes) out || s;
+  zcArchive in(out.bytes());
+  for (const zcShapePtr& s : shapes) {
+    zcShapePtr loaded;
+    in || loaded;
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(typeid(*loaded), typeid(*s));
+    EXPECT_EQ(*loaded, *s) << typeid(*s).name();
+  }
+  EXPECT_EQ(in.remaining(), 0u);
+}
+
+TEST(LineSeg, DistancesEndsAndPieces) {
+  const zcLineSeg s(zcPoint(0, 0), zcPoint(10, 0));
+  EXPECT_DOUBLE_EQ(s.distToPoint(zcPoint(5, 3)), 3.0);
+  EXPECT_DOUBLE_EQ(s.distToPoint(zcPoint(13, 4)), 5.0);
+  EXPECT_EQ(s.nearestPoint(zcPoint(-2, 7)), zcPoint(0, 0));
+  EXPECT_DOUBLE_EQ(s.nearestPerimPos(zcPoint(4, -9)), 4.0);
+  EXPECT_EQ(zcLineSeg(zcPoint(3, 5), zcPoint(-1, 2)).boundingBox(), zcRect(zcPoint(-1, 2), zcVector<2>(4, 3)));
+  EXPECT_DOUBLE_EQ(s.perimeter(), 10.0);
+  EXPECT_TRUE(s.isOpenContour());
+  EXPECT_EQ(s.endPoint(), zcPoint(10, 0));
+  EXPECT_DOUBLE_EQ(zcLineSeg(zcPoint(0, 0), zcPoint(0, -2)).startAngle().value(), -zkPi / 2);
+
+  // Seen from the origin, the segment from (1, −1) to (1, 1) sweeps a quarter turn.
+  const zcLineSeg near(zcPoint(1, -1), zcPoint(1, 1));
+  EXPECT_NEAR(near.windingAngle(zcPoint(0, 0)).value(), zkPi / 2, 1e-15);
+  EXPECT_NEAR(near.reverse()->windingAngle(zcPoint(0, 0)).value(), -zkPi / 2, 1e-15);
+  EXPECT_THROW(near.windingAngle(zcPoint(1, 0.5)), zcShapesError::BadGeom);
+
+  zcShapePtr piece = s.subShape(2, 7);
+  EXPECT_EQ(*piece, zcLineSeg(zcPoint(2, 0), zcPoint(7, 0)));
+  EXPECT_EQ(*s.subShape(8, -5), zcLineSeg(zcPoint(8, 0), zcPoint(0, 0)));
+  EXPECT_THROW(s.subShape(NAN, 1), zcShapesError::BadParams);
+
+  EXPECT_EQ(sampled(s, 2.5), (std::vector<zcPoint>{zcPoint(0, 0), zcPoint(2.5, 0), zcPoint(5, 0), zcPoint(7.5, 0),
+                                                   zcPoint(10, 0)}));
+  expectPoints(sampled(s, 3.0, false, true),
+               {zcPoint(0, 0), zcPoint(3, 0), zcPoint(6, 0), zcPoint(9, 0), zcPoint(10, 0)});
+
+  // A segment of zero length is allowed but has no direction.
+  const zcLineSeg dot(zcPoint(1, 1), zcPoint(1, 1));
+  EXPECT_TRUE(dot.degen());
+  EXPECT_THROW(dot.startAngle(), zcShapesError::NoTangent);
+  EXPECT_THROW(dot.line(), zcShapesError::DegenerateShape);
+
+  zcLineSeg t = s;
+  EXPECT_THROW(t.p2(kNan), zcShapesError::BadParams);
+  EXPECT_EQ(t, s);
+  EXPECT_THROW(zcLineSeg(kNan, zcPoint()), zcShapesError::BadParams);
+}
+
+TEST(Line, DirectionPointAndTheFourNumbers) {
+  const zcLine l(zcVector<2>(3, 4), zcPoint(1, 1));
+  EXPECT_EQ(l.dir(), zcVector<2>(0.6, 0.8));
+  EXPECT_FALSE(l.isFinite());
+  EXPECT_THROW(l.boundingBox(), zcShapesError::DegenerateShape);
+  EXPECT_THROW(l.within(zcPoint()), zcShapesError::NotRegion);
+  EXPECT_NEAR(l.distToPoint(zcPoint(1 + 4, 1 - 3)), 5.0, 1e-12);
+  EXPECT_TRUE(zfRealEq(l.nearestPoint(zcPoint(4, 5)), zcPoint(4, 5), 1e-12));
+  EXPECT_NEAR(l.signedDistance(zcPoint(-3, 4)), 5.0, 1e-12);  // left of the direction
+  EXPECT_THROW(zcLine(zcVector<2>(0, 0), zcPoint(1, 1)), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zcLine::throughPoints(zcPoint(2, 2), zcPoint(2, 2)), zcShapesError::DegenerateShape);
+  EXPECT_TRUE(zfRealEq(zcLine::throughPoints(zcPoint(0, 1), zcPoint(0, 5)), zcLine(zcPoint(0, 1), zcRadian(zkPi / 2)),
+                       1e-15));
+
+  std::array<unsigned char, zkLineImageSize> image;
+  l.writeImage(image);
+  EXPECT_EQ(zfLoadF64(&image[0]), 0.6);
+  EXPECT_EQ(zfLoadF64(&image[8]), 0.8);
+  EXPECT_EQ(zfLoadF64(&image[16]), 1.0);
+  EXPECT_EQ(zfLoadF64(&image[24]), 1.0);
+  EXPECT_EQ(zcLine::readImage(image), l);
+  // A direction read back from its own numbers stays as it was.
+  const zcLine angled(zcPoint(-2, 3), zcRadian(1.1));
+  angled.writeImage(image);
+  EXPECT_EQ(zcLine::readImage(image), angled);
+  zfStoreF64(&image[0], 0.0);
+  zfStoreF64(&image[8], 0.0);
+  EXPECT_THROW(zcLine::readImage(image), zcShapesError::DegenerateShape);
+  EXPECT_NEAR(l.fline().signedDistance(zcPoint(-3, 4)), 5.0, 1e-12);
+
+  // The archive form carries a unit direction; anything else is refused.
+  auto lineForm = [](zcVector<2> dir) {
+    return ownForm([&](zcArchive& a) { unsigned char shapeVersion = 0; zcPoint p(1, 1); a || shapeVersion || dir || p; });
+  };
+  zcLine target = angled;
+  zcArchive good(lineForm(zcVector<2>(0.6, 0.8)));
+  good || static_cast<zcPersistent&>(target);
+  EXPECT_EQ(target, l);
+  zcArchive bad(lineForm(zcVector<2>(3, 4)));
+  EXPECT_THROW(bad || static_cast<zcPersistent&>(target), zcArchive::BadFormat);
+  EXPECT_EQ(target, l);
+}
+
+TEST(Line, ClippingToAWindowGivesASegment) {
+  const zcRect window(zcPoint(0, 0), zcVector<2>(10, 5));
+  zcClipInfo info;
+  // The diagonal y = x enters at the origin and leaves through the top at (5, 5).
+  zcShapePtr piece = zcLine(zcVector<2>(1, 1), zcPoint(-3, -3)).clip(window, info);
+  ASSERT_TRUE(piece);
+  EXPECT_EQ(info.result, zcClipInfo::eClipped);
+  EXPECT_EQ(info.pieces, 1);
+  ASSERT_EQ(typeid(*piece), typeid(zcLineSeg));
+  EXPECT_TRUE(zfRealEq(static_cast<const zcLineSeg&>(*piece), zcLineSeg(zcPoint(0, 0), zcPoint(5, 5)), 1e-12));
+
+  // Running the other way, along x, and along an edge.
+  piece = zcFLine(zcPoint(20, 2), zcPoint(19, 2)).clip(window, info);
+  ASSERT_TRUE(piece);
+  EXPECT_TRUE(zfRealEq(static_cast<const zcLineSeg&>(*piece), zcLineSeg(zcPoint(10, 2), zcPoint(0, 2)), 1e-12));
+  piece = zcLine(zcPoint(10, -7), zcRadian(zkPi / 2)).clip(window, info);
+  ASSERT_TRUE(piece);
+  EXPECT_TRUE(zfRealEq(static_cast<const zcLineSeg&>(*piece), zcLineSeg(zcPoint(10, 0), zcPoint(10, 5)), 1e-12));
+
+  EXPECT_FALSE(zcLine(zcPoint(0, 6), zcRadian(0)).clip(window, info));
+  EXPECT_EQ(info.result, zcClipInfo::eOutside);
+  EXPECT_EQ(info.pieces, 0);
+  EXPECT_FALSE(zcLine(zcVector<2>(1, 1), zcPoint(11, 0)).clip(window, info));
+  EXPECT_FALSE(zcLine().clip(zcRect(), info));
+}
+
+TEST(FLine, ImplicitFormAndIntersections) {
+  const zcFLine a(zcPoint(0, 0), zcPoint(1, 1));
+  const zcFLine b(zcPoint(0, 2), zcPoint(2, 0));
+  EXPECT_TRUE(zfRealEq(a.intersection(b), zcPoint(1, 1), 1e-15));
+
+  const zcFLine y2(0, 2, 4);  // 2 y = 4, normalised to y = 2
+  EXPECT_EQ(y2.normal(), zcVector<2>(0, 1));
+  EXPECT_EQ(y2.c(), 2.0);
+  EXPECT_EQ(y2.direction(), zcVector<2>(1, 0));
+  EXPECT_TRUE(zfRealEq(y2.intersection(zcFLine(zcPoint(3, 0), zcRadian(zkPi / 2))), zcPoint(3, 2), 1e-15));
+  EXPECT_EQ(y2.nearestPoint(zcPoint(5, -1)), zcPoint(5, 2));
+  EXPECT_DOUBLE_EQ(y2.distToPoint(zcPoint(5, -1)), 3.0);
+  EXPECT_EQ(y2.point(), zcPoint(0, 2));
+
+  // Parallel lines, coinciding or not, have no single common point.
+  EXPECT_THROW(y2.intersection(zcFLine(zcPoint(0, 5), zcPoint(1, 5))), zcMathError::Singular);
+  EXPECT_THROW(y2.intersection(zcFLine(zcPoint(9, 2), zcPoint(-1, 2))), zcMathError::Singular);
+
+  EXPECT_THROW(zcFLine(0, 0, 1), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zcFLine(1, 0, INFINITY), zcShapesError::BadParams);
+  EXPECT_THROW(zcFLine(zcPoint(1, 1), zcPoint(1, 1)), zcShapesError::DegenerateShape);
+  EXPECT_THROW(a.boundingBox(), zcShapesError::DegenerateShape);
+
+  // Reversal keeps the points and turns the direction.
+  zcShapePtr r = a.reverse();
+  const auto& ra = static_cast<const zcFLine&>(*r);
+  EXPECT_NEAR(ra.signedDistance(zcPoint(1, 0)), -a.signedDistance(zcPoint(1, 0)), 1e-15);
+  EXPECT_NEAR(ra.signedDistance(zcPoint(3, 3)), 0.0, 1e-15);
+}
+
+TEST(PointSet, BoxNearestAndOwnArchiveForm) {
+  const zcPointSet set({zcPoint(1, 5), zcPoint(-2, 3), zcPoint(4, -1)});
+  EXPECT_EQ(set.boundingBox(), zcRect(zcPoint(-2, -1), zcVector<2>(6, 6)));
+  EXPECT_EQ(set.nearestPoint(zcPoint(3, 0)), zcPoint(4, -1));
+  EXPECT_FALSE(set.isConnected());
+  EXPECT_THROW(zcPointSet().boundingBox(), zcShapesError::EmptyShape);
+  EXPECT_THROW(zcPointSet().nearestPoint(zcPoint()), zcShapesError::EmptyShape);
+  EXPECT_THROW(set.point(3), zcShapesError::BadParams);
+  EXPECT_THROW(zcPointSet({zcPoint(), kNan}), zcShapesError::BadParams);
+
+  // Own form: version, count, points.
+  zcPointSet copy = set;
+  zcArchive out;
+  out || copy;
+  EXPECT_EQ(out.bytes().size(), 8u + 1 + 4 + 3 * 16);
+  zcPointSet loaded;
+  zcArchive in(out.bytes());
+  in || loaded;
+  EXPECT_EQ(loaded, set);
+
+  auto refuse = [&](const std::vector<unsigned char>& bytes, auto exceptionTag) {
+    zcPointSet target = set;
+    zcArchive bad(bytes);
+    EXPECT_THROW(bad || target, decltype(exceptionTag));
+    EXPECT_EQ(target, set);
+  };
+  refuse(ownForm([](zcArchive& a) { long n = -1; a || n; }), zcArchive::BadCount());
+  refuse(ownForm([](zcArchive& a) { long n = 3; zcPoint p(1, 2); a || n || p || p; }), zcArchive::BadCount());
+  refuse(ownForm([](zcArchive& a) { long n = 1; zcPoint p = kNan; a || n || p; }), zcArchive::BadFormat());
+  refuse(ownForm([](zcArchive& a) { long n = 0; a || n; }, 1), zcArchive::UnknownVersion());
+}
+
+TEST(LineSegSet, TheDegenerateFlagBoxesAndArchives) {
+  const zcLineSeg dot(zcPoint(2, 2), zcPoint(2, 2));
+  const zcLineSeg one(zcPoint(0, 0), zcPoint(3, 4));
+  EXPECT_THROW(zcLineSegSet({one, dot}), zcShapesError::DegenerateShape);
+  zcLineSegSet strict({one});
+  EXPECT_THROW(strict.add(dot), zcShapesError::DegenerateShape);
+  EXPECT_EQ(strict.size(), 1);
+
+  zcLineSegSet lenient({one, dot}, true);
+  lenient.add(zcLineSeg(zcPoint(-1, 7), zcPoint(0, 7)));
+  EXPECT_TRUE(lenient.allowsDegenerate());
+  EXPECT_EQ(lenient.boundingBox(), zcRect(zcPoint(-1, 0), zcVector<2>(4, 7)));
+  EXPECT_DOUBLE_EQ(lenient.perimeter(), 6.0);
+  EXPECT_EQ(lenient.nearestPoint(zcPoint(2.5, 2)), zcPoint(2, 2));
+  EXPECT_FALSE(lenient.degen());
+  EXPECT_TRUE(zcLineSegSet({dot}, true).degen());
+  EXPECT_THROW(zcLineSegSet().boundingBox(), zcShapesError::EmptyShape);
+
+  zcShapePtr rev = lenient.reverse();
+  const auto& r = static_cast<const zcLineSegSet&>(*rev);
+  EXPECT_EQ(r.segment(0), zcLineSeg(zcPoint(0, 7), zcPoint(-1, 7)));
+  EXPECT_EQ(r.segment(2), zcLineSeg(zcPoint(3, 4), zcPoint(0, 0)));
+
+  // Segments of zero length survive an archive only in a set that allows them.
+  EXPECT_EQ(archivedCopy(lenient), lenient);
+  zcArchive out;
+  zcLineSegSet copy = lenient;
+  out || static_cast<zcPersistent&>(copy);
+  std::vector<unsigned char> bytes = out.bytes();
+  bytes[10] = 0;  // the flag, after the header and the two version bytes
+  zcLineSegSet target = strict;
+  zcArchive in(bytes);
+  EXPECT_THROW(in || static_cast<zcPersistent&>(target), zcArchive::BadFormat);
+  EXPECT_EQ(target, strict);
+}
+
+TEST(Polygon, FillModesBoundaryAndArchives) {
+  // A pentagram: its center is wound twice, so it is inside by the winding rule and
+  // outside by the even-odd rule.
+  std::vector<zcPoint> star;
+  for (int i = 0; i < 5; ++i) star.emplace_back(zcRadian(zkPi / 2 + i * 4 * zkPi / 5), 10.0);
+  const zcPolygon alternate(star, zcPolygon::eAlternate);
+  const zcPolygon winding(star, zcPolygon::eWinding);
+  EXPECT_FALSE(alternate.within(zcPoint(0, 0)));
+  EXPECT_TRUE(winding.within(zcPoint(0, 0)));
+  EXPECT_TRUE(alternate.within(zcPoint(0, 9)));  // inside a point of the star
+  EXPECT_FALSE(winding.within(zcPoint(0, 10.5)));
+  EXPECT_EQ(winding.nearestPoint(zcPoint(0, 0)), zcPoint(0, 0));
+  EXPECT_GT(alternate.distToPoint(zcPoint(0, 0)), 1.0);
+
+  const zcPolygon tri({zcPoint(0, 0), zcPoint(4, 0), zcPoint(0, 3)});
+  EXPECT_TRUE(tri.within(zcPoint(2, 1.5)));  // on the hypotenuse
+  EXPECT_TRUE(tri.within(zcPoint(4, 0)));
+  EXPECT_FALSE(tri.within(zcPoint(2.01, 1.5)));
+  EXPECT_DOUBLE_EQ(tri.perimeter(), 12.0);
+  EXPECT_DOUBLE_EQ(tri.signedArea(), 6.0);
+  EXPECT_TRUE(tri.isRightHanded());
+  EXPECT_FALSE(static_cast<const zcPolygon&>(*tri.reverse()).isRightHanded());
+  EXPECT_TRUE(zfRealEq(tri.nearestPoint(zcPoint(4, 3)), zcPoint(2.56, 1.08), 1e-12));
+  EXPECT_EQ(tri.boundingBox(), zcRect(zcPoint(0, 0), zcVector<2>(4, 3)));
+  EXPECT_EQ(sampled(tri, 0.0), (std::vector<zcPoint>{zcPoint(0, 0), zcPoint(4, 0), zcPoint(0, 3), zcPoint(0, 0)}));
+
+  const zcPolygon two({zcPoint(0, 0), zcPoint(1, 0)});
+  EXPECT_FALSE(two.isRegion());
+  EXPECT_TRUE(two.degen());
+  EXPECT_THROW(two.within(zcPoint()), zcShapesError::NotRegion);
+  EXPECT_THROW(zcPolygon().boundingBox(), zcShapesError::EmptyShape);
+  zcPolygon p = tri;
+  EXPECT_THROW(p.fillMode(static_cast<zcPolygon::PolyFillMode>(7)), zcShapesError::BadParams);
+  EXPECT_THROW(p.add(kNan), zcShapesError::BadParams);
+  EXPECT_EQ(p, tri);
+
+  // Own form: version, fill mode, count, vertices.
+  zcPolygon copy = winding;
+  zcArchive out;
+  out || copy;
+  EXPECT_EQ(out.bytes().size(), 8u + 1 + 4 + 4 + 5 * 16);
+  EXPECT_EQ(out.bytes()[9], 1);  // eWinding
+  zcPolygon loaded;
+  zcArchive in(out.bytes());
+  in || loaded;
+  EXPECT_EQ(loaded, winding);
+
+  auto refuse = [&](const std::vector<unsigned char>& bytes, auto exceptionTag) {
+    zcPolygon target = tri;
+    zcArchive bad(bytes);
+    EXPECT_THROW(bad || target, decltype(exceptionTag));
+    EXPECT_EQ(target, tri);
+  };
+  refuse(ownForm([](zcArchive& a) { int m = 0; long n = -5; a || m || n; }), zcArchive::BadCount());
+  refuse(ownForm([](zcArchive& a) { int m = 0; long n = 1000000; a || m || n; }), zcArchive::BadCount());
+  refuse(ownForm([](zcArchive& a) { int m = 2; long n = 0; a || m || n; }), zcArchive::BadFormat());
+}
+
+TEST(Polyline, OpenContourQueries) {
+  // An L: along x, then a quarter turn left.
+  const zcPolyline l({zcPoint(0, 0), zcPoint(4, 0), zcPoint(4, 0), zcPoint(4, 3)});
+  EXPECT_TRUE(l.isOpenContour());
+  EXPECT_FALSE(l.isRegion());
+  EXPECT_DOUBLE_EQ(l.perimeter(), 7.0);
+  EXPECT_EQ(l.startPoint(), zcPoint(0, 0));
+  EXPECT_EQ(l.endPoint(), zcPoint(4, 3));
+  EXPECT_DOUBLE_EQ(l.startAngle().value(), 0.0);
+  EXPECT_DOUBLE_EQ(l.endAngle().value(), zkPi / 2);
+  EXPECT_DOUBLE_EQ(l.tangentRotation().value(), zkPi / 2);
+  EXPECT_DOUBLE_EQ(l.nearestPerimPos(zcPoint(6, 1)), 5.0);
+  EXPECT_EQ(l.nearestPoint(zcPoint(6, 1)), zcPoint(4, 1));
+  // From (2, 1) the chain runs from the direction (−2, −1) round to (2, 2).
+  EXPECT_NEAR(l.windingAngle(zcPoint(2, 1)).value(), 5 * zkPi / 4 - std::atan(0.5), 1e-12);
+  EXPECT_THROW(l.windingAngle(zcPoint(4, 2)), zcShapesError::BadGeom);
+  EXPECT_THROW(l.within(zcPoint(1, 1)), zcShapesError::NotRegion);
+
+  EXPECT_EQ(*l.subShape(2, 5), zcPolyline({zcPoint(2, 0), zcPoint(4, 0), zcPoint(4, 1)}));
+  EXPECT_EQ(*l.subShape(5, 2), zcPolyline({zcPoint(4, 1), zcPoint(4, 0), zcPoint(2, 0)}));
+  EXPECT_EQ(*l.subShape(-1, 1), zcPolyline({zcPoint(0, 0), zcPoint(1, 0)}));
+
+  // Corners are given twice on request; the repeated vertex is not a corner twice over.
+  EXPECT_EQ(sampled(l, 2.0, true), (std::vector<zcPoint>{zcPoint(0, 0), zcPoint(2, 0), zcPoint(4, 0), zcPoint(4, 0),
+                                                         zcPoint(4, 1.5), zcPoint(4, 3)}));
+  // Uniform steps run round the corner.
+  expectPoints(sampled(l, 3.0, false, true), {zcPoint(0, 0), zcPoint(3, 0), zcPoint(4, 2), zcPoint(4, 3)});
+
+  const zcPolyline reversed = static_cast<const zcPolyline&>(*l.reverse());
+  EXPECT_EQ(reversed.startPoint(), zcPoint(4, 3));
+  EXPECT_DOUBLE_EQ(reversed.tangentRotation().value(), -zkPi / 2);
+
+  const zcPolyline flat({zcPoint(1, 1), zcPoint(1, 1)});
+  EXPECT_TRUE(flat.degen());
+  EXPECT_THROW(flat.startAngle(), zcShapesError::NoTangent);
+  EXPECT_THROW(zcPolyline().startPoint(), zcShapesError::NotOpenContour);
+}
+
+TEST(Polyline, ClosedChainsAreRegions) {
+  const zcPolyline square({zcPoint(0, 0), zcPoint(2, 0), zcPoint(2, 2), zcPoint(0, 2)}, true);
+  EXPECT_FALSE(square.isOpenContour());
+  EXPECT_TRUE(square.isRegion());
+  EXPECT_TRUE(square.isRightHanded());
+  EXPECT_TRUE(square.within(zcPoint(1, 1)));
+  EXPECT_TRUE(square.within(zcPoint(2, 1)));
+  EXPECT_FALSE(square.within(zcPoint(3, 1)));
+  EXPECT_DOUBLE_EQ(square.perimeter(), 8.0);
+  EXPECT_DOUBLE_EQ(square.distToPoint(zcPoint(1, 1)), 0.0);
+  EXPECT_THROW(square.startPoint(), zcShapesError::NotOpenContour);
+  EXPECT_THROW(square.tangentRotation(), zcShapesError::NotOpenContour);
+  EXPECT_THROW(square.subShape(0, 1), zcShapesError::NotOpenContour);
+  EXPECT_EQ(sampled(square, 0.0).back(), zcPoint(0, 0));
+
+  // Reversal keeps the start vertex and turns the direction.
+  const zcPolyline r = static_cast<const zcPolyline&>(*square.reverse());
+  EXPECT_EQ(r.vertices(), (std::vector<zcPoint>{zcPoint(0, 0), zcPoint(0, 2), zcPoint(2, 2), zcPoint(2, 0)}));
+  EXPECT_FALSE(r.isRightHanded());
+
+  // A malformed count leaves the polyline as it was.
+  zcArchive out;
+  zcPolyline copy = square;
+  out || static_cast<zcPersistent&>(copy);
+  std::vector<unsigned char> bytes = out.bytes();
+  zfStoreI32(&bytes[11], -1);  // the count, after header, two versions and the flag
+  zcPolyline target = square;
+  zcArchive in(bytes);
+  EXPECT_THROW(in || static_cast<zcPersistent&>(target), zcArchive::BadCount);
+  EXPECT_EQ(target, square);
+}
+
+TEST(Cross, ValueImageAndArchiveForms) {
+  const zcCross c(zcPoint(1.5, -2), zcRadian(0.75), 11);
+  std::array<unsigned char, zkCrossImageSize> image;
+  image.fill(0xEE);
+  c.writeImage(image);
+  EXPECT_EQ(zfLoadF64(&image[0]), 1.5);
+  EXPECT_EQ(zfLoadF64(&image[8]), -2.0);
+  EXPECT_EQ(zfLoadF64(&image[16]), 0.75);
+  EXPECT_EQ(zfLoadI32(&image[24]), 11);
+  EXPECT_EQ(zfLoadU32(&image[28]), 0u);
+  EXPECT_EQ(zcCross::readImage(image), c);
+  zfStoreI32(&image[24], -3);
+  EXPECT_THROW(zcCross::readImage(image), zcShapesError::BadParams);
+
+  EXPECT_EQ(c.boundingBox(), zcRect(zcPoint(1.5, -2), zcVector<2>()));
+  EXPECT_EQ(c.nearestPoint(zcPoint(100, 100)), zcPoint(1.5, -2));
+  EXPECT_EQ(zcCross().size(), 7);
+  zcCross d = c;
+  EXPECT_THROW(d.size(-1), zcShapesError::BadParams);
+  EXPECT_THROW(d.angle(zcRadian(NAN)), zcShapesError::BadParams);
+  EXPECT_EQ(d, c);
+
+  // Own form: version, center, angle, size.
+  zcCross copy = c;
+  zcArchive out;
+  out || copy;
+  EXPECT_EQ(out.bytes().size(), 8u + 1 + 16 + 8 + 4);
+  zcCross loaded;
+  zcArchive in(out.bytes());
+  in || loaded;
+  EXPECT_EQ(loaded, c);
+  zcCross target = c;
+  zcArchive bad(ownForm([](zcArchive& a) { zcPoint p(0, 0); zcRadian r(0.0); int size = -7; a || p || r || size; }));
+  EXPECT_THROW(bad || target, zcArchive::BadFormat);
+  EXPECT_EQ(target, c);
+}
+
+TEST(CoordAxes, ValueBoxAndNearestPoint) {
+  const zcCoordAxes axes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 4));
+  std::array<unsigned char, zkCoordAxesImageSize> image;
+  axes.writeImage(image);
+  const double expected[6] = {1, 1, 5, 1, 1, 4};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(zfLoadF64(&image[8 * i]), expected[i]);
+  EXPECT_EQ(zcCoordAxes::readImage(image), axes);
+  EXPECT_EQ(axes.boundingBox(), zcRect(zcPoint(1, 1), zcVector<2>(4, 3)));
+  EXPECT_EQ(axes.nearestPoint(zcPoint(3, 0)), zcPoint(3, 1));
+  EXPECT_EQ(axes.nearestPoint(zcPoint(0, 3)), zcPoint(1, 3));
+  EXPECT_DOUBLE_EQ(axes.distToPoint(zcPoint(3, 2)), 1.0);
+  EXPECT_EQ(axes.xAxis(), zcLineSeg(zcPoint(1, 1), zcPoint(5, 1)));
+
+  zcCoordAxes copy = axes;
+  zcArchive out;
+  out || copy;
+  zcCoordAxes loaded;
+  zcArchive in(out.bytes());
+  in || loaded;
+  EXPECT_EQ(loaded, axes);
+  zcCoordAxes target = axes;
+  zcArchive bad(ownForm([](zcArchive& a) { zcPoint p(0, 0), q = kNan; a || p || q || p; }));
+  EXPECT_THROW(bad || target, zcArchive::BadFormat);
+  EXPECT_EQ(target, axes);
+}
+
+TEST(Point2, APointAsAShape) {
+  const zc2Point p(zcPoint(2, 3));
+  EXPECT_EQ(p.boundingBox(), zcRect(zcPoint(2, 3), zcVector<2>()));
+  EXPECT_FALSE(p.boundingBox().isEmpty());
+  EXPECT_DOUBLE_EQ(p.distToPoint(zcPoint(5, 7)), 5.0);
+  zc2Point q = p;
+  EXPECT_THROW(q.point(kNan), zcShapesError::BadParams);
+  EXPECT_EQ(q, p);
+  EXPECT_FALSE(p == zcCross(zcPoint(2, 3), zcRadian(0), 7));
+}

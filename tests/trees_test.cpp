@@ -1,0 +1,388 @@
+#include "zfound/trees.h"
+
+#include "zfound/conics.h"
+#include "zfound/curves.h"
+#include "zfound/lines.h"
+#include "zfound/rect.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const double kRoot2 = std::sqrt(2.0);
+
+// The unit quarter circle from angle a to a + π/2, exactly, as a rational cubic.
+zcShapePtr quarter(double a) {
+  const double w = (1.0 + kRoot2) / 3.0;
+  const zcBezierCurve q(zcPoint(1, 0), zcPoint(1, 2 - kRoot2), zcPoint(2 - kRoot2, 1), zcPoint(0, 1), 1.0, w, w, 1.0);
+  return q.mapShape(zcXform<2>::rotation(zcRadian(a)));
+}
+
+// The unit circle, counter-clockwise from (1, 0), as four pieces.
+std::vector<zcShapePtr> circlePieces() {
+  return {quarter(0), quarter(zkPi / 2), quarter(zkPi), quarter(3 * zkPi / 2)};
+}
+
+zcShapePtr arc(const zcPoint& center, double r, double start) {
+  return new zcEllipseArc2(zcEllipse2(zcXform<2>(zcMatrix<2>::scaling(r, r), center)), zcRadian(start),
+                           zcRadian(zkPi / 2));
+}
+
+// The 10 × 6 rectangle at the origin with corners rounded by 1, counter-clockwise.
+std::vector<zcShapePtr> roundedRect() {
+  return {new zcLineSeg(zcPoint(1, 0), zcPoint(9, 0)),  arc(zcPoint(9, 1), 1, -zkPi / 2),
+          new zcLineSeg(zcPoint(10, 1), zcPoint(10, 5)), arc(zcPoint(9, 5), 1, 0),
+          new zcLineSeg(zcPoint(9, 6), zcPoint(1, 6)),  arc(zcPoint(1, 5), 1, zkPi / 2),
+          new zcLineSeg(zcPoint(0, 5), zcPoint(0, 1)),  arc(zcPoint(1, 1), 1, zkPi)};
+}
+
+zcXform<2> skewMap() {
+  return zcXform<2>(zcMatrix<2>::rotation(zcRadian(-0.4)) * zcMatrix<2>::scaling(0.2, 5.0), zcVector<2>(7, -3));
+}
+
+std::vector<unsigned char> archived(zcShape& shape) {
+  zcArchive out;
+  zcShape* p = &shape;
+  out.serializePointer(p);
+  return out.bytes();
+}
+
+zcShapePtr loaded(const std::vector<unsigned char>& bytes) {
+  zcArchive in(bytes);
+  zcShapePtr s;
+  in || s;
+  return s;
+}
+
+// Replaces the first occurrence of the double `from` in the bytes by `to`.
+void patchDouble(std::vector<unsigned char>& bytes, double from, double to) {
+  unsigned char a[8], b[8];
+  zfStoreF64(a, from);
+  zfStoreF64(b, to);
+  auto it = std::search(bytes.begin(), bytes.end(), a, a + 8);
+  ASSERT_NE(it, bytes.end());
+  std::copy(b, b + 8, it);
+}
+
+// Dense points of a shape, for comparing geometry independently of its pieces.
+std::vector<zcPoint> densePoints(const zcShape& s) {
+  zcSampleParams params;
+  params.tolerance = 1e-4;
+  zcSampleResult out;
+  s.sample(params, out);
+  return out.points;
+}
+
+}  // namespace
+
+TEST(ShapeTree, BoxNearestAndPerimeterComeFromTheChildren) {
+  zcShapePtr a = new zcBezierCurve(zcPoint(0, 0), zcPoint(1, 2), zcPoint(2, 2), zcPoint(3, 0));
+  zcShapePtr b = quarter(zkPi);
+  zcShapeTree tree({a, b, new zcShapeTree});
+  const zcRect box = tree.boundingBox();
+  EXPECT_TRUE(zfRealEq(box, zcRect(a->boundingBox()).enclose(b->boundingBox()), 0.0));
+  EXPECT_TRUE(zfRealEq(box, zcRect(-1, -1, 4, 2.5), 1e-12));
+  EXPECT_TRUE(zfRealEq(tree.nearestPoint(zcPoint(-2, -2)), zcPoint(-kRoot2 / 2, -kRoot2 / 2), 1e-12));
+  EXPECT_TRUE(zfRealEq(tree.nearestPoint(zcPoint(1.5, 5)), zcPoint(1.5, 1.5), 1e-12));
+  EXPECT_NEAR(tree.perimeter(), a->perimeter() + zkPi / 2, 1e-12);
+  EXPECT_TRUE(tree.isCompound());
+  EXPECT_FALSE(tree.isConnected());
+
+  const zcShapeTree empty({new zcShapeTree});
+  EXPECT_THROW(empty.boundingBox(), zcShapesError::EmptyShape);
+  EXPECT_THROW(empty.nearestPoint(zcPoint()), zcShapesError::EmptyShape);
+  EXPECT_THROW(zcShapeTree({a, zcShapePtr()}), zcBadPointer);
+  EXPECT_THROW(tree.child(3), zcShapesError::BadParams);
+}
+
+TEST(ShapeTree, RefusesToContainItself) {
+  zcShapeTree* outer = new zcShapeTree;
+  zcShapePtr outerHandle(outer);
+  zcShapeTree* inner = new zcShapeTree({quarter(0)});
+  outer->addChild(zcShapePtr(inner));
+  EXPECT_TRUE(outer->contains(inner));
+  EXPECT_FALSE(inner->contains(outer));
+  EXPECT_THROW(inner->addChild(outerHandle), zcShapesError::BadParams);
+  EXPECT_EQ(inner->numChildren(), 1);
+  // Through a mapped shape as well.
+  zcShapePtr m = new zcMappedShape(outerHandle, zcXform<2>::translation(zcVector<2>(1, 0)));
+  EXPECT_THROW(inner->addChild(m), zcShapesError::BadParams);
+  EXPECT_THROW(outer->addChild(outerHandle), zcShapesError::BadParams);
+  EXPECT_EQ(outer->numChildren(), 1);
+}
+
+TEST(ShapeTree, CopiesAndMapsHaveChildrenOfTheirOwn) {
+  zcShapePtr leaf = quarter(0);
+  const zcShapeTree tree({leaf, new zcShapeTree({quarter(1.0)})});
+  const zcShapeTree copy(tree);
+  EXPECT_TRUE(copy == tree);
+  EXPECT_NE(copy.child(0).rep(), leaf.rep());
+
+  const zcShapePtr mapped = tree.mapShape(skewMap());
+  const auto& m = dynamic_cast<const zcShapeTree&>(*mapped);
+  EXPECT_TRUE(zfRealEq(m.child(0)->startPoint(), skewMap().mapPoint(leaf->startPoint()), 1e-12));
+  const zcShapePtr back = mapped->mapShape(skewMap().inverse());
+  const auto& b = dynamic_cast<const zcShapeTree&>(*back);
+  const auto& nested = dynamic_cast<const zcShapeTree&>(*b.child(1));
+  const auto& curve = dynamic_cast<const zcBezierCurve&>(*nested.child(0));
+  const auto& original = dynamic_cast<const zcBezierCurve&>(*dynamic_cast<const zcShapeTree&>(*tree.child(1)).child(0));
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(zfRealEq(curve.controlPoint(i), original.controlPoint(i), 1e-9));
+}
+
+TEST(ShapeTree, NestedTreesRoundTripAndMalformedOnesAreRefused) {
+  zcShapePtr shared = quarter(0.5);
+  zcShapeTree tree({shared, new zcShapeTree({shared, new zcLineSeg(zcPoint(0, 0), zcPoint(2, 1))}),
+                    new zcContourTree(circlePieces(), true)});
+  const std::vector<unsigned char> bytes = archived(tree);
+  const zcShapePtr back = loaded(bytes);
+  EXPECT_TRUE(*back == tree);
+  // The shared child is read back as one object.
+  const auto& t = dynamic_cast<const zcShapeTree&>(*back);
+  EXPECT_EQ(t.child(0).rep(), dynamic_cast<const zcShapeTree&>(*t.child(1)).child(0).rep());
+  for (std::size_t n = 8; n < bytes.size(); n += 3)
+    EXPECT_THROW(loaded(std::vector<unsigned char>(bytes.begin(), bytes.begin() + n)), zcArchive::Errors) << n;
+
+  // In place: header (8), two version bytes, the count (4), then the first child.
+  zcArchive out;
+  out || tree;
+  std::vector<unsigned char> nullChild = out.bytes();
+  nullChild[14] = 0;
+  std::vector<unsigned char> hugeCount = out.bytes();
+  zfStoreU32(hugeCount.data() + 10, 0x40000000);
+  for (const auto& bad : {nullChild, hugeCount}) {
+    zcShapeTree target({quarter(0)});
+    zcArchive in(bad);
+    EXPECT_THROW(in || target, zcArchive::Errors);
+    EXPECT_EQ(target.numChildren(), 1);
+    EXPECT_TRUE(*target.child(0) == *quarter(0));
+  }
+}
+
+TEST(ContourTree, ClosedCircleOfBezierPieces) {
+  const zcContourTree c(circlePieces(), true);
+  EXPECT_TRUE(c.isClosed());
+  EXPECT_TRUE(c.isRegion());
+  EXPECT_FALSE(c.isOpenContour());
+  EXPECT_NEAR(c.perimeter(), 2 * zkPi, 1e-12);
+  EXPECT_NEAR(c.tangentRotation().value(), 2 * zkPi, 1e-12);
+  EXPECT_NEAR(c.windingAngle(zcPoint(0.3, -0.2)).value(), 2 * zkPi, 1e-12);
+  EXPECT_NEAR(c.windingAngle(zcPoint(1.5, 0.1)).value(), 0.0, 1e-12);
+  EXPECT_TRUE(c.within(zcPoint(0.3, -0.2)));
+  EXPECT_TRUE(c.within(zcPoint(0, -1)));  // on the contour
+  EXPECT_FALSE(c.within(zcPoint(0.8, 0.8)));
+  EXPECT_TRUE(c.isRightHanded());
+  EXPECT_TRUE(zfRealEq(c.boundingBox(), zcRect(-1, -1, 2, 2), 1e-12));
+  EXPECT_THROW(c.startPoint(), zcShapesError::NotOpenContour);
+  EXPECT_NEAR(c.nearestPerimPos(zcPoint(-3, 0.001)), zkPi, 1e-3);
+
+  const zcShapePtr r = c.reverse();
+  EXPECT_NEAR(r->tangentRotation().value(), -2 * zkPi, 1e-12);
+  EXPECT_FALSE(r->isRightHanded());
+  EXPECT_TRUE(r->within(zcPoint(0.3, -0.2)));
+
+  const zcShapePtr half = c.subShape(zkPi / 4, 5 * zkPi / 4);
+  EXPECT_NEAR(half->perimeter(), zkPi, 1e-10);
+  EXPECT_TRUE(zfRealEq(half->startPoint(), zcPoint(kRoot2 / 2, kRoot2 / 2), 1e-12));
+  EXPECT_TRUE(zfRealEq(half->endPoint(), zcPoint(-kRoot2 / 2, -kRoot2 / 2), 1e-12));
+  EXPECT_NEAR(half->tangentRotation().value(), zkPi, 1e-10);
+}
+
+TEST(ContourTree, SamplingJoinsPiecesOnce) {
+  const zcContourTree c(circlePieces(), true);
+  zcSampleParams params;
+  params.tolerance = 1e-3;
+  zcSampleResult once, twice;
+  c.sample(params, once);
+  EXPECT_EQ(once.points.front(), zcPoint(1, 0));
+  EXPECT_TRUE(zfRealEq(once.points.back(), zcPoint(1, 0), 1e-15));
+  for (std::size_t i = 1; i < once.points.size(); ++i) {
+    EXPECT_NE(once.points[i], once.points[i - 1]);
+    // Each chord stays within the tolerance of the circle.
+    EXPECT_GE(((once.points[i] + once.points[i - 1]) * 0.5).length(), 1 - 1e-3 - 1e-12);
+  }
+  params.duplicateCorners = true;
+  c.sample(params, twice);
+  EXPECT_EQ(twice.points.size(), once.points.size() + 3);
+
+  zcSampleParams uniform;
+  uniform.uniform = true;
+  uniform.spacing = 0.25;
+  zcSampleResult u;
+  c.sample(uniform, u);
+  ASSERT_EQ(u.points.size(), 27u);  // 25 steps of 0.25 and a last one of 2π − 6.25
+  for (std::size_t i = 0; i + 1 < u.points.size(); ++i)
+    EXPECT_NEAR((u.points[i].angle() - zcRadian(0.25 * static_cast<double>(i))).signedNorm().value(), 0.0, 1e-10);
+  EXPECT_EQ(u.points.back(), zcPoint(1, 0));
+  uniform.tolerance = 0.1;
+  EXPECT_THROW(c.sample(uniform, u), zcShapesError::BadParams);
+
+  zcSampleParams limited = params;
+  limited.duplicateCorners = false;
+  limited.maxPoints = static_cast<long>(once.points.size());
+  zcSampleResult exact;
+  EXPECT_NO_THROW(c.sample(limited, exact));
+  EXPECT_EQ(exact.points, once.points);
+  limited.maxPoints -= 1;
+  zcSampleResult over;
+  EXPECT_THROW(c.sample(limited, over), zcShapesError::SampleOverflow);
+
+  const zcContourTree empty(true);
+  EXPECT_THROW(empty.sample(params, over), zcShapesError::EmptyShape);
+  EXPECT_FALSE(empty.within(zcPoint()));
+  EXPECT_EQ(empty.tangentRotation().value(), 0.0);
+  EXPECT_THROW(empty.boundingBox(), zcShapesError::EmptyShape);
+}
+
+TEST(ContourTree, PiecesMustFormOneContour) {
+  std::vector<zcShapePtr> gap = circlePieces();
+  gap[2] = quarter(zkPi + 0.01);
+  EXPECT_THROW(zcContourTree(gap, false), zcShapesError::BadParams);
+  std::vector<zcShapePtr> open = circlePieces();
+  open.pop_back();
+  EXPECT_NO_THROW(zcContourTree(open, false));
+  EXPECT_THROW(zcContourTree(open, true), zcShapesError::BadParams);
+  EXPECT_THROW(zcContourTree({new zcShapeTree({quarter(0)})}, false), zcShapesError::NotOpenContour);
+  EXPECT_THROW(zcContourTree({quarter(0), zcShapePtr()}, false), zcBadPointer);
+
+  zcContourTree growing({quarter(0)}, false);
+  EXPECT_THROW(growing.addChild(quarter(zkPi)), zcShapesError::BadParams);
+  EXPECT_EQ(growing.numChildren(), 1);
+  growing.addChild(quarter(zkPi / 2));
+  EXPECT_TRUE(zfRealEq(growing.endPoint(), zcPoint(-1, 0), 1e-15));
+  // A nested open contour is a piece like any other.
+  growing.addChild(new zcContourTree({quarter(zkPi), quarter(3 * zkPi / 2)}, false));
+  EXPECT_NEAR(growing.tangentRotation().value(), 2 * zkPi, 1e-12);
+}
+
+TEST(ContourTree, OpenContourWithCorners) {
+  // Along the x axis, a left turn up, a zero-length piece, then back to the left:
+  // the turns at the joins count.
+  const zcContourTree c({new zcLineSeg(zcPoint(0, 0), zcPoint(2, 0)), new zcLineSeg(zcPoint(2, 0), zcPoint(2, 2)),
+                         new zcLineSeg(zcPoint(2, 2), zcPoint(2, 2)), new zcLineSeg(zcPoint(2, 2), zcPoint(0, 1))},
+                        false);
+  EXPECT_TRUE(c.isOpenContour());
+  EXPECT_EQ(c.startPoint(), zcPoint(0, 0));
+  EXPECT_EQ(c.endPoint(), zcPoint(0, 1));
+  EXPECT_NEAR(c.startAngle().value(), 0.0, 1e-15);
+  EXPECT_NEAR(c.endAngle().value(), std::atan2(-1.0, -2.0), 1e-15);
+  // Left by π/2, then by the angle to (−2, −1); the zero-length piece is stepped over.
+  EXPECT_NEAR(c.tangentRotation().value(), zkPi / 2 + (zcRadian(std::atan2(-1.0, -2.0)) - zcRadian(zkPi / 2)).signedNorm().value(), 1e-15);
+  EXPECT_NEAR(c.perimeter(), 4 + std::sqrt(5.0), 1e-14);
+  EXPECT_THROW(c.within(zcPoint(1, 0.5)), zcShapesError::NotRegion);
+  EXPECT_THROW(c.isRightHanded(), zcShapesError::NotRegion);
+
+  zcSampleParams params;
+  params.tolerance = 0.1;
+  zcSampleResult out;
+  c.sample(params, out);
+  const std::vector<zcPoint> expected = {zcPoint(0, 0), zcPoint(2, 0), zcPoint(2, 2), zcPoint(0, 1)};
+  EXPECT_EQ(out.points, expected);
+}
+
+TEST(ContourTree, RoundedRectangleOfSegmentsAndArcs) {
+  const zcContourTree c(roundedRect(), true);
+  EXPECT_NEAR(c.perimeter(), 24 + 2 * zkPi, 1e-12);
+  EXPECT_NEAR(c.tangentRotation().value(), 2 * zkPi, 1e-12);
+  EXPECT_TRUE(zfRealEq(c.boundingBox(), zcRect(0, 0, 10, 6), 1e-12));
+  EXPECT_TRUE(c.within(zcPoint(0.5, 3)));
+  EXPECT_FALSE(c.within(zcPoint(0.05, 0.05)));  // cut off by the rounding
+  EXPECT_TRUE(zfRealEq(c.nearestPoint(zcPoint(-1, -1)), zcPoint(1 - kRoot2 / 2, 1 - kRoot2 / 2), 1e-12));
+
+  const zcShapePtr m = c.mapShape(skewMap());
+  ASSERT_TRUE(dynamic_cast<const zcContourTree*>(m.rep()) != nullptr);
+  EXPECT_TRUE(m->isRegion());
+  // The skew map keeps the orientation: still one positive turn.
+  EXPECT_NEAR(m->tangentRotation().value(), 2 * zkPi, 1e-9);
+  EXPECT_TRUE(m->within(skewMap().mapPoint(zcPoint(5, 3))));
+  const zcShapePtr back = m->mapShape(skewMap().inverse());
+  const std::vector<zcPoint> a = densePoints(c), b = densePoints(*back);
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(zfRealEq(a[i], b[i], 1e-9));
+
+  zcContourTree copy = c;
+  const std::vector<unsigned char> bytes = archived(copy);
+  EXPECT_TRUE(*loaded(bytes) == c);
+  // A moved corner breaks the contour: refused, target unchanged.
+  zcArchive out;
+  out || copy;
+  std::vector<unsigned char> bad = out.bytes();
+  patchDouble(bad, 10.0, 10.5);
+  zcContourTree target({quarter(0)}, false);
+  zcArchive in(bad);
+  EXPECT_THROW(in || target, zcArchive::BadFormat);
+  EXPECT_FALSE(target.isClosed());
+  EXPECT_EQ(target.numChildren(), 1);
+}
+
+TEST(GenShape, CarriesAShapeAsItsBytes) {
+  const zcContourTree circle(circlePieces(), true);
+  const zcGenShape g(circle);
+  EXPECT_NE(g.shape().rep(), &circle);
+  const std::vector<unsigned char> bytes = g.bytes();
+  const zcGenShape back = zcGenShape::fromBytes(bytes);
+  EXPECT_TRUE(*back.shape() == circle);
+  EXPECT_TRUE(back == g);
+  // The protocol goes to the held shape.
+  EXPECT_NEAR(back.perimeter(), 2 * zkPi, 1e-12);
+  EXPECT_TRUE(back.within(zcPoint(0.5, 0)));
+  EXPECT_TRUE(back.isRegion());
+
+  // Mapped through its own map, still a generic shape.
+  const zcShapePtr m = g.mapShape(skewMap());
+  const auto& gm = dynamic_cast<const zcGenShape&>(*m);
+  EXPECT_TRUE(*gm.shape() == *circle.mapShape(skewMap()));
+  EXPECT_TRUE(zfRealEq(g.map(skewMap()).boundingBox(), circle.mapShape(skewMap())->boundingBox(), 0.0));
+
+  std::vector<unsigned char> trailing = bytes;
+  trailing.push_back(0);
+  EXPECT_THROW(zcGenShape::fromBytes(trailing), zcArchive::BadFormat);
+  EXPECT_THROW(zcGenShape::fromBytes(bytes.data(), bytes.size() - 1), zcArchive::Errors);
+  EXPECT_THROW(zcGenShape::fromBytes(nullptr, 0), zcArchive::Errors);
+  // A persistent object that is not a shape.
+  zcArchive notShape;
+  zcPersistent* e = new zcShapesError::BadParams(L"x");
+  notShape.serializePointer(e);
+  delete e;
+  EXPECT_THROW(zcGenShape::fromBytes(notShape.bytes()), zcArchive::WrongClass);
+
+  const zcGenShape empty;
+  EXPECT_TRUE(zcGenShape::fromBytes(empty.bytes()).isEmpty());
+  EXPECT_THROW(empty.boundingBox(), zcShapesError::EmptyShape);
+  zcGenShape copy = g;
+  zcShapeTree holder({new zcGenShape(g), new zcGenShape});
+  EXPECT_TRUE(*loaded(archived(holder)) == holder);
+  EXPECT_TRUE(*loaded(archived(copy)) == g);
+}
+
+TEST(MappedShape, AnswersThroughItsImage) {
+  zcShapePtr circle = new zcContourTree(circlePieces(), true);
+  const zcXform<2> x = skewMap();
+  const zcMappedShape m(circle, x);
+  EXPECT_EQ(m.shape().rep(), circle.rep());
+  EXPECT_TRUE(zfRealEq(m.boundingBox(), circle->mapShape(x)->boundingBox(), 0.0));
+  EXPECT_TRUE(m.within(x.mapPoint(zcPoint(0.5, 0.5))));
+  EXPECT_FALSE(m.within(x.mapPoint(zcPoint(1.5, 0))));
+  EXPECT_NEAR(m.perimeter(), circle->mapShape(x)->perimeter(), 1e-12);
+
+  // Maps compose, and mapping back gives the original transform.
+  const zcXform<2> y = zcXform<2>::rotation(zcRadian(1.0));
+  const zcMappedShape my = m.map(y);
+  EXPECT_TRUE(zfRealEq(my.xform(), y * x, 1e-15));
+  const zcShapePtr back = my.mapShape(y.inverse())->mapShape(x.inverse());
+  const auto& b = dynamic_cast<const zcMappedShape&>(*back);
+  EXPECT_TRUE(zfRealEq(b.xform(), zcXform<2>(), 1e-9));
+  EXPECT_TRUE(*b.shape() == *circle);
+
+  zcMappedShape copy = m;
+  EXPECT_TRUE(*loaded(archived(copy)) == m);
+  EXPECT_THROW(zcMappedShape(circle, zcXform<2>(zcMatrix<2>(NAN, 0, 0, 1), zcVector<2>())), zcShapesError::BadParams);
+  const zcMappedShape empty;
+  EXPECT_THROW(empty.nearestPoint(zcPoint()), zcShapesError::EmptyShape);
+  zcMappedShape emptyCopy = empty;
+  EXPECT_TRUE(*loaded(archived(emptyCopy)) == empty);
+}
