@@ -1,10 +1,12 @@
 // The README's tour as a program: colors, pen properties, a transform, an archive
-// round trip and an exception.
+// round trip, a mapped shape and an exception.
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
 
 #include "zfound/archive.h"
+#include "zfound/conics.h"
 #include "zfound/geometry.h"
+#include "zfound/rect.h"
 
 #include <iostream>
 
@@ -27,6 +29,12 @@ int main() {
   zcGraphicProps q;
   in || r || q;
   std::cout << "read back: " << (r == red && q == pen ? "identical" : "different") << '\n';
+
+  zcPtrHandle<zcShape> circle(new zcCircle(zcPoint(0, 0), 2.0));
+  zcPtrHandle<zcShape> ellipse = circle->mapShape(zcXform<2>(zcMatrix<2>(1, 1, 0, 1), zcVector<2>()));
+  zcRect box = ellipse->boundingBox();
+  std::cout << "sheared circle: " << (dynamic_cast<const zcEllipse2*>(ellipse.rep()) ? "zcEllipse2" : "?")
+            << ", box " << box.width() << " x " << box.height() << '\n';
 
   try {
     zcColor(5).rgb();

@@ -5,16 +5,31 @@
 #include "dispc/graphic.h"
 #include "dispc/uierror.h"
 
+#include "zfound/conics.h"
+#include "zfound/curves.h"
+#include "zfound/genrect.h"
 #include "zfound/geometry.h"
+#include "zfound/lines.h"
+#include "zfound/pelbuf.h"
+#include "zfound/rect.h"
+#include "zfound/rle.h"
+#include "zfound/trees.h"
 
 #include <set>
+#include <vector>
 #include <string>
 
 namespace {
 
 // Objects read through pointers at the top level; a back-reference may name one twice.
+// Shared representations are held by handles, since a back-reference may also name
+// a part that another object holds.
 std::set<zcPersistent*>& loaded() {
   static std::set<zcPersistent*> objects;
+  return objects;
+}
+std::vector<zcPtrHandle<zcRepBase>>& loadedShared() {
+  static std::vector<zcPtrHandle<zcRepBase>> objects;
   return objects;
 }
 
@@ -30,19 +45,35 @@ void pointer(zcArchive& a) {
     static zcUIError::InvalidUISketch failure;
     static zcGraphic::BadParams message(L"Item index out of range");
     static zcGraphicProps props(zcColor::orange, 2, zcGraphicProps::ePenStyleDefault, true);
-    static zcPersistent* const samples[] = {&failure, &message, &props, nullptr};
+    static zcPtrHandle<zcShape> shapes[] = {
+        new zcRect(1, 2, 3, 4),
+        new zcPolygon({zcPoint(0, 0), zcPoint(4, 0), zcPoint(0, 3)}),
+        new zcEllipseArc(zcEllipse(zcPoint(1, 1), 3, 2, zcRadian(0.4)), zcRadian(0.1), zcRadian(2.0)),
+        new zcGenRect(zcVector<2>(1, 2), zcVector<2>(3, 2), zcRadian(0.3), zcVector<2>(1, 0.5)),
+        new zcShapeTree({new zcLineSeg(zcPoint(0, 0), zcPoint(1, 1)),
+                         new zcBezierCurve(zcPoint(0, 0), zcPoint(1, 2), zcPoint(3, 2), zcPoint(4, 0))}),
+    };
+    static zcPersistent* const samples[] = {&failure, &message, &props, nullptr,
+                                            shapes[0].rep(), shapes[1].rep(), shapes[2].rep(),
+                                            shapes[3].rep(), shapes[4].rep()};
     static unsigned next = 0;
-    p = samples[next++ % 4];
+    p = samples[next++ % std::size(samples)];
   }
   a.serializePointer(p);
-  if (a.isLoading() && p) loaded().insert(p);
+  if (a.isLoading() && p) {
+    if (auto* shared = dynamic_cast<zcRepBase*>(p))
+      loadedShared().emplace_back(shared);
+    else
+      loaded().insert(p);
+  }
 }
 
 using Step = void (*)(zcArchive&);
 const Step kSteps[] = {
     value<bool>, value<unsigned char>, value<int>, value<long>, value<unsigned long>, value<double>,
     value<std::wstring>, value<zcVector<2>>, value<zcXform<2>>, value<zc2Rigid>, value<zcPair<long>>,
-    value<zcColor>, value<zcRGB>, value<zcGraphicProps>, pointer,
+    value<zcColor>, value<zcPelBuffer<unsigned char>>, value<zcRLEBuffer>, value<zcRGB>,
+    value<zcGraphicProps>, pointer,
 };
 
 }  // namespace
@@ -56,4 +87,5 @@ std::size_t zfArchiveProgramStepCount() { return std::size(kSteps); }
 void zfArchiveProgramRelease() {
   for (zcPersistent* p : loaded()) delete p;
   loaded().clear();
+  loadedShared().clear();
 }

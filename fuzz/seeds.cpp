@@ -1,11 +1,12 @@
-// Writes valid archive programs as seed inputs: seeds DIR.
+// Writes valid inputs as seeds: seeds ARCHIVE_DIR IMAGE_DIR.
 #include "archive_program.h"
+#include "image_program.h"
 
 #include <fstream>
 #include <string>
 
 int main(int argc, char** argv) {
-  if (argc != 2) return 2;
+  if (argc != 3) return 2;
   const std::size_t kinds = zfArchiveProgramStepCount();
   for (std::size_t seed = 0; seed < kinds + 1; ++seed) {
     zcArchive out;
@@ -19,5 +20,9 @@ int main(int argc, char** argv) {
     std::ofstream(std::string(argv[1]) + "/seed" + std::to_string(seed), std::ios::binary)
         .write(reinterpret_cast<const char*>(out.bytes().data()), static_cast<std::streamsize>(out.bytes().size()));
   }
+  const auto images = zfValueImageSeeds();
+  for (std::size_t i = 0; i < images.size(); ++i)
+    std::ofstream(std::string(argv[2]) + "/seed" + std::to_string(i), std::ios::binary)
+        .write(reinterpret_cast<const char*>(images[i].data()), static_cast<std::streamsize>(images[i].size()));
   return 0;
 }

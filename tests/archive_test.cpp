@@ -179,6 +179,16 @@ TEST(ArchivePrimitives, ValuesBeyondThirtyTwoBitsAreRefused) {
   EXPECT_EQ(out.bytes().size(), kHeader);  // nothing half-written
 }
 
+// Found by fuzzing: an empty pel buffer hands raw() a null pointer with size 0.
+TEST(ArchivePrimitives, ZeroSizeRawTransfersAcceptNullPointers) {
+  zcArchive out;
+  out.raw(nullptr, 0);
+  EXPECT_EQ(out.bytes().size(), kHeader);
+  zcArchive in(out.bytes());
+  in.raw(nullptr, 0);
+  EXPECT_EQ(in.remaining(), 0u);
+}
+
 TEST(ArchiveHeader, OtherFormatsAndVersionsAreRefused) {
   const std::vector<unsigned char> good = zcArchive().bytes();
   EXPECT_NO_THROW(zcArchive{good});

@@ -730,3 +730,28 @@ TEST(ConicsConstruction, RefusesInvalidValuesAndSettersKeepState) {
                zcShapesError::BadParams);
   EXPECT_TRUE(e2 == zcEllipse2());
 }
+
+TEST(ConicsOwnArchiveForms, EllipseAndArcRoundTripWithoutTheRegistry) {
+  zcEllipse e(zcPoint(1, -2), 3, 1.5, zcRadian(0.7));
+  zcEllipseArc arc(e, zcRadian(0.25), zcRadian(-1.5));
+  zcArchive out;
+  out || e || arc;
+  // Own forms carry no class name: the registered name must not appear.
+  const std::string bytes(out.bytes().begin(), out.bytes().end());
+  EXPECT_EQ(bytes.find("zcEllipse"), std::string::npos);
+
+  zcEllipse e2;
+  zcEllipseArc arc2;
+  zcArchive in(out.bytes());
+  in || e2 || arc2;
+  EXPECT_TRUE(e2 == e);
+  EXPECT_TRUE(arc2 == arc);
+
+  std::vector<unsigned char> bad = out.bytes();
+  bad[8] = 1;  // the ellipse's version byte
+  zcArchive badIn(bad);
+  zcEllipse untouched(zcPoint(5, 5), 1, 1, zcRadian(0));
+  const zcEllipse before = untouched;
+  EXPECT_THROW(badIn || untouched, zcArchive::UnknownVersion);
+  EXPECT_TRUE(untouched == before);
+}

@@ -163,6 +163,35 @@ TEST(ShapeTree, NestedTreesRoundTripAndMalformedOnesAreRefused) {
   }
 }
 
+TEST(ShapeTree, ClipsChildByChild) {
+  const zcShapeTree tree({new zcLineSeg(zcPoint(1, 1), zcPoint(2, 1)), new zcLineSeg(zcPoint(1, 2), zcPoint(9, 2)),
+                          new zcLineSeg(zcPoint(20, 20), zcPoint(30, 20)), new zcShapeTree});
+  const zcRect window(0, 0, 5, 5);
+  zcClipInfo info;
+  const zcShapePtr clipped = tree.clip(window, info);
+  EXPECT_EQ(info.result, zcClipInfo::eClipped);
+  EXPECT_EQ(info.pieces, 2);
+  const auto& t = dynamic_cast<const zcShapeTree&>(*clipped);
+  ASSERT_EQ(t.numChildren(), 2);
+  EXPECT_TRUE(*t.child(0) == *tree.child(0));
+  EXPECT_TRUE(zfRealEq(t.child(1)->boundingBox(), zcRect(1, 2, 4, 0), 1e-12));
+  EXPECT_FALSE(tree.clip(zcRect(50, 50, 1, 1), info));
+  EXPECT_EQ(info.result, zcClipInfo::eOutside);
+  const zcShapeTree inside({new zcLineSeg(zcPoint(1, 1), zcPoint(2, 1))});
+  EXPECT_TRUE(inside.clip(window, info));
+  EXPECT_EQ(info.result, zcClipInfo::eInside);
+
+  // A closed contour clips as a region; a mapped shape as its image.
+  const zcContourTree circle(circlePieces(), true);
+  const zcShapePtr half = circle.clip(zcRect(0, -2, 2, 4), info);
+  EXPECT_EQ(info.result, zcClipInfo::eClipped);
+  EXPECT_TRUE(zfRealEq(half->boundingBox(), zcRect(0, -1, 1, 2), 1e-3));
+  const zcMappedShape moved(new zcContourTree(circle), zcXform<2>::translation(zcVector<2>(10, 0)));
+  EXPECT_FALSE(moved.clip(zcRect(0, -2, 2, 4), info));
+  EXPECT_TRUE(moved.clip(zcRect(0, -20, 20, 40), info));
+  EXPECT_EQ(info.result, zcClipInfo::eInside);
+}
+
 TEST(ContourTree, ClosedCircleOfBezierPieces) {
   const zcContourTree c(circlePieces(), true);
   EXPECT_TRUE(c.isClosed());
@@ -337,6 +366,9 @@ TEST(GenShape, CarriesAShapeAsItsBytes) {
   const auto& gm = dynamic_cast<const zcGenShape&>(*m);
   EXPECT_TRUE(*gm.shape() == *circle.mapShape(skewMap()));
   EXPECT_TRUE(zfRealEq(g.map(skewMap()).boundingBox(), circle.mapShape(skewMap())->boundingBox(), 0.0));
+  const std::vector<zcPoint> there = densePoints(circle), andBack = densePoints(g.map(skewMap()).map(skewMap().inverse()));
+  ASSERT_EQ(there.size(), andBack.size());
+  for (std::size_t i = 0; i < there.size(); ++i) EXPECT_TRUE(zfRealEq(there[i], andBack[i], 1e-9));
 
   std::vector<unsigned char> trailing = bytes;
   trailing.push_back(0);
@@ -378,8 +410,11 @@ TEST(MappedShape, AnswersThroughItsImage) {
   EXPECT_TRUE(zfRealEq(b.xform(), zcXform<2>(), 1e-9));
   EXPECT_TRUE(*b.shape() == *circle);
 
-  zcMappedShape copy = m;
-  EXPECT_TRUE(*loaded(archived(copy)) == m);
+  zcShapeTree holder({new zcMappedShape(m), new zcGenShape(m)});
+  const std::vector<unsigned char> bytes = archived(holder);
+  EXPECT_TRUE(*loaded(bytes) == holder);
+  for (std::size_t n = 8; n < bytes.size(); n += 5)
+    EXPECT_THROW(loaded(std::vector<unsigned char>(bytes.begin(), bytes.begin() + n)), zcArchive::Errors) << n;
   EXPECT_THROW(zcMappedShape(circle, zcXform<2>(zcMatrix<2>(NAN, 0, 0, 1), zcVector<2>())), zcShapesError::BadParams);
   const zcMappedShape empty;
   EXPECT_THROW(empty.nearestPoint(zcPoint()), zcShapesError::EmptyShape);

@@ -108,13 +108,17 @@ void zcArchive::checkHeader() {
 
 // --- Bytes ----------------------------------------------------------------------
 
+// Zero-size transfers may come with a null pointer (an empty buffer's data()); memcpy
+// must not see one.
 void zcArchive::put(const void* data, std::size_t size) {
+  if (size == 0) return;
   const auto* p = static_cast<const unsigned char*>(data);
   buffer_.insert(buffer_.end(), p, p + size);
 }
 
 void zcArchive::get(void* data, std::size_t size) {
   if (size > buffer_.size() - pos_) throw UnexpectedEnd(L"the archive ends inside a value");
+  if (size == 0) return;
   std::memcpy(data, buffer_.data() + pos_, size);
   pos_ += size;
 }

@@ -336,6 +336,16 @@ void zcEllipse::dispatchSerialize(zcArchive& archive) {
   });
 }
 
+zcArchive& operator||(zcArchive& archive, zcEllipse& ellipse) {
+  unsigned char version = 0;
+  archive || version;
+  if (version != 0) throw zcArchive::UnknownVersion("zfound/conics", __LINE__);
+  zcEllipse::zcEllipseGeom g = ellipse.geom();
+  archive || g;
+  if (archive.isLoading()) ellipse.geom(g);
+  return archive;
+}
+
 bool zfRealEq(const zcEllipse& a, const zcEllipse& b, double tol) { return zfRealEq(a.geom(), b.geom(), tol); }
 
 // --- zcEllipse2 -------------------------------------------------------------------------

@@ -188,6 +188,17 @@ void zcEllipseArc::dispatchSerialize(zcArchive& archive) {
   });
 }
 
+zcArchive& operator||(zcArchive& archive, zcEllipseArc& arc) {
+  unsigned char version = 0;
+  archive || version;
+  if (version != 0) throw zcArchive::UnknownVersion("zfound/conics", __LINE__);
+  zcEllipse::zcEllipseGeom g = arc.geom();
+  zcRadian start = arc.phiStart(), span = arc.phiSpan();
+  archive || g || start || span;
+  if (archive.isLoading()) arc = loadChecked([&] { return zcEllipseArc(g, start, span); });
+  return archive;
+}
+
 bool zfRealEq(const zcEllipseArc& a, const zcEllipseArc& b, double tol) {
   return zfRealEq(a.ellipse(), b.ellipse(), tol) && zfRealEq(a.phiStart(), b.phiStart(), tol) &&
          zfRealEq(a.phiSpan(), b.phiSpan(), tol);

@@ -217,6 +217,32 @@ bool zcShapeTree::equal_(const zcShape& other) const {
   return true;
 }
 
+zcShapePtr zcShapeTree::clip_(const zcRect& window, zcClipInfo& info) const {
+  info = zcClipInfo();
+  info.result = zcClipInfo::eOutside;
+  std::vector<zcShapePtr> kept;
+  bool allInside = !children_.empty();
+  for (const zcShapePtr& c : children_) {
+    zcClipInfo own;
+    zcShapePtr part;
+    try {
+      part = c->clip(window, own);
+    } catch (const zcShapesError::EmptyShape&) {
+      // A child without points is outside every window.
+    }
+    allInside = allInside && part && own.result == zcClipInfo::eInside;
+    if (!part) continue;
+    kept.push_back(part);
+    info.pieces += own.pieces;
+  }
+  if (kept.empty()) return zcShapePtr();
+  info.result = allInside ? zcClipInfo::eInside : zcClipInfo::eClipped;
+  zcShapeTree* tree = new zcShapeTree;
+  zcShapePtr out(tree);
+  tree->children_ = std::move(kept);
+  return out;
+}
+
 bool zcShapeTree::serializeTree_(zcArchive& archive, std::vector<zcShapePtr>& loaded) {
   bool read = false;
   zfSerializeLevel(archive, this, "zcShapeTree", 0, [&](unsigned char version) {
@@ -445,6 +471,15 @@ void zcContourTree::sample(const zcSampleParams& params, zcSampleResult& result)
   }
 }
 
+zcShapePtr zcContourTree::clip_(const zcRect& window, zcClipInfo& info) const {
+  if (children().empty()) {
+    info = zcClipInfo();
+    info.result = zcClipInfo::eOutside;
+    return zcShapePtr();
+  }
+  return zcShape::clip_(window, info);
+}
+
 zcShape* zcContourTree::cloneThat_() const { return new zcContourTree(*this); }
 
 zcShapePtr zcContourTree::reverse_() const {
@@ -584,6 +619,8 @@ bool zcGenShape::equal_(const zcShape& other) const {
   return *shape_ == *o.shape_;
 }
 
+zcShapePtr zcGenShape::clip_(const zcRect& window, zcClipInfo& info) const { return held().clip(window, info); }
+
 void zcGenShape::perimPointAndTangent_(double position, zcPoint& point, zcRadian& tangent) const {
   zcShapeTreePrivate::perimPointAndTangent(held(), position, point, tangent);
 }
@@ -686,6 +723,10 @@ bool zcMappedShape::equal_(const zcShape& other) const {
   if (!(xform_ == o.xform_)) return false;
   if (!shape_ || !o.shape_) return !shape_ && !o.shape_;
   return *shape_ == *o.shape_;
+}
+
+zcShapePtr zcMappedShape::clip_(const zcRect& window, zcClipInfo& info) const {
+  return mapped()->clip(window, info);
 }
 
 void zcMappedShape::perimPointAndTangent_(double position, zcPoint& point, zcRadian& tangent) const {

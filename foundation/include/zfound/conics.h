@@ -26,7 +26,7 @@
 // keeps its map exactly; its geometry is read off as U = R(θ) diag(rx, ry) D R(−phase):
 // the phase is the parameter of the zcEllipse2 at which its geometry's parameter is 0.
 // The decomposition chooses rx, ry, θ and the phase so that |phase| <= π/4, except
-// that a circle (radii equal to 1e-12) gets θ = 0 and whatever phase that needs;
+// that a circle (radii equal within 1e-12, relative) gets θ = 0 and whatever phase;
 // fromUnitXform does the same, so mapping a zcEllipse and mapping it back gives the
 // original geometry.
 //
@@ -244,6 +244,10 @@ private:
 // loaded geometry that the constructor refuses raises zcArchive::BadFormat.
 ZFOUND_API zcArchive& operator||(zcArchive& archive, zcEllipse::zcEllipseGeom& geom);
 
+// An ellipse's own archive form (without class name or sharing): version byte 0,
+// then the geometry. A failed load leaves the ellipse unchanged.
+ZFOUND_API zcArchive& operator||(zcArchive& archive, zcEllipse& ellipse);
+
 // Center and U within tol: the same parameterization (and so the same handedness,
 // unless degenerate). A circle stored with two different rotations is two different
 // ellipses here.
@@ -401,6 +405,10 @@ private:
   zcRadian start_;
   zcRadian span_{2.0 * zkPi};
 };
+
+// An arc's own archive form (without class name or sharing): version byte 0, the
+// geometry, start angle, span. A failed load leaves the arc unchanged.
+ZFOUND_API zcArchive& operator||(zcArchive& archive, zcEllipseArc& arc);
 
 // Ellipses as zfRealEq of zcEllipse, and both angles within tol.
 ZFOUND_API bool zfRealEq(const zcEllipseArc& a, const zcEllipseArc& b, double tol);

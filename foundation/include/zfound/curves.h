@@ -141,7 +141,6 @@ protected:
 
 private:
   friend class zcBezierCurvePrivate;
-  friend class zcCubicSpline;
   static zcPersistent* make();
 
   std::array<zcPoint, 4> points_;
@@ -257,7 +256,6 @@ protected:
   void dispatchSerialize(zcArchive& archive) override;
 
 private:
-  friend class zcCubicSplinePrivate;
   static zcPersistent* make();
 
   std::vector<zcPoint> controlPoints_;
@@ -304,7 +302,6 @@ protected:
   void dispatchSerialize(zcArchive& archive) override;
 
 private:
-  friend class zcCubicSplinePrivate;
   static zcPersistent* make();
 
   std::vector<zcPoint> points_;
@@ -345,7 +342,6 @@ protected:
   void dispatchSerialize(zcArchive& archive) override;
 
 private:
-  friend class zcCubicSplinePrivate;
   static zcPersistent* make();
 
   std::vector<zcPoint> points_;

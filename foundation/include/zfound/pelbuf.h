@@ -140,7 +140,8 @@ public:
   // Pel access in image coordinates; zcPel::UnboundWindow, then zcPel::BadCoord.
   T get(long x, long y) const { return *pelPointer(x, y); }
   const T* pelPointer(long x, long y) const;
-  // The window's first pel in image row y; the row's width() pels follow it.
+  // The window's first pel in image row y; the row's width() pels follow it. A
+  // window of width 0 has no first pel (zcPel::BadCoord).
   const T* rowPointer(long y) const { return pelPointer(offset_.x(), y); }
 
   // A window of this buffer sharing its pels: the rectangle (x, y, w, h) in image

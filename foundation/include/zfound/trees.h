@@ -76,6 +76,10 @@ protected:
   // Same kind, same number of children, and equal children in order.
   bool equal_(const zcShape& other) const override;
   bool isMultipleContours_() const override { return children_.size() > 1; }
+  // Clips every child: a tree of the clipped children that are left (null when none
+  // is); the info counts the pieces of all of them and is eInside only when every
+  // child is.
+  zcShapePtr clip_(const zcRect& window, zcClipInfo& info) const override;
   void dispatchSerialize(zcArchive& archive) override;
 
   // Checks a complete child list for this kind before it is adopted; raises
@@ -179,12 +183,14 @@ protected:
   zcShapePtr reverse_() const override;
   bool equal_(const zcShape& other) const override;
   bool isMultipleContours_() const override { return false; }
+  // As one curve or region (zcShape's clipping), not piece by piece; an empty
+  // contour is outside every window.
+  zcShapePtr clip_(const zcRect& window, zcClipInfo& info) const override;
   void perimPointAndTangent_(double position, zcPoint& point, zcRadian& tangent) const override;
   void checkChildren_(const std::vector<zcShapePtr>& children) const override;
   void dispatchSerialize(zcArchive& archive) override;
 
 private:
-  friend class zcShapeTreePrivate;
   static zcPersistent* make();
 
   bool closed_ = false;
@@ -261,11 +267,12 @@ protected:
   zcShapePtr reverse_() const override;
   bool equal_(const zcShape& other) const override;
   bool isMultipleContours_() const override;
+  // The held shape's clipping.
+  zcShapePtr clip_(const zcRect& window, zcClipInfo& info) const override;
   void perimPointAndTangent_(double position, zcPoint& point, zcRadian& tangent) const override;
   void dispatchSerialize(zcArchive& archive) override;
 
 private:
-  friend class zcShapeTreePrivate;
   static zcPersistent* make();
   // The held shape, or EmptyShape.
   const zcShape& held() const;
@@ -334,11 +341,12 @@ protected:
   zcShapePtr reverse_() const override;
   bool equal_(const zcShape& other) const override;
   bool isMultipleContours_() const override;
+  // The image's clipping.
+  zcShapePtr clip_(const zcRect& window, zcClipInfo& info) const override;
   void perimPointAndTangent_(double position, zcPoint& point, zcRadian& tangent) const override;
   void dispatchSerialize(zcArchive& archive) override;
 
 private:
-  friend class zcShapeTreePrivate;
   static zcPersistent* make();
 
   zcShapePtr shape_;
