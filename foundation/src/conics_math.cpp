@@ -16,16 +16,11 @@ void checkFinite(double v, const wchar_t* what) {
 }
 
 void checkFinite(const zcVector<2>& v, const wchar_t* what) {
-  checkFinite(v.x(), what);
-  checkFinite(v.y(), what);
+  if (!zfIsFinite(v)) throw zcShapesError::BadParams(what);
 }
 
 void checkFinite(const zcXform<2>& x, const wchar_t* what) {
-  const zcMatrix<2> m = x.matrix();
-  for (int r = 0; r < 2; ++r)
-    for (int c = 0; c < 2; ++c) checkFinite(m.element(r, c), what);
-  checkFinite(x.trans(), what);
-  checkFinite(x.determinant(), what);
+  if (!zfIsFinite(x)) throw zcShapesError::BadParams(what);
 }
 
 void checkRadius(double r) {

@@ -10,7 +10,6 @@
 
 namespace {
 
-bool finite(const zcVector<2>& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); }
 
 // Solves the tridiagonal system sub[i] x[i−1] + diag[i] x[i] + sup[i] x[i+1] = rhs[i]
 // (Thomas algorithm; the systems here are diagonally dominant).
@@ -47,7 +46,7 @@ void zcCubicSplinePrivate::checkJoins(const std::vector<zcBezierCurve>& pieces) 
 
 void zcCubicSplinePrivate::checkPoints(const std::vector<zcPoint>& points) {
   for (const zcPoint& p : points)
-    if (!finite(p)) throw zcShapesError::BadParams(L"a non-finite spline point");
+    if (!zfIsFinite(p)) throw zcShapesError::BadParams(L"a non-finite spline point");
 }
 
 std::vector<double> zcCubicSplinePrivate::uniformKnots(std::size_t count) {

@@ -18,13 +18,6 @@ constexpr double kZeroRounding = 1e-15;
 // computed in floating point count as inside.
 constexpr double kInsideSlack = 1e-12;
 
-bool finite(const zcVector<2>& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); }
-
-bool finite(const zcMatrix<2>& m) {
-  return std::isfinite(m.element(0, 0)) && std::isfinite(m.element(0, 1)) &&
-         std::isfinite(m.element(1, 0)) && std::isfinite(m.element(1, 1));
-}
-
 zcMatrix<2> fromColumns(const zcVector<2>& a, const zcVector<2>& b) {
   return zcMatrix<2>(a.x(), b.x(), a.y(), b.y());
 }
@@ -40,7 +33,7 @@ zcMatrix<2> invertOrDegenerate(const zcMatrix<2>& m) {
 
 // Fractions from corner radii in world units along half sides of the given lengths.
 zcVector<2> fractionsFromRadii(const zcVector<2>& round, double hx, double hy) {
-  if (!finite(round)) throw zcShapesError::BadParams(L"non-finite corner radius");
+  if (!zfIsFinite(round)) throw zcShapesError::BadParams(L"non-finite corner radius");
   auto one = [](double r, double h) {
     // A radius a rounding error above its half side still makes a full quarter ellipse.
     if (r < 0.0 || r > h * (1.0 + 1e-12)) throw zcShapesError::BadRadius(L"corner radius outside [0, half side]");
@@ -227,7 +220,7 @@ zcPersistent* zcGenRect::make() { return new zcGenRect; }
 zcGenRect::zcGenRect() = default;
 
 zcGenRect::zcGenRect(const zcVector<2>& center, const zcMatrix<2>& toSquare, const zcVector<2>& roundFractions) {
-  if (!finite(center) || !finite(toSquare) || !finite(roundFractions))
+  if (!zfIsFinite(center) || !zfIsFinite(toSquare) || !zfIsFinite(roundFractions))
     throw zcShapesError::BadParams(L"non-finite general rectangle");
   const auto fractionOk = [](double f) { return f >= 0.0 && f <= 1.0; };
   if (!fractionOk(roundFractions.x()) || !fractionOk(roundFractions.y()))
@@ -245,7 +238,7 @@ void zcGenRect::assign(const zcVector<2>& center, const zcMatrix<2>& toSquare, c
 
 zcGenRect::zcGenRect(const zcVector<2>& center, const zcVector<2>& halfSizes, zcRadian orient,
                      const zcVector<2>& round) {
-  if (!finite(center) || !finite(halfSizes) || !std::isfinite(orient.value()))
+  if (!zfIsFinite(center) || !zfIsFinite(halfSizes) || !std::isfinite(orient.value()))
     throw zcShapesError::BadParams(L"non-finite general rectangle");
   if (halfSizes.x() < 0.0 || halfSizes.y() < 0.0) throw zcShapesError::BadParams(L"negative half size");
   if (halfSizes.x() == 0.0 || halfSizes.y() == 0.0)
@@ -257,7 +250,7 @@ zcGenRect::zcGenRect(const zcVector<2>& center, const zcVector<2>& halfSizes, zc
 
 zcGenRect::zcGenRect(const zcVector<2>& center, const zcVector<2>& xHalfSide, const zcVector<2>& yHalfSide,
                      const zcVector<2>& round) {
-  if (!finite(center) || !finite(xHalfSide) || !finite(yHalfSide))
+  if (!zfIsFinite(center) || !zfIsFinite(xHalfSide) || !zfIsFinite(yHalfSide))
     throw zcShapesError::BadParams(L"non-finite general rectangle");
   const double hx = xHalfSide.length();
   const double hy = yHalfSide.length();
@@ -279,7 +272,7 @@ zcGenRect::zcGenRect(const zcRect& rect) {
 
 zcGenRect zcGenRect::fromUnitXform(const zcXform<2>& unitXform, const zcVector<2>& roundFractions) {
   const zcMatrix<2> u = unitXform.matrix();
-  if (!finite(u)) throw zcShapesError::BadParams(L"non-finite general rectangle");
+  if (!zfIsFinite(u)) throw zcShapesError::BadParams(L"non-finite general rectangle");
   return zcGenRect(unitXform.trans(), invertOrDegenerate(u), roundFractions);
 }
 
@@ -412,7 +405,7 @@ bool zc_genrect::strictlyWithin(const zcGenRect& g, const zcPoint& p) {
 zcGenRect zcGenRect::map(const zcXform<2>& x) const {
   const zcMatrix<2> m = toSquare_ * x.matrix().inverse();  // zcMathError::Singular for a singular map
   const zcPoint c = x.mapPoint(center_);
-  if (!finite(m) || !finite(c)) throw zcShapesError::DegenerateShape(L"the mapped rectangle overflows");
+  if (!zfIsFinite(m) || !zfIsFinite(c)) throw zcShapesError::DegenerateShape(L"the mapped rectangle overflows");
   zcGenRect g;
   g.assign(c, m, fractions_);
   return g;

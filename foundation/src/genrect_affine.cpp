@@ -12,7 +12,6 @@ using namespace zc_genrect;
 
 namespace {
 
-bool finite(const zcVector<2>& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); }
 
 // Below this the corners count as collinear, relative to the product of the sides.
 constexpr double kFlat = 1e-14;
@@ -30,7 +29,7 @@ zcAffineRectangle::zcAffineRectangle() : po_(0, 0), px_(1, 0), py_(0, 1) {}
 
 zcAffineRectangle::zcAffineRectangle(const zcVector<2>& cornerPo, const zcVector<2>& cornerPx,
                                      const zcVector<2>& cornerPy) {
-  if (!finite(cornerPo) || !finite(cornerPx) || !finite(cornerPy))
+  if (!zfIsFinite(cornerPo) || !zfIsFinite(cornerPx) || !zfIsFinite(cornerPy))
     throw zcShapesError::BadParams(L"non-finite affine rectangle corner");
   po_ = cornerPo;
   px_ = cornerPx;
@@ -150,7 +149,7 @@ void zcAffineRectangle::dispatchSerialize(zcArchive& archive) {
     zcVector<2> py = py_;
     archive || po || px || py;
     if (archive.isLoading()) {
-      if (!finite(po) || !finite(px) || !finite(py))
+      if (!zfIsFinite(po) || !zfIsFinite(px) || !zfIsFinite(py))
         throw zcArchive::BadFormat(L"the archive holds a non-finite affine rectangle");
       mutating_();
       po_ = po;

@@ -33,13 +33,6 @@ double signedNormPeriod(double value, double period) {
   return r + 0.0;
 }
 
-bool isFinite(const zcMatrix<2>& m) {
-  return std::isfinite(m.element(0, 0)) && std::isfinite(m.element(0, 1)) &&
-         std::isfinite(m.element(1, 0)) && std::isfinite(m.element(1, 1));
-}
-
-bool isFinite(const zcVector<2>& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); }
-
 // Integral value to long; NaN and values beyond long's range are refused.
 long integralToLong(double v) {
   // −2^63 (or −2^31) is exact as a double; its negation is the first value too big.
@@ -122,7 +115,7 @@ zcMatrix<2> zcMatrix<2>::inverse() const {
   // Dividing each entry (rather than multiplying by 1/det) keeps a tiny determinant
   // from overflowing when the entries are tiny too.
   const zcMatrix inv(m_[1][1] / det, -m_[0][1] / det, -m_[1][0] / det, m_[0][0] / det);
-  if (!isFinite(inv)) throw zcMathError::Singular();
+  if (!zfIsFinite(inv)) throw zcMathError::Singular();
   return inv;
 }
 
@@ -171,7 +164,7 @@ zcRadian zcXform<2>::invMapAngle(zcRadian angle) const {
 zcXform<2> zcXform<2>::inverse() const {
   const zcMatrix<2> inv = matrix().inverse();
   const zcVector<2> t = -(inv * trans());
-  if (!isFinite(t)) throw zcMathError::Singular();
+  if (!zfIsFinite(t)) throw zcMathError::Singular();
   return zcXform(inv, t);
 }
 
@@ -326,4 +319,15 @@ zcArchive& operator||(zcArchive& archive, zc2Rigid& value) {
   archive || angle || trans;
   if (archive.isLoading()) value = zc2Rigid(angle, trans);
   return archive;
+}
+
+bool zfIsFinite(const zcVector<2>& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); }
+
+bool zfIsFinite(const zcMatrix<2>& m) {
+  return std::isfinite(m.element(0, 0)) && std::isfinite(m.element(0, 1)) && std::isfinite(m.element(1, 0)) &&
+         std::isfinite(m.element(1, 1));
+}
+
+bool zfIsFinite(const zcXform<2>& x) {
+  return zfIsFinite(x.matrix()) && zfIsFinite(x.trans()) && std::isfinite(x.determinant());
 }

@@ -37,7 +37,7 @@ zcVector<2> directionOf(zcRadian angle) {
 // A loaded direction or normal must have length 1 within this.
 constexpr double kUnitSlack = 1e-9;
 
-bool isUnit(const zcVector<2>& v) { return finite(v) && std::abs(v.length() - 1.0) <= kUnitSlack; }
+bool isUnit(const zcVector<2>& v) { return zfIsFinite(v) && std::abs(v.length() - 1.0) <= kUnitSlack; }
 
 void checkOwnVersion(unsigned char version, long line) {
   if (version != 0) throw zcArchive::UnknownVersion("zfound/lines", line);
@@ -505,7 +505,7 @@ void serializeCross(zcArchive& archive, zcCross& cross) {
   int size = cross.size();
   archive || center || angle || size;
   if (archive.isStoring()) return;
-  if (!finite(center) || !std::isfinite(angle.value()) || size < 0)
+  if (!zfIsFinite(center) || !std::isfinite(angle.value()) || size < 0)
     throw zcArchive::BadFormat(L"not a cross");
   cross = zcCross(center, angle, size);
 }

@@ -25,7 +25,7 @@ double scaleOf(const std::vector<zcPoint>& points, const zcPoint& p) {
 }  // namespace
 
 void requireFinite(const zcVector<2>& v) {
-  if (!finite(v)) throw zcShapesError::BadParams(L"non-finite coordinate");
+  if (!zfIsFinite(v)) throw zcShapesError::BadParams(L"non-finite coordinate");
 }
 
 void requireFinite(const std::vector<zcPoint>& points) {
@@ -264,7 +264,7 @@ void serializePoints(zcArchive& archive, std::vector<zcPoint>& points) {
 zcPoint loadFinite(zcArchive& archive) {
   zcPoint p;
   archive || p;
-  if (!finite(p)) throw zcArchive::BadFormat(L"non-finite coordinate");
+  if (!zfIsFinite(p)) throw zcArchive::BadFormat(L"non-finite coordinate");
   return p;
 }
 

@@ -12,7 +12,6 @@
 
 namespace zc_lines {
 
-inline bool finite(const zcVector<2>& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); }
 
 // Raises zcShapesError::BadParams for a non-finite point.
 void requireFinite(const zcVector<2>& v);

@@ -27,16 +27,6 @@ void zc_PelSizes::checkOffset(const zcPair<long>& offset) {
   if (!validOffset(offset)) throw zcShapesError::BadParams(L"pel buffer offset out of range");
 }
 
-bool zc_PelSizes::finite(const zcXform<2>& x) {
-  const zcMatrix<2> m = x.matrix();
-  for (int r = 0; r < 2; ++r) {
-    for (int c = 0; c < 2; ++c) {
-      if (!std::isfinite(m.element(r, c))) return false;
-    }
-  }
-  return std::isfinite(x.trans().x()) && std::isfinite(x.trans().y());
-}
-
 void zc_PelSizes::checkRect(bool bound, const zcPair<long>& offset, long width, long height, long x, long y,
                             long w, long h) {
   if (!bound) throw zcPel::UnboundWindow();
@@ -60,7 +50,7 @@ void zcPelBuffer_const<T>::offset(const zcPair<long>& offset) {
 
 template <class T>
 void zcPelBuffer_const<T>::imageFromClientXform(const zcXform<2>& xform) {
-  if (!zc_PelSizes::finite(xform)) throw zcShapesError::BadParams(L"transform with a non-finite entry");
+  if (!zfIsFinite(xform)) throw zcShapesError::BadParams(L"transform with a non-finite entry");
   (void)xform.inverse();  // raises zcMathError::Singular
   imageFromClient_ = xform;
 }

@@ -76,7 +76,7 @@ void zfPelMap(zcPelBuffer<unsigned char>& buffer, std::span<const unsigned char>
 // --- zfAffineTransformImage ------------------------------------------------------
 
 void zcAffineSamplingParams::validate() const {
-  if (!zc_PelSizes::finite(targetToSource)) throw zcShapesError::BadParams(L"sampling transform not finite");
+  if (!zfIsFinite(targetToSource)) throw zcShapesError::BadParams(L"sampling transform not finite");
   zc_PelSizes::check(width, height);
   if (mode != eNearest && mode != eBilinear) throw zcShapesError::BadParams(L"unknown sampling mode");
 }

@@ -11,8 +11,6 @@ public:
   static void check(long width, long height);
   static bool validOffset(const zcPair<long>& offset);
   static void checkOffset(const zcPair<long>& offset);
-  // Every entry of the matrix and the translation is finite.
-  static bool finite(const zcXform<2>& x);
   // The rectangle (x, y, w, h) lies within the window (offset, width, height):
   // zcPel::UnboundWindow when not bound, zcPel::BadCoord when it does not.
   static void checkRect(bool bound, const zcPair<long>& offset, long width, long height, long x, long y, long w,

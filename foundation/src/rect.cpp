@@ -8,12 +8,11 @@
 #include <typeinfo>
 #include <vector>
 
-using zc_lines::finite;
 
 namespace {
 
 void checkRect(const zcPoint& corner, const zcVector<2>& size) {
-  if (!finite(corner) || !finite(size)) throw zcShapesError::BadParams(L"non-finite rectangle");
+  if (!zfIsFinite(corner) || !zfIsFinite(size)) throw zcShapesError::BadParams(L"non-finite rectangle");
   if (size.x() < 0.0 || size.y() < 0.0) throw zcShapesError::BadParams(L"negative rectangle size");
 }
 
@@ -159,7 +158,7 @@ void zcRect::dispatchSerialize(zcArchive& archive) {
     zcVector<2> size = size_;
     archive || empty || corner || size;
     if (archive.isStoring()) return;
-    if (!finite(corner) || !finite(size) || size.x() < 0.0 || size.y() < 0.0)
+    if (!zfIsFinite(corner) || !zfIsFinite(size) || size.x() < 0.0 || size.y() < 0.0)
       throw zcArchive::BadFormat(L"not a rectangle");
     if (empty && (corner != zcPoint() || size != zcVector<2>()))
       throw zcArchive::BadFormat(L"an empty rectangle with a corner or size");

@@ -336,6 +336,11 @@ private:
 // ---------------------------------------------------------------------------
 // Tolerant comparison: |a − b| <= tol, per component or entry. Equal infinities are
 // equal; NaN equals nothing.
+// True when every stored number is finite (no NaN, no infinity).
+ZFOUND_API bool zfIsFinite(const zcVector<2>& v);
+ZFOUND_API bool zfIsFinite(const zcMatrix<2>& m);
+ZFOUND_API bool zfIsFinite(const zcXform<2>& x);
+
 ZFOUND_API bool zfRealEq(double a, double b, double tol);
 ZFOUND_API bool zfRealEq(const zcVector<2>& a, const zcVector<2>& b, double tol);
 ZFOUND_API bool zfRealEq(const zcMatrix<2>& a, const zcMatrix<2>& b, double tol);
