@@ -579,7 +579,7 @@ void Contour::sample(const zcSampleParams& params, zcSampleResult& result) const
   if (pieces.empty()) return;
   const zcPoint first = pieces.front().start();
   const zcPoint last = closed ? first : pieces.back().end();
-  if (params.reserve > 0) result.points.reserve(result.points.size() + static_cast<std::size_t>(params.reserve));
+  result.reserveFor(params);
   StepCounter counter;
   if (params.uniform) {
     const double total = length();

@@ -642,8 +642,7 @@ zcShapePtr zcBezierCurve::subShape(double from, double to) const {
 
 void zcBezierCurve::sample(const zcSampleParams& params, zcSampleResult& result) const {
   params.validate();
-  if (params.reserve > 0 && result.points.capacity() < static_cast<std::size_t>(params.reserve))
-    result.points.reserve(static_cast<std::size_t>(params.reserve));
+  result.reserveFor(params);
   if (!params.uniform) {
     zcBezierCurvePrivate::sampleCurve(*this, params, result, true);
     return;

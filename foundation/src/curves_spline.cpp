@@ -331,8 +331,7 @@ zcShapePtr zcCubicSpline::subShape(double from, double to) const {
 void zcCubicSpline::sample(const zcSampleParams& params, zcSampleResult& result) const {
   params.validate();
   requirePieces(pieces_);
-  if (params.reserve > 0 && result.points.capacity() < static_cast<std::size_t>(params.reserve))
-    result.points.reserve(static_cast<std::size_t>(params.reserve));
+  result.reserveFor(params);
   if (!params.uniform) {
     for (std::size_t i = 0; i < pieces_.size(); ++i)
       zcBezierCurvePrivate::sampleCurve(pieces_[i], params, result, i == 0 || params.duplicateCorners);

@@ -82,7 +82,7 @@ bool Chain::touches(const zcPoint& p) const {
 void Chain::sample(const zcSampleParams& params, zcSampleResult& result) const {
   params.validate();
   if (points.empty()) throw zcShapesError::EmptyShape(L"nothing to sample");
-  if (params.reserve > 0) result.points.reserve(result.points.size() + static_cast<std::size_t>(params.reserve));
+  result.reserveFor(params);
   result.add(points[0], params);
   const std::size_t n = pieces();
 

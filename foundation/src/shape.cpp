@@ -1,5 +1,6 @@
 #include "zfound/shape.h"
 
+#include <algorithm>
 #include <cmath>
 
 // --- Sampling parameters ----------------------------------------------------------
@@ -16,6 +17,13 @@ void zcSampleResult::add(const zcPoint& p, const zcSampleParams& params) {
   if (params.maxPoints > 0 && points.size() >= static_cast<std::size_t>(params.maxPoints))
     throw zcShapesError::SampleOverflow(L"more points than the sampling allows");
   points.push_back(p);
+}
+
+void zcSampleResult::reserveFor(const zcSampleParams& params) {
+  if (params.reserve <= 0) return;
+  std::size_t room = static_cast<std::size_t>(params.reserve);
+  if (params.maxPoints > 0) room = std::min(room, static_cast<std::size_t>(params.maxPoints));
+  points.reserve(points.size() + room);
 }
 
 // --- Shape defaults ------------------------------------------------------------------

@@ -427,8 +427,7 @@ zcShapePtr zcContourTree::subShape(double from, double to) const {
 void zcContourTree::sample(const zcSampleParams& params, zcSampleResult& result) const {
   params.validate();
   if (children().empty()) zcShapeTreePrivate::empty();
-  if (params.reserve > 0 && result.points.capacity() < static_cast<std::size_t>(params.reserve))
-    result.points.reserve(static_cast<std::size_t>(params.reserve));
+  result.reserveFor(params);
   if (!params.uniform) {
     for (std::size_t i = 0; i < children().size(); ++i) {
       const zcShape& piece = *children()[i];

@@ -62,6 +62,8 @@ struct ZFOUND_API zcSampleResult {
 
   // Appends a point, raising zcShapesError::SampleOverflow past params.maxPoints.
   void add(const zcPoint& p, const zcSampleParams& params);
+  // Makes room for params.reserve more points (at most maxPoints when that is set).
+  void reserveFor(const zcSampleParams& params);
 };
 
 // What clipping a shape to a rectangle did.
