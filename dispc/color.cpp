@@ -117,6 +117,23 @@ zcArchive& operator||(zcArchive& archive, zcRGB& rgb) {
   return archive;
 }
 
+void zcColor::writeImage(zcImageOut<kImageSize> out) const {
+  out[0] = flags_;
+  out[1] = index_;
+  out[2] = rgb_.r();
+  out[3] = rgb_.g();
+  out[4] = rgb_.b();
+  out[5] = 0;
+}
+
+zcColor zcColor::readImage(zcImageIn<kImageSize> in) {
+  zcColor color;
+  color.flags_ = in[0];
+  color.index_ = in[1];
+  color.rgb_ = zcRGB(in[2], in[3], in[4]);
+  return color;
+}
+
 zcArchive& operator||(zcArchive& archive, zcColor& color) {
   signed char version = 0;
   archive || version;

@@ -1,6 +1,9 @@
 #include "dispc/dispprop.h"
 
+#include "dispc/uisketch.h"
+
 #include "zfound/archive.h"
+#include "zfound/bytes.h"
 
 #include <limits>
 
@@ -117,4 +120,32 @@ void zcGraphicProps::serialize_(zcArchive& archive, unsigned char version) {
   penStyle_ = static_cast<zePenStyle>(style);
   penJoin_ = static_cast<zePenJoin>(join);
   penEndCap_ = static_cast<zePenEndCap>(endCap);
+}
+
+long zcGraphicProps::opcode(zcUISketch* sketch, const zcGraphicProps& p) const {
+  if (!sketch) return 0;
+  unsigned char* out = sketch->append(kRecordSize);
+  out[0] = 0;
+  out[1] = p.fill_ ? 1 : 0;
+  zfStoreI32(out + 2, p.penWidth_);
+  zfStoreI32(out + 6, p.penStyle_);
+  zfStoreI32(out + 10, p.penJoin_);
+  zfStoreI32(out + 14, p.penEndCap_);
+  out[18] = p.arrowHead_ ? 1 : 0;
+  out[19] = p.arrowHeadForward_ ? 1 : 0;
+  out[20] = p.showVertex_ ? 1 : 0;
+  return kRecordSize;
+}
+
+long zcGraphicProps::opcode(zcGraphicProps* target, const unsigned char* in) const {
+  if (!target || !in) return 0;
+  target->fill(in[0] != 0);
+  target->penWidth(zfLoadI32(in + 1));
+  target->penStyle(static_cast<zePenStyle>(zfLoadI32(in + 5)));
+  target->penJoin(static_cast<zePenJoin>(zfLoadI32(in + 9)));
+  target->penEndCap(static_cast<zePenEndCap>(zfLoadI32(in + 13)));
+  target->arrowHead(in[17] != 0);
+  target->arrowHeadForward(in[18] != 0);
+  target->showVertex(in[19] != 0);
+  return kRecordSize - 1;
 }

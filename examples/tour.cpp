@@ -1,7 +1,9 @@
 // The README's tour as a program: colors, pen properties, a transform, an archive
-// round trip, a mapped shape and an exception.
+// round trip, a mapped shape, a sketch walked operation by operation and an
+// exception.
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
+#include "dispc/sketchop.h"
 
 #include "zfound/archive.h"
 #include "zfound/conics.h"
@@ -35,6 +37,20 @@ int main() {
   zcRect box = ellipse->boundingBox();
   std::cout << "sheared circle: " << (dynamic_cast<const zcEllipse2*>(ellipse.rep()) ? "zcEllipse2" : "?")
             << ", box " << box.width() << " x " << box.height() << '\n';
+
+  zcUISketch sketch;
+  zc_UISketchOpHeader(4, zcUITablet::eOverlay, zcColor::red, pen).populateSketch(sketch);
+  zc_UISketchOpCircle(zcCircle(zcPoint(50, 50), 20)).populateSketch(sketch);
+  zc_UISketchOpHeader header;
+  for (long at = 0; at < sketch.size();) {
+    zc_UISketchOpData* record = nullptr;
+    const long length = zfParseUISketch(sketch, at, header, &record);
+    zcPtrHandle<zc_UISketchOpData> owned(record);
+    std::cout << "operation " << zfUISketchOpName(header.opcode()) << ", " << length << " bytes\n";
+    at += length;
+  }
+  zcArchive archive;
+  archive || sketch;
 
   try {
     zcColor(5).rgb();

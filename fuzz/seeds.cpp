@@ -1,12 +1,22 @@
-// Writes valid inputs as seeds: seeds ARCHIVE_DIR IMAGE_DIR.
+// Writes valid inputs as seeds into CORPUS/<target>: seeds CORPUS.
 #include "archive_program.h"
 #include "image_program.h"
+#include "sketch_program.h"
 
 #include <fstream>
 #include <string>
+#include <vector>
+
+namespace {
+void write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
+  if (argc != 2) return 2;
+  const std::string corpus = argv[1];
   const std::size_t kinds = zfArchiveProgramStepCount();
   for (std::size_t seed = 0; seed < kinds + 1; ++seed) {
     zcArchive out;
@@ -17,12 +27,13 @@ int main(int argc, char** argv) {
       out || selector;
       zfArchiveProgramStep(out, selector);
     }
-    std::ofstream(std::string(argv[1]) + "/seed" + std::to_string(seed), std::ios::binary)
-        .write(reinterpret_cast<const char*>(out.bytes().data()), static_cast<std::streamsize>(out.bytes().size()));
+    write(corpus + "/archive/seed" + std::to_string(seed), out.bytes());
   }
   const auto images = zfValueImageSeeds();
-  for (std::size_t i = 0; i < images.size(); ++i)
-    std::ofstream(std::string(argv[2]) + "/seed" + std::to_string(i), std::ios::binary)
-        .write(reinterpret_cast<const char*>(images[i].data()), static_cast<std::streamsize>(images[i].size()));
+  for (std::size_t i = 0; i < images.size(); ++i) write(corpus + "/image/seed" + std::to_string(i), images[i]);
+  write(corpus + "/sketch/seed0", zfSampleSketchBytes());
+  const auto archives = zfSampleSketchArchives();
+  for (std::size_t i = 0; i < archives.size(); ++i)
+    write(corpus + "/sketch_archive/seed" + std::to_string(i), archives[i]);
   return 0;
 }

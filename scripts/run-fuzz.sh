@@ -4,8 +4,8 @@ set -euo pipefail
 dir=$1
 seconds=${2:-60}
 corpus=fuzz-corpus
-mkdir -p "$corpus/archive" "$corpus/image"
-"$dir/fuzz_seeds" "$corpus/archive" "$corpus/image"
+mkdir -p "$corpus/archive" "$corpus/image" "$corpus/sketch" "$corpus/sketch_archive"
+"$dir/fuzz_seeds" "$corpus"
 status=0
 for target in "$dir"/*_fuzz; do
   name=$(basename "$target" _fuzz)

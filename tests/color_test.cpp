@@ -2,6 +2,8 @@
 
 #include "zfound/archive.h"
 
+#include "support/archive_bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,7 +11,7 @@
 
 namespace {
 
-const std::vector<unsigned char> kHeader = {'z', 'f', 'A', 'R', 1, 0, 0, 0};
+const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
 
 std::vector<unsigned char> stored(const zcColor& color) {
   zcArchive out;

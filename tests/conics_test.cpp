@@ -755,3 +755,12 @@ TEST(ConicsOwnArchiveForms, EllipseAndArcRoundTripWithoutTheRegistry) {
   EXPECT_THROW(badIn || untouched, zcArchive::UnknownVersion);
   EXPECT_TRUE(untouched == before);
 }
+
+namespace {
+// Radii whose product overflows: the ellipse could never be decomposed again.
+TEST(Ellipse2Construction, RefusesTransformsWhoseDeterminantOverflows) {
+  EXPECT_THROW(zcEllipse2(zcVector<2>(1.5e171, 1.2e171), zcRadian(0), zcPoint(0, 0)), zcShapesError::BadParams);
+  EXPECT_THROW(zcEllipse2(zcCircle(zcPoint(0, 0), 1e200)), zcShapesError::BadParams);
+  EXPECT_NO_THROW(zcEllipse2(zcVector<2>(1e150, 1e150), zcRadian(0), zcPoint(0, 0)));
+}
+}  // namespace

@@ -2,6 +2,8 @@
 
 #include "zfound/archive.h"
 
+#include "support/archive_bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -16,7 +18,7 @@ namespace {
 
 using Props = zcGraphicProps;
 
-const std::vector<unsigned char> kHeader = {'z', 'f', 'A', 'R', 1, 0, 0, 0};
+const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
 
 // Counts the hook calls and keeps the object as it was at the last one.
 class PropsObserver : public zcMutationObserver {

@@ -537,3 +537,21 @@ TEST(Point2, APointAsAShape) {
   EXPECT_EQ(q, p);
   EXPECT_FALSE(p == zcCross(zcPoint(2, 3), zcRadian(0), 7));
 }
+
+namespace {
+// Directions of any finite size give a unit direction, subnormal ones included.
+TEST(LineDirection, TinyAndHugeDirectionsBecomeUnitVectors) {
+  for (const zcVector<2>& d : {zcVector<2>(4e-320, 4e-320), zcVector<2>(5e-324, 0), zcVector<2>(1e308, -1e308),
+                               zcVector<2>(3, 4)}) {
+    const zcLine line(d, zcPoint(1, 2));
+    EXPECT_NEAR(line.dir().length(), 1.0, 1e-15);
+    zcArchive out;
+    zcLine copy = line;
+    out || static_cast<zcPersistent&>(copy);
+    zcArchive in(out.bytes());
+    zcLine back;
+    EXPECT_NO_THROW(in || static_cast<zcPersistent&>(back));
+  }
+  EXPECT_THROW(zcLine(zcVector<2>(0, 0), zcPoint()), zcShapesError::DegenerateShape);
+}
+}  // namespace

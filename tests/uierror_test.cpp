@@ -5,6 +5,8 @@
 
 #include "zfound/archive.h"
 
+#include "support/archive_bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,7 +17,7 @@
 
 namespace {
 
-const std::vector<unsigned char> kHeader = {'z', 'f', 'A', 'R', 1, 0, 0, 0};
+const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
 
 enum Family { eUI, eGraphic, eProps };
 

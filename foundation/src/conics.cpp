@@ -366,11 +366,18 @@ zcEllipse2::zcEllipse2(const zcVector<2>& radii, zcRadian angle, const zcPoint& 
 
 zcEllipse2::zcEllipse2(const zcEllipse::zcEllipseGeom& geom, zcRadian phase) {
   checkFinite(phase.value(), L"non-finite ellipse phase");
+  // Finite radii can still overflow the determinant: every ellipse keeps a transform
+  // whose decomposition is finite.
   xform_ = geom.unitXform() * zcXform<2>::rotation(-phase);
+  checkFinite(xform_, L"non-finite ellipse transform");
 }
 
-zcEllipse2::zcEllipse2(const zcCircle& circle) : xform_(circleXform(circle.center(), circle.radius())) {}
-zcEllipse2::zcEllipse2(const zcEllipse& ellipse) : xform_(ellipse.unitXform()) {}
+zcEllipse2::zcEllipse2(const zcCircle& circle) : xform_(circleXform(circle.center(), circle.radius())) {
+  checkFinite(xform_, L"non-finite ellipse transform");
+}
+zcEllipse2::zcEllipse2(const zcEllipse& ellipse) : xform_(ellipse.unitXform()) {
+  checkFinite(xform_, L"non-finite ellipse transform");
+}
 zcEllipse2::zcEllipse2(const zcEllipse2& other) = default;
 
 zcEllipse2& zcEllipse2::operator=(const zcEllipse2& other) {

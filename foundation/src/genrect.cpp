@@ -217,7 +217,9 @@ const zc_Instantiator zcGenRect::sExemplar(typeid(zcGenRect), "zcGenRect", &zcGe
 
 zcPersistent* zcGenRect::make() { return new zcGenRect; }
 
-zcGenRect::zcGenRect() = default;
+// Through assign, so that the derived values (U, the orientation) are the ones a
+// reloaded square computes, signs of zeros included.
+zcGenRect::zcGenRect() { assign(zcVector<2>(), zcMatrix<2>(1, 0, 0, 1), zcVector<2>()); }
 
 zcGenRect::zcGenRect(const zcVector<2>& center, const zcMatrix<2>& toSquare, const zcVector<2>& roundFractions) {
   if (!zfIsFinite(center) || !zfIsFinite(toSquare) || !zfIsFinite(roundFractions))

@@ -23,10 +23,13 @@ const T* sameKind(const zcShape& other) {
 zcVector<2> unitDirection(const zcVector<2>& d) {
   requireFinite(d);
   const double len = d.length();
-  if (len == 0.0) throw zcShapesError::DegenerateShape(L"a line needs a direction");
-  if (!std::isfinite(len)) throw zcShapesError::BadParams(L"direction too long");
   if (std::abs(len - 1.0) <= 1e-15) return d;
-  return d / len;
+  // Scaled by the larger component first, so that neither tiny (subnormal) nor huge
+  // directions lose their precision on the way to length 1.
+  const double m = std::max(std::abs(d.x()), std::abs(d.y()));
+  if (m == 0.0) throw zcShapesError::DegenerateShape(L"a line needs a direction");
+  const zcVector<2> scaled(d.x() / m, d.y() / m);
+  return scaled / scaled.length();
 }
 
 zcVector<2> directionOf(zcRadian angle) {

@@ -12,6 +12,8 @@
 #include "dispc/export.h"
 #include "dispc/uierror.h"
 
+#include "zfound/bytes.h"
+
 #include <cstdint>
 
 class zcArchive;
@@ -86,6 +88,12 @@ public:
   // its index and the RGB color of its triple; an index color never equals an RGB one.
   bool operator==(const zcColor& o) const;
   bool operator!=(const zcColor& o) const { return !(*this == o); }
+
+  // The six bytes a sketch stores: kind flags, index, red, green, blue and a reserved
+  // 0 (index 0 for an RGB color). Reading takes the first five as they are.
+  static constexpr std::size_t kImageSize = 6;
+  void writeImage(zcImageOut<kImageSize> out) const;
+  static zcColor readImage(zcImageIn<kImageSize> in);
 
   // The sixteen stock colors, built on first use.
   static const zcColor& blackColor();

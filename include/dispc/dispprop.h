@@ -15,6 +15,8 @@
 #include "zfound/exception.h"
 #include "zfound/persistent.h"
 
+class zcUISketch;
+
 class DISPC_API zcGraphicProps : public virtual zcPersistent {
 public:
   enum zePenStyle : std::int32_t { ePenStyleDefault = 0 };
@@ -56,6 +58,18 @@ public:
 
   bool operator==(const zcGraphicProps& other) const;
   bool operator!=(const zcGraphicProps& other) const { return !(*this == other); }
+
+  // The 21-byte sketch record of `props` (the pen color is not part of it):
+  //   @0 version 0   @1 fill   @2 width (i32)   @6 style (i32)   @10 join (i32)
+  //   @14 end cap (i32)   @18 arrow head   @19 arrow head forward   @20 show vertex
+  // appended to the sketch; returns 21, or 0 with a null sketch.
+  static constexpr long kRecordSize = 21;
+  long opcode(zcUISketch* sketch, const zcGraphicProps& props) const;
+  // Reads the record body (the 20 bytes after the version byte) into `target`
+  // through the setters, in the order fill, width, style, join, end cap, arrow head,
+  // arrow head forward, show vertex; returns 20, or 0 when either pointer is null.
+  // A negative width raises BadParams with the fill already applied.
+  long opcode(zcGraphicProps* target, const unsigned char* bytes) const;
 
   static const zc_Instantiator sExemplar;
 

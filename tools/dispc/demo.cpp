@@ -1,11 +1,12 @@
-// The demonstration: the stock color table with its graphics-list codes, and an
-// archive of colors, pen properties and exceptions written to a file, read back and
-// compared.
+// The demonstration: the stock color table with its graphics-list codes, an archive
+// of colors, pen properties and exceptions, and a sketch archive, each written to a
+// file, read back and compared.
 #include "commands.h"
 
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
 #include "dispc/graphic.h"
+#include "dispc/sketchop.h"
 #include "dispc/uierror.h"
 
 #include "zfound/archive.h"
@@ -75,6 +76,46 @@ struct Scene {
 
 }  // namespace
 
+// A sketch of a few operations, written to DIR/demo-sketch.zfar, read back and
+// listed operation by operation.
+bool sketchRoundTrip(const std::string& dir) {
+  zcUISketch sketch;
+  const zcGraphicProps thin(zcColor::green, 1, zcGraphicProps::ePenStyleDefault, false);
+  const zcGraphicProps filled(zcColor::red, 2, zcGraphicProps::ePenStyleDefault, true);
+  auto record = [&](long opcode, const zcColor& color, const zcGraphicProps& props, const zc_UISketchOpData& op) {
+    zc_UISketchOpHeader(opcode, zcUITablet::eOverlay, color, props).populateSketch(sketch);
+    op.populateSketch(sketch);
+  };
+  record(2, zcColor::green, thin, zc_UISketchOpLineSeg(zcLineSeg(zcPoint(10, 10), zcPoint(90, 40))));
+  record(29, zcColor::red, filled, zc_UISketchOpCircle(zcCircle(zcPoint(50, 50), 20)));
+  record(28, zcColor::blue, thin,
+         zc_UISketchOpPolygon(zcPolygon({zcPoint(0, 0), zcPoint(40, 0), zcPoint(20, 30)}, zcPolygon::eWinding)));
+  record(35, zcColor::white, thin,
+         zc_UISketchOpUnicodeString(L"inspection", zcPoint(5, 95), zcColor::black, zcUIFormat(zcUIFormat::Alignment(6))));
+
+  const std::string path = (std::filesystem::path(dir) / "demo-sketch.zfar").string();
+  {
+    zcFileArchive out(path, zcFileArchive::eStore);
+    out || sketch;
+    out.close();
+  }
+  zcUISketch back;
+  zcFileArchive in(path, zcFileArchive::eLoad);
+  in || back;
+
+  std::printf("\nsketch %s: %ld bytes\n", path.c_str(), back.size());
+  zc_UISketchOpHeader header;
+  for (long at = 0; at < back.size();) {
+    const long length = zfParseUISketch(back, at, header, nullptr);
+    std::printf("  %5ld %4ld  %-14s layer %d%s\n", at, length, zfUISketchOpName(header.opcode()),
+                static_cast<int>(header.layer()), header.hasProps() ? ", with properties" : "");
+    at += length;
+  }
+  const bool same = back == sketch;
+  std::printf("sketch round trip: %s\n", same ? "identical" : "DIFFERENT");
+  return same;
+}
+
 int zfRunDemo(const std::string& dir) {
   std::filesystem::create_directories(dir);
   const bool tableOk = printColorTable();
@@ -111,5 +152,6 @@ int zfRunDemo(const std::string& dir) {
   }
   std::printf("color codes round trip: %s\narchive round trip: %s\n", tableOk ? "ok" : "FAILED",
               same ? "identical" : "DIFFERENT");
-  return tableOk && same ? 0 : 1;
+  const bool sketchOk = sketchRoundTrip(dir);
+  return tableOk && same && sketchOk ? 0 : 1;
 }

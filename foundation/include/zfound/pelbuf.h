@@ -90,7 +90,7 @@ private:
 static_assert(sizeof(zcPackedRGB16) == 2 && sizeof(zcPackedRGB32) == 4);
 
 template <class T>
-class zcPelBuffer;
+class ZFOUND_API zcPelBuffer;
 
 // A read-only view of pels. Converts from zcPelBuffer<T> (sharing its pels); the
 // pels may still change through a mutable buffer that shares them.

@@ -1,0 +1,295 @@
+// Payload access in three directions with one description per operation kind:
+// reading a bounded byte range, appending to a sketch, or archiving.
+//
+//   void zc_UISketchOpCircle::fields_(zc_SketchIO& io) {
+//     io.shape(circle_, [&] { ... io || center || radius; ... });
+//   }
+//
+// Reading never passes the end of the range it was given: a field that does not fit
+// raises zcUIError::InvalidUISketch, as does a count that is negative or whose items
+// cannot fit in what is left. Archiving writes each field in its archive form, and a
+// shape through its own archive form (`shape`).
+#pragma once
+
+#include "dispc/color.h"
+#include "dispc/uierror.h"
+#include "dispc/uirect.h"
+#include "dispc/uisketch.h"
+#include "dispc/uistring.h"
+
+#include "zfound/archive.h"
+#include "zfound/bytes.h"
+#include "zfound/geometry.h"
+#include "zfound/strings.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+
+class zc_SketchIO {
+public:
+  // What the one-argument parse functions read: their caller vouches for the bytes.
+  static constexpr std::size_t kUnbounded = std::numeric_limits<std::size_t>::max() / 2;
+
+  zc_SketchIO(const unsigned char* in, std::size_t available) : reading_(true), in_(in), available_(available) {}
+  explicit zc_SketchIO(zcUISketch& out) : out_(&out) {}
+  explicit zc_SketchIO(zcArchive& archive) : archive_(&archive) {}
+
+  bool loading() const { return reading_ || (archive_ && archive_->isLoading()); }
+  bool archiving() const { return archive_ != nullptr; }
+  zcArchive& archive() { return *archive_; }
+  // Bytes read so far.
+  std::size_t consumed() const { return used_; }
+  std::size_t remaining() const { return available_ - used_; }
+
+  zc_SketchIO& operator||(unsigned char& v) {
+    if (archive_) {
+      *archive_ || v;
+    } else if (reading_) {
+      v = *take(1);
+    } else {
+      *put(1) = v;
+    }
+    return *this;
+  }
+  // A flag byte: 1 for true; any byte but 0 reads as true.
+  zc_SketchIO& operator||(bool& v) {
+    unsigned char b = v ? 1 : 0;
+    *this || b;
+    if (loading()) v = b != 0;
+    return *this;
+  }
+  zc_SketchIO& operator||(std::int32_t& v) {
+    if (archive_) {
+      long wide = v;
+      *archive_ || wide;
+      v = static_cast<std::int32_t>(wide);
+    } else if (reading_) {
+      v = zfLoadI32(take(4));
+    } else {
+      zfStoreI32(put(4), v);
+    }
+    return *this;
+  }
+  zc_SketchIO& operator||(float& v) {
+    if (archive_) {
+      double wide = v;
+      *archive_ || wide;
+      v = static_cast<float>(wide);
+    } else {
+      std::uint32_t bits;
+      std::memcpy(&bits, &v, 4);
+      if (reading_) {
+        bits = zfLoadU32(take(4));
+        std::memcpy(&v, &bits, 4);
+      } else {
+        zfStoreU32(put(4), bits);
+      }
+    }
+    return *this;
+  }
+  zc_SketchIO& operator||(double& v) {
+    if (archive_) {
+      *archive_ || v;
+    } else if (reading_) {
+      v = zfLoadF64(take(8));
+    } else {
+      zfStoreF64(put(8), v);
+    }
+    return *this;
+  }
+  zc_SketchIO& operator||(zcVector<2>& v) {
+    if (archive_) {
+      *archive_ || v;
+    } else {
+      double x = v.x(), y = v.y();
+      *this || x || y;
+      v = zcVector<2>(x, y);
+    }
+    return *this;
+  }
+  // A pixel pair: two i32.
+  zc_SketchIO& operator||(zcPair<long>& v) {
+    if (archive_) {
+      *archive_ || v;
+    } else {
+      std::int32_t x = static_cast<std::int32_t>(v.x()), y = static_cast<std::int32_t>(v.y());
+      *this || x || y;
+      v = zcPair<long>(x, y);
+    }
+    return *this;
+  }
+  zc_SketchIO& operator||(zcColor& v) {
+    if (archive_) {
+      *archive_ || v;
+    } else if (reading_) {
+      v = zcColor::readImage(zcImageIn<zcColor::kImageSize>(take(zcColor::kImageSize), zcColor::kImageSize));
+    } else {
+      v.writeImage(zcImageOut<zcColor::kImageSize>(put(zcColor::kImageSize), zcColor::kImageSize));
+    }
+    return *this;
+  }
+  // Four i32: x, y, width, height.
+  zc_SketchIO& operator||(zcUIRect& v) {
+    if (archive_) {
+      *archive_ || v;
+    } else {
+      std::int32_t f[4] = {static_cast<std::int32_t>(v.left()), static_cast<std::int32_t>(v.top()),
+                           static_cast<std::int32_t>(v.width()), static_cast<std::int32_t>(v.height())};
+      *this || f[0] || f[1] || f[2] || f[3];
+      v = zcUIRect(f[0], f[1], f[2], f[3]);
+    }
+    return *this;
+  }
+  // Two 32-bit fields: font id, alignment (0 to 8; others are refused).
+  zc_SketchIO& operator||(zcUIFormat& v) {
+    if (archive_) {
+      *archive_ || v;
+      return *this;
+    }
+    std::int32_t font = static_cast<std::int32_t>(v.fontId());
+    std::int32_t align = static_cast<std::int32_t>(v.alignment());
+    *this || font || align;
+    if (loading()) {
+      if (align < 0 || align > 8) throw zcUIError::InvalidUISketch();
+      v = zcUIFormat(font, static_cast<zcUIFormat::Alignment>(align));
+    }
+    return *this;
+  }
+  // A transform: its 56-byte image. Transforms in sketches are finite (their archive
+  // form refuses anything else), so a reader refuses a non-finite one.
+  zc_SketchIO& operator||(zcXform<2>& v) {
+    image<zcXform<2>, zkXformImageSize>(v);
+    if (reading_ && !zfIsFinite(v)) throw zcUIError::InvalidUISketch();
+    return *this;
+  }
+
+  // A count of items that take at least `itemBytes` payload bytes each.
+  void count(std::int32_t& n, std::size_t itemBytes) {
+    if (archive_) {
+      long wide = n;
+      *archive_ || wide;
+      if (archive_->isLoading()) {
+        if (wide < 0) archive_->checkCount(std::numeric_limits<unsigned long>::max(), 1);
+        archive_->checkCount(static_cast<unsigned long>(wide), itemBytes);
+      }
+      n = static_cast<std::int32_t>(wide);
+      return;
+    }
+    *this || n;
+    if (reading_ && (n < 0 || (itemBytes > 0 && static_cast<std::size_t>(n) > remaining() / itemBytes)))
+      throw zcUIError::InvalidUISketch();
+  }
+
+  // n bytes as they are (an archive moves them raw, after a count the caller wrote).
+  void raw(unsigned char* p, std::size_t n) {
+    if (n == 0) return;
+    if (archive_) {
+      archive_->raw(p, n);
+    } else if (reading_) {
+      std::memcpy(p, take(n), n);
+    } else {
+      std::memcpy(put(n), p, n);
+    }
+  }
+
+  // A 64-bit field: two 32-bit halves, low first.
+  zc_SketchIO& operator||(std::uint64_t& v) {
+    std::int32_t lo = static_cast<std::int32_t>(v & 0xFFFFFFFFu), hi = static_cast<std::int32_t>(v >> 32);
+    *this || lo || hi;
+    v = std::uint64_t(static_cast<std::uint32_t>(lo)) | std::uint64_t(static_cast<std::uint32_t>(hi)) << 32;
+    return *this;
+  }
+
+  // Text with its terminating 0: 8-bit characters, or UTF-16 units. A reader
+  // refuses text whose terminator is missing. An archive stores 8-bit text as a
+  // count and the bytes, UTF-16 text in the archive's string form.
+  void text(std::string& v) {
+    if (archive_) {
+      std::int32_t n = static_cast<std::int32_t>(v.size());
+      count(n, 1);
+      v.resize(static_cast<std::size_t>(n));
+      raw(reinterpret_cast<unsigned char*>(v.data()), v.size());
+    } else if (reading_) {
+      std::size_t n = 0;
+      while (n < remaining() && in_[used_ + n] != 0) ++n;
+      const unsigned char* p = take(n + 1);
+      v.assign(reinterpret_cast<const char*>(p), n);
+    } else {
+      unsigned char* p = put(v.size() + 1);
+      std::memcpy(p, v.data(), v.size());
+      p[v.size()] = 0;
+    }
+  }
+  void text(std::u16string& v) {
+    if (archive_) {
+      std::wstring wide = zfFromUtf16(v);
+      *archive_ || wide;
+      v = zfToUtf16(wide);
+    } else if (reading_) {
+      std::size_t n = 0;
+      while (2 * n + 1 < remaining() && (in_[used_ + 2 * n] | in_[used_ + 2 * n + 1]) != 0) ++n;
+      const unsigned char* p = take(2 * (n + 1));
+      v.resize(n);
+      for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<char16_t>(p[2 * i] | p[2 * i + 1] << 8);
+    } else {
+      unsigned char* p = put(2 * (v.size() + 1));
+      for (std::size_t i = 0; i <= v.size(); ++i) {
+        const char16_t c = i < v.size() ? v[i] : u'\0';
+        p[2 * i] = static_cast<unsigned char>(c);
+        p[2 * i + 1] = static_cast<unsigned char>(c >> 8);
+      }
+    }
+  }
+
+  // Bytes a reader skips (old layouts); a writer never produces them.
+  void ignore(std::size_t n) { take(n); }
+
+  // A foundation value stored as its value image of N bytes; archived in its own form.
+  template <class T, std::size_t N>
+  void image(T& v) {
+    if (archive_) {
+      *archive_ || v;
+    } else if (reading_) {
+      v = T::readImage(zcImageIn<N>(take(N), N));
+    } else {
+      v.writeImage(zcImageOut<N>(put(N), N));
+    }
+  }
+  // The older image of N bytes that a version-0 payload holds (reading only).
+  template <class T, std::size_t N>
+  void imageV0(T& v) {
+    v = T::readImageV0(zcImageIn<N>(take(N), N));
+  }
+
+  // A shape kind: archived through the shape's own archive form, otherwise through
+  // its payload fields.
+  template <class S, class Fields>
+  void shape(S& s, Fields&& fields) {
+    if (archive_) {
+      *archive_ || s;
+    } else {
+      fields();
+    }
+  }
+
+  const unsigned char* take(std::size_t n) {
+    if (!reading_) throw zcUIError::InvalidUISketch();
+    if (n > available_ - used_) throw zcUIError::InvalidUISketch();
+    const unsigned char* p = in_ + used_;
+    used_ += n;
+    return p;
+  }
+
+private:
+  unsigned char* put(std::size_t n) { return out_->append(static_cast<long>(n)); }
+
+  bool reading_ = false;
+  const unsigned char* in_ = nullptr;
+  std::size_t available_ = 0;
+  std::size_t used_ = 0;
+  zcUISketch* out_ = nullptr;
+  zcArchive* archive_ = nullptr;
+};

@@ -1,0 +1,409 @@
+#include "dispc/sketchop.h"
+
+#include "sketchio.h"
+
+#include "zfound/archive.h"
+#include "zfound/handle.h"
+
+#include <memory>
+#include <typeinfo>
+
+namespace {
+// The operation kinds, indexed by opcode: the one place that says which code is
+// which record class and how long its payload is (−1: the payload counts itself).
+struct Kind {
+  const char* name;
+  zc_UISketchOpData* (*make)();
+  long fixedLength;
+};
+
+template <class R>
+zc_UISketchOpData* makeRecord() {
+  return new R;
+}
+
+constexpr Kind kNoKind = {nullptr, nullptr, 0};
+
+const Kind kKinds[] = {
+    /* 0 */ {"Point", makeRecord<zc_UISketchOpPoint>, 16},
+    /* 1 */ {"PointIcon", makeRecord<zc_UISketchOpPointIcon>, 16},
+    /* 2 */ {"LineSeg", makeRecord<zc_UISketchOpLineSeg>, 32},
+    /* 3 */ {"Line", makeRecord<zc_UISketchOpLine>, 32},
+    /* 4 */ {"Circle", makeRecord<zc_UISketchOpCircle>, 24},
+    /* 5 */ {"Ellipse", makeRecord<zc_UISketchOpEllipse>, 48},
+    /* 6 */ {"EllipseArc", makeRecord<zc_UISketchOpEllipseArc>, 192},
+    /* 7 */ {"EllipseAnnSect", makeRecord<zc_UISketchOpEllipseAnnSect>, 552},
+    /* 8 */ {"GenRect", makeRecord<zc_UISketchOpGenRect>, 152},
+    /* 9 */ {"GenAnn", makeRecord<zc_UISketchOpGenAnn>, 360},
+    /* 10 */ {"CoordAxes", makeRecord<zc_UISketchOpCoordAxes>, 48},
+    /* 11 */ {"String", makeRecord<zc_UISketchOpString>, -1},
+    /* 12 */ {"PelBuf8", makeRecord<zc_UISketchOpPelBuf8>, -1},
+    /* 13 */ kNoKind,
+    /* 14 */ {"RleBuf", makeRecord<zc_UISketchOpRleBuf>, -1},
+    /* 15 */ {"Sketch", makeRecord<zc_UISketchOpSketch>, -1},
+    /* 16 */ {"Set", makeRecord<zc_UISketchOpSet>, -1},
+    /* 17 */ {"SetAll", makeRecord<zc_UISketchOpSetAll>, 0},
+    /* 18 */ {"SetComp", makeRecord<zc_UISketchOpSetComp>, -1},
+    /* 19 */ {"Fill", makeRecord<zc_UISketchOpFill>, -1},
+    /* 20 */ {"DrawStart", makeRecord<zc_UISketchOpDrawStart>, 16},
+    /* 21 */ {"DrawTo", makeRecord<zc_UISketchOpDrawTo>, 16},
+    /* 22 */ {"DrawToRelPels", makeRecord<zc_UISketchOpDrawToRelPels>, 8},
+    /* 23 */ {"MoveToRelPels", makeRecord<zc_UISketchOpMoveToRelPels>, 8},
+    /* 24 */ kNoKind,
+    /* 25 */ {"Outline3d", makeRecord<zc_UISketchOpOutline3d>, -1},
+    /* 26 */ {"Arrow", makeRecord<zc_UISketchOpArrow>, 36},
+    /* 27 */ {"AffineRect", makeRecord<zc_UISketchOpAffineRect>, 232},
+    /* 28 */ {"Polygon", makeRecord<zc_UISketchOpPolygon>, -1},
+    /* 29 */ {"Circle", makeRecord<zc_UISketchOpCircle>, 24},
+    /* 30 */ {"Ellipse", makeRecord<zc_UISketchOpEllipse>, 48},
+    /* 31 */ {"GenRect", makeRecord<zc_UISketchOpGenRect>, 152},
+    /* 32 */ {"Rect", makeRecord<zc_UISketchOpRect>, 32},
+    /* 33 */ {"GenShape", makeRecord<zc_UISketchOpGenShape>, -1},
+    /* 34 */ {"GenPoly", makeRecord<zc_UISketchOpGenPoly>, -1},
+    /* 35 */ {"UnicodeString", makeRecord<zc_UISketchOpUnicodeString>, -1},
+    /* 36 */ kNoKind,
+    /* 37 */ {"Cross", makeRecord<zc_UISketchOpCross>, 32},
+    /* 38 */ {"GenPoly", makeRecord<zc_UISketchOpGenPoly>, -1},
+    /* 39 */ {"EllipseAnnSectArrowheadFlag", makeRecord<zc_UISketchOpEllipseAnnSectArrowheadFlag>, 554},
+    /* 40 */ kNoKind,  // the properties-block byte
+    /* 41 */ {"Wireframe", makeRecord<zc_UISketchOpWireframe>, -1},
+    /* 42 */ {"BezierCurve", makeRecord<zc_UISketchOpBezierCurve>, 96},
+    /* 43 */ {"CubicSpline", makeRecord<zc_UISketchOpCubicSpline>, -1},
+    /* 44 */ {"Polyline", makeRecord<zc_UISketchOpPolyline>, -1},
+    /* 45 */ {"Ellipse2", makeRecord<zc_UISketchOpEllipse2>, 40},
+    /* 46 */ {"EllipseArc2", makeRecord<zc_UISketchOpEllipseArc2>, 65},
+    /* 47 */ {"ClipRect", makeRecord<zc_UISketchOpClipRect>, 32},
+};
+constexpr long kKindCount = static_cast<long>(sizeof(kKinds) / sizeof(kKinds[0]));
+
+const Kind* kindOf(long opcode) {
+  if (opcode < 0 || opcode >= kKindCount || !kKinds[opcode].make) return nullptr;
+  return &kKinds[opcode];
+}
+
+const Kind& checkedKind(long opcode) {
+  const Kind* kind = kindOf(opcode);
+  if (!kind) throw zcUIError::InvalidUISketch();
+  return *kind;
+}
+
+// The library's own walks report every malformed operation as an invalid sketch,
+// whatever part of the foundation refused its bytes.
+template <class F>
+auto asSketchError(F&& f) {
+  try {
+    return f();
+  } catch (const zcUIError::InvalidUISketch&) {
+    throw;
+  } catch (const zcException&) {
+    throw zcUIError::InvalidUISketch();
+  }
+}
+
+std::size_t availableBytes(long available) {
+  if (available < 0) throw zcUIError::InvalidUISketch();
+  return static_cast<std::size_t>(available);
+}
+}  // namespace
+
+zc_UISketchOpData* zfCreateUISketchOpData(long opcode) { return checkedKind(opcode).make(); }
+
+const char* zfUISketchOpName(long opcode) {
+  const Kind* kind = kindOf(opcode);
+  return kind ? kind->name : nullptr;
+}
+
+long zfUISketchOpFixedLength(long opcode) { return checkedKind(opcode).fixedLength; }
+
+// ---------------------------------------------------------------------------
+// Header record.
+
+zc_UISketchOpHeader::zc_UISketchOpHeader() = default;
+
+zc_UISketchOpHeader::zc_UISketchOpHeader(long opcode, zcUITablet::Layers layer, const zcColor& color,
+                                         const zcGraphicProps& props, bool hasProps)
+    : hasProps_(hasProps), props_(props), layer_(layer), color_(color), opcode_(static_cast<std::int32_t>(opcode)) {
+  props_.penColor(color);
+}
+
+zc_UISketchOpHeader::zc_UISketchOpHeader(const zc_UISketchOpHeader& other)
+    : zcPersistent(other),
+      zcRepBase(other),
+      hasProps_(other.hasProps_),
+      propsVersion_(other.propsVersion_),
+      props_(other.props_),
+      layer_(other.layer_),
+      color_(other.color_),
+      opcode_(other.opcode_) {}
+
+zc_UISketchOpHeader::~zc_UISketchOpHeader() = default;
+
+void zc_UISketchOpHeader::layer(zcUITablet::Layers layer) {
+  mutating_();
+  layer_ = layer;
+}
+
+long zc_UISketchOpHeader::parseByteStream(const unsigned char* p) { return parse_(p, zc_SketchIO::kUnbounded); }
+
+long zc_UISketchOpHeader::parseByteStream(const unsigned char* p, long available) {
+  return asSketchError([&] { return parse_(p, availableBytes(available)); });
+}
+
+long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) {
+  auto need = [&](std::size_t n) {
+    if (n > available) throw zcUIError::InvalidUISketch();
+  };
+  // Parsed into copies: a refused operation leaves the header as it was.
+  bool hasProps = hasProps_;
+  signed char propsVersion = propsVersion_;
+  zcGraphicProps props = props_;
+  std::size_t at = 0;
+  need(1);
+  if (p[0] == zcUISketch::kPropsOpcode) {
+    need(zcUISketch::kPropsBlockSize + 1);
+    hasProps = true;
+    propsVersion = static_cast<signed char>(p[1]);
+    if (propsVersion != 0) throw zcUIError::InvalidUISketch();
+    props.opcode(&props, p + 2);
+    if (p[zcUISketch::kPropsBlockSize] == zcUISketch::kPropsOpcode) throw zcUIError::InvalidUISketch();
+    at = zcUISketch::kPropsBlockSize;
+  }
+  need(at + zcUISketch::kHeaderSize);
+  const std::int32_t opcode = p[at];
+  const unsigned char layer = p[at + 1];
+  if (layer > zcUITablet::eBothLayers) throw zcUIError::InvalidUISketch();
+  const zcColor color = zcColor::readImage(zcImageIn<zcColor::kImageSize>(p + at + 2, zcColor::kImageSize));
+  props.penColor(color);
+
+  mutating_();
+  hasProps_ = hasProps;
+  propsVersion_ = propsVersion;
+  props_ = props;
+  opcode_ = opcode;
+  layer_ = static_cast<zcUITablet::Layers>(layer);
+  color_ = color;
+  return static_cast<long>(at + zcUISketch::kHeaderSize);
+}
+
+void zc_UISketchOpHeader::populateSketch(zcUISketch& sketch) const {
+  if (hasProps_) sketch.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), props_);
+  sketch.opcode(static_cast<signed char>(opcode_), static_cast<signed char>(layer_), color_);
+}
+
+zcPersistent* zc_UISketchOpHeader::make() { return new zc_UISketchOpHeader; }
+const zc_Instantiator zc_UISketchOpHeader::sExemplar(typeid(zc_UISketchOpHeader), "zc_UISketchOpHeader",
+                                                     &zc_UISketchOpHeader::make);
+
+void zc_UISketchOpHeader::dispatchSerialize(zcArchive& archive) {
+  zfSerializeLevel(archive, this, "zc_UISketchOpHeader", 0, [&](unsigned char v) { serialize_(archive, v); });
+}
+
+void zc_UISketchOpHeader::serialize_(zcArchive& archive, unsigned char version) {
+  if (version != 0) throw zcArchive::UnknownVersion("dispc/sketchop", __LINE__);
+  zcPersistent::dispatchSerialize(archive);
+  if (archive.isLoading()) mutating_();
+  long layer = layer_;
+  long opcode = opcode_;
+  archive || hasProps_;
+  if (hasProps_) archive || propsVersion_ || props_;
+  archive || layer || color_ || opcode;
+  layer_ = static_cast<zcUITablet::Layers>(layer);
+  opcode_ = static_cast<std::int32_t>(opcode);
+  if (archive.isLoading()) props_.penColor(color_);
+}
+
+// ---------------------------------------------------------------------------
+// Payload records.
+
+zc_UISketchOpData::~zc_UISketchOpData() = default;
+
+long zc_UISketchOpData::read_(const unsigned char* p, std::size_t available, bool version0, bool bounded) {
+  auto read = [&] {
+    zc_SketchIO in(p, available);
+    if (version0) {
+      fieldsV0_(in);
+    } else {
+      fields_(in);
+    }
+    return static_cast<long>(in.consumed());
+  };
+  if (!bounded) return read();
+  return asSketchError(read);
+}
+
+long zc_UISketchOpData::parseByteStream(const unsigned char* p) {
+  return read_(p, zc_SketchIO::kUnbounded, false, false);
+}
+
+long zc_UISketchOpData::parseVersion0ByteStream(const unsigned char* p) {
+  return read_(p, zc_SketchIO::kUnbounded, true, false);
+}
+
+long zc_UISketchOpData::parseByteStream(const unsigned char* p, long available) {
+  return read_(p, availableBytes(available), false, true);
+}
+
+long zc_UISketchOpData::parseVersion0ByteStream(const unsigned char* p, long available) {
+  return read_(p, availableBytes(available), true, true);
+}
+
+void zc_UISketchOpData::populateSketch(zcUISketch& sketch) const {
+  // The payload is appended whole or not at all.
+  const zcUISketchMark start = sketch.mark();
+  zc_SketchIO out(sketch);
+  try {
+    // Writing only reads the fields; the description is shared with reading.
+    const_cast<zc_UISketchOpData*>(this)->fields_(out);
+  } catch (...) {
+    sketch.remove(start, sketch.mark());
+    throw;
+  }
+}
+
+void zc_UISketchOpData::dispatchSerialize(zcArchive& archive) {
+  zfSerializeLevel(archive, this, zc_Instantiator::nameOf(*this), 0, [&](unsigned char v) { serialize_(archive, v); });
+}
+
+void zc_UISketchOpData::serialize_(zcArchive& archive, unsigned char version) {
+  if (version != 0) throw zcArchive::UnknownVersion("dispc/sketchop", __LINE__);
+  zfSerializeLevel(archive, this, "zc_UISketchOpData", 0, [&](unsigned char v) {
+    if (v != 0) throw zcArchive::UnknownVersion("dispc/sketchop", __LINE__);
+    zcPersistent::dispatchSerialize(archive);
+  });
+  if (archive.isLoading()) mutating_();
+  zc_SketchIO io(archive);
+  fields_(io);
+}
+
+// ---------------------------------------------------------------------------
+// Walking and archiving sketches.
+
+long zfParseUISketch(zcUISketch& sketch, long offset, zc_UISketchOpHeader& header, zc_UISketchOpData** record) {
+  if (offset < 0 || offset >= sketch.size()) throw zcUIError::InvalidUISketch();
+  const unsigned char* p = sketch.data() + offset;
+  const long available = sketch.size() - offset;
+  const long headerLength = header.parseByteStream(p, available);
+  std::unique_ptr<zc_UISketchOpData> made(zfCreateUISketchOpData(header.opcode()));
+  const long payloadLength = made->parseByteStream(p + headerLength, available - headerLength);
+  if (record) *record = made.release();
+  return headerLength + payloadLength;
+}
+
+namespace {
+// Checks that the bytes from `from` on are whole operations.
+void checkWalk(zcUISketch& sketch, long from) {
+  zc_UISketchOpHeader header;
+  for (long at = from; at < sketch.size();) at += zfParseUISketch(sketch, at, header, nullptr);
+}
+
+void storeSketch(zcArchive& archive, zcUISketch& sketch) {
+  signed char version = 1;
+  archive || version;
+  long count = 0;
+  for (long at = 0; at < sketch.size(); ++count) {
+    zc_UISketchOpHeader header;
+    at += zfParseUISketch(sketch, at, header, nullptr);
+  }
+  archive || count;
+  // The archive knows objects by address: every record stays alive until the end,
+  // so that no later record can take a written one's place.
+  std::vector<zcPtrHandle<zc_UISketchOpHeader>> headers;
+  std::vector<zcPtrHandle<zc_UISketchOpData>> records;
+  for (long at = 0; at < sketch.size();) {
+    zcPtrHandle<zc_UISketchOpHeader> header(new zc_UISketchOpHeader);
+    zc_UISketchOpData* made = nullptr;
+    at += zfParseUISketch(sketch, at, *header, &made);
+    zcPtrHandle<zc_UISketchOpData> record(made);
+    archive || header || record;
+    headers.push_back(header);
+    records.push_back(record);
+  }
+}
+
+void loadVersion1(zcArchive& archive, zcUISketch& sketch) {
+  long count = 0;
+  archive || count;
+  if (count < 0) throw zcUIError::InvalidUISketch();
+  // Each operation takes at least its two handle tags.
+  archive.checkCount(static_cast<unsigned long>(count), 2);
+  // Every record read stays alive until the end: a later back-reference may name it.
+  std::vector<zcPtrHandle<zc_UISketchOpHeader>> headers;
+  std::vector<zcPtrHandle<zc_UISketchOpData>> records;
+  for (long i = 0; i < count; ++i) {
+    zcPtrHandle<zc_UISketchOpHeader> header;
+    zcPtrHandle<zc_UISketchOpData> record;
+    archive || header;
+    if (!header) throw zcBadPointer(L"a sketch operation without its header");
+    headers.push_back(header);
+    archive || record;
+    if (!record) throw zcBadPointer(L"a sketch operation without its payload");
+    records.push_back(record);
+    // The record must be of the header's kind, or the bytes would not walk back.
+    std::unique_ptr<zc_UISketchOpData> expected(zfCreateUISketchOpData(header->opcode()));
+    const zc_UISketchOpData& made = *expected;
+    const zc_UISketchOpData& read = *record;
+    if (typeid(made) != typeid(read)) throw zcUIError::InvalidUISketch();
+    header->populateSketch(sketch);
+    record->populateSketch(sketch);
+  }
+}
+
+void loadVersion0(zcArchive& archive, zcUISketch& sketch) {
+  long length = 0;
+  archive || length;
+  if (length < 1) return;
+  archive.checkCount(static_cast<unsigned long>(length), 1);
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(length));
+  archive.raw(bytes.data(), bytes.size());
+  for (long at = 0; at < length;) {
+    zc_UISketchOpHeader header;
+    at += header.parseByteStream(bytes.data() + at, length - at);
+    std::unique_ptr<zc_UISketchOpData> record(zfCreateUISketchOpData(header.opcode()));
+    at += record->parseVersion0ByteStream(bytes.data() + at, length - at);
+    header.populateSketch(sketch);
+    record->populateSketch(sketch);
+  }
+}
+}  // namespace
+
+zcArchive& operator||(zcArchive& archive, zcUISketch& sketch) {
+  if (archive.isStoring()) {
+    storeSketch(archive, sketch);
+    return archive;
+  }
+  signed char version = 0;
+  archive || version;
+  if (version != 0 && version != 1) throw zcArchive::UnknownVersion("dispc/uisketch", __LINE__);
+  // Nothing is appended unless every operation reads back.
+  const zcUISketchMark start = sketch.mark();
+  const zcGraphicProps props = sketch.props();
+  auto rollBack = [&] {
+    sketch.remove(start, sketch.mark());
+    sketch.props(props);
+  };
+  try {
+    if (version == 1) {
+      loadVersion1(archive, sketch);
+    } else {
+      loadVersion0(archive, sketch);
+    }
+    checkWalk(sketch, start.offset());
+  } catch (const zcUIError::Errors&) {
+    rollBack();
+    throw;
+  } catch (const zcArchive::Errors&) {
+    rollBack();
+    throw;
+  } catch (const zcBadPointer&) {
+    rollBack();
+    throw;
+  } catch (const zcException&) {
+    // A value the foundation refused to build: the stored sketch is malformed.
+    rollBack();
+    throw zcUIError::InvalidUISketch();
+  } catch (...) {
+    rollBack();
+    throw;
+  }
+  return archive;
+}

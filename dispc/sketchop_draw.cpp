@@ -1,0 +1,48 @@
+// Replay of each operation kind onto a tablet.
+#include "dispc/sketchop.h"
+
+// Replay needs the tablet's drawing calls, which arrive with the tablet itself;
+// until then every record refuses to replay.
+#define ZC_UISKETCH_OP_DRAW_PENDING(Class) \
+  void Class::draw(zcUITablet&, zc_UISketchOpHeader&) const { throw zcUIError::NotImplemented(); }
+
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpPoint)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpPointIcon)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpLineSeg)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpLine)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpCircle)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpEllipse)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpEllipseArc)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpEllipseAnnSect)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpGenRect)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpGenAnn)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpCoordAxes)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpString)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpPelBuf8)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpRleBuf)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpSketch)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpSet)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpSetAll)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpSetComp)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpFill)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpDrawStart)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpDrawTo)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpDrawToRelPels)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpMoveToRelPels)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpOutline3d)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpArrow)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpAffineRect)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpPolygon)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpRect)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpClipRect)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpGenShape)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpGenPoly)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpWireframe)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpUnicodeString)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpCross)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpEllipseAnnSectArrowheadFlag)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpBezierCurve)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpCubicSpline)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpPolyline)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpEllipse2)
+ZC_UISKETCH_OP_DRAW_PENDING(zc_UISketchOpEllipseArc2)

@@ -1,0 +1,157 @@
+#include "dispc/uisketch.h"
+
+#include "dispc/uierror.h"
+
+#include "zfound/archive.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace {
+constexpr long kMaxSize = std::numeric_limits<std::int32_t>::max();
+
+class BadAllocation : public std::bad_alloc {
+public:
+  const char* what() const noexcept override { return "bad allocation"; }
+};
+
+void checkMark(long m, long size) {
+  if (m < 0 || m > size) throw zcUIError::BadParams();
+}
+}  // namespace
+
+zcUISketch::zcUISketch() = default;
+
+zcUISketch::zcUISketch(const zcUISketch& other) {
+  if (other.capacity_ > 0) {
+    data_ = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(other.capacity_)));
+    if (!data_) throw BadAllocation();
+    capacity_ = other.capacity_;
+    if (other.size_ > 0) std::memcpy(data_, other.data_, static_cast<std::size_t>(other.size_));
+    size_ = other.size_;
+  }
+}
+
+zcUISketch::zcUISketch(const unsigned char* bytes, long n) { append(bytes, n); }
+
+zcUISketch::~zcUISketch() { std::free(data_); }
+
+zcUISketch& zcUISketch::operator=(const zcUISketch& other) {
+  if (this == &other) return *this;
+  if (other.size_ > capacity_) reserve_(other.size_);
+  if (other.size_ > 0) std::memcpy(data_, other.data_, static_cast<std::size_t>(other.size_));
+  size_ = other.size_;
+  return *this;
+}
+
+void zcUISketch::reserve_(long needed) {
+  if (needed <= capacity_) return;
+  if (needed > kMaxSize) throw BadAllocation();
+  const long grown = std::min<long>(std::max<long>(needed, 2L * capacity_), kMaxSize);
+  void* p = std::realloc(data_, static_cast<std::size_t>(grown));
+  if (!p) throw BadAllocation();
+  data_ = static_cast<unsigned char*>(p);
+  capacity_ = static_cast<std::int32_t>(grown);
+}
+
+unsigned char* zcUISketch::append(long n) {
+  if (n < 0) throw zcUIError::BadParams();
+  if (n > kMaxSize - size_) throw BadAllocation();
+  reserve_(size_ + n);
+  unsigned char* start = data_ + size_;
+  size_ += static_cast<std::int32_t>(n);
+  return start;
+}
+
+void zcUISketch::append(const void* bytes, long n) {
+  unsigned char* p = append(n);
+  if (n > 0) std::memcpy(p, bytes, static_cast<std::size_t>(n));
+}
+
+void zcUISketch::opcode(signed char op, signed char layer, const zcColor& color) {
+  unsigned char* p = append(kHeaderSize);
+  p[0] = static_cast<unsigned char>(op);
+  p[1] = static_cast<unsigned char>(layer);
+  color.writeImage(zcImageOut<zcColor::kImageSize>(p + 2, zcColor::kImageSize));
+}
+
+void zcUISketch::opcode(signed char op, const zcGraphicProps& props) {
+  if (props == props_) return;
+  // Room first: a failed growth must leave the remembered properties alone.
+  reserve_(static_cast<long>(size_) + kPropsBlockSize);
+  *append(1) = static_cast<unsigned char>(op);
+  props.opcode(this, props);
+  props_ = props;
+}
+
+bool zcUISketch::operator==(const zcUISketch& other) const {
+  return size_ == other.size_ && (size_ == 0 || std::memcmp(data_, other.data_, static_cast<std::size_t>(size_)) == 0);
+}
+
+void zcUISketch::erase() {
+  size_ = 0;
+  props_ = zcGraphicProps();
+}
+
+void zcUISketch::eraseAndDelete() {
+  std::free(data_);
+  data_ = nullptr;
+  size_ = capacity_ = 0;
+  props_ = zcGraphicProps();
+}
+
+zcUISketch& zcUISketch::operator+=(const zcUISketch& other) {
+  if (other.size_ == 0) return *this;
+  // `other` may be this sketch: growing would move its bytes.
+  const long n = other.size_;
+  reserve_(static_cast<long>(size_) + n);
+  append(other.data_, n);
+  return *this;
+}
+
+zcUISketch zcUISketch::operator+(const zcUISketch& other) const {
+  zcUISketch sum;
+  if (static_cast<long>(size_) + other.size_ > 0) {
+    sum.reserve_(static_cast<long>(size_) + other.size_);
+    sum.append(data_, size_);
+    sum.append(other.data_, other.size_);
+  }
+  return sum;
+}
+
+zcUISketch zcUISketch::subSketch(zcUISketchMark a, zcUISketchMark b) const {
+  checkMark(a.offset(), size_);
+  checkMark(b.offset(), size_);
+  if (a.offset() >= b.offset()) return zcUISketch();
+  return zcUISketch(data_ + a.offset(), b.offset() - a.offset());
+}
+
+void zcUISketch::insert(const zcUISketch& other, zcUISketchMark m) {
+  checkMark(m.offset(), size_);
+  const long n = other.size_;
+  if (n == 0) return;
+  // Copy first: `other` may be this sketch.
+  zcUISketch copy(other.data_, n);
+  const long oldSize = size_;
+  append(n);
+  std::memmove(data_ + m.offset() + n, data_ + m.offset(), static_cast<std::size_t>(oldSize - m.offset()));
+  std::memcpy(data_ + m.offset(), copy.data_, static_cast<std::size_t>(n));
+}
+
+void zcUISketch::remove(zcUISketchMark a, zcUISketchMark b) {
+  if (a.offset() < 0) throw zcUIError::BadParams();
+  const long end = std::min<long>(b.offset(), size_);
+  if (a.offset() >= end) return;
+  std::memmove(data_ + a.offset(), data_ + end, static_cast<std::size_t>(size_ - end));
+  size_ -= static_cast<std::int32_t>(end - a.offset());
+}
+
+zcArchive& operator||(zcArchive& archive, zcUISketchMark& mark) {
+  signed char version = 0;
+  long offset = mark.offset_;
+  archive || version || offset;
+  mark.offset_ = static_cast<std::int32_t>(offset);
+  return archive;
+}

@@ -1,0 +1,120 @@
+#include "sketch_program.h"
+
+#include "dispc/sketchop.h"
+
+#include "zfound/archive.h"
+#include "zfound/handle.h"
+
+#include <cstdlib>
+
+namespace {
+zcUISketch sketchOf(const std::uint8_t* data, std::size_t size) {
+  zcUISketch s;
+  if (size > 0) s.append(data, static_cast<long>(size));
+  return s;
+}
+
+// Walks to the end; the records are written back into a second sketch.
+bool walk(zcUISketch& s, zcUISketch* rewritten) {
+  zc_UISketchOpHeader header;
+  long at = 0;
+  bool nested = false;
+  while (at < s.size()) {
+    zc_UISketchOpData* made = nullptr;
+    const long length = zfParseUISketch(s, at, header, &made);
+    zcPtrHandle<zc_UISketchOpData> record(made);
+    if (length <= 0 || length > s.size() - at) std::abort();
+    nested = nested || header.opcode() == 15;
+    if (rewritten) {
+      header.populateSketch(*rewritten);
+      record->populateSketch(*rewritten);
+    }
+    at += length;
+  }
+  return nested;
+}
+}  // namespace
+
+void zfWalkSketchBytes(const std::uint8_t* data, std::size_t size) {
+  zcUISketch s = sketchOf(data, size);
+  zcUISketch rewritten;
+  bool nested = false;
+  try {
+    nested = walk(s, &rewritten);
+  } catch (const zcUIError::InvalidUISketch&) {
+    return;
+  }
+  // What the records wrote back must walk as well, and archive.
+  walk(rewritten, nullptr);
+  if (nested) return;
+  zcArchive out;
+  out || s;
+  zcArchive in(out.bytes());
+  zcUISketch back;
+  in || back;
+  walk(back, nullptr);
+}
+
+void zfReadSketchArchive(const std::uint8_t* data, std::size_t size) {
+  zcUISketch s;
+  try {
+    zcArchive in(data, size);
+    in || s;
+  } catch (const zcUIError::Errors&) {
+    if (!s.isNull()) std::abort();  // a refused archive appends nothing
+    return;
+  } catch (const zcArchive::Errors&) {
+    if (!s.isNull()) std::abort();
+    return;
+  } catch (const zcBadPointer&) {
+    if (!s.isNull()) std::abort();
+    return;
+  }
+  walk(s, nullptr);
+}
+
+std::vector<std::uint8_t> zfSampleSketchBytes() {
+  zcUISketch s;
+  const zcGraphicProps thick(zcColor::red, 3, zcGraphicProps::ePenStyleDefault, true);
+  auto op = [&](long opcode, const zc_UISketchOpData& record, bool props) {
+    zc_UISketchOpHeader(opcode, zcUITablet::eOverlay, zcColor(10, 20, 30), props ? thick : zcGraphicProps(), props)
+        .populateSketch(s);
+    record.populateSketch(s);
+  };
+  op(0, zc_UISketchOpPoint(zcPoint(1, 2)), true);
+  op(2, zc_UISketchOpLineSeg(zcLineSeg(zcPoint(1, 2), zcPoint(3, 4))), false);
+  op(4, zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)), true);
+  op(5, zc_UISketchOpEllipse(zcEllipse(zcPoint(1, 1), 3, 2, zcRadian(0.4))), false);
+  op(8, zc_UISketchOpGenRect(zcGenRect(zcVector<2>(1, 2), zcVector<2>(3, 2), zcRadian(0.3), zcVector<2>(1, 0.5))),
+     false);
+  op(11, zc_UISketchOpString("text", zcPoint(1, 1), zcColor::black, zcUIFormat()), false);
+  zcPelBuffer<unsigned char> pels(3, 2, 7);
+  op(12, zc_UISketchOpPelBuf8(pels, zcPoint(0, 0), true, 1, false), false);
+  op(14, zc_UISketchOpRleBuf(zcRLEBuffer::encode(pels), zcPoint(0, 0), {1, 2}, false, 0, true), false);
+  op(16, zc_UISketchOpSet(zcUIRect(1, 2, 3, 4)), false);
+  op(19, zc_UISketchOpFill(zcPoint(1, 2), zcColor::blue, 0), false);
+  op(25, zc_UISketchOpOutline3d(zcRect(1, 2, 3, 4), zcColor::white, zcColor::black, 2), false);
+  op(28, zc_UISketchOpPolygon(zcPolygon({zcPoint(0, 0), zcPoint(4, 0), zcPoint(0, 3)})), true);
+  op(33, zc_UISketchOpGenShape(zcColor::green, zcUIRect(0, 0, 4, 4), {1, 2, 3}), false);
+  op(35, zc_UISketchOpUnicodeString(L"wide", zcPoint(2, 2), zcColor::white, zcUIFormat()), false);
+  op(37, zc_UISketchOpCross(zcCross(zcPoint(1, 1), zcRadian(0.5), 5)), false);
+  op(43,
+     zc_UISketchOpCubicSpline(zcCubicSpline({zcBezierCurve(zcPoint(0, 0), zcPoint(1, 2), zcPoint(3, 2), zcPoint(4, 0))})),
+     false);
+  op(44, zc_UISketchOpPolyline(zcPolyline({zcPoint(0, 0), zcPoint(1, 1), zcPoint(2, 0)}, false)), false);
+  op(46, zc_UISketchOpEllipseArc2(), false);
+  return std::vector<std::uint8_t>(s.bytes().begin(), s.bytes().end());
+}
+
+std::vector<std::vector<std::uint8_t>> zfSampleSketchArchives() {
+  const std::vector<std::uint8_t> bytes = zfSampleSketchBytes();
+  zcUISketch s = sketchOf(bytes.data(), bytes.size());
+  zcArchive current;
+  current || s;
+  zcArchive old;
+  signed char version = 0;
+  long length = s.size();
+  old || version || length;
+  old.raw(const_cast<unsigned char*>(s.data()), static_cast<std::size_t>(length));
+  return {current.bytes(), old.bytes()};
+}

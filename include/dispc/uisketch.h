@@ -1,0 +1,122 @@
+// Sketches: the byte streams that tablets record, one operation after another.
+//
+//   zcUISketchMark a = sketch.mark();
+//   ... draw on the recording tablet ...
+//   zcUISketch part = sketch.subSketch(a, sketch.mark());   // what was drawn
+//
+// Each operation is framed as: an optional properties block (the byte 40, then the
+// 21-byte properties record of zcGraphicProps), an 8-byte header (opcode, layer, the
+// six color bytes) and the payload of the opcode (dispc/sketchop.h). All values are
+// little-endian and unaligned.
+//
+// The buffer comes from the C allocator. Growth: when size + n exceeds the capacity,
+// the capacity becomes the larger of size + n and twice the old capacity. A sketch
+// holds at most 2^31 − 1 bytes; growth beyond that, or a failed allocation, raises
+// std::bad_alloc ("bad allocation") and leaves the sketch as it was.
+//
+// The sketch remembers the properties it last wrote, so a properties block is
+// written only when they change. Joining, inserting and copying move bytes only:
+// they never add a block and never change the remembered properties (a copy and
+// operator+ start from the default properties).
+#pragma once
+
+#include "dispc/dispprop.h"
+#include "dispc/export.h"
+
+#include <cstdint>
+#include <span>
+
+class zcArchive;
+class zcUISketch;
+class zcUITablet;
+
+// A byte offset into a sketch.
+class DISPC_API zcUISketchMark {
+public:
+  zcUISketchMark() = default;
+  explicit zcUISketchMark(long offset) : offset_(static_cast<std::int32_t>(offset)) {}
+  long offset() const { return offset_; }
+  bool operator==(const zcUISketchMark& o) const { return offset_ == o.offset_; }
+  bool operator!=(const zcUISketchMark& o) const { return offset_ != o.offset_; }
+
+private:
+  friend DISPC_API zcArchive& operator||(zcArchive&, zcUISketchMark&);
+  std::int32_t offset_ = 0;
+};
+
+// Archive form: a signed version byte (written 0, not checked), then the offset.
+DISPC_API zcArchive& operator||(zcArchive& archive, zcUISketchMark& mark);
+
+class DISPC_API zcUISketch {
+public:
+  // The byte that opens a properties block.
+  static constexpr unsigned char kPropsOpcode = 40;
+  // Bytes of a properties block and of an operation header.
+  static constexpr long kPropsBlockSize = 22;
+  static constexpr long kHeaderSize = 8;
+
+  zcUISketch();
+  // Allocates exactly the source's capacity; default remembered properties.
+  zcUISketch(const zcUISketch& other);
+  ~zcUISketch();
+  // Copies the bytes; the remembered properties stay as they were.
+  zcUISketch& operator=(const zcUISketch& other);
+
+  // Room for n more bytes, for the caller to fill; a negative n raises
+  // zcUIError::BadParams.
+  unsigned char* append(long n);
+  void append(const void* bytes, long n);
+
+  // The 8-byte operation header: opcode, layer, the six bytes of the color.
+  void opcode(signed char op, signed char layer, const zcColor& color);
+  // A properties block (op is 40) when `props` differ from the remembered ones,
+  // which then become `props`; nothing otherwise.
+  void opcode(signed char op, const zcGraphicProps& props);
+
+  zcUISketchMark mark() const { return zcUISketchMark(size_); }
+  bool isNull() const { return size_ == 0; }
+  long size() const { return size_; }
+  long capacity() const { return capacity_; }
+  // The bytes in use; null when nothing was ever appended.
+  const unsigned char* data() const { return data_; }
+  std::span<const unsigned char> bytes() const {
+    return data_ ? std::span<const unsigned char>(data_, static_cast<std::size_t>(size_))
+                 : std::span<const unsigned char>();
+  }
+  // Byte-for-byte equality of the streams (the remembered properties aside).
+  bool operator==(const zcUISketch& other) const;
+  bool operator!=(const zcUISketch& other) const { return !(*this == other); }
+
+  // Size 0 and default properties; the buffer is kept.
+  void erase();
+  // Frees the buffer as well.
+  void eraseAndDelete();
+
+  zcUISketch& operator+=(const zcUISketch& other);
+  zcUISketch operator+(const zcUISketch& other) const;
+
+  // Bytes from a up to b; empty unless a < b. Marks must satisfy 0 <= a <= b <= size
+  // (zcUIError::BadParams otherwise).
+  zcUISketch subSketch(zcUISketchMark a, zcUISketchMark b) const;
+  // Inserts the other sketch's bytes at m (0 <= m <= size, else BadParams).
+  void insert(const zcUISketch& other, zcUISketchMark m);
+  // Removes the bytes from a up to b (clipped to the size); nothing unless a < b.
+  // A negative a raises BadParams.
+  void remove(zcUISketchMark a, zcUISketchMark b);
+
+private:
+  friend class zcUITablet;
+  friend class zc_UISketchOpHeader;
+  friend DISPC_API zcArchive& operator||(zcArchive&, zcUISketch&);
+  zcUISketch(const unsigned char* bytes, long n);
+
+  const zcGraphicProps& props() const { return props_; }
+  void props(const zcGraphicProps& p) { props_ = p; }
+  // Makes the capacity at least `needed` by the growth rule.
+  void reserve_(long needed);
+
+  unsigned char* data_ = nullptr;
+  std::int32_t size_ = 0;
+  std::int32_t capacity_ = 0;
+  zcGraphicProps props_;
+};

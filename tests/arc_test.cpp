@@ -1,0 +1,557 @@
+#include "dispc/wrfm/arc.h"
+
+#include "zfound/archive.h"
+#include "zfound/bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+void expectPoint(const zcPoint& p, double x, double y, double tol = 1e-12) {
+  EXPECT_NEAR(p.x(), x, tol);
+  EXPECT_NEAR(p.y(), y, tol);
+}
+
+void expectSameArc(const zc2SegmentArc& a, const zc2SegmentArc& b) {
+  EXPECT_EQ(a.p1(), b.p1());
+  EXPECT_EQ(a.midPoint(), b.midPoint());
+  EXPECT_EQ(a.p2(), b.p2());
+  EXPECT_EQ(a.center(), b.center());
+  EXPECT_EQ(a.angleSpan(), b.angleSpan());
+}
+
+double normDeg(double a) {
+  a = std::fmod(a, 360.0);
+  return a < 0 ? a + 360.0 : a;
+}
+
+zcXform<2> linear(double m00, double m01, double m10, double m11, double tx = 0, double ty = 0) {
+  return zcXform<2>(zcMatrix<2>(m00, m01, m10, m11), zcVector<2>(tx, ty));
+}
+
+}  // namespace
+
+TEST(ArcSegConstruction, ThroughTwoPoints) {
+  const zc2SegmentArc below(zcPoint(0, 0), zcPoint(2, 0), zcDegree(180));
+  expectPoint(below.center(), 1, 0);
+  EXPECT_NEAR(below.radius(zcDegree(0)), 1, 1e-12);
+  EXPECT_NEAR(below.startAngle().value(), 180, 1e-12);
+  expectPoint(below.midPoint(), 1, -1);
+  const zc2SegmentArc above(zcPoint(0, 0), zcPoint(2, 0), zcDegree(-180));
+  expectPoint(above.center(), 1, 0);
+  expectPoint(above.midPoint(), 1, 1);
+
+  // Every span, either sense, runs from p1 to p2 and sees the chord under the span.
+  const zcPoint p1(-1, 2), p2(3, 5);
+  for (double span : {1.0, 90.0, 179.0, 181.0, 270.0, 359.0, -1.0, -90.0, -179.0, -181.0, -300.0}) {
+    SCOPED_TRACE(span);
+    const zc2SegmentArc a(p1, p2, zcDegree(span));
+    expectPoint(a.p1(), p1.x(), p1.y(), 1e-9);
+    expectPoint(a.p2(), p2.x(), p2.y(), 1e-9);
+    EXPECT_DOUBLE_EQ(a.angleSpan().value(), span);
+    const double seen = zcDegree((a.p2() - a.center()).angle() - (a.p1() - a.center()).angle()).norm().value();
+    EXPECT_NEAR(seen, normDeg(span), 1e-7);
+    EXPECT_NEAR(a.length(), std::abs(span) * zkPi / 180 * a.radius(zcDegree(0)), 1e-9);
+  }
+
+  EXPECT_THROW(zc2SegmentArc(p1, p1, zcDegree(90)), zcShapesError::DegenerateShape);
+  for (double span : {0.0, 1e-15, -1e-15, 360.5, -361.0, std::numeric_limits<double>::quiet_NaN()})
+    EXPECT_THROW(zc2SegmentArc(p1, p2, zcDegree(span)), zcShapesError::DegenerateShape) << span;
+  for (double r : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()})
+    EXPECT_THROW(zc2SegmentArc(zcPoint(0, 0), r, zcDegree(0), zcDegree(90)), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zc2SegmentArc(zcPoint(0, 0), 1, zcDegree(std::numeric_limits<double>::infinity()), zcDegree(90)),
+               zcShapesError::BadParams);
+}
+
+TEST(ArcSegConstruction, DefaultIsTheFullUnitCircle) {
+  const zc2SegmentArc a;
+  EXPECT_EQ(a.center(), zcPoint(0, 0));
+  EXPECT_EQ(a.angleSpan().value(), 360);
+  EXPECT_EQ(a.p1(), zcPoint(1, 0));
+  EXPECT_EQ(a.p2(), zcPoint(1, 0));
+  EXPECT_DOUBLE_EQ(a.length(), 2 * zkPi);
+  expectPoint(a.centerOfMass(), 0, 0, 1e-15);
+  for (double angle = -720; angle <= 720; angle += 7.5) {
+    EXPECT_TRUE(a.validAngle(zcDegree(angle), true)) << angle;
+    EXPECT_TRUE(a.validAngle(zcDegree(angle), false)) << angle;
+  }
+  EXPECT_EQ(zc2SegmentArc(zcPoint(0, 0), 1, zcDegree(30), zcDegree(-360)).angleSpan().value(), -360);
+}
+
+TEST(ArcSegConstruction, FromEllipticalArcs) {
+  const zcEllipse ellipse(zcPoint(2, -1), 3, 1, zcRadian(zkPi / 6));
+  for (double span : {100.0, -100.0, 360.0, -250.0}) {
+    SCOPED_TRACE(span);
+    const zcEllipseArc source(ellipse, zcRadian(0.4), zcRadian(zcDegree(span)));
+    for (const zc2SegmentArc& a : {zc2SegmentArc(source), zc2SegmentArc(zcEllipseArc2(source))}) {
+      EXPECT_LT(a.p1().distance(source.startPoint()), 1e-12);
+      EXPECT_LT(a.p2().distance(source.endPoint()), 1e-12);
+      EXPECT_LT(a.center().distance(zcPoint(2, -1)), 1e-12);
+      // The same points: the arc's midpoint lies on the source.
+      EXPECT_LT(source.nearestPoint(a.midPoint()).distance(a.midPoint()), 1e-12);
+      // ...and it hands back equivalent foundation arcs.
+      const zcEllipseArc back = a.ellipseArc();
+      const zcEllipseArc2 back2 = a.ellipseArc2();
+      EXPECT_LT(back.startPoint().distance(source.startPoint()), 1e-12);
+      EXPECT_LT(back2.endPoint().distance(source.endPoint()), 1e-12);
+      EXPECT_NEAR(back.perimeter(), source.perimeter(), 1e-9);
+      EXPECT_NEAR(back2.perimeter(), source.perimeter(), 1e-9);
+      EXPECT_LT(a.boundingBox().size().distance(source.boundingBox().size()), 1e-12);
+    }
+  }
+  EXPECT_THROW(zc2SegmentArc(zcEllipseArc(zcEllipse(zcPoint(0, 0), 2, 0, zcRadian(0)), zcRadian(0), zcRadian(1))),
+               zcShapesError::DegenerateShape);
+}
+
+TEST(ArcSegWorld, MirrorKeepsThePointsAndFlipsTheSpan) {
+  const zcXform<2> mirror = linear(1, 0, 0, -1);
+  const zc2SegmentArc a(zcPoint(1, 1), 2, zcDegree(10), zcDegree(120));
+  const zc2SegmentArc m = mirror * a;
+  for (double t : {0.0, 0.3, 1.0}) {
+    const zcPoint expected = mirror.mapPoint(a.segPoint(t));
+    expectPoint(m.segPoint(t), expected.x(), expected.y());
+  }
+  EXPECT_NEAR(m.angleSpan().value(), -120, 1e-12);
+  EXPECT_NEAR(m.startAngle().value(), -10, 1e-12);
+  EXPECT_NEAR(m.startDirection().value(), -100, 1e-12);
+  EXPECT_EQ((mirror * zc2SegmentArc()).angleSpan().value(), -360);
+  // An arc symmetric about the mirror line covers the same points, ends swapped.
+  const zc2SegmentArc sym(zcPoint(0, 0), 1, zcDegree(-40), zcDegree(80));
+  const zc2SegmentArc msym = mirror * sym;
+  expectPoint(msym.p1(), sym.p2().x(), sym.p2().y());
+  for (double t = 0; t <= 1; t += 0.125) EXPECT_LT(sym.distToPoint(msym.segPoint(t)), 1e-12);
+
+  EXPECT_THROW(linear(1, 2, 2, 4) * a, zcShapesError::DegenerateShape);
+  const zc2SegmentArc r = zc2Rigid(zcRadian(zkPi / 2), zcVector<2>(0, 1)) * a;
+  expectSameArc(r, zc2Rigid(zcRadian(zkPi / 2), zcVector<2>(0, 1)).xform() * a);
+  expectPoint(r.center(), -1, 2);
+}
+
+TEST(ArcSegWorld, EllipticalArcsMeasureFromTheWorldCenter) {
+  const zcXform<2> x = zcXform<2>(zcMatrix<2>::rotation(zcRadian(0.5)), zcVector<2>(5, -2)) * zcXform<2>::scaling(3, 1);
+  const zc2SegmentArc local(zcPoint(1, 0), 2, zcDegree(-30), zcDegree(200));
+  const zc2SegmentArc a = x * local;
+  for (double t : {0.0, 0.25, 0.8, 1.0}) {
+    SCOPED_TRACE(t);
+    const zcPoint p = a.segPoint(t);
+    EXPECT_LT(p.distance(x.mapPoint(local.segPoint(t))), 1e-12);
+    // The world angle is the direction of the point from the world center.
+    EXPECT_NEAR(zcDegree(a.angle(t) - zcDegree((p - a.center()).angle())).signedNorm().value(), 0, 1e-9);
+    EXPECT_LT(a.arcPoint(a.angle(t)).distance(p), 1e-12);
+    // Heading and tangent follow the curve.
+    const zcPoint ahead = a.segPoint(t + 1e-6);
+    EXPECT_NEAR(zcDegree(a.direction(t) - zcDegree((ahead - p).angle())).signedNorm().value(), 0, 1e-3);
+    EXPECT_NEAR(a.tangent(t).signedDistance(p), 0, 1e-12);
+    EXPECT_NEAR(a.tangent(t).direction().cross((ahead - p) / (ahead - p).length()), 0, 1e-5);
+    EXPECT_TRUE(a.inRange(a.center() + (p - a.center()) * 1.5, true));
+  }
+  EXPECT_FALSE(a.validAngle(a.angle(1.1), true));
+  EXPECT_FALSE(a.inRange(a.center(), true));
+  // The world span is the turn from p1 to p2 seen from the center, not the local 200.
+  const double turn = normDeg(zcDegree((a.p2() - a.center()).angle() - (a.p1() - a.center()).angle()).value());
+  EXPECT_NEAR(a.angleSpan().value(), turn, 1e-9);
+  EXPECT_GT(std::abs(turn - 200), 1);
+  // The centroid of the local curve, mapped; a zero span's is its point.
+  const zc2SegmentArc half(zcPoint(0, 0), 1, zcDegree(0), zcDegree(180));
+  expectPoint((zcXform<2>::scaling(2, 1) * half).centerOfMass(), 0, 2 / zkPi);
+  expectPoint(zc2SegmentArc(zcPoint(3, 4), 2, zcDegree(90), zcDegree(0)).centerOfMass(), 3, 6);
+}
+
+TEST(ArcSegAngles, EndsCountOnlyWhenInclusive) {
+  const zc2SegmentArc a(zcPoint(0, 0), 1, zcDegree(0), zcDegree(90));
+  for (double end : {0.0, 90.0, 360.0, -270.0}) {
+    EXPECT_TRUE(a.validAngle(zcDegree(end), true)) << end;
+    EXPECT_FALSE(a.validAngle(zcDegree(end), false)) << end;
+  }
+  EXPECT_TRUE(a.validAngle(zcDegree(45 - 360), false));
+  EXPECT_FALSE(a.validAngle(zcDegree(91), true));
+
+  // Within |span| × 1e-13 of an end is at the end.
+  const zc2SegmentArc b(zcPoint(0, 0), 1, zcDegree(10), zcDegree(37.5));
+  for (double end : {10.0, 47.5}) {
+    for (double off : {-2e-12, 2e-12}) {
+      EXPECT_TRUE(b.validAngle(zcDegree(end + off), true)) << end << off;
+      EXPECT_FALSE(b.validAngle(zcDegree(end + off), false)) << end << off;
+    }
+  }
+  EXPECT_FALSE(b.validAngle(zcDegree(10 - 1e-9), true));
+  EXPECT_TRUE(b.validAngle(zcDegree(10 + 1e-9), false));
+
+  // Clockwise from 30 to −60, across 0.
+  const zc2SegmentArc c(zcPoint(0, 0), 1, zcDegree(30), zcDegree(-90));
+  EXPECT_TRUE(c.validAngle(zcDegree(320), false));
+  EXPECT_FALSE(c.validAngle(zcDegree(300), false));
+  EXPECT_TRUE(c.validAngle(zcDegree(300), true));
+  EXPECT_FALSE(c.validAngle(zcDegree(31), true));
+  EXPECT_FALSE(c.validAngle(zcDegree(std::numeric_limits<double>::quiet_NaN()), true));
+}
+
+TEST(ArcSegClosestPoint, CenterRadialAndEnds) {
+  const zc2SegmentArc a(zcPoint(1, 2), 3, zcDegree(0), zcDegree(90));
+  // The center gives the point at angle 0, on the arc or not.
+  EXPECT_EQ(a.closestPoint(zcPoint(1, 2)), zcPoint(4, 2));
+  EXPECT_EQ(zc2SegmentArc(zcPoint(1, 2), 3, zcDegree(120), zcDegree(90)).closestPoint(zcPoint(1, 2)), zcPoint(4, 2));
+  expectPoint(a.closestPoint(zcPoint(2, 3)), 1 + 3 / std::sqrt(2), 2 + 3 / std::sqrt(2));
+  // Out of range: the nearer end, the start on a tie.
+  EXPECT_EQ(a.closestPoint(zcPoint(-1, 10)), zcPoint(1, 5));
+  EXPECT_EQ(a.closestPoint(zcPoint(-5, -4)), zcPoint(4, 2));
+  // Under a map the query goes through the local frame.
+  const zc2SegmentArc m = linear(2, 0, 0, 1, 10, 0) * a;
+  EXPECT_EQ(m.closestPoint(m.center()), zcPoint(18, 2));
+  EXPECT_EQ(m.closestPoint(zcPoint(0, 20)), zcPoint(12, 5));
+  EXPECT_TRUE(a.validPoint(zcPoint(1, 5), false));
+  EXPECT_FALSE(a.validPoint(zcPoint(4 + 1e-13, 2)));
+}
+
+TEST(ArcSegIntersection, LinesThroughTouchingAndAtEnds) {
+  const zc2SegmentArc a(zcPoint(0, 0), 2, zcDegree(0), zcDegree(180));
+  const auto both = a.intersection(zcFLine(zcPoint(-5, 0), zcPoint(5, 0)), false);
+  ASSERT_EQ(both.size(), 2u);  // in the line's direction
+  expectPoint(both[0], -2, 0);
+  expectPoint(both[1], 2, 0);
+  EXPECT_TRUE(a.intersection(zcFLine(zcPoint(-5, 0), zcPoint(5, 0)), true).empty());
+  // A touching line counts unless exclusive.
+  const zcFLine top(zcPoint(-5, 2), zcPoint(5, 2));
+  ASSERT_EQ(a.intersection(top, false).size(), 1u);
+  expectPoint(a.intersection(top, false)[0], 0, 2);
+  EXPECT_TRUE(a.intersection(top, true).empty());
+  EXPECT_TRUE(a.intersection(zcFLine(zcPoint(-5, 2 + 1e-12), zcPoint(5, 2 + 1e-12)), false).empty());
+  // A segment keeps the points in its range.
+  EXPECT_EQ(a.intersection(zc2SegmentLine(zcPoint(0, 1), zcPoint(3, 1)), true).size(), 1u);
+  EXPECT_EQ(a.intersection(zc2SegmentLine(zcPoint(0, 0), zcPoint(0, 2)), false).size(), 1u);
+  EXPECT_TRUE(a.intersection(zc2SegmentLine(zcPoint(0, 0), zcPoint(0, 2)), true).empty());
+  // An elliptical arc.
+  const auto hits = (zcXform<2>::scaling(3, 1) * zc2SegmentArc()).intersection(zcFLine(zcPoint(1.5, -5), zcPoint(1.5, 5)));
+  ASSERT_EQ(hits.size(), 2u);
+  expectPoint(hits[1], 1.5, std::sqrt(3) / 2);
+}
+
+TEST(ArcSegIntersection, TouchingCircles) {
+  const zc2SegmentArc left;
+  const zc2SegmentArc right(zcPoint(2, 0), 1, zcDegree(0), zcDegree(360));
+  for (bool exclusive : {false, true}) {
+    const auto hits = left.intersection(right, exclusive);
+    ASSERT_EQ(hits.size(), 1u) << exclusive;
+    EXPECT_EQ(hits[0], zcPoint(1, 0));
+  }
+  // One unit of rounding apart: the cosine comes out just above 1.
+  const zc2SegmentArc apart(zcPoint(std::nextafter(2.0, 3.0), 0), 1, zcDegree(0), zcDegree(360));
+  ASSERT_EQ(left.intersection(apart, false).size(), 1u);
+  expectPoint(left.intersection(apart, false)[0], 1, 0, 1e-15);
+  EXPECT_TRUE(left.intersection(apart, true).empty());
+  EXPECT_TRUE(left.intersection(zc2SegmentArc(zcPoint(2 + 1e-9, 0), 1, zcDegree(0), zcDegree(360)), false).empty());
+  // Touching from inside; concentric circles never meet.
+  const auto inner = left.intersection(zc2SegmentArc(zcPoint(0.5, 0), 0.5, zcDegree(0), zcDegree(360)), false);
+  ASSERT_EQ(inner.size(), 1u);
+  EXPECT_EQ(inner[0], zcPoint(1, 0));
+  EXPECT_TRUE(left.intersection(zc2SegmentArc(zcPoint(0, 0), 1, zcDegree(0), zcDegree(90)), false).empty());
+  // Arcs chained at a shared end.
+  const zc2SegmentArc first(zcPoint(0, 0), zcPoint(2, 0), zcDegree(90));
+  const zc2SegmentArc second(zcPoint(2, 0), zcPoint(4, 2), zcDegree(-90));
+  ASSERT_EQ(first.intersection(second, false).size(), 1u);
+  EXPECT_LT(first.intersection(second, false)[0].distance(zcPoint(2, 0)), 1e-12);
+  EXPECT_TRUE(first.intersection(second, true).empty());
+}
+
+TEST(ArcSegIntersection, EllipseMeetsCircle) {
+  const zc2SegmentArc circle;
+  const zcXform<2> flat = linear(2, 0, 0, 0.5, 0.01, 0);
+  for (bool exclusive : {false, true}) {
+    const auto hits = circle.intersection(flat * zc2SegmentArc(), exclusive);
+    ASSERT_EQ(hits.size(), 4u);
+    for (const zcPoint& p : hits) {
+      const zcPoint q = p - zcPoint(0.01, 0);
+      EXPECT_NEAR(p.length(), 1, 1e-12);
+      EXPECT_NEAR(q.x() * q.x() / 4 + q.y() * q.y() / 0.25, 1, 1e-12);
+    }
+    EXPECT_EQ((flat * zc2SegmentArc()).intersection(circle, exclusive).size(), 4u);
+  }
+  const auto upper = circle.intersection(flat * zc2SegmentArc(zcPoint(0, 0), 1, zcDegree(0), zcDegree(180)));
+  ASSERT_EQ(upper.size(), 2u);
+  EXPECT_TRUE(upper[0].y() > 0 && upper[1].y() > 0);
+  // A crossing where the other arc's parameter wraps is found once, as a crossing.
+  const zc2SegmentArc big(zcPoint(0, 0), 2, zcDegree(0), zcDegree(360));
+  const zc2SegmentArc sheared = linear(1, 1, 0, 3, 1, 0) * zc2SegmentArc();
+  const auto wrap = big.intersection(sheared, false);
+  EXPECT_EQ(big.intersection(sheared, true).size(), wrap.size());
+  EXPECT_EQ(std::count_if(wrap.begin(), wrap.end(), [](const zcPoint& p) { return p.distance(zcPoint(2, 0)) < 1e-12; }), 1);
+  // Touching from outside at (1, 0): a tangency, refused when exclusive.
+  const zc2SegmentArc touching = linear(2, 0, 0, 0.5, 3, 0) * zc2SegmentArc();
+  ASSERT_EQ(circle.intersection(touching, false).size(), 1u);
+  EXPECT_LT(circle.intersection(touching, false)[0].distance(zcPoint(1, 0)), 1e-6);
+  EXPECT_TRUE(circle.intersection(touching, true).empty());
+  EXPECT_TRUE(circle.intersection(linear(2, 0, 0, 0.5, 3 + 1e-6, 0) * zc2SegmentArc(), false).empty());
+}
+
+// --- Against dense sampling ---------------------------------------------------------------------
+
+namespace {
+
+// A piece as the test knows it: a point at u in [0, 1] and a distance off the piece,
+// computed without the class (an arc in its local frame, which the test's maps
+// stretch by at most 2.5).
+struct Piece {
+  bool isArc = false, stretched = false;
+  zcPoint a, b;                         // line
+  zcPoint c;                            // arc, local
+  double r = 1, start = 0, span = 360;  // degrees
+  zcXform<2> x;
+
+  zcPoint at(double u) const {
+    if (!isArc) return a + (b - a) * u;
+    const double ang = (start + span * u) * zkPi / 180;
+    return x.mapPoint(c + zcVector<2>(std::cos(ang), std::sin(ang)) * r);
+  }
+  double offBy(const zcPoint& p) const {
+    if (!isArc) return p.distance(a + (b - a) * std::clamp((p - a).dot(b - a) / (b - a).lengthSq(), 0.0, 1.0));
+    const zcPoint q = x.invMapPoint(p);
+    const double along = normDeg((span >= 0 ? 1 : -1) * (std::atan2(q.y() - c.y(), q.x() - c.x()) * 180 / zkPi - start));
+    const double beyond = std::abs(span) >= 360 ? 0 : std::min(std::max(0.0, along - std::abs(span)), 360 - along);
+    return std::abs(q.distance(c) - r) + beyond * zkPi / 180 * r;
+  }
+  std::vector<zcPoint> ends() const {
+    if (isArc && std::abs(span) >= 360) return {};
+    return {at(0), at(1)};
+  }
+};
+
+// Crossings of the two pieces sampled as polylines of 1000 chords, with the sine of
+// the crossing angle. Runs of 25 chords are boxed so that few pairs are tried.
+std::vector<std::pair<zcPoint, double>> sampledCrossings(const Piece& p, const Piece& q) {
+  const int n = 1000, run = 25;
+  std::vector<zcPoint> sp(n + 1), sq(n + 1);
+  for (int i = 0; i <= n; ++i) sp[i] = p.at(double(i) / n), sq[i] = q.at(double(i) / n);
+  const auto box = [&](const std::vector<zcPoint>& s, int from) {
+    zcRect r;
+    for (int i = from; i <= from + run; ++i) r.enclose(s[i]);
+    return r;
+  };
+  std::vector<zcRect> boxQ;
+  for (int j = 0; j < n; j += run) boxQ.push_back(box(sq, j));
+  std::vector<std::pair<zcPoint, double>> out;
+  for (int bi = 0; bi < n; bi += run) {
+    const zcRect boxP = box(sp, bi);
+    for (int bj = 0; bj < n; bj += run) {
+      if (!boxP.intersects(boxQ[bj / run])) continue;
+      for (int i = bi; i < bi + run; ++i) {
+        for (int j = bj; j < bj + run; ++j) {
+          const zcVector<2> r = sp[i + 1] - sp[i], s = sq[j + 1] - sq[j], w = sq[j] - sp[i];
+          const double den = r.cross(s);
+          if (den == 0) continue;
+          const double u = w.cross(s) / den, v = w.cross(r) / den;
+          if (u >= 0 && u < 1 && v >= 0 && v < 1) out.push_back({sp[i] + r * u, std::abs(den) / (r.length() * s.length())});
+        }
+      }
+    }
+  }
+  return out;
+}
+
+zcXform<2> randomXform(std::mt19937& rng, int kind) {
+  std::uniform_real_distribution<double> unit(-1, 1);
+  const zcVector<2> shift(3 * unit(rng), 3 * unit(rng));
+  if (kind == 0) return zcXform<2>::translation(shift);
+  if (kind == 1) {  // a similarity, mirrored half of the time
+    const double s = 1.2 + 0.6 * unit(rng), turn = zkPi * unit(rng), flip = unit(rng) < 0 ? -1 : 1;
+    return zcXform<2>(zcMatrix<2>(s, s, zcRadian(turn), zcRadian(turn)) * zcMatrix<2>(1, 0, 0, flip), shift);
+  }
+  for (;;) {  // singular values between 0.4 and 2.5, visibly unequal
+    const zcMatrix<2> m(2 * unit(rng), 2 * unit(rng), 2 * unit(rng), 2 * unit(rng));
+    const double sumSq = m.col(0).lengthSq() + m.col(1).lengthSq(), det = std::abs(m.determinant());
+    const double big = std::sqrt(sumSq / 2 + std::sqrt(std::max(0.0, sumSq * sumSq / 4 - det * det))), small = det / big;
+    if (small > 0.4 && big < 2.5 && big / small > 1.3) return zcXform<2>(m, shift);
+  }
+}
+
+Piece randomArc(std::mt19937& rng) {
+  std::uniform_real_distribution<double> unit(0, 1);
+  Piece p;
+  p.isArc = true;
+  p.c = zcPoint(-2 + 4 * unit(rng), -2 + 4 * unit(rng));
+  p.r = 0.5 + 2.5 * unit(rng);
+  p.start = -180 + 360 * unit(rng);
+  p.span = (unit(rng) < 0.5 ? -1 : 1) * (unit(rng) < 0.15 ? 360 : 20 + 320 * unit(rng));
+  const int kind = static_cast<int>(unit(rng) * 3);
+  p.x = randomXform(rng, kind);
+  p.stretched = kind == 2;
+  return p;
+}
+
+// Lines through the region of the arcs, so that most pairs cross.
+Piece randomLine(std::mt19937& rng) {
+  std::uniform_real_distribution<double> unit(0, 1);
+  const zcPoint mid(-3 + 6 * unit(rng), -3 + 6 * unit(rng));
+  const zcVector<2> half(zcRadian(2 * zkPi * unit(rng)), 2 + 4 * unit(rng));
+  Piece p;
+  p.a = mid - half;
+  p.b = mid + half;
+  return p;
+}
+
+double nearestOf(const std::vector<zcPoint>& points, const zcPoint& p) {
+  double best = std::numeric_limits<double>::infinity();
+  for (const zcPoint& q : points) best = std::min(best, q.distance(p));
+  return best;
+}
+
+// Every reported point lies on both pieces; exclusive results are the inclusive ones
+// away from the ends; every clean sampled crossing is reported. Returns the number
+// of sampled crossings checked.
+int checkPair(const Piece& p, const Piece& q, const std::function<std::vector<zcPoint>(bool)>& intersect) {
+  const std::vector<zcPoint> inclusive = intersect(false), exclusive = intersect(true);
+  std::vector<zcPoint> ends = p.ends();
+  for (const zcPoint& e : q.ends()) ends.push_back(e);
+  for (const zcPoint& hit : inclusive) {
+    EXPECT_LT(std::max(p.offBy(hit), q.offBy(hit)), 1e-9) << hit.x() << " " << hit.y();
+    if (nearestOf(ends, hit) > 1e-6) {
+      EXPECT_LT(nearestOf(exclusive, hit), 1e-12) << hit.x() << " " << hit.y();
+    }
+  }
+  for (const zcPoint& hit : exclusive) {
+    EXPECT_LT(nearestOf(inclusive, hit), 1e-12);
+    EXPECT_GT(nearestOf(ends, hit), 1e-9);
+  }
+  int checked = 0;
+  for (const auto& [at, sine] : sampledCrossings(p, q)) {
+    // Shallow crossings are near tangencies, where the sampling is not precise.
+    if (sine < 0.25 || nearestOf(ends, at) < 1e-2) continue;
+    EXPECT_LT(nearestOf(inclusive, at), 1e-3) << "missed crossing at " << at.x() << " " << at.y();
+    ++checked;
+  }
+  return checked;
+}
+
+}  // namespace
+
+TEST(ArcSegIntersection, LineAndArcAgreeWithSampling) {
+  std::mt19937 rng(42);
+  int checked = 0, checkedStretched = 0;
+  for (int i = 0; i < 400 && !testing::Test::HasFailure(); ++i) {
+    SCOPED_TRACE(testing::Message() << "pair " << i);
+    const Piece arc = randomArc(rng), line = randomLine(rng);
+    const zc2SegmentArc a = arc.x * zc2SegmentArc(arc.c, arc.r, zcDegree(arc.start), zcDegree(arc.span));
+    const zc2SegmentLine l(line.a, line.b);
+    const int n = checkPair(arc, line, [&](bool exclusive) { return a.intersection(l, exclusive); });
+    checked += n;
+    checkedStretched += arc.stretched ? n : 0;
+  }
+  EXPECT_GT(checked, 120);
+  EXPECT_GT(checkedStretched, 40);
+}
+
+TEST(ArcSegIntersection, ArcAndArcAgreeWithSampling) {
+  std::mt19937 rng(7);
+  int checked = 0, checkedStretched = 0;
+  for (int i = 0; i < 400 && !testing::Test::HasFailure(); ++i) {
+    SCOPED_TRACE(testing::Message() << "pair " << i);
+    const Piece p = randomArc(rng), q = randomArc(rng);
+    const zc2SegmentArc a = p.x * zc2SegmentArc(p.c, p.r, zcDegree(p.start), zcDegree(p.span));
+    const zc2SegmentArc b = q.x * zc2SegmentArc(q.c, q.r, zcDegree(q.start), zcDegree(q.span));
+    const int n = checkPair(p, q, [&](bool exclusive) { return a.intersection(b, exclusive); }) +
+                  checkPair(q, p, [&](bool exclusive) { return b.intersection(a, exclusive); });
+    checked += n;
+    checkedStretched += p.stretched || q.stretched ? n : 0;
+  }
+  EXPECT_GT(checked, 200);
+  EXPECT_GT(checkedStretched, 120);
+}
+
+// --- Equality, text, archive ----------------------------------------------------------------------
+
+TEST(ArcSegEquality, WorldGeometryDecides) {
+  const zc2SegmentArc a(zcPoint(1, 2), 3, zcDegree(30), zcDegree(100));
+  EXPECT_TRUE(a == zcXform<2>::translation(zcVector<2>(1, 2)) * zc2SegmentArc(zcPoint(0, 0), 3, zcDegree(30), zcDegree(100)));
+  EXPECT_FALSE(a != a);
+  for (const zc2SegmentArc& other : {zc2SegmentArc(zcPoint(1, 2), 3, zcDegree(30 + 1e-13), zcDegree(100)),
+                                     zc2SegmentArc(zcPoint(1, 2), 3, zcDegree(30), zcDegree(100 + 1e-13)),
+                                     zc2SegmentArc(zcPoint(1, 2 + 1e-14), 3, zcDegree(30), zcDegree(100)),
+                                     zc2SegmentArc(zcPoint(1, 2), 3 + 1e-14, zcDegree(30), zcDegree(100)),
+                                     zc2SegmentArc(zcPoint(1, 2), 3, zcDegree(130), zcDegree(-100))}) {
+    EXPECT_TRUE(a != other);
+    EXPECT_FALSE(a == other);
+  }
+  // Stretched: the radius differs at the end.
+  const zc2SegmentArc quarter(zcPoint(0, 0), 1, zcDegree(0), zcDegree(90));
+  EXPECT_TRUE(quarter != zcXform<2>::scaling(1, 2) * quarter);
+}
+
+TEST(ArcSegText, WorldValuesThenAnEmptyLine) {
+  std::wostringstream out;
+  out << zc2SegmentArc(zcPoint(1.5, 2), 3, zcDegree(90), zcDegree(-45));
+  EXPECT_EQ(out.str(), L"center=1.5 2\nradius=3\nstartAngle=90\nangleSpan=-45\n\n");
+  std::wostringstream mapped;
+  mapped << linear(2, 0, 0, -2, 1, 1) * zc2SegmentArc(zcPoint(1, 0), 1, zcDegree(90), zcDegree(30));
+  EXPECT_EQ(mapped.str(), L"center=3 1\nradius=2\nstartAngle=-90\nangleSpan=-30\n\n");
+}
+
+TEST(ArcSegArchive, BytesAndRoundTrip) {
+  const zc2SegmentArc a = linear(2, 0.5, -1, 1, 3, 4) * zc2SegmentArc(zcPoint(1, -2), 2.5, zcDegree(15), zcDegree(-200));
+  zcArchive out;
+  out << a;
+  const std::vector<unsigned char> bytes = out.bytes();
+  // 8-byte header, version 1, center, radius, start, span, then the 56-byte transform.
+  ASSERT_EQ(bytes.size(), 8u + 1 + 16 + 24 + 56);
+  EXPECT_EQ(bytes[8], 1);
+  EXPECT_EQ(zfLoadF64(&bytes[17]), -2.0);
+  EXPECT_EQ(zfLoadF64(&bytes[41]), -200.0);
+  EXPECT_EQ(zfLoadF64(&bytes[57]), 0.5);  // m01
+  zcArchive in(bytes);
+  zc2SegmentArc back;
+  in >> back;
+  expectSameArc(back, a);
+  EXPECT_EQ(in.remaining(), 0u);
+
+  // Version 0 has no transform: the identity.
+  std::vector<unsigned char> v0(bytes.begin(), bytes.begin() + 49);
+  v0[8] = 0;
+  zcArchive in0(v0);
+  in0 >> back;
+  expectSameArc(back, zc2SegmentArc(zcPoint(1, -2), 2.5, zcDegree(15), zcDegree(-200)));
+}
+
+TEST(ArcSegArchive, RefusesUnknownVersionsAndBadValues) {
+  zcArchive out;
+  out << zc2SegmentArc(zcPoint(1, -2), 2.5, zcDegree(15), zcDegree(90));
+  const std::vector<unsigned char> good = out.bytes();
+  const zc2SegmentArc before(zcPoint(7, 7), 1, zcDegree(0), zcDegree(45));
+  for (unsigned char version : {2, 255}) {
+    std::vector<unsigned char> bytes = good;
+    bytes[8] = version;
+    zcArchive in(bytes);
+    zc2SegmentArc a = before;
+    try {
+      in >> a;
+      ADD_FAILURE() << "version " << int(version) << " accepted";
+    } catch (const zcArchive::UnknownVersion& e) {
+      EXPECT_EQ(e.where(), "dispc/wrfm/arc");
+      EXPECT_EQ(e.line(), 147);
+    }
+    expectSameArc(a, before);
+  }
+  for (std::size_t size = 8; size < good.size(); ++size) {
+    zcArchive in(std::vector<unsigned char>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size)));
+    zc2SegmentArc a = before;
+    EXPECT_THROW(in >> a, zcArchive::UnexpectedEnd) << size;
+    expectSameArc(a, before);
+  }
+  // Radius 0 or negative, an infinite start angle, a singular transform (m00 = 0
+  // with a matching stored determinant).
+  for (const std::vector<std::pair<std::size_t, double>>& patch :
+       {std::vector<std::pair<std::size_t, double>>{{25, 0.0}}, {{25, -1.0}},
+        {{33, std::numeric_limits<double>::infinity()}}, {{49, 0.0}, {97, 0.0}}}) {
+    std::vector<unsigned char> bytes = good;
+    for (const auto& [at, value] : patch) zfStoreF64(&bytes[at], value);
+    zcArchive in(bytes);
+    zc2SegmentArc a = before;
+    EXPECT_THROW(in >> a, zcArchive::BadFormat) << patch.front().first;
+    expectSameArc(a, before);
+  }
+}

@@ -1,0 +1,632 @@
+#include "dispc/sketchop.h"
+
+#include "zfound/archive.h"
+#include "zfound/bytes.h"
+#include "zfound/handle.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using RecordPtr = zcPtrHandle<zc_UISketchOpData>;
+
+Bytes bytesOf(const zcUISketch& s) { return Bytes(s.bytes().begin(), s.bytes().end()); }
+
+zcUISketch sketchOf(const Bytes& bytes) {
+  zcUISketch s;
+  s.append(bytes.data(), static_cast<long>(bytes.size()));
+  return s;
+}
+
+Bytes payloadOf(const zc_UISketchOpData& record) {
+  zcUISketch s;
+  record.populateSketch(s);
+  return bytesOf(s);
+}
+
+zcUIFormat format(long font, int alignment) { return zcUIFormat(font, static_cast<zcUIFormat::Alignment>(alignment)); }
+
+zcPelBuffer<unsigned char> ramp(long w, long h) {
+  zcPelBuffer<unsigned char> pels(w, h);
+  for (long y = 0; y < h; ++y)
+    for (long x = 0; x < w; ++x) pels.set(x, y, static_cast<unsigned char>(10 * y + x));
+  pels.offset(zcPair<long>(3, -2));
+  pels.imageFromClientXform(zcXform<2>(zcMatrix<2>(2, 0, 0, 2), zcVector<2>(1, 1)));
+  return pels;
+}
+
+zc_UISketchPolyData squarePoly() {
+  zc_UISketchPolyData d;
+  d.xform = zcXform<2>(zcMatrix<2>(1, 0, 0, 1), zcVector<2>(5, 6));
+  d.editable = true;
+  const zcPoint corners[] = {zcPoint(0, 0), zcPoint(4, 0), zcPoint(4, 4)};
+  for (const zcPoint& c : corners) {
+    zc_UISketchPolyData::Vertex v;
+    v.point = c;
+    v.radius = 0.5;
+    v.span = 0;
+    v.tolerance[0] = 4;
+    v.tolerance[1] = 3.9;
+    v.tolerance[2] = 4.1;
+    v.toleranceType = 0x0000000100000002ull;
+    d.vertices.push_back(v);
+    d.roundedStarts.push_back(c + zcVector<2>(0.1, 0));
+    d.roundedEnds.push_back(c + zcVector<2>(0, 0.1));
+    d.roundedSpans.push_back(90);
+  }
+  d.open = true;
+  return d;
+}
+
+zcEllipseAnnulusSection section() {
+  const zcEllipse inner(zcPoint(0, 0), 2, 1, zcRadian(0.2));
+  const zcEllipse outer(zcPoint(0, 0), 4, 2, zcRadian(0.2));
+  return zcEllipseAnnulusSection(zcEllipseAnnulus(inner, outer), zcRadian(0.1), zcRadian(1.5), true, false);
+}
+
+struct Sample {
+  long opcode;
+  std::function<zc_UISketchOpData*()> make;
+  long length;  // the payload length the layout gives for this value
+};
+
+// One sample of every kind, every field away from its default.
+std::vector<Sample> samples() {
+  const zcBezierCurve b1(zcPoint(0, 0), zcPoint(1, 2), zcPoint(3, 2), zcPoint(4, 0), 1, 2, 2, 1);
+  const zcBezierCurve b2(zcPoint(4, 0), zcPoint(5, -1), zcPoint(6, 1), zcPoint(7, 0));
+  const zcRLEBuffer rle = zcRLEBuffer::encode(ramp(3, 2));
+  zcUISketch nested;
+  nested.opcode(40, zcGraphicProps(zcColor::red, 2, zcGraphicProps::ePenStyleDefault, true));
+  nested.opcode(0, 1, zcColor::red);
+  nested.append(16);
+  return {
+      {0, [] { return new zc_UISketchOpPoint(zcPoint(1.5, -2)); }, 16},
+      {1, [] { return new zc_UISketchOpPointIcon(zcPoint(3, 4)); }, 16},
+      {2, [] { return new zc_UISketchOpLineSeg(zcLineSeg(zcPoint(1, 2), zcPoint(3, 4))); }, 32},
+      {3, [] { return new zc_UISketchOpLine(zcLine(zcPoint(1, 2), zcRadian(0.3))); }, 32},
+      {4, [] { return new zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)); }, 24},
+      {5, [] { return new zc_UISketchOpEllipse(zcEllipse(zcPoint(1, 1), 3, 2, zcRadian(0.4))); }, 48},
+      {6,
+       [] {
+         return new zc_UISketchOpEllipseArc(
+             zcEllipseArc(zcEllipse(zcPoint(1, 1), 3, 2, zcRadian(0.4)), zcRadian(0.1), zcRadian(2.0)));
+       },
+       192},
+      {7, [] { return new zc_UISketchOpEllipseAnnSect(section()); }, 552},
+      {8,
+       [] {
+         return new zc_UISketchOpGenRect(
+             zcGenRect(zcVector<2>(1, 2), zcVector<2>(3, 2), zcRadian(0.3), zcVector<2>(1, 0.5)));
+       },
+       152},
+      {9,
+       [] {
+         return new zc_UISketchOpGenAnn(
+             zcGenAnnulus(zcGenRect(zcVector<2>(0, 0), zcVector<2>(1, 1), zcRadian(0), zcVector<2>(0, 0)),
+                          zcGenRect(zcVector<2>(0, 0), zcVector<2>(3, 2), zcRadian(0), zcVector<2>(0.5, 0.5))));
+       },
+       360},
+      {10, [] { return new zc_UISketchOpCoordAxes(zcCoordAxes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 6))); }, 48},
+      {11, [] { return new zc_UISketchOpString("abc", zcPoint(1, 2), zcColor::blue, format(3, 4)); }, 30 + 4},
+      {12, [] { return new zc_UISketchOpPelBuf8(ramp(3, 2), zcPoint(7, 8), true, 9, true); }, 91 + 6},
+      {14,
+       [rle] {
+         return new zc_UISketchOpRleBuf(rle, zcPoint(1, 1), {5, 6, 7}, true, 3, false);
+       },
+       static_cast<long>(16 + 3 + 4 + 3 + 8 + rle.runData().size())},
+      {15, [nested] { return new zc_UISketchOpSketch(nested, zcPoint(2, 3)); }, 20 + 22 + 8 + 16},
+      {16, [] { return new zc_UISketchOpSet(zcUIRect(1, 2, 3, 4)); }, 17},
+      {16, [] { return new zc_UISketchOpSet(zcRect(1.5, 2, 3, 4)); }, 89},
+      {17, [] { return new zc_UISketchOpSetAll(); }, 0},
+      {18, [] { return new zc_UISketchOpSetComp(zcUIRect(-1, -2, 30, 40)); }, 17},
+      {19, [] { return new zc_UISketchOpFill(zcPair<long>(5, -6), zcColor::green, 0); }, 19},
+      {19, [] { return new zc_UISketchOpFill(zcPoint(5.5, 6), zcColor(1, 2, 3), 1); }, 27},
+      {20, [] { return new zc_UISketchOpDrawStart(zcPoint(1, 2)); }, 16},
+      {21, [] { return new zc_UISketchOpDrawTo(zcPoint(3, 4)); }, 16},
+      {22, [] { return new zc_UISketchOpDrawToRelPels(5, -6); }, 8},
+      {23, [] { return new zc_UISketchOpMoveToRelPels(-7, 8); }, 8},
+      {25, [] { return new zc_UISketchOpOutline3d(zcUIRect(1, 2, 3, 4), zcColor::white, zcColor::dkGrey, 2); }, 33},
+      {25, [] { return new zc_UISketchOpOutline3d(zcRect(1, 2, 3, 4), zcColor::yellow, zcColor::blue, 3); }, 105},
+      {26, [] { return new zc_UISketchOpArrow(zcPoint(1, 2), zcVector<2>(0, 1), 7.5f); }, 36},
+      {27,
+       [] { return new zc_UISketchOpAffineRect(zcAffineRectangle(zcPoint(0, 0), zcPoint(3, 1), zcPoint(-1, 2))); },
+       232},
+      {28, [] { return new zc_UISketchOpPolygon(zcPolygon({}, zcPolygon::eWinding)); }, 8},
+      {28,
+       [] { return new zc_UISketchOpPolygon(zcPolygon({zcPoint(0, 0), zcPoint(1, 0), zcPoint(0, 1)})); },
+       8 + 48},
+      {32, [] { return new zc_UISketchOpRect(zcRect(1, 2, 3, 4)); }, 32},
+      {33, [] { return new zc_UISketchOpGenShape(zcColor::orange, zcUIRect(0, 0, 5, 5), {1, 2, 3, 4, 5}); }, 31},
+      {34, [] { return new zc_UISketchOpGenPoly(squarePoly()); }, 68 + 104 * 3},
+      {35, [] { return new zc_UISketchOpUnicodeString(L"", zcPoint(1, 2), zcColor::black, format(-1, 0)); }, 32},
+      {35,
+       [] { return new zc_UISketchOpUnicodeString(L"\u00e9t\u00e9 \U0001F600", zcPoint(1, 2), zcColor(9), format(2, 8)); },
+       30 + 2 * (6 + 1)},
+      {37, [] { return new zc_UISketchOpCross(zcCross(zcPoint(1, 2), zcRadian(0.5), 9)); }, 32},
+      {39, [] { return new zc_UISketchOpEllipseAnnSectArrowheadFlag(section(), false, true); }, 554},
+      {41, [] { return new zc_UISketchOpWireframe(squarePoly()); }, 68 + 104 * 3},
+      {42, [b1] { return new zc_UISketchOpBezierCurve(b1); }, 96},
+      {43, [b1, b2] { return new zc_UISketchOpCubicSpline(zcCubicSpline({b1, b2})); }, 4 + 96 * 2},
+      {44, [] { return new zc_UISketchOpPolyline(zcPolyline({zcPoint(0, 0), zcPoint(1, 1)}, true)); }, 5 + 32},
+      {45, [] { return new zc_UISketchOpEllipse2(zcEllipse2(zcVector<2>(3, 2), zcRadian(0.5), zcPoint(1, 2))); }, 40},
+      {46,
+       [] {
+         return new zc_UISketchOpEllipseArc2(zcEllipseArc2(
+             zcEllipse2(zcVector<2>(3, 2), zcRadian(0.5), zcPoint(1, 2), false, zcRadian(0.25)), zcRadian(1),
+             zcRadian(-2)));
+       },
+       65},
+      {47, [] { return new zc_UISketchOpClipRect(zcRect(-1, -2, 3, 4)); }, 32},
+  };
+}
+
+TEST(SketchOpKinds, FactoryCoversTheTableAndRefusesTheGaps) {
+  for (long op = 0; op < 48; ++op) {
+    const bool gap = op == 13 || op == 24 || op == 36 || op == 40;
+    if (gap) {
+      EXPECT_THROW(zfCreateUISketchOpData(op), zcUIError::InvalidUISketch) << op;
+      EXPECT_EQ(zfUISketchOpName(op), nullptr);
+      continue;
+    }
+    RecordPtr record(zfCreateUISketchOpData(op));
+    ASSERT_TRUE(record) << op;
+    EXPECT_NE(zfUISketchOpName(op), nullptr);
+  }
+  for (long op : {-1L, 48L, 255L, 1L << 20}) EXPECT_THROW(zfCreateUISketchOpData(op), zcUIError::InvalidUISketch);
+  // The filled codes share the records of their outlines.
+  const std::pair<long, long> filled[] = {{29, 4}, {30, 5}, {31, 8}, {38, 34}};
+  for (const auto& [a, b] : filled) {
+    RecordPtr x(zfCreateUISketchOpData(a)), y(zfCreateUISketchOpData(b));
+    EXPECT_EQ(typeid(*x), typeid(*y));
+    EXPECT_STREQ(zfUISketchOpName(a), zfUISketchOpName(b));
+  }
+  EXPECT_STREQ(zfUISketchOpName(39), "EllipseAnnSectArrowheadFlag");
+  EXPECT_EQ(zfUISketchOpFixedLength(28), -1);
+  EXPECT_EQ(zfUISketchOpFixedLength(46), 65);
+}
+
+TEST(SketchOpKinds, EveryPayloadParsesBackToTheSameRecord) {
+  for (const Sample& sample : samples()) {
+    RecordPtr record(sample.make());
+    const Bytes payload = payloadOf(*record);
+    SCOPED_TRACE(zfUISketchOpName(sample.opcode));
+    EXPECT_EQ(static_cast<long>(payload.size()), sample.length);
+    const long fixed = zfUISketchOpFixedLength(sample.opcode);
+    if (fixed >= 0) {
+      EXPECT_EQ(fixed, sample.length);
+    }
+
+    RecordPtr back(zfCreateUISketchOpData(sample.opcode));
+    EXPECT_EQ(typeid(*back), typeid(*record));
+    EXPECT_EQ(back->parseByteStream(payload.data()), sample.length);
+    EXPECT_EQ(payloadOf(*back), payload);
+    RecordPtr bounded(zfCreateUISketchOpData(sample.opcode));
+    EXPECT_EQ(bounded->parseByteStream(payload.data(), static_cast<long>(payload.size())), sample.length);
+    EXPECT_EQ(payloadOf(*bounded), payload);
+    // One byte short is refused without reading past the end.
+    if (sample.length > 0) {
+      const Bytes shorter(payload.begin(), payload.end() - 1);
+      RecordPtr cut(zfCreateUISketchOpData(sample.opcode));
+      EXPECT_THROW(cut->parseByteStream(shorter.data(), static_cast<long>(shorter.size())),
+                   zcUIError::InvalidUISketch);
+    }
+  }
+}
+
+TEST(SketchOpKinds, ValuesSurviveTheirPayloads) {
+  zc_UISketchOpEllipseArc2 arc;
+  const Bytes payload = payloadOf(zc_UISketchOpEllipseArc2(zcEllipseArc2(
+      zcEllipse2(zcVector<2>(3, 2), zcRadian(0.5), zcPoint(1, 2), false, zcRadian(0.25)), zcRadian(1), zcRadian(-2))));
+  arc.parseByteStream(payload.data());
+  EXPECT_FALSE(arc.ellipseArc().ellipse().isRightHanded());
+  EXPECT_DOUBLE_EQ(arc.ellipseArc().phiSpan().value(), -2);
+  EXPECT_EQ(payload[40], 0);  // the handedness byte
+
+  zc_UISketchOpUnicodeString text;
+  const Bytes t = payloadOf(zc_UISketchOpUnicodeString(L"\U0001F600", zcPoint(), zcColor::red, format(1, 2)));
+  text.parseByteStream(t.data());
+  EXPECT_EQ(text.text(), L"\U0001F600");
+  EXPECT_EQ(t[30], 0x3D);  // the high surrogate D83D, little-endian
+  EXPECT_EQ(t[31], 0xD8);
+
+  zc_UISketchOpPelBuf8 pels;
+  const Bytes p = payloadOf(zc_UISketchOpPelBuf8(ramp(3, 2), zcPoint(7, 8), true, 9, false));
+  pels.parseByteStream(p.data());
+  EXPECT_EQ(pels.pels().offset(), zcPair<long>(3, -2));
+  EXPECT_EQ(pels.pels().get(5, -1), 12);
+  EXPECT_EQ(pels.value(), 9);
+  EXPECT_FALSE(pels.flag2());
+
+  zc_UISketchOpGenPoly poly;
+  const Bytes g = payloadOf(zc_UISketchOpGenPoly(squarePoly()));
+  poly.parseByteStream(g.data());
+  EXPECT_TRUE(poly.poly() == squarePoly());
+  EXPECT_EQ(zfLoadI32(g.data() + 56), 1);  // editable
+  EXPECT_EQ(zfLoadI32(g.data() + 60), 3);  // vertex count
+}
+
+TEST(SketchOpKinds, BoundedReadersRefuseBadCounts) {
+  // Polygon: a negative count and a count beyond the bytes.
+  Bytes polygon(8, 0);
+  zfStoreI32(polygon.data() + 4, -1);
+  zc_UISketchOpPolygon p;
+  EXPECT_THROW(p.parseByteStream(polygon.data(), 8), zcUIError::InvalidUISketch);
+  zfStoreI32(polygon.data() + 4, 0x10000000);
+  EXPECT_THROW(p.parseByteStream(polygon.data(), 8), zcUIError::InvalidUISketch);
+  // A fill mode that does not exist.
+  zfStoreI32(polygon.data(), 7);
+  zfStoreI32(polygon.data() + 4, 0);
+  EXPECT_THROW(p.parseByteStream(polygon.data(), 8), zcUIError::InvalidUISketch);
+  // Text without its terminator.
+  Bytes text = payloadOf(zc_UISketchOpString("abc", zcPoint(), zcColor::red, format(1, 1)));
+  text.pop_back();
+  zc_UISketchOpString s;
+  EXPECT_THROW(s.parseByteStream(text.data(), static_cast<long>(text.size())), zcUIError::InvalidUISketch);
+  // A circle with a negative radius: the foundation refuses it, the walk reports it.
+  Bytes circle = payloadOf(zc_UISketchOpCircle(zcCircle(zcPoint(), 1)));
+  zfStoreF64(circle.data() + 16, -1);
+  zc_UISketchOpCircle c;
+  EXPECT_THROW(c.parseByteStream(circle.data(), 24), zcUIError::InvalidUISketch);
+  // A form byte other than 0 and 1.
+  const Bytes set = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  zc_UISketchOpSet st;
+  EXPECT_THROW(st.parseByteStream(set.data(), 17), zcUIError::InvalidUISketch);
+  EXPECT_THROW(st.parseByteStream(set.data(), -1), zcUIError::InvalidUISketch);
+}
+
+TEST(SketchOpHeader, ParsesBlocksAndCarriesPropertiesForward) {
+  const zcGraphicProps q(zcColor::cyan, 4, zcGraphicProps::ePenStyleDefault, true);
+  zcUISketch s;
+  s.opcode(40, q);
+  s.opcode(4, 1, zcColor::red);
+  s.opcode(5, 0, zcColor(1, 2, 3));
+
+  zc_UISketchOpHeader h;
+  EXPECT_EQ(h.opcode(), -1);
+  EXPECT_EQ(h.layer(), zcUITablet::eBothLayers);
+  EXPECT_EQ(h.parseByteStream(s.data()), 30);
+  EXPECT_TRUE(h.hasProps());
+  EXPECT_EQ(h.opcode(), 4);
+  EXPECT_EQ(h.layer(), zcUITablet::eOverlay);
+  EXPECT_EQ(h.props().penWidth(), 4);
+  EXPECT_TRUE(h.props().fill());
+  EXPECT_EQ(h.props().penColor(), zcColor::red);  // the header color
+  EXPECT_EQ(h.parseByteStream(s.data() + 30, 8), 8);
+  EXPECT_TRUE(h.hasProps());  // carried forward
+  EXPECT_EQ(h.props().penWidth(), 4);
+  EXPECT_EQ(h.props().penColor(), zcColor(1, 2, 3));
+  EXPECT_EQ(h.color(), zcColor(1, 2, 3));
+
+  // Writing headers back: a fresh header per operation gives the stream again.
+  zcUISketch out;
+  zc_UISketchOpHeader first, second;
+  first.parseByteStream(s.data());
+  second.parseByteStream(s.data() + 30);
+  EXPECT_FALSE(second.hasProps());
+  first.populateSketch(out);
+  second.populateSketch(out);
+  EXPECT_EQ(bytesOf(out), bytesOf(s));
+  // The carried header holds properties in another color: that is a new block.
+  h.populateSketch(out);
+  EXPECT_EQ(out.size(), 30 + 8 + 30);
+}
+
+TEST(SketchOpHeader, MalformedFramingIsRefusedAndTheHeaderKept) {
+  const zcGraphicProps q(zcColor::cyan, 4, zcGraphicProps::ePenStyleDefault, true);
+  zcUISketch good;
+  good.opcode(40, q);
+  good.opcode(4, 1, zcColor::red);
+  const Bytes bytes = bytesOf(good);
+
+  auto refused = [&](Bytes b, long available) {
+    zc_UISketchOpHeader h;
+    h.parseByteStream(bytes.data());
+    EXPECT_THROW(h.parseByteStream(b.data(), available), zcUIError::InvalidUISketch);
+    EXPECT_EQ(h.opcode(), 4);
+    EXPECT_EQ(h.props().penWidth(), 4);
+  };
+  Bytes version = bytes;
+  version[1] = 1;
+  refused(version, 30);
+  Bytes twice = bytes;
+  twice[22] = 40;
+  refused(twice, 30);
+  Bytes layer = bytes;
+  layer[23] = 3;
+  refused(layer, 30);
+  Bytes width = bytes;
+  width[2 + 1 + 3] = 0x80;  // width's top byte: negative
+  refused(width, 30);
+  for (long n = 0; n < 30; ++n) refused(bytes, n);
+  // The one-argument form reports a negative width as the properties do.
+  zc_UISketchOpHeader h;
+  EXPECT_THROW(h.parseByteStream(width.data()), zcGraphicProps::BadParams);
+}
+
+// A sketch with one operation of every sample, properties changing on the way.
+zcUISketch mixedSketch(bool withNested = true) {
+  zcUISketch s;
+  long i = 0;
+  for (const Sample& sample : samples()) {
+    if (!withNested && sample.opcode == 15) continue;
+    RecordPtr record(sample.make());
+    const zcGraphicProps props(zcColor::green, i % 3, zcGraphicProps::ePenStyleDefault, i % 2 == 0);
+    zc_UISketchOpHeader(sample.opcode, static_cast<zcUITablet::Layers>(i % 3), zcColor::green, props, i % 4 != 0)
+        .populateSketch(s);
+    record->populateSketch(s);
+    ++i;
+  }
+  return s;
+}
+
+TEST(SketchWalk, ReturnsWholeLengthsAndEndsExactly) {
+  zcUISketch s;
+  const zcGraphicProps q(zcColor::cyan, 4, zcGraphicProps::ePenStyleDefault, true);
+  s.opcode(40, q);
+  s.opcode(4, 1, zcColor::red);
+  zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)).populateSketch(s);
+  zc_UISketchOpHeader h;
+  zc_UISketchOpData* record = nullptr;
+  EXPECT_EQ(zfParseUISketch(s, 0, h, &record), 30 + 24);
+  RecordPtr owned(record);
+  ASSERT_NE(dynamic_cast<zc_UISketchOpCircle*>(record), nullptr);
+  EXPECT_EQ(static_cast<zc_UISketchOpCircle*>(record)->circle().radius(), 3);
+
+  const zcUISketch mixed = mixedSketch();
+  zcUISketch walked = mixed;
+  zc_UISketchOpHeader header;
+  long at = 0, count = 0;
+  while (at < walked.size()) {
+    at += zfParseUISketch(walked, at, header, nullptr);
+    ++count;
+  }
+  EXPECT_EQ(at, walked.size());
+  EXPECT_EQ(count, static_cast<long>(samples().size()));
+  EXPECT_THROW(zfParseUISketch(walked, walked.size(), header, nullptr), zcUIError::InvalidUISketch);
+  EXPECT_THROW(zfParseUISketch(walked, -1, header, nullptr), zcUIError::InvalidUISketch);
+}
+
+// Walks every prefix and every one-byte change of a valid sketch: only
+// InvalidUISketch may come out, and a walk ends exactly at the size.
+TEST(SketchWalk, TruncatedAndCorruptedSketchesGiveOnlyInvalidSketch) {
+  const Bytes bytes = bytesOf(mixedSketch());
+  auto walk = [](zcUISketch s) {
+    zc_UISketchOpHeader header;
+    long at = 0;
+    try {
+      while (at < s.size()) at += zfParseUISketch(s, at, header, nullptr);
+      EXPECT_EQ(at, s.size());
+    } catch (const zcUIError::InvalidUISketch&) {
+    }
+  };
+  for (std::size_t n = 0; n < bytes.size(); n += 1) walk(sketchOf(Bytes(bytes.begin(), bytes.begin() + n)));
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    Bytes changed = bytes;
+    changed[i] ^= 0xA5;
+    walk(sketchOf(changed));
+  }
+}
+
+Bytes archived(zcUISketch& s) {
+  zcArchive out;
+  out || s;
+  return out.bytes();
+}
+
+zcUISketch loaded(const Bytes& archive) {
+  zcArchive in(archive);
+  zcUISketch s;
+  in || s;
+  return s;
+}
+
+TEST(SketchArchive, RoundTripsEveryKind) {
+  for (const Sample& sample : samples()) {
+    if (sample.opcode == 15) continue;
+    zcUISketch one;
+    zc_UISketchOpHeader(sample.opcode, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(one);
+    RecordPtr(sample.make())->populateSketch(one);
+    EXPECT_EQ(bytesOf(loaded(archived(one))), bytesOf(one)) << zfUISketchOpName(sample.opcode);
+  }
+  zcUISketch s = mixedSketch(false);
+  const zcUISketch back = loaded(archived(s));
+  EXPECT_EQ(bytesOf(back), bytesOf(s));
+}
+
+TEST(SketchArchive, RedundantPropertiesBlocksAreDropped) {
+  const zcGraphicProps q(zcColor::cyan, 4, zcGraphicProps::ePenStyleDefault, true);
+  // Two operations that both carry the same block (joined from two recordings).
+  zcUISketch one;
+  one.opcode(40, q);
+  one.opcode(4, 1, zcColor::cyan);
+  zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)).populateSketch(one);
+  zcUISketch twice = one + one;
+  const zcUISketch back = loaded(archived(twice));
+  EXPECT_EQ(back.size(), twice.size() - 22);
+  zcUISketch expected = one;
+  expected.append(one.data() + 22, one.size() - 22);
+  EXPECT_EQ(bytesOf(back), bytesOf(expected));
+}
+
+TEST(SketchArchive, NestedSketchCannotBeWritten) {
+  zcUISketch s;
+  zc_UISketchOpHeader(15, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(s);
+  zc_UISketchOpSketch(mixedSketch(false), zcPoint(1, 1)).populateSketch(s);
+  zcArchive out;
+  EXPECT_THROW(out || s, zcUIError::NotImplemented);
+}
+
+TEST(SketchArchive, ReadsVersion0AndConvertsOldLayouts) {
+  // Raw bytes in the old layouts: a Rect with its leading byte, a Set of four f64, a
+  // one-color Outline3d and a GenShape without a color.
+  zcUISketch old;
+  const zcGraphicProps q(zcColor::cyan, 2, zcGraphicProps::ePenStyleDefault, false);
+  old.opcode(40, q);
+  old.opcode(32, 0, zcColor::red);
+  unsigned char* p = old.append(33);
+  p[0] = 0xEE;
+  for (int k = 0; k < 4; ++k) zfStoreF64(p + 1 + 8 * k, k + 1.0);
+  old.opcode(16, 1, zcColor::blue);
+  p = old.append(33);
+  p[0] = 0;
+  for (int k = 0; k < 4; ++k) zfStoreF64(p + 1 + 8 * k, 10.0 + k);
+  old.opcode(25, 1, zcColor::blue);
+  p = old.append(27);
+  p[0] = 1;
+  for (int k = 0; k < 4; ++k) zfStoreI32(p + 1 + 4 * k, k + 5);
+  zcColor::dkRed.writeImage(zcImageOut<6>(p + 17, 6));
+  zfStoreI32(p + 23, 3);
+  old.opcode(33, 2, zcColor::green);
+  p = old.append(20 + 2);
+  for (int k = 0; k < 4; ++k) zfStoreI32(p + 4 * k, 1);
+  zfStoreI32(p + 16, 2);
+  p[20] = 0xAB;
+  p[21] = 0xCD;
+
+  zcArchive out;
+  signed char version = 0;
+  long length = old.size();
+  out || version || length;
+  out.raw(const_cast<unsigned char*>(old.data()), static_cast<std::size_t>(length));
+  const zcUISketch back = loaded(out.bytes());
+
+  zcUISketch expected;
+  zc_UISketchOpHeader(32, zcUITablet::eImage, zcColor::red, q).populateSketch(expected);
+  zc_UISketchOpRect(zcRect(1, 2, 3, 4)).populateSketch(expected);
+  zc_UISketchOpHeader(16, zcUITablet::eOverlay, zcColor::blue, q, false).populateSketch(expected);
+  zc_UISketchOpSet(zcRect(10, 11, 12, 13)).populateSketch(expected);
+  zc_UISketchOpHeader(25, zcUITablet::eOverlay, zcColor::blue, q, false).populateSketch(expected);
+  zc_UISketchOpOutline3d(zcUIRect(5, 6, 7, 8), zcColor::whiteColor(), zcColor::dkRed, 3).populateSketch(expected);
+  zc_UISketchOpHeader(33, zcUITablet::eBothLayers, zcColor::green, q, false).populateSketch(expected);
+  zc_UISketchOpGenShape(zcColor(), zcUIRect(1, 1, 1, 1), {0xAB, 0xCD}).populateSketch(expected);
+  EXPECT_EQ(bytesOf(back), bytesOf(expected));
+}
+
+TEST(SketchArchive, ReadsVersion0ImagesOfTheOlderShapes) {
+  // A GenRect in its 96-byte form: center, matrix row by row, one ignored f64,
+  // rounding fractions, 24 ignored bytes.
+  Bytes v0(96, 0x77);
+  const double numbers[] = {1, 2, 0.5, 0, 0, 0.25};
+  for (int k = 0; k < 2; ++k) zfStoreF64(v0.data() + 8 * k, numbers[k]);
+  for (int k = 0; k < 4; ++k) zfStoreF64(v0.data() + 16 + 8 * k, numbers[2 + k]);
+  zfStoreF64(v0.data() + 56, 0.5);
+  zfStoreF64(v0.data() + 64, 0);
+  zc_UISketchOpGenRect rect;
+  EXPECT_EQ(rect.parseVersion0ByteStream(v0.data(), 96), 96);
+  const zcGenRect expected(zcVector<2>(1, 2), zcMatrix<2>(0.5, 0, 0, 0.25), zcVector<2>(0.5, 0));
+  EXPECT_EQ(payloadOf(rect), payloadOf(zc_UISketchOpGenRect(expected)));
+  EXPECT_THROW(rect.parseVersion0ByteStream(v0.data(), 95), zcUIError::InvalidUISketch);
+}
+
+TEST(SketchArchive, MalformedArchivesLeaveTheSketchAsItWas) {
+  zcUISketch source = mixedSketch(false);
+  const Bytes bytes = archived(source);
+  zcUISketch target;
+  target.opcode(3, 0, zcColor::red);
+  zc_UISketchOpLine().populateSketch(target);
+  const Bytes before = bytesOf(target);
+  for (std::size_t n = 8; n < bytes.size(); n += 7) {
+    zcArchive in(Bytes(bytes.begin(), bytes.begin() + n));
+    try {
+      in || target;
+      ADD_FAILURE() << "a cut archive was read whole at " << n;
+    } catch (const zcUIError::Errors&) {
+    } catch (const zcArchive::Errors&) {
+    } catch (const zcBadPointer&) {
+    }
+    ASSERT_EQ(bytesOf(target), before) << n;
+  }
+  // Versions other than 0 and 1.
+  zcArchive out;
+  signed char version = 2;
+  out || version;
+  zcArchive in(out.bytes());
+  try {
+    in || target;
+    ADD_FAILURE();
+  } catch (const zcArchive::UnknownVersion& e) {
+    EXPECT_EQ(e.where(), "dispc/uisketch");
+  }
+}
+
+TEST(SketchArchive, RecordsRefuseUnknownVersions) {
+  zcArchive out;
+  RecordPtr record(new zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)));
+  out || record;
+  Bytes bytes = out.bytes();
+  // The class name is followed by the record's version byte: make it 1.
+  const std::string name = "zc_UISketchOpCircle";
+  auto at = std::search(bytes.begin(), bytes.end(), name.begin(), name.end());
+  ASSERT_NE(at, bytes.end());
+  const std::size_t version = static_cast<std::size_t>(at - bytes.begin()) + name.size();
+  ASSERT_EQ(bytes[version], 0);
+  bytes[version] = 1;
+  zcArchive in(bytes);
+  RecordPtr back;
+  try {
+    in || back;
+    ADD_FAILURE();
+  } catch (const zcArchive::UnknownVersion& e) {
+    EXPECT_EQ(e.where(), "dispc/sketchop");
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SketchArchive, BackReferencesToEarlierRecordsStayValid) {
+  // One operation written, then a second one that refers back to the first one's
+  // header and payload: both must still be alive when the reference is read.
+  zcUISketch one;
+  zc_UISketchOpHeader(4, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(one);
+  zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)).populateSketch(one);
+  Bytes bytes = archived(one);
+  ASSERT_EQ(bytes[8], 1);         // version
+  ASSERT_EQ(zfLoadI32(bytes.data() + 9), 1);  // count
+  zfStoreI32(bytes.data() + 9, 2);
+  bytes.insert(bytes.end(), {2, 1, 0, 0, 0, 2, 2, 0, 0, 0});
+  const zcUISketch back = loaded(bytes);
+  EXPECT_EQ(bytesOf(back), bytesOf(one + one));
+  // The header referring to the payload's object is refused.
+  bytes.resize(bytes.size() - 10);
+  bytes.insert(bytes.end(), {2, 2, 0, 0, 0, 2, 2, 0, 0, 0});
+  EXPECT_THROW(loaded(bytes), zcArchive::WrongClass);
+}
+
+TEST(SketchArchive, EmptyImagesOfAnyHeightRoundTrip) {
+  zcUISketch s;
+  zc_UISketchOpHeader(12, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(s);
+  zc_UISketchOpPelBuf8(zcPelBuffer<unsigned char>(0, 5000), zcPoint(), false, 0, false).populateSketch(s);
+  EXPECT_EQ(bytesOf(loaded(archived(s))), bytesOf(s));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SketchArchive, Version0PolygonsRebuildTheirTolerances) {
+  zc_UISketchPolyData poly = squarePoly();
+  for (auto& v : poly.vertices) v.toleranceType = 0;  // limits: 3.9 <= 4 <= 4.1
+  const Bytes good = payloadOf(zc_UISketchOpGenPoly(poly));
+  zc_UISketchOpGenPoly read;
+  EXPECT_EQ(read.parseVersion0ByteStream(good.data(), static_cast<long>(good.size())),
+            static_cast<long>(good.size()));
+  EXPECT_TRUE(read.poly() == poly);
+
+  poly.vertices[1].tolerance[1] = 4.5;  // a lower limit above the nominal
+  const Bytes bad = payloadOf(zc_UISketchOpGenPoly(poly));
+  zc_UISketchOpGenPoly current, old;
+  EXPECT_EQ(current.parseByteStream(bad.data(), static_cast<long>(bad.size())), static_cast<long>(bad.size()));
+  EXPECT_THROW(old.parseVersion0ByteStream(bad.data(), static_cast<long>(bad.size())), zcUIError::InvalidUISketch);
+}
+
+}  // namespace

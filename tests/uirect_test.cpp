@@ -1,0 +1,742 @@
+#include "dispc/uirect.h"
+#include "dispc/uitablet.h"
+
+#include "dispc/color.h"
+#include "dispc/dispprop.h"
+#include "dispc/uierror.h"
+#include "dispc/uistring.h"
+
+#include "support/logging_scope.h"
+
+#include "zfound/archive.h"
+#include "zfound/exception.h"
+#include "zfound/pelbuf.h"
+#include "zfound/rle.h"
+
+#include "support/archive_bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
+
+std::vector<unsigned char> withHeader(std::vector<unsigned char> body) {
+  std::vector<unsigned char> bytes = kHeader;
+  bytes.insert(bytes.end(), body.begin(), body.end());
+  return bytes;
+}
+
+zcUIRect rect(long x, long y, long w, long h) { return zcUIRect(x, y, w, h); }
+
+// Pels of a window, row by row.
+template <class T>
+std::vector<std::vector<T>> pelsOf(const zcPelBuffer_const<T>& buffer) {
+  std::vector<std::vector<T>> rows;
+  for (long r = 0; r < buffer.height(); ++r) {
+    std::vector<T> row;
+    for (long c = 0; c < buffer.width(); ++c) row.push_back(buffer.get(buffer.offset().x() + c, buffer.offset().y() + r));
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// A w × h 8-bit image whose pel (c, r) is 10 r + c.
+zcPelBuffer<unsigned char> ramp(long w, long h) {
+  zcPelBuffer<unsigned char> image(w, h);
+  for (long r = 0; r < h; ++r)
+    for (long c = 0; c < w; ++c) image.set(c, r, static_cast<unsigned char>(10 * r + c));
+  return image;
+}
+
+// Opens up the protected image helpers without touching the logging scope's log.
+class ImageScope : public zcLoggingScope {
+public:
+  using zcLoggingScope::zcLoggingScope;
+};
+
+}  // namespace
+
+// --- Flag stacks ------------------------------------------------------------------------
+
+TEST(FlagStack, PushPopKeepTheBottomAndRefuseOverflow) {
+  zcFlagStack s(true);
+  EXPECT_TRUE(s);
+  EXPECT_EQ(s.depth(), 1);
+  s.push(false);
+  EXPECT_FALSE(s);
+  EXPECT_EQ(s.depth(), 2);
+  EXPECT_FALSE(s.pop());
+  EXPECT_TRUE(s);
+  EXPECT_THROW(s.pop(), zcUIError::FlagStackUnderflow);
+  EXPECT_TRUE(s);
+  EXPECT_EQ(s.depth(), 1);
+
+  // 31 pushes reach maxDepth; the 32nd is refused and the stack stays as it was.
+  for (int i = 0; i < 31; ++i) s.push(i % 3 == 0);
+  EXPECT_EQ(s.depth(), zcFlagStack::maxDepth);
+  const zcFlagStack full = s;
+  EXPECT_THROW(s.push(true), zcUIError::FlagStackOverflow);
+  EXPECT_EQ(s, full);
+  // Entries come back in reverse order, the deepest ones included.
+  for (int i = 30; i >= 0; --i) EXPECT_EQ(s.pop(), i % 3 == 0) << i;
+  EXPECT_TRUE(s);
+}
+
+TEST(FlagStack, IndexAssignmentAndDefault) {
+  zcFlagStack d;
+  EXPECT_FALSE(d);
+  EXPECT_EQ(d.depth(), 1);
+
+  zcFlagStack s(false);
+  s.push(true);
+  s.push(false);
+  EXPECT_FALSE(s[0]);
+  EXPECT_TRUE(s[1]);
+  EXPECT_FALSE(s[2]);
+  EXPECT_THROW(s[3], zcUIError::FlagStackOutOfRange);
+  EXPECT_THROW(s[-1], zcUIError::FlagStackOutOfRange);
+
+  // Assignment replaces the top only.
+  s = true;
+  EXPECT_TRUE(s[0]);
+  EXPECT_TRUE(s[1]);
+  EXPECT_EQ(s.depth(), 3);
+  EXPECT_TRUE(s.pop());
+  EXPECT_TRUE(s.pop());
+  EXPECT_FALSE(s);
+}
+
+// --- Rectangles ---------------------------------------------------------------------------
+
+TEST(UIRect, EmptyRectanglesBecomeNull) {
+  EXPECT_TRUE(rect(5, 5, 0, 10).isNull());
+  EXPECT_EQ(rect(5, 5, 0, 10), zcUIRect::null);
+  EXPECT_EQ(rect(5, 5, 10, 0), zcUIRect::null);
+  EXPECT_EQ(rect(5, 5, -3, 10), zcUIRect::null);
+  EXPECT_EQ(zcUIRect(), zcUIRect::null);
+  EXPECT_EQ(zcUIRect(zcPair<long>(1, 2), zcPair<long>(3, -1)), zcUIRect::null);
+
+  EXPECT_EQ(zcUIRect::inf, rect(-0x3FFFFFFF, -0x3FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF));
+  EXPECT_EQ(zcUIRect::inf.right(), 0x40000000);
+  EXPECT_EQ(zcUIRect::firstQuad, rect(0, 0, 0x3FFFFFFF, 0x3FFFFFFF));
+
+  const zcUIRect r(2, 3, 4, 5);
+  EXPECT_EQ(r.right(), 6);
+  EXPECT_EQ(r.bottom(), 8);
+  EXPECT_EQ(r.ur(), zcPair<long>(6, 3));
+  EXPECT_EQ(r.ll(), zcPair<long>(2, 8));
+  EXPECT_EQ(r.lr(), zcPair<long>(6, 8));
+
+  zcUIRect m = r;
+  m.ul(zcPair<long>(-1, -1));
+  EXPECT_EQ(m, rect(-1, -1, 4, 5));
+  m.sz(zcPair<long>(7, 0));
+  EXPECT_EQ(m, zcUIRect::null);
+  m.ul(zcPair<long>(9, 9));  // a null rectangle does not move
+  EXPECT_EQ(m, zcUIRect::null);
+}
+
+TEST(UIRect, IntersectionUnionAndContainment) {
+  EXPECT_EQ(rect(0, 0, 10, 10) & rect(10, 0, 5, 5), zcUIRect::null);
+  EXPECT_EQ(rect(0, 0, 10, 10) & rect(5, -2, 20, 4), rect(5, 0, 5, 2));
+  EXPECT_EQ(rect(0, 0, 10, 10) & zcUIRect::null, zcUIRect::null);
+  EXPECT_EQ(zcUIRect::null & rect(0, 0, 10, 10), zcUIRect::null);
+  EXPECT_EQ(rect(0, 0, 10, 10) | zcUIRect::null, rect(0, 0, 10, 10));
+  EXPECT_EQ(zcUIRect::null | rect(3, 4, 5, 6), rect(3, 4, 5, 6));
+  EXPECT_EQ(rect(0, 0, 2, 2) | rect(5, -3, 1, 1), rect(0, -3, 6, 5));
+
+  zcUIRect a = rect(0, 0, 10, 10);
+  a &= rect(20, 20, 1, 1);
+  EXPECT_EQ(a, zcUIRect::null);
+  a |= rect(1, 1, 1, 1);
+  EXPECT_EQ(a, rect(1, 1, 1, 1));
+
+  EXPECT_TRUE(rect(0, 0, 4, 4).within(rect(2, 2, 2, 2)));
+  EXPECT_FALSE(rect(0, 0, 4, 4).within(rect(2, 2, 3, 2)));
+  EXPECT_TRUE(rect(0, 0, 4, 4).within(zcPair<long>(3, 0)));
+  EXPECT_FALSE(rect(0, 0, 4, 4).within(zcPair<long>(4, 0)));
+  EXPECT_FALSE(rect(0, 0, 4, 4).within(zcPair<long>(0, -1)));
+
+  EXPECT_TRUE(rect(0, 0, 4, 4).nullIntersection(rect(4, 0, 4, 4)));
+  EXPECT_TRUE(rect(0, 0, 4, 4).nullIntersection(rect(0, -4, 4, 4)));
+  EXPECT_FALSE(rect(0, 0, 4, 4).nullIntersection(rect(3, 3, 4, 4)));
+  EXPECT_TRUE(rect(0, 0, 4, 4).nullIntersection(zcUIRect::null));
+  EXPECT_TRUE(zcUIRect::null.nullIntersection(rect(0, 0, 4, 4)));
+}
+
+TEST(UIRect, TranslationNormalizesOnlyInCopies) {
+  EXPECT_EQ(rect(1, 2, 3, 4) + zcPair<long>(10, -20), rect(11, -18, 3, 4));
+  EXPECT_EQ(rect(1, 2, 3, 4) - zcPair<long>(1, 2), rect(0, 0, 3, 4));
+  EXPECT_EQ(zcUIRect::null + zcPair<long>(5, 5), zcUIRect::null);
+
+  // In place, a null rectangle moves but stays null (its width is 0).
+  zcUIRect n;
+  n += zcPair<long>(5, 6);
+  EXPECT_EQ(n.ul(), zcPair<long>(5, 6));
+  EXPECT_TRUE(n.isNull());
+  n -= zcPair<long>(5, 6);
+  EXPECT_EQ(n, zcUIRect::null);
+  EXPECT_NE(rect(0, 0, 1, 1), rect(0, 0, 1, 2));
+}
+
+TEST(UIRectArchive, BytesRoundTripAndRefusals) {
+  zcArchive out;
+  zcUIRect r(1, -2, 3, 4);
+  out || r;
+  EXPECT_EQ(out.bytes(), withHeader({0, 1, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 4, 0, 0, 0}));
+
+  zcArchive in(out.bytes());
+  zcUIRect back(9, 9, 9, 9);
+  in || back;
+  EXPECT_EQ(back, r);
+
+  // A stored rectangle without area loads as null.
+  zcArchive empty(withHeader({0, 5, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 10, 0, 0, 0}));
+  empty || back;
+  EXPECT_EQ(back, zcUIRect::null);
+
+  zcUIRect kept(7, 8, 9, 10);
+  zcArchive wrongVersion(withHeader({1, 1, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 4, 0, 0, 0}));
+  try {
+    wrongVersion || kept;
+    FAIL() << "version 1 accepted";
+  } catch (const zcArchive::UnknownVersion& e) {
+    EXPECT_EQ(e.where(), "dispc/uirect");
+    EXPECT_GT(e.line(), 0);
+  }
+  EXPECT_EQ(kept, rect(7, 8, 9, 10));
+
+  zcArchive cut(withHeader({0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0}));
+  EXPECT_THROW(cut || kept, zcArchive::UnexpectedEnd);
+  EXPECT_EQ(kept, rect(7, 8, 9, 10));
+}
+
+// --- Text format ------------------------------------------------------------------------
+
+TEST(UIFormat, AlignRectPlacesTheBoxAroundTheAnchor) {
+  const zcUIRect box(100, 100, 10, 7);
+  const std::vector<zcPair<long>> corners = {{100, 100}, {95, 100}, {90, 100}, {100, 97}, {95, 97},
+                                             {90, 97},   {100, 93}, {95, 93},  {90, 93}};
+  for (std::uint32_t a = 0; a <= 8; ++a) {
+    const zcUIFormat f(0, static_cast<zcUIFormat::Alignment>(a));
+    EXPECT_EQ(f.alignRect(box), zcUIRect(corners[a], zcPair<long>(10, 7))) << a;
+  }
+  EXPECT_EQ(zcUIFormat(0, zcUIFormat::eMiddleCenter).alignRect(zcUIRect::null), zcUIRect::null);
+  EXPECT_EQ(zcUIFormat(0, static_cast<zcUIFormat::Alignment>(9)).alignRect(box), box);
+}
+
+TEST(UIFormat, DefaultFontIdIsProcessWideAndChecked) {
+  EXPECT_EQ(zcUIFormat::defaultFontId(), -1);
+  EXPECT_EQ(zcUIFormat().fontId(), -1);
+  EXPECT_EQ(zcUIFormat().alignment(), zcUIFormat::eTopLeft);
+
+  zcUIFormat::defaultFontId(12);
+  EXPECT_EQ(zcUIFormat(zcUIFormat::eBottomLeft).fontId(), 12);
+  EXPECT_EQ(zcUIFormat(zcUIFormat::eBottomLeft).alignment(), zcUIFormat::eBottomLeft);
+  EXPECT_THROW(zcUIFormat::defaultFontId(1L << 40), zcUIError::BadParams);
+  EXPECT_EQ(zcUIFormat::defaultFontId(), 12);
+  zcUIFormat::defaultFontId(-1);
+
+  zcUIFormat f(3, zcUIFormat::eTopRight);
+  EXPECT_THROW(f.fontId(-(1L << 40)), zcUIError::BadParams);
+  EXPECT_EQ(f, zcUIFormat(3, zcUIFormat::eTopRight));
+  EXPECT_THROW(zcUIFormat(1L << 33, zcUIFormat::eTopLeft), zcUIError::BadParams);
+}
+
+TEST(UIFormatArchive, BytesRoundTripAndRefusals) {
+  zcArchive out;
+  zcUIFormat f(7, zcUIFormat::eBottomRight);
+  out || f;
+  EXPECT_EQ(out.bytes(), withHeader({0, 7, 0, 0, 0, 8, 0, 0, 0}));
+
+  zcUIFormat back(1, zcUIFormat::eTopLeft);
+  zcArchive in(out.bytes());
+  in || back;
+  EXPECT_EQ(back, f);
+
+  const zcUIFormat before = back;
+  zcArchive wrongVersion(withHeader({2, 7, 0, 0, 0, 8, 0, 0, 0}));
+  try {
+    wrongVersion || back;
+    FAIL() << "version 2 accepted";
+  } catch (const zcArchive::UnknownVersion& e) {
+    EXPECT_EQ(e.where(), "dispc/uistring");
+  }
+  zcArchive badAlignment(withHeader({0, 5, 0, 0, 0, 9, 0, 0, 0}));
+  EXPECT_THROW(badAlignment || back, zcArchive::BadFormat);
+  EXPECT_EQ(back, before);
+}
+
+// --- Scope: pixels and colors ----------------------------------------------------------------
+
+TEST(ScopePixels, ToleranceFloorAndCeiling) {
+  EXPECT_EQ(zcUIScope::floorTol(2.99999999999999), 3);
+  EXPECT_EQ(zcUIScope::floorTol(-0.5), -1);
+  EXPECT_EQ(zcUIScope::floorTol(2.9999), 2);
+  EXPECT_EQ(zcUIScope::floorTol(-3.00000000000001), -3);
+  EXPECT_EQ(zcUIScope::floorTol(-2.5), -3);
+  EXPECT_EQ(zcUIScope::floorTol(0.0), 0);
+  EXPECT_EQ(zcUIScope::ceilTol(3.00000000000001), 3);
+  EXPECT_EQ(zcUIScope::ceilTol(3.0001), 4);
+  EXPECT_EQ(zcUIScope::ceilTol(-0.5), 0);
+  EXPECT_EQ(zcUIScope::ceilTol(-2.99999999999999), -3);
+  EXPECT_THROW(zcUIScope::floorTol(std::nan("")), zcShapesError::BadParams);
+  EXPECT_THROW(zcUIScope::ceilTol(INFINITY), zcShapesError::BadParams);
+}
+
+TEST(ScopeColors, NearestColorTakesTheFirstOfEqualsAndStopsAtAnExactMatch) {
+  const zcColor tie = zcUIScope::nearestColor(zcColor(10, 10, 10), {zcRGB(0, 0, 0), zcRGB(20, 20, 20)});
+  EXPECT_TRUE(tie.isIndexColor());
+  EXPECT_FALSE(tie.isRGBColor());
+  EXPECT_EQ(tie.index(), 0);
+
+  EXPECT_EQ(zcUIScope::nearestColor(zcColor(10, 10, 10), {zcRGB(9, 9, 9), zcRGB(10, 10, 10), zcRGB(10, 10, 10)})
+                .index(),
+            1);
+  EXPECT_EQ(zcUIScope::nearestColor(zcColor(200, 0, 0), {zcRGB(0, 0, 0), zcRGB(255, 255, 255), zcRGB(190, 10, 5)})
+                .index(),
+            2);
+  // Distances use every channel: (0, 30, 0) is nearer to (0, 0, 0) than (25, 25, 25) is.
+  EXPECT_EQ(zcUIScope::nearestColor(zcColor(0, 30, 0), {zcRGB(25, 25, 25), zcRGB(0, 0, 0)}).index(), 1);
+  EXPECT_EQ(zcUIScope::nearestColor(zcColor::red, {zcRGB(0, 0, 0), zcRGB(250, 5, 5)}).index(), 1);
+  EXPECT_EQ(zcUIScope::nearestColor(zcColor(1, 2, 3), {}).index(), 0);
+}
+
+// --- Scope: change tracking ---------------------------------------------------------------------
+
+TEST(ScopeChanges, ChangeClipsToTheScopeAndCollectsClientChangesUnclipped) {
+  zcLoggingScope scope(zcPair<long>(100, 50), zcPair<long>(5, 7));
+  scope.clientChangeEnable(true);
+  scope.change(rect(-10, -10, 30, 30), true);
+  EXPECT_EQ(scope.changeRect(), rect(5, 7, 20, 20));
+  EXPECT_TRUE(scope.someChanged());
+  EXPECT_FALSE(scope.allChanged());
+  EXPECT_FALSE(scope.opaque());  // opaque only for a change of the whole scope
+  EXPECT_TRUE(scope.anyChanged());
+  EXPECT_FALSE(scope.modified());
+
+  scope.clearAnyChanged();
+  scope.change(rect(200, 0, 10, 10), false);  // outside: only the client rectangle grows
+  EXPECT_EQ(scope.changeRect(), rect(5, 7, 20, 20));
+  EXPECT_FALSE(scope.anyChanged());
+
+  scope.change(rect(-5, 0, 120, 60), true);
+  EXPECT_TRUE(scope.allChanged());
+  EXPECT_TRUE(scope.opaque());
+  EXPECT_TRUE(scope.trackChanges());  // collecting client changes keeps tracking on
+
+  EXPECT_EQ(scope.clientChangedRect(false), rect(-5, -3, 220, 70));
+  EXPECT_FALSE(scope.clientChangeEnable());
+  EXPECT_FALSE(scope.trackChanges());
+  scope.change(rect(-50, -50, 1, 1), false);
+  EXPECT_EQ(scope.clientChangedRect(true), rect(-5, -3, 220, 70));
+
+  scope.noChange();
+  EXPECT_FALSE(scope.allChanged());
+  EXPECT_FALSE(scope.someChanged());
+  EXPECT_EQ(scope.changeRect(), zcUIRect::null);
+  EXPECT_TRUE(scope.opaque());  // noChange leaves the other flags alone
+
+  // Turning collection on again starts from null.
+  scope.clientChangeEnable(true);
+  EXPECT_EQ(scope.clientChangedRect(true), zcUIRect::null);
+}
+
+TEST(ScopeChanges, AllChangeDependsOnInhibition) {
+  zcLoggingScope scope(zcPair<long>(30, 20), zcPair<long>(1, 2));
+  scope.allChange();
+  EXPECT_TRUE(scope.allChanged());
+  EXPECT_EQ(scope.changeRect(), rect(1, 2, 30, 20));
+  EXPECT_EQ(scope.clientChangedRect(true), zcUIRect::inf + zcPair<long>(1, 2));
+  EXPECT_TRUE(scope.anyChanged());
+
+  scope.noChange();
+  scope.clearAnyChanged();
+  scope.setInhibited(true);
+  scope.allChange();
+  EXPECT_TRUE(scope.allChanged());
+  EXPECT_FALSE(scope.someChanged());
+  EXPECT_TRUE(scope.anyChanged());
+
+  // A change that covers the scope in two parts sets all-changed; a later smaller
+  // change rectangle (after noChange) clears it again.
+  scope.noChange();
+  scope.change(rect(0, 0, 30, 10), false);
+  EXPECT_FALSE(scope.allChanged());
+  scope.change(rect(0, 10, 30, 10), false);
+  EXPECT_TRUE(scope.allChanged());
+}
+
+TEST(ScopeChanges, DisplayClipRectGoesThroughTheHook) {
+  zcLoggingScope scope;
+  scope.setDisplayClipRect(rect(1, 2, 3, 4));
+  EXPECT_EQ(scope.displayClipRect(), rect(1, 2, 3, 4));
+  EXPECT_EQ(scope.calls(), std::vector<std::string>{"displayClipRectChanged [1,2,3,4]"});
+}
+
+// --- Scope: tree ----------------------------------------------------------------------------
+
+TEST(ScopeTree, MoveAndSubsetSetOriginsListsAndRoots) {
+  zcLoggingScope root(zcPair<long>(200, 100), zcPair<long>(0, 0), "root");
+  zcLoggingScope kid(zcPair<long>(1, 1), zcPair<long>(0, 0), "kid");
+  kid.change(rect(0, 0, 1, 1), false);
+  ASSERT_TRUE(kid.allChanged());
+
+  kid.move(root, rect(10, -5, 30, 20));
+  EXPECT_EQ(kid.origin(), zcPair<long>(0, 5));
+  EXPECT_EQ(kid.parent(), &root);
+  EXPECT_EQ(kid.root(), &root);
+  EXPECT_EQ(root.kids(), (std::list<zcUIScope*>{&kid}));
+  EXPECT_EQ(kid.calls(), std::vector<std::string>{"moved root [10,-5,30,20]"});
+  EXPECT_FALSE(kid.allChanged());
+  EXPECT_FALSE(kid.someChanged());
+
+  // A kid's change marks the root.
+  kid.change(rect(0, 0, 5, 5), false);
+  EXPECT_TRUE(root.anyChanged());
+  kid.clearAnyChanged();
+  EXPECT_FALSE(root.anyChanged());
+
+  // subset: the origin is the larger of the rectangle's corner and the parent's origin.
+  zcLoggingScope offset(zcPair<long>(50, 50), zcPair<long>(3, 4), "offset");
+  zcLoggingScope sub(zcPair<long>(1, 1), zcPair<long>(), "sub");
+  sub.subset(offset, rect(10, 2, 5, 5));
+  EXPECT_EQ(sub.origin(), zcPair<long>(10, 4));
+  EXPECT_EQ(sub.last(), "moved offset [7,-2,5,5]");
+  EXPECT_EQ(sub.root(), &offset);
+
+  // Moving to another parent leaves the old list; the scopes below follow the root.
+  zcLoggingScope grandkid(zcPair<long>(1, 1), zcPair<long>(), "grandkid");
+  grandkid.move(kid, rect(0, 0, 1, 1));
+  zcLoggingScope otherRoot(zcPair<long>(10, 10), zcPair<long>(), "other");
+  kid.move(otherRoot, rect(1, 1, 2, 2));
+  EXPECT_TRUE(root.kids().empty());
+  EXPECT_EQ(otherRoot.kids(), (std::list<zcUIScope*>{&kid}));
+  EXPECT_EQ(grandkid.root(), &otherRoot);
+
+  // A scope cannot go below itself; nothing changes.
+  EXPECT_THROW(otherRoot.move(grandkid, rect(0, 0, 1, 1)), zcUIError::BadParams);
+  EXPECT_EQ(otherRoot.parent(), nullptr);
+  EXPECT_EQ(otherRoot.root(), &otherRoot);
+  EXPECT_EQ(grandkid.kids().size(), 0u);
+}
+
+TEST(ScopeTree, DeletingTheRootClearsParentsAndRootsBelow) {
+  auto root = std::make_unique<zcLoggingScope>(zcPair<long>(100, 100), zcPair<long>(), "root");
+  zcLoggingScope kid(zcPair<long>(1, 1), zcPair<long>(), "kid");
+  zcLoggingScope grandkid(zcPair<long>(1, 1), zcPair<long>(), "grandkid");
+  kid.move(*root, rect(0, 0, 50, 50));
+  grandkid.move(kid, rect(0, 0, 10, 10));
+
+  root.reset();
+  EXPECT_EQ(kid.parent(), nullptr);
+  EXPECT_EQ(kid.root(), nullptr);
+  EXPECT_EQ(grandkid.root(), nullptr);
+  EXPECT_EQ(grandkid.parent(), &kid);
+  // Without a root nothing reaches the deleted scope.
+  grandkid.change(rect(0, 0, 2, 2), false);
+  EXPECT_FALSE(grandkid.anyChanged());
+  grandkid.clearAnyChanged();
+
+  // Deleting a scope that is not a root leaves its kids without a parent but with
+  // their root, and takes it off its parent's list.
+  zcLoggingScope top(zcPair<long>(100, 100), zcPair<long>(), "top");
+  auto middle = std::make_unique<zcLoggingScope>(zcPair<long>(1, 1), zcPair<long>(), "middle");
+  zcLoggingScope bottom(zcPair<long>(1, 1), zcPair<long>(), "bottom");
+  middle->move(top, rect(0, 0, 20, 20));
+  bottom.move(*middle, rect(0, 0, 5, 5));
+  middle.reset();
+  EXPECT_TRUE(top.kids().empty());
+  EXPECT_EQ(bottom.parent(), nullptr);
+  EXPECT_EQ(bottom.root(), &top);
+  bottom.change(rect(0, 0, 1, 1), false);
+  EXPECT_TRUE(top.anyChanged());
+}
+
+// --- Scope: drawing point ---------------------------------------------------------------------
+
+TEST(ScopeDrawingPoint, PositionsUseTheToleranceFloorAndTheOrigin) {
+  zcLoggingScope parent(zcPair<long>(500, 500), zcPair<long>(), "parent");
+  zcLoggingScope scope(zcPair<long>(100, 100), zcPair<long>(10, 20));
+  scope.drawStart(zcPoint(15.999999999999, 25.5));
+  EXPECT_EQ(scope.drawX(), 6);
+  EXPECT_EQ(scope.drawY(), 5);
+  EXPECT_EQ(scope.drawPoint(), zcPoint(15.999999999999, 25.5));
+
+  scope.moveToRel(3, -2);
+  EXPECT_EQ(scope.drawX(), 9);
+  EXPECT_EQ(scope.drawY(), 3);
+  EXPECT_DOUBLE_EQ(scope.drawPoint().x(), 18.999999999999);
+  EXPECT_DOUBLE_EQ(scope.drawPoint().y(), 23.5);
+
+  // After the origin changes, the drawing point object still answers with the stored
+  // position; an equal point is converted afresh.
+  scope.move(parent, rect(-4, -6, 100, 100));
+  ASSERT_EQ(scope.origin(), zcPair<long>(4, 6));
+  const zcPoint copy = scope.drawPoint();
+  EXPECT_EQ(scope.xCoord(scope.drawPoint()), 9);
+  EXPECT_EQ(scope.yCoord(scope.drawPoint()), 3);
+  EXPECT_EQ(scope.xCoord(copy), 15);
+  EXPECT_EQ(scope.yCoord(copy), 17);
+  scope.drawStart(scope.drawPoint());  // its own point: the position stays
+  EXPECT_EQ(scope.drawX(), 9);
+  scope.drawStart(copy);
+  EXPECT_EQ(scope.drawX(), 15);
+
+  EXPECT_THROW(scope.drawStart(zcPoint(std::nan(""), 1)), zcShapesError::BadParams);
+  EXPECT_EQ(scope.drawX(), 15);
+  EXPECT_EQ(scope.drawPoint(), copy);
+}
+
+// --- Scope: run-length images --------------------------------------------------------------------
+
+TEST(ScopeRunLengthSample, IntegerReductionCarriesRemaindersAcrossRuns) {
+  const zcRLEBuffer image(10, {{1, 3, 2, 4, 3, 3, 0, 0},
+                               {9, 10, 0, 0},
+                               {5, 1, 6, 1, 7, 8, 0, 0},
+                               {4, 10, 0, 0},
+                               {8, 10, 0, 0}});
+  zcLoggingScope scope;
+  const zcPoint at(4, 5);
+  scope.sample(image, at, {0, 10, 20}, zcPair<double>(0.5, 0.5), true, 3, true);
+  // Row 0: 3 → 1 (carry 1), 4 + 1 → 2 (carry 1), 3 + 1 → 2. Row 2 (source row 2): 1 →
+  // nothing (carry 1), 1 + 1 → 1, 8 → 4. Source rows 1, 3 and 4 are skipped.
+  EXPECT_EQ(scope.calls(), std::vector<std::string>{
+                               "drawRLE (4,5) size=5x2 map=[0,10,20] pass=1/3 flag=1 runs=1,1,2,2,3,2,0,0;6,1,7,4,0,0"});
+  EXPECT_EQ(scope.lastRLE().width(), 5);
+
+  // The factor form of slot 33 reduces by 3; empty runs are dropped.
+  scope.clear();
+  scope.sample(image, at, {}, zcPair<long>(3, 3), false, 0, false);
+  EXPECT_EQ(scope.calls(),
+            std::vector<std::string>{"drawRLE (4,5) size=3x1 map=[] pass=0/0 flag=0 runs=1,1,2,1,3,1,0,0"});
+
+  // Nothing is drawn when the result would be empty or the factor is not positive.
+  scope.clear();
+  scope.sample(image, at, {}, zcPair<long>(11, 1), false, 0, false);
+  scope.sample(image, at, {}, zcPair<long>(0, 1), false, 0, false);
+  scope.sample(image, at, {}, zcPair<double>(-0.5, 0.5), false, 0, false);
+  scope.sample(zcRLEBuffer(), at, {}, zcPair<double>(0.5, 0.5), false, 0, false);
+  EXPECT_TRUE(scope.calls().empty());
+}
+
+TEST(ScopeRunLengthSample, OtherScalesGoMappedToTheReducingSlot) {
+  const zcRLEBuffer image(4, {{1, 2, 2, 2, 0, 0}});
+  zcLoggingScope scope;
+  scope.sample(image, zcPoint(4, 5), {0, 10, 20}, zcPair<double>(0.4, 0.4), true, 2, false);
+  EXPECT_EQ(scope.calls(), std::vector<std::string>{
+                               "drawReducedPel8 (4,5) scale=(0.4,0.4) size=4x1 pass=1/20 flag=0 pels=10,10,20,20"});
+}
+
+TEST(ScopeRunLengthExpand, MagnifiesOnlyWhatReachesTheScope) {
+  const zcRLEBuffer image(3, {{1, 2, 2, 1, 0, 0}, {3, 3, 0, 0}});
+  zcLoggingScope scope(zcPair<long>(4, 3));
+  scope.expand(image, zcPoint(0, 0), {7}, zcPair<double>(2, 2), false, 0, false, 0);
+  EXPECT_EQ(scope.last(), "drawRLE (0,0) size=4x3 map=[7] pass=0/0 flag=0 runs=1,4,0,0;1,4,0,0;3,4,0,0");
+
+  // Cut off on the left and at the top: three magnified columns and one row lie outside.
+  scope.expand(image, zcPoint(-3, -1), {}, zcPair<long>(2, 2), true, 1, true, 0);
+  EXPECT_EQ(scope.last(), "drawRLE (0,0) size=3x3 map=[] pass=1/1 flag=1 runs=1,1,2,2,0,0;3,3,0,0;3,3,0,0");
+
+  // Long runs are split at 255.
+  const zcRLEBuffer wide(200, {{9, 200, 0, 0}});
+  scope.setSize(zcPair<long>(1000, 10));
+  scope.expand(wide, zcPoint(0, 0), {}, zcPair<double>(2, 2), false, 0, false, 0);
+  EXPECT_EQ(scope.last(), "drawRLE (0,0) size=400x2 map=[] pass=0/0 flag=0 runs=9,255,9,145,0,0;9,255,9,145,0,0");
+
+  // A fractional scale decodes and maps the image for the magnifying slot.
+  scope.clear();
+  scope.expand(image, zcPoint(1, 2), {5, 6, 7, 8}, zcPair<double>(1.5, 1.5), false, 0, false, 3);
+  EXPECT_EQ(scope.last(),
+            "drawMagnifiedPel8 (1,2) scale=(1.5,1.5) size=3x2 pass=0/5 flag=0 mode=3 pels=6,6,7;8,8,8");
+
+  // Entirely outside the scope: nothing.
+  scope.clear();
+  scope.expand(image, zcPoint(1000, 0), {}, zcPair<double>(2, 2), false, 0, false, 0);
+  scope.expand(image, zcPoint(-6, 0), {}, zcPair<double>(2, 2), false, 0, false, 0);
+  EXPECT_TRUE(scope.calls().empty());
+}
+
+// --- Scope: pel images ---------------------------------------------------------------------------
+
+TEST(ScopePelForms, IntegerFactorsBecomeScalesOfThePaintingSlots) {
+  zcLoggingScope scope;
+  zcPelBuffer<unsigned char> small(2, 1);
+  small.set(0, 0, 4);
+  small.set(1, 0, 5);
+  scope.sample(small, zcPoint(1, 1), zcPair<long>(2, 4), true, static_cast<unsigned char>(9), false);
+  scope.expand(zcPelBuffer<zcPackedRGB32>(1, 1, zcPackedRGB32(1, 2, 3)), zcPoint(0, 0), zcPair<long>(3, 2), false,
+               zcPackedRGB32(), true, 1);
+  scope.sample(small, zcPoint(1, 1), zcPair<long>(0, 4), true, static_cast<unsigned char>(9), false);
+  scope.expand(zcPelBuffer<unsigned short>(1, 1, 7), zcPoint(0, 0), zcPair<long>(2, -1), false,
+               static_cast<unsigned short>(0), false, 0);
+  EXPECT_EQ(scope.calls(),
+            (std::vector<std::string>{
+                "drawReducedPel8 (1,1) scale=(0.5,0.25) size=2x1 pass=1/9 flag=0 pels=4,5",
+                "drawMagnifiedRGB32 (0,0) scale=(3,2) size=1x1 pass=0/0x000000 flag=1 mode=1 pels=0x010203"}));
+}
+
+TEST(ScopePelExpand, ReplicatesBlocksAndShortensTheFirstForNegativeOffsets) {
+  ImageScope scope;
+  zcPelBuffer<unsigned char> source(3, 2);
+  const unsigned char values[2][3] = {{1, 2, 3}, {4, 5, 6}};
+  for (long r = 0; r < 2; ++r)
+    for (long c = 0; c < 3; ++c) source.set(c, r, values[r][c]);
+
+  zcPelBuffer<unsigned char> target;
+  zcUIRect area(0, 0, 100, 100);
+  ASSERT_TRUE(scope.pelExpand(source, target, 3, 2, area, zcPair<long>(-2, -1)));
+  using Rows = std::vector<std::vector<unsigned char>>;
+  EXPECT_EQ(pelsOf<unsigned char>(target),
+            (Rows{{1, 2, 2, 2, 3, 3, 3}, {4, 5, 5, 5, 6, 6, 6}, {4, 5, 5, 5, 6, 6, 6}}));
+  EXPECT_EQ(area, rect(0, 0, 7, 3));
+
+  // Whole blocks are skipped when the offset passes a block; the rectangle cuts the
+  // right and bottom edges.
+  zcUIRect small(0, 0, 4, 2);
+  ASSERT_TRUE(scope.pelExpand(source, target, 3, 2, small, zcPair<long>(-4, 0)));
+  EXPECT_EQ(pelsOf<unsigned char>(target), (Rows{{2, 2, 3, 3}, {2, 2, 3, 3}}));
+  EXPECT_EQ(small, rect(0, 0, 4, 2));
+
+  // Packed RGB pels replicate the same way.
+  zcPelBuffer<zcPackedRGB32> rgb(2, 1);
+  rgb.set(0, 0, zcPackedRGB32(0x112233));
+  rgb.set(1, 0, zcPackedRGB32(0x445566));
+  zcPelBuffer<zcPackedRGB32> rgbTarget;
+  zcUIRect rgbArea(0, 0, 50, 50);
+  ASSERT_TRUE(scope.pelExpand(rgb, rgbTarget, 2, 2, rgbArea, zcPair<long>(-1, 0)));
+  const zcPackedRGB32 a(0x112233), b(0x445566);
+  EXPECT_EQ(pelsOf<zcPackedRGB32>(rgbTarget),
+            (std::vector<std::vector<zcPackedRGB32>>{{a, b, b}, {a, b, b}}));
+
+  // Refusals leave target and rectangle as they were.
+  const zcPelBuffer<unsigned char> kept = target;
+  zcUIRect keptArea(1, 1, 5, 5);
+  EXPECT_FALSE(scope.pelExpand(source, target, 0, 2, keptArea, zcPair<long>()));
+  EXPECT_FALSE(scope.pelExpand(source, target, 3, 2, keptArea, zcPair<long>(-9, 0)));
+  EXPECT_FALSE(scope.pelExpand(zcPelBuffer<unsigned char>(), target, 3, 2, keptArea, zcPair<long>()));
+  EXPECT_TRUE(target.sharesStorage(kept));
+  EXPECT_EQ(keptArea, rect(1, 1, 5, 5));
+}
+
+TEST(ScopePelScale, ReducesByIntegerFactorsNearestPelsAndBilinearBlending) {
+  ImageScope scope;
+  using Rows = std::vector<std::vector<unsigned char>>;
+  const zcPelBuffer<unsigned char> source = ramp(6, 4);
+
+  // Factor 2 given either way: every second pel, the part inside the rectangle.
+  for (const double scale : {2.0, 0.5}) {
+    zcPelBuffer<unsigned char> target;
+    zcUIRect area(11, 20, 100, 100);
+    ASSERT_TRUE(scope.pelScale(source, target, scale, area, zcPair<long>(10, 20), 0));
+    EXPECT_EQ(area, rect(11, 20, 2, 2));
+    EXPECT_EQ(pelsOf<unsigned char>(target), (Rows{{2, 4}, {22, 24}})) << scale;
+  }
+
+  // A fractional factor samples the nearest pel: column truncate(c × 1.5).
+  zcPelBuffer<unsigned char> target;
+  zcUIRect area = zcUIRect::firstQuad;
+  ASSERT_TRUE(scope.pelScale(source, target, 1.5, area, zcPair<long>(), 0));
+  EXPECT_EQ(area, rect(0, 0, 4, 3));
+  EXPECT_EQ(pelsOf<unsigned char>(target), (Rows{{0, 1, 3, 4}, {10, 11, 13, 14}, {30, 31, 33, 34}}));
+
+  // Bilinear mode on an 8 × 8 source blends each pair of columns.
+  zcPelBuffer<unsigned char> columns(8, 8);
+  for (long r = 0; r < 8; ++r)
+    for (long c = 0; c < 8; ++c) columns.set(c, r, static_cast<unsigned char>(10 * c));
+  zcUIRect whole(0, 0, 100, 100);
+  ASSERT_TRUE(scope.pelScale(columns, target, 2.0, whole, zcPair<long>(), zcAffineSamplingParams::eBilinear));
+  EXPECT_EQ(whole, rect(0, 0, 4, 4));
+  EXPECT_EQ(pelsOf<unsigned char>(target), Rows(4, std::vector<unsigned char>{5, 25, 45, 65}));
+  whole = rect(0, 0, 100, 100);
+  ASSERT_TRUE(scope.pelScale(columns, target, 2.0, whole, zcPair<long>(), 0));
+  EXPECT_EQ(pelsOf<unsigned char>(target), Rows(4, std::vector<unsigned char>{0, 20, 40, 60}));
+
+  // Refusals leave target and rectangle unchanged.
+  const zcPelBuffer<unsigned char> kept = target;
+  zcUIRect outside(50, 50, 5, 5);
+  EXPECT_FALSE(scope.pelScale(source, target, 2.0, outside, zcPair<long>(), 0));
+  EXPECT_FALSE(scope.pelScale(source, target, 0.0, outside, zcPair<long>(50, 50), 0));
+  EXPECT_FALSE(scope.pelScale(zcPelBuffer<unsigned char>(), target, 2.0, outside, zcPair<long>(50, 50), 0));
+  EXPECT_TRUE(target.sharesStorage(kept));
+  EXPECT_EQ(outside, rect(50, 50, 5, 5));
+
+  // Sixteen-bit pels take the same path.
+  zcPelBuffer<unsigned short> wide(4, 1);
+  for (long c = 0; c < 4; ++c) wide.set(c, 0, static_cast<unsigned short>(1000 + c));
+  zcPelBuffer<unsigned short> wideTarget;
+  zcUIRect wideArea = zcUIRect::firstQuad;
+  ASSERT_TRUE(scope.pelScale(wide, wideTarget, 2.0, wideArea, zcPair<long>(), 0));
+  EXPECT_EQ(pelsOf<unsigned short>(wideTarget), (std::vector<std::vector<unsigned short>>{{1000, 1002}}));
+}
+
+TEST(PelCopyVid, CopiesRowsWithIndependentPitches) {
+  std::vector<unsigned char> src(18);
+  for (unsigned char i = 0; i < 18; ++i) src[i] = i;
+  std::vector<unsigned char> dst(15, 0xEE);
+  zf_PelCopyVid(dst.data(), 5, src.data(), 6, 4, 3);
+  EXPECT_EQ(dst, (std::vector<unsigned char>{0, 1, 2, 3, 0xEE, 6, 7, 8, 9, 0xEE, 12, 13, 14, 15, 0xEE}));
+
+  // A source pitch of 0 repeats one row; a negative pitch runs upward.
+  std::vector<unsigned char> repeated(9, 0);
+  zf_PelCopyVid(repeated.data(), 3, src.data() + 1, 0, 3, 3);
+  EXPECT_EQ(repeated, (std::vector<unsigned char>{1, 2, 3, 1, 2, 3, 1, 2, 3}));
+  std::vector<unsigned char> flipped(6, 0);
+  zf_PelCopyVid(flipped.data() + 4, -2, src.data(), 6, 2, 3);
+  EXPECT_EQ(flipped, (std::vector<unsigned char>{12, 13, 6, 7, 0, 1}));
+
+  const std::vector<unsigned char> before = dst;
+  zf_PelCopyVid(dst.data(), 5, src.data(), 6, 4, 0);
+  zf_PelCopyVid(dst.data(), 5, src.data(), 6, 4, -2);
+  zf_PelCopyVid(dst.data(), 5, src.data(), 6, 0, 3);
+  EXPECT_EQ(dst, before);
+}
+
+// --- The logging scope itself ---------------------------------------------------------------------
+
+TEST(LoggingScope, KidScopesLocksAndDrawingPoint) {
+  auto maker = std::make_unique<zcLoggingScope>(zcPair<long>(100, 100), zcPair<long>(), "root");
+  maker->setInhibited(true);
+  zcUIScope* first = maker->makeKidScope(rect(10, 20, 30, 40), false);
+  zcUIScope* second = maker->makeKidScope(rect(0, 0, 5, 5), true);
+  EXPECT_EQ(maker->calls(), (std::vector<std::string>{"makeKidScope [10,20,30,40] temporary=0 -> root/1",
+                                                      "makeKidScope [0,0,5,5] temporary=1 -> root/2"}));
+  auto* kid = dynamic_cast<zcLoggingScope*>(first);
+  ASSERT_NE(kid, nullptr);
+  EXPECT_TRUE(kid->calls().empty());
+  EXPECT_EQ(kid->size(), zcPair<long>(30, 40));
+  EXPECT_EQ(kid->parent(), maker.get());
+  EXPECT_TRUE(kid->drawingInhibited(zcUITablet::eImage));
+  // The caller may delete a kid; the maker forgets it and deletes the rest itself.
+  delete second;
+  EXPECT_EQ(maker->kidScopes(), std::vector<zcLoggingScope*>{kid});
+  maker.reset();
+
+  zcLoggingScope scope(zcPair<long>(50, 50));
+  scope.lockScreenUpdatesPush(true);
+  scope.lockScreenUpdatesPush(false);
+  EXPECT_TRUE(scope.lockScreenUpdatesPop());
+  EXPECT_FALSE(scope.lockScreenUpdatesPop());
+  EXPECT_FALSE(scope.screenUpdatesLocked());
+
+  const zcGraphicProps props;
+  scope.clear();
+  scope.drawStart(zcPoint(1, 2));
+  scope.drawTo(zcPoint(5, 6), props);
+  scope.drawToRelPels(-2, 3, props);
+  scope.draw(scope.drawPoint(), props);
+  EXPECT_EQ(scope.calls(), (std::vector<std::string>{"drawTo (5,6) from (1,2) color=cyan width=1",
+                                                     "drawToRelPels (-2,3) from [5,6] color=cyan width=1",
+                                                     "drawPoint @drawPoint(3,9) color=cyan width=1"}));
+  EXPECT_EQ(scope.count("drawTo"), 1u);
+  // What was painted is tracked: the box from (1, 2) to (5, 9).
+  EXPECT_EQ(scope.changeRect(), rect(1, 2, 5, 8));
+  EXPECT_TRUE(scope.modified());
+}
