@@ -2,6 +2,8 @@
 
 #include "sketchio.h"
 
+#include "dispc/uitablet.h"
+
 #include "zfound/archive.h"
 #include "zfound/handle.h"
 

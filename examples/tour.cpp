@@ -4,6 +4,7 @@
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
 #include "dispc/sketchop.h"
+#include "dispc/uitablet.h"
 
 #include "zfound/archive.h"
 #include "zfound/conics.h"

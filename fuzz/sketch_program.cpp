@@ -1,6 +1,7 @@
 #include "sketch_program.h"
 
 #include "dispc/sketchop.h"
+#include "dispc/uitablet.h"
 
 #include "zfound/archive.h"
 #include "zfound/handle.h"

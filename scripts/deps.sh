@@ -4,7 +4,8 @@
 set -euo pipefail
 
 need=(cmake ninja-build g++ clang libclang-rt-14-dev
-      libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev)
+      libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+      pkg-config libcairo2-dev)
 
 missing=()
 for p in "${need[@]}"; do

@@ -1,4 +1,5 @@
 #include "dispc/sketchop.h"
+#include "dispc/uitablet.h"
 
 #include "zfound/archive.h"
 #include "zfound/bytes.h"

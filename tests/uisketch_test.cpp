@@ -126,6 +126,13 @@ TEST(SketchFraming, PropertiesBlocksOnlyOnChange) {
   EXPECT_EQ(b[22], 40);
   EXPECT_EQ(b[23 + 1], 0);  // p's fill byte
   EXPECT_EQ(b[45 + 1], 1);  // q's fill byte
+  // Two sets away from the default: P, Q, P gives three blocks.
+  zcUISketch pqp;
+  const zcGraphicProps thick(zcColor::cyan, 9, zcGraphicProps::ePenStyleDefault, false);
+  pqp.opcode(40, thick);
+  pqp.opcode(40, q);
+  pqp.opcode(40, thick);
+  EXPECT_EQ(pqp.size(), 66);
   // A color change alone is a change of properties.
   zcGraphicProps red = q;
   red.penColor(zcColor::red);

@@ -30,7 +30,6 @@
 #include "dispc/uirect.h"
 #include "dispc/uisketch.h"
 #include "dispc/uistring.h"
-#include "dispc/uitablet.h"
 
 #include "zfound/conics.h"
 #include "zfound/curves.h"
@@ -47,13 +46,14 @@
 #include <vector>
 
 class zc_SketchIO;
+class zcUITablet;
 
 // The properties block (if any) and the header of one operation.
 class DISPC_API zc_UISketchOpHeader : public virtual zcPersistent, public virtual zcRepBase {
 public:
   zc_UISketchOpHeader();
   // An operation header to write: the properties block is written when `hasProps`.
-  zc_UISketchOpHeader(long opcode, zcUITablet::Layers layer, const zcColor& color, const zcGraphicProps& props,
+  zc_UISketchOpHeader(long opcode, zcUITabletEnums::Layers layer, const zcColor& color, const zcGraphicProps& props,
                       bool hasProps = true);
   zc_UISketchOpHeader(const zc_UISketchOpHeader& other);
   ~zc_UISketchOpHeader() override;
@@ -62,8 +62,8 @@ public:
   signed char propsVersion() const { return propsVersion_; }
   zcGraphicProps& props() { return props_; }
   const zcGraphicProps& props() const { return props_; }
-  zcUITablet::Layers layer() const { return layer_; }
-  void layer(zcUITablet::Layers layer);
+  zcUITabletEnums::Layers layer() const { return layer_; }
+  void layer(zcUITabletEnums::Layers layer);
   const zcColor& color() const { return color_; }
   long opcode() const { return opcode_; }
 
@@ -93,7 +93,7 @@ private:
   bool hasProps_ = false;
   signed char propsVersion_ = 0;
   zcGraphicProps props_;
-  zcUITablet::Layers layer_ = zcUITablet::eBothLayers;
+  zcUITabletEnums::Layers layer_ = zcUITabletEnums::eBothLayers;
   zcColor color_;
   std::int32_t opcode_ = -1;
 };

@@ -106,6 +106,7 @@ public:
 
 private:
   friend class zcUITablet;
+  friend class zcUITabletPrivate;
   friend class zc_UISketchOpHeader;
   friend DISPC_API zcArchive& operator||(zcArchive&, zcUISketch&);
   zcUISketch(const unsigned char* bytes, long n);

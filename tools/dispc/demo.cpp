@@ -7,6 +7,7 @@
 #include "dispc/dispprop.h"
 #include "dispc/graphic.h"
 #include "dispc/sketchop.h"
+#include "dispc/uitablet.h"
 #include "dispc/uierror.h"
 
 #include "zfound/archive.h"
