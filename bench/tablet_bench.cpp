@@ -1,0 +1,521 @@
+// Recording and replaying a million line segments: a recorder tablet and its sketch
+// side by side with Cairo's recording surface, and the floor of appending the same
+// bytes to a std::vector.
+//
+// The workload: 1,000,000 segments, each end inside 1024 × 1024 and the second end
+// within 32 pixels of the first on each axis, drawn on the overlay layer; the pen
+// color changes every 100 calls (16 colors), the pen width every 1,000 calls (2 to
+// 5). Properties compare their pen color too, so every color change writes a
+// 22-byte properties block: 40 bytes per segment (8-byte header, two points) and 62
+// for each hundredth.
+//
+// Benchmarks (each reports ops/s; the recorders also bytes/op and heap/op):
+//   TabletRecord             a new recorder tablet draws every segment
+//   TabletRecordReused       the same tablet again, its sketch erased (buffer kept)
+//   VectorAppendFloor        the same bytes appended to a new std::vector
+//   VectorAppendFloorReused  the same vector again, cleared (capacity kept)
+//   CairoRecord              move_to, line_to, stroke on a new recording surface
+//   TabletReplayNull         the sketch replayed on a screen tablet whose scopes paint nothing
+//   CairoReplayNull          the recording replayed into Cairo's own null surface
+//   CairoReplayImage         the recording painted onto a 1024 × 1024 ARGB32 image
+// The fresh runs pay for growing the buffer and touching its pages for the first
+// time, which costs the tablet and the vector alike; the reused runs time the
+// appending alone, which is what the goal against the vector is about. Destroying
+// a Cairo recording (a million freed commands) is kept out of CairoRecord's time.
+//
+// Cairo's closest null painter. Cairo has no public surface that discards drawing.
+// Painting a recording into another recording surface does not replay it: it stores
+// one paint command that refers to a snapshot. Painting it onto a 1 × 1 image (or
+// through a small clip) makes Cairo build a spatial index of the commands on the
+// first replay and afterwards visit only the few commands that touch the pixel: an
+// index query, not a walk, and building the index once costs more than a full
+// replay. cairo_recording_surface_ink_extents replays every command through Cairo's
+// replay loop into its internal null surface, which only measures each operation's
+// extents and paints nothing. That is what CairoReplayNull times.
+//
+// main() runs the benchmarks and ends with the ratios against the goals: recording
+// at least 10 times Cairo's rate, null replay at least 10 times Cairo's, recording
+// within 3 times the cost of appending the same bytes.
+#include "dispc/uitablet.h"
+
+#include <benchmark/benchmark.h>
+#include <cairo.h>
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr long kOps = 1000000;
+constexpr long kColorEvery = 100;
+constexpr long kWidthEvery = 1000;
+constexpr int kColors = 16;
+constexpr int kWidths = 4;
+constexpr long kFirstWidth = 2;
+constexpr double kSide = 1024.0;
+constexpr double kMaxReach = 32.0;
+constexpr auto kLayer = zcUITablet::eOverlay;
+constexpr unsigned char kLineSegOpcode = 2;
+
+int colorIndex(long i) { return static_cast<int>(i / kColorEvery % kColors); }
+int widthIndex(long i) { return static_cast<int>(i / kWidthEvery % kWidths); }
+long penWidth(long i) { return kFirstWidth + widthIndex(i); }
+
+// The same calls for every contender, built once.
+struct Workload {
+  std::vector<zcLineSeg> segments;  // what a caller hands to the tablet
+  std::vector<double> ends;         // x1, y1, x2, y2 per segment, for Cairo and the floor
+  std::array<zcRGB, kColors> palette;
+  std::vector<zcGraphicProps> props;  // [width][color]
+  // The floor's precomputed pieces: a 22-byte properties block per props entry and
+  // an 8-byte LineSeg header per color.
+  std::vector<std::vector<unsigned char>> blocks;
+  std::array<std::array<unsigned char, zcUISketch::kHeaderSize>, kColors> headers{};
+  long expectedBytes = 0;
+  // The box of every end point: the strokes' ink lies within it, widened by half the
+  // widest pen.
+  double minX = kSide, minY = kSide, maxX = 0.0, maxY = 0.0;
+
+  const zcGraphicProps& propsOf(long i) const { return props[widthIndex(i) * kColors + colorIndex(i)]; }
+  const std::vector<unsigned char>& blockOf(long i) const { return blocks[widthIndex(i) * kColors + colorIndex(i)]; }
+
+  Workload() {
+    std::mt19937_64 rng(42);
+    // Both ends inside the square: Cairo's bounded recording clips nothing.
+    std::uniform_real_distribution<double> at(kMaxReach, kSide - kMaxReach), reach(-kMaxReach, kMaxReach);
+    segments.reserve(kOps);
+    ends.reserve(4 * kOps);
+    for (long i = 0; i < kOps; ++i) {
+      const zcPoint a(at(rng), at(rng));
+      zcPoint b(a.x() + reach(rng), a.y() + reach(rng));
+      if (b == a) b = zcPoint(a.x() + 1.0, a.y());
+      segments.emplace_back(a, b);
+      minX = std::min({minX, a.x(), b.x()});
+      minY = std::min({minY, a.y(), b.y()});
+      maxX = std::max({maxX, a.x(), b.x()});
+      maxY = std::max({maxY, a.y(), b.y()});
+      ends.insert(ends.end(), {a.x(), a.y(), b.x(), b.y()});
+    }
+    for (int c = 0; c < kColors; ++c)
+      palette[c] = zcRGB(static_cast<unsigned char>(c * 16), static_cast<unsigned char>(255 - c * 12),
+                         static_cast<unsigned char>(64 + c * 8));
+    for (int w = 0; w < kWidths; ++w)
+      for (int c = 0; c < kColors; ++c) {
+        props.emplace_back(zcColor(palette[c]), kFirstWidth + w, zcGraphicProps::ePenStyleDefault, false);
+        // A fresh sketch remembers the default properties, which these differ from.
+        zcUISketch s;
+        s.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), props.back());
+        blocks.emplace_back(s.data(), s.data() + s.size());
+      }
+    for (int c = 0; c < kColors; ++c) {
+      zcUISketch s;
+      s.opcode(static_cast<signed char>(kLineSegOpcode), static_cast<signed char>(kLayer), zcColor(palette[c]));
+      std::memcpy(headers[c].data(), s.data(), headers[c].size());
+    }
+    const long blocksWritten = (kOps + kColorEvery - 1) / kColorEvery;
+    expectedBytes = kOps * (zcUISketch::kHeaderSize + 32) + blocksWritten * zcUISketch::kPropsBlockSize;
+  }
+};
+
+const Workload& workload() {
+  static const Workload w;
+  return w;
+}
+
+// Heap in use (small blocks and mmapped ones); -1 under an allocator that keeps no
+// statistics (the sanitizers').
+long heapInUse() {
+  const struct mallinfo2 m = mallinfo2();
+  const long used = static_cast<long>(m.uordblks + m.hblkhd);
+  return used > 0 ? used : -1;
+}
+long heapGrowth(long before) {
+  const long after = heapInUse();
+  return before < 0 || after < 0 ? -1 : after - before;
+}
+
+void recordOnTablet(zcUITablet& t, const Workload& w) {
+  for (long i = 0; i < kOps; ++i) t.draw(w.segments[i], w.propsOf(i), kLayer);
+}
+
+void appendFloor(std::vector<unsigned char>& out, const Workload& w) {
+  for (long i = 0; i < kOps; ++i) {
+    if (i % kColorEvery == 0) {
+      const std::vector<unsigned char>& block = w.blockOf(i);
+      out.insert(out.end(), block.begin(), block.end());
+    }
+    unsigned char op[zcUISketch::kHeaderSize + 32];
+    std::memcpy(op, w.headers[colorIndex(i)].data(), zcUISketch::kHeaderSize);
+    // Little-endian doubles: the host's own layout on the machines we build for;
+    // the floor's bytes are compared with the tablet's before anything is reported.
+    std::memcpy(op + zcUISketch::kHeaderSize, &w.ends[4 * i], 32);
+    out.insert(out.end(), op, op + sizeof op);
+  }
+}
+
+void recordOnCairo(cairo_t* cr, const Workload& w) {
+  for (long i = 0; i < kOps; ++i) {
+    if (i % kColorEvery == 0) {
+      const zcRGB& c = w.palette[colorIndex(i)];
+      cairo_set_source_rgb(cr, c.r() / 255.0, c.g() / 255.0, c.b() / 255.0);
+    }
+    if (i % kWidthEvery == 0) cairo_set_line_width(cr, static_cast<double>(penWidth(i)));
+    const double* e = &w.ends[4 * i];
+    cairo_move_to(cr, e[0], e[1]);
+    cairo_line_to(cr, e[2], e[3]);
+    cairo_stroke(cr);
+  }
+}
+
+cairo_surface_t* newCairoRecording() {
+  const cairo_rectangle_t extents = {0.0, 0.0, kSide, kSide};
+  return cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
+}
+
+// The sketch and the Cairo recording that the replays read, recorded once.
+const zcUISketch& recordedSketch() {
+  static const zcUISketch sketch = [] {
+    zcUITablet t;
+    recordOnTablet(t, workload());
+    return t.sketch();
+  }();
+  return sketch;
+}
+
+struct CairoSurfaceDeleter {
+  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+using CairoSurface = std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter>;
+
+cairo_surface_t* recordedCairo() {
+  static const CairoSurface recording = [] {
+    CairoSurface s(newCairoRecording());
+    cairo_t* cr = cairo_create(s.get());
+    recordOnCairo(cr, workload());
+    cairo_destroy(cr);
+    return s;
+  }();
+  return recording.get();
+}
+
+// A painting scope that paints nothing: every slot returns at once. It counts the
+// segments it is handed, so that a replay that skips its work cannot pass unseen.
+class NullScope : public zcUIScope {
+public:
+  using zcUIScope::zcUIScope;
+
+  long segments = 0;
+
+  void moved(const zcUIScope&, const zcUIRect&) override {}
+  zcUIScope* makeKidScope(const zcUIRect& r, bool) override { return new NullScope(r.ul()); }
+  void dragStart() override {}
+  void dragStop() override {}
+  void dragErase() override {}
+  void dragAnimate(bool) override {}
+  void draw(const zcEllipseArc&, const zcGraphicProps&) override {}
+  void draw(const zcEllipse&, const zcGraphicProps&) override {}
+  void draw(const zcPolygon&, const zcGraphicProps&) override {}
+  void draw(const zcRLEBuffer&, const zcPoint&, const std::vector<zcColor>&, bool, unsigned char) override {}
+  void draw(const zcRLEBuffer&, const zcPoint&, const std::vector<unsigned char>&, bool, unsigned char,
+            bool) override {}
+  void draw(const zcPelBuffer_const<zcPackedRGB32>&, const zcPoint&, bool, zcPackedRGB32) override {}
+  void draw(const zcPelBuffer_const<zcPackedRGB16>&, const zcPoint&, bool, zcPackedRGB16) override {}
+  void draw(const zcPelBuffer_const<unsigned short>&, const zcPoint&, bool, unsigned short) override {}
+  void draw(const zcPelBuffer_const<unsigned char>&, const zcPoint&, bool, unsigned char, bool) override {}
+  void draw(const std::wstring&, const zcPoint&, const zcColor&, const zcColor&, const zcUIFormat&) override {}
+  void draw(const zcPolyline&, const zcGraphicProps&) override {}
+  void draw(const zcGenRect&, const zcGraphicProps&) override {}
+  void draw(const zcEllipseArc2&, const zcGraphicProps&) override {}
+  void draw(const zcEllipse2&, const zcGraphicProps&) override {}
+  void draw(const zcLineSeg&, const zcGraphicProps&) override { ++segments; }
+  void draw(const zcPoint&, const zcGraphicProps&) override {}
+  void textRect(const std::wstring&, const zcPoint&, const zcUIFormat&, zcUIRect&) override {}
+  void drawReduced(const zcPelBuffer_const<zcPackedRGB32>&, const zcPoint&, const zcPair<double>&, bool,
+                   zcPackedRGB32, bool) override {}
+  void drawReduced(const zcPelBuffer_const<zcPackedRGB16>&, const zcPoint&, const zcPair<double>&, bool,
+                   zcPackedRGB16, bool) override {}
+  void drawReduced(const zcPelBuffer_const<unsigned short>&, const zcPoint&, const zcPair<double>&, bool,
+                   unsigned short, bool) override {}
+  void drawReduced(const zcPelBuffer_const<unsigned char>&, const zcPoint&, const zcPair<double>&, bool,
+                   unsigned char, bool) override {}
+  void drawMagnified(const zcPelBuffer_const<zcPackedRGB32>&, const zcPoint&, const zcPair<double>&, bool,
+                     zcPackedRGB32, bool, InterpolationModes) override {}
+  void drawMagnified(const zcPelBuffer_const<zcPackedRGB16>&, const zcPoint&, const zcPair<double>&, bool,
+                     zcPackedRGB16, bool, InterpolationModes) override {}
+  void drawMagnified(const zcPelBuffer_const<unsigned short>&, const zcPoint&, const zcPair<double>&, bool,
+                     unsigned short, bool, InterpolationModes) override {}
+  void drawMagnified(const zcPelBuffer_const<unsigned char>&, const zcPoint&, const zcPair<double>&, bool,
+                     unsigned char, bool, InterpolationModes) override {}
+  void set(const zcUIRect&, const zcColor&) override {}
+  void set(const zcColor&) override {}
+  void fill(const zcPair<long>&, const zcColor&, const zcColor&, bool) override {}
+  void drawTo(const zcPoint&, const zcGraphicProps&) override {}
+  void drawToRelPels(long, long, const zcGraphicProps&) override {}
+  bool drawingInhibited(Layers) const override { return false; }
+  zcPair<long> size() const override { return zcPair<long>(static_cast<long>(kSide), static_cast<long>(kSide)); }
+};
+
+void reportOps(benchmark::State& state) {
+  state.counters["ops/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * kOps, benchmark::Counter::kIsRate);
+}
+
+// A negative count is not reported.
+void reportBytes(benchmark::State& state, long streamBytes, long heapBytes) {
+  if (streamBytes >= 0) state.counters["bytes/op"] = static_cast<double>(streamBytes) / kOps;
+  if (heapBytes >= 0) state.counters["heap/op"] = static_cast<double>(heapBytes) / kOps;
+}
+
+// --- Recording ---------------------------------------------------------------------------
+
+// A fresh tablet (or vector) per pass pays for the buffer's growth and the first
+// touch of its pages; a reused one (erased sketch, cleared vector) keeps its
+// capacity, so that only the appending is timed.
+void tabletRecord(benchmark::State& state, bool reuse) {
+  const Workload& w = workload();
+  long bytes = 0, heap = 0;
+  auto t = std::make_unique<zcUITablet>();
+  // A reused sketch has grown to its full size before the first timed pass.
+  if (reuse) recordOnTablet(*t, w);
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (reuse) {
+      t->sketch().erase();
+    } else {
+      t.reset();
+      t = std::make_unique<zcUITablet>();
+    }
+    const long heapBefore = heapInUse();
+    state.ResumeTiming();
+    recordOnTablet(*t, w);
+    state.PauseTiming();
+    bytes = t->sketch().size();
+    heap = heapGrowth(heapBefore);
+    state.ResumeTiming();
+  }
+  if (bytes != w.expectedBytes) {
+    state.SkipWithError(("the sketch holds " + std::to_string(bytes) + " bytes, expected " +
+                         std::to_string(w.expectedBytes))
+                            .c_str());
+    return;
+  }
+  reportOps(state);
+  reportBytes(state, bytes, reuse ? -1 : heap);
+}
+void TabletRecord(benchmark::State& state) { tabletRecord(state, false); }
+void TabletRecordReused(benchmark::State& state) { tabletRecord(state, true); }
+BENCHMARK(TabletRecord)->Unit(benchmark::kMillisecond);
+BENCHMARK(TabletRecordReused)->Unit(benchmark::kMillisecond);
+
+void vectorAppend(benchmark::State& state, bool reuse) {
+  const Workload& w = workload();
+  const zcUISketch& reference = recordedSketch();
+  bool same = false;
+  long bytes = 0, heap = 0;
+  auto out = std::make_unique<std::vector<unsigned char>>();
+  if (reuse) appendFloor(*out, w);
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (reuse) {
+      out->clear();
+    } else {
+      out.reset();
+      out = std::make_unique<std::vector<unsigned char>>();
+    }
+    const long heapBefore = heapInUse();
+    state.ResumeTiming();
+    appendFloor(*out, w);
+    state.PauseTiming();
+    bytes = static_cast<long>(out->size());
+    heap = heapGrowth(heapBefore);
+    same = bytes == reference.size() && std::memcmp(out->data(), reference.data(), out->size()) == 0;
+    state.ResumeTiming();
+  }
+  if (!same) {
+    state.SkipWithError("the floor's bytes differ from the tablet's sketch");
+    return;
+  }
+  reportOps(state);
+  reportBytes(state, bytes, reuse ? -1 : heap);
+}
+void VectorAppendFloor(benchmark::State& state) { vectorAppend(state, false); }
+void VectorAppendFloorReused(benchmark::State& state) { vectorAppend(state, true); }
+BENCHMARK(VectorAppendFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(VectorAppendFloorReused)->Unit(benchmark::kMillisecond);
+
+void CairoRecord(benchmark::State& state) {
+  const Workload& w = workload();
+  long heap = 0;
+  cairo_status_t status = CAIRO_STATUS_SUCCESS;
+  for (auto _ : state) {
+    state.PauseTiming();
+    const long heapBefore = heapInUse();
+    state.ResumeTiming();
+    cairo_surface_t* recording = newCairoRecording();
+    cairo_t* cr = cairo_create(recording);
+    recordOnCairo(cr, w);
+    cairo_destroy(cr);
+    state.PauseTiming();
+    heap = heapGrowth(heapBefore);
+    status = cairo_surface_status(recording);
+    // Freeing a million commands is not recording: keep it out of the time.
+    cairo_surface_destroy(recording);
+    state.ResumeTiming();
+  }
+  if (status != CAIRO_STATUS_SUCCESS) {
+    state.SkipWithError(cairo_status_to_string(status));
+    return;
+  }
+  reportOps(state);
+  reportBytes(state, -1, heap);
+}
+BENCHMARK(CairoRecord)->Unit(benchmark::kMillisecond);
+
+// --- Replay --------------------------------------------------------------------------------
+
+void TabletReplayNull(benchmark::State& state) {
+  const zcUISketch& sketch = recordedSketch();
+  NullScope image, overlay;
+  zcUITablet screen(&image, &overlay);
+  screen.visible(true);
+  long painted = 0;
+  for (auto _ : state) {
+    overlay.segments = 0;
+    screen.draw(sketch, zcPoint(0, 0), kLayer);
+    painted = overlay.segments;
+  }
+  if (painted != kOps || image.segments != 0) {
+    state.SkipWithError(("the overlay scope was handed " + std::to_string(painted) + " segments").c_str());
+    return;
+  }
+  reportOps(state);
+}
+BENCHMARK(TabletReplayNull)->Unit(benchmark::kMillisecond);
+
+void CairoReplayNull(benchmark::State& state) {
+  const Workload& w = workload();
+  cairo_surface_t* recording = recordedCairo();
+  double x = 0, y = 0, width = 0, height = 0;
+  for (auto _ : state) {
+    cairo_recording_surface_ink_extents(recording, &x, &y, &width, &height);
+    benchmark::DoNotOptimize(width);
+  }
+  // The measured box must be the end points' box, up to the pens and Cairo's
+  // rounding to whole pixels.
+  const double slack = static_cast<double>(kFirstWidth + kWidths) + 1.0;
+  if (std::abs(x - w.minX) > slack || std::abs(y - w.minY) > slack || std::abs(x + width - w.maxX) > slack ||
+      std::abs(y + height - w.maxY) > slack) {
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "Cairo's null replay measured (%g, %g, %g, %g), the end points span (%g, %g, %g, %g)", x, y,
+                  width, height, w.minX, w.minY, w.maxX - w.minX, w.maxY - w.minY);
+    state.SkipWithError(text);
+    return;
+  }
+  reportOps(state);
+}
+BENCHMARK(CairoReplayNull)->Unit(benchmark::kMillisecond);
+
+void CairoReplayImage(benchmark::State& state) {
+  cairo_surface_t* recording = recordedCairo();
+  CairoSurface image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(kSide), static_cast<int>(kSide)));
+  for (auto _ : state) {
+    cairo_t* cr = cairo_create(image.get());
+    cairo_set_source_surface(cr, recording, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(image.get());
+  }
+  if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) {
+    state.SkipWithError(cairo_status_to_string(cairo_surface_status(image.get())));
+    return;
+  }
+  reportOps(state);
+}
+BENCHMARK(CairoReplayImage)->Unit(benchmark::kMillisecond);
+
+// --- Summary -------------------------------------------------------------------------------
+
+// The console reporter, keeping each benchmark's counters for the summary.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+  using benchmark::ConsoleReporter::ConsoleReporter;
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      for (const auto& [name, counter] : run.counters) results_[run.run_name.function_name][name] = counter.value;
+    }
+  }
+
+  void printSummary() const {
+    std::printf("\nSummary: %ld line segments, pen color every %ld calls, pen width every %ld\n", kOps,
+                kColorEvery, kWidthEvery);
+    // Rate ratios: how many times the first is faster than the second.
+    row("recording: tablet rate / Cairo rate", rate("TabletRecord") / rate("CairoRecord"), ">=", 10.0);
+    row("null replay: tablet rate / Cairo rate", rate("TabletReplayNull") / rate("CairoReplayNull"), ">=", 10.0);
+    // Cost ratios: the tablet's time per segment over the floor's, reused buffers
+    // (the appending alone) and fresh ones.
+    row("recording: tablet time / vector append time", rate("VectorAppendFloorReused") / rate("TabletRecordReused"),
+        "<=", 3.0);
+    row("  the same with fresh buffers (growth, page faults)", rate("VectorAppendFloor") / rate("TabletRecord"),
+        nullptr, 0.0);
+    row("tablet null replay rate / Cairo image replay rate", rate("TabletReplayNull") / rate("CairoReplayImage"),
+        nullptr, 0.0);
+    const double bytes = value("TabletRecord", "bytes/op"), heap = value("TabletRecord", "heap/op");
+    const double cairoHeap = value("CairoRecord", "heap/op");
+    if (std::isfinite(bytes) && std::isfinite(heap) && std::isfinite(cairoHeap))
+      std::printf("  memory per segment: sketch %.2f bytes (%.2f with its spare capacity), Cairo %.1f bytes\n",
+                  bytes, heap, cairoHeap);
+  }
+
+private:
+  // NaN when the benchmark did not run (filtered out, or it failed its check).
+  double value(const std::string& benchmark, const std::string& name) const {
+    const auto b = results_.find(benchmark);
+    if (b == results_.end()) return std::nan("");
+    const auto c = b->second.find(name);
+    return c == b->second.end() ? std::nan("") : c->second;
+  }
+  double rate(const std::string& benchmark) const { return value(benchmark, "ops/s"); }
+
+  static void row(const char* what, double ratio, const char* relation, double goal) {
+    if (!std::isfinite(ratio)) {
+      std::printf("  %-52s not measured\n", what);
+    } else if (!relation) {
+      std::printf("  %-52s %8.2f\n", what, ratio);
+    } else {
+      const bool met = relation[0] == '>' ? ratio >= goal : ratio <= goal;
+      std::printf("  %-52s %8.2f  goal %s %g: %s\n", what, ratio, relation, goal, met ? "met" : "MISSED");
+    }
+  }
+
+  std::map<std::string, std::map<std::string, double>> results_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  // Counters inline (the benchmarks report different sets, and a table would repeat
+  // its heading for each); color only on a terminal.
+  SummaryReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
+                                                 : benchmark::ConsoleReporter::OO_None);
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printSummary();
+  benchmark::Shutdown();
+  return 0;
+}

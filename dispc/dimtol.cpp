@@ -1,4 +1,5 @@
 #include "dispc/dimtol.h"
+#include "dispc/wrfm/smdpoly.h"
 
 #include "zfound/archive.h"
 #include "zfound/geometry.h"
@@ -163,7 +164,7 @@ zcSMDDimension::zcSMDDimension(double nominal, double minimum, double maximum, S
 }
 
 zcSMDDimension::zcSMDDimension(const zcDimTol& tol) {
-  set(tol.nomDim(), tol.minDim(), tol.maxDim(), zc_SMDGDPolyPrivate::scaleType(tol.tolType()));
+  set(tol.nomDim(), tol.minDim(), tol.maxDim(), zcSMDGDPolyPrivate::scaleType(tol.tolType()));
 }
 
 void zcSMDDimension::set(double nominal, double minimum, double maximum, ScaleType type) {
@@ -243,7 +244,7 @@ zcArchive& operator||(zcArchive& archive, zcSMDDimension& dim) {
 
 // --- Conversions ----------------------------------------------------------------
 
-zcDimTol::TolType zc_SMDGDPolyPrivate::tolType(zcSMDDimension::ScaleType type) {
+zcDimTol::TolType zcSMDGDPolyPrivate::tolType(zcSMDDimension::ScaleType type) {
   switch (type) {
     case zcSMDDimension::eNoScaling: return zcDimTol::eLimits;
     case zcSMDDimension::eScaleAll: return zcDimTol::ePercentages;
@@ -251,7 +252,7 @@ zcDimTol::TolType zc_SMDGDPolyPrivate::tolType(zcSMDDimension::ScaleType type) {
   }
 }
 
-zcSMDDimension::ScaleType zc_SMDGDPolyPrivate::scaleType(zcDimTol::TolType type) {
+zcSMDDimension::ScaleType zcSMDGDPolyPrivate::scaleType(zcDimTol::TolType type) {
   switch (type) {
     case zcDimTol::eLimits: return zcSMDDimension::eNoScaling;
     case zcDimTol::ePercentages: return zcSMDDimension::eScaleAll;
@@ -259,7 +260,7 @@ zcSMDDimension::ScaleType zc_SMDGDPolyPrivate::scaleType(zcDimTol::TolType type)
   }
 }
 
-zcDimTol zc_SMDGDPolyPrivate::dimTol(const zcSMDDimension& dim) {
+zcDimTol zcSMDGDPolyPrivate::dimTol(const zcSMDDimension& dim) {
   zcDimTol tol(dim.nomDim(), dim.minDim(), dim.maxDim(), zcDimTol::eLimits);
   tol.tolType(tolType(dim.scaleType()));
   return tol;

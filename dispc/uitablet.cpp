@@ -185,6 +185,8 @@ void zcUITablet::newMap() {
 
 void zcUITablet::baseMap(const zcXform<2>& map) {
   if (!zfIsFinite(map)) throw zcUIError::BadParams();
+  // Pixels must map back to client coordinates.
+  if (map.determinant() == 0.0) throw zcMathError::Singular();
   baseMap_ = map;
   newMap();
 }

@@ -93,6 +93,11 @@ void paintCurve(zcUITablet& t, const zcBezierCurve& curve, const zcGraphicProps&
       break;
     } catch (const zcShapesError::SampleOverflow&) {
       params.tolerance *= 2.0;
+      if (!std::isfinite(params.tolerance)) {
+        // Too large to sample at all: the chord from end to end.
+        result.points = {curve.startPoint(), curve.endPoint()};
+        break;
+      }
     }
   }
   P::scope(t, layer).draw(zcPolyline(std::move(result.points)).map(t.scaledMap()), props);

@@ -393,11 +393,13 @@ zcPair<double> displayScale(const zcUITablet& t) {
 }
 
 // The plain, magnifying or reducing slot of a pel type, by the tablet's scale mode.
-// `flag` is the image call's second flag (false for the kinds that have none).
+// An image without pels paints nothing (it is still recorded). `flag` is the image
+// call's second flag (false for the kinds that have none).
 template <class T, class Plain>
 void paintImage(zcUITablet& t, Layers layer, const zcPelBuffer_const<T>& image, const zcPoint& pos, bool pass,
                 T value, bool flag, Plain&& plain) {
-  if (!t.okToDraw(layer)) return;
+  // An image without pels paints nothing.
+  if (image.width() == 0 || image.height() == 0 || !t.okToDraw(layer)) return;
   zcPoint mapped;
   zcUIScope& s = P::scope(t, layer);
   const zcPoint& at = P::resolve(t, pos, layer, mapped);
@@ -440,7 +442,7 @@ void zcUITablet::draw(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoi
 
 void zcUITablet::draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<unsigned char>& colorMap,
                       bool passThrough, unsigned char passValue, bool flag, Layers layer) {
-  if (okToDraw(layer)) {
+  if (image.width() > 0 && image.height() > 0 && okToDraw(layer)) {
     zcPoint mapped;
     zcUIScope& s = P::scope(*this, layer);
     const zcPoint& at = P::resolve(*this, pos, layer, mapped);

@@ -1,6 +1,6 @@
 // The README's tour as a program: colors, pen properties, a transform, an archive
-// round trip, a mapped shape, a sketch walked operation by operation and an
-// exception.
+// round trip, a mapped shape, a recording tablet whose sketch is walked operation by
+// operation, and an exception.
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
 #include "dispc/sketchop.h"
@@ -39,19 +39,19 @@ int main() {
   std::cout << "sheared circle: " << (dynamic_cast<const zcEllipse2*>(ellipse.rep()) ? "zcEllipse2" : "?")
             << ", box " << box.width() << " x " << box.height() << '\n';
 
-  zcUISketch sketch;
-  zc_UISketchOpHeader(4, zcUITablet::eOverlay, zcColor::red, pen).populateSketch(sketch);
-  zc_UISketchOpCircle(zcCircle(zcPoint(50, 50), 20)).populateSketch(sketch);
+  zcUITablet recorder;
+  recorder.draw(zcCircle(zcPoint(50, 50), 20), pen, zcUITablet::eOverlay);
+  recorder.draw(zcLineSeg(zcPoint(0, 0), zcPoint(100, 0)), zcColor::green, zcUITablet::eImage);
   zc_UISketchOpHeader header;
-  for (long at = 0; at < sketch.size();) {
+  for (long at = 0; at < recorder.sketch().size();) {
     zc_UISketchOpData* record = nullptr;
-    const long length = zfParseUISketch(sketch, at, header, &record);
+    const long length = zfParseUISketch(recorder.sketch(), at, header, &record);
     zcPtrHandle<zc_UISketchOpData> owned(record);
     std::cout << "operation " << zfUISketchOpName(header.opcode()) << ", " << length << " bytes\n";
     at += length;
   }
   zcArchive archive;
-  archive || sketch;
+  archive || recorder.sketch();
 
   try {
     zcColor(5).rgb();

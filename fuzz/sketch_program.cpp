@@ -3,6 +3,8 @@
 #include "dispc/sketchop.h"
 #include "dispc/uitablet.h"
 
+#include "support/logging_scope.h"
+
 #include "zfound/archive.h"
 #include "zfound/handle.h"
 
@@ -36,6 +38,37 @@ bool walk(zcUISketch& s, zcUISketch* rewritten) {
 }
 }  // namespace
 
+// Replays a sketch that walked onto a screen tablet and onto a recorder. Drawing may
+// refuse values (a shape the foundation cannot map, a generalized polygon that cannot
+// be replayed yet), but the tablet must come out as it went in.
+namespace {
+void replay(const zcUISketch& s) {
+  zcLoggingScope image(zcPair<long>(64, 48)), overlay(zcPair<long>(64, 48));
+  {
+    zcUITablet screen(&image, &overlay);
+    screen.visible(true);
+    screen.baseMap(zcXform<2>(zcMatrix<2>(2, 0, 0, 2), zcVector<2>(1, 1)));
+    const zcXform<2> map = screen.scaledMap();
+    for (zcUITabletEnums::Layers layer : {zcUITablet::eImage, zcUITablet::eOverlay, zcUITablet::eBothLayers}) {
+      try {
+        screen.draw(s, zcPoint(3, 4), layer);
+      } catch (const zcException&) {
+      }
+      if (screen.drawOn().depth() != 1 || screen.recordOn().depth() != 1 || screen.drawOnOverlay().depth() != 1 ||
+          !(screen.scaledMap() == map) || image.lockDepth() != 0 || overlay.lockDepth() != 0)
+        std::abort();
+    }
+  }
+  zcUITablet recorder;
+  recorder.drawOn() = true;
+  try {
+    recorder.draw(s, zcPoint(), zcUITablet::eImage);
+  } catch (const zcException&) {
+  }
+  if (recorder.recordOn().depth() != 1) std::abort();
+}
+}  // namespace
+
 void zfWalkSketchBytes(const std::uint8_t* data, std::size_t size) {
   zcUISketch s = sketchOf(data, size);
   zcUISketch rewritten;
@@ -45,8 +78,9 @@ void zfWalkSketchBytes(const std::uint8_t* data, std::size_t size) {
   } catch (const zcUIError::InvalidUISketch&) {
     return;
   }
-  // What the records wrote back must walk as well, and archive.
+  // What the records wrote back must walk as well, replay, and archive.
   walk(rewritten, nullptr);
+  replay(s);
   if (nested) return;
   zcArchive out;
   out || s;

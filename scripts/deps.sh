@@ -5,7 +5,7 @@ set -euo pipefail
 
 need=(cmake ninja-build g++ clang libclang-rt-14-dev
       libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-      pkg-config libcairo2-dev)
+      pkg-config libcairo2-dev libpng-dev fonts-dejavu-core)
 
 missing=()
 for p in "${need[@]}"; do

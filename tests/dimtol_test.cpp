@@ -1,4 +1,5 @@
 #include "dispc/dimtol.h"
+#include "dispc/wrfm/smdpoly.h"
 
 #include "zfound/archive.h"
 
@@ -257,9 +258,9 @@ TEST(DimensionArchive, ByteFormsRoundTripsAndRefusedVersions) {
 }
 
 TEST(SMDConversions, TypesCorrespondAndDimTolRoundTrips) {
-  using zc_SMDGDPolyPrivate::dimTol;
-  using zc_SMDGDPolyPrivate::scaleType;
-  using zc_SMDGDPolyPrivate::tolType;
+  constexpr auto dimTol = &zcSMDGDPolyPrivate::dimTol;
+  constexpr auto scaleType = &zcSMDGDPolyPrivate::scaleType;
+  constexpr auto tolType = &zcSMDGDPolyPrivate::tolType;
   EXPECT_EQ(tolType(static_cast<Dim::ScaleType>(5)), Tol::eOffsets);
   EXPECT_EQ(scaleType(static_cast<Tol::TolType>(-3)), Dim::eScaleNominal);
 

@@ -1,0 +1,673 @@
+// SMD poly: the segments in their plain and rounded forms, the offset curves and the
+// rounding of corners, the intersection predicates and the three validations.
+//
+// Pruning. Every edit runs a validation whose pairwise tests would be quadratic in the
+// number of vertices. They are pruned without changing any outcome:
+//  - Before the pairwise tests, every piece that the edit changed is built once (a
+//    rounded line with coincident ends raises DegenerateShape there). Pieces the edit
+//    did not touch were built by an earlier validation (the poly remembers whether all
+//    its pieces can be built), so skipping them cannot hide a failure.
+//  - Each piece has a box computed from the stored points alone, grown by far more
+//    than the tolerances of the intersection routines; pieces with disjoint boxes
+//    cannot meet, so their test is skipped.
+//  - The full validation collects the pieces in a uniform grid and tests only pairs
+//    that share a cell. The plain loops report the first failure in vertex order; the
+//    grid search finds every meeting pair and keeps the earliest, in the same order.
+// zcSMDGDPolyPrivate::validate and ::validateReplacement run either form, so tests
+// can hold one against the other.
+#include "dispc/wrfm/smdpoly.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr double kZeroTol = 1e-15;
+constexpr double kRadToDeg = 57.29577951308232;
+// Relative growth of the pruning boxes: the intersection routines' own tolerances are
+// below 1e-12 of the sizes involved.
+constexpr double kBoxGrowth = 1e-9;
+// Below this many pieces the full validation tests all pairs instead of a grid.
+constexpr std::size_t kGridThreshold = 48;
+
+zcDegree directionOf(const zcVector<2>& v) { return zcDegree(v.angle()); }
+
+// --- Boxes -----------------------------------------------------------------------------
+
+struct Box {
+  double x0, y0, x1, y1;
+};
+
+Box grown(double x0, double y0, double x1, double y1) {
+  const double scale = std::max({std::abs(x0), std::abs(y0), std::abs(x1), std::abs(y1)});
+  const double m = kBoxGrowth * (1.0 + scale + (x1 - x0) + (y1 - y0));
+  return Box{x0 - m, y0 - m, x1 + m, y1 + m};
+}
+
+Box pointsBox(const zcVector<2>& a, const zcVector<2>& b) {
+  return grown(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()), std::max(a.y(), b.y()));
+}
+
+// The arc from p1 to p2 turning through `span` degrees. A minor arc lies in the disc on
+// its chord (each of its points sees the chord at a right or obtuse angle); any other
+// arc lies within twice its radius of the chord's middle.
+Box chordArcBox(const zcVector<2>& p1, const zcVector<2>& p2, double span) {
+  const zcVector<2> m = (p1 + p2) * 0.5;
+  const double chord = p1.distance(p2);
+  double reach = 0.5 * chord;
+  if (std::abs(span) > 180.0) reach = chord / std::abs(sin(zcDegree(0.5 * span)));
+  return grown(m.x() - reach, m.y() - reach, m.x() + reach, m.y() + reach);
+}
+
+// NaN boxes never count as disjoint.
+bool disjoint(const Box& a, const Box& b) { return a.x1 < b.x0 || b.x1 < a.x0 || a.y1 < b.y0 || b.y1 < a.y0; }
+
+// --- Pieces ---------------------------------------------------------------------------------
+
+// A piece of the rounded outline: a rounded segment or a rounding arc.
+struct Piece {
+  bool isArc = false;
+  zc2SegmentLine line;
+  zc2SegmentArc arc;
+};
+
+// Whether two pieces meet. The segment routines test the range of one piece before
+// the other's, which can tip a point at the very end of a piece either way; asking
+// both ways round makes the answer independent of the order of the pieces.
+bool meets(const Piece& a, const Piece& b, bool exclusive) {
+  if (!a.isArc && !b.isArc)
+    return !a.line.intersection(b.line, exclusive).empty() || !b.line.intersection(a.line, exclusive).empty();
+  if (a.isArc && !b.isArc) return !a.arc.intersection(b.line, exclusive).empty();
+  if (!a.isArc) return !b.arc.intersection(a.line, exclusive).empty();
+  return !a.arc.intersection(b.arc, exclusive).empty() || !b.arc.intersection(a.arc, exclusive).empty();
+}
+
+// The vertices whose rounding depends on vertex v (v first). Besides its neighbours:
+// vertex N − 2 when v = 0 closes the poly, and the vertex two along from an end of an
+// open poly, whose segment towards the end stops being an end segment (and so lends
+// only its half) when a vertex is added there.
+std::vector<long> roundingNeighbours(long n, long v, bool closed) {
+  std::vector<long> out{v};
+  if (n != 1) out.push_back((v - 1 + n) % n);
+  if (n != 2) out.push_back((v + 1) % n);
+  if (n > 3 && v == 0 && closed) out.push_back(n - 2);
+  if (!closed && n > 3 && v == n - 1) out.push_back(n - 3);
+  if (!closed && n > 3 && v == 0) out.push_back(2);
+  return out;
+}
+
+// The predicates of the validation over one poly, plain or pruned. Reads the poly's
+// data directly: these loops run once per vertex per edit.
+class Checker {
+public:
+  Checker(const zcSMDGDPoly& poly, bool prune)
+      : poly_(poly),
+        v_(poly.vertices()),
+        start_(poly.roundedStartPoints()),
+        end_(poly.roundedEndPoints()),
+        span_(poly.roundedSpans()),
+        n_(poly.numVertices()),
+        open_(poly.isOpen()),
+        prune_(prune) {}
+
+  long n() const { return n_; }
+  bool rounded(long u) const {
+    return std::abs(v_[u].vertexRadius()) > kZeroTol && !(open_ && (u == 0 || u == n_ - 1));
+  }
+  long prevSeg(long u) const { return open_ && u == 0 ? -1 : u; }
+  long nextSeg(long u) const { return open_ && u == n_ - 1 ? -1 : (u + 1) % n_; }
+  bool segArc(long s) const {
+    const zcDegree span = v_[s].segmentAngleSpan();
+    return span.value() != 0.0 && std::abs(span.signedNorm().value()) > kZeroTol;
+  }
+  bool adjacent(long a, long b) const {
+    if (open_) return a - b == 1 || b - a == 1;
+    const long d = ((a - b) % n_ + n_) % n_;
+    return d == 1 || d == n_ - 1;
+  }
+
+  Box segBox(long s) const {
+    const long a = (s - 1 + n_) % n_;
+    if (segArc(s)) return chordArcBox(v_[a].point(), v_[s].point(), poly_.segmentAngleSpan_(s).value());
+    return pointsBox(end_[a], start_[s]);
+  }
+  Box arcBox(long w) const { return chordArcBox(start_[w], end_[w], span_[w]); }
+
+  Piece segPiece(long s) const {
+    Piece p;
+    p.isArc = segArc(s);
+    if (p.isArc) p.arc = poly_.roundedArcSegment_(s);
+    else p.line = poly_.roundedLineSegment_(s);
+    return p;
+  }
+  Piece arcPiece(long w) const {
+    Piece p;
+    p.isArc = true;
+    p.arc = poly_.roundedArcVertex_(w);
+    return p;
+  }
+
+  // The pieces that depend on the roundings of `updated`, built once: this is where a
+  // rounded line with coincident ends or a rounding arc that cannot be built fails.
+  void buildAround(const std::vector<long>& updated) const {
+    for (long w : updated) {
+      if (rounded(w)) (void)arcPiece(w);
+      if (prevSeg(w) != -1) (void)segPiece(prevSeg(w));
+      if (nextSeg(w) != -1) (void)segPiece(nextSeg(w));
+    }
+  }
+  // Every piece in vertex order: the rounding arc of v, then the segment arriving at v.
+  void buildAll() const {
+    for (long v = 0; v < n_; ++v) {
+      if (rounded(v)) (void)arcPiece(v);
+      if (prevSeg(v) != -1) (void)segPiece(prevSeg(v));
+    }
+  }
+  bool allBuildable() const {
+    try {
+      buildAll();
+    } catch (const zcException&) {
+      return false;
+    }
+    return true;
+  }
+
+  bool vertexVertex(long a, long b) const {
+    if (!rounded(a) || !rounded(b)) return false;
+    if (prune_ && disjoint(arcBox(a), arcBox(b))) return false;
+    return meets(arcPiece(a), arcPiece(b), false);
+  }
+  bool segmentVertex(long s, long v) const {
+    if (!rounded(v) || s == prevSeg(v) || s == nextSeg(v)) return false;
+    if (prune_ && disjoint(segBox(s), arcBox(v))) return false;
+    return meets(segPiece(s), arcPiece(v), false);
+  }
+  bool segmentSegment(long a, long b) const {
+    const bool shared = adjacent(a, b);
+    if (shared && !segArc(a) && !segArc(b)) return false;
+    if (prune_ && disjoint(segBox(a), segBox(b))) return false;
+    return meets(segPiece(a), segPiece(b), shared);
+  }
+
+  // The loops below are the predicates above with the fixed piece's box and form
+  // computed once.
+  bool segmentPoly(long s, long limit) const {
+    const long last = limit < 0 ? n_ - 1 : limit;
+    const Box box = prune_ ? segBox(s) : Box{};
+    const bool sArc = segArc(s);
+    Lazy self(*this, s, false);
+    for (long u = 0; u <= last; ++u) {
+      if (rounded(u) && s != prevSeg(u) && s != nextSeg(u) && !(prune_ && disjoint(box, arcBox(u))) &&
+          meets(self.get(), arcPiece(u), false))
+        return true;
+      const long pu = prevSeg(u);
+      if (pu == -1 || pu == s) continue;
+      const bool shared = adjacent(s, pu);
+      if (shared && !sArc && !segArc(pu)) continue;
+      if (prune_ && disjoint(box, segBox(pu))) continue;
+      if (meets(self.get(), segPiece(pu), shared)) return true;
+    }
+    return false;
+  }
+  bool vertexPoly(long v, long limit) const {
+    if (!rounded(v)) return false;
+    const long last = limit < 0 ? n_ - 1 : limit;
+    const Box box = prune_ ? arcBox(v) : Box{};
+    const long pv = prevSeg(v), nv = nextSeg(v);
+    Lazy self(*this, v, true);
+    for (long u = 0; u <= last; ++u) {
+      if (u != v && rounded(u) && !(prune_ && disjoint(box, arcBox(u))) && meets(self.get(), arcPiece(u), false))
+        return true;
+      const long pu = prevSeg(u);
+      if (pu == -1 || pu == pv || pu == nv) continue;
+      if (prune_ && disjoint(box, segBox(pu))) continue;
+      if (meets(segPiece(pu), self.get(), false)) return true;
+    }
+    return false;
+  }
+
+  // Two corners of one sub-model must not claim more than the whole segment between.
+  bool labelsOverlap(long p, long v) const {
+    const std::int32_t label = v_[v].subModelLabel();
+    return label != -1 && label == v_[p].subModelLabel() &&
+           v_[p].percentNextSegment() + v_[v].percentPrevSegment() > 1.0;
+  }
+
+private:
+  // The fixed piece of a loop, built when first needed.
+  class Lazy {
+  public:
+    Lazy(const Checker& c, long index, bool arc) : c_(c), index_(index), arc_(arc) {}
+    const Piece& get() {
+      if (!built_) {
+        piece_ = arc_ ? c_.arcPiece(index_) : c_.segPiece(index_);
+        built_ = true;
+      }
+      return piece_;
+    }
+
+  private:
+    const Checker& c_;
+    long index_;
+    bool arc_;
+    bool built_ = false;
+    Piece piece_;
+  };
+
+  const zcSMDGDPoly& poly_;
+  const std::vector<zcSMDGDPolyVertex>& v_;
+  const std::vector<zcVector<2>>& start_;
+  const std::vector<zcVector<2>>& end_;
+  const std::vector<double>& span_;
+  long n_;
+  bool open_;
+  bool prune_;
+};
+
+// --- The grid search of the full validation ----------------------------------------------
+
+struct Item {
+  Box box;
+  long index;  // vertex of a rounding arc, or segment
+  bool arc;
+  long time;   // the vertex at which the plain loops reach this piece
+};
+
+// The earliest vertex at which the plain loops of the full validation would meet two
+// crossing pieces; n when none cross.
+class CrossingSearch {
+public:
+  CrossingSearch(const Checker& c, std::vector<Item> items) : c_(c), items_(std::move(items)) {}
+
+  long earliest() {
+    collectPairs();
+    std::sort(pairs_.begin(), pairs_.end(), [](const Pair& a, const Pair& b) {
+      return a.time != b.time ? a.time < b.time : (a.i != b.i ? a.i < b.i : a.j < b.j);
+    });
+    for (const Pair& p : pairs_)
+      if (crosses(items_[p.i], items_[p.j])) return p.time;
+    return c_.n();
+  }
+
+private:
+  struct Pair {
+    long time;
+    std::uint32_t i, j;
+  };
+
+  // The pair as the plain loops test it.
+  bool crosses(const Item& a, const Item& b) const {
+    if (a.arc && b.arc) return meets(c_.arcPiece(a.index), c_.arcPiece(b.index), false);
+    if (a.arc != b.arc) {
+      const Item& seg = a.arc ? b : a;
+      const Item& arc = a.arc ? a : b;
+      if (seg.index == c_.prevSeg(arc.index) || seg.index == c_.nextSeg(arc.index)) return false;
+      return meets(c_.segPiece(seg.index), c_.arcPiece(arc.index), false);
+    }
+    const bool shared = c_.adjacent(a.index, b.index);
+    if (shared && !c_.segArc(a.index) && !c_.segArc(b.index)) return false;
+    return meets(c_.segPiece(a.index), c_.segPiece(b.index), shared);
+  }
+
+  void add(std::uint32_t i, std::uint32_t j) {
+    if (disjoint(items_[i].box, items_[j].box)) return;
+    pairs_.push_back({std::max(items_[i].time, items_[j].time), std::min(i, j), std::max(i, j)});
+  }
+
+  void collectPairs() {
+    const std::size_t m = items_.size();
+    double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
+    for (const Item& it : items_) {
+      x0 = std::min(x0, it.box.x0);
+      y0 = std::min(y0, it.box.y0);
+      x1 = std::max(x1, it.box.x1);
+      y1 = std::max(y1, it.box.y1);
+    }
+    const bool finite = std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1);
+    if (m < kGridThreshold || !finite) {
+      for (std::uint32_t i = 0; i < m; ++i)
+        for (std::uint32_t j = i + 1; j < m; ++j) add(i, j);
+      return;
+    }
+
+    // About one cell per piece, square cells; coarser while pieces spanning many cells
+    // would make the grid itself the cost.
+    const double w = std::max(x1 - x0, 1e-300), h = std::max(y1 - y0, 1e-300);
+    double cell = std::max(std::sqrt(w * h / static_cast<double>(m)), std::max(w, h) / static_cast<double>(m));
+    for (;;) {
+      const long nx = std::clamp(static_cast<long>(w / cell) + 1, 1L, 1L << 15);
+      const long ny = std::clamp(static_cast<long>(h / cell) + 1, 1L, 1L << 15);
+      const auto cellOf = [&](double x, double lo, long count) {
+        return std::clamp(static_cast<long>((x - lo) / cell), 0L, count - 1);
+      };
+      std::vector<std::uint32_t> first(static_cast<std::size_t>(nx * ny) + 1, 0);
+      std::size_t entries = 0;
+      for (const Item& it : items_) {
+        const long cx = cellOf(it.box.x1, x0, nx) - cellOf(it.box.x0, x0, nx) + 1;
+        const long cy = cellOf(it.box.y1, y0, ny) - cellOf(it.box.y0, y0, ny) + 1;
+        entries += static_cast<std::size_t>(cx * cy);
+      }
+      if (entries > 16 * m + 1024 && nx * ny > 1) {
+        cell *= 2.0;
+        continue;
+      }
+      for (const Item& it : items_)
+        for (long iy = cellOf(it.box.y0, y0, ny); iy <= cellOf(it.box.y1, y0, ny); ++iy)
+          for (long ix = cellOf(it.box.x0, x0, nx); ix <= cellOf(it.box.x1, x0, nx); ++ix) ++first[iy * nx + ix + 1];
+      for (std::size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
+      std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
+      std::vector<std::uint32_t> members(entries);
+      for (std::uint32_t i = 0; i < m; ++i) {
+        const Box& b = items_[i].box;
+        for (long iy = cellOf(b.y0, y0, ny); iy <= cellOf(b.y1, y0, ny); ++iy)
+          for (long ix = cellOf(b.x0, x0, nx); ix <= cellOf(b.x1, x0, nx); ++ix) members[fill[iy * nx + ix]++] = i;
+      }
+      // A pair sharing several cells is taken in the one that holds the lower left
+      // corner of the common part of its boxes.
+      for (long iy = 0; iy < ny; ++iy)
+        for (long ix = 0; ix < nx; ++ix) {
+          const long c = iy * nx + ix;
+          for (std::uint32_t a = first[c]; a < first[c + 1]; ++a)
+            for (std::uint32_t b = a + 1; b < first[c + 1]; ++b) {
+              const Box& ba = items_[members[a]].box;
+              const Box& bb = items_[members[b]].box;
+              if (cellOf(std::max(ba.x0, bb.x0), x0, nx) != ix || cellOf(std::max(ba.y0, bb.y0), y0, ny) != iy)
+                continue;
+              add(members[a], members[b]);
+            }
+        }
+      return;
+    }
+  }
+
+  const Checker& c_;
+  std::vector<Item> items_;
+  std::vector<Pair> pairs_;
+};
+
+}  // namespace
+
+// --- Geometric forms -----------------------------------------------------------------------
+
+zc2SegmentLine zcSMDGDPoly::lineSegment_(long s) const {
+  const long a = previousVertexIndex_(s);
+  return zc2SegmentLine(vertices_[a].point(), vertices_[s].point());
+}
+
+zc2SegmentArc zcSMDGDPoly::arcSegment_(long s) const {
+  const long a = previousVertexIndex_(s);
+  return zc2SegmentArc(vertices_[a].point(), vertices_[s].point(), segmentAngleSpan_(s));
+}
+
+zc2SegmentLine zcSMDGDPoly::roundedLineSegment_(long s) const {
+  const long a = previousVertexIndex_(s);
+  return zc2SegmentLine(roundedEnd_[a], roundedStart_[s]);
+}
+
+zc2SegmentArc zcSMDGDPoly::roundedArcSegment_(long s) const {
+  const long a = previousVertexIndex_(s);
+  const zc2SegmentArc arc = arcSegment_(s);
+  const zcVector<2> c = arc.center();
+  const zcDegree start = arc.startAngle();
+  const zcDegree d1 = (directionOf(roundedEnd_[a] - c) - start).signedNorm();
+  const zcDegree d2 = (directionOf(roundedStart_[s] - c) - arc.endAngle()).signedNorm();
+  return zc2SegmentArc(c, c.distance(arc.p1()), start + d1, segmentAngleSpan_(s) - d1 + d2);
+}
+
+zc2SegmentArc zcSMDGDPoly::roundedArcVertex_(long v) const {
+  v = vertexIndex_(v, false);
+  return zc2SegmentArc(roundedStart_[v], roundedEnd_[v], zcDegree(roundedSpan_[v]));
+}
+
+zcDegree zcSMDGDPoly::segmentStartDirection_(long s) const {
+  return isSegmentArc_(s) ? arcSegment_(s).startDirection() : lineSegment_(s).angle();
+}
+
+zcDegree zcSMDGDPoly::segmentEndDirection_(long s) const {
+  return isSegmentArc_(s) ? arcSegment_(s).endDirection() : lineSegment_(s).angle();
+}
+
+double zcSMDGDPoly::segmentLength_(long s) const {
+  return isSegmentArc_(s) ? arcSegment_(s).length() : lineSegment_(s).length();
+}
+
+double zcSMDGDPoly::roundedSegmentLength_(long s) const {
+  return isSegmentArc_(s) ? roundedArcSegment_(s).length() : roundedLineSegment_(s).length();
+}
+
+zcVector<2> zcSMDGDPoly::closestSegmentPoint_(long s, const zcVector<2>& p) const {
+  return isSegmentArc_(s) ? arcSegment_(s).closestPoint(p) : lineSegment_(s).closestPoint(p);
+}
+
+zcVector<2> zcSMDGDPoly::closestRoundedSegmentPoint_(long s, const zcVector<2>& p) const {
+  return isSegmentArc_(s) ? roundedArcSegment_(s).closestPoint(p) : roundedLineSegment_(s).closestPoint(p);
+}
+
+zcRect zcSMDGDPoly::segmentBoundingBox_(long s, const zcXform<2>& xform) const {
+  return isSegmentArc_(s) ? (xform * arcSegment_(s)).boundingBox() : (xform * lineSegment_(s)).boundingBox();
+}
+
+// --- Offset curves ------------------------------------------------------------------------------
+
+zc2SegmentLine zcSMDGDPoly::slideLineSegment_(long s, double d) const {
+  const zc2SegmentLine line = lineSegment_(s);
+  const zcVector<2> along = (line.p2() - line.p1()) / line.length();
+  // To the right of the direction of travel: the direction turned by −90 degrees.
+  const zcVector<2> offset = zcVector<2>(along.y(), -along.x()) * d;
+  return zc2SegmentLine(line.p1() + offset, line.p2() + offset);
+}
+
+zc2SegmentLine zcSMDGDPoly::firstHalfSlideLineSegment_(long s, double d) const {
+  const zc2SegmentLine slid = slideLineSegment_(s, d);
+  return zc2SegmentLine(slid.p1(), slid.midPoint());
+}
+
+zc2SegmentLine zcSMDGDPoly::secondHalfSlideLineSegment_(long s, double d) const {
+  const zc2SegmentLine slid = slideLineSegment_(s, d);
+  return zc2SegmentLine(slid.midPoint(), slid.p2());
+}
+
+zc2SegmentArc zcSMDGDPoly::slideArc_(long s, double d) const {
+  const zc2SegmentArc arc = arcSegment_(s);
+  const double span = segmentAngleSpan_(s).value();
+  // The right of travel is outside a counter-clockwise arc and inside a clockwise one.
+  if (span < 0.0) d = -d;
+  const zcVector<2> c = arc.center();
+  const double radius = c.distance(arc.p1()) + d;
+  if (!(radius > 0.0)) throw invalidRounding();
+  return zc2SegmentArc(c, radius, arc.startAngle(), zcDegree(span));
+}
+
+zc2SegmentArc zcSMDGDPoly::firstHalfSlideArc_(long s, double d) const {
+  const zc2SegmentArc slid = slideArc_(s, d);
+  const zcDegree span = segmentAngleSpan_(s);
+  return zc2SegmentArc(slid.center(), slid.radius(slid.startAngle()), slid.startAngle(), span * 0.5);
+}
+
+zc2SegmentArc zcSMDGDPoly::secondHalfSlideArc_(long s, double d) const {
+  const zc2SegmentArc slid = slideArc_(s, d);
+  const zcDegree span = segmentAngleSpan_(s);
+  return zc2SegmentArc(slid.center(), slid.radius(slid.startAngle()), slid.startAngle() + span * 0.5, span * 0.5);
+}
+
+// --- Rounding -------------------------------------------------------------------------------------
+
+zcDegree zcSMDGDPolyPrivate::vertexAngle(const zcSMDGDPoly& poly, long v) {
+  const long ps = poly.previousSegmentIndex_(v);
+  const long ns = poly.nextSegmentIndex_(v);
+  if (ps == -1 || ns == -1) throw invalidIndex();
+  return (zcDegree(180.0) - (poly.segmentStartDirection_(ns) - poly.segmentEndDirection_(ps))).signedNorm();
+}
+
+zcVector<2> zcSMDGDPolyPrivate::roundPoint(const zcSMDGDPoly& poly, long v) {
+  if (!poly.isVertexRounded_(v)) return poly.vertex(v).point();
+  return poly.roundPoint_(v);
+}
+
+zcVector<2> zcSMDGDPoly::roundPoint_(long v) const {
+  v = vertexIndex_(v, false);
+  if (!isVertexRounded_(v)) return vertices_[v].point();
+  const double r = vertexRadius_(v);
+  const double d = zcSMDGDPolyPrivate::vertexAngle(*this, v).value() < 0.0 ? r : -r;
+  const long ps = previousSegmentIndex_(v);
+  const long ns = nextSegmentIndex_(v);
+  const long n = numVertices();
+  // The ends of an open poly lend their whole segment; elsewhere a corner may use
+  // only the half of each segment next to it.
+  const auto wholeSegment = [&](long s) { return open_ && (s == 1 || s == n - 1); };
+
+  Piece prev, next;
+  prev.isArc = isSegmentArc_(ps);
+  if (prev.isArc) prev.arc = wholeSegment(ps) ? slideArc_(ps, d) : secondHalfSlideArc_(ps, d);
+  else prev.line = wholeSegment(ps) ? slideLineSegment_(ps, d) : secondHalfSlideLineSegment_(ps, d);
+  next.isArc = isSegmentArc_(ns);
+  if (next.isArc) next.arc = wholeSegment(ns) ? slideArc_(ns, d) : firstHalfSlideArc_(ns, d);
+  else next.line = wholeSegment(ns) ? slideLineSegment_(ns, d) : firstHalfSlideLineSegment_(ns, d);
+
+  std::vector<zcVector<2>> hits;
+  if (!prev.isArc && !next.isArc) hits = prev.line.intersection(next.line, false);
+  else if (prev.isArc && !next.isArc) hits = prev.arc.intersection(next.line, false);
+  else if (!prev.isArc) hits = next.arc.intersection(prev.line, false);
+  else hits = prev.arc.intersection(next.arc, false);
+
+  if (hits.size() == 1) return hits[0];
+  if (hits.size() == 2) {
+    const zcVector<2>& p = vertices_[v].point();
+    return p.distance(hits[0]) < p.distance(hits[1]) ? hits[0] : hits[1];
+  }
+  throw invalidRounding();
+}
+
+void zcSMDGDPoly::computeVertexRounding_(long v) {
+  v = vertexIndex_(v, false);
+  const zcVector<2>& point = vertices_[v].point();
+  if (!isVertexRounded_(v)) {
+    storeRounding_(v, point, point, 0.0);
+    return;
+  }
+  const zcVector<2> c = roundPoint_(v);
+  const zcVector<2> start = closestSegmentPoint_(previousSegmentIndex_(v), c);
+  const zcVector<2> end = closestSegmentPoint_(nextSegmentIndex_(v), c);
+  const double span = ((end - c).angle() - (start - c).angle()).signedNorm().value() * kRadToDeg;
+  storeRounding_(v, start, end, span);
+}
+
+void zcSMDGDPoly::computeVertexRoundings_(long v) {
+  for (long w : roundingNeighbours(numVertices(), vertexIndex_(v, false), !open_)) computeVertexRounding_(w);
+}
+
+// --- Predicates -------------------------------------------------------------------------------------
+
+bool zcSMDGDPoly::vertexVertexIntersection_(long a, long b) const {
+  return Checker(*this, false).vertexVertex(vertexIndex_(a, false), vertexIndex_(b, false));
+}
+
+bool zcSMDGDPoly::segmentVertexIntersection_(long s, long v) const {
+  (void)nextVertexIndex_(s);
+  return Checker(*this, false).segmentVertex(s, vertexIndex_(v, false));
+}
+
+bool zcSMDGDPoly::segmentSegmentIntersection_(long a, long b) const {
+  (void)nextVertexIndex_(a);
+  (void)nextVertexIndex_(b);
+  if (a == b) return false;
+  return Checker(*this, false).segmentSegment(a, b);
+}
+
+bool zcSMDGDPoly::segmentPolyIntersection_(long s, long limit) const {
+  (void)nextVertexIndex_(s);
+  if (limit >= numVertices()) throw invalidIndex();
+  return Checker(*this, false).segmentPoly(s, limit);
+}
+
+bool zcSMDGDPoly::vertexPolyIntersection_(long v, long limit) const {
+  v = vertexIndex_(v, false);
+  if (limit >= numVertices()) throw invalidIndex();
+  return Checker(*this, false).vertexPoly(v, limit);
+}
+
+// --- Validations ---------------------------------------------------------------------------------------
+
+void zcSMDGDPoly::validateReplacement_(long v) { zcSMDGDPolyPrivate::validateReplacement(*this, v, true); }
+
+void zcSMDGDPoly::validateDeletion_(long i) {
+  const long n = numVertices();
+  if (!open_ && n < 2) throw invalidVertices();
+  if (n == 0) return;
+  validateReplacement_((i - 1 + n) % n);
+  validateReplacement_(i % n);
+}
+
+void zcSMDGDPoly::validate_() { zcSMDGDPolyPrivate::validate(*this, true); }
+
+void zcSMDGDPolyPrivate::validateReplacement(zcSMDGDPoly& poly, long v, bool pruned) {
+  const long n = poly.numVertices();
+  if (n == 0) return;
+  if (v < 0 || v >= n) throw invalidIndex();
+  poly.computeVertexRoundings_(v);
+  Checker build(poly, false);
+  build.buildAround(roundingNeighbours(n, v, poly.isClosed()));
+  // The pieces this edit did not touch were built before, unless nothing is known of
+  // them (a loaded poly): then find out once.
+  if (poly.pieces_ != Pieces::eBuildable) poly.pieces_ = build.allBuildable() ? Pieces::eBuildable : Pieces::eBroken;
+
+  const Checker c(poly, pruned && poly.pieces_ == Pieces::eBuildable);
+  if (c.vertexPoly(v, -1)) throw crossingSegments();
+  const long p = (v - 1 + n) % n;
+  const long nx = (v + 1) % n;
+  const long ps = c.prevSeg(v);
+  if (ps != -1) {
+    if (c.segmentPoly(ps, -1) || c.vertexPoly(p, -1) || c.labelsOverlap(p, v)) throw crossingSegments();
+    (void)poly.segmentDimension(ps);
+  }
+  const long ns = c.nextSeg(v);
+  if (ns != -1) {
+    if (c.segmentPoly(ns, -1) || c.vertexPoly(nx, -1) || c.labelsOverlap(v, nx)) throw crossingSegments();
+    (void)poly.segmentDimension(ns);
+  }
+}
+
+void zcSMDGDPolyPrivate::validate(zcSMDGDPoly& poly, bool pruned) {
+  const long n = poly.numVertices();
+  if (poly.isClosed() && n < 2) throw invalidVertices();
+  for (long v = 0; v < n; ++v) poly.computeVertexRounding_(v);
+  const Checker c(poly, false);
+  c.buildAll();
+  poly.pieces_ = Pieces::eBuildable;
+  if (n < 2) return;
+
+  if (!pruned) {
+    for (long v = 0; v < n; ++v) {
+      if (c.rounded(v)) {
+        for (long u = 0; u <= v; ++u) {
+          if (u != v && c.vertexVertex(v, u)) throw crossingSegments();
+          if (c.prevSeg(u) != -1 && c.segmentVertex(c.prevSeg(u), v)) throw crossingSegments();
+        }
+      }
+      const long ps = c.prevSeg(v);
+      if (ps == -1) continue;
+      if (c.segmentPoly(ps, v) || c.labelsOverlap((v - 1 + n) % n, v)) throw crossingSegments();
+      (void)poly.segmentDimension(ps);
+    }
+    return;
+  }
+
+  // Every piece with the vertex at which the plain loops first reach it.
+  std::vector<Item> items;
+  items.reserve(static_cast<std::size_t>(2 * n));
+  for (long v = 0; v < n; ++v) {
+    if (c.rounded(v)) items.push_back({c.arcBox(v), v, true, v});
+    if (c.prevSeg(v) != -1) items.push_back({c.segBox(v), v, false, v});
+  }
+  const long firstCrossing = CrossingSearch(c, std::move(items)).earliest();
+  for (long v = 0; v < n; ++v) {
+    if (v == firstCrossing) throw crossingSegments();
+    const long ps = c.prevSeg(v);
+    if (ps == -1) continue;
+    if (c.labelsOverlap((v - 1 + n) % n, v)) throw crossingSegments();
+    (void)poly.segmentDimension(ps);
+  }
+}

@@ -202,15 +202,6 @@ DISPC_API zcSMDDimension operator*(double factor, const zcSMDDimension& dim);
 // zcArchive::ValueOutOfRange.
 DISPC_API zcArchive& operator||(zcArchive& archive, zcSMDDimension& dim);
 
-// Conversions between the two forms. They are the SMD poly's private helpers
-// (zcSMDGDPolyPrivate::tolType, ::scaleType, ::dimTol) and move there with it; until
-// then they live here, under the same names.
-namespace zc_SMDGDPolyPrivate {
-// limits ↔ no scaling, offsets ↔ scale nominal, percentages ↔ scale all; any other
-// value maps to offsets / scale nominal.
-DISPC_API zcDimTol::TolType tolType(zcSMDDimension::ScaleType type);
-DISPC_API zcSMDDimension::ScaleType scaleType(zcDimTol::TolType type);
-// The tolerance with the dimension's nominal and limits, expressed in the tolerance
-// type that corresponds to its scale type.
-DISPC_API zcDimTol dimTol(const zcSMDDimension& dim);
-}  // namespace zc_SMDGDPolyPrivate
+// The conversions between the two forms (tolerance type ↔ scale type, dimension →
+// tolerance) are static helpers of the SMD poly: zcSMDGDPolyPrivate::tolType,
+// ::scaleType and ::dimTol in dispc/wrfm/smdpoly.h.

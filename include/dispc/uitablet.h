@@ -108,8 +108,8 @@ public:
   // truncated.
   zcPair<long> scale() const;
   InterpolationModes interpolation() const { return interpolation_; }
-  // A non-finite or singular map raises zcMathError::Singular / zcShapesError::BadParams
-  // and changes nothing.
+  // A non-finite map raises zcUIError::BadParams, a singular one zcMathError::Singular;
+  // either changes nothing.
   void baseMap(const zcXform<2>& map);
   void scaleMode(ScaleModes mode);
   // Both factors set to the integers; the mode stays.

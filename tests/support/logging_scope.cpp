@@ -96,7 +96,8 @@ std::string pelText(zcPackedRGB32 v) {
 template <class T>
 std::string pels(const zcPelBuffer_const<T>& image) {
   if (!image.isBound()) return "pels=(unbound)";
-  if (image.width() * image.height() > kMaxListedPels)
+  // Many rows of nothing would still make a long list.
+  if (image.width() * image.height() > kMaxListedPels || image.height() > kMaxListedPels)
     return "pels=(" + std::to_string(image.width() * image.height()) + " pels)";
   std::string out = "pels=";
   for (long r = 0; r < image.height(); ++r) {

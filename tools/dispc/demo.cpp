@@ -80,19 +80,17 @@ struct Scene {
 // A sketch of a few operations, written to DIR/demo-sketch.zfar, read back and
 // listed operation by operation.
 bool sketchRoundTrip(const std::string& dir) {
-  zcUISketch sketch;
+  zcUITablet recorder;
   const zcGraphicProps thin(zcColor::green, 1, zcGraphicProps::ePenStyleDefault, false);
   const zcGraphicProps filled(zcColor::red, 2, zcGraphicProps::ePenStyleDefault, true);
-  auto record = [&](long opcode, const zcColor& color, const zcGraphicProps& props, const zc_UISketchOpData& op) {
-    zc_UISketchOpHeader(opcode, zcUITablet::eOverlay, color, props).populateSketch(sketch);
-    op.populateSketch(sketch);
-  };
-  record(2, zcColor::green, thin, zc_UISketchOpLineSeg(zcLineSeg(zcPoint(10, 10), zcPoint(90, 40))));
-  record(29, zcColor::red, filled, zc_UISketchOpCircle(zcCircle(zcPoint(50, 50), 20)));
-  record(28, zcColor::blue, thin,
-         zc_UISketchOpPolygon(zcPolygon({zcPoint(0, 0), zcPoint(40, 0), zcPoint(20, 30)}, zcPolygon::eWinding)));
-  record(35, zcColor::white, thin,
-         zc_UISketchOpUnicodeString(L"inspection", zcPoint(5, 95), zcColor::black, zcUIFormat(zcUIFormat::Alignment(6))));
+  recorder.draw(zcLineSeg(zcPoint(10, 10), zcPoint(90, 40)), thin, zcUITablet::eOverlay);
+  recorder.draw(zcCircle(zcPoint(50, 50), 20), filled, zcUITablet::eOverlay);
+  recorder.draw(zcPolygon({zcPoint(0, 0), zcPoint(40, 0), zcPoint(20, 30)}, zcPolygon::eWinding), zcColor::blue,
+                zcUITablet::eImage);
+  recorder.draw(L"inspection", zcPoint(5, 95), zcColor::white, zcColor::black, zcUIFormat(zcUIFormat::Alignment(6)),
+                zcUITablet::eOverlay);
+  recorder.drawCross(zcPair<double>(70, 70), zcRadian(0.3), zcColor::yellow, zcUITablet::eBothLayers);
+  zcUISketch& sketch = recorder.sketch();
 
   const std::string path = (std::filesystem::path(dir) / "demo-sketch.zfar").string();
   {
