@@ -88,12 +88,6 @@ std::uint32_t zcColor::bgr() const { return checkedRgb().bgr(); }
 std::uint16_t zcColor::rgb15() const { return checkedRgb().rgb15(); }
 std::uint16_t zcColor::rgb16() const { return checkedRgb().rgb16(); }
 
-bool zcColor::operator==(const zcColor& o) const {
-  if (isIndexColor() && o.isIndexColor()) return index_ == o.index_;
-  if (isRGBColor() && o.isRGBColor()) return rgb_.rgb() == o.rgb_.rgb();
-  return false;
-}
-
 // --- Archive forms ---------------------------------------------------------------
 
 namespace {
@@ -115,15 +109,6 @@ zcArchive& operator||(zcArchive& archive, zcRGB& rgb) {
   archive || r || g || b;
   rgb.rgb(r, g, b);
   return archive;
-}
-
-void zcColor::writeImage(zcImageOut<kImageSize> out) const {
-  out[0] = flags_;
-  out[1] = index_;
-  out[2] = rgb_.r();
-  out[3] = rgb_.g();
-  out[4] = rgb_.b();
-  out[5] = 0;
 }
 
 zcColor zcColor::readImage(zcImageIn<kImageSize> in) {

@@ -95,12 +95,6 @@ void zcGraphicProps::showVertex(bool show) {
   showVertex_ = show;
 }
 
-bool zcGraphicProps::operator==(const zcGraphicProps& o) const {
-  return penColor_ == o.penColor_ && penWidth_ == o.penWidth_ && penStyle_ == o.penStyle_ && fill_ == o.fill_ &&
-         penJoin_ == o.penJoin_ && penEndCap_ == o.penEndCap_ && arrowHead_ == o.arrowHead_ &&
-         arrowHeadForward_ == o.arrowHeadForward_ && showVertex_ == o.showVertex_;
-}
-
 zcPersistent* zcGraphicProps::make() { return new zcGraphicProps; }
 const zc_Instantiator zcGraphicProps::sExemplar(typeid(zcGraphicProps), "zcGraphicProps", &zcGraphicProps::make);
 

@@ -65,7 +65,7 @@ public:
     if (archive_) {
       long wide = v;
       *archive_ || wide;
-      v = static_cast<std::int32_t>(wide);
+      if (loading()) v = static_cast<std::int32_t>(wide);
     } else if (reading_) {
       v = zfLoadI32(take(4));
     } else {
@@ -77,7 +77,7 @@ public:
     if (archive_) {
       double wide = v;
       *archive_ || wide;
-      v = static_cast<float>(wide);
+      if (loading()) v = static_cast<float>(wide);
     } else {
       std::uint32_t bits;
       std::memcpy(&bits, &v, 4);
@@ -106,7 +106,7 @@ public:
     } else {
       double x = v.x(), y = v.y();
       *this || x || y;
-      v = zcVector<2>(x, y);
+      if (reading_) v = zcVector<2>(x, y);
     }
     return *this;
   }
@@ -117,7 +117,7 @@ public:
     } else {
       std::int32_t x = static_cast<std::int32_t>(v.x()), y = static_cast<std::int32_t>(v.y());
       *this || x || y;
-      v = zcPair<long>(x, y);
+      if (reading_) v = zcPair<long>(x, y);
     }
     return *this;
   }
@@ -139,7 +139,7 @@ public:
       std::int32_t f[4] = {static_cast<std::int32_t>(v.left()), static_cast<std::int32_t>(v.top()),
                            static_cast<std::int32_t>(v.width()), static_cast<std::int32_t>(v.height())};
       *this || f[0] || f[1] || f[2] || f[3];
-      v = zcUIRect(f[0], f[1], f[2], f[3]);
+      if (reading_) v = zcUIRect(f[0], f[1], f[2], f[3]);
     }
     return *this;
   }
@@ -199,7 +199,8 @@ public:
   zc_SketchIO& operator||(std::uint64_t& v) {
     std::int32_t lo = static_cast<std::int32_t>(v & 0xFFFFFFFFu), hi = static_cast<std::int32_t>(v >> 32);
     *this || lo || hi;
-    v = std::uint64_t(static_cast<std::uint32_t>(lo)) | std::uint64_t(static_cast<std::uint32_t>(hi)) << 32;
+    if (loading())
+      v = std::uint64_t(static_cast<std::uint32_t>(lo)) | std::uint64_t(static_cast<std::uint32_t>(hi)) << 32;
     return *this;
   }
 
@@ -284,12 +285,34 @@ public:
   }
 
 private:
-  unsigned char* put(std::size_t n) { return out_->append(static_cast<long>(n)); }
+  // Writing gathers small fields in a buffer and appends them to the sketch in one
+  // piece (flush); larger ones go straight after what is gathered.
+  unsigned char* put(std::size_t n) {
+    if (n <= sizeof(buffer_) - buffered_) {
+      unsigned char* p = buffer_ + buffered_;
+      buffered_ += n;
+      return p;
+    }
+    flush();
+    return out_->append(static_cast<long>(n));
+  }
+
+public:
+  // Appends what writing gathered; a writer calls it once at the end.
+  void flush() {
+    if (buffered_ == 0) return;
+    out_->append(buffer_, static_cast<long>(buffered_));
+    buffered_ = 0;
+  }
+
+private:
 
   bool reading_ = false;
   const unsigned char* in_ = nullptr;
   std::size_t available_ = 0;
   std::size_t used_ = 0;
   zcUISketch* out_ = nullptr;
+  std::size_t buffered_ = 0;
+  unsigned char buffer_[256];
   zcArchive* archive_ = nullptr;
 };

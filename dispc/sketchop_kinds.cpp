@@ -89,11 +89,14 @@ void pointList(zc_SketchIO& io, std::vector<zcPoint>& points, std::size_t traili
 void zc_UISketchOpPoint::fields_(zc_SketchIO& io) { io || point_; }
 
 void zc_UISketchOpLineSeg::fields_(zc_SketchIO& io) {
-  io.shape(seg_, [&] {
-    zcPoint a = seg_.p1(), b = seg_.p2();
-    io || a || b;
-    if (io.loading()) seg_ = zcLineSeg(a, b);
-  });
+  if (!io.archiving()) {
+    io || p1_ || p2_;
+    return;
+  }
+  zcLineSeg seg(p1_, p2_);
+  io.archive() || seg;
+  p1_ = seg.p1();
+  p2_ = seg.p2();
 }
 
 void zc_UISketchOpLine::fields_(zc_SketchIO& io) {

@@ -56,7 +56,7 @@ void zcUISketch::reserve_(long needed) {
   capacity_ = static_cast<std::int32_t>(grown);
 }
 
-unsigned char* zcUISketch::append(long n) {
+unsigned char* zcUISketch::grow_(long n) {
   if (n < 0) throw zcUIError::BadParams();
   if (n > kMaxSize - size_) throw BadAllocation();
   reserve_(size_ + n);

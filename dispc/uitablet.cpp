@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 std::uint32_t zcUITablet::gTimeStamp_ = 1;
 
@@ -345,14 +346,16 @@ void zcUITabletPrivate::record(zcUITablet& t, long opcode, Layers layer, const z
   if (!t.recordOn_) return;
   zcUISketch& s = t.sketch_;
   const zcUISketchMark start = s.mark();
-  const zcGraphicProps remembered = s.props();
+  // The remembered properties change only with a new block: keep them only then.
+  std::optional<zcGraphicProps> remembered;
+  if (!(props == s.props())) remembered.emplace(s.props());
   try {
-    s.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), props);
+    if (remembered) s.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), props);
     s.opcode(static_cast<signed char>(opcode), static_cast<signed char>(layer), color);
     payload.populateSketch(s);
   } catch (...) {
     s.remove(start, s.mark());
-    s.props(remembered);
+    if (remembered) s.props(*remembered);
     throw;
   }
 }

@@ -86,13 +86,24 @@ public:
   // Equal when both carry an index and the indices agree; otherwise when both carry
   // an RGB value and the values agree. A stock color thus equals the index color of
   // its index and the RGB color of its triple; an index color never equals an RGB one.
-  bool operator==(const zcColor& o) const;
+  bool operator==(const zcColor& o) const {
+    if (isIndexColor() && o.isIndexColor()) return index_ == o.index_;
+    if (isRGBColor() && o.isRGBColor()) return rgb_ == o.rgb_;
+    return false;
+  }
   bool operator!=(const zcColor& o) const { return !(*this == o); }
 
   // The six bytes a sketch stores: kind flags, index, red, green, blue and a reserved
   // 0 (index 0 for an RGB color). Reading takes the first five as they are.
   static constexpr std::size_t kImageSize = 6;
-  void writeImage(zcImageOut<kImageSize> out) const;
+  void writeImage(zcImageOut<kImageSize> out) const {
+    out[0] = flags_;
+    out[1] = index_;
+    out[2] = rgb_.r();
+    out[3] = rgb_.g();
+    out[4] = rgb_.b();
+    out[5] = 0;
+  }
   static zcColor readImage(zcImageIn<kImageSize> in);
 
   // The sixteen stock colors, built on first use.

@@ -56,7 +56,11 @@ public:
   void arrowHeadForward(bool forward);
   void showVertex(bool show);
 
-  bool operator==(const zcGraphicProps& other) const;
+  bool operator==(const zcGraphicProps& o) const {
+    return penWidth_ == o.penWidth_ && penStyle_ == o.penStyle_ && fill_ == o.fill_ && penJoin_ == o.penJoin_ &&
+           penEndCap_ == o.penEndCap_ && arrowHead_ == o.arrowHead_ && arrowHeadForward_ == o.arrowHeadForward_ &&
+           showVertex_ == o.showVertex_ && penColor_ == o.penColor_;
+  }
   bool operator!=(const zcGraphicProps& other) const { return !(*this == other); }
 
   // The 21-byte sketch record of `props` (the pen color is not part of it):

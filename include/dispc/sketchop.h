@@ -193,16 +193,20 @@ public:
 };
 
 // 2 LineSeg: end point 1, end point 2 (32 bytes).
+// The end points are kept as points (recording builds one of these per segment); the
+// archive form is the segment's own.
 class DISPC_API zc_UISketchOpLineSeg : public zc_UISketchOpData {
 public:
-  explicit zc_UISketchOpLineSeg(const zcLineSeg& seg = zcLineSeg()) : seg_(seg) {}
-  const zcLineSeg& lineSeg() const { return seg_; }
+  zc_UISketchOpLineSeg() = default;
+  explicit zc_UISketchOpLineSeg(const zcLineSeg& seg) : p1_(seg.p1()), p2_(seg.p2()) {}
+  zcLineSeg lineSeg() const { return zcLineSeg(p1_, p2_); }
 
 protected:
   void fields_(zc_SketchIO& io) override;
 
 private:
-  zcLineSeg seg_;
+  zcPoint p1_;
+  zcPoint p2_;
   ZC_UISKETCH_OP_PROTOCOL(zc_UISketchOpLineSeg)
 };
 

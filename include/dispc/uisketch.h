@@ -64,7 +64,15 @@ public:
 
   // Room for n more bytes, for the caller to fill; a negative n raises
   // zcUIError::BadParams.
-  unsigned char* append(long n);
+  unsigned char* append(long n) {
+    // Recording appends a few bytes at a time: the common case stays inline.
+    if (n >= 0 && n <= static_cast<long>(capacity_) - size_) {
+      unsigned char* start = data_ + size_;
+      size_ += static_cast<std::int32_t>(n);
+      return start;
+    }
+    return grow_(n);
+  }
   void append(const void* bytes, long n);
 
   // The 8-byte operation header: opcode, layer, the six bytes of the color.
@@ -115,6 +123,8 @@ private:
   void props(const zcGraphicProps& p) { props_ = p; }
   // Makes the capacity at least `needed` by the growth rule.
   void reserve_(long needed);
+  // append() when the bytes do not fit.
+  unsigned char* grow_(long n);
 
   unsigned char* data_ = nullptr;
   std::int32_t size_ = 0;
