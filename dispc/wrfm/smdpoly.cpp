@@ -7,6 +7,7 @@
 
 #include "zfound/archive.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <ostream>
@@ -117,7 +118,8 @@ struct zcSMDGDPoly::Journal {
     double span;
   };
 
-  explicit Journal(zcSMDGDPoly& poly) : poly_(poly), pieces_(poly.pieces_), open_(poly.open_) {
+  explicit Journal(zcSMDGDPoly& poly)
+      : poly_(poly), pieces_(poly.pieces_), spread_(poly.spread_), open_(poly.open_) {
     poly_.journal_ = this;
   }
   ~Journal() { poly_.journal_ = nullptr; }
@@ -138,6 +140,7 @@ struct zcSMDGDPoly::Journal {
     }
     entries_.clear();
     poly_.pieces_ = pieces_;
+    poly_.spread_ = spread_;
     poly_.open_ = open_;
   }
 
@@ -145,6 +148,7 @@ private:
   zcSMDGDPoly& poly_;
   std::vector<Entry> entries_;
   Pieces pieces_;
+  double spread_;
   bool open_;
 };
 
@@ -187,6 +191,7 @@ void zcSMDGDPoly::copyFrom(const zcSMDGDPoly& o) {
   negativeArrow_ = o.negativeArrow_;
   weight_ = o.weight_;
   pieces_ = o.pieces_;
+  spread_ = o.spread_;
 }
 
 void zcSMDGDPoly::reset() { *this = zcSMDGDPoly(); }
@@ -200,6 +205,7 @@ void zcSMDGDPoly::reInit() {
   roundedSpan_.clear();
   open_ = true;
   pieces_ = Pieces::eBuildable;
+  spread_ = 0.0;
 }
 
 long zcSMDGDPoly::numSegments() const {
@@ -329,11 +335,16 @@ void zcSMDGDPoly::insertVertex(long index, const zcSMDGDPolyVertex& vertex) {
   if (index < -1 || index > n - 1) throw invalidIndex();
   mutating_();
   const zcSMDGDPolyVertex added = vertex;
-  vertices_.reserve(n + 1);
-  roundedStart_.reserve(n + 1);
-  roundedEnd_.reserve(n + 1);
-  roundedSpan_.reserve(n + 1);
-  labels_.reserve(labels_.size() + 1);
+  // Room first (growing geometrically), so that neither the insertion nor its undoing
+  // can fail half-way.
+  const auto room = [](auto& list, std::size_t size) {
+    if (list.capacity() < size) list.reserve(std::max(size, 2 * list.capacity()));
+  };
+  room(vertices_, n + 1);
+  room(roundedStart_, n + 1);
+  room(roundedEnd_, n + 1);
+  room(roundedSpan_, n + 1);
+  room(labels_, labels_.size() + 1);
 
   const long v = index + 1;
   Journal journal(*this);
@@ -420,10 +431,12 @@ void zcSMDGDPoly::vertices(const std::vector<zcSMDGDPolyVertex>& list) {
   std::vector<zcVector<2>> oldEnd = std::exchange(roundedEnd_, std::move(end));
   std::vector<double> oldSpan = std::exchange(roundedSpan_, std::move(span));
   const Pieces oldPieces = pieces_;
+  const double oldSpread = spread_;
   try {
     rebuildLabels_();
     validate_();
   } catch (...) {
+    spread_ = oldSpread;
     vertices_ = std::move(oldVertices);
     labels_ = std::move(oldLabels);
     roundedStart_ = std::move(oldStart);
@@ -457,9 +470,14 @@ void zcSMDGDPoly::open() {
   } catch (...) {
     // Stays open with whatever roundings the check left: nothing is known about them.
     pieces_ = Pieces::eUnknown;
+    spread_ = -1.0;
     throw;
   }
 }
+
+zcSMDGDPolyPrivate::zcSMDGDPolyPrivate(const std::wstring& name) : zcSMDGDPoly(name) {}
+
+zcSMDGDPolyPrivate::zcSMDGDPolyPrivate(const zcSMDGDPoly& poly) : zcPersistent(poly), zcSMDGDPoly(poly) {}
 
 void zcSMDGDPolyPrivate::assignUnchecked(zcSMDGDPoly& poly, const std::vector<zcSMDGDPolyVertex>& vertices,
                                          const std::vector<zcVector<2>>& starts, const std::vector<zcVector<2>>& ends,
@@ -474,6 +492,7 @@ void zcSMDGDPolyPrivate::assignUnchecked(zcSMDGDPoly& poly, const std::vector<zc
   poly.open_ = !closed;
   poly.rebuildLabels_();
   poly.pieces_ = Pieces::eUnknown;
+  poly.spread_ = -1.0;
 }
 
 // --- Comparison, transforms, dimensions -------------------------------------------------------
@@ -577,17 +596,16 @@ void zcSMDGDPoly::serialize_(zcArchive& archive, unsigned char version) {
   try {
     zcSMDGeometricDescription::dispatchSerialize(archive);
     const bool loading = archive.isLoading();
-    std::vector<zcSMDGDPolyVertex> vertices;
-    std::vector<std::int32_t> labels;
-    std::vector<zcVector<2>> start, end;
-    std::vector<double> span;
-    if (!loading) {
-      vertices = vertices_;
-      labels = labels_;
-      start = roundedStart_;
-      end = roundedEnd_;
-      span = roundedSpan_;
-    }
+    // Storing writes the fields themselves; loading reads into these.
+    std::vector<zcSMDGDPolyVertex> loadedVertices;
+    std::vector<std::int32_t> loadedLabels;
+    std::vector<zcVector<2>> loadedStart, loadedEnd;
+    std::vector<double> loadedSpan;
+    auto& vertices = loading ? loadedVertices : vertices_;
+    auto& labels = loading ? loadedLabels : labels_;
+    auto& start = loading ? loadedStart : roundedStart_;
+    auto& end = loading ? loadedEnd : roundedEnd_;
+    auto& span = loading ? loadedSpan : roundedSpan_;
     serializeList(archive, vertices, kMinVertexBytes, [&](zcSMDGDPolyVertex& v) { archive || v; });
     serializeList(archive, labels, 4, [&](std::int32_t& label) {
       long value = label;
@@ -626,6 +644,7 @@ void zcSMDGDPoly::serialize_(zcArchive& archive, unsigned char version) {
     weight_ = weight;
     // Nothing is known about pieces that were not validated here.
     pieces_ = Pieces::eUnknown;
+    spread_ = -1.0;
   } catch (...) {
     if (nameBefore) zcSMDGeometricDescription::operator=(*nameBefore);
     throw;

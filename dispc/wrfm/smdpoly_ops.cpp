@@ -365,8 +365,12 @@ void zcSMDGDPoly::checkSegmentExtension_(long s, bool forward, const zcSMDGDPoly
   const double length = segmentLength_(s);
   const bool arc = isSegmentArc_(s);
   OutlinePiece ext{arc, {}, {}, s, w};
-  if (arc) ext.arc = overlayArc_(s, forward);
-  else ext.line = overlayLineSegment_(s, forward);
+  try {
+    if (arc) ext.arc = overlayArc_(s, forward);
+    else ext.line = overlayLineSegment_(s, forward);
+  } catch (const zcShapesError::DegenerateShape&) {
+    return;  // too short to reach anything
+  }
   const zcVector<2> origin = vertices_[w].point();
   // Distance along the extension from its vertex.
   const auto along = [&](const zcVector<2>& p) {
@@ -415,6 +419,41 @@ zcRect zcSMDGDPolyPrivate::boundingBoxNeg(const zcSMDGDPoly& poly, const zcXform
 }
 
 // --- Meeting points, nearest points, boxes ------------------------------------------------------------
+
+namespace {
+std::vector<zcVector<2>> meetingPoints(const OutlinePiece& piece, const std::vector<OutlinePiece>& others) {
+  std::vector<zcVector<2>> out;
+  for (const OutlinePiece& q : others)
+    for (const zcVector<2>& p : meetingPoints(piece, q)) out.push_back(p);
+  return out;
+}
+
+OutlinePiece roundingPiece(const zcSMDGDPoly& poly, long v) { return {true, {}, poly.roundedArcVertex_(v), -1, v}; }
+
+OutlinePiece segmentPiece(const zcSMDGDPoly& poly, long s) {
+  if (poly.isSegmentArc_(s)) return {true, {}, poly.roundedArcSegment_(s), s, s};
+  return {false, poly.roundedLineSegment_(s), {}, s, s};
+}
+}  // namespace
+
+std::vector<zcVector<2>> zcSMDGDPoly::intersectionVertex_(long v, const zcSMDGDPoly& other) const {
+  if (!isVertexRounded_(v)) return {};
+  return meetingPoints(roundingPiece(*this, v), outline(other));
+}
+
+std::vector<zcVector<2>> zcSMDGDPoly::intersectionSegment_(long s, const zcSMDGDPoly& other) const {
+  return meetingPoints(segmentPiece(*this, s), outline(other));
+}
+
+std::vector<zcVector<2>> zcSMDGDPoly::vertexIntersection_(long v, const zcSMDGDPoly& other, long w) const {
+  if (!isVertexRounded_(v) || !other.isVertexRounded_(w)) return {};
+  return meetingPoints(roundingPiece(*this, v), roundingPiece(other, w));
+}
+
+std::vector<zcVector<2>> zcSMDGDPoly::segmentVertexIntersection_(long s, const zcSMDGDPoly& other, long w) const {
+  if (!other.isVertexRounded_(w)) return {};
+  return meetingPoints(segmentPiece(*this, s), roundingPiece(other, w));
+}
 
 std::vector<zcVector<2>> zcSMDGDPoly::intersection_(const zcSMDGDPoly& other) const {
   const std::vector<OutlinePiece> mine = outline(*this);
@@ -563,11 +602,9 @@ void zcSMDGDPolyPrivate::reversePoly(const zcSMDGDPoly& source, zcSMDGDPoly& out
 
 void zcSMDGDPolyPrivate::deleteSegments(const zcSMDGDPoly& poly, const std::vector<long>& segments,
                                         std::vector<zcSMDGDPoly>& out) {
-  out.clear();
   const long n = poly.numVertices();
-  if (n == 0) return;
-  if (segments.empty()) {
-    out.push_back(poly);
+  if (n == 0 || segments.empty()) {
+    out.assign(n == 0 ? 0 : 1, poly);
     return;
   }
   std::vector<bool> deleted(static_cast<std::size_t>(n), false);
@@ -579,7 +616,10 @@ void zcSMDGDPolyPrivate::deleteSegments(const zcSMDGDPoly& poly, const std::vect
   long start = -1;
   for (long v = 0; v < n && start == -1; ++v)
     if (deleted[v] && !deleted[(v + 1) % n]) start = v;
-  if (start == -1) return;
+  if (start == -1) {
+    out.clear();
+    return;
+  }
 
   std::vector<zcSMDGDPoly> pieces;
   std::vector<zcSMDGDPolyVertex> run;
@@ -804,10 +844,17 @@ void zcSMDGDPolyPrivate::closeRectilinear(zcSMDGDPoly& poly) {
   const zcVector<2> first = list.front().point();
   const zcVector<2> last = list.back().point();
   if (first.x() != last.x() && first.y() != last.y()) {
-    // Turn by a right angle after the last segment, then run straight to vertex 0.
     const bool lastHorizontal = horizontal(last - list[n - 2].point());
-    const zcVector<2> corner = lastHorizontal ? zcVector<2>(last.x(), first.y()) : zcVector<2>(first.x(), last.y());
-    list.emplace_back(corner, 0.5, 0.5, -1);
+    const bool closingHorizontal = horizontal(first - last);
+    if (lastHorizontal != closingHorizontal) {
+      // The closing chord runs across the last segment: slide the last vertex along
+      // that segment until the chord is straight.
+      list.back().point(lastHorizontal ? zcVector<2>(first.x(), last.y()) : zcVector<2>(last.x(), first.y()));
+    } else {
+      // Turn by a right angle after the last segment, then run straight to vertex 0.
+      const zcVector<2> corner = lastHorizontal ? zcVector<2>(last.x(), first.y()) : zcVector<2>(first.x(), last.y());
+      list.emplace_back(corner, 0.5, 0.5, -1);
+    }
   }
   list = dropStraight(std::move(list), true);
   zcSMDGDPoly result = poly;

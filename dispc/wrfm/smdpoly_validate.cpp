@@ -9,7 +9,9 @@
 //    its pieces can be built), so skipping them cannot hide a failure.
 //  - Each piece has a box computed from the stored points alone, grown by far more
 //    than the tolerances of the intersection routines; pieces with disjoint boxes
-//    cannot meet, so their test is skipped.
+//    cannot meet, so their test is skipped. In the loops over all pieces only the
+//    fixed piece's box is grown, by its own margin and by a bound on every other's
+//    (the poly keeps that bound; it only grows between full validations).
 //  - The full validation collects the pieces in a uniform grid and tests only pairs
 //    that share a cell. The plain loops report the first failure in vertex order; the
 //    grid search finds every meeting pair and keeps the earliest, in the same order.
@@ -41,26 +43,34 @@ struct Box {
   double x0, y0, x1, y1;
 };
 
-Box grown(double x0, double y0, double x1, double y1) {
-  const double scale = std::max({std::abs(x0), std::abs(y0), std::abs(x1), std::abs(y1)});
-  const double m = kBoxGrowth * (1.0 + scale + (x1 - x0) + (y1 - y0));
-  return Box{x0 - m, y0 - m, x1 + m, y1 + m};
-}
-
-Box pointsBox(const zcVector<2>& a, const zcVector<2>& b) {
-  return grown(std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()), std::max(a.y(), b.y()));
+// These run once per vertex and edit: kept small enough to inline.
+inline Box pointsBox(const zcVector<2>& a, const zcVector<2>& b) {
+  const bool xs = a.x() <= b.x(), ys = a.y() <= b.y();
+  return Box{xs ? a.x() : b.x(), ys ? a.y() : b.y(), xs ? b.x() : a.x(), ys ? b.y() : a.y()};
 }
 
 // The arc from p1 to p2 turning through `span` degrees. A minor arc lies in the disc on
 // its chord (each of its points sees the chord at a right or obtuse angle); any other
 // arc lies within twice its radius of the chord's middle.
-Box chordArcBox(const zcVector<2>& p1, const zcVector<2>& p2, double span) {
+inline Box chordArcBox(const zcVector<2>& p1, const zcVector<2>& p2, double span) {
   const zcVector<2> m = (p1 + p2) * 0.5;
-  const double chord = p1.distance(p2);
+  const zcVector<2> d = p2 - p1;
+  const double chord = std::sqrt(d.lengthSq());
   double reach = 0.5 * chord;
   if (std::abs(span) > 180.0) reach = chord / std::abs(sin(zcDegree(0.5 * span)));
-  return grown(m.x() - reach, m.y() - reach, m.x() + reach, m.y() + reach);
+  return Box{m.x() - reach, m.y() - reach, m.x() + reach, m.y() + reach};
 }
+
+// The size that sets a box's growth: its largest coordinate magnitude plus its width
+// and height. (With x0 <= x1 the larger magnitude is max(−x0, x1).)
+inline double spread(const Box& b) {
+  return std::abs(std::max(std::max(-b.x0, b.x1), std::max(-b.y0, b.y1))) + (b.x1 - b.x0) + (b.y1 - b.y0);
+}
+
+inline double growth(double spread) { return kBoxGrowth * (1.0 + spread); }
+
+inline Box grown(const Box& b, double by) { return Box{b.x0 - by, b.y0 - by, b.x1 + by, b.y1 + by}; }
+inline Box grown(const Box& b) { return grown(b, growth(spread(b))); }
 
 // NaN boxes never count as disjoint.
 bool disjoint(const Box& a, const Box& b) { return a.x1 < b.x0 || b.x1 < a.x0 || a.y1 < b.y0 || b.y1 < a.y0; }
@@ -103,7 +113,9 @@ std::vector<long> roundingNeighbours(long n, long v, bool closed) {
 // data directly: these loops run once per vertex per edit.
 class Checker {
 public:
-  Checker(const zcSMDGDPoly& poly, bool prune)
+  // `spreadBound` bounds spread() of every piece of the poly: the loops then grow only
+  // the fixed piece's box, by its own growth and by the largest any other could need.
+  Checker(const zcSMDGDPoly& poly, bool prune, double spreadBound = 0.0)
       : poly_(poly),
         v_(poly.vertices()),
         start_(poly.roundedStartPoints()),
@@ -111,7 +123,8 @@ public:
         span_(poly.roundedSpans()),
         n_(poly.numVertices()),
         open_(poly.isOpen()),
-        prune_(prune) {}
+        prune_(prune),
+        otherGrowth_(growth(spreadBound)) {}
 
   long n() const { return n_; }
   bool rounded(long u) const {
@@ -129,12 +142,32 @@ public:
     return d == 1 || d == n_ - 1;
   }
 
+  // Boxes as the stored points give them, not grown.
   Box segBox(long s) const {
-    const long a = (s - 1 + n_) % n_;
+    const long a = s == 0 ? n_ - 1 : s - 1;
     if (segArc(s)) return chordArcBox(v_[a].point(), v_[s].point(), poly_.segmentAngleSpan_(s).value());
     return pointsBox(end_[a], start_[s]);
   }
   Box arcBox(long w) const { return chordArcBox(start_[w], end_[w], span_[w]); }
+  // The largest spread of the pieces that depend on the roundings of `updated`, or of
+  // all pieces.
+  double spreadAround(const std::vector<long>& updated) const {
+    double out = 0.0;
+    for (long w : updated) {
+      if (rounded(w)) out = std::max(out, spread(arcBox(w)));
+      if (prevSeg(w) != -1) out = std::max(out, spread(segBox(prevSeg(w))));
+      if (nextSeg(w) != -1) out = std::max(out, spread(segBox(nextSeg(w))));
+    }
+    return out;
+  }
+  double spreadAll() const {
+    double out = 0.0;
+    for (long v = 0; v < n_; ++v) {
+      if (rounded(v)) out = std::max(out, spread(arcBox(v)));
+      if (prevSeg(v) != -1) out = std::max(out, spread(segBox(v)));
+    }
+    return out;
+  }
 
   Piece segPiece(long s) const {
     Piece p;
@@ -177,26 +210,27 @@ public:
 
   bool vertexVertex(long a, long b) const {
     if (!rounded(a) || !rounded(b)) return false;
-    if (prune_ && disjoint(arcBox(a), arcBox(b))) return false;
+    if (prune_ && disjoint(grown(arcBox(a)), grown(arcBox(b)))) return false;
     return meets(arcPiece(a), arcPiece(b), false);
   }
   bool segmentVertex(long s, long v) const {
     if (!rounded(v) || s == prevSeg(v) || s == nextSeg(v)) return false;
-    if (prune_ && disjoint(segBox(s), arcBox(v))) return false;
+    if (prune_ && disjoint(grown(segBox(s)), grown(arcBox(v)))) return false;
     return meets(segPiece(s), arcPiece(v), false);
   }
   bool segmentSegment(long a, long b) const {
     const bool shared = adjacent(a, b);
     if (shared && !segArc(a) && !segArc(b)) return false;
-    if (prune_ && disjoint(segBox(a), segBox(b))) return false;
+    if (prune_ && disjoint(grown(segBox(a)), grown(segBox(b)))) return false;
     return meets(segPiece(a), segPiece(b), shared);
   }
 
   // The loops below are the predicates above with the fixed piece's box and form
-  // computed once.
+  // computed once; the other pieces' boxes are taken as they are and the fixed one
+  // grown for both.
   bool segmentPoly(long s, long limit) const {
     const long last = limit < 0 ? n_ - 1 : limit;
-    const Box box = prune_ ? segBox(s) : Box{};
+    const Box box = prune_ ? grown(grown(segBox(s)), otherGrowth_) : Box{};
     const bool sArc = segArc(s);
     Lazy self(*this, s, false);
     for (long u = 0; u <= last; ++u) {
@@ -215,7 +249,7 @@ public:
   bool vertexPoly(long v, long limit) const {
     if (!rounded(v)) return false;
     const long last = limit < 0 ? n_ - 1 : limit;
-    const Box box = prune_ ? arcBox(v) : Box{};
+    const Box box = prune_ ? grown(grown(arcBox(v)), otherGrowth_) : Box{};
     const long pv = prevSeg(v), nv = nextSeg(v);
     Lazy self(*this, v, true);
     for (long u = 0; u <= last; ++u) {
@@ -265,6 +299,7 @@ private:
   long n_;
   bool open_;
   bool prune_;
+  double otherGrowth_;
 };
 
 // --- The grid search of the full validation ----------------------------------------------
@@ -561,29 +596,29 @@ void zcSMDGDPoly::computeVertexRoundings_(long v) {
 
 // --- Predicates -------------------------------------------------------------------------------------
 
-bool zcSMDGDPoly::vertexVertexIntersection_(long a, long b) const {
+bool zcSMDGDPoly::vertexVertexCross_(long a, long b) const {
   return Checker(*this, false).vertexVertex(vertexIndex_(a, false), vertexIndex_(b, false));
 }
 
-bool zcSMDGDPoly::segmentVertexIntersection_(long s, long v) const {
+bool zcSMDGDPoly::segmentVertexCross_(long s, long v) const {
   (void)nextVertexIndex_(s);
   return Checker(*this, false).segmentVertex(s, vertexIndex_(v, false));
 }
 
-bool zcSMDGDPoly::segmentSegmentIntersection_(long a, long b) const {
+bool zcSMDGDPoly::segmentSegmentCross_(long a, long b) const {
   (void)nextVertexIndex_(a);
   (void)nextVertexIndex_(b);
   if (a == b) return false;
   return Checker(*this, false).segmentSegment(a, b);
 }
 
-bool zcSMDGDPoly::segmentPolyIntersection_(long s, long limit) const {
+bool zcSMDGDPoly::segmentPolyCross_(long s, long limit) const {
   (void)nextVertexIndex_(s);
   if (limit >= numVertices()) throw invalidIndex();
   return Checker(*this, false).segmentPoly(s, limit);
 }
 
-bool zcSMDGDPoly::vertexPolyIntersection_(long v, long limit) const {
+bool zcSMDGDPoly::vertexPolyCross_(long v, long limit) const {
   v = vertexIndex_(v, false);
   if (limit >= numVertices()) throw invalidIndex();
   return Checker(*this, false).vertexPoly(v, limit);
@@ -608,13 +643,16 @@ void zcSMDGDPolyPrivate::validateReplacement(zcSMDGDPoly& poly, long v, bool pru
   if (n == 0) return;
   if (v < 0 || v >= n) throw invalidIndex();
   poly.computeVertexRoundings_(v);
+  const std::vector<long> updated = roundingNeighbours(n, v, poly.isClosed());
   Checker build(poly, false);
-  build.buildAround(roundingNeighbours(n, v, poly.isClosed()));
+  build.buildAround(updated);
   // The pieces this edit did not touch were built before, unless nothing is known of
-  // them (a loaded poly): then find out once.
+  // them (a loaded poly): then find out once. Likewise the spread bound grows by the
+  // touched pieces only.
   if (poly.pieces_ != Pieces::eBuildable) poly.pieces_ = build.allBuildable() ? Pieces::eBuildable : Pieces::eBroken;
+  poly.spread_ = poly.spread_ < 0.0 ? build.spreadAll() : std::max(poly.spread_, build.spreadAround(updated));
 
-  const Checker c(poly, pruned && poly.pieces_ == Pieces::eBuildable);
+  const Checker c(poly, pruned && poly.pieces_ == Pieces::eBuildable, poly.spread_);
   if (c.vertexPoly(v, -1)) throw crossingSegments();
   const long p = (v - 1 + n) % n;
   const long nx = (v + 1) % n;
@@ -637,6 +675,7 @@ void zcSMDGDPolyPrivate::validate(zcSMDGDPoly& poly, bool pruned) {
   const Checker c(poly, false);
   c.buildAll();
   poly.pieces_ = Pieces::eBuildable;
+  poly.spread_ = c.spreadAll();
   if (n < 2) return;
 
   if (!pruned) {
@@ -659,8 +698,8 @@ void zcSMDGDPolyPrivate::validate(zcSMDGDPoly& poly, bool pruned) {
   std::vector<Item> items;
   items.reserve(static_cast<std::size_t>(2 * n));
   for (long v = 0; v < n; ++v) {
-    if (c.rounded(v)) items.push_back({c.arcBox(v), v, true, v});
-    if (c.prevSeg(v) != -1) items.push_back({c.segBox(v), v, false, v});
+    if (c.rounded(v)) items.push_back({grown(c.arcBox(v)), v, true, v});
+    if (c.prevSeg(v) != -1) items.push_back({grown(c.segBox(v)), v, false, v});
   }
   const long firstCrossing = CrossingSearch(c, std::move(items)).earliest();
   for (long v = 0; v < n; ++v) {

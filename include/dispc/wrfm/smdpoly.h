@@ -249,14 +249,16 @@ public:
   // not meet once or twice.
   zcVector<2> roundPoint_(long v) const;
 
-  // Intersection predicates of the validation, on the rounded forms. Adjacent pieces
-  // ignore their shared end point; two adjacent lines never meet.
-  bool vertexVertexIntersection_(long a, long b) const;
-  bool segmentVertexIntersection_(long s, long v) const;
-  bool segmentSegmentIntersection_(long a, long b) const;
-  // Against vertices and arriving segments 0 … limit (−1: all).
-  bool segmentPolyIntersection_(long s, long limit) const;
-  bool vertexPolyIntersection_(long v, long limit) const;
+  // Crossing predicates of the validation, on the rounded forms: rounding arcs of two
+  // vertices, a segment and a rounding arc (never those at the segment's own ends),
+  // two segments (adjacent ones ignore their shared end point; two adjacent lines never
+  // cross). The poly forms test against the vertices and arriving segments
+  // 0 … limit (−1: all).
+  bool vertexVertexCross_(long a, long b) const;
+  bool segmentVertexCross_(long s, long v) const;
+  bool segmentSegmentCross_(long a, long b) const;
+  bool segmentPolyCross_(long s, long limit) const;
+  bool vertexPolyCross_(long v, long limit) const;
 
   // --- Measures -------------------------------------------------------------------------
   // The rounded outline's length; pieces not longer than minPiece are left out.
@@ -277,6 +279,13 @@ public:
   // Where the rounded outlines of the two polys meet, plus the sharp vertices of either
   // that lie on the other. Points closer than 1e-9 of the polys' size are one.
   std::vector<zcVector<2>> intersection_(const zcSMDGDPoly& other) const;
+  // Its parts, each point as found (no merging): the rounding arc of vertex v or the
+  // rounded segment s against the whole rounded outline of `other`, and against the
+  // rounding arc of its vertex w (nothing when a vertex is not rounded).
+  std::vector<zcVector<2>> intersectionVertex_(long v, const zcSMDGDPoly& other) const;
+  std::vector<zcVector<2>> intersectionSegment_(long s, const zcSMDGDPoly& other) const;
+  std::vector<zcVector<2>> vertexIntersection_(long v, const zcSMDGDPoly& other, long w) const;
+  std::vector<zcVector<2>> segmentVertexIntersection_(long s, const zcSMDGDPoly& other, long w) const;
   // The box of every unrounded segment under the transform; empty without segments.
   zcRect boundingBox(const zcXform<2>& xform = zcXform<2>()) const;
 
@@ -375,6 +384,9 @@ private:
   // Working state, neither compared nor archived.
   Journal* journal_ = nullptr;
   mutable Pieces pieces_ = Pieces::eBuildable;
+  // A bound on the size of every piece's box (see smdpoly_validate.cpp), which only
+  // grows between full validations; negative when unknown.
+  double spread_ = 0.0;
 };
 
 // The equality of zcSMDGDPoly with `tol` for the vertices and the weight.
@@ -472,9 +484,10 @@ public:
   // closeRectilinear. A rectilinear poly is left alone; a failure leaves it unchanged.
   static void snapRectilinear(zcSMDGDPoly& poly);
   // Closes a poly whose segments are axis-parallel so that the closing segment is too:
-  // a chord that is already axis-parallel closes directly, otherwise one corner vertex
-  // is added so that the last and the closing segment turn by a right angle; vertices
-  // left between collinear segments are dropped.
+  // a chord that is already axis-parallel closes directly; a chord nearer to the
+  // direction across the last segment moves the last vertex along that segment;
+  // otherwise one corner vertex is added, turning by a right angle after the last
+  // segment. Vertices left between collinear segments are dropped.
   static void closeRectilinear(zcSMDGDPoly& poly);
   // Moves vertex i to `point`; on a rectilinear poly its two neighbours follow across
   // so that the adjacent segments keep their directions. Validated as one edit.
