@@ -42,6 +42,12 @@ public:
   zcArchive& archive() { return *archive_; }
   // Bytes read so far.
   std::size_t consumed() const { return used_; }
+
+  // The hot fields of recording take the quick path (quickPut, the sketch's inline
+  // append); everything else goes through field(), out of line in sketchio.cpp.
+  zc_SketchIO& field(double& v);
+  zc_SketchIO& field(std::int32_t& v);
+  zc_SketchIO& field(zcVector<2>& v);
   std::size_t remaining() const { return available_ - used_; }
 
   zc_SketchIO& operator||(unsigned char& v) {
@@ -62,16 +68,11 @@ public:
     return *this;
   }
   zc_SketchIO& operator||(std::int32_t& v) {
-    if (archive_) {
-      long wide = v;
-      *archive_ || wide;
-      if (loading()) v = static_cast<std::int32_t>(wide);
-    } else if (reading_) {
-      v = zfLoadI32(take(4));
-    } else {
-      zfStoreI32(put(4), v);
+    if (unsigned char* p = quickPut(4)) {
+      zfStoreI32(p, v);
+      return *this;
     }
-    return *this;
+    return field(v);
   }
   zc_SketchIO& operator||(float& v) {
     if (archive_) {
@@ -91,24 +92,19 @@ public:
     return *this;
   }
   zc_SketchIO& operator||(double& v) {
-    if (archive_) {
-      *archive_ || v;
-    } else if (reading_) {
-      v = zfLoadF64(take(8));
-    } else {
-      zfStoreF64(put(8), v);
+    if (unsigned char* p = quickPut(8)) {
+      zfStoreF64(p, v);
+      return *this;
     }
-    return *this;
+    return field(v);
   }
   zc_SketchIO& operator||(zcVector<2>& v) {
-    if (archive_) {
-      *archive_ || v;
-    } else {
-      double x = v.x(), y = v.y();
-      *this || x || y;
-      if (reading_) v = zcVector<2>(x, y);
+    if (unsigned char* p = quickPut(16)) {
+      zfStoreF64(p, v.x());
+      zfStoreF64(p + 8, v.y());
+      return *this;
     }
-    return *this;
+    return field(v);
   }
   // A pixel pair: two i32.
   zc_SketchIO& operator||(zcPair<long>& v) {
@@ -285,26 +281,12 @@ public:
   }
 
 private:
-  // Writing gathers small fields in a buffer and appends them to the sketch in one
-  // piece (flush); larger ones go straight after what is gathered.
-  unsigned char* put(std::size_t n) {
-    if (n <= sizeof(buffer_) - buffered_) {
-      unsigned char* p = buffer_ + buffered_;
-      buffered_ += n;
-      return p;
-    }
-    flush();
-    return out_->append(static_cast<long>(n));
-  }
+  // Room for n bytes at the end of the sketch being written (the sketch's inline
+  // append), or null when reading or archiving.
+  unsigned char* quickPut(std::size_t n) { return out_ ? out_->append(static_cast<long>(n)) : nullptr; }
+  unsigned char* put(std::size_t n) { return out_->append(static_cast<long>(n)); }
 
 public:
-  // Appends what writing gathered; a writer calls it once at the end.
-  void flush() {
-    if (buffered_ == 0) return;
-    out_->append(buffer_, static_cast<long>(buffered_));
-    buffered_ = 0;
-  }
-
 private:
 
   bool reading_ = false;
@@ -312,7 +294,5 @@ private:
   std::size_t available_ = 0;
   std::size_t used_ = 0;
   zcUISketch* out_ = nullptr;
-  std::size_t buffered_ = 0;
-  unsigned char buffer_[256];
   zcArchive* archive_ = nullptr;
 };

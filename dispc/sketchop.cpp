@@ -256,7 +256,6 @@ void zc_UISketchOpData::populateSketch(zcUISketch& sketch) const {
   try {
     // Writing only reads the fields; the description is shared with reading.
     const_cast<zc_UISketchOpData*>(this)->fields_(out);
-    out.flush();
   } catch (...) {
     sketch.remove(start, sketch.mark());
     throw;

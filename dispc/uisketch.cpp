@@ -70,13 +70,6 @@ void zcUISketch::append(const void* bytes, long n) {
   if (n > 0) std::memcpy(p, bytes, static_cast<std::size_t>(n));
 }
 
-void zcUISketch::opcode(signed char op, signed char layer, const zcColor& color) {
-  unsigned char* p = append(kHeaderSize);
-  p[0] = static_cast<unsigned char>(op);
-  p[1] = static_cast<unsigned char>(layer);
-  color.writeImage(zcImageOut<zcColor::kImageSize>(p + 2, zcColor::kImageSize));
-}
-
 void zcUISketch::opcode(signed char op, const zcGraphicProps& props) {
   if (props == props_) return;
   // Room first: a failed growth must leave the remembered properties alone.

@@ -76,7 +76,12 @@ public:
   void append(const void* bytes, long n);
 
   // The 8-byte operation header: opcode, layer, the six bytes of the color.
-  void opcode(signed char op, signed char layer, const zcColor& color);
+  void opcode(signed char op, signed char layer, const zcColor& color) {
+    unsigned char* p = append(kHeaderSize);
+    p[0] = static_cast<unsigned char>(op);
+    p[1] = static_cast<unsigned char>(layer);
+    color.writeImage(zcImageOut<zcColor::kImageSize>(p + 2, zcColor::kImageSize));
+  }
   // A properties block (op is 40) when `props` differ from the remembered ones,
   // which then become `props`; nothing otherwise.
   void opcode(signed char op, const zcGraphicProps& props);
