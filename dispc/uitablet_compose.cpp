@@ -14,26 +14,8 @@
 namespace {
 using P = zcUITabletPrivate;
 using Layers = zcUITabletEnums::Layers;
+using Op = zcUITabletPrivate::Opcode;
 
-enum : long {
-  kPoint = 0,
-  kLineSeg = 2,
-  kEllipseAnnSect = 7,
-  kGenAnn = 9,
-  kCoordAxes = 10,
-  kSketch = 15,
-  kSet = 16,
-  kSetAll = 17,
-  kSetComp = 18,
-  kFill = 19,
-  kOutline3d = 25,
-  kArrow = 26,
-  kCross = 37,
-  kEllipseAnnSectArrowheadFlag = 39,
-  kBezierCurve = 42,
-  kCubicSpline = 43,
-  kClipRect = 47,
-};
 
 long truncated(double v) {
   if (!std::isfinite(v)) return 0;
@@ -56,7 +38,7 @@ void zcUITablet::draw(const zcPointSet& points, const zcGraphicProps& props, Lay
     for (const zcPoint& q : p) s.draw(scaledMap_.mapPoint(q), plain);
   }
   if (!recordOn_) return;
-  for (const zcPoint& q : p) P::record(*this, kPoint, layer, props, zc_UISketchOpPoint(q));
+  for (const zcPoint& q : p) P::record(*this, Op::kPoint, layer, props, zc_UISketchOpPoint(q));
 }
 
 void zcUITablet::draw(const zcPointSet& points, const zcColor& color, Layers layer) {
@@ -69,7 +51,7 @@ void zcUITablet::draw(const zcLineSegSet& segs, const zcGraphicProps& props, Lay
     for (const zcLineSeg& seg : segs.segments()) s.draw(seg.map(scaledMap_), props);
   }
   if (!recordOn_) return;
-  for (const zcLineSeg& seg : segs.segments()) P::record(*this, kLineSeg, layer, props, zc_UISketchOpLineSeg(seg));
+  for (const zcLineSeg& seg : segs.segments()) P::record(*this, Op::kLineSeg, layer, props, zc_UISketchOpLineSeg(seg));
 }
 
 // --- Curves --------------------------------------------------------------------------------
@@ -106,14 +88,14 @@ void paintCurve(zcUITablet& t, const zcBezierCurve& curve, const zcGraphicProps&
 
 void zcUITablet::draw(const zcBezierCurve& curve, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) paintCurve(*this, curve, props, layer);
-  if (recordOn_) P::record(*this, kBezierCurve, layer, props, zc_UISketchOpBezierCurve(curve));
+  if (recordOn_) P::record(*this, Op::kBezierCurve, layer, props, zc_UISketchOpBezierCurve(curve));
 }
 
 void zcUITablet::draw(const zcCubicSpline& spline, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) {
     for (const zcBezierCurve& piece : spline.pieces()) paintCurve(*this, piece, props, layer);
   }
-  if (recordOn_) P::record(*this, kCubicSpline, layer, props, zc_UISketchOpCubicSpline(spline.cubicSpline()));
+  if (recordOn_) P::record(*this, Op::kCubicSpline, layer, props, zc_UISketchOpCubicSpline(spline.cubicSpline()));
 }
 
 // --- Annuli --------------------------------------------------------------------------------
@@ -148,9 +130,9 @@ void zcUITablet::draw(const zcEllipseAnnulusSection& section, const zcGraphicPro
   }
   if (!recordOn_) return;
   if (props.arrowHead() && props.arrowHeadForward()) {
-    P::record(*this, kEllipseAnnSect, layer, props, zc_UISketchOpEllipseAnnSect(section));
+    P::record(*this, Op::kEllipseAnnSect, layer, props, zc_UISketchOpEllipseAnnSect(section));
   } else {
-    P::record(*this, kEllipseAnnSectArrowheadFlag, layer, props,
+    P::record(*this, Op::kEllipseAnnSectArrowheadFlag, layer, props,
               zc_UISketchOpEllipseAnnSectArrowheadFlag(section, props.arrowHead(), props.arrowHeadForward()));
   }
 }
@@ -187,7 +169,7 @@ void zcUITablet::draw(const zcGenAnnulus& annulus, const zcGraphicProps& props, 
     draw(annulus.inner(), props, layer);
     draw(annulus.outer(), props, layer);
   }
-  if (recordOn_) P::record(*this, kGenAnn, layer, props, zc_UISketchOpGenAnn(annulus));
+  if (recordOn_) P::record(*this, Op::kGenAnn, layer, props, zc_UISketchOpGenAnn(annulus));
 }
 
 void zcUITablet::draw(const zcGenAnnulus& annulus, const zcColor& color, Layers layer) {
@@ -208,7 +190,7 @@ void zcUITablet::draw(const zcCross& cross, const zcGraphicProps& props, Layers 
     s.drawStart(center + zcVector<2>(static_cast<double>(-n), static_cast<double>(c)));
     s.drawToRelPels(2 * n, -2 * c, props);
   }
-  if (recordOn_) P::record(*this, kCross, layer, props, zc_UISketchOpCross(cross));
+  if (recordOn_) P::record(*this, Op::kCross, layer, props, zc_UISketchOpCross(cross));
 }
 
 void zcUITablet::draw(const zcCross& cross, const zcColor& color, Layers layer) {
@@ -229,7 +211,7 @@ void zcUITablet::draw(const zcCoordAxes& axes, const zcGraphicProps& props, Laye
     arrowHead(axes.xEnd(), axes.xEnd() - axes.origin(), arm, props, layer);
     arrowHead(axes.yEnd(), axes.yEnd() - axes.origin(), arm, props, layer);
   }
-  if (recordOn_) P::record(*this, kCoordAxes, layer, props, zc_UISketchOpCoordAxes(axes));
+  if (recordOn_) P::record(*this, Op::kCoordAxes, layer, props, zc_UISketchOpCoordAxes(axes));
 }
 
 void zcUITablet::draw(const zcCoordAxes& axes, const zcColor& color, Layers layer) {
@@ -250,7 +232,7 @@ void zcUITablet::arrowHead(const zcPoint& tip, const zcVector<2>& dir, float siz
       s.drawStart(at);
     }
   }
-  if (recordOn_) P::record(*this, kArrow, layer, props, zc_UISketchOpArrow(tip, dir, size));
+  if (recordOn_) P::record(*this, Op::kArrow, layer, props, zc_UISketchOpArrow(tip, dir, size));
 }
 
 // --- Areas ---------------------------------------------------------------------------------
@@ -263,17 +245,17 @@ void zcUITablet::set(const zcColor& color, Layers layer) {
     const zcRect clip = clipRects_[layer];
     if (clip.width() != 0.0 || clip.height() != 0.0) drawClipRect(clip, layer);
   }
-  if (recordOn_) P::record(*this, kSetAll, layer, P::defaultProps(), color, zc_UISketchOpSetAll());
+  if (recordOn_) P::record(*this, Op::kSetAll, layer, P::defaultProps(), color, zc_UISketchOpSetAll());
 }
 
 void zcUITablet::set(const zcUIRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).set(rect, color);
-  if (recordOn_) P::record(*this, kSet, layer, P::defaultProps(), color, zc_UISketchOpSet(rect));
+  if (recordOn_) P::record(*this, Op::kSet, layer, P::defaultProps(), color, zc_UISketchOpSet(rect));
 }
 
 void zcUITablet::set(const zcRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).set(P::pixelRect(*this, rect), color);
-  if (recordOn_) P::record(*this, kSet, layer, P::defaultProps(), color, zc_UISketchOpSet(rect));
+  if (recordOn_) P::record(*this, Op::kSet, layer, P::defaultProps(), color, zc_UISketchOpSet(rect));
 }
 
 namespace {
@@ -299,25 +281,25 @@ void setOutside(zcUIScope& s, const zcUIRect& rect, const zcColor& color) {
 
 void zcUITablet::setComplement(const zcUIRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) setOutside(P::scope(*this, layer), rect, color);
-  if (recordOn_) P::record(*this, kSetComp, layer, P::defaultProps(), color, zc_UISketchOpSetComp(rect));
+  if (recordOn_) P::record(*this, Op::kSetComp, layer, P::defaultProps(), color, zc_UISketchOpSetComp(rect));
 }
 
 void zcUITablet::setComplement(const zcRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) setOutside(P::scope(*this, layer), P::pixelRect(*this, rect), color);
-  if (recordOn_) P::record(*this, kSetComp, layer, P::defaultProps(), color, zc_UISketchOpSetComp(rect));
+  if (recordOn_) P::record(*this, Op::kSetComp, layer, P::defaultProps(), color, zc_UISketchOpSetComp(rect));
 }
 
 void zcUITablet::fill(const zcPoint& p, const zcColor& fill, const zcColor& boundary, FillType type,
                       Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).fill(scopeCoords(p), fill, boundary, type == eFillType0);
-  if (recordOn_) P::record(*this, kFill, layer, P::colorProps(P::defaultProps().penColor(), true), fill,
+  if (recordOn_) P::record(*this, Op::kFill, layer, P::colorProps(P::defaultProps().penColor(), true), fill,
             zc_UISketchOpFill(p, boundary, type));
 }
 
 void zcUITablet::fill(const zcPair<long>& p, const zcColor& fill, const zcColor& boundary, FillType type,
                       Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).fill(p, fill, boundary, type == eFillType0);
-  if (recordOn_) P::record(*this, kFill, layer, P::colorProps(P::defaultProps().penColor(), true), fill,
+  if (recordOn_) P::record(*this, Op::kFill, layer, P::colorProps(P::defaultProps().penColor(), true), fill,
             zc_UISketchOpFill(p, boundary, type));
 }
 
@@ -345,14 +327,14 @@ void paintOutline(zcUITablet& t, const zcUIRect& r, const zcColor& light, const 
 void zcUITablet::outline3D(const zcUIRect& rect, const zcColor& light, const zcColor& dark, long width,
                            Layers layer) {
   paintOutline(*this, rect, light, dark, width, layer);
-  if (recordOn_) P::record(*this, kOutline3d, layer, P::defaultProps(), zcColor(0),
+  if (recordOn_) P::record(*this, Op::kOutline3d, layer, P::defaultProps(), zcColor(0),
             zc_UISketchOpOutline3d(rect, light, dark, width));
 }
 
 void zcUITablet::outline3D(const zcRect& rect, const zcColor& light, const zcColor& dark, long width,
                            Layers layer) {
   paintOutline(*this, P::pixelRect(*this, rect), light, dark, width, layer);
-  if (recordOn_) P::record(*this, kOutline3d, layer, P::defaultProps(), zcColor(0),
+  if (recordOn_) P::record(*this, Op::kOutline3d, layer, P::defaultProps(), zcColor(0),
             zc_UISketchOpOutline3d(rect, light, dark, width));
 }
 
@@ -368,7 +350,7 @@ void zcUITablet::drawClipRect(const zcRect& rect, Layers layer) {
   if (layer < eImage || layer > eBothLayers) throw zcUIError::BadLayer();
   if (layer != eOverlay) clipRects_[eImage] = rect;
   if (layer != eImage) clipRects_[eOverlay] = rect;
-  if (recordOn_) P::record(*this, kClipRect, layer, P::defaultProps(), zc_UISketchOpClipRect(rect));
+  if (recordOn_) P::record(*this, Op::kClipRect, layer, P::defaultProps(), zc_UISketchOpClipRect(rect));
   double lo[2] = {HUGE_VAL, HUGE_VAL}, hi[2] = {-HUGE_VAL, -HUGE_VAL};
   for (const zcPoint& c : {rect.ul(), rect.ur(), rect.lr(), rect.ll()}) {
     const zcPoint m = scaledMap_.mapPoint(c);
@@ -552,5 +534,5 @@ void zcUITablet::draw(const zcUISketch& sketch, const zcPoint& offset, Layers la
       if (layer == eBothLayers || header.layer() == layer) record.draw(*this, header);
     }
   }
-  if (recordOn_) P::record(*this, kSketch, layer, P::defaultProps(), zcColor(0), zc_UISketchOpSketch(sketch, offset));
+  if (recordOn_) P::record(*this, Op::kSketch, layer, P::defaultProps(), zcColor(0), zc_UISketchOpSketch(sketch, offset));
 }

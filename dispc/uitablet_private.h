@@ -10,6 +10,50 @@ class zcUITabletPrivate : public zcUITablet {
 public:
   using Layers = zcUITablet::Layers;
 
+  // Opcodes of the operation kinds the drawing calls record.
+  enum Opcode : long {
+    kPoint = 0,
+    kPointIcon = 1,
+    kLineSeg = 2,
+    kLine = 3,
+    kCircle = 4,
+    kEllipse = 5,
+    kEllipseArc = 6,
+    kEllipseAnnSect = 7,
+    kGenRect = 8,
+    kGenAnn = 9,
+    kCoordAxes = 10,
+    kPelBuf8 = 12,
+    kRleBuf = 14,
+    kSketch = 15,
+    kSet = 16,
+    kSetAll = 17,
+    kSetComp = 18,
+    kFill = 19,
+    kDrawStart = 20,
+    kDrawTo = 21,
+    kDrawToRelPels = 22,
+    kMoveToRelPels = 23,
+    kOutline3d = 25,
+    kArrow = 26,
+    kAffineRect = 27,
+    kPolygon = 28,
+    kFilledCircle = 29,
+    kFilledEllipse = 30,
+    kFilledGenRect = 31,
+    kRect = 32,
+    kGenShape = 33,
+    kUnicodeString = 35,
+    kCross = 37,
+    kEllipseAnnSectArrowheadFlag = 39,
+    kBezierCurve = 42,
+    kCubicSpline = 43,
+    kPolyline = 44,
+    kEllipse2 = 45,
+    kEllipseArc2 = 46,
+    kClipRect = 47,
+  };
+
   // Properties of a color form: defaults with that pen color (and fill flag).
   static zcGraphicProps colorProps(const zcColor& color, bool fill = false) {
     zcGraphicProps props;
