@@ -1,0 +1,603 @@
+#include "zscreen/screen.h"
+
+#include "dispc/uitablet.h"
+
+#include "zfound/archive.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Fontconfig keeps its configuration for the life of the process; the leak checker
+// of the sanitizer builds would report it as lost.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
+
+namespace {
+
+using L = zcUITablet::Layers;
+constexpr L kImage = zcUITablet::eImage;
+constexpr L kOverlay = zcUITablet::eOverlay;
+
+const zcRGB kBlack(0, 0, 0);
+const zcRGB kRed(255, 0, 0);
+const zcRGB kGreen(0, 255, 0);
+const zcRGB kBlue(0, 0, 255);
+const zcRGB kGray(40, 40, 40);
+
+zcGraphicProps pen(const zcColor& color, long width = 1, long style = 0, bool fill = false) {
+  return zcGraphicProps(color, width, static_cast<zcGraphicProps::zePenStyle>(style), fill);
+}
+
+// A screen with a shown root tablet over its two layers.
+struct Scene {
+  explicit Scene(long w = 64, long h = 48, const zcRGB& background = kGray)
+      : screen(w, h, background), tablet(&screen.image(), &screen.overlay()) {
+    tablet.visible(true);
+  }
+  zcRGB at(long x, long y) const { return screen.pel(x, y); }
+  // The composite, row by row.
+  std::vector<zcRGB> pels() const {
+    const zcPelBuffer<zcPackedRGB32> all = screen.composite();
+    std::vector<zcRGB> out;
+    for (long y = 0; y < screen.height(); ++y)
+      for (long x = 0; x < screen.width(); ++x) {
+        const zcPackedRGB32 v = all.get(x, y);
+        out.emplace_back(v.red(), v.green(), v.blue());
+      }
+    return out;
+  }
+  long count(const zcRGB& color) const {
+    const std::vector<zcRGB> all = pels();
+    return static_cast<long>(std::count(all.begin(), all.end(), color));
+  }
+  // The bounding box of the pels that differ from the background (null when none),
+  // in the whole screen or a window of it.
+  zcUIRect inkBox(const zcUIRect& window = zcUIRect::firstQuad) const {
+    const std::vector<zcRGB> all = pels();
+    zcUIRect box;
+    for (long i = 0; i < long(all.size()); ++i) {
+      const zcUIRect pel(i % screen.width(), i / screen.width(), 1, 1);
+      if (all[std::size_t(i)] != screen.background() && window.within(pel)) box |= pel;
+    }
+    return box;
+  }
+
+  zcScreen screen;
+  zcUITablet tablet;
+};
+
+std::string tempPath(const char* name) { return ::testing::TempDir() + name; }
+
+}  // namespace
+
+// --- The screen itself ----------------------------------------------------------------------
+
+TEST(ScreenLayers, StartWithBackgroundAndClearOverlay) {
+  const zcScreen screen(5, 4, kBlue);
+  EXPECT_EQ(screen.pel(0, 0), kBlue);
+  EXPECT_EQ(screen.pel(4, 3), kBlue);
+  EXPECT_EQ(screen.layer(kImage).get(2, 2).value(), 0xFF0000FFu);
+  EXPECT_EQ(screen.layer(kOverlay).get(2, 2).value(), 0u);
+  EXPECT_EQ(screen.overlay().size(), zcPair<long>(5, 4));
+
+  EXPECT_THROW(screen.pel(5, 0), zcPel::BadCoord);
+  EXPECT_THROW(screen.pel(0, -1), zcPel::BadCoord);
+  EXPECT_THROW(screen.layer(zcUITablet::eBothLayers), zcUIError::BadLayer);
+  EXPECT_THROW(zcScreen(0, 10), zcScreenError::BadParams);
+  EXPECT_THROW(zcScreen(10, 40000), zcScreenError::BadParams);
+}
+
+TEST(ScreenLayers, PaletteMapsIndexColors) {
+  Scene s(8, 8);
+  const std::vector<zcRGB> palette = s.screen.palette();
+  ASSERT_EQ(palette.size(), 256u);
+  EXPECT_EQ(palette[249], kRed);  // the stock red's index
+  EXPECT_EQ(palette[zcColor::cyan.index()], zcRGB(0, 255, 255));
+  EXPECT_EQ(palette[100], zcRGB(100, 100, 100));  // the gray ramp
+  EXPECT_EQ(palette, zcScreen::defaultPalette());
+
+  EXPECT_THROW(s.screen.palette(std::vector<zcRGB>(255)), zcScreenError::BadParams);
+  EXPECT_EQ(s.screen.palette(), palette);
+
+  s.tablet.draw(zcPoint(1, 1), pen(zcColor(100)), kImage);
+  EXPECT_EQ(s.at(1, 1), zcRGB(100, 100, 100));
+  std::vector<zcRGB> changed = palette;
+  changed[100] = kGreen;
+  s.screen.palette(changed);
+  s.tablet.draw(zcPoint(2, 1), pen(zcColor(100)), kImage);
+  s.tablet.draw(zcPoint(3, 1), pen(zcColor(10, 20, 30)), kImage);
+  EXPECT_EQ(s.at(1, 1), zcRGB(100, 100, 100));  // painted before the change
+  EXPECT_EQ(s.at(2, 1), kGreen);
+  EXPECT_EQ(s.at(3, 1), zcRGB(10, 20, 30));  // RGB colors bypass the palette
+}
+
+TEST(ScreenLayers, OverlayCompositesOverImage) {
+  Scene s(20, 10);
+  s.tablet.set(zcUIRect(0, 0, 10, 10), zcColor::red, kImage);
+  s.tablet.set(zcUIRect(5, 0, 10, 10), zcColor::blue, kOverlay);
+  EXPECT_EQ(s.at(2, 5), kRed);    // image only
+  EXPECT_EQ(s.at(7, 5), kBlue);   // overlay over image
+  EXPECT_EQ(s.at(12, 5), kBlue);  // overlay over background
+  EXPECT_EQ(s.at(17, 5), kGray);  // neither
+
+  // The pass color erases the overlay: the image shows through again.
+  s.tablet.set(zcUIRect(5, 0, 4, 10), zcColor::pass, kOverlay);
+  EXPECT_EQ(s.at(7, 5), kRed);
+  EXPECT_EQ(s.at(12, 5), kBlue);
+  EXPECT_EQ(s.screen.layer(kOverlay).get(7, 5).value(), 0u);
+  EXPECT_EQ(s.screen.layer(kOverlay).get(12, 5).value(), 0xFF0000FFu);
+  // On the image layer the pass color is its palette entry.
+  s.tablet.set(zcUIRect(0, 0, 2, 2), zcColor::pass, kImage);
+  EXPECT_EQ(s.at(0, 0), zcRGB(243, 243, 243));
+
+  s.screen.clear();
+  EXPECT_EQ(s.count(kGray), 200);
+}
+
+TEST(ScreenLayers, SaveAndLoadBackgroundRoundTrip) {
+  Scene s(30, 20);
+  s.tablet.draw(zcCircle(zcPoint(10, 10), 6), pen(zcColor::red, 1, 0, true), kImage);
+  s.tablet.draw(zcLineSeg(zcPoint(0, 2), zcPoint(29, 2)), pen(zcColor::green), kOverlay);
+  const std::string path = tempPath("screen_roundtrip.png");
+  s.screen.save(path);
+
+  zcScreen other(30, 20, kBlack);
+  other.loadBackground(path);
+  const zcPelBuffer<zcPackedRGB32> a = s.screen.composite(), b = other.composite();
+  for (long y = 0; y < 20; ++y)
+    for (long x = 0; x < 30; ++x) ASSERT_EQ(a.get(x, y), b.get(x, y)) << x << "," << y;
+  // The overlay of the loaded screen is untouched; only the image layer took the file.
+  EXPECT_EQ(other.layer(kOverlay).get(5, 2).value(), 0u);
+
+  // A smaller background lands at (0, 0); a failed load changes nothing.
+  zcScreen small(4, 4, kBlack);
+  small.loadBackground(path);
+  EXPECT_EQ(small.pel(0, 2), kGreen);
+  EXPECT_THROW(small.loadBackground(tempPath("screen_missing.png")), zcScreenError::IOError);
+  EXPECT_EQ(small.pel(0, 2), kGreen);
+  std::remove(path.c_str());
+}
+
+// --- Pixel positions --------------------------------------------------------------------------
+
+TEST(ScreenPixels, OnePixelSegmentCoversItsRowAndBothEnds) {
+  Scene s;
+  s.tablet.draw(zcLineSeg(zcPoint(0, 5), zcPoint(10, 5)), pen(zcColor::red), kImage);
+  for (long x = 0; x <= 10; ++x) {
+    EXPECT_EQ(s.at(x, 5), kRed) << x;
+    EXPECT_EQ(s.at(x, 4), kGray) << x;
+    EXPECT_EQ(s.at(x, 6), kGray) << x;
+  }
+  EXPECT_EQ(s.at(11, 5), kGray);
+  EXPECT_EQ(s.count(kRed), 11);
+
+  // A vertical one, and an even width straddling the line between two rows.
+  s.tablet.draw(zcLineSeg(zcPoint(20, 10), zcPoint(20, 14)), pen(zcColor::green), kImage);
+  EXPECT_EQ(s.inkBox(zcUIRect(15, 8, 10, 10)), zcUIRect(20, 10, 1, 5));
+  s.tablet.draw(zcLineSeg(zcPoint(30, 20), zcPoint(40, 20)), pen(zcColor::blue, 2, 0), kImage);
+  EXPECT_EQ(s.at(35, 19), kBlue);
+  EXPECT_EQ(s.at(35, 20), kBlue);
+  EXPECT_EQ(s.at(35, 18), kGray);
+  EXPECT_EQ(s.at(35, 21), kGray);
+}
+
+TEST(ScreenPixels, PointsPaintTheirFloorPixel) {
+  Scene s;
+  s.tablet.draw(zcPoint(3.7, 2.2), pen(zcColor::red), kImage);
+  s.tablet.draw(zcPoint(9.99999999999999, 4), pen(zcColor::green), kImage);  // a hair below 10
+  s.tablet.draw(zcPoint(20, 20), pen(zcColor::blue, 3), kImage);
+  EXPECT_EQ(s.at(3, 2), kRed);
+  EXPECT_EQ(s.at(10, 4), kGreen);
+  EXPECT_EQ(s.count(kRed), 1);
+  EXPECT_EQ(s.count(kGreen), 1);
+  EXPECT_EQ(s.count(kBlue), 9);
+  EXPECT_EQ(s.at(19, 19), kBlue);
+  EXPECT_EQ(s.at(21, 21), kBlue);
+}
+
+TEST(ScreenPixels, ShapesFarBeyondTheScreenPaintTheirVisiblePart) {
+  Scene s;
+  s.tablet.draw(zcLineSeg(zcPoint(-1e9, 7), zcPoint(1e9, 7)), pen(zcColor::red), kImage);
+  EXPECT_EQ(s.count(kRed), 64);
+  EXPECT_EQ(s.inkBox(), zcUIRect(0, 7, 64, 1));
+  // A huge filled circle whose edge crosses the screen: left of the edge is inside.
+  s.tablet.draw(zcCircle(zcPoint(-1e7 + 30, 20), 1e7), pen(zcColor::green, 1, 0, true), kOverlay);
+  EXPECT_EQ(s.at(10, 20), kGreen);
+  EXPECT_EQ(s.at(28, 20), kGreen);
+  EXPECT_EQ(s.at(33, 20), kGray);
+  EXPECT_EQ(s.at(40, 30), kGray);
+  // Entirely outside: nothing.
+  s.tablet.draw(zcCircle(zcPoint(5e8, 5e8), 10), pen(zcColor::blue, 1, 0, true), kImage);
+  EXPECT_EQ(s.count(kBlue), 0);
+}
+
+// --- Shapes -----------------------------------------------------------------------------------
+
+TEST(ScreenShapes, FilledCircleAndOutline) {
+  Scene s;
+  s.tablet.draw(zcCircle(zcPoint(20, 20), 8), pen(zcColor::red, 1, 0, true), kImage);
+  EXPECT_EQ(s.at(20, 20), kRed);
+  EXPECT_EQ(s.at(27, 20), kRed);
+  EXPECT_EQ(s.at(31, 20), kGray);
+  EXPECT_EQ(s.at(26, 26), kRed);  // 8.49 from the centre: inside the outline's outer edge
+  EXPECT_EQ(s.at(27, 27), kGray);
+  // The filled disc's area is close to π r² (the outline adds half a pixel around).
+  EXPECT_NEAR(double(s.count(kRed)), 3.14159 * 8.5 * 8.5, 20.0);
+
+  s.tablet.draw(zcCircle(zcPoint(45, 20), 8), pen(zcColor::green), kImage);
+  EXPECT_EQ(s.at(45, 20), kGray);
+  EXPECT_EQ(s.at(53, 20), kGreen);
+  EXPECT_EQ(s.at(45, 12), kGreen);
+  EXPECT_EQ(s.inkBox(zcUIRect(34, 0, 30, 48)), zcUIRect(37, 12, 17, 17));
+}
+
+TEST(ScreenShapes, PolygonFillModesDifferOnAStar) {
+  // A five-pointed star drawn in one stroke: its centre is wound twice.
+  std::vector<zcPoint> star;
+  for (int i = 0; i < 5; ++i) {
+    const double a = -3.14159265358979 / 2 + i * 4 * 3.14159265358979 / 5;
+    star.emplace_back(24 + 20 * std::cos(a), 24 + 20 * std::sin(a));
+  }
+  Scene alternate, winding;
+  alternate.tablet.draw(zcPolygon(star, zcPolygon::eAlternate), pen(zcColor::red, 1, 0, true), kImage);
+  winding.tablet.draw(zcPolygon(star, zcPolygon::eWinding), pen(zcColor::red, 1, 0, true), kImage);
+  EXPECT_EQ(alternate.at(24, 24), kGray);
+  EXPECT_EQ(winding.at(24, 24), kRed);
+  // A point inside one of the star's tips is filled in both.
+  EXPECT_EQ(alternate.at(24, 8), kRed);
+  EXPECT_EQ(winding.at(24, 8), kRed);
+  EXPECT_GT(winding.count(kRed), alternate.count(kRed) + 50);
+
+  // Without the fill flag only the outline paints.
+  Scene outline;
+  outline.tablet.draw(zcPolygon(star, zcPolygon::eWinding), pen(zcColor::red), kImage);
+  EXPECT_EQ(outline.at(24, 24), kGray);
+  EXPECT_EQ(outline.at(24, 4), kRed);
+}
+
+TEST(ScreenShapes, DashedAndDottedLinesLeaveGaps) {
+  Scene s(64, 16);
+  auto row = [&](long y) {
+    std::string out;
+    for (long x = 0; x < 40; ++x) out += s.at(x, y) == kGray ? '.' : '#';
+    return out;
+  };
+  s.tablet.draw(zcLineSeg(zcPoint(0, 2), zcPoint(39, 2)), pen(zcColor::red, 1, 0), kImage);
+  s.tablet.draw(zcLineSeg(zcPoint(0, 5), zcPoint(39, 5)), pen(zcColor::red, 1, 1), kImage);
+  s.tablet.draw(zcLineSeg(zcPoint(0, 8), zcPoint(39, 8)), pen(zcColor::red, 1, 2), kImage);
+  s.tablet.draw(zcLineSeg(zcPoint(0, 11), zcPoint(39, 11)), pen(zcColor::red, 1, 5), kImage);
+  EXPECT_EQ(row(2), std::string(40, '#'));
+  EXPECT_EQ(row(5), "######...######...######...######...####");
+  EXPECT_EQ(row(8), "#..#..#..#..#..#..#..#..#..#..#..#..#..#");
+  EXPECT_EQ(row(11), std::string(40, '.'));  // style 5 strokes nothing
+}
+
+TEST(ScreenShapes, EllipseArcsAndRoundedRectangles) {
+  Scene s;
+  // A quarter of a circle of radius 10 around (20, 20), from angle 0 towards +y.
+  s.tablet.draw(zcEllipseArc(zcEllipse(zcPoint(20, 20), 10, 10, zcRadian(0)), zcRadian(0), zcRadian(1.5707963267949)),
+                pen(zcColor::red), kImage);
+  const zcUIRect arc = s.inkBox();
+  EXPECT_EQ(arc.left(), 20);
+  EXPECT_EQ(arc.top(), 20);
+  EXPECT_EQ(arc.right(), 31);
+  EXPECT_EQ(arc.bottom(), 31);
+
+  // A rounded rectangle: its corners are cut, the middles of its sides are not.
+  Scene r;
+  r.tablet.draw(zcGenRect(zcVector<2>(30, 24), zcVector<2>(20, 12), zcRadian(0), zcVector<2>(6, 6)),
+                pen(zcColor::green, 1, 0, true), kImage);
+  EXPECT_EQ(r.at(30, 24), kGreen);
+  EXPECT_EQ(r.at(11, 24), kGreen);  // left side, middle
+  EXPECT_EQ(r.at(30, 13), kGreen);  // top side, middle
+  EXPECT_EQ(r.at(10, 12), kGray);   // the corners of the sharp rectangle
+  EXPECT_EQ(r.at(50, 36), kGray);
+  EXPECT_EQ(r.at(48, 35), kGreen);  // inside the rounded corner
+  EXPECT_EQ(r.at(49, 35), kGray);   // just beyond it
+  EXPECT_EQ(r.inkBox(), zcUIRect(10, 12, 41, 25));
+}
+
+TEST(ScreenShapes, StrokesFromTheDrawingPoint) {
+  Scene s;
+  s.tablet.drawStart(zcPoint(5, 5), kImage);
+  s.tablet.drawTo(zcPoint(15, 5), zcColor::red, kImage);
+  s.tablet.drawToRelPels(0, 10, zcColor::green, kImage);
+  EXPECT_EQ(s.at(5, 5), kRed);
+  EXPECT_EQ(s.at(14, 5), kRed);
+  EXPECT_EQ(s.at(15, 10), kGreen);
+  EXPECT_EQ(s.at(15, 15), kGreen);
+  EXPECT_EQ(s.at(15, 16), kGray);
+  EXPECT_EQ(s.tablet.drawingPoint(kImage), zcPoint(15, 15));
+  EXPECT_EQ(s.inkBox(), zcUIRect(5, 5, 11, 11));
+}
+
+TEST(ScreenShapes, GenericShapesPaintTheirOutline) {
+  Scene s;
+  s.tablet.draw(zcGenShape(zcCircle(zcPoint(20, 20), 6)), zcColor::red, kImage);
+  EXPECT_EQ(s.at(20, 20), kGray);
+  EXPECT_EQ(s.at(26, 20), kRed);
+  EXPECT_EQ(s.inkBox(), zcUIRect(14, 14, 13, 13));
+}
+
+// --- Text -----------------------------------------------------------------------------------
+
+TEST(ScreenText, InkLiesInTheAlignedTextRect) {
+  for (const auto align : {zcUIFormat::eTopLeft, zcUIFormat::eMiddleCenter, zcUIFormat::eBottomRight}) {
+    Scene s(120, 60);
+    const zcUIFormat format(align);
+    const zcPoint anchor(60, 30);
+    zcUIRect rect;
+    s.tablet.textRect(L"Hello", anchor, format, rect, kImage);
+    s.tablet.draw(L"Hello", anchor, zcColor::white, zcColor::pass, format, kImage);
+    const zcUIRect ink = s.inkBox();
+    ASSERT_FALSE(ink.isNull());
+    EXPECT_TRUE(rect.within(ink)) << align;
+    // The box is no larger than the text needs: ink reaches near both sides.
+    EXPECT_LE(ink.left() - rect.left(), 2);
+    EXPECT_LE(rect.right() - ink.right(), 2);
+    EXPECT_GT(rect.width(), 20);
+    EXPECT_GT(rect.height(), 8);
+    // The anchor sits at the corner or centre that the alignment names.
+    const long ax = align == zcUIFormat::eTopLeft        ? rect.left()
+                    : align == zcUIFormat::eMiddleCenter ? rect.left() + rect.width() / 2
+                                                         : rect.right();
+    const long ay = align == zcUIFormat::eTopLeft        ? rect.top()
+                    : align == zcUIFormat::eMiddleCenter ? rect.top() + rect.height() / 2
+                                                         : rect.bottom();
+    EXPECT_EQ(ax, 60) << align;
+    EXPECT_EQ(ay, 30) << align;
+  }
+}
+
+TEST(ScreenText, BackgroundFillsTheBoxAndFontIdsSetTheSize) {
+  Scene s(200, 80);
+  zcUIRect small, large;
+  s.tablet.textRect(L"Ab", zcPoint(0, 0), zcUIFormat(), small, kImage);
+  s.tablet.textRect(L"Ab", zcPoint(0, 0), zcUIFormat(40, zcUIFormat::eTopLeft), large, kImage);
+  EXPECT_GT(large.height(), 2 * small.height());
+  EXPECT_GT(large.width(), 2 * small.width());
+
+  s.tablet.draw(L"Ab", zcPoint(10, 10), zcColor::white, zcColor::blue, zcUIFormat(), kImage);
+  EXPECT_EQ(s.inkBox(), zcUIRect(10, 10, small.width(), small.height()));
+  EXPECT_EQ(s.at(10, 10), kBlue);
+  // The glyphs cover a good part of the box, in white and its blends with blue.
+  long ink = 0;
+  for (long y = 10; y < 10 + small.height(); ++y)
+    for (long x = 10; x < 10 + small.width(); ++x) ink += s.at(x, y) != kBlue;
+  EXPECT_GT(ink, small.width() * small.height() / 8);
+  EXPECT_GT(s.count(zcRGB(255, 255, 255)), 0);
+}
+
+// --- Scopes ---------------------------------------------------------------------------------
+
+TEST(ScreenScopes, KidScopePaintsOnlyInsideItsRectangle) {
+  Scene s;
+  zcUITablet kid(s.tablet, zcUIRect(10, 8, 20, 12));
+  kid.visible(true);
+  kid.draw(zcRect(-100, -100, 400, 400), zcColor::red, true, kImage);
+  EXPECT_EQ(s.inkBox(), zcUIRect(10, 8, 20, 12));
+  EXPECT_EQ(s.count(kRed), 20 * 12);
+
+  // Its pixels are relative to its rectangle.
+  kid.draw(zcPoint(0, 0), pen(zcColor::green), kOverlay);
+  kid.draw(zcPoint(25, 3), pen(zcColor::green), kOverlay);  // outside the kid
+  EXPECT_EQ(s.at(10, 8), kGreen);
+  EXPECT_EQ(s.count(kGreen), 1);
+  ASSERT_NE(kid.drawingScope(kImage), nullptr);
+  EXPECT_EQ(kid.drawingScope(kImage)->size(), zcPair<long>(20, 12));
+}
+
+TEST(ScreenScopes, KidCutByItsParentAndKidOfKid) {
+  zcScreen screen(40, 30, kGray);
+  // A kid hanging over the left edge: its scope pixel 0 is its pixel 5.
+  std::unique_ptr<zcUIScope> kid(screen.image().makeKidScope(zcUIRect(-5, 10, 20, 10), false));
+  EXPECT_EQ(kid->size(), zcPair<long>(15, 10));
+  EXPECT_EQ(kid->origin(), zcPair<long>(5, 0));
+  kid->set(zcColor::red);
+  kid->draw(zcPoint(5, 0), pen(zcColor::green));
+  EXPECT_EQ(screen.pel(0, 10), kGreen);
+  EXPECT_EQ(screen.pel(14, 19), kRed);
+  EXPECT_EQ(screen.pel(15, 19), kGray);
+
+  std::unique_ptr<zcUIScope> grandKid(kid->makeKidScope(zcUIRect(10, 2, 100, 3), false));
+  EXPECT_EQ(grandKid->size(), zcPair<long>(10, 3));
+  grandKid->set(zcColor::blue);
+  EXPECT_EQ(screen.pel(5, 12), kBlue);  // kid pixel 10 is layer pixel 5
+  EXPECT_EQ(screen.pel(14, 14), kBlue);
+  EXPECT_EQ(screen.pel(15, 14), kGray);  // cut at the kid's right edge
+  EXPECT_EQ(screen.pel(4, 12), kRed);
+
+  // Kids outlive their screen without painting into freed memory.
+  zcUIScope* orphan = nullptr;
+  {
+    zcScreen gone(10, 10);
+    orphan = gone.overlay().makeKidScope(zcUIRect(2, 2, 4, 4), false);
+  }
+  orphan->set(zcColor::red);
+  delete orphan;
+}
+
+TEST(ScreenScopes, DisplayClipRectangleLimitsPainting) {
+  Scene s;
+  s.tablet.drawClipRect(zcRect(10, 10, 10, 5), kImage);
+  s.tablet.draw(zcLineSeg(zcPoint(0, 12), zcPoint(63, 12)), pen(zcColor::red), kImage);
+  EXPECT_EQ(s.inkBox(), zcUIRect(10, 12, 10, 1));
+  s.screen.image().setDisplayClipRect(zcUIRect::null);
+  s.tablet.draw(zcLineSeg(zcPoint(0, 30), zcPoint(63, 30)), pen(zcColor::red), kImage);
+  EXPECT_EQ(s.count(kRed), 10 + 64);
+}
+
+TEST(ScreenScopes, ChangesAreReportedAndInhibitedScopesOnlyMeasure) {
+  Scene s;
+  zcScreenScope& image = s.screen.image();
+  image.noChange();
+  image.modified(false);
+  s.tablet.draw(zcLineSeg(zcPoint(10, 10), zcPoint(20, 15)), pen(zcColor::red), kImage);
+  EXPECT_TRUE(image.modified());
+  EXPECT_TRUE(image.changeRect().within(zcUIRect(10, 10, 11, 6)));
+  EXPECT_FALSE(image.allChanged());
+
+  image.noChange();
+  image.modified(false);
+  image.inhibitDrawing(true);
+  image.clientChangeEnable(true);
+  const std::vector<zcRGB> before = s.pels();
+  image.draw(zcEllipse(zcPoint(40, 20), 5, 5, zcRadian(0)), pen(zcColor::green, 1, 0, true));
+  image.set(zcUIRect(0, 0, 5, 5), zcColor::blue);
+  image.fill(zcPair<long>(30, 30), zcColor::blue, zcColor::red, true);
+  EXPECT_EQ(s.pels(), before);
+  EXPECT_FALSE(image.modified());
+  EXPECT_TRUE(image.changeRect().isNull());
+  const zcUIRect client = image.clientChangedRect(true);
+  EXPECT_TRUE(client.within(zcUIRect(35, 15, 11, 11)));
+  EXPECT_TRUE(client.within(zcUIRect(0, 0, 5, 5)));
+  EXPECT_TRUE(image.drawingInhibited(kImage));
+
+  // Kids made while inhibited are inhibited too.
+  std::unique_ptr<zcUIScope> kid(image.makeKidScope(zcUIRect(0, 0, 8, 8), true));
+  EXPECT_TRUE(kid->drawingInhibited(kImage));
+  image.inhibitDrawing(false);
+  EXPECT_FALSE(image.drawingInhibited(kOverlay));
+}
+
+TEST(ScreenScopes, LockStackAnswersWhetherStillLocked) {
+  zcScreen screen(4, 4);
+  zcScreenScope& scope = screen.overlay();
+  scope.lockScreenUpdatesPush(true);
+  scope.lockScreenUpdatesPush(false);
+  EXPECT_TRUE(scope.lockScreenUpdatesPop());  // the locking entry is left
+  EXPECT_FALSE(scope.lockScreenUpdatesPop());
+  EXPECT_FALSE(scope.lockScreenUpdatesPop());  // popping an empty stack is harmless
+  EXPECT_EQ(scope.lockDepth(), 0);
+}
+
+// --- Areas ----------------------------------------------------------------------------------
+
+TEST(ScreenAreas, FloodFillStopsAtTheBoundaryColor) {
+  Scene s;
+  s.tablet.draw(zcRect(10, 10, 20, 15), zcColor::red, false, kImage);
+  s.tablet.draw(zcLineSeg(zcPoint(40, 0), zcPoint(40, 47)), pen(zcColor::blue), kImage);
+  const long redBefore = s.count(kRed);
+  s.tablet.fill(zcPair<long>(15, 15), zcColor::green, zcColor::red, zcUITablet::eFillType0, kImage);
+  EXPECT_EQ(s.at(15, 15), kGreen);
+  EXPECT_EQ(s.at(11, 11), kGreen);
+  EXPECT_EQ(s.at(5, 5), kGray);
+  EXPECT_EQ(s.count(kRed), redBefore);
+  const zcUIRect inside = s.inkBox() & zcUIRect(11, 11, 19, 14);
+  EXPECT_EQ(inside, zcUIRect(11, 11, 19, 14));
+  EXPECT_EQ(s.count(kGreen), 19 * 14);
+
+  // Fill type 1 fills the start pixel's own color: the gray outside up to any other
+  // color, here left of the blue line and around the rectangle.
+  s.tablet.fill(zcPair<long>(0, 0), zcColor::yellow, zcColor::black, zcUITablet::eFillType1, kImage);
+  EXPECT_EQ(s.at(0, 0), zcRGB(255, 255, 0));
+  EXPECT_EQ(s.at(39, 47), zcRGB(255, 255, 0));
+  EXPECT_EQ(s.at(41, 0), kGray);
+  EXPECT_EQ(s.count(kGreen), 19 * 14);
+  // Starting on the boundary color fills nothing.
+  s.tablet.fill(zcPair<long>(10, 10), zcColor::blue, zcColor::red, zcUITablet::eFillType0, kImage);
+  EXPECT_EQ(s.at(10, 10), kRed);
+}
+
+// --- Images ---------------------------------------------------------------------------------
+
+TEST(ScreenImages, PassThroughLeavesTheBackground) {
+  Scene s;
+  zcPelBuffer<unsigned char> pels(4, 2, 243);
+  pels.set(0, 0, 249);  // red through the palette
+  pels.set(3, 1, 100);  // gray 100
+  s.tablet.draw(pels, zcPoint(10, 10), true, 243, false, kImage);
+  EXPECT_EQ(s.at(10, 10), kRed);
+  EXPECT_EQ(s.at(13, 11), zcRGB(100, 100, 100));
+  EXPECT_EQ(s.at(11, 10), kGray);
+  EXPECT_EQ(s.inkBox(), zcUIRect(10, 10, 4, 2));
+
+  // Without pass-through the pass index paints its palette entry; with the flag the
+  // pels are gray levels (249 is then a light gray, not red).
+  s.tablet.draw(pels, zcPoint(20, 10), false, 243, true, kImage);
+  EXPECT_EQ(s.at(20, 10), zcRGB(249, 249, 249));
+  EXPECT_EQ(s.at(21, 10), zcRGB(243, 243, 243));
+
+  // A run-length image through a byte map: pel 1 → index 252 (blue), 0 passes.
+  zcRLEBuffer rle(3, {{0, 1, 1, 2, 0, 0}, {1, 3, 0, 0}});
+  s.tablet.draw(rle, zcPoint(30, 30), {0, 252}, true, 0, false, kImage);
+  EXPECT_EQ(s.at(30, 30), kGray);
+  EXPECT_EQ(s.at(31, 30), kBlue);
+  EXPECT_EQ(s.at(32, 31), kBlue);
+  EXPECT_EQ(s.count(kBlue), 5);
+}
+
+TEST(ScreenImages, PointIconPaintsItsMarkerOnly) {
+  Scene s;
+  s.tablet.drawPointIcon(zcPoint(20, 20), zcColor::green, kOverlay);
+  const zcUIRect ink = s.inkBox();
+  ASSERT_FALSE(ink.isNull());
+  EXPECT_TRUE(zcUIRect(14, 14, 13, 13).within(ink));
+  // Only marker pels changed, all to the pen color.
+  EXPECT_EQ(s.count(kGreen) + s.count(kGray), 64 * 48);
+  EXPECT_LT(s.count(kGreen), 13 * 13);
+}
+
+TEST(ScreenImages, RGBImagesUnscaledMagnifiedAndReduced) {
+  zcPelBuffer<zcPackedRGB32> rgb(2, 2);
+  rgb.set(0, 0, zcPackedRGB32(255, 0, 0));
+  rgb.set(1, 0, zcPackedRGB32(0, 255, 0));
+  rgb.set(0, 1, zcPackedRGB32(0, 0, 255));
+  rgb.set(1, 1, zcPackedRGB32(1, 2, 3));
+  zcScreen screen(32, 32, kGray);
+  zcScreenScope& scope = screen.image();
+  scope.draw(zcPelBuffer_const<zcPackedRGB32>(rgb), zcPoint(0, 0), true, zcPackedRGB32(1, 2, 3));
+  EXPECT_EQ(screen.pel(0, 0), kRed);
+  EXPECT_EQ(screen.pel(1, 0), kGreen);
+  EXPECT_EQ(screen.pel(0, 1), kBlue);
+  EXPECT_EQ(screen.pel(1, 1), kGray);  // the pass value
+
+  scope.expand(zcPelBuffer_const<zcPackedRGB32>(rgb), zcPoint(10, 10), zcPair<long>(3, 2), false, zcPackedRGB32(),
+               false, 0);
+  EXPECT_EQ(screen.pel(10, 10), kRed);
+  EXPECT_EQ(screen.pel(12, 11), kRed);
+  EXPECT_EQ(screen.pel(13, 11), kGreen);
+  EXPECT_EQ(screen.pel(15, 12), zcRGB(1, 2, 3));
+  EXPECT_EQ(screen.pel(16, 12), kGray);
+  EXPECT_EQ(screen.pel(15, 14), kGray);
+
+  zcPelBuffer<unsigned short> wide(4, 4, 0x1234);
+  wide.set(2, 2, 0xFF00);
+  scope.sample(zcPelBuffer_const<unsigned short>(wide), zcPoint(20, 20), zcPair<long>(2, 2), false, 0, false);
+  EXPECT_EQ(screen.pel(20, 20), zcRGB(0x12, 0x12, 0x12));
+  EXPECT_EQ(screen.pel(21, 21), zcRGB(255, 255, 255));  // source pel (2, 2)
+  EXPECT_EQ(screen.pel(22, 20), kGray);
+}
+
+// --- Replay ---------------------------------------------------------------------------------
+
+TEST(ScreenReplay, ArchivedSketchReplaysToTheSamePels) {
+  auto scene = [](zcUITablet& t) {
+    t.draw(zcCircle(zcPoint(20, 20), 9), pen(zcColor::red, 3, 0, true), kImage);
+    t.draw(zcLineSeg(zcPoint(0, 40), zcPoint(63, 30)), pen(zcColor::cyan, 2, 1), kOverlay);
+    t.draw(zcPolyline({zcPoint(40, 5), zcPoint(60, 5), zcPoint(50, 25)}, true), pen(zcColor(77), 1, 0, true), kImage);
+    t.draw(L"ok", zcPoint(30, 30), zcColor::yellow, zcColor::blue, zcUIFormat(zcUIFormat::eMiddleCenter), kOverlay);
+    t.drawPointIcon(zcPoint(8, 40), zcColor::magenta, kImage);
+  };
+  Scene direct;
+  scene(direct.tablet);
+
+  zcUITablet recorder;
+  scene(recorder);
+  zcArchive out;
+  out || recorder.sketch();
+  zcArchive in(out.bytes());
+  zcUISketch loaded;
+  in || loaded;
+
+  Scene replayed;
+  replayed.tablet.draw(loaded, zcPoint(), zcUITablet::eBothLayers);
+  EXPECT_EQ(replayed.pels(), direct.pels());
+  EXPECT_GT(direct.count(kRed), 200);
+}

@@ -1,0 +1,237 @@
+// The raster screen: an image layer and an overlay layer of RGB pels, painted through
+// two painting scopes, composited and written to PNG.
+//
+//   zcScreen screen(640, 480);                                  // black image, clear overlay
+//   zcUITablet tablet(&screen.image(), &screen.overlay());
+//   tablet.visible(true);
+//   tablet.draw(zcCircle(zcPoint(100, 100), 20), pen, zcUITablet::eOverlay);
+//   screen.save("scene.png");                                   // overlay over image
+//
+// Layers. Each layer is a Cairo ARGB32 surface of the screen's size. The image layer
+// starts filled with the background color and stays opaque; the overlay starts fully
+// transparent. composite(), pel() and save() lay the overlay over the image.
+//
+// Colors. RGB colors paint as they are; stock colors paint their RGB value; index
+// colors go through the screen's palette of 256 entries. The default palette gives
+// every stock color's index its RGB value (index 249 is red (255, 0, 0)) and every
+// other index i the gray (i, i, i). On the overlay, the pass color (index 243, as a
+// stock or an index color) paints transparency: it erases the overlay there. On the
+// image layer it paints its palette entry.
+//
+// Pixels. Geometry arrives in screen pixels; a scope paints it at that position
+// minus its origin. Pixel (x, y) covers the square [x, x + 1) × [y, y + 1), y downward.
+// A point (x, y) paints the pixel (floorTol(x), floorTol(y)), or with a wider pen a
+// square of width × width pixels around it. Strokes of odd width
+// run through pixel centres: for odd pen widths every coordinate is moved by half a
+// pixel, so that a one-pixel segment from (0, 5) to (10, 5) covers row 5, pixels 0
+// to 10. Shapes are painted without anti-aliasing (each pixel whose centre is inside
+// the painted area takes the color), so that flood fills meet exact boundary colors;
+// text is anti-aliased.
+//
+// Pens. Width 0 paints as width 1. Styles: 0 solid, 1 dashed (6 on, 3 off), 2 dotted
+// (1 on, 2 off), 3 dash-dot, 4 dash-dot-dot (lengths in pen widths), 5 invisible (no
+// stroke; fills still paint); other values paint solid. Dashed styles use square ends
+// (the lengths above are what shows, ends included).
+// End caps: 0 round, 1 square, 2 flat; joins: 0 round, 1 bevel, 2 miter; other values
+// use the default. The fill flag fills closed shapes (polygons, closed polylines,
+// ellipses, general rectangles; arcs fill their pie) in the pen color and strokes
+// their outline over the fill. Generic shapes (slot 13) are sampled within 0.2 pixel
+// and stroked one pixel wide; trees paint each child. drawTo and drawToRelPels stroke
+// between whole drawing positions. Geometry far outside the layer is cut before Cairo
+// sees it; geometry with non-finite coordinates paints nothing.
+//
+// Text uses DejaVu Sans. Font id f from 6 to 255 selects a size of f pixels, f + 256
+// the same size in bold; every other id (the default −1 among them) 13 pixels. The
+// text box is the advance width by the font's ascent plus descent, rounded up, placed
+// by the format's alignment; the background color fills the box first unless it is
+// the pass color.
+//
+// Images. 8-bit pels (slots 22, 40, 50) and the byte color maps of run-length images
+// (slot 18) give palette indices, or gray levels when the image call's second flag is
+// set. 16-bit pels show their high byte as gray; RGB16 and RGB32 pels their colors.
+// Run-length point icons (slot 17) map pel v to colorMap[v], or to palette index v
+// beyond the map. With pass-through, pels equal to the pass value are skipped, and in
+// slot 17 so are pels whose color is the pass color. Reduced and magnified images take
+// the nearest pel: the image covers ceil(width × scale) by ceil(height × scale) pixels,
+// and pixel i of it shows source pel floor(i / scale), so pass values stay exact. The
+// reduction slots take the display scale (below 1) or its reciprocal; interpolation
+// modes and the flags of the RGB and 16-bit slots are ignored.
+//
+// Flood fill (slot 54) works on the layer's pels, four-connected, within the scope's
+// clip. Fill type 0 (fillType0 true) fills outward from the start pixel up to pels of
+// the boundary color; type 1 fills the connected area of the start pixel's own color.
+//
+// Scopes. The two root scopes belong to the screen. makeKidScope makes a scope that
+// paints into the same layer, clipped to its rectangle within its parent, with its
+// own origin; the caller owns it, and it stays valid (painting into the layer it
+// shares) even after the screen is gone. A screen scope moved onto a scope of another
+// layer or another kind paints nothing. Painting is also clipped to the display clip
+// rectangle (screen pixels) while it is not null. An inhibited scope
+// (inhibitDrawing(true)) paints nothing and collects client changes only. Every
+// painting slot adds the pixel box of what it paints to the change rectangle and sets
+// the modified flag.
+#pragma once
+
+#include "zscreen/export.h"
+#include "zscreen/png.h"
+
+#include "dispc/color.h"
+#include "dispc/uirect.h"
+
+#include "zfound/pelbuf.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct zc_ScreenLayer;
+struct zc_ScreenContext;
+class zcScreenScopePrivate;
+
+// A painting scope of a screen layer (see the top of this file).
+class ZSCREEN_API zcScreenScope : public zcUIScope {
+public:
+  ~zcScreenScope() override;
+  zcScreenScope(const zcScreenScope&) = delete;
+  zcScreenScope& operator=(const zcScreenScope&) = delete;
+
+  // True for a scope of the overlay layer.
+  bool isOverlay() const;
+  // The part of the layer this scope may paint, in layer pixels (before the display
+  // clip rectangle).
+  const zcUIRect& layerRect() const { return layerRect_; }
+  // Suppresses painting (drawingInhibited answers it for both layers). Kid scopes
+  // made later inherit it.
+  void inhibitDrawing(bool on) { inhibited_ = on; }
+  // The number of entries on the screen-update lock stack.
+  long lockDepth() const { return static_cast<long>(locks_.size()); }
+
+  // --- Slots -------------------------------------------------------------------------
+  void moved(const zcUIScope& parent, const zcUIRect& r) override;
+  zcUIScope* makeKidScope(const zcUIRect& r, bool temporary) override;
+  void dragStart() override;
+  void dragStop() override;
+  void dragErase() override;
+  void dragAnimate(bool on) override;
+  void lockScreenUpdatesPush(bool lock) override;
+  bool lockScreenUpdatesPop() override;
+  bool screenUpdatesLocked() const override;
+
+  void draw(const zcGenShape& shape, const zcColor& color) override;
+  void draw(const zcEllipseArc& arc, const zcGraphicProps& props) override;
+  void draw(const zcEllipse& ellipse, const zcGraphicProps& props) override;
+  void draw(const zcPolygon& polygon, const zcGraphicProps& props) override;
+  void draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<zcColor>& colorMap, bool passThrough,
+            unsigned char passValue) override;
+  void draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<unsigned char>& colorMap, bool passThrough,
+            unsigned char passValue, bool flag) override;
+  void draw(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, bool passThrough,
+            zcPackedRGB32 passValue) override;
+  void draw(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, bool passThrough,
+            zcPackedRGB16 passValue) override;
+  void draw(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, bool passThrough,
+            unsigned short passValue) override;
+  void draw(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, bool passThrough,
+            unsigned char passValue, bool flag) override;
+  void draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground, const zcColor& background,
+            const zcUIFormat& format) override;
+  void draw(const zcPolyline& polyline, const zcGraphicProps& props) override;
+  void draw(const zcGenRect& rect, const zcGraphicProps& props) override;
+  void draw(const zcEllipseArc2& arc, const zcGraphicProps& props) override;
+  void draw(const zcEllipse2& ellipse, const zcGraphicProps& props) override;
+  void draw(const zcLineSeg& segment, const zcGraphicProps& props) override;
+  void draw(const zcPoint& point, const zcGraphicProps& props) override;
+  void textRect(const std::wstring& text, const zcPoint& pos, const zcUIFormat& format, zcUIRect& out) override;
+
+  void drawReduced(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, const zcPair<double>& scale,
+                   bool passThrough, zcPackedRGB32 passValue, bool flag) override;
+  void drawReduced(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, const zcPair<double>& scale,
+                   bool passThrough, zcPackedRGB16 passValue, bool flag) override;
+  void drawReduced(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, const zcPair<double>& scale,
+                   bool passThrough, unsigned short passValue, bool flag) override;
+  void drawReduced(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, const zcPair<double>& scale,
+                   bool passThrough, unsigned char passValue, bool flag) override;
+  void drawMagnified(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, const zcPair<double>& scale,
+                     bool passThrough, zcPackedRGB32 passValue, bool flag, InterpolationModes mode) override;
+  void drawMagnified(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, const zcPair<double>& scale,
+                     bool passThrough, zcPackedRGB16 passValue, bool flag, InterpolationModes mode) override;
+  void drawMagnified(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, const zcPair<double>& scale,
+                     bool passThrough, unsigned short passValue, bool flag, InterpolationModes mode) override;
+  void drawMagnified(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, const zcPair<double>& scale,
+                     bool passThrough, unsigned char passValue, bool flag, InterpolationModes mode) override;
+
+  void set(const zcUIRect& rect, const zcColor& color) override;
+  void set(const zcColor& color) override;
+  void fill(const zcPair<long>& pos, const zcColor& fillColor, const zcColor& boundary, bool fillType0) override;
+  void drawTo(const zcPoint& p, const zcGraphicProps& props) override;
+  void drawToRelPels(long dx, long dy, const zcGraphicProps& props) override;
+  bool drawingInhibited(Layers layer) const override;
+  zcPair<long> size() const override;
+  void displayClipRectChanged(const zcUIRect& r) override;
+
+private:
+  friend class zcScreen;
+  friend class zcScreenScopePrivate;
+  zcScreenScope(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect);
+
+  std::shared_ptr<zc_ScreenLayer> layer_;
+  // Where this scope paints, in layer pixels, and where its scope pixel (0, 0) lies.
+  zcUIRect layerRect_;
+  zcPair<long> base_;
+  bool inhibited_ = false;
+  std::vector<bool> locks_;
+  // The Cairo context and the pen state set on it, made on first use and dropped
+  // when the clip changes.
+  std::unique_ptr<zc_ScreenContext> context_;
+};
+
+class ZSCREEN_API zcScreen {
+public:
+  // A screen of width × height pels (each from 1 to 32767, else
+  // zcScreenError::BadParams), the image layer filled with the background.
+  zcScreen(long width, long height, const zcRGB& background = zcRGB(0, 0, 0));
+  ~zcScreen();
+  zcScreen(const zcScreen&) = delete;
+  zcScreen& operator=(const zcScreen&) = delete;
+
+  long width() const;
+  long height() const;
+  const zcRGB& background() const { return background_; }
+
+  // The root painting scopes of the two layers.
+  zcScreenScope& image() { return *image_; }
+  zcScreenScope& overlay() { return *overlay_; }
+  const zcScreenScope& image() const { return *image_; }
+  const zcScreenScope& overlay() const { return *overlay_; }
+
+  // The palette through which index colors paint: 256 entries. Setting one of
+  // another size raises zcScreenError::BadParams, the palette unchanged. It applies
+  // to everything painted afterwards, kid scopes included.
+  const std::vector<zcRGB>& palette() const;
+  void palette(const std::vector<zcRGB>& entries);
+  static std::vector<zcRGB> defaultPalette();
+
+  // The image layer filled with the background, the overlay cleared.
+  void clear();
+
+  // The overlay laid over the image, as 0x00RRGGBB pels.
+  zcPelBuffer<zcPackedRGB32> composite() const;
+  // One composited pel; zcPel::BadCoord outside the screen.
+  zcRGB pel(long x, long y) const;
+  // A layer as it is (eImage or eOverlay, else zcUIError::BadLayer), as 0xAARRGGBB
+  // pels, not premultiplied (the image layer's alpha is always 255).
+  zcPelBuffer<zcPackedRGB32> layer(zcUITabletEnums::Layers which) const;
+  // Writes the composite as an 8-bit RGB PNG.
+  void save(const std::string& path) const;
+  // Reads a PNG (gray, RGB or RGBA) into the image layer with its top-left pel at
+  // (0, 0); what passes the screen is cut off, RGBA is laid over what is there. The
+  // zfReadPng failures leave the screen unchanged.
+  void loadBackground(const std::string& path);
+
+private:
+  std::shared_ptr<zc_ScreenLayer> imageLayer_;
+  std::shared_ptr<zc_ScreenLayer> overlayLayer_;
+  zcRGB background_;
+  std::unique_ptr<zcScreenScope> image_;
+  std::unique_ptr<zcScreenScope> overlay_;
+};
