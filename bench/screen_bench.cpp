@@ -23,6 +23,8 @@
 
 #include "dispc/uitablet.h"
 
+#include "segment_workload.h"
+
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
@@ -39,49 +41,18 @@
 
 namespace {
 
-constexpr long kOps = 1000000;
-constexpr long kColorEvery = 100;
-constexpr long kWidthEvery = 1000;
-constexpr int kColors = 16;
-constexpr int kWidths = 4;
+using namespace zc_bench;
+
 constexpr long kFirstWidth = 1;
 constexpr int kSide = 1024;
-constexpr double kMaxReach = 32.0;
 constexpr auto kLayer = zcUITablet::eImage;
 // Each pass takes seconds; the summary compares the medians of a few.
 constexpr int kRepetitions = 3;
 
-int colorIndex(long i) { return static_cast<int>(i / kColorEvery % kColors); }
-int widthIndex(long i) { return static_cast<int>(i / kWidthEvery % kWidths); }
 long penWidth(long i) { return kFirstWidth + widthIndex(i); }
 
-struct Workload {
-  std::vector<zcLineSeg> segments;
-  std::vector<double> ends;  // x1, y1, x2, y2 per segment
-  std::array<zcRGB, kColors> palette;
-  std::vector<zcGraphicProps> props;  // [width][color]
-
-  const zcGraphicProps& propsOf(long i) const { return props[widthIndex(i) * kColors + colorIndex(i)]; }
-
-  Workload() {
-    std::mt19937_64 rng(42);
-    std::uniform_real_distribution<double> at(kMaxReach, kSide - kMaxReach), reach(-kMaxReach, kMaxReach);
-    segments.reserve(kOps);
-    ends.reserve(4 * kOps);
-    for (long i = 0; i < kOps; ++i) {
-      const zcPoint a(at(rng), at(rng));
-      zcPoint b(a.x() + reach(rng), a.y() + reach(rng));
-      if (b == a) b = zcPoint(a.x() + 1.0, a.y());
-      segments.emplace_back(a, b);
-      ends.insert(ends.end(), {a.x(), a.y(), b.x(), b.y()});
-    }
-    for (int c = 0; c < kColors; ++c)
-      palette[c] = zcRGB(static_cast<unsigned char>(c * 16), static_cast<unsigned char>(255 - c * 12),
-                         static_cast<unsigned char>(64 + c * 8));
-    for (int w = 0; w < kWidths; ++w)
-      for (int c = 0; c < kColors; ++c)
-        props.emplace_back(zcColor(palette[c]), kFirstWidth + w, zcGraphicProps::ePenStyleDefault, false);
-  }
+struct Workload : SegmentWorkload {
+  Workload() : SegmentWorkload(kFirstWidth, kSide) {}
 };
 
 const Workload& workload() {

@@ -38,6 +38,8 @@
 // within 3 times the cost of appending the same bytes.
 #include "dispc/uitablet.h"
 
+#include "segment_workload.h"
+
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
@@ -57,67 +59,31 @@
 
 namespace {
 
-constexpr long kOps = 1000000;
-constexpr long kColorEvery = 100;
-constexpr long kWidthEvery = 1000;
-constexpr int kColors = 16;
-constexpr int kWidths = 4;
+using namespace zc_bench;
+
 constexpr long kFirstWidth = 2;
 constexpr double kSide = 1024.0;
-constexpr double kMaxReach = 32.0;
 constexpr auto kLayer = zcUITablet::eOverlay;
 constexpr unsigned char kLineSegOpcode = 2;
 
-int colorIndex(long i) { return static_cast<int>(i / kColorEvery % kColors); }
-int widthIndex(long i) { return static_cast<int>(i / kWidthEvery % kWidths); }
 long penWidth(long i) { return kFirstWidth + widthIndex(i); }
 
-// The same calls for every contender, built once.
-struct Workload {
-  std::vector<zcLineSeg> segments;  // what a caller hands to the tablet
-  std::vector<double> ends;         // x1, y1, x2, y2 per segment, for Cairo and the floor
-  std::array<zcRGB, kColors> palette;
-  std::vector<zcGraphicProps> props;  // [width][color]
-  // The floor's precomputed pieces: a 22-byte properties block per props entry and
-  // an 8-byte LineSeg header per color.
+// The same calls for every contender, built once, and the floor's precomputed pieces:
+// a 22-byte properties block per props entry and an 8-byte LineSeg header per color.
+struct Workload : SegmentWorkload {
   std::vector<std::vector<unsigned char>> blocks;
   std::array<std::array<unsigned char, zcUISketch::kHeaderSize>, kColors> headers{};
   long expectedBytes = 0;
-  // The box of every end point: the strokes' ink lies within it, widened by half the
-  // widest pen.
-  double minX = kSide, minY = kSide, maxX = 0.0, maxY = 0.0;
 
-  const zcGraphicProps& propsOf(long i) const { return props[widthIndex(i) * kColors + colorIndex(i)]; }
   const std::vector<unsigned char>& blockOf(long i) const { return blocks[widthIndex(i) * kColors + colorIndex(i)]; }
 
-  Workload() {
-    std::mt19937_64 rng(42);
-    // Both ends inside the square: Cairo's bounded recording clips nothing.
-    std::uniform_real_distribution<double> at(kMaxReach, kSide - kMaxReach), reach(-kMaxReach, kMaxReach);
-    segments.reserve(kOps);
-    ends.reserve(4 * kOps);
-    for (long i = 0; i < kOps; ++i) {
-      const zcPoint a(at(rng), at(rng));
-      zcPoint b(a.x() + reach(rng), a.y() + reach(rng));
-      if (b == a) b = zcPoint(a.x() + 1.0, a.y());
-      segments.emplace_back(a, b);
-      minX = std::min({minX, a.x(), b.x()});
-      minY = std::min({minY, a.y(), b.y()});
-      maxX = std::max({maxX, a.x(), b.x()});
-      maxY = std::max({maxY, a.y(), b.y()});
-      ends.insert(ends.end(), {a.x(), a.y(), b.x(), b.y()});
+  Workload() : SegmentWorkload(kFirstWidth, kSide) {
+    for (const zcGraphicProps& p : props) {
+      // A fresh sketch remembers the default properties, which these differ from.
+      zcUISketch s;
+      s.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), p);
+      blocks.emplace_back(s.data(), s.data() + s.size());
     }
-    for (int c = 0; c < kColors; ++c)
-      palette[c] = zcRGB(static_cast<unsigned char>(c * 16), static_cast<unsigned char>(255 - c * 12),
-                         static_cast<unsigned char>(64 + c * 8));
-    for (int w = 0; w < kWidths; ++w)
-      for (int c = 0; c < kColors; ++c) {
-        props.emplace_back(zcColor(palette[c]), kFirstWidth + w, zcGraphicProps::ePenStyleDefault, false);
-        // A fresh sketch remembers the default properties, which these differ from.
-        zcUISketch s;
-        s.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), props.back());
-        blocks.emplace_back(s.data(), s.data() + s.size());
-      }
     for (int c = 0; c < kColors; ++c) {
       zcUISketch s;
       s.opcode(static_cast<signed char>(kLineSegOpcode), static_cast<signed char>(kLayer), zcColor(palette[c]));

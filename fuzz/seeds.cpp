@@ -3,6 +3,8 @@
 #include "image_program.h"
 #include "sketch_program.h"
 
+#include "zscreen/png.h"
+
 #include <fstream>
 #include <string>
 #include <vector>
@@ -35,5 +37,9 @@ int main(int argc, char** argv) {
   const auto archives = zfSampleSketchArchives();
   for (std::size_t i = 0; i < archives.size(); ++i)
     write(corpus + "/sketch_archive/seed" + std::to_string(i), archives[i]);
+  zcPelBuffer<unsigned char> gray(5, 3, 7);
+  zfWritePngGray(corpus + "/png/seed0.png", gray);
+  zcPelBuffer<zcPackedRGB32> rgb(4, 4);
+  zfWritePngRGBA(corpus + "/png/seed1.png", rgb);
   return 0;
 }
