@@ -91,6 +91,8 @@ void zc_UISketchOpPoint::fields_(zc_SketchIO& io) { io || point_; }
 void zc_UISketchOpLineSeg::fields_(zc_SketchIO& io) {
   if (!io.archiving()) {
     io || p1_ || p2_;
+    // The segment's own rule: finite end points.
+    if (io.loading() && (!zfIsFinite(p1_) || !zfIsFinite(p2_))) throw zcUIError::InvalidUISketch();
     return;
   }
   zcLineSeg seg(p1_, p2_);

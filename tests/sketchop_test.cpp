@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -628,6 +629,17 @@ TEST(SketchArchive, Version0PolygonsRebuildTheirTolerances) {
   zc_UISketchOpGenPoly current, old;
   EXPECT_EQ(current.parseByteStream(bad.data(), static_cast<long>(bad.size())), static_cast<long>(bad.size()));
   EXPECT_THROW(old.parseVersion0ByteStream(bad.data(), static_cast<long>(bad.size())), zcUIError::InvalidUISketch);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SketchOpKinds, SegmentsWithNonFiniteEndsAreRefused) {
+  Bytes payload = payloadOf(zc_UISketchOpLineSeg(zcLineSeg(zcPoint(1, 2), zcPoint(3, 4))));
+  zfStoreF64(payload.data() + 16, std::numeric_limits<double>::quiet_NaN());
+  zc_UISketchOpLineSeg seg;
+  EXPECT_THROW(seg.parseByteStream(payload.data(), 32), zcUIError::InvalidUISketch);
 }
 
 }  // namespace
