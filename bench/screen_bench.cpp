@@ -49,7 +49,6 @@ constexpr auto kLayer = zcUITablet::eImage;
 // Each pass takes seconds; the summary compares the medians of a few.
 constexpr int kRepetitions = 3;
 
-long penWidth(long i) { return kFirstWidth + widthIndex(i); }
 
 struct Workload : SegmentWorkload {
   Workload() : SegmentWorkload(kFirstWidth, kSide) {}
@@ -82,8 +81,8 @@ void paintOnCairo(cairo_surface_t* surface, const Workload& w) {
       cairo_set_source_rgb(cr, c.r() / 255.0, c.g() / 255.0, c.b() / 255.0);
     }
     if (i % kWidthEvery == 0) {
-      cairo_set_line_width(cr, static_cast<double>(penWidth(i)));
-      shift = penWidth(i) % 2 == 1 ? 0.5 : 0.0;
+      cairo_set_line_width(cr, static_cast<double>(w.penWidth(i)));
+      shift = w.penWidth(i) % 2 == 1 ? 0.5 : 0.0;
     }
     const double* e = &w.ends[4 * i];
     cairo_move_to(cr, e[0] + shift, e[1] + shift);
@@ -244,13 +243,4 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  SummaryReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
-                                                 : benchmark::ConsoleReporter::OO_None);
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return zc_bench::runWithSummary<SummaryReporter>(argc, argv); }

@@ -7,6 +7,10 @@
 
 #include "zfound/lines.h"
 
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <random>
@@ -61,5 +65,19 @@ struct SegmentWorkload {
         props.emplace_back(zcColor(palette[c]), firstWidth + w, zcGraphicProps::ePenStyleDefault, false);
   }
 };
+
+// main() of a benchmark program that prints a summary after the runs: counters inline,
+// color only on a terminal.
+template <class Reporter>
+int runWithSummary(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  Reporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
+                                          : benchmark::ConsoleReporter::OO_None);
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printSummary();
+  benchmark::Shutdown();
+  return 0;
+}
 
 }  // namespace zc_bench

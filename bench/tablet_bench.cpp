@@ -66,7 +66,6 @@ constexpr double kSide = 1024.0;
 constexpr auto kLayer = zcUITablet::eOverlay;
 constexpr unsigned char kLineSegOpcode = 2;
 
-long penWidth(long i) { return kFirstWidth + widthIndex(i); }
 
 // The same calls for every contender, built once, and the floor's precomputed pieces:
 // a 22-byte properties block per props entry and an 8-byte LineSeg header per color.
@@ -136,7 +135,7 @@ void recordOnCairo(cairo_t* cr, const Workload& w) {
       const zcRGB& c = w.palette[colorIndex(i)];
       cairo_set_source_rgb(cr, c.r() / 255.0, c.g() / 255.0, c.b() / 255.0);
     }
-    if (i % kWidthEvery == 0) cairo_set_line_width(cr, static_cast<double>(penWidth(i)));
+    if (i % kWidthEvery == 0) cairo_set_line_width(cr, static_cast<double>(w.penWidth(i)));
     const double* e = &w.ends[4 * i];
     cairo_move_to(cr, e[0], e[1]);
     cairo_line_to(cr, e[2], e[3]);
@@ -473,15 +472,4 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  // Counters inline (the benchmarks report different sets, and a table would repeat
-  // its heading for each); color only on a terminal.
-  SummaryReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
-                                                 : benchmark::ConsoleReporter::OO_None);
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return zc_bench::runWithSummary<SummaryReporter>(argc, argv); }

@@ -73,37 +73,22 @@ zcUITablet::zcUITablet(zcUITablet& parent, const zcUIRect& r)
   sibling_ = std::prev(parent.kids_.end());
 }
 
-zcUITablet::zcUITablet(const zcUITablet& other)
-    : baseMap_(other.baseMap_),
-      scaleMode_(other.scaleMode_),
-      scaledMap_(other.scaledMap_),
-      scaleExact_(other.scaleExact_),
-      scopeRect_(other.scopeRect_),
-      scopeOrg_(other.scopeOrg_),
-      dragDel_(other.dragDel_),
-      drawOn_(other.drawOn_),
-      recordOn_(other.recordOn_),
-      drawOnOverlay_(other.drawOnOverlay_),
-      updateLayers_(other.updateLayers_),
-      interpolation_(other.interpolation_),
-      sketch_(other.sketch_),
-      hidden_(other.hidden_),
-      stamp_(other.stamp_),
-      redrawStamp_(other.redrawStamp_),
-      clipRects_{other.clipRects_[0], other.clipRects_[1]} {
-  // Sharing scopes or tree links would leave two owners of each.
-  if (other.ownScope_[0] || other.ownScope_[1] || other.parent_ || !other.kids_.empty())
-    throw zcUIError::NotAvailable();
-  sketch_.props(other.sketch_.props());
-}
+zcUITablet::zcUITablet(const zcUITablet& other) { copyState_(other); }
 
 zcUITablet& zcUITablet::operator=(const zcUITablet& other) {
-  if (this == &other) return *this;
-  if (other.ownScope_[0] || other.ownScope_[1] || other.parent_ || !other.kids_.empty() || ownScope_[0] ||
-      ownScope_[1] || parent_ || !kids_.empty())
-    throw zcUIError::NotAvailable();
+  if (this != &other) copyState_(other);
+  return *this;
+}
+
+void zcUITablet::copyState_(const zcUITablet& other) {
+  // Copies are for recorders: sharing scopes or tree links would leave two owners.
+  auto inTree = [](const zcUITablet& t) { return t.ownScope_[0] || t.ownScope_[1] || t.parent_ || !t.kids_.empty(); };
+  if (inTree(other) || inTree(*this)) throw zcUIError::NotAvailable();
+  // The sketch first: it is the one copy that can fail (allocation).
   zcUISketch sketch(other.sketch_);
   sketch.props(other.sketch_.props());
+  sketch_ = sketch;
+  sketch_.props(sketch.props());
   baseMap_ = other.baseMap_;
   scaleMode_ = other.scaleMode_;
   scaledMap_ = other.scaledMap_;
@@ -116,14 +101,11 @@ zcUITablet& zcUITablet::operator=(const zcUITablet& other) {
   drawOnOverlay_ = other.drawOnOverlay_;
   updateLayers_ = other.updateLayers_;
   interpolation_ = other.interpolation_;
-  sketch_ = sketch;
-  sketch_.props(sketch.props());
   hidden_ = other.hidden_;
   stamp_ = other.stamp_;
   redrawStamp_ = other.redrawStamp_;
   clipRects_[0] = other.clipRects_[0];
   clipRects_[1] = other.clipRects_[1];
-  return *this;
 }
 
 void zcUITabletPrivate::dropScopes(zcUITablet& t) {

@@ -3,6 +3,8 @@
 #include "zfound/archive.h"
 #include "zfound/lines.h"
 
+#include "support/smdpoly_builders.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,26 +19,11 @@ using Priv = zcSMDGDPolyPrivate;
 
 constexpr double kTol = 1e-9;
 
-Vertex vx(double x, double y, double radius = 0.0, std::int32_t label = -1) {
-  return Vertex(zcPoint(x, y), radius, 0.5, 0.5, label);
-}
-
-Vertex arcVx(double x, double y, double span, double radius = 0.0) {
-  return Vertex(zcPoint(x, y), radius, zcDegree(span), 0.5, 0.5, -1, zcDimTol());
-}
-
-Vertex tolVx(double x, double y, const zcDimTol& tol) {
-  return Vertex(zcPoint(x, y), 0.0, zcDegree(0), 0.5, 0.5, -1, tol);
-}
-
-Poly build(const std::vector<Vertex>& list, bool closed) {
-  Poly p;
-  for (const Vertex& v : list) p << v;
-  if (closed) p.close();
-  return p;
-}
-
-Poly square(double r = 0.0) { return build({vx(0, 0), vx(10, 0, r), vx(10, 10), vx(0, 10)}, true); }
+using zc_test::arcVx;
+using zc_test::build;
+using zc_test::square;
+using zc_test::tolVx;
+using zc_test::vx;
 
 void expectNear(const zcVector<2>& a, const zcVector<2>& b, double tol = kTol) {
   EXPECT_NEAR(a.x(), b.x(), tol);

@@ -4,6 +4,8 @@
 
 #include "zfound/archive.h"
 
+#include "support/smdpoly_builders.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -22,23 +24,10 @@ using Bytes = std::vector<unsigned char>;
 
 constexpr double kTol = 1e-9;
 
-Vertex vx(double x, double y, double radius = 0.0, std::int32_t label = -1) {
-  return Vertex(zcPoint(x, y), radius, 0.5, 0.5, label);
-}
-
-Vertex arcVx(double x, double y, double span, double radius = 0.0) {
-  return Vertex(zcPoint(x, y), radius, zcDegree(span), 0.5, 0.5, -1, zcDimTol());
-}
-
-Poly build(const std::vector<Vertex>& list, bool closed) {
-  Poly p;
-  for (const Vertex& v : list) p << v;
-  if (closed) p.close();
-  return p;
-}
-
-// The square of side 10 at the origin, counter-clockwise, vertex 1 rounded by r.
-Poly square(double r = 0.0) { return build({vx(0, 0), vx(10, 0, r), vx(10, 10), vx(0, 10)}, true); }
+using zc_test::arcVx;
+using zc_test::build;
+using zc_test::square;
+using zc_test::vx;
 
 Bytes bytesOf(const Poly& p) {
   Poly copy(p);

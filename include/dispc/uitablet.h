@@ -337,6 +337,8 @@ private:
   friend class zcUITabletPrivate;
   // Recomputes the scaled map from the base map, the mode and the factors.
   void setMap();
+  // The copy of a recorder's state behind the copy constructor and assignment.
+  void copyState_(const zcUITablet& other);
 
   zcUIScope* drawScope_[2] = {nullptr, nullptr};
   zcUIScope* ownScope_[2] = {nullptr, nullptr};
