@@ -7,6 +7,7 @@
 // a status; the C++ caller throws after the stage has returned. Buffers that libpng
 // fills are owned by the caller's frame, which the longjmp never crosses.
 #include "zscreen/png.h"
+#include "zscreen/file.h"
 
 #include "zfound/archive.h"
 #include "zfound/strings.h"
@@ -14,13 +15,14 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <vector>
+
+#include <sys/stat.h>
 
 ZC_EXCEPTION_FAMILY_SERIALIZE(zcScreenError::Errors, zcExceptionWithString, "zcScreenError::Errors")
 ZC_EXCEPTION_DEFINE(zcScreenError::IOError, Errors, "zcScreenError::IOError", 0x1000A001)
@@ -40,16 +42,21 @@ constexpr double kInflationSlack = 4096.0;
 struct PngState {
   png_structp png = nullptr;
   png_infop info = nullptr;
-  // Reading from memory.
+  // Reading from memory, or from a file when `file` is set; `size` is the input's size.
   const unsigned char* data = nullptr;
+  std::FILE* file = nullptr;
   std::size_t size = 0;
   std::size_t pos = 0;
+  int readError = 0;
+  // Writing: the file's bytes.
+  std::vector<unsigned char>* out = nullptr;
   // The header after the transforms.
   png_uint_32 width = 0;
   png_uint_32 height = 0;
   int channels = 0;
   std::size_t rowBytes = 0;
   std::size_t fileRowBytes = 0;
+  int passes = 1;
   // The first error libpng reported.
   char message[256] = {};
 };
@@ -62,17 +69,38 @@ void onError(png_structp png, png_const_charp text) {
 
 void onWarning(png_structp, png_const_charp) {}
 
-void readFromMemory(png_structp png, png_bytep out, png_size_t count) {
+void readInput(png_structp png, png_bytep out, png_size_t count) {
   auto* state = static_cast<PngState*>(png_get_io_ptr(png));
+  if (state->file) {
+    if (std::fread(out, 1, count, state->file) != count) {
+      if (std::ferror(state->file)) state->readError = errno;
+      png_error(png, "unexpected end of file");
+    }
+    return;
+  }
   if (count > state->size - state->pos) png_error(png, "unexpected end of file");
   std::memcpy(out, state->data + state->pos, count);
   state->pos += count;
 }
 
+// Bytes written are collected in memory; the file is written whole afterwards.
+void writeOutput(png_structp png, png_bytep data, png_size_t count) {
+  auto* state = static_cast<PngState*>(png_get_io_ptr(png));
+  bool stored = true;
+  try {
+    state->out->insert(state->out->end(), data, data + count);
+  } catch (const std::bad_alloc&) {
+    stored = false;
+  }
+  if (!stored) png_error(png, "out of memory");
+}
+
+void flushOutput(png_structp) {}
+
 // Stage 1: the signature, the header chunks and the transforms to 8 bits per channel.
 int readHeader(PngState* s) {
   if (setjmp(png_jmpbuf(s->png))) return 1;
-  png_set_read_fn(s->png, s, &readFromMemory);
+  png_set_read_fn(s->png, s, &readInput);
   png_set_user_limits(s->png, kMaxSide, kMaxSide);
   // Benign errors (such as a short image data stream) are errors here.
   png_set_benign_errors(s->png, 0);
@@ -89,7 +117,7 @@ int readHeader(PngState* s) {
   if ((colorType & PNG_COLOR_MASK_ALPHA) != 0 || transparent) {
     if ((colorType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(s->png);
   }
-  png_set_interlace_handling(s->png);
+  s->passes = png_set_interlace_handling(s->png);
   png_read_update_info(s->png, s->info);
   s->width = png_get_image_width(s->png, s->info);
   s->height = png_get_image_height(s->png, s->info);
@@ -98,18 +126,22 @@ int readHeader(PngState* s) {
   return 0;
 }
 
-// Stage 2: the pels into the caller's rows, then the chunks after them.
-int readRows(PngState* s, png_bytepp rows) {
+// Stage 2: the pels, row by row: the first `kept` rows into the caller's rows, the
+// others (which interlaced images still pass through) into the scratch row. A
+// non-interlaced image stops after the rows kept; a whole one reads the chunks after.
+int readRows(PngState* s, png_bytepp rows, png_uint_32 kept, png_bytep scratch) {
   if (setjmp(png_jmpbuf(s->png))) return 1;
-  png_read_image(s->png, rows);
-  png_read_end(s->png, nullptr);
+  const png_uint_32 last = s->passes == 1 ? kept : s->height;
+  for (int pass = 0; pass < s->passes; ++pass)
+    for (png_uint_32 r = 0; r < last; ++r) png_read_row(s->png, r < kept ? rows[r] : scratch, nullptr);
+  if (last == s->height) png_read_end(s->png, nullptr);
   return 0;
 }
 
-// Writing: the whole file in one stage.
-int writeFile(PngState* s, std::FILE* file, int colorType, png_bytepp rows) {
+// Writing: the whole file in one stage, into s->out.
+int writeFile(PngState* s, int colorType, png_bytepp rows) {
   if (setjmp(png_jmpbuf(s->png))) return 1;
-  png_init_io(s->png, file);
+  png_set_write_fn(s->png, s, &writeOutput, &flushOutput);
   png_set_IHDR(s->png, s->info, s->width, s->height, 8, colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(s->png, s->info);
@@ -165,23 +197,18 @@ void writePng(const std::string& path, long width, long height, int colorType, s
   s.info = png_create_info_struct(s.png);
   if (!s.info) throw zcScreenError::PngError(L"cannot make a PNG writer");
 
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) throw zcScreenError::IOError(L"cannot open " + wide(path) + L" for writing");
-  const int failed = writeFile(&s, file, colorType, rows.data());
-  const bool writeError = std::ferror(file) != 0;
-  const bool closeError = std::fclose(file) != 0;
-  if (writeError || closeError) throw zcScreenError::IOError(L"cannot write " + wide(path));
-  if (failed) pngFailure("cannot write PNG", s);
+  std::vector<unsigned char> file;
+  s.out = &file;
+  if (writeFile(&s, colorType, rows.data())) pngFailure("cannot write PNG", s);
+  zfWriteFileAtomically(path, file.data(), file.size());
 }
 
 }  // namespace
 
-zcPngImage zfReadPngBytes(const unsigned char* data, std::size_t size) {
-  if (size < 8 || !data || png_sig_cmp(data, 0, 8) != 0) throw zcScreenError::PngError(L"not a PNG file");
+namespace {
 
-  PngState s;
-  s.data = data;
-  s.size = size;
+// Decodes the PNG that `s` reads from, keeping its top-left maxWidth × maxHeight pels.
+zcPngImage decode(PngState& s, long maxWidth, long maxHeight) {
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &s, &onError, &onWarning);
   if (!s.png) throw zcScreenError::PngError(L"cannot make a PNG reader");
   ReadGuard guard{s};
@@ -189,23 +216,27 @@ zcPngImage zfReadPngBytes(const unsigned char* data, std::size_t size) {
   if (!s.info) throw zcScreenError::PngError(L"cannot make a PNG reader");
 
   if (readHeader(&s)) pngFailure("damaged PNG header", s);
-  const double pels = double(s.width) * double(s.height);
-  if (s.width < 1 || s.height < 1 || pels > double(zkPngMaxPels)) throw zcScreenError::PngError(L"PNG too large");
+  if (s.width < 1 || s.height < 1) throw zcScreenError::PngError(L"PNG too large");
+  const long w = std::min(static_cast<long>(s.width), maxWidth);
+  const long h = std::min(static_cast<long>(s.height), maxHeight);
+  if (double(s.width) * double(h) > double(zkPngMaxPels)) throw zcScreenError::PngError(L"PNG too large");
   const double inflated = double(s.height) * (double(s.fileRowBytes) + 1.0);
-  if (inflated > kMaxInflation * double(size) + kInflationSlack)
+  if (inflated > kMaxInflation * double(s.size) + kInflationSlack)
     throw zcScreenError::PngError(L"PNG image larger than its data can hold");
   const std::size_t expected = s.channels == 1 ? s.width : std::size_t(s.width) * std::size_t(s.channels);
   if ((s.channels != 1 && s.channels != 3 && s.channels != 4) || s.rowBytes != expected)
     throw zcScreenError::PngError(L"unsupported PNG pel format");
 
-  std::vector<unsigned char> bytes(s.rowBytes * s.height);
-  std::vector<png_bytep> rows(s.height);
+  std::vector<unsigned char> bytes(s.rowBytes * std::size_t(h));
+  std::vector<unsigned char> scratch(s.rowBytes);
+  std::vector<png_bytep> rows(static_cast<std::size_t>(h));
   for (std::size_t r = 0; r < rows.size(); ++r) rows[r] = bytes.data() + r * s.rowBytes;
-  if (readRows(&s, rows.data())) pngFailure("damaged PNG data", s);
+  if (readRows(&s, rows.data(), static_cast<png_uint_32>(h), scratch.data())) {
+    if (s.readError != 0) throw zcScreenError::IOError(zfFileErrorText("read", "the PNG file", s.readError));
+    pngFailure("damaged PNG data", s);
+  }
 
   zcPngImage out;
-  const long w = static_cast<long>(s.width);
-  const long h = static_cast<long>(s.height);
   if (s.channels == 1) {
     out.format = zcPngImage::eGray;
     out.gray = zcPelBuffer<unsigned char>(w, h);
@@ -225,12 +256,40 @@ zcPngImage zfReadPngBytes(const unsigned char* data, std::size_t size) {
   return out;
 }
 
-zcPngImage zfReadPng(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw zcScreenError::IOError(L"cannot open " + wide(path));
-  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) throw zcScreenError::IOError(L"cannot read " + wide(path));
-  return zfReadPngBytes(bytes.data(), bytes.size());
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+zcPngImage zfReadPngBytes(const unsigned char* data, std::size_t size) {
+  if (size < 8 || !data || png_sig_cmp(data, 0, 8) != 0) throw zcScreenError::PngError(L"not a PNG file");
+  PngState s;
+  s.data = data;
+  s.size = size;
+  return decode(s, long(kMaxSide), long(kMaxSide));
+}
+
+zcPngImage zfReadPng(const std::string& path) { return zfReadPng(path, long(kMaxSide), long(kMaxSide)); }
+
+zcPngImage zfReadPng(const std::string& path, long maxWidth, long maxHeight) {
+  if (maxWidth < 1 || maxHeight < 1) throw zcScreenError::BadParams(L"a PNG cropped to nothing");
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    throw zcScreenError::IOError(zfFileErrorText("read", path, EISDIR));
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  if (!file) throw zcScreenError::IOError(zfFileErrorText("open", path, errno));
+  // The signature first: anything else is refused before more is read.
+  unsigned char signature[8];
+  const std::size_t got = std::fread(signature, 1, sizeof signature, file.get());
+  if (got < sizeof signature && std::ferror(file.get())) throw zcScreenError::IOError(zfFileErrorText("read", path, errno));
+  if (got < sizeof signature || png_sig_cmp(signature, 0, 8) != 0)
+    throw zcScreenError::PngError(wide(path) + L" is not a PNG file");
+  std::rewind(file.get());
+  PngState s;
+  s.file = file.get();
+  s.size = ::fstat(fileno(file.get()), &info) == 0 && info.st_size > 0 ? std::size_t(info.st_size) : 0;
+  return decode(s, maxWidth, maxHeight);
 }
 
 void zfWritePngGray(const std::string& path, const zcPelBuffer_const<unsigned char>& image) {

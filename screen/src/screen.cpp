@@ -1,7 +1,13 @@
 // The screen: two layer surfaces, the palette, compositing and PNG files.
 #include "screen_private.h"
 
+#include "zscreen/file.h"
+
 #include "dispc/uierror.h"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <cairo-tee.h>
 
 #include <algorithm>
 
@@ -16,22 +22,77 @@ unsigned unpremultiply(unsigned c, unsigned a) { return a == 0 ? 0 : (c * 255 + 
 
 // --- Layers ---------------------------------------------------------------------------------
 
-zc_ScreenLayer::zc_ScreenLayer(long w, long h, bool isOverlay, std::shared_ptr<std::vector<zcRGB>> p)
+zc_ScreenLayer::zc_ScreenLayer(long w, long h, bool isOverlay, std::shared_ptr<std::vector<zcRGB>> p, bool vector)
     : width(w), height(h), overlay(isOverlay), palette(std::move(p)) {
   surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(w), int(h));
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    throw zcScreenError::CairoError(L"cannot make a layer surface");
+  if (vector) {
+    const cairo_rectangle_t extents{0, 0, double(w), double(h)};
+    recording = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
+    tee = cairo_tee_surface_create(surface);
+    cairo_tee_surface_add(tee, recording);
+  }
+  for (cairo_surface_t* made : {surface, recording, tee}) {
+    if (made && cairo_surface_status(made) != CAIRO_STATUS_SUCCESS) {
+      release();
+      throw zcScreenError::CairoError(L"cannot make a layer surface");
+    }
   }
   stride = cairo_image_surface_get_stride(surface);
 }
 
-zc_ScreenLayer::~zc_ScreenLayer() { cairo_surface_destroy(surface); }
+zc_ScreenLayer::~zc_ScreenLayer() { release(); }
+
+void zc_ScreenLayer::release() {
+  for (cairo_surface_t** s : {&tee, &recording, &surface}) {
+    if (*s) cairo_surface_destroy(*s);
+    *s = nullptr;
+  }
+}
+
+namespace {
+
+// Draws `source` (or a solid color) into the recording within the rectangle, replacing
+// what is there.
+void record(cairo_surface_t* recording, cairo_surface_t* source, const std::uint32_t* argb, long x, long y, long w,
+            long h) {
+  cairo_t* cr = cairo_create(recording);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  if (source) {
+    cairo_set_source_surface(cr, source, double(x), double(y));
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+  } else {
+    const double a = double(*argb >> 24) / 255.0;
+    auto channel = [&](int shift) { return a == 0 ? 0.0 : double((*argb >> shift) & 0xFF) / 255.0 / a; };
+    cairo_set_source_rgba(cr, channel(16), channel(8), channel(0), a);
+  }
+  cairo_rectangle(cr, double(x), double(y), double(w), double(h));
+  cairo_fill(cr);
+  cairo_destroy(cr);
+}
+
+}  // namespace
+
+void zc_ScreenLayer::dirty(long x, long y, long w, long h) const {
+  cairo_surface_mark_dirty_rectangle(surface, int(x), int(y), int(w), int(h));
+  if (!recording || w < 1 || h < 1) return;
+  // A copy of the pels: the recording keeps its sources, and these pels will change.
+  cairo_surface_t* patch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(w), int(h));
+  if (cairo_surface_status(patch) == CAIRO_STATUS_SUCCESS) {
+    const long patchStride = cairo_image_surface_get_stride(patch);
+    unsigned char* out = cairo_image_surface_get_data(patch);
+    for (long r = 0; r < h; ++r)
+      std::copy_n(row(y + r) + x, w, reinterpret_cast<std::uint32_t*>(out + r * patchStride));
+    cairo_surface_mark_dirty(patch);
+    record(recording, patch, nullptr, x, y, w, h);
+  }
+  cairo_surface_destroy(patch);
+}
 
 void zc_ScreenLayer::fillAll(std::uint32_t argb) {
   flush();
   for (long y = 0; y < height; ++y) std::fill_n(row(y), width, argb);
-  dirty(0, 0, width, height);
+  cairo_surface_mark_dirty(surface);
+  if (recording) record(recording, nullptr, &argb, 0, 0, width, height);
 }
 
 // --- The screen -----------------------------------------------------------------------------
@@ -49,12 +110,13 @@ std::vector<zcRGB> zcScreen::defaultPalette() {
   return p;
 }
 
-zcScreen::zcScreen(long width, long height, const zcRGB& background) : background_(background) {
+zcScreen::zcScreen(long width, long height, const zcRGB& background, zeKind kind) : background_(background) {
   if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
     throw zcScreenError::BadParams(L"screen size outside 1 to 32767 pels");
+  if (kind != eRaster && kind != eVector) throw zcScreenError::BadParams(L"a screen is raster or vector");
   auto palette = std::make_shared<std::vector<zcRGB>>(defaultPalette());
-  imageLayer_ = std::make_shared<zc_ScreenLayer>(width, height, false, palette);
-  overlayLayer_ = std::make_shared<zc_ScreenLayer>(width, height, true, palette);
+  imageLayer_ = std::make_shared<zc_ScreenLayer>(width, height, false, palette, kind == eVector);
+  overlayLayer_ = std::make_shared<zc_ScreenLayer>(width, height, true, palette, kind == eVector);
   const zcUIRect all(0, 0, width, height);
   image_.reset(new zcScreenScope(imageLayer_, all));
   overlay_.reset(new zcScreenScope(overlayLayer_, all));
@@ -136,9 +198,49 @@ zcPelBuffer<zcPackedRGB32> zcScreen::layer(zcUITabletEnums::Layers which) const 
 
 void zcScreen::save(const std::string& path) const { zfWritePngRGB(path, composite()); }
 
+bool zcScreen::isVector() const { return imageLayer_->recording != nullptr; }
+
+namespace {
+
+cairo_status_t collect(void* closure, const unsigned char* data, unsigned int length) {
+  auto* out = static_cast<std::vector<unsigned char>*>(closure);
+  try {
+    out->insert(out->end(), data, data + length);
+  } catch (const std::bad_alloc&) {
+    return CAIRO_STATUS_NO_MEMORY;
+  }
+  return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+void zcScreen::save(const std::string& path, zeVectorFormat format) const {
+  if (!isVector()) throw zcScreenError::BadParams(L"only a vector screen saves as SVG or PDF");
+  if (format != eSvg && format != ePdf) throw zcScreenError::BadParams(L"a vector file is SVG or PDF");
+  std::vector<unsigned char> bytes;
+  const double w = double(width()), h = double(height());
+  cairo_surface_t* file = format == eSvg ? cairo_svg_surface_create_for_stream(&collect, &bytes, w, h)
+                                         : cairo_pdf_surface_create_for_stream(&collect, &bytes, w, h);
+  if (format == eSvg) cairo_svg_surface_set_document_unit(file, CAIRO_SVG_UNIT_PX);
+  cairo_t* cr = cairo_create(file);
+  // The overlay over the image, as composite() lays them.
+  for (const auto* l : {imageLayer_.get(), overlayLayer_.get()}) {
+    cairo_set_source_surface(cr, l->recording, 0, 0);
+    cairo_paint(cr);
+  }
+  cairo_destroy(cr);
+  cairo_surface_finish(file);
+  const cairo_status_t status = cairo_surface_status(file);
+  cairo_surface_destroy(file);
+  if (status != CAIRO_STATUS_SUCCESS)
+    throw zcScreenError::CairoError(L"cannot make the vector file: " + std::wstring(L"status ") +
+                                    std::to_wstring(int(status)));
+  zfWriteFileAtomically(path, bytes.data(), bytes.size());
+}
+
 void zcScreen::loadBackground(const std::string& path) {
-  const zcPngImage png = zfReadPng(path);
   zc_ScreenLayer& l = *imageLayer_;
+  const zcPngImage png = zfReadPng(path, l.width, l.height);
   const long w = std::min(png.width(), l.width);
   const long h = std::min(png.height(), l.height);
   l.flush();

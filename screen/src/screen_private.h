@@ -12,25 +12,36 @@
 // One layer: a Cairo ARGB32 surface (premultiplied 0xAARRGGBB pels in native byte
 // order) and the palette of the screen it belongs to. Scopes share it through
 // shared pointers, so a kid scope may outlive the screen.
+//
+// A layer of a vector screen also keeps a recording surface: scopes paint through a
+// tee surface onto both, so the recording holds the same paths, text and pens as
+// the pels; pels written directly (images, fills, backgrounds) reach the recording
+// as image patches of the rectangle dirtied.
 struct zc_ScreenLayer {
-  zc_ScreenLayer(long width, long height, bool overlay, std::shared_ptr<std::vector<zcRGB>> palette);
+  zc_ScreenLayer(long width, long height, bool overlay, std::shared_ptr<std::vector<zcRGB>> palette,
+                 bool vector = false);
   ~zc_ScreenLayer();
   zc_ScreenLayer(const zc_ScreenLayer&) = delete;
   zc_ScreenLayer& operator=(const zc_ScreenLayer&) = delete;
 
+  // Where scopes paint: the tee of a vector layer, else the pel surface.
+  cairo_surface_t* target() const { return tee ? tee : surface; }
+
   // Direct pel access: call flush() before reading or writing pels, and dirty() with
-  // the rectangle written afterwards, so that Cairo sees the change.
+  // the rectangle written afterwards, so that Cairo (and the recording) sees the change.
   void flush() const { cairo_surface_flush(surface); }
-  void dirty(long x, long y, long w, long h) const {
-    cairo_surface_mark_dirty_rectangle(surface, int(x), int(y), int(w), int(h));
-  }
+  void dirty(long x, long y, long w, long h) const;
   std::uint32_t* row(long y) const {
     return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface) + y * stride);
   }
+  // The surfaces destroyed.
+  void release();
   // Every pel set to the premultiplied value.
   void fillAll(std::uint32_t argb);
 
   cairo_surface_t* surface = nullptr;
+  cairo_surface_t* recording = nullptr;  // vector layers only
+  cairo_surface_t* tee = nullptr;        // vector layers only
   long width = 0;
   long height = 0;
   long stride = 0;

@@ -87,7 +87,7 @@ public:
   static zc_ScreenContext& context(S& s) {
     if (!s.context_) {
       auto c = std::make_unique<zc_ScreenContext>();
-      c->cr = cairo_create(s.layer_->surface);
+      c->cr = cairo_create(s.layer_->target());
       if (cairo_status(c->cr) != CAIRO_STATUS_SUCCESS) throw zcScreenError::CairoError(L"cannot make a context");
       cairo_set_antialias(c->cr, CAIRO_ANTIALIAS_NONE);
       c->clip = clipRect(s);

@@ -4,9 +4,11 @@
 
 #include "dispc/uitablet.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
+class zcArchive;
 class zcColor;
 class zcScreen;
 class zcUISketch;
@@ -19,27 +21,50 @@ int zfRunDump(const std::string& path);
 
 // What `dispc render` was asked for.
 struct zcRenderRequest {
-  std::string sketch;                // the sketch archive
-  std::string output;                // the PNG to write; empty: the sketch's path with .png
+  std::string sketch;                // the sketch archive; "-" for standard input
+  std::string output;                // the file to write; empty: the sketch's path with .png
   long width = 640;
   long height = 480;
   std::string background;            // a PNG loaded into the image layer first; empty: none
   double scale = 1.0;                // the tablet's exact scale factor (both axes)
+  double maxMegapixels = 256;        // the largest screen made, in millions of pels per layer
   zcUITablet::Layers layers = zcUITablet::eBothLayers;
 };
 int zfRunRender(const zcRenderRequest& request);
 
 // --- Shared by the commands ------------------------------------------------------------
 
+// The largest archive file read (1 GiB).
+inline constexpr std::size_t zkMaxArchiveFile = std::size_t(1) << 30;
+
+// True for the names of standard input: "-" and "/dev/stdin".
+bool zfIsStandardInput(const std::string& path);
+// The bytes of the archive file at `path` (standard input for its names). A directory,
+// a file that cannot be read (zcArchive::IOError with the system's reason), a file
+// whose first 8 bytes are no archive header, or one larger than zkMaxArchiveFile
+// (zcArchive::BadFormat) is refused before the rest is read.
+std::vector<unsigned char> zfReadArchiveFile(const std::string& path);
 // The sketch stored in the archive file at `path`: the whole file must be the archive
-// of one sketch (bytes after it raise zcArchive::BadFormat).
+// of one sketch (zcArchive::BadFormat when it holds something else, or more).
 zcUISketch zfReadSketchArchive(const std::string& path);
-// Stores the sketch as the archive file at `path`.
+// Stores the archive's bytes, or the sketch's archive, as the file at `path`, whole
+// or not at all (zfWriteFileAtomically).
+void zfWriteArchiveFile(const std::string& path, const zcArchive& archive);
 void zfWriteSketchArchive(const std::string& path, zcUISketch& sketch);
 
-// Replays the chosen layers of the sketch onto a screen tablet over `screen`, with
-// the tablet scaled by `scale` (scaleExact on both axes).
-void zfReplayOnScreen(const zcUISketch& sketch, zcScreen& screen, double scale, zcUITablet::Layers layers);
+// How a tablet maps client coordinates: its base map, then an exact scale on both axes.
+struct zcTabletMap {
+  const char* name = "identity";
+  zcXform<2> base;
+  double scale = 1.0;
+};
+// A tablet over both layers of the screen, visible, with the map.
+void zfMapTablet(zcUITablet& tablet, const zcTabletMap& map);
+// Replays the sketch onto a tablet over `screen` as the tablet replays a sketch: each
+// operation once on the layer it was recorded for. With eBothLayers, operations
+// recorded for both layers paint nothing; with eImage or eOverlay, only that layer's
+// operations and those recorded for both layers paint, on that layer.
+void zfReplayOnScreen(const zcUISketch& sketch, zcScreen& screen, const zcTabletMap& map, zcUITablet::Layers layers);
 
 // The sixteen stock colors with their names, in palette order of the stock table.
 struct zcNamedColor {

@@ -82,20 +82,14 @@ bool sketchRoundTrip(const std::string& dir) {
   zcUISketch& sketch = recorder.sketch();
 
   const std::string path = (std::filesystem::path(dir) / "demo-sketch.zfar").string();
-  {
-    zcFileArchive out(path, zcFileArchive::eStore);
-    out || sketch;
-    out.close();
-  }
-  zcUISketch back;
-  zcFileArchive in(path, zcFileArchive::eLoad);
-  in || back;
+  zfWriteSketchArchive(path, sketch);
+  const zcUISketch back = zfReadSketchArchive(path);
 
   std::printf("\nsketch %s: %ld bytes\n", path.c_str(), back.size());
   // The header keeps its properties flag from the last block: the byte tells.
   zc_UISketchOpHeader header;
   for (long at = 0; at < back.size();) {
-    const long length = zfParseUISketch(back, at, header, nullptr);
+    const long length = zfParseUISketch(const_cast<zcUISketch&>(back), at, header, nullptr);
     std::printf("  %5ld %4ld  %-14s layer %d%s\n", at, length, zfUISketchOpName(header.opcode()),
                 static_cast<int>(header.layer()),
                 back.data()[at] == zcUISketch::kPropsOpcode ? ", with properties" : "");
@@ -307,7 +301,7 @@ void drawRectanglesAndMarkers(zcUITablet& t) {
   }
 }
 
-void drawAreasAndImages(zcUITablet& t) {
+void drawAreasAndImages(zcUITablet& t, bool nested) {
   {
     // From the drawing point: absolute and pixel-relative strokes and moves.
     Cell c(t, 0, 3, L"strokes");
@@ -350,11 +344,11 @@ void drawAreasAndImages(zcUITablet& t) {
     t.fill(c.at(62, 95), zcColor::dkGreen, zcColor::yellow, Tablet::eFillType0, Tablet::eImage);
   }
   {
-    // An 8-bit gradient shown as gray levels, and a run-length icon through a color map.
+    // An 8-bit gradient from 0 to 255 shown as gray levels, and a run-length icon through a color map.
     Cell c(t, 3, 3, L"images");
     zcPelBuffer<unsigned char> ramp(64, 48);
     for (long y = 0; y < ramp.height(); ++y)
-      for (long x = 0; x < ramp.width(); ++x) ramp.set(x, y, static_cast<unsigned char>(x * 4 + y));
+      for (long x = 0; x < ramp.width(); ++x) ramp.set(x, y, static_cast<unsigned char>(x * 160 / 63 + y * 95 / 47));
     t.draw(ramp, c.at(8, 26), false, 0, true, Tablet::eImage);
     const zcRLEBuffer icon = zcUITablet::makeIcon(L"|..1111..|.122221.|12233221|12333321|12333321|12233221|"
                                                   L".122221.|..1111..|",
@@ -377,11 +371,19 @@ void drawAreasAndImages(zcUITablet& t) {
     t.draw(zcRect(c.x + 30, c.y + 60, 20, 20), zcColor::pass, true, Tablet::eOverlay);
     t.draw(zcCircle(c.at(95, 70), 22), zcColor::green, true, Tablet::eImage);
     t.draw(zcEllipse(c.at(95, 70), 12, 24, deg(0)), zcColor::yellow, false, Tablet::eOverlay);
+    // A sketch within the sketch: replayed at an offset, recorded as one operation
+    // (which an archive cannot hold: only the scenes that stay in memory have it).
+    if (!nested) return;
+    zcUITablet recorder;
+    recorder.draw(zcLineSeg(zcPoint(0, 0), zcPoint(20, 12)), pen(zcColor::white, 1), Tablet::eOverlay);
+    recorder.drawCross(zcPair<double>(20, 12), deg(0), zcColor::red, Tablet::eOverlay);
+    t.draw(recorder.sketch(), c.at(96, 100), Tablet::eOverlay);
   }
 }
 
 // The whole scene; the first call fills the image layer and so starts the sketch.
-void drawScene(zcUITablet& t) {
+// `nested` adds a sketch drawn within it.
+void drawScene(zcUITablet& t, bool nested) {
   t.set(zcColor(24, 28, 36), Tablet::eImage);
   std::vector<zcLineSeg> grid;
   for (int i = 1; i < 5; ++i)
@@ -392,7 +394,7 @@ void drawScene(zcUITablet& t) {
   drawPointsAndLines(t);
   drawConics(t);
   drawRectanglesAndMarkers(t);
-  drawAreasAndImages(t);
+  drawAreasAndImages(t, nested);
 }
 
 // Pixels in which two screens differ.
@@ -411,32 +413,48 @@ std::string verdict(long differing) {
   return differing == 0 ? "pixels identical" : std::to_string(differing) + " pixels DIFFERENT";
 }
 
+// The maps the scene is drawn under: identity, a reduction (images through the
+// reducing slots), and a rotation with shear placed to keep most of it on the screen.
+const std::vector<zcTabletMap>& sceneMaps() {
+  static const std::vector<zcTabletMap> maps = {
+      {"identity", zcXform<2>(), 1.0},
+      {"scale 0.75", zcXform<2>(), 0.75},
+      {"rotation and shear", zcXform<2>(zcMatrix<2>(0.8, 0.7, zcRadian(0.2), zcRadian(0.35)), zcVector<2>(110, -20)),
+       1.0}};
+  return maps;
+}
+
+// The scene drawn directly under the map onto `direct`, recorded meanwhile.
+zcUISketch drawAndRecord(zcScreen& direct, const zcTabletMap& map, bool nested) {
+  zcUITablet tablet(&direct.image(), &direct.overlay());
+  zfMapTablet(tablet, map);
+  tablet.recordOn() = true;
+  drawScene(tablet, nested);
+  return tablet.sketch();
+}
+
 // Draws the scene onto a screen while recording it, archives the sketch, renders the
 // sketch to PNG, reads the archive back and replays it onto a fresh screen. The bytes
 // read back need not equal those recorded (properties blocks that only changed the
-// pen color are dropped, decompositions may move a last bit); the pixels must.
+// pen color are dropped, decompositions may move a last bit); the pixels must. Then
+// the scene with a nested sketch under every map: drawn directly and replayed under
+// the same map.
 bool sceneRoundTrip(const std::string& dir) {
   zcScreen direct(kSceneWidth, kSceneHeight);
-  zcUISketch sketch;
-  {
-    zcUITablet tablet(&direct.image(), &direct.overlay());
-    tablet.visible(true);
-    tablet.recordOn() = true;
-    drawScene(tablet);
-    sketch = tablet.sketch();
-  }
+  const zcUISketch sketch = drawAndRecord(direct, sceneMaps().front(), false);
   const std::filesystem::path base(dir);
   const std::string archivePath = (base / "scene.zfar").string();
   const std::string pngPath = (base / "scene.png").string();
-  zfWriteSketchArchive(archivePath, sketch);
+  zcUISketch stored = sketch;
+  zfWriteSketchArchive(archivePath, stored);
 
   zcScreen rendered(kSceneWidth, kSceneHeight);
-  zfReplayOnScreen(sketch, rendered, 1.0, zcUITablet::eBothLayers);
+  zfReplayOnScreen(sketch, rendered, sceneMaps().front(), zcUITablet::eBothLayers);
   rendered.save(pngPath);
 
   const zcUISketch back = zfReadSketchArchive(archivePath);
   zcScreen replayed(kSceneWidth, kSceneHeight);
-  zfReplayOnScreen(back, replayed, 1.0, zcUITablet::eBothLayers);
+  zfReplayOnScreen(back, replayed, sceneMaps().front(), zcUITablet::eBothLayers);
 
   long operations = 0;
   {
@@ -446,11 +464,23 @@ bool sceneRoundTrip(const std::string& dir) {
   }
   const long replayDiff = differingPixels(rendered, replayed);
   const long directDiff = differingPixels(direct, rendered);
-  std::printf("\nscene %s: %ld operations, %ld bytes of sketch\n", archivePath.c_str(), operations, sketch.size());
+  std::printf("\nscene %s: %ld operations, %ld bytes of sketch in the file (%ld recorded; the file omits "
+              "properties blocks that only change the pen color)\n",
+              archivePath.c_str(), operations, back.size(), sketch.size());
   std::printf("scene %s: %ldx%ld\n", pngPath.c_str(), rendered.width(), rendered.height());
   std::printf("scene drawn directly and replayed: %s\n", verdict(directDiff).c_str());
-  std::printf("scene replay: %s\n", verdict(replayDiff).c_str());
-  return replayDiff == 0 && directDiff == 0;
+  std::printf("scene replay of the file: %s\n", verdict(replayDiff).c_str());
+  bool same = replayDiff == 0 && directDiff == 0;
+  for (const zcTabletMap& map : sceneMaps()) {
+    zcScreen drawn(kSceneWidth, kSceneHeight), again(kSceneWidth, kSceneHeight);
+    const zcUISketch recorded = drawAndRecord(drawn, map, true);
+    zfReplayOnScreen(recorded, again, map, zcUITablet::eBothLayers);
+    const long diff = differingPixels(drawn, again);
+    std::printf("scene with a nested sketch drawn directly and replayed (%s): %s\n", map.name,
+                verdict(diff).c_str());
+    same = same && diff == 0;
+  }
+  return same;
 }
 
 }  // namespace
@@ -473,12 +503,12 @@ int zfRunDemo(const std::string& dir) {
 
   const std::string path = (std::filesystem::path(dir) / "demo.zfar").string();
   {
-    zcFileArchive out(path, zcFileArchive::eStore);
+    zcArchive out;
     scene.serialize(out);
-    out.close();
+    zfWriteArchiveFile(path, out);
   }
   Archived back;
-  zcFileArchive in(path, zcFileArchive::eLoad);
+  zcArchive in(zfReadArchiveFile(path));
   back.serialize(in);
 
   bool same = back.colors == scene.colors && back.props == scene.props && back.placement == scene.placement &&

@@ -8,7 +8,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <map>
@@ -54,11 +56,28 @@ std::string parseSize(const std::string& text, long& width, long& height) {
   return std::string();
 }
 
+// A positive finite number into `out`, else the reason it is refused.
+CLI::Validator positiveNumber(double& out, const char* meaning) {
+  return CLI::Validator(
+      [&out, meaning](std::string& text) {
+        char* end = nullptr;
+        const double value = std::strtod(text.c_str(), &end);
+        if (text.empty() || end != text.c_str() + text.size() || std::isnan(value))
+          return "'" + text + "' is not a number";
+        if (!std::isfinite(value) || value <= 0)
+          return "'" + text + "' must be positive and finite: it is " + meaning;
+        out = value;
+        return std::string();
+      },
+      "NUMBER > 0");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"dispc: colors, properties, sketches and SMD bodies of the display core"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "dispc " DISPC_VERSION);
 
   std::string demoDir = "out";
   CLI::App* demo = app.add_subcommand("demo", "build, archive, render and check a demonstration scene");
@@ -66,25 +85,46 @@ int main(int argc, char** argv) {
 
   zcRenderRequest render;
   std::string size = "640x480";
-  CLI::App* renderCmd = app.add_subcommand("render", "replay a sketch archive onto a screen and write it as PNG");
-  renderCmd->add_option("SKETCH", render.sketch, "the sketch archive")->required();
-  renderCmd->add_option("-o,--output", render.output, "the PNG to write (default: SKETCH with .png)");
+  CLI::App* renderCmd =
+      app.add_subcommand("render", "replay a sketch archive onto a screen and write it as PNG, SVG or PDF");
+  renderCmd->add_option("SKETCH", render.sketch, "the sketch archive ('-' or /dev/stdin: standard input)")
+      ->required();
+  renderCmd->add_option("-o,--output", render.output,
+                        "the file to write: .svg or .pdf for vector output, else PNG (default: SKETCH with .png)");
   renderCmd->add_option("--size", size, "screen size WxH")
       ->capture_default_str()
       ->check(CLI::Validator(
           [&](std::string& text) { return parseSize(text, render.width, render.height); }, "WxH"));
   renderCmd->add_option("--background", render.background, "a PNG loaded into the image layer first");
-  renderCmd->add_option("--scale", render.scale, "exact scale factor of the tablet")->capture_default_str();
+  std::string scale = "1";
+  renderCmd
+      ->add_option("--scale", scale,
+                   "exact scale factor of the tablet on both axes: it scales what is given in client coordinates "
+                   "(shapes, points, text and image positions); operations given in pixel coordinates (pixel "
+                   "rectangles, pixel-relative strokes), pen widths and font sizes stay as they are")
+      ->capture_default_str()
+      ->check(positiveNumber(render.scale, "the factor by which client coordinates are scaled"));
+  std::string megapixels = "256";
+  renderCmd
+      ->add_option("--max-megapixels", megapixels,
+                   "the largest screen made, in millions of pels per layer (4 bytes a pel, two layers); a larger "
+                   "--size is refused with the memory it would need")
+      ->capture_default_str()
+      ->check(positiveNumber(render.maxMegapixels, "a number of millions of pels"));
   const std::map<std::string, zcUITablet::Layers> layerNames = {
       {"image", zcUITablet::eImage}, {"overlay", zcUITablet::eOverlay}, {"both", zcUITablet::eBothLayers}};
   std::string layer = "both";
-  renderCmd->add_option("--layer", layer, "the layers replayed: image, overlay or both")
+  renderCmd
+      ->add_option("--layer", layer,
+                   "the layers replayed: image, overlay or both. Each operation paints on the layer it was recorded "
+                   "for, as the tablet replays a sketch: with 'both', operations recorded for both layers paint "
+                   "nothing; with 'image' or 'overlay', they paint on that layer")
       ->capture_default_str()
       ->check(CLI::IsMember({"image", "overlay", "both"}));
 
   std::string dumpPath;
   CLI::App* dump = app.add_subcommand("dump", "list the operations of a sketch archive");
-  dump->add_option("SKETCH", dumpPath, "the sketch archive")->required();
+  dump->add_option("SKETCH", dumpPath, "the sketch archive ('-' or /dev/stdin: standard input)")->required();
 
   try {
     app.parse(argc, argv);

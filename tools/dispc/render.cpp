@@ -1,52 +1,73 @@
-// `dispc render`: a sketch archive replayed onto a screen and written as PNG; and the
-// sketch-file and replay helpers that the other commands share.
+// `dispc render`: a sketch archive replayed onto a screen and written as PNG, SVG or
+// PDF; and the replay helpers that the other commands share.
 #include "commands.h"
 
 #include "zscreen/screen.h"
 
 #include "zfound/archive.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-zcUISketch zfReadSketchArchive(const std::string& path) {
-  zcFileArchive in(path, zcFileArchive::eLoad);
-  zcUISketch sketch;
-  in || sketch;
-  // A file with more in it than one sketch is not what this program writes.
-  if (in.remaining() != 0)
-    throw zcArchive::BadFormat(std::to_wstring(in.remaining()) + L" bytes follow the sketch in the archive");
-  return sketch;
-}
-
-void zfWriteSketchArchive(const std::string& path, zcUISketch& sketch) {
-  zcFileArchive out(path, zcFileArchive::eStore);
-  out || sketch;
-  out.close();
-}
-
-void zfReplayOnScreen(const zcUISketch& sketch, zcScreen& screen, double scale, zcUITablet::Layers layers) {
-  zcUITablet tablet(&screen.image(), &screen.overlay());
-  if (scale != 1.0) tablet.scaleExact(zcPair<double>(scale, scale));
+void zfMapTablet(zcUITablet& tablet, const zcTabletMap& map) {
+  tablet.baseMap(map.base);
+  if (map.scale != 1.0) tablet.scaleExact(zcPair<double>(map.scale, map.scale));
   tablet.visible(true);
-  // A replay for both layers at once paints nothing that was recorded for both
-  // layers; one pass per layer paints such operations on each of them.
-  if (layers == zcUITablet::eImage || layers == zcUITablet::eBothLayers)
-    tablet.draw(sketch, zcPoint(0, 0), zcUITablet::eImage);
-  if (layers == zcUITablet::eOverlay || layers == zcUITablet::eBothLayers)
-    tablet.draw(sketch, zcPoint(0, 0), zcUITablet::eOverlay);
 }
+
+void zfReplayOnScreen(const zcUISketch& sketch, zcScreen& screen, const zcTabletMap& map, zcUITablet::Layers layers) {
+  zcUITablet tablet(&screen.image(), &screen.overlay());
+  zfMapTablet(tablet, map);
+  tablet.draw(sketch, zcPoint(0, 0), layers);
+}
+
+namespace {
+
+// The output's kind from its extension (any case): .svg, .pdf, else PNG.
+enum class Output { png, svg, pdf };
+Output outputKind(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  return ext == ".svg" ? Output::svg : ext == ".pdf" ? Output::pdf : Output::png;
+}
+
+// Refuses, before anything is allocated, a screen of more pels per layer than allowed.
+void checkScreenSize(const zcRenderRequest& request) {
+  const double pels = double(request.width) * double(request.height);
+  if (pels <= request.maxMegapixels * 1e6) return;
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "a %ldx%ld screen has %.1f megapixels per layer and needs %.0f MB for its two layers; the limit is "
+                "%g megapixels (--max-megapixels)",
+                request.width, request.height, pels / 1e6, pels * double(zcScreen::bytesPerPel) / 1e6,
+                request.maxMegapixels);
+  throw zcScreenError::BadParams(std::wstring(text, text + std::char_traits<char>::length(text)));
+}
+
+}  // namespace
 
 int zfRunRender(const zcRenderRequest& request) {
-  const zcUISketch sketch = zfReadSketchArchive(request.sketch);
-  zcScreen screen(request.width, request.height);
-  if (!request.background.empty()) screen.loadBackground(request.background);
-  zfReplayOnScreen(sketch, screen, request.scale, request.layers);
+  if (request.output.empty() && zfIsStandardInput(request.sketch))
+    throw zcScreenError::BadParams(L"a sketch read from standard input needs -o for the file to write");
   const std::string output = request.output.empty()
                                  ? std::filesystem::path(request.sketch).replace_extension(".png").string()
                                  : request.output;
-  screen.save(output);
+  checkScreenSize(request);
+  const zcUISketch sketch = zfReadSketchArchive(request.sketch);
+  const Output kind = outputKind(output);
+  zcScreen screen(request.width, request.height, zcRGB(0, 0, 0),
+                  kind == Output::png ? zcScreen::eRaster : zcScreen::eVector);
+  if (!request.background.empty()) screen.loadBackground(request.background);
+  zcTabletMap map;
+  map.scale = request.scale;
+  zfReplayOnScreen(sketch, screen, map, request.layers);
+  if (kind == Output::png)
+    screen.save(output);
+  else
+    screen.save(output, kind == Output::svg ? zcScreen::eSvg : zcScreen::ePdf);
   std::printf("%s: %ldx%ld, %ld bytes of sketch replayed\n", output.c_str(), screen.width(), screen.height(),
               sketch.size());
   return 0;

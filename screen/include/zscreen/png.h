@@ -21,13 +21,17 @@
 //                                        empty buffer to write, a bad screen size or
 //                                        palette)
 //   0x1000A004 zcScreenError::CairoError Cairo could not make a surface or a context
-// A failed read returns nothing and changes nothing; a failed write may leave a partial
-// file behind.
+// A failed read returns nothing and changes nothing. A write encodes the whole file in
+// memory and then writes it with zfWriteFileAtomically (zscreen/file.h): a failed write
+// leaves the file as it was. I/O failures carry the system's reason.
 //
 // Limits. A PNG is read into one buffer: width and height are limited to 65535 pels,
-// the pel count to zkPngMaxPels, and the decompressed size may not exceed what the
+// the pel count kept to zkPngMaxPels, and the decompressed size may not exceed what the
 // file's compressed bytes can hold (deflate expands by at most 1032 to 1), so that a
-// small damaged file cannot ask for a huge allocation.
+// small damaged file cannot ask for a huge allocation. A cropped read decodes row by
+// row and holds only the rows it keeps (at their full width): a large PNG read for a
+// small screen costs the small screen's rows. It stops after those rows unless the
+// image is interlaced, so damage below them goes unnoticed.
 #pragma once
 
 #include "zscreen/export.h"
@@ -62,9 +66,13 @@ struct ZSCREEN_API zcPngImage {
   long height() const { return format == eGray ? gray.height() : rgb.height(); }
 };
 
-// Reads a PNG file (IOError when it cannot be read, PngError when it is not a valid
-// PNG) or a PNG held in memory (PngError only).
+// Reads a PNG file (IOError when it cannot be read or is a directory, PngError when it
+// is not a valid PNG; the signature is checked before anything else is read) or a PNG
+// held in memory (PngError only).
 ZSCREEN_API zcPngImage zfReadPng(const std::string& path);
+// The same, keeping only the top-left maxWidth × maxHeight pels (or fewer); a limit
+// below 1 raises BadParams.
+ZSCREEN_API zcPngImage zfReadPng(const std::string& path, long maxWidth, long maxHeight);
 ZSCREEN_API zcPngImage zfReadPngBytes(const unsigned char* data, std::size_t size);
 
 // Write the buffer's window as an 8-bit gray, RGB or RGBA PNG. An unbound buffer or

@@ -187,9 +187,16 @@ private:
 
 class ZSCREEN_API zcScreen {
 public:
+  // A raster screen keeps pels only; a vector screen also records what its scopes
+  // paint, to be saved as SVG or PDF (see save below).
+  enum zeKind : int { eRaster = 0, eVector = 1 };
+  enum zeVectorFormat : int { eSvg = 0, ePdf = 1 };
+
   // A screen of width × height pels (each from 1 to 32767, else
-  // zcScreenError::BadParams), the image layer filled with the background.
-  zcScreen(long width, long height, const zcRGB& background = zcRGB(0, 0, 0));
+  // zcScreenError::BadParams), the image layer filled with the background. Its two
+  // layers take 4 bytes a pel each (bytesPerPel), a vector screen more as it records.
+  zcScreen(long width, long height, const zcRGB& background = zcRGB(0, 0, 0), zeKind kind = eRaster);
+  static constexpr long bytesPerPel = 8;
   ~zcScreen();
   zcScreen(const zcScreen&) = delete;
   zcScreen& operator=(const zcScreen&) = delete;
@@ -221,8 +228,16 @@ public:
   // A layer as it is (eImage or eOverlay, else zcUIError::BadLayer), as 0xAARRGGBB
   // pels, not premultiplied (the image layer's alpha is always 255).
   zcPelBuffer<zcPackedRGB32> layer(zcUITabletEnums::Layers which) const;
-  // Writes the composite as an 8-bit RGB PNG.
+  // Writes the composite as an 8-bit RGB PNG, whole or not at all (zscreen/file.h).
   void save(const std::string& path) const;
+  // A vector screen: writes what was painted as SVG or PDF of width × height units
+  // (pixels in SVG, points in PDF), the overlay over the image. The same paths, pens
+  // and text that painted the pels are written as vector paths and glyphs, at the same
+  // pixel-snapped coordinates; pels written directly (images, set, flood fills,
+  // backgrounds) are embedded as images of the rectangle they changed. A raster screen
+  // raises zcScreenError::BadParams.
+  bool isVector() const;
+  void save(const std::string& path, zeVectorFormat format) const;
   // Reads a PNG (gray, RGB or RGBA) into the image layer with its top-left pel at
   // (0, 0); what passes the screen is cut off, RGBA is laid over what is there. The
   // zfReadPng failures leave the screen unchanged.

@@ -1,0 +1,87 @@
+// Files written through a temporary file and a rename.
+#include "zscreen/file.h"
+#include "zscreen/png.h"
+
+#include "zfound/strings.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+std::wstring wide(const std::string& text) {
+  try {
+    return zfConvertString(text);
+  } catch (const zcException&) {
+    return L"(unprintable)";
+  }
+}
+
+// The temporary file: removed unless it was renamed into place.
+struct Temporary {
+  std::string path;
+  int fd = -1;
+  bool kept = false;
+  ~Temporary() {
+    if (fd >= 0) ::close(fd);
+    if (!kept && !path.empty()) ::unlink(path.c_str());
+  }
+};
+
+[[noreturn]] void fail(const char* verb, const std::string& path, int error) {
+  throw zcScreenError::IOError(zfFileErrorText(verb, path, error));
+}
+
+mode_t newFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+std::wstring zfFileErrorText(const char* verb, const std::string& path, int error) {
+  return wide(std::string("cannot ") + verb + ' ' + path + ": " + std::strerror(error));
+}
+
+void zfWriteFileAtomically(const std::string& path, const void* data, std::size_t size) {
+  const std::filesystem::path target(path);
+  struct stat existing {};
+  const bool exists = ::stat(path.c_str(), &existing) == 0;
+  if (exists && S_ISDIR(existing.st_mode)) fail("write", path, EISDIR);
+  if (target.filename().empty()) fail("write", path, EISDIR);
+
+  Temporary temp;
+  temp.path = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::vector<char> name(temp.path.begin(), temp.path.end());
+  name.push_back('\0');
+  temp.fd = ::mkstemp(name.data());
+  if (temp.fd < 0) {
+    temp.path.clear();
+    fail("write", path, errno);
+  }
+  temp.path = name.data();
+  if (::fchmod(temp.fd, exists ? existing.st_mode & 07777 : newFileMode()) != 0) fail("write", path, errno);
+
+  const char* at = static_cast<const char*>(data);
+  for (std::size_t left = size; left > 0;) {
+    const ssize_t n = ::write(temp.fd, at, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) fail("write", path, n < 0 ? errno : EIO);
+    at += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  if (::fsync(temp.fd) != 0) fail("write", path, errno);
+  const int fd = temp.fd;
+  temp.fd = -1;
+  if (::close(fd) != 0) fail("write", path, errno);
+  if (::rename(temp.path.c_str(), path.c_str()) != 0) fail("write", path, errno);
+  temp.kept = true;
+}
