@@ -468,8 +468,6 @@ bool sceneRoundTrip(const std::string& dir) {
               "properties blocks that only change the pen color)\n",
               archivePath.c_str(), operations, back.size(), sketch.size());
   std::printf("scene %s: %ldx%ld\n", pngPath.c_str(), rendered.width(), rendered.height());
-  std::printf("scene drawn directly and replayed: %s\n", verdict(directDiff).c_str());
-  std::printf("scene replay of the file: %s\n", verdict(replayDiff).c_str());
   bool same = replayDiff == 0 && directDiff == 0;
   for (const zcTabletMap& map : sceneMaps()) {
     zcScreen drawn(kSceneWidth, kSceneHeight), again(kSceneWidth, kSceneHeight);
@@ -480,6 +478,8 @@ bool sceneRoundTrip(const std::string& dir) {
                 verdict(diff).c_str());
     same = same && diff == 0;
   }
+  std::printf("scene drawn directly and replayed: %s\n", verdict(directDiff).c_str());
+  std::printf("scene replay: %s\n", verdict(replayDiff).c_str());
   return same;
 }
 

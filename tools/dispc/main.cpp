@@ -42,6 +42,13 @@ int report(const std::string& text) {
   return 2;
 }
 
+// A usage error in the form of the other errors, with CLI11's class and exit code.
+int usage(const std::string& name, int code, const std::string& message) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(code));
+  return report("CLI::" + name + " (error 0x" + hex + "): " + message + " (run with --help)");
+}
+
 // "640x480" into width and height; CLI11 reports anything else as a usage error.
 std::string parseSize(const std::string& text, long& width, long& height) {
   const std::size_t x = text.find('x');
@@ -126,12 +133,26 @@ int main(int argc, char** argv) {
   CLI::App* dump = app.add_subcommand("dump", "list the operations of a sketch archive");
   dump->add_option("SKETCH", dumpPath, "the sketch archive ('-' or /dev/stdin: standard input)")->required();
 
+  // A first word that names no subcommand is named back (CLI11 would only say that
+  // a subcommand is required).
+  if (argc > 1 && argv[1][0] != '-') {
+    std::string known;
+    bool found = false;
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) {
+      known += (known.empty() ? "" : ", ") + sub->get_name();
+      found = found || sub->get_name() == argv[1];
+    }
+    if (!found)
+      return usage("ExtrasError", static_cast<int>(CLI::ExitCodes::ExtrasError),
+                   std::string("'") + argv[1] + "' is not a subcommand; the subcommands are " + known);
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    // Help and version requests print as CLI11 does; usage errors take one line.
+    // Help and version requests print as CLI11 does; usage errors take one line, in
+    // the form of the other errors, with CLI11's class and exit code.
     if (e.get_exit_code() == 0) return app.exit(e);
-    return report(std::string(e.what()) + " (run with --help)");
+    return usage(e.get_name(), e.get_exit_code(), e.what());
   }
 
   try {
