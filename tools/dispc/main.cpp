@@ -59,6 +59,7 @@ std::string parseSize(const std::string& text, long& width, long& height) {
 int main(int argc, char** argv) {
   CLI::App app{"dispc: colors, properties, sketches and SMD bodies of the display core"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", "dispc " DISPC_VERSION);
 
   std::string demoDir = "out";
   CLI::App* demo = app.add_subcommand("demo", "build, archive, render and check a demonstration scene");
