@@ -1,38 +1,51 @@
-# Thin front over the CMake presets. Every target first installs missing packages.
+# Thin front over the CMake presets. Each target first installs the missing packages
+# that it needs (scripts/deps.sh GROUP; DISPC_SKIP_DEPS=1 skips that).
 FUZZ_SECONDS ?= 60
 OUT ?= out
+DEPS = bash scripts/deps.sh
 
-.PHONY: deps demo test asan fuzz bench release clean
+.PHONY: deps demo test asan fuzz bench coverage release clean
 
 deps:
-	@bash scripts/deps.sh
+	@$(DEPS) all
 
-release: deps
+release:
+	@$(DEPS) build
 	cmake --preset release
 	cmake --build --preset release
 
 demo: release
 	./build/release/tools/dispc/dispc demo -o $(OUT)
 
-test: deps
+test:
+	@$(DEPS) test
 	cmake --preset debug
 	cmake --build --preset debug
 	ctest --preset debug
 
-asan: deps
+asan:
+	@$(DEPS) test
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
 
-fuzz: deps
+fuzz:
+	@$(DEPS) fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	bash scripts/run-fuzz.sh build/fuzz/fuzz $(FUZZ_SECONDS)
 
-bench: deps
-	cmake --preset release -DDISPC_BUILD_BENCH=ON
-	cmake --build --preset release
-	bash scripts/run-bench.sh build/release/bench
+bench:
+	@$(DEPS) bench
+	cmake --preset bench
+	cmake --build --preset bench
+	bash scripts/run-bench.sh build/bench/bench
+
+coverage:
+	@$(DEPS) coverage
+	cmake --preset coverage
+	cmake --build --preset coverage
+	bash scripts/run-coverage.sh build/coverage
 
 clean:
 	rm -rf build $(OUT)

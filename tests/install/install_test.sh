@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# install_test.sh BUILD BINDIR LIBDIR VERSION CXX CXXFLAGS LDFLAGS
+# Installs BUILD into a temporary prefix, then, with no library path set: runs the
+# installed program, builds the programs of consumer/ through the CMake package and
+# one of them through pkg-config, and runs them.
+set -euo pipefail
+trap 'echo "install test: failed: $BASH_COMMAND (line $LINENO)" >&2' ERR
+build=$1 bindir=$2 libdir=$3 version=$4 cxx=$5 cxxflags=$6 ldflags=$7
+here=$(cd "$(dirname "$0")" && pwd)
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+prefix=$tmp/prefix
+major=${version%%.*}
+unset LD_LIBRARY_PATH
+
+cmake --install "$build" --prefix "$prefix" >"$tmp/install.log"
+
+# Run paths: the program looks in the library directory relative to itself, and each
+# library finds the ones it needs beside itself.
+runpath=$(readelf -d "$prefix/$bindir/dispc" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
+[ "$runpath" = "\$ORIGIN/$(realpath -m --relative-to="$prefix/$bindir" "$prefix/$libdir")" ]
+needed=$(ldd "$prefix/$libdir/libzscreen.so")
+for lib in dispc zfound; do
+  [[ $needed == *"lib$lib.so.$major => $prefix/$libdir/lib$lib.so.$major "* ]]
+done
+
+# The installed program.
+[ "$("$prefix/$bindir/dispc" --version)" = "dispc $version" ]
+"$prefix/$bindir/dispc" demo -o "$tmp/out" >"$tmp/demo.log"
+grep -q "scene replay: pixels identical" "$tmp/demo.log"
+[ -s "$tmp/out/scene.png" ]
+
+# Through the CMake package.
+cmake -S "$here/consumer" -B "$tmp/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+  >"$tmp/consumer.log"
+cmake --build "$tmp/consumer" >>"$tmp/consumer.log"
+"$tmp/consumer/screen_consumer" "$tmp/cmake.png"
+[ -s "$tmp/cmake.png" ]
+# It needs the foundation library only through the display core's run path.
+[[ $(readelf -d "$tmp/consumer/core_consumer") != *"[libzfound.so"* ]]
+"$tmp/consumer/core_consumer"
+
+# Through pkg-config: each library's file brings the one below it.
+export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
+[ "$(pkg-config --modversion zscreen)" = "$version" ]
+libs=" $(pkg-config --libs zscreen) "
+for lib in zscreen dispc zfound; do [[ $libs == *" -l$lib "* ]]; done
+[[ " $(pkg-config --define-prefix --cflags zscreen) " == *" -I$prefix/include "* ]]
+# shellcheck disable=SC2046,SC2086
+"$cxx" $cxxflags -o "$tmp/pc_consumer" "$here/consumer/screen_consumer.cpp" $(pkg-config --cflags --libs zscreen) \
+  -Wl,-rpath,"$(pkg-config --variable=libdir zscreen)" $ldflags
+"$tmp/pc_consumer" "$tmp/pkgconfig.png"
+[ -s "$tmp/pkgconfig.png" ]
+echo "install test: prefix, program and both consumers work"
