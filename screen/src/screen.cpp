@@ -118,8 +118,8 @@ zcScreen::zcScreen(long width, long height, const zcRGB& background, zeKind kind
   imageLayer_ = std::make_shared<zc_ScreenLayer>(width, height, false, palette, kind == eVector);
   overlayLayer_ = std::make_shared<zc_ScreenLayer>(width, height, true, palette, kind == eVector);
   const zcUIRect all(0, 0, width, height);
-  image_.reset(new zcScreenScope(imageLayer_, all));
-  overlay_.reset(new zcScreenScope(overlayLayer_, all));
+  image_ = zf_ScreenMakeScope(imageLayer_, all);
+  overlay_ = zf_ScreenMakeScope(overlayLayer_, all);
   clear();
 }
 

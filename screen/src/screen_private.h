@@ -49,6 +49,9 @@ struct zc_ScreenLayer {
   std::shared_ptr<std::vector<zcRGB>> palette;
 };
 
+// A root or kid scope of the layer, painting through the screen's slots.
+std::unique_ptr<zcScreenScope> zf_ScreenMakeScope(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect);
+
 // An opaque pel of the color.
 inline std::uint32_t zf_ScreenOpaque(const zcRGB& c) {
   return 0xFF000000u | std::uint32_t(c.r()) << 16 | std::uint32_t(c.g()) << 8 | c.b();

@@ -68,10 +68,77 @@ struct zc_ScreenContext {
   zc_ScreenPath path;
 };
 
-// The painting helpers of zcScreenScope.
-class zcScreenScopePrivate {
+// The painting slots of zcScreenScope and the helpers they share.
+class zcScreenScopePrivate final : public zcScreenScope {
 public:
   using S = zcScreenScope;
+
+  zcScreenScopePrivate(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect)
+      : zcScreenScope(std::move(layer), layerRect) {}
+
+  void moved(const zcUIScope& parent, const zcUIRect& r) override;
+  zcUIScope* makeKidScope(const zcUIRect& r, bool temporary) override;
+  void dragStart() override;
+  void dragStop() override;
+  void dragErase() override;
+  void dragAnimate(bool on) override;
+  void lockScreenUpdatesPush(bool lock) override;
+  bool lockScreenUpdatesPop() override;
+  bool screenUpdatesLocked() const override;
+
+  void draw(const zcGenShape& shape, const zcColor& color) override;
+  void draw(const zcEllipseArc& arc, const zcGraphicProps& props) override;
+  void draw(const zcEllipse& ellipse, const zcGraphicProps& props) override;
+  void draw(const zcPolygon& polygon, const zcGraphicProps& props) override;
+  void draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<zcColor>& colorMap, bool passThrough,
+            unsigned char passValue) override;
+  void draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<unsigned char>& colorMap, bool passThrough,
+            unsigned char passValue, bool flag) override;
+  void draw(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, bool passThrough,
+            zcPackedRGB32 passValue) override;
+  void draw(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, bool passThrough,
+            zcPackedRGB16 passValue) override;
+  void draw(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, bool passThrough,
+            unsigned short passValue) override;
+  void draw(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, bool passThrough,
+            unsigned char passValue, bool flag) override;
+  void draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground, const zcColor& background,
+            const zcUIFormat& format) override;
+  void draw(const zcPolyline& polyline, const zcGraphicProps& props) override;
+  void draw(const zcGenRect& rect, const zcGraphicProps& props) override;
+  void draw(const zcEllipseArc2& arc, const zcGraphicProps& props) override;
+  void draw(const zcEllipse2& ellipse, const zcGraphicProps& props) override;
+  void draw(const zcLineSeg& segment, const zcGraphicProps& props) override;
+  void draw(const zcPoint& point, const zcGraphicProps& props) override;
+  void textRect(const std::wstring& text, const zcPoint& pos, const zcUIFormat& format, zcUIRect& out) override;
+
+  void drawReduced(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, const zcPair<double>& scale,
+                   bool passThrough, zcPackedRGB32 passValue, bool flag) override;
+  void drawReduced(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, const zcPair<double>& scale,
+                   bool passThrough, zcPackedRGB16 passValue, bool flag) override;
+  void drawReduced(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, const zcPair<double>& scale,
+                   bool passThrough, unsigned short passValue, bool flag) override;
+  void drawReduced(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, const zcPair<double>& scale,
+                   bool passThrough, unsigned char passValue, bool flag) override;
+  void drawMagnified(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, const zcPair<double>& scale,
+                     bool passThrough, zcPackedRGB32 passValue, bool flag, InterpolationModes mode) override;
+  void drawMagnified(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, const zcPair<double>& scale,
+                     bool passThrough, zcPackedRGB16 passValue, bool flag, InterpolationModes mode) override;
+  void drawMagnified(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, const zcPair<double>& scale,
+                     bool passThrough, unsigned short passValue, bool flag, InterpolationModes mode) override;
+  void drawMagnified(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, const zcPair<double>& scale,
+                     bool passThrough, unsigned char passValue, bool flag, InterpolationModes mode) override;
+
+  void set(const zcUIRect& rect, const zcColor& color) override;
+  void set(const zcColor& color) override;
+  void fill(const zcPair<long>& pos, const zcColor& fillColor, const zcColor& boundary, bool fillType0) override;
+  void drawTo(const zcPoint& p, const zcGraphicProps& props) override;
+  void drawToRelPels(long dx, long dy, const zcGraphicProps& props) override;
+  bool drawingInhibited(Layers layer) const override;
+  zcPair<long> size() const override;
+  void displayClipRectChanged(const zcUIRect& r) override;
+
+
 
   // Where the scope may paint in its layer: its rectangle, cut by the display clip
   // rectangle while that is not null.
@@ -454,7 +521,7 @@ zcScreenScope::~zcScreenScope() = default;
 
 bool zcScreenScope::isOverlay() const { return layer_->overlay; }
 
-void zcScreenScope::moved(const zcUIScope& parent, const zcUIRect& r) {
+void zcScreenScopePrivate::moved(const zcUIScope& parent, const zcUIRect& r) {
   // r lies in the parent's scope pixels; the part outside the parent is cut off, and
   // the origin that move() set counts the pixels cut off left of and above it.
   const auto* screenParent = dynamic_cast<const zcScreenScope*>(&parent);
@@ -468,45 +535,45 @@ void zcScreenScope::moved(const zcUIScope& parent, const zcUIRect& r) {
   layerRect_ = zcUIRect(pb.x() + r.left(), pb.y() + r.top(), r.width(), r.height()) & screenParent->layerRect_;
 }
 
-zcUIScope* zcScreenScope::makeKidScope(const zcUIRect& r, bool) {
-  std::unique_ptr<zcScreenScope> kid(new zcScreenScope(layer_, zcUIRect::null));
+zcUIScope* zcScreenScopePrivate::makeKidScope(const zcUIRect& r, bool) {
+  std::unique_ptr<zcScreenScope> kid(new zcScreenScopePrivate(layer_, zcUIRect::null));
   kid->inhibited_ = inhibited_;
   kid->move(*this, r);
   return kid.release();
 }
 
-void zcScreenScope::dragStart() {}
-void zcScreenScope::dragStop() {}
-void zcScreenScope::dragErase() {}
-void zcScreenScope::dragAnimate(bool) {}
+void zcScreenScopePrivate::dragStart() {}
+void zcScreenScopePrivate::dragStop() {}
+void zcScreenScopePrivate::dragErase() {}
+void zcScreenScopePrivate::dragAnimate(bool) {}
 
-void zcScreenScope::lockScreenUpdatesPush(bool lock) { locks_.push_back(lock); }
+void zcScreenScopePrivate::lockScreenUpdatesPush(bool lock) { locks_.push_back(lock); }
 
-bool zcScreenScope::lockScreenUpdatesPop() {
+bool zcScreenScopePrivate::lockScreenUpdatesPop() {
   if (!locks_.empty()) locks_.pop_back();
   return screenUpdatesLocked();
 }
 
-bool zcScreenScope::screenUpdatesLocked() const {
+bool zcScreenScopePrivate::screenUpdatesLocked() const {
   return std::find(locks_.begin(), locks_.end(), true) != locks_.end();
 }
 
-bool zcScreenScope::drawingInhibited(Layers) const { return inhibited_; }
+bool zcScreenScopePrivate::drawingInhibited(Layers) const { return inhibited_; }
 
-zcPair<long> zcScreenScope::size() const { return layerRect_.sz(); }
+zcPair<long> zcScreenScopePrivate::size() const { return layerRect_.sz(); }
 
-void zcScreenScope::displayClipRectChanged(const zcUIRect&) { context_.reset(); }
+void zcScreenScopePrivate::displayClipRectChanged(const zcUIRect&) { context_.reset(); }
 
 // --- Vector shapes --------------------------------------------------------------------------
 
-void zcScreenScope::draw(const zcLineSeg& segment, const zcGraphicProps& props) {
+void zcScreenScopePrivate::draw(const zcLineSeg& segment, const zcGraphicProps& props) {
   zc_ScreenPath& path = P::beginPath(*this, P::penWidth(props));
   path.moveTo(segment.p1().x(), segment.p1().y());
   path.lineTo(segment.p2().x(), segment.p2().y());
   P::paintPath(*this, props, false, CAIRO_FILL_RULE_WINDING);
 }
 
-void zcScreenScope::draw(const zcPoint& point, const zcGraphicProps& props) {
+void zcScreenScopePrivate::draw(const zcPoint& point, const zcGraphicProps& props) {
   const long w = P::penWidth(props);
   const long x = xCoord(point) - (w - 1) / 2;
   const long y = yCoord(point) - (w - 1) / 2;
@@ -515,7 +582,7 @@ void zcScreenScope::draw(const zcPoint& point, const zcGraphicProps& props) {
   P::painted(*this, box);
 }
 
-void zcScreenScope::draw(const zcPolygon& polygon, const zcGraphicProps& props) {
+void zcScreenScopePrivate::draw(const zcPolygon& polygon, const zcGraphicProps& props) {
   const std::vector<zcPoint>& v = polygon.vertices();
   if (v.empty()) return;
   zc_ScreenPath& path = P::beginPath(*this, P::penWidth(props));
@@ -528,7 +595,7 @@ void zcScreenScope::draw(const zcPolygon& polygon, const zcGraphicProps& props) 
   P::paintPath(*this, props, props.fill() && v.size() >= 3, rule);
 }
 
-void zcScreenScope::draw(const zcPolyline& polyline, const zcGraphicProps& props) {
+void zcScreenScopePrivate::draw(const zcPolyline& polyline, const zcGraphicProps& props) {
   const std::vector<zcPoint>& v = polyline.vertices();
   if (v.empty()) return;
   zc_ScreenPath& path = P::beginPath(*this, P::penWidth(props));
@@ -539,7 +606,7 @@ void zcScreenScope::draw(const zcPolyline& polyline, const zcGraphicProps& props
   P::paintPath(*this, props, props.fill() && polyline.isClosed() && v.size() >= 3, CAIRO_FILL_RULE_WINDING);
 }
 
-void zcScreenScope::draw(const zcEllipse& ellipse, const zcGraphicProps& props) {
+void zcScreenScopePrivate::draw(const zcEllipse& ellipse, const zcGraphicProps& props) {
   const zcXform<2> u = ellipse.geom().unitXform();
   zc_ScreenPath& path = P::beginPath(*this, P::penWidth(props));
   zf_ScreenAppendArc(path, u.matrix(), zcPoint(u.trans()), 0.0, 2 * kPi, true);
@@ -547,7 +614,7 @@ void zcScreenScope::draw(const zcEllipse& ellipse, const zcGraphicProps& props) 
   P::paintPath(*this, props, props.fill(), CAIRO_FILL_RULE_WINDING);
 }
 
-void zcScreenScope::draw(const zcEllipse2& ellipse, const zcGraphicProps& props) {
+void zcScreenScopePrivate::draw(const zcEllipse2& ellipse, const zcGraphicProps& props) {
   const zcXform<2>& u = ellipse.ellFromUnitCirc();
   zc_ScreenPath& path = P::beginPath(*this, P::penWidth(props));
   zf_ScreenAppendArc(path, u.matrix(), zcPoint(u.trans()), 0.0, 2 * kPi, true);
@@ -569,19 +636,19 @@ void arcPath(zc_ScreenPath& path, const zcXform<2>& u, double start, double span
 }
 }  // namespace
 
-void zcScreenScope::draw(const zcEllipseArc& arc, const zcGraphicProps& props) {
+void zcScreenScopePrivate::draw(const zcEllipseArc& arc, const zcGraphicProps& props) {
   zc_ScreenPath& path = P::beginPath(*this, P::penWidth(props));
   arcPath(path, arc.geom().unitXform(), arc.phiStart().value(), arc.phiSpan().value(), props.fill());
   P::paintPath(*this, props, props.fill(), CAIRO_FILL_RULE_WINDING);
 }
 
-void zcScreenScope::draw(const zcEllipseArc2& arc, const zcGraphicProps& props) {
+void zcScreenScopePrivate::draw(const zcEllipseArc2& arc, const zcGraphicProps& props) {
   zc_ScreenPath& path = P::beginPath(*this, P::penWidth(props));
   arcPath(path, arc.ellFromUnitCirc(), arc.phiStart().value(), arc.phiSpan().value(), props.fill());
   P::paintPath(*this, props, props.fill(), CAIRO_FILL_RULE_WINDING);
 }
 
-void zcScreenScope::draw(const zcGenRect& rect, const zcGraphicProps& props) {
+void zcScreenScopePrivate::draw(const zcGenRect& rect, const zcGraphicProps& props) {
   // The rounded square of the rectangle's frame, carried into the plane by U and c.
   const zcXform<2> u = rect.unitXform();
   const zcMatrix<2> m = u.matrix();
@@ -606,14 +673,14 @@ void zcScreenScope::draw(const zcGenRect& rect, const zcGraphicProps& props) {
   P::paintPath(*this, props, props.fill(), CAIRO_FILL_RULE_WINDING);
 }
 
-void zcScreenScope::draw(const zcGenShape& shape, const zcColor& color) {
+void zcScreenScopePrivate::draw(const zcGenShape& shape, const zcColor& color) {
   const zcGraphicProps pen(color, 1, zcGraphicProps::ePenStyleDefault, false);
   zc_ScreenPath& path = P::beginPath(*this, 1);
   P::addShape(*this, path, shape, 0);
   P::paintPath(*this, pen, false, CAIRO_FILL_RULE_WINDING);
 }
 
-void zcScreenScope::drawTo(const zcPoint& p, const zcGraphicProps& props) {
+void zcScreenScopePrivate::drawTo(const zcPoint& p, const zcGraphicProps& props) {
   const long x0 = drawX(), y0 = drawY();
   const long x1 = xCoord(p), y1 = yCoord(p);
   drawStart(p);
@@ -624,7 +691,7 @@ void zcScreenScope::drawTo(const zcPoint& p, const zcGraphicProps& props) {
   P::paintPath(*this, props, false, CAIRO_FILL_RULE_WINDING);
 }
 
-void zcScreenScope::drawToRelPels(long dx, long dy, const zcGraphicProps& props) {
+void zcScreenScopePrivate::drawToRelPels(long dx, long dy, const zcGraphicProps& props) {
   const long x0 = drawX(), y0 = drawY();
   moveToRel(dx, dy);
   zc_ScreenPath& path = P::beginPath(*this, P::penWidth(props));
@@ -635,7 +702,7 @@ void zcScreenScope::drawToRelPels(long dx, long dy, const zcGraphicProps& props)
 
 // --- Text -----------------------------------------------------------------------------------
 
-void zcScreenScope::draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground,
+void zcScreenScopePrivate::draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground,
                          const zcColor& background, const zcUIFormat& format) {
   const std::string bytes = utf8(text);
   const P::TextMetrics m = P::measure(*this, bytes, format);
@@ -654,22 +721,22 @@ void zcScreenScope::draw(const std::wstring& text, const zcPoint& pos, const zcC
   P::painted(*this, box);
 }
 
-void zcScreenScope::textRect(const std::wstring& text, const zcPoint& pos, const zcUIFormat& format, zcUIRect& out) {
+void zcScreenScopePrivate::textRect(const std::wstring& text, const zcPoint& pos, const zcUIFormat& format, zcUIRect& out) {
   const P::TextMetrics m = P::measure(*this, utf8(text), format);
   out = P::placeText(*this, m, pos, format);
 }
 
 // --- Areas ----------------------------------------------------------------------------------
 
-void zcScreenScope::set(const zcUIRect& rect, const zcColor& color) {
+void zcScreenScopePrivate::set(const zcUIRect& rect, const zcColor& color) {
   if (rect.isNull()) return;
   if (!inhibited_) P::fillRect(*this, rect, P::paint(*this, color));
   P::painted(*this, rect, true);
 }
 
-void zcScreenScope::set(const zcColor& color) { set(zcUIRect(zcPair<long>(), size()), color); }
+void zcScreenScopePrivate::set(const zcColor& color) { set(zcUIRect(zcPair<long>(), size()), color); }
 
-void zcScreenScope::fill(const zcPair<long>& pos, const zcColor& fillColor, const zcColor& boundary, bool fillType0) {
+void zcScreenScopePrivate::fill(const zcPair<long>& pos, const zcColor& fillColor, const zcColor& boundary, bool fillType0) {
   const zcUIRect whole(zcPair<long>(), size());
   if (inhibited_) {
     P::painted(*this, whole);
@@ -698,7 +765,7 @@ void zcScreenScope::fill(const zcPair<long>& pos, const zcColor& fillColor, cons
 
 // --- Images ---------------------------------------------------------------------------------
 
-void zcScreenScope::draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<zcColor>& colorMap,
+void zcScreenScopePrivate::draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<zcColor>& colorMap,
                          bool passThrough, unsigned char passValue) {
   if (!image.isInit() || image.width() < 1 || image.height() < 1) return;
   P::ByteTable t;
@@ -712,78 +779,82 @@ void zcScreenScope::draw(const zcRLEBuffer& image, const zcPoint& pos, const std
   P::blit(*this, zcPelBuffer_const<unsigned char>(image.image()), xCoord(pos), yCoord(pos), 1.0, 1.0, t);
 }
 
-void zcScreenScope::draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<unsigned char>& colorMap,
+void zcScreenScopePrivate::draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<unsigned char>& colorMap,
                          bool passThrough, unsigned char passValue, bool flag) {
   if (!image.isInit() || image.width() < 1 || image.height() < 1) return;
   const P::ByteTable t = P::byteTable(*this, &colorMap, flag, passThrough, passValue);
   P::blit(*this, zcPelBuffer_const<unsigned char>(image.image()), xCoord(pos), yCoord(pos), 1.0, 1.0, t);
 }
 
-void zcScreenScope::draw(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, bool passThrough,
+void zcScreenScopePrivate::draw(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, bool passThrough,
                          zcPackedRGB32 passValue) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), 1.0, 1.0, P::passFn(passThrough, passValue, &P::rgb32));
 }
 
-void zcScreenScope::draw(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, bool passThrough,
+void zcScreenScopePrivate::draw(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, bool passThrough,
                          zcPackedRGB16 passValue) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), 1.0, 1.0, P::passFn(passThrough, passValue, &P::rgb16));
 }
 
-void zcScreenScope::draw(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, bool passThrough,
+void zcScreenScopePrivate::draw(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, bool passThrough,
                          unsigned short passValue) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), 1.0, 1.0, P::passFn(passThrough, passValue, &P::gray16));
 }
 
-void zcScreenScope::draw(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, bool passThrough,
+void zcScreenScopePrivate::draw(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, bool passThrough,
                          unsigned char passValue, bool flag) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), 1.0, 1.0, P::byteTable(*this, nullptr, flag, passThrough, passValue));
 }
 
-void zcScreenScope::drawReduced(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos,
+void zcScreenScopePrivate::drawReduced(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos,
                                 const zcPair<double>& scale, bool passThrough, zcPackedRGB32 passValue, bool) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), P::reduction(scale.x()), P::reduction(scale.y()),
           P::passFn(passThrough, passValue, &P::rgb32));
 }
 
-void zcScreenScope::drawReduced(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos,
+void zcScreenScopePrivate::drawReduced(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos,
                                 const zcPair<double>& scale, bool passThrough, zcPackedRGB16 passValue, bool) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), P::reduction(scale.x()), P::reduction(scale.y()),
           P::passFn(passThrough, passValue, &P::rgb16));
 }
 
-void zcScreenScope::drawReduced(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos,
+void zcScreenScopePrivate::drawReduced(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos,
                                 const zcPair<double>& scale, bool passThrough, unsigned short passValue, bool) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), P::reduction(scale.x()), P::reduction(scale.y()),
           P::passFn(passThrough, passValue, &P::gray16));
 }
 
-void zcScreenScope::drawReduced(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos,
+void zcScreenScopePrivate::drawReduced(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos,
                                 const zcPair<double>& scale, bool passThrough, unsigned char passValue, bool flag) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), P::reduction(scale.x()), P::reduction(scale.y()),
           P::byteTable(*this, nullptr, flag, passThrough, passValue));
 }
 
-void zcScreenScope::drawMagnified(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos,
+void zcScreenScopePrivate::drawMagnified(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos,
                                   const zcPair<double>& scale, bool passThrough, zcPackedRGB32 passValue, bool,
                                   InterpolationModes) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), scale.x(), scale.y(), P::passFn(passThrough, passValue, &P::rgb32));
 }
 
-void zcScreenScope::drawMagnified(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos,
+void zcScreenScopePrivate::drawMagnified(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos,
                                   const zcPair<double>& scale, bool passThrough, zcPackedRGB16 passValue, bool,
                                   InterpolationModes) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), scale.x(), scale.y(), P::passFn(passThrough, passValue, &P::rgb16));
 }
 
-void zcScreenScope::drawMagnified(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos,
+void zcScreenScopePrivate::drawMagnified(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos,
                                   const zcPair<double>& scale, bool passThrough, unsigned short passValue, bool,
                                   InterpolationModes) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), scale.x(), scale.y(), P::passFn(passThrough, passValue, &P::gray16));
 }
 
-void zcScreenScope::drawMagnified(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos,
+void zcScreenScopePrivate::drawMagnified(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos,
                                   const zcPair<double>& scale, bool passThrough, unsigned char passValue, bool flag,
                                   InterpolationModes) {
   P::blit(*this, image, xCoord(pos), yCoord(pos), scale.x(), scale.y(),
           P::byteTable(*this, nullptr, flag, passThrough, passValue));
+}
+
+std::unique_ptr<zcScreenScope> zf_ScreenMakeScope(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect) {
+  return std::make_unique<zcScreenScopePrivate>(std::move(layer), layerRect);
 }

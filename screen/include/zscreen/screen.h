@@ -106,73 +106,13 @@ public:
   // The number of entries on the screen-update lock stack.
   long lockDepth() const { return static_cast<long>(locks_.size()); }
 
-  // --- Slots -------------------------------------------------------------------------
-  void moved(const zcUIScope& parent, const zcUIRect& r) override;
-  zcUIScope* makeKidScope(const zcUIRect& r, bool temporary) override;
-  void dragStart() override;
-  void dragStop() override;
-  void dragErase() override;
-  void dragAnimate(bool on) override;
-  void lockScreenUpdatesPush(bool lock) override;
-  bool lockScreenUpdatesPop() override;
-  bool screenUpdatesLocked() const override;
-
-  void draw(const zcGenShape& shape, const zcColor& color) override;
-  void draw(const zcEllipseArc& arc, const zcGraphicProps& props) override;
-  void draw(const zcEllipse& ellipse, const zcGraphicProps& props) override;
-  void draw(const zcPolygon& polygon, const zcGraphicProps& props) override;
-  void draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<zcColor>& colorMap, bool passThrough,
-            unsigned char passValue) override;
-  void draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<unsigned char>& colorMap, bool passThrough,
-            unsigned char passValue, bool flag) override;
-  void draw(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, bool passThrough,
-            zcPackedRGB32 passValue) override;
-  void draw(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, bool passThrough,
-            zcPackedRGB16 passValue) override;
-  void draw(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, bool passThrough,
-            unsigned short passValue) override;
-  void draw(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, bool passThrough,
-            unsigned char passValue, bool flag) override;
-  void draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground, const zcColor& background,
-            const zcUIFormat& format) override;
-  void draw(const zcPolyline& polyline, const zcGraphicProps& props) override;
-  void draw(const zcGenRect& rect, const zcGraphicProps& props) override;
-  void draw(const zcEllipseArc2& arc, const zcGraphicProps& props) override;
-  void draw(const zcEllipse2& ellipse, const zcGraphicProps& props) override;
-  void draw(const zcLineSeg& segment, const zcGraphicProps& props) override;
-  void draw(const zcPoint& point, const zcGraphicProps& props) override;
-  void textRect(const std::wstring& text, const zcPoint& pos, const zcUIFormat& format, zcUIRect& out) override;
-
-  void drawReduced(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, const zcPair<double>& scale,
-                   bool passThrough, zcPackedRGB32 passValue, bool flag) override;
-  void drawReduced(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, const zcPair<double>& scale,
-                   bool passThrough, zcPackedRGB16 passValue, bool flag) override;
-  void drawReduced(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, const zcPair<double>& scale,
-                   bool passThrough, unsigned short passValue, bool flag) override;
-  void drawReduced(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, const zcPair<double>& scale,
-                   bool passThrough, unsigned char passValue, bool flag) override;
-  void drawMagnified(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, const zcPair<double>& scale,
-                     bool passThrough, zcPackedRGB32 passValue, bool flag, InterpolationModes mode) override;
-  void drawMagnified(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, const zcPair<double>& scale,
-                     bool passThrough, zcPackedRGB16 passValue, bool flag, InterpolationModes mode) override;
-  void drawMagnified(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, const zcPair<double>& scale,
-                     bool passThrough, unsigned short passValue, bool flag, InterpolationModes mode) override;
-  void drawMagnified(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, const zcPair<double>& scale,
-                     bool passThrough, unsigned char passValue, bool flag, InterpolationModes mode) override;
-
-  void set(const zcUIRect& rect, const zcColor& color) override;
-  void set(const zcColor& color) override;
-  void fill(const zcPair<long>& pos, const zcColor& fillColor, const zcColor& boundary, bool fillType0) override;
-  void drawTo(const zcPoint& p, const zcGraphicProps& props) override;
-  void drawToRelPels(long dx, long dy, const zcGraphicProps& props) override;
-  bool drawingInhibited(Layers layer) const override;
-  zcPair<long> size() const override;
-  void displayClipRectChanged(const zcUIRect& r) override;
+protected:
+  // Scopes are made by their screen (and by makeKidScope), which implement the
+  // painting slots in a class of their own.
+  zcScreenScope(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect);
 
 private:
-  friend class zcScreen;
   friend class zcScreenScopePrivate;
-  zcScreenScope(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect);
 
   std::shared_ptr<zc_ScreenLayer> layer_;
   // Where this scope paints, in layer pixels, and where its scope pixel (0, 0) lies.
