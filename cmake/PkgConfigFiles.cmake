@@ -1,30 +1,14 @@
 # dispc_pkg_config(NAME DESCRIPTION [REQUIRES...]): writes and installs NAME.pc for
 # the shared library NAME, which requires the libraries of its public interface.
 #
-# The file finds its prefix relative to itself (${pcfiledir}), so a prefix given at
-# install time, or a tree moved afterwards, still works; every other path goes through
-# ${prefix}, so `pkg-config --define-prefix` prints them normalised. A library
-# directory given as an absolute path makes the prefix absolute.
+# The file is written when the tree is installed, with the prefix given then
+# (`cmake --install BUILD --prefix DIR` included) as an absolute, normalised path, so
+# pkg-config prints clean paths such as -I/opt/dispc/include.
 #
 # Libraries used only inside a shared library (Cairo and libpng in zscreen) are not
 # listed: its headers do not need them and its own dependencies load them, while
 # Requires.private would add their compile flags to every consumer's (pkg-config
 # includes them in --cflags) and require their development files to build against it.
-if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
-  set(DISPC_PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
-else()
-  file(RELATIVE_PATH _dispc_pc_to_prefix "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
-  string(REGEX REPLACE "/$" "" _dispc_pc_to_prefix "${_dispc_pc_to_prefix}")
-  set(DISPC_PC_PREFIX "\${pcfiledir}/${_dispc_pc_to_prefix}")
-endif()
-foreach(_dir LIBDIR INCLUDEDIR)
-  if(IS_ABSOLUTE "${CMAKE_INSTALL_${_dir}}")
-    set(DISPC_PC_${_dir} "${CMAKE_INSTALL_${_dir}}")
-  else()
-    set(DISPC_PC_${_dir} "\${prefix}/${CMAKE_INSTALL_${_dir}}")
-  endif()
-endforeach()
-
 function(dispc_pkg_config name description)
   set(DISPC_PC_NAME "${name}")
   set(DISPC_PC_DESCRIPTION "${description}")
@@ -33,6 +17,22 @@ function(dispc_pkg_config name description)
     list(JOIN ARGN " " requires)
     set(DISPC_PC_REQUIRES "Requires: ${requires}\n")
   endif()
-  configure_file(${PROJECT_SOURCE_DIR}/cmake/library.pc.in ${PROJECT_BINARY_DIR}/pkgconfig/${name}.pc @ONLY)
-  install(FILES ${PROJECT_BINARY_DIR}/pkgconfig/${name}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+  # First pass now (everything but the prefix), second pass at install time.
+  set(DISPC_PC_PREFIX "@DISPC_PC_PREFIX@")
+  set(DISPC_PC_LIBDIR "\${prefix}/${CMAKE_INSTALL_LIBDIR}")
+  set(DISPC_PC_INCLUDEDIR "\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}")
+  foreach(dir LIBDIR INCLUDEDIR)
+    if(IS_ABSOLUTE "${CMAKE_INSTALL_${dir}}")
+      set(DISPC_PC_${dir} "${CMAKE_INSTALL_${dir}}")
+    endif()
+  endforeach()
+  set(template ${PROJECT_BINARY_DIR}/pkgconfig/${name}.pc.in)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/library.pc.in ${template} @ONLY)
+  install(CODE "
+    cmake_path(SET DISPC_PC_PREFIX NORMALIZE \"\${CMAKE_INSTALL_PREFIX}\")
+    string(REGEX REPLACE \"(.)/$\" \"\\\\1\" DISPC_PC_PREFIX \"\${DISPC_PC_PREFIX}\")
+    set(pc \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig/${name}.pc\")
+    message(STATUS \"Installing: \${pc}\")
+    configure_file(\"${template}\" \"\${pc}\" @ONLY)
+  ")
 endfunction()

@@ -13,7 +13,9 @@ prefix=$tmp/prefix
 major=${version%%.*}
 unset LD_LIBRARY_PATH
 
-cmake --install "$build" --prefix "$prefix" >/dev/null
+# A prefix spelled with a detour: the pkg-config files name it normalised.
+mkdir -p "$tmp/detour"
+cmake --install "$build" --prefix "$tmp/detour/../prefix" >/dev/null
 
 # Run paths: the program looks in the library directory relative to itself, and each
 # library finds the ones it needs beside itself.
@@ -46,7 +48,7 @@ export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 [ "$(pkg-config --modversion zscreen)" = "$version" ]
 libs=" $(pkg-config --libs zscreen) "
 for lib in zscreen dispc zfound; do [[ $libs == *" -l$lib "* ]]; done
-[[ " $(pkg-config --define-prefix --cflags zscreen) " == *" -I$prefix/include "* ]]
+[[ " $(pkg-config --cflags zscreen) " == *" -I$prefix/include "* ]]
 # shellcheck disable=SC2046,SC2086
 "$cxx" $cxxflags -o "$tmp/pc_consumer" "$here/consumer/screen_consumer.cpp" $(pkg-config --cflags --libs zscreen) \
   -Wl,-rpath,"$(pkg-config --variable=libdir zscreen)" $ldflags
