@@ -52,7 +52,20 @@ thread_local TrackedAssignment lastTold;
 }  // namespace
 
 // Defined here, never inlined, so that the caller is the base that assigns this part.
-zcPersistent& zcPersistent::operator=(const zcPersistent&) = default;
+zcPersistent& zcPersistent::operator=(const zcPersistent& other) {
+  if (observer_ == nullptr) return *this;
+  const void* through = ZF_CALLER();
+  // The same target and source reached through another base: the second path of
+  // one assignment (a virtual base is assigned once per path). Through the same
+  // base it is a new assignment, and the observer is told again.
+  if (lastTold.target == this && lastTold.source == &other && through != nullptr &&
+      lastTold.through != through) {
+    return *this;
+  }
+  lastTold = {this, &other, through};
+  observer_->mutating(*this);
+  return *this;
+}
 
 void zcPersistent::loadSimple(zcArchive& archive) {
   if (!archive.isLoading()) throw zcArchive::BadFormat(L"loadSimple needs a loading archive");
