@@ -35,19 +35,7 @@ zcGraphicProps::zcGraphicProps(const zcColor& color, long width, zePenStyle styl
 zcGraphicProps::zcGraphicProps(const zcGraphicProps& other) = default;
 zcGraphicProps::~zcGraphicProps() = default;
 
-zcGraphicProps& zcGraphicProps::operator=(const zcGraphicProps& other) {
-  mutating_();
-  penColor_ = other.penColor_;
-  penWidth_ = other.penWidth_;
-  penStyle_ = other.penStyle_;
-  fill_ = other.fill_;
-  penJoin_ = other.penJoin_;
-  penEndCap_ = other.penEndCap_;
-  arrowHead_ = other.arrowHead_;
-  arrowHeadForward_ = other.arrowHeadForward_;
-  showVertex_ = other.showVertex_;
-  return *this;
-}
+zcGraphicProps& zcGraphicProps::operator=(const zcGraphicProps&) = default;
 
 void zcGraphicProps::penColor(const zcColor& color) {
   mutating_();

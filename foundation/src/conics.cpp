@@ -155,13 +155,7 @@ zcCircle::zcCircle(const zcPoint& center, double radius) : center_(center), radi
 
 zcCircle::zcCircle(const zcCircle& other) = default;
 
-zcCircle& zcCircle::operator=(const zcCircle& other) {
-  mutating_();
-  zcShape::operator=(other);
-  center_ = other.center_;
-  radius_ = other.radius_;
-  return *this;
-}
+zcCircle& zcCircle::operator=(const zcCircle&) = default;
 
 zcCircle::~zcCircle() = default;
 
@@ -260,12 +254,7 @@ zcEllipse::zcEllipse(const zcCircle& circle)
     : geom_(circle.center(), circle.radius(), circle.radius(), zcRadian(0.0), true) {}
 zcEllipse::zcEllipse(const zcEllipse& other) = default;
 
-zcEllipse& zcEllipse::operator=(const zcEllipse& other) {
-  mutating_();
-  zcShape::operator=(other);
-  geom_ = other.geom_;
-  return *this;
-}
+zcEllipse& zcEllipse::operator=(const zcEllipse&) = default;
 
 zcEllipse::~zcEllipse() = default;
 
@@ -380,12 +369,7 @@ zcEllipse2::zcEllipse2(const zcEllipse& ellipse) : xform_(ellipse.unitXform()) {
 }
 zcEllipse2::zcEllipse2(const zcEllipse2& other) = default;
 
-zcEllipse2& zcEllipse2::operator=(const zcEllipse2& other) {
-  mutating_();
-  zcShape::operator=(other);
-  xform_ = other.xform_;
-  return *this;
-}
+zcEllipse2& zcEllipse2::operator=(const zcEllipse2&) = default;
 
 zcEllipse2::~zcEllipse2() = default;
 

@@ -61,14 +61,7 @@ zcAnnulus::zcAnnulus(const zcPoint& center, double innerRadius, double outerRadi
 
 zcAnnulus::zcAnnulus(const zcAnnulus& other) = default;
 
-zcAnnulus& zcAnnulus::operator=(const zcAnnulus& other) {
-  mutating_();
-  zcShape::operator=(other);
-  center_ = other.center_;
-  inner_ = other.inner_;
-  outer_ = other.outer_;
-  return *this;
-}
+zcAnnulus& zcAnnulus::operator=(const zcAnnulus&) = default;
 
 zcAnnulus::~zcAnnulus() = default;
 
@@ -174,13 +167,7 @@ zcEllipseAnnulus::zcEllipseAnnulus(const zcEllipse& outer, double ratio) : outer
 
 zcEllipseAnnulus::zcEllipseAnnulus(const zcEllipseAnnulus& other) = default;
 
-zcEllipseAnnulus& zcEllipseAnnulus::operator=(const zcEllipseAnnulus& other) {
-  mutating_();
-  zcShape::operator=(other);
-  outer_ = other.outer_;
-  ratio_ = other.ratio_;
-  return *this;
-}
+zcEllipseAnnulus& zcEllipseAnnulus::operator=(const zcEllipseAnnulus&) = default;
 
 zcEllipseAnnulus::~zcEllipseAnnulus() = default;
 
@@ -368,16 +355,7 @@ zcEllipseAnnulusSection::zcEllipseAnnulusSection(const zcEllipseAnnulus& annulus
 
 zcEllipseAnnulusSection::zcEllipseAnnulusSection(const zcEllipseAnnulusSection& other) = default;
 
-zcEllipseAnnulusSection& zcEllipseAnnulusSection::operator=(const zcEllipseAnnulusSection& other) {
-  mutating_();
-  zcShape::operator=(other);
-  annulus_ = other.annulus_;
-  start_ = other.start_;
-  end_ = other.end_;
-  full_ = other.full_;
-  reversed_ = other.reversed_;
-  return *this;
-}
+zcEllipseAnnulusSection& zcEllipseAnnulusSection::operator=(const zcEllipseAnnulusSection&) = default;
 
 zcEllipseAnnulusSection::~zcEllipseAnnulusSection() = default;
 

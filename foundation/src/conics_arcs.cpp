@@ -7,43 +7,61 @@
 #include <algorithm>
 #include <cmath>
 #include <typeinfo>
+#include <utility>
 
 using namespace zc_conics;
 
 namespace {
 
-// The perimeter position of parameter t on the range t0 + [0, span] (t on the range
-// up to rounding at its ends).
-double positionOf(const Conic& c, double t, double t0, double span) {
-  const double dir = span >= 0.0 ? 1.0 : -1.0;
-  const double limit = std::abs(span);
-  double delta = zcRadian(dir * (t - t0)).norm().value();
-  if (limit < kTwoPi && delta > limit) delta = (delta - limit < kTwoPi - delta) ? limit : 0.0;
-  return c.arcLength(t0, dir * delta);
-}
+// The maths of an elliptical arc, shared by zcEllipseArc and zcEllipseArc2: the conic
+// of the ellipse and the parameter range from t0 over the signed span.
+struct ArcMath {
+  Conic c;
+  double t0, span;
 
-void sampleArc(const Conic& c, double t0, double span, const zcSampleParams& params, zcSampleResult& result) {
-  params.validate();
-  Contour contour;
-  contour.pieces.push_back(Piece::arcOf(c, t0, span));
-  contour.sample(params, result);
-}
+  ArcMath(const zcXform<2>& unitXform, zcRadian start, zcRadian spanAngle)
+      : c(unitXform), t0(start.value()), span(spanAngle.value()) {}
 
-// The parameters of the part between two perimeter positions (clamped).
-void subRange(const Conic& c, double t0, double span, double from, double to, double& s0, double& s1) {
-  const double total = c.arcLength(t0, span);
-  checkFinite(from, L"non-finite perimeter position");
-  checkFinite(to, L"non-finite perimeter position");
-  s0 = c.paramAtLength(t0, span, std::clamp(from, 0.0, total));
-  s1 = c.paramAtLength(t0, span, std::clamp(to, 0.0, total));
-}
+  zcRect box() const { return c.box(t0, span).rect(); }
+  double nearest(const zcPoint& p) const { return c.nearestParam(p, t0, span); }
+  double perimeter() const { return c.arcLength(t0, span); }
+  zcRadian angleAt(double t) const { return c.travelAngle(t, span); }
+  zcRadian tangentRotation() const { return zcRadian(c.tangentRotation(t0, span)); }
+  zcRadian windingAngle(const zcPoint& p) const { return zcRadian(c.windingAngle(p, t0, span)); }
 
-void pointAndTangent(const Conic& c, double t0, double span, double position, zcPoint& point, zcRadian& tangent) {
-  const double total = c.arcLength(t0, span);
-  const double t = c.paramAtLength(t0, span, std::clamp(position, 0.0, total));
-  point = c.point(t);
-  tangent = c.travelAngle(t, span);
-}
+  // The perimeter position of parameter t (t on the range up to rounding at its ends).
+  double positionOf(double t) const {
+    const double dir = span >= 0.0 ? 1.0 : -1.0;
+    const double limit = std::abs(span);
+    double delta = zcRadian(dir * (t - t0)).norm().value();
+    if (limit < kTwoPi && delta > limit) delta = (delta - limit < kTwoPi - delta) ? limit : 0.0;
+    return c.arcLength(t0, dir * delta);
+  }
+
+  // The parameter at a perimeter position, clamped to the arc.
+  double paramAt(double position) const { return c.paramAtLength(t0, span, std::clamp(position, 0.0, perimeter())); }
+
+  // The parameter range between two perimeter positions (clamped): start and span.
+  std::pair<zcRadian, zcRadian> subRange(double from, double to) const {
+    checkFinite(from, L"non-finite perimeter position");
+    checkFinite(to, L"non-finite perimeter position");
+    const double s0 = paramAt(from), s1 = paramAt(to);
+    return {zcRadian(s0), zcRadian(s1 - s0)};
+  }
+
+  void sample(const zcSampleParams& params, zcSampleResult& result) const {
+    params.validate();
+    Contour contour;
+    contour.pieces.push_back(Piece::arcOf(c, t0, span));
+    contour.sample(params, result);
+  }
+
+  void pointAndTangent(double position, zcPoint& point, zcRadian& tangent) const {
+    const double t = paramAt(position);
+    point = c.point(t);
+    tangent = angleAt(t);
+  }
+};
 
 template <class Make>
 auto loadChecked(Make&& make) {
@@ -74,14 +92,7 @@ zcEllipseArc::zcEllipseArc(const zcEllipse::zcEllipseGeom& geom, zcRadian phiSta
 
 zcEllipseArc::zcEllipseArc(const zcEllipseArc& other) = default;
 
-zcEllipseArc& zcEllipseArc::operator=(const zcEllipseArc& other) {
-  mutating_();
-  zcShape::operator=(other);
-  ellipse_ = other.ellipse_;
-  start_ = other.start_;
-  span_ = other.span_;
-  return *this;
-}
+zcEllipseArc& zcEllipseArc::operator=(const zcEllipseArc&) = default;
 
 zcEllipseArc::~zcEllipseArc() = default;
 
@@ -94,51 +105,40 @@ void zcEllipseArc::phiRange(zcRadian phiStart, zcRadian phiSpan) {
 
 bool zcEllipseArc::degen() const { return ellipse_.degen() || span_.value() == 0.0; }
 
-zcRect zcEllipseArc::boundingBox() const {
-  return Conic(ellipse_.unitXform()).box(start_.value(), span_.value()).rect();
-}
+zcRect zcEllipseArc::boundingBox() const { return ArcMath(ellipse_.unitXform(), start_, span_).box(); }
 
 zcPoint zcEllipseArc::nearestPoint(const zcPoint& p) const {
-  const Conic c(ellipse_.unitXform());
-  return c.point(c.nearestParam(p, start_.value(), span_.value()));
+  const ArcMath arc{ellipse_.unitXform(), start_, span_};
+  return arc.c.point(arc.nearest(p));
 }
 
-double zcEllipseArc::perimeter() const { return Conic(ellipse_.unitXform()).arcLength(start_.value(), span_.value()); }
+double zcEllipseArc::perimeter() const { return ArcMath(ellipse_.unitXform(), start_, span_).perimeter(); }
 
 double zcEllipseArc::nearestPerimPos(const zcPoint& p) const {
-  const Conic c(ellipse_.unitXform());
-  return positionOf(c, c.nearestParam(p, start_.value(), span_.value()), start_.value(), span_.value());
+  const ArcMath arc{ellipse_.unitXform(), start_, span_};
+  return arc.positionOf(arc.nearest(p));
 }
 
 zcPoint zcEllipseArc::startPoint() const { return ellipse_.point(start_); }
 zcPoint zcEllipseArc::endPoint() const { return ellipse_.point(phiEnd()); }
 
-zcRadian zcEllipseArc::startAngle() const {
-  return Conic(ellipse_.unitXform()).travelAngle(start_.value(), span_.value());
-}
+zcRadian zcEllipseArc::startAngle() const { return ArcMath(ellipse_.unitXform(), start_, span_).angleAt(start_.value()); }
 
-zcRadian zcEllipseArc::endAngle() const {
-  return Conic(ellipse_.unitXform()).travelAngle(phiEnd().value(), span_.value());
-}
+zcRadian zcEllipseArc::endAngle() const { return ArcMath(ellipse_.unitXform(), start_, span_).angleAt(phiEnd().value()); }
 
-zcRadian zcEllipseArc::tangentRotation() const {
-  return zcRadian(Conic(ellipse_.unitXform()).tangentRotation(start_.value(), span_.value()));
-}
+zcRadian zcEllipseArc::tangentRotation() const { return ArcMath(ellipse_.unitXform(), start_, span_).tangentRotation(); }
 
-zcRadian zcEllipseArc::windingAngle(const zcPoint& p) const {
-  return zcRadian(Conic(ellipse_.unitXform()).windingAngle(p, start_.value(), span_.value()));
-}
+zcRadian zcEllipseArc::windingAngle(const zcPoint& p) const { return ArcMath(ellipse_.unitXform(), start_, span_).windingAngle(p); }
 
 zcShapePtr zcEllipseArc::mapShape(const zcXform<2>& x) const { return zcShapePtr(new zcEllipseArc(map(x))); }
 
 zcShapePtr zcEllipseArc::subShape(double from, double to) const {
-  double s0, s1;
-  subRange(Conic(ellipse_.unitXform()), start_.value(), span_.value(), from, to, s0, s1);
-  return zcShapePtr(new zcEllipseArc(ellipse_, zcRadian(s0), zcRadian(s1 - s0)));
+  const auto [start, span] = ArcMath(ellipse_.unitXform(), start_, span_).subRange(from, to);
+  return zcShapePtr(new zcEllipseArc(ellipse_, start, span));
 }
 
 void zcEllipseArc::sample(const zcSampleParams& params, zcSampleResult& result) const {
-  sampleArc(Conic(ellipse_.unitXform()), start_.value(), span_.value(), params, result);
+  ArcMath(ellipse_.unitXform(), start_, span_).sample(params, result);
 }
 
 zcShapePtr zcEllipseArc::clone() const { return zcShapePtr(new zcEllipseArc(*this)); }
@@ -174,7 +174,7 @@ bool zcEllipseArc::equal_(const zcShape& other) const {
 zcShapePtr zcEllipseArc::reverse_() const { return zcShapePtr(new zcEllipseArc(ellipse_, phiEnd(), -span_)); }
 
 void zcEllipseArc::perimPointAndTangent_(double position, zcPoint& point, zcRadian& tangent) const {
-  pointAndTangent(Conic(ellipse_.unitXform()), start_.value(), span_.value(), position, point, tangent);
+  ArcMath(ellipse_.unitXform(), start_, span_).pointAndTangent(position, point, tangent);
 }
 
 void zcEllipseArc::dispatchSerialize(zcArchive& archive) {
@@ -222,14 +222,7 @@ zcEllipseArc2::zcEllipseArc2(const zcEllipseArc& arc)
 
 zcEllipseArc2::zcEllipseArc2(const zcEllipseArc2& other) = default;
 
-zcEllipseArc2& zcEllipseArc2::operator=(const zcEllipseArc2& other) {
-  mutating_();
-  zcShape::operator=(other);
-  ellipse_ = other.ellipse_;
-  start_ = other.start_;
-  span_ = other.span_;
-  return *this;
-}
+zcEllipseArc2& zcEllipseArc2::operator=(const zcEllipseArc2&) = default;
 
 zcEllipseArc2::~zcEllipseArc2() = default;
 
@@ -242,51 +235,40 @@ void zcEllipseArc2::phiRange(zcRadian phiStart, zcRadian phiSpan) {
 
 bool zcEllipseArc2::degen() const { return ellipse_.degen() || span_.value() == 0.0; }
 
-zcRect zcEllipseArc2::boundingBox() const {
-  return Conic(ellFromUnitCirc()).box(start_.value(), span_.value()).rect();
-}
+zcRect zcEllipseArc2::boundingBox() const { return ArcMath(ellFromUnitCirc(), start_, span_).box(); }
 
 zcPoint zcEllipseArc2::nearestPoint(const zcPoint& p) const {
-  const Conic c(ellFromUnitCirc());
-  return c.point(c.nearestParam(p, start_.value(), span_.value()));
+  const ArcMath arc{ellFromUnitCirc(), start_, span_};
+  return arc.c.point(arc.nearest(p));
 }
 
-double zcEllipseArc2::perimeter() const { return Conic(ellFromUnitCirc()).arcLength(start_.value(), span_.value()); }
+double zcEllipseArc2::perimeter() const { return ArcMath(ellFromUnitCirc(), start_, span_).perimeter(); }
 
 double zcEllipseArc2::nearestPerimPos(const zcPoint& p) const {
-  const Conic c(ellFromUnitCirc());
-  return positionOf(c, c.nearestParam(p, start_.value(), span_.value()), start_.value(), span_.value());
+  const ArcMath arc{ellFromUnitCirc(), start_, span_};
+  return arc.positionOf(arc.nearest(p));
 }
 
 zcPoint zcEllipseArc2::startPoint() const { return ellipse_.point(start_); }
 zcPoint zcEllipseArc2::endPoint() const { return ellipse_.point(phiEnd()); }
 
-zcRadian zcEllipseArc2::startAngle() const {
-  return Conic(ellFromUnitCirc()).travelAngle(start_.value(), span_.value());
-}
+zcRadian zcEllipseArc2::startAngle() const { return ArcMath(ellFromUnitCirc(), start_, span_).angleAt(start_.value()); }
 
-zcRadian zcEllipseArc2::endAngle() const {
-  return Conic(ellFromUnitCirc()).travelAngle(phiEnd().value(), span_.value());
-}
+zcRadian zcEllipseArc2::endAngle() const { return ArcMath(ellFromUnitCirc(), start_, span_).angleAt(phiEnd().value()); }
 
-zcRadian zcEllipseArc2::tangentRotation() const {
-  return zcRadian(Conic(ellFromUnitCirc()).tangentRotation(start_.value(), span_.value()));
-}
+zcRadian zcEllipseArc2::tangentRotation() const { return ArcMath(ellFromUnitCirc(), start_, span_).tangentRotation(); }
 
-zcRadian zcEllipseArc2::windingAngle(const zcPoint& p) const {
-  return zcRadian(Conic(ellFromUnitCirc()).windingAngle(p, start_.value(), span_.value()));
-}
+zcRadian zcEllipseArc2::windingAngle(const zcPoint& p) const { return ArcMath(ellFromUnitCirc(), start_, span_).windingAngle(p); }
 
 zcShapePtr zcEllipseArc2::mapShape(const zcXform<2>& x) const { return zcShapePtr(new zcEllipseArc2(map(x))); }
 
 zcShapePtr zcEllipseArc2::subShape(double from, double to) const {
-  double s0, s1;
-  subRange(Conic(ellFromUnitCirc()), start_.value(), span_.value(), from, to, s0, s1);
-  return zcShapePtr(new zcEllipseArc2(ellipse_, zcRadian(s0), zcRadian(s1 - s0)));
+  const auto [start, span] = ArcMath(ellFromUnitCirc(), start_, span_).subRange(from, to);
+  return zcShapePtr(new zcEllipseArc2(ellipse_, start, span));
 }
 
 void zcEllipseArc2::sample(const zcSampleParams& params, zcSampleResult& result) const {
-  sampleArc(Conic(ellFromUnitCirc()), start_.value(), span_.value(), params, result);
+  ArcMath(ellFromUnitCirc(), start_, span_).sample(params, result);
 }
 
 zcShapePtr zcEllipseArc2::clone() const { return zcShapePtr(new zcEllipseArc2(*this)); }
@@ -307,7 +289,7 @@ bool zcEllipseArc2::equal_(const zcShape& other) const {
 zcShapePtr zcEllipseArc2::reverse_() const { return zcShapePtr(new zcEllipseArc2(ellipse_, phiEnd(), -span_)); }
 
 void zcEllipseArc2::perimPointAndTangent_(double position, zcPoint& point, zcRadian& tangent) const {
-  pointAndTangent(Conic(ellFromUnitCirc()), start_.value(), span_.value(), position, point, tangent);
+  ArcMath(ellFromUnitCirc(), start_, span_).pointAndTangent(position, point, tangent);
 }
 
 void zcEllipseArc2::dispatchSerialize(zcArchive& archive) {

@@ -468,13 +468,7 @@ zcBezierCurve::zcBezierCurve(const std::array<zcPoint, 4>& points, const std::ar
     throw zcShapesError::BadParams(L"a Bezier curve needs finite points and finite positive weights");
 }
 
-zcBezierCurve& zcBezierCurve::operator=(const zcBezierCurve& other) {
-  mutating_();
-  zcShape::operator=(other);
-  points_ = other.points_;
-  weights_ = other.weights_;
-  return *this;
-}
+zcBezierCurve& zcBezierCurve::operator=(const zcBezierCurve&) = default;
 
 zcBezierCurve::~zcBezierCurve() = default;
 

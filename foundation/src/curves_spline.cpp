@@ -170,12 +170,7 @@ zcCubicSpline::zcCubicSpline(std::vector<zcBezierCurve> pieces) {
   pieces_ = std::move(pieces);
 }
 
-zcCubicSpline& zcCubicSpline::operator=(const zcCubicSpline& other) {
-  mutating_();
-  zcShape::operator=(other);
-  pieces_ = other.pieces_;
-  return *this;
-}
+zcCubicSpline& zcCubicSpline::operator=(const zcCubicSpline&) = default;
 
 zcCubicSpline::~zcCubicSpline() = default;
 
@@ -434,12 +429,7 @@ zcDeBoorSpline::zcDeBoorSpline(const std::vector<zcPoint>& controlPoints, const 
   setPieces_(zcCubicSplinePrivate::deBoorPieces(controlPoints, knots));
 }
 
-zcDeBoorSpline& zcDeBoorSpline::operator=(const zcDeBoorSpline& other) {
-  zcCubicSpline::operator=(other);
-  controlPoints_ = other.controlPoints_;
-  knots_ = other.knots_;
-  return *this;
-}
+zcDeBoorSpline& zcDeBoorSpline::operator=(const zcDeBoorSpline&) = default;
 
 zcDeBoorSpline::~zcDeBoorSpline() = default;
 
@@ -505,12 +495,7 @@ zcInterpSpline::zcInterpSpline(const std::vector<zcPoint>& points, zeEnds ends) 
   setPieces_(zcCubicSplinePrivate::interpPieces(points, ends));
 }
 
-zcInterpSpline& zcInterpSpline::operator=(const zcInterpSpline& other) {
-  zcCubicSpline::operator=(other);
-  points_ = other.points_;
-  ends_ = other.ends_;
-  return *this;
-}
+zcInterpSpline& zcInterpSpline::operator=(const zcInterpSpline&) = default;
 
 zcInterpSpline::~zcInterpSpline() = default;
 
@@ -573,12 +558,7 @@ zcHermiteSpline::zcHermiteSpline(const std::vector<zcPoint>& points, const std::
   setPieces_(zcCubicSplinePrivate::hermitePieces(points, tangents));
 }
 
-zcHermiteSpline& zcHermiteSpline::operator=(const zcHermiteSpline& other) {
-  zcCubicSpline::operator=(other);
-  points_ = other.points_;
-  tangents_ = other.tangents_;
-  return *this;
-}
+zcHermiteSpline& zcHermiteSpline::operator=(const zcHermiteSpline&) = default;
 
 zcHermiteSpline::~zcHermiteSpline() = default;
 

@@ -280,15 +280,7 @@ zcGenRect zcGenRect::fromUnitXform(const zcXform<2>& unitXform, const zcVector<2
 
 zcGenRect::zcGenRect(const zcGenRect& other) = default;
 
-zcGenRect& zcGenRect::operator=(const zcGenRect& other) {
-  mutating_();
-  zcShape::operator=(other);
-  center_ = other.center_;
-  toSquare_ = other.toSquare_;
-  fromSquare_ = other.fromSquare_;
-  fractions_ = other.fractions_;
-  return *this;
-}
+zcGenRect& zcGenRect::operator=(const zcGenRect&) = default;
 
 zcGenRect::~zcGenRect() = default;
 

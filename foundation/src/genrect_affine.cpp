@@ -38,14 +38,7 @@ zcAffineRectangle::zcAffineRectangle(const zcVector<2>& cornerPo, const zcVector
 
 zcAffineRectangle::zcAffineRectangle(const zcAffineRectangle& other) = default;
 
-zcAffineRectangle& zcAffineRectangle::operator=(const zcAffineRectangle& other) {
-  mutating_();
-  zcShape::operator=(other);
-  po_ = other.po_;
-  px_ = other.px_;
-  py_ = other.py_;
-  return *this;
-}
+zcAffineRectangle& zcAffineRectangle::operator=(const zcAffineRectangle&) = default;
 
 zcAffineRectangle::~zcAffineRectangle() = default;
 

@@ -20,13 +20,7 @@ zcGenAnnulus::zcGenAnnulus(const zcGenRect& inner, const zcGenRect& outer) : inn
 
 zcGenAnnulus::zcGenAnnulus(const zcGenAnnulus& other) = default;
 
-zcGenAnnulus& zcGenAnnulus::operator=(const zcGenAnnulus& other) {
-  mutating_();
-  zcShape::operator=(other);
-  inner_ = other.inner_;
-  outer_ = other.outer_;
-  return *this;
-}
+zcGenAnnulus& zcGenAnnulus::operator=(const zcGenAnnulus&) = default;
 
 zcGenAnnulus::~zcGenAnnulus() = default;
 

@@ -86,12 +86,7 @@ zcPersistent* zc2Point::make() { return new zc2Point; }
 zc2Point::zc2Point() = default;
 zc2Point::zc2Point(const zcPoint& p) : p_(p) { requireFinite(p); }
 zc2Point::zc2Point(const zc2Point& other) = default;
-zc2Point& zc2Point::operator=(const zc2Point& other) {
-  mutating_();
-  zcShape::operator=(other);
-  p_ = other.p_;
-  return *this;
-}
+zc2Point& zc2Point::operator=(const zc2Point&) = default;
 zc2Point::~zc2Point() = default;
 
 void zc2Point::point(const zcPoint& p) {
@@ -139,13 +134,7 @@ zcLineSeg::zcLineSeg(const zcPoint& p1, const zcPoint& p2) : p1_(p1), p2_(p2) {
   requireFinite(p2);
 }
 zcLineSeg::zcLineSeg(const zcLineSeg& other) = default;
-zcLineSeg& zcLineSeg::operator=(const zcLineSeg& other) {
-  mutating_();
-  zcShape::operator=(other);
-  p1_ = other.p1_;
-  p2_ = other.p2_;
-  return *this;
-}
+zcLineSeg& zcLineSeg::operator=(const zcLineSeg&) = default;
 zcLineSeg::~zcLineSeg() = default;
 
 void zcLineSeg::p1(const zcPoint& p) {
@@ -257,13 +246,7 @@ zcLine zcLine::throughPoints(const zcPoint& a, const zcPoint& b) {
 }
 
 zcLine::zcLine(const zcLine& other) = default;
-zcLine& zcLine::operator=(const zcLine& other) {
-  mutating_();
-  zcShape::operator=(other);
-  dir_ = other.dir_;
-  point_ = other.point_;
-  return *this;
-}
+zcLine& zcLine::operator=(const zcLine&) = default;
 zcLine::~zcLine() = default;
 
 zcFLine zcLine::fline() const { return zcFLine(*this); }
@@ -359,13 +342,7 @@ zcFLine::zcFLine(double a, double b, double c) {
 zcFLine::zcFLine(const zcLine& line) : normal_(line.dir().perp()), c_(line.dir().perp().dot(line.point())) {}
 
 zcFLine::zcFLine(const zcFLine& other) = default;
-zcFLine& zcFLine::operator=(const zcFLine& other) {
-  mutating_();
-  zcShape::operator=(other);
-  normal_ = other.normal_;
-  c_ = other.c_;
-  return *this;
-}
+zcFLine& zcFLine::operator=(const zcFLine&) = default;
 zcFLine::~zcFLine() = default;
 
 zcPoint zcFLine::intersection(const zcFLine& other) const {
@@ -447,14 +424,7 @@ zcCross::zcCross(const zcPoint& center, zcRadian angle, std::int32_t size)
   checkCross(center, angle, size);
 }
 zcCross::zcCross(const zcCross& other) = default;
-zcCross& zcCross::operator=(const zcCross& other) {
-  mutating_();
-  zcShape::operator=(other);
-  center_ = other.center_;
-  angle_ = other.angle_;
-  size_ = other.size_;
-  return *this;
-}
+zcCross& zcCross::operator=(const zcCross&) = default;
 zcCross::~zcCross() = default;
 
 void zcCross::center(const zcPoint& p) {
@@ -549,14 +519,7 @@ zcCoordAxes::zcCoordAxes(const zcPoint& origin, const zcPoint& xEnd, const zcPoi
   requireFinite(yEnd);
 }
 zcCoordAxes::zcCoordAxes(const zcCoordAxes& other) = default;
-zcCoordAxes& zcCoordAxes::operator=(const zcCoordAxes& other) {
-  mutating_();
-  zcShape::operator=(other);
-  origin_ = other.origin_;
-  xEnd_ = other.xEnd_;
-  yEnd_ = other.yEnd_;
-  return *this;
-}
+zcCoordAxes& zcCoordAxes::operator=(const zcCoordAxes&) = default;
 zcCoordAxes::~zcCoordAxes() = default;
 
 zcRect zcCoordAxes::boundingBox() const { return boxOf({origin_, xEnd_, yEnd_}); }

@@ -55,12 +55,7 @@ zcPersistent* zcPointSet::make() { return new zcPointSet; }
 zcPointSet::zcPointSet() = default;
 zcPointSet::zcPointSet(std::vector<zcPoint> points) : points_(std::move(points)) { requireFinite(points_); }
 zcPointSet::zcPointSet(const zcPointSet& other) = default;
-zcPointSet& zcPointSet::operator=(const zcPointSet& other) {
-  mutating_();
-  zcShape::operator=(other);
-  points_ = other.points_;
-  return *this;
-}
+zcPointSet& zcPointSet::operator=(const zcPointSet&) = default;
 zcPointSet::~zcPointSet() = default;
 
 const zcPoint& zcPointSet::point(long i) const { return checkedAt(points_, i); }
@@ -138,13 +133,7 @@ zcLineSegSet::zcLineSegSet(std::vector<zcLineSeg> segments, bool allowDegenerate
   checkMembers(segments_, allowDegenerate_);
 }
 zcLineSegSet::zcLineSegSet(const zcLineSegSet& other) = default;
-zcLineSegSet& zcLineSegSet::operator=(const zcLineSegSet& other) {
-  mutating_();
-  zcShape::operator=(other);
-  segments_ = other.segments_;
-  allowDegenerate_ = other.allowDegenerate_;
-  return *this;
-}
+zcLineSegSet& zcLineSegSet::operator=(const zcLineSegSet&) = default;
 zcLineSegSet::~zcLineSegSet() = default;
 
 const zcLineSeg& zcLineSegSet::segment(long i) const { return checkedAt(segments_, i); }
@@ -259,13 +248,7 @@ zcPolygon::zcPolygon(std::vector<zcPoint> vertices, PolyFillMode mode) : vertice
   if (!validMode(mode)) throw zcShapesError::BadParams(L"unknown fill mode");
 }
 zcPolygon::zcPolygon(const zcPolygon& other) = default;
-zcPolygon& zcPolygon::operator=(const zcPolygon& other) {
-  mutating_();
-  zcShape::operator=(other);
-  vertices_ = other.vertices_;
-  mode_ = other.mode_;
-  return *this;
-}
+zcPolygon& zcPolygon::operator=(const zcPolygon&) = default;
 zcPolygon::~zcPolygon() = default;
 
 const zcPoint& zcPolygon::vertex(long i) const { return checkedAt(vertices_, i); }
@@ -376,13 +359,7 @@ zcPolyline::zcPolyline(std::vector<zcPoint> vertices, bool closed) : vertices_(s
   requireFinite(vertices_);
 }
 zcPolyline::zcPolyline(const zcPolyline& other) = default;
-zcPolyline& zcPolyline::operator=(const zcPolyline& other) {
-  mutating_();
-  zcShape::operator=(other);
-  vertices_ = other.vertices_;
-  closed_ = other.closed_;
-  return *this;
-}
+zcPolyline& zcPolyline::operator=(const zcPolyline&) = default;
 zcPolyline::~zcPolyline() = default;
 
 const zcPoint& zcPolyline::vertex(long i) const { return checkedAt(vertices_, i); }

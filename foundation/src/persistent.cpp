@@ -2,6 +2,9 @@
 #include "zfound/persistent.h"
 
 #include <map>
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
 #include <string>
 #include <typeindex>
 
@@ -25,6 +28,44 @@ zcMutationObserver::~zcMutationObserver() = default;
 zcPersistent::~zcPersistent() = default;
 
 void zcPersistent::reInit() {}
+
+namespace {
+
+// The address this function returns to: the base whose assignment assigns the
+// persistent part. Null where the compiler cannot tell.
+#if defined(_MSC_VER)
+#define ZF_CALLER() _ReturnAddress()
+#elif defined(__GNUC__)
+#define ZF_CALLER() __builtin_return_address(0)
+#else
+#define ZF_CALLER() nullptr
+#endif
+
+// The last assignment of a tracked object that told its observer, on this thread.
+struct TrackedAssignment {
+  const zcPersistent* target = nullptr;
+  const zcPersistent* source = nullptr;
+  const void* through = nullptr;
+};
+thread_local TrackedAssignment lastTold;
+
+}  // namespace
+
+// Defined here, never inlined, so that the caller is the base that assigns this part.
+zcPersistent& zcPersistent::operator=(const zcPersistent& other) {
+  if (observer_ == nullptr) return *this;
+  const void* through = ZF_CALLER();
+  // The same target and source reached through another base: the second path of
+  // one assignment (a virtual base is assigned once per path). Through the same
+  // base it is a new assignment, and the observer is told again.
+  if (lastTold.target == this && lastTold.source == &other && through != nullptr &&
+      lastTold.through != through) {
+    return *this;
+  }
+  lastTold = {this, &other, through};
+  observer_->mutating(*this);
+  return *this;
+}
 
 void zcPersistent::loadSimple(zcArchive& archive) {
   if (!archive.isLoading()) throw zcArchive::BadFormat(L"loadSimple needs a loading archive");

@@ -33,14 +33,7 @@ zcRect::zcRect(double x, double y, double width, double height)
 
 zcRect::zcRect(const zcRect& other) = default;
 
-zcRect& zcRect::operator=(const zcRect& other) {
-  mutating_();
-  zcShape::operator=(other);
-  corner_ = other.corner_;
-  size_ = other.size_;
-  empty_ = other.empty_;
-  return *this;
-}
+zcRect& zcRect::operator=(const zcRect&) = default;
 
 zcRect::~zcRect() = default;
 

@@ -102,7 +102,6 @@ zcShapeTree& zcShapeTree::operator=(const zcShapeTree& other) {
   if (this == &other) return *this;
   std::vector<zcShapePtr> copies;
   for (const zcShapePtr& c : other.children_) copies.push_back(c->clone());
-  mutating_();
   zcShape::operator=(other);
   children_ = std::move(copies);
   return *this;
@@ -291,11 +290,7 @@ zcContourTree::zcContourTree(std::vector<zcShapePtr> pieces, bool closed) : clos
   setChildren_(std::move(pieces));
 }
 
-zcContourTree& zcContourTree::operator=(const zcContourTree& other) {
-  zcShapeTree::operator=(other);
-  closed_ = other.closed_;
-  return *this;
-}
+zcContourTree& zcContourTree::operator=(const zcContourTree&) = default;
 
 zcContourTree::~zcContourTree() = default;
 
@@ -533,7 +528,6 @@ zcGenShape::zcGenShape(const zcGenShape& other)
 
 zcGenShape& zcGenShape::operator=(const zcGenShape& other) {
   zcShapePtr copy = other.shape_ ? other.shape_->clone() : zcShapePtr();
-  mutating_();
   zcShape::operator=(other);
   shape_ = copy;
   return *this;
@@ -660,7 +654,6 @@ zcMappedShape::zcMappedShape(const zcMappedShape& other)
 
 zcMappedShape& zcMappedShape::operator=(const zcMappedShape& other) {
   zcShapePtr copy = other.shape_ ? other.shape_->clone() : zcShapePtr();
-  mutating_();
   zcShape::operator=(other);
   shape_ = copy;
   xform_ = other.xform_;

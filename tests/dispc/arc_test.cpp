@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iomanip>
 #include <limits>
 #include <random>
 #include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -321,6 +323,20 @@ struct Piece {
     if (isArc && std::abs(span) >= 360) return {};
     return {at(0), at(1)};
   }
+  // The piece as C++, to paste into a regression test.
+  std::string cpp() const {
+    std::ostringstream out;
+    out << std::setprecision(17);
+    if (!isArc) {
+      out << "zc2SegmentLine(zcPoint(" << a.x() << ", " << a.y() << "), zcPoint(" << b.x() << ", " << b.y() << "))";
+      return out.str();
+    }
+    const zcMatrix<2> m = x.matrix();
+    out << "zcXform<2>(zcMatrix<2>(" << m.element(0, 0) << ", " << m.element(0, 1) << ", " << m.element(1, 0) << ", "
+        << m.element(1, 1) << "), zcVector<2>(" << x.trans().x() << ", " << x.trans().y() << ")) * zc2SegmentArc(zcPoint("
+        << c.x() << ", " << c.y() << "), " << r << ", zcDegree(" << start << "), zcDegree(" << span << "))";
+    return out.str();
+  }
 };
 
 // Crossings of the two pieces sampled as polylines of 1000 chords, with the sine of
@@ -435,8 +451,9 @@ TEST(ArcSegIntersection, LineAndArcAgreeWithSampling) {
   std::mt19937 rng(42);
   int checked = 0, checkedStretched = 0;
   for (int i = 0; i < 400 && !testing::Test::HasFailure(); ++i) {
-    SCOPED_TRACE(testing::Message() << "pair " << i);
     const Piece arc = randomArc(rng), line = randomLine(rng);
+    SCOPED_TRACE("seed 42 pair " + std::to_string(i) + ": (" + arc.cpp() + ").intersection(" + line.cpp() +
+                 ", exclusive);");
     const zc2SegmentArc a = arc.x * zc2SegmentArc(arc.c, arc.r, zcDegree(arc.start), zcDegree(arc.span));
     const zc2SegmentLine l(line.a, line.b);
     const int n = checkPair(arc, line, [&](bool exclusive) { return a.intersection(l, exclusive); });
@@ -451,8 +468,8 @@ TEST(ArcSegIntersection, ArcAndArcAgreeWithSampling) {
   std::mt19937 rng(7);
   int checked = 0, checkedStretched = 0;
   for (int i = 0; i < 400 && !testing::Test::HasFailure(); ++i) {
-    SCOPED_TRACE(testing::Message() << "pair " << i);
     const Piece p = randomArc(rng), q = randomArc(rng);
+    SCOPED_TRACE("seed 7 pair " + std::to_string(i) + ": (" + p.cpp() + ").intersection(" + q.cpp() + ", exclusive);");
     const zc2SegmentArc a = p.x * zc2SegmentArc(p.c, p.r, zcDegree(p.start), zcDegree(p.span));
     const zc2SegmentArc b = q.x * zc2SegmentArc(q.c, q.r, zcDegree(q.start), zcDegree(q.span));
     const int n = checkPair(p, q, [&](bool exclusive) { return a.intersection(b, exclusive); }) +

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -68,19 +69,9 @@ void putLE32(std::vector<unsigned char>& bytes, std::uint32_t v) {
 }  // namespace
 
 TEST(GraphicPropsConstruction, DefaultsAndWidthCheck) {
-  const Props def;
-  EXPECT_TRUE(def == Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
-  EXPECT_EQ(def.penColor().flags(), 7);
-  EXPECT_EQ(def.penColor().index(), 254);
-  EXPECT_EQ(def.penWidth(), 1);
-  EXPECT_EQ(def.penStyle(), 0);
-  EXPECT_FALSE(def.fill());
-  EXPECT_EQ(def.penJoin(), 0);
-  EXPECT_EQ(def.penEndCap(), 0);
-  EXPECT_TRUE(def.arrowHead());
-  EXPECT_TRUE(def.arrowHeadForward());
-  EXPECT_FALSE(def.showVertex());
-
+  // Equality compares every field (see GraphicPropsEquality), so the default is the
+  // four-argument form whose other fields follow.
+  EXPECT_TRUE(Props() == Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
   const Props four(zcColor::red, 0, static_cast<Props::zePenStyle>(5), true);
   EXPECT_EQ(four.penWidth(), 0);
   EXPECT_EQ(four.penStyle(), 5);
@@ -90,15 +81,7 @@ TEST(GraphicPropsConstruction, DefaultsAndWidthCheck) {
   EXPECT_TRUE(four.arrowHead());
   EXPECT_TRUE(four.arrowHeadForward());
   EXPECT_FALSE(four.showVertex());
-
   EXPECT_THROW(Props(zcColor::red, -1, Props::ePenStyleDefault, false), Props::BadParams);
-  EXPECT_THROW(Props(zcColor::red, LONG_MIN, Props::ePenStyleDefault, false), Props::BadParams);
-  try {
-    Props(zcColor::red, -1, Props::ePenStyleDefault, false);
-  } catch (const zcException& e) {
-    EXPECT_EQ(e.errorNumber(), 0x10004513);
-    EXPECT_TRUE(e.message().empty());
-  }
 }
 
 TEST(GraphicPropsEquality, EveryFieldCountsAndColorsCompareByKind) {
@@ -274,30 +257,18 @@ TEST(GraphicPropsArchive, MalformedInputRaisesArchiveErrors) {
   out || p;
   const std::vector<unsigned char> good = out.bytes();
 
-  std::vector<unsigned char> bytes = good;
-  bytes[kHeader.size()] = 1;
-  {
+  // The properties' version byte, then the color's, checked by the color.
+  for (const auto& [at, where] : {std::pair<std::size_t, const char*>{0, "dispc/dispprop"}, {1, "dispc/color"}}) {
+    std::vector<unsigned char> bytes = good;
+    bytes[kHeader.size() + at] = 1;
     zcArchive in(bytes);
     Props r;
     try {
       in || r;
-      FAIL() << "version 1 accepted";
+      ADD_FAILURE() << "version 1 accepted at " << where;
     } catch (const zcArchive::UnknownVersion& e) {
-      EXPECT_EQ(e.where(), "dispc/dispprop");
+      EXPECT_EQ(e.where(), where);
       EXPECT_GT(e.line(), 0);
-    }
-  }
-  // The color's own version byte is checked by the color.
-  bytes = good;
-  bytes[kHeader.size() + 1] = 1;
-  {
-    zcArchive in(bytes);
-    Props r;
-    try {
-      in || r;
-      FAIL() << "color version 1 accepted";
-    } catch (const zcArchive::UnknownVersion& e) {
-      EXPECT_EQ(e.where(), "dispc/color");
     }
   }
 
@@ -309,7 +280,7 @@ TEST(GraphicPropsArchive, MalformedInputRaisesArchiveErrors) {
   }
 
   // A boolean byte other than 0 or 1 is not a boolean.
-  bytes = good;
+  std::vector<unsigned char> bytes = good;
   bytes.back() = 2;
   zcArchive in(bytes);
   Props r;

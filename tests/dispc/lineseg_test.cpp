@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iomanip>
+
 #include <cmath>
 #include <limits>
 #include <random>
@@ -106,7 +108,10 @@ TEST(LineSegIntersection, AgreesWithParametricSolveOnRandomPairs) {
   for (int i = 0; i < 400; ++i) {
     const zcPoint a(coord(rng), coord(rng)), b(coord(rng), coord(rng));
     const zcPoint c(coord(rng), coord(rng)), d(coord(rng), coord(rng));
-    SCOPED_TRACE(testing::Message() << "pair " << i);
+    SCOPED_TRACE(testing::Message() << std::setprecision(17) << "seed 42 pair " << i << ": zc2SegmentLine(zcPoint("
+                                    << a.x() << ", " << a.y() << "), zcPoint(" << b.x() << ", " << b.y()
+                                    << ")).intersection(zc2SegmentLine(zcPoint(" << c.x() << ", " << c.y()
+                                    << "), zcPoint(" << d.x() << ", " << d.y() << ")), exclusive);");
     // a + (b − a) u = c + (d − c) v by Cramer's rule.
     const zcVector<2> r = b - a, q = d - c, w = c - a;
     const double den = r.cross(q);

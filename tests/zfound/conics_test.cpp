@@ -10,7 +10,10 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <iomanip>
 #include <random>
+#include <sstream>
+#include <string>
 #include <typeinfo>
 #include <vector>
 
@@ -51,6 +54,27 @@ double bruteDistance(const std::function<zcPoint(double)>& c, double t0, double 
   return best;
 }
 
+// A transform, point or arc as C++, for regression tests pasted from a failure.
+std::string cpp(const zcXform<2>& x) {
+  std::ostringstream out;
+  const zcMatrix<2> m = x.matrix();
+  out << std::setprecision(17) << "zcXform<2>(zcMatrix<2>(" << m.element(0, 0) << ", " << m.element(0, 1) << ", "
+      << m.element(1, 0) << ", " << m.element(1, 1) << "), zcVector<2>(" << x.trans().x() << ", " << x.trans().y()
+      << "))";
+  return out.str();
+}
+std::string cpp(const zcPoint& p) {
+  std::ostringstream out;
+  out << std::setprecision(17) << "zcPoint(" << p.x() << ", " << p.y() << ")";
+  return out.str();
+}
+std::string cpp(const zcEllipseArc2& a) {
+  std::ostringstream out;
+  out << std::setprecision(17) << "zcEllipseArc2(zcEllipse2(" << cpp(a.ellFromUnitCirc()) << "), zcRadian("
+      << a.phiStart().value() << "), zcRadian(" << a.phiSpan().value() << "))";
+  return out.str();
+}
+
 zcPoint onXform(const zcXform<2>& x, double t) { return x.mapPoint(zcPoint(std::cos(t), std::sin(t))); }
 
 zcSampleResult sampled(const zcShape& s, const zcSampleParams& params) {
@@ -78,6 +102,7 @@ TEST(ConicsDecomposition, GeometryAndPhaseReproduceTheMap) {
   for (int i = 0; i < 200; ++i) ms.emplace_back(u(rng), u(rng), u(rng), u(rng));
   for (const zcMatrix<2>& m : ms) {
     const zcXform<2> x(m, zcVector<2>(u(rng), u(rng)));
+    SCOPED_TRACE("seed 42: Geom::fromUnitXform(" + cpp(x) + ", phase);");
     zcRadian phase;
     const Geom g = Geom::fromUnitXform(x, phase);
     EXPECT_TRUE(zfRealEq(g.unitXform() * zcXform<2>::rotation(-phase), x, 1e-12 * (1 + m.xScale() + m.yScale())));
@@ -237,6 +262,7 @@ TEST(ConicsGeometry, BoundingBoxesAreExact) {
   for (int i = 0; i < 20; ++i) {
     const zcEllipseArc2 r(zcEllipse2(zcXform<2>(zcMatrix<2>(u(rng), u(rng), u(rng), u(rng)), zcVector<2>())),
                           zcRadian(u(rng)), zcRadian(u(rng)));
+    SCOPED_TRACE("seed 7: " + cpp(r) + ".boundingBox();");
     double x0 = 1e300, x1 = -1e300, y0 = 1e300, y1 = -1e300;
     for (int k = 0; k <= 100000; ++k) {
       const zcPoint p = r.ellipse().point(r.phiStart() + r.phiSpan() * (k / 100000.0));
@@ -271,6 +297,7 @@ TEST(ConicsGeometry, NearestPointsOfEllipsesAreExact) {
     const zcEllipseArc2 whole{zcEllipse2(x), zcRadian(0), zcRadian(kTwoPi)};
     for (int i = 0; i < 60; ++i) {
       const zcPoint p(u(rng), u(rng) / 3);
+      SCOPED_TRACE("seed 42: " + cpp(whole) + ".nearestPoint(" + cpp(p) + ");");
       const zcPoint q = whole.nearestPoint(p);
       const double brute = bruteDistance([&](double t) { return onXform(x, t); }, 0, kTwoPi, p);
       EXPECT_LE(q.distance(p), brute + 1e-12);
@@ -302,6 +329,7 @@ TEST(ConicsGeometry, NearestPointsOfArcsFindTheSecondMinimum) {
     const double t0 = u(rng), span = u(rng) * 1.5;
     const zcEllipseArc2 arc{zcEllipse2(x), zcRadian(t0), zcRadian(span)};
     const zcPoint p(u(rng), u(rng));
+    SCOPED_TRACE("seed 3: " + cpp(arc) + ".distToPoint(" + cpp(p) + ");");
     const double brute = bruteDistance([&](double t) { return onXform(x, t); }, t0, span, p);
     EXPECT_NEAR(arc.distToPoint(p), brute, 1e-5);
     EXPECT_LE(arc.distToPoint(p), brute + 1e-12);
@@ -433,6 +461,7 @@ TEST(ConicsCurves, WindingAnglesMatchASlowReference) {
       const zcEllipseArc2 arc(zcEllipse2(x), zcRadian(u(rng)), zcRadian(u(rng) * 2.0));
       const zcPoint p = x.mapPoint(zcPoint(u(rng) / 2, u(rng) / 2));
       if (arc.distToPoint(p) < 1e-3) continue;
+      SCOPED_TRACE("seed 11: " + cpp(arc) + ".windingAngle(" + cpp(p) + ");");
       EXPECT_NEAR(arc.windingAngle(p).value(), slow(arc, p), 1e-6);
     }
   }
@@ -680,15 +709,6 @@ TEST(ConicsArchive, RefusedLoadsLeaveTheObjectAlone) {
   zcArchive swapped(bytes);
   EXPECT_THROW(swapped || kept, zcArchive::BadFormat);
   EXPECT_TRUE(kept == zcAnnulus(zcPoint(3, 3), 0.5, 1));
-
-  // An elliptical arc keeps its own archive operator form in place.
-  zcEllipseArc arc(zcEllipse(zcPoint(), 2, 1, zcRadian(0)), zcRadian(1), zcRadian(2));
-  zcArchive out3;
-  out3 || arc;
-  zcEllipseArc back;
-  zcArchive in3(out3.bytes());
-  in3 || back;
-  EXPECT_TRUE(back == arc);
 }
 
 TEST(ConicsConstruction, RefusesInvalidValuesAndSettersKeepState) {

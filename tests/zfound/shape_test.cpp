@@ -7,9 +7,58 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace {
 const zcRect kWindow(0, 0, 10, 10);
+
+// Keeps what a probe reads of the object at every call of the hook.
+class Recorder : public zcMutationObserver {
+public:
+  explicit Recorder(std::function<double(const zcPersistent&)> probe) : probe_(std::move(probe)) {}
+  void mutating(const zcPersistent& object) override { seen.push_back(probe_(object)); }
+  std::vector<double> seen;
+
+private:
+  std::function<double(const zcPersistent&)> probe_;
+};
+
+// A class that reaches the persistent base through two bases.
+struct Left : virtual zcPersistent {
+  double l = 0;
+};
+struct Right : virtual zcPersistent {
+  double r = 0;
+};
+struct Both : Left, Right {
+  double b = 0;
+};
+}  // namespace
+
+// Defaulted assignments tell the observer once, before any field changes, even when
+// the persistent base is assigned through two paths; each assignment tells again.
+TEST(ShapeAssignment, TellsTheObserverOnceBeforeTheChange) {
+  zcCircle circle(zcPoint(1, 1), 2);
+  Recorder radius([](const zcPersistent& o) { return dynamic_cast<const zcCircle&>(o).radius(); });
+  circle.track(&radius);
+  circle = zcCircle(zcPoint(), 5);
+  circle = zcCircle(zcPoint(), 7);
+  EXPECT_EQ(radius.seen, (std::vector<double>{2, 5}));
+  EXPECT_TRUE(circle.isTracked());
+
+  Both target, source;
+  source.l = 1, source.r = 2, source.b = 3;
+  Recorder sum([](const zcPersistent& o) {
+    const auto& both = dynamic_cast<const Both&>(o);
+    return both.l + both.r + both.b;
+  });
+  target.track(&sum);
+  target = source;
+  target = source;
+  EXPECT_EQ(sum.seen, (std::vector<double>{0, 6}));
+  EXPECT_EQ(target.l + target.r + target.b, 6);
 }
 
 TEST(ShapeClip, WholeShapesPassOrGoByTheirBoxes) {

@@ -141,12 +141,7 @@ public:
   public:
     explicit badDimensionValue(const std::wstring& message = std::wstring()) : message_text_(message) {}
     badDimensionValue(const badDimensionValue&) = default;
-    badDimensionValue& operator=(const badDimensionValue& other) {
-      mutating_();
-      Errors::operator=(other);
-      message_text_ = other.message_text_;
-      return *this;
-    }
+    badDimensionValue& operator=(const badDimensionValue&) = default;
     ZC_EXCEPTION_PROTOCOL(badDimensionValue)
   protected:
     void message_(std::wostream& out) const override;

@@ -48,13 +48,7 @@ public:
     UnknownVersion() = default;
     UnknownVersion(const std::string& where, long line) : where_(where), line_(line) {}
     UnknownVersion(const UnknownVersion&) = default;
-    UnknownVersion& operator=(const UnknownVersion& other) {
-      mutating_();
-      Errors::operator=(other);
-      where_ = other.where_;
-      line_ = other.line_;
-      return *this;
-    }
+    UnknownVersion& operator=(const UnknownVersion&) = default;
     const std::string& where() const { return where_; }
     long line() const { return line_; }
     ZC_EXCEPTION_PROTOCOL(UnknownVersion)

@@ -34,10 +34,7 @@ public:
 protected:
   zcException() = default;
   zcException(const zcException&) = default;
-  zcException& operator=(const zcException& other) {
-    zcPersistent::operator=(other);
-    return *this;
-  }
+  zcException& operator=(const zcException&) = default;
 
   virtual void message_(std::wostream& out) const;
   void dispatchSerialize(zcArchive& archive) override;
@@ -53,11 +50,7 @@ protected:
   explicit zcExceptionWithString(const std::wstring& message = std::wstring())
       : message_text_(message) {}
   zcExceptionWithString(const zcExceptionWithString&) = default;
-  zcExceptionWithString& operator=(const zcExceptionWithString& other) {
-    zcException::operator=(other);
-    message_text_ = other.message_text_;
-    return *this;
-  }
+  zcExceptionWithString& operator=(const zcExceptionWithString&) = default;
 
   void message_(std::wostream& out) const override;
   void dispatchSerialize(zcArchive& archive) override;
@@ -84,17 +77,13 @@ private:                                                              \
 public:
 
 // A whole exception class without data: default and copy construction, assignment
-// (the mutation hook, then the base part) and the protocol.
+// (the base part, whose persistent part calls the mutation hook) and the protocol.
 #define ZC_EXCEPTION_CLASS(API, Class, Base)                         \
   class API Class : public Base {                                    \
   public:                                                            \
     Class() = default;                                               \
     Class(const Class&) = default;                                   \
-    Class& operator=(const Class& other) {                           \
-      mutating_();                                                   \
-      Base::operator=(other);                                        \
-      return *this;                                                  \
-    }                                                                \
+    Class& operator=(const Class&) = default;                        \
     ZC_EXCEPTION_PROTOCOL(Class)                                     \
   };
 
@@ -105,11 +94,7 @@ public:
     explicit Class(const std::wstring& message = std::wstring())     \
         : Base(message) {}                                           \
     Class(const Class&) = default;                                   \
-    Class& operator=(const Class& other) {                           \
-      mutating_();                                                   \
-      Base::operator=(other);                                        \
-      return *this;                                                  \
-    }                                                                \
+    Class& operator=(const Class&) = default;                        \
     ZC_EXCEPTION_PROTOCOL(Class)                                     \
   };
 
@@ -189,12 +174,7 @@ class ZFOUND_API zcFailedStatus : public zcException {
 public:
   explicit zcFailedStatus(long status = -1) : status_(status) {}
   zcFailedStatus(const zcFailedStatus&) = default;
-  zcFailedStatus& operator=(const zcFailedStatus& other) {
-    mutating_();
-    zcException::operator=(other);
-    status_ = other.status_;
-    return *this;
-  }
+  zcFailedStatus& operator=(const zcFailedStatus&) = default;
   long status() const { return status_; }
   ZC_EXCEPTION_PROTOCOL(zcFailedStatus)
 protected:

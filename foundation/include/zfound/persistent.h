@@ -49,7 +49,12 @@ public:
 protected:
   zcPersistent() = default;
   zcPersistent(const zcPersistent&) : observer_(nullptr) {}
-  zcPersistent& operator=(const zcPersistent&) { return *this; }
+  // Assignment is a mutation: it calls the hook and copies nothing (the observer
+  // stays with its object). So a derived class defaults its own assignment, whose
+  // base part comes first and tells the observer before any field changes. A class
+  // that reaches this virtual base through two bases has it assigned once through
+  // each; the observer is told at the first of them only.
+  zcPersistent& operator=(const zcPersistent& other);
 
   // The mutation hook: every mutating member calls it before it changes anything.
   void mutating_() const {

@@ -99,11 +99,7 @@ public:
   public:                                                       \
     Name() = default;                                           \
     Name(const Name&) = default;                                \
-    Name& operator=(const Name& other) {                        \
-      mutating_();                                              \
-      Errors::operator=(other);                                 \
-      return *this;                                             \
-    }                                                           \
+    Name& operator=(const Name&) = default;                     \
     ZC_EXCEPTION_PROTOCOL(Name)                                 \
   protected:                                                    \
     void message_(std::wostream& out) const override;           \

@@ -60,11 +60,7 @@ public:
   public:
     invalidSegmentLength() = default;
     invalidSegmentLength(const invalidSegmentLength&) = default;
-    invalidSegmentLength& operator=(const invalidSegmentLength& other) {
-      mutating_();
-      Errors::operator=(other);
-      return *this;
-    }
+    invalidSegmentLength& operator=(const invalidSegmentLength&) = default;
     ZC_EXCEPTION_PROTOCOL(invalidSegmentLength)
   protected:
     void message_(std::wostream& out) const override;
