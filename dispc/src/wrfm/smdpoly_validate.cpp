@@ -84,15 +84,144 @@ struct Piece {
   zc2SegmentArc arc;
 };
 
+// --- Meeting of two pieces -------------------------------------------------------------------
+//
+// Two pieces meet when they cross, touch or run along each other over a stretch (the
+// intersection routines give no point for parallel lines or for arcs of one circle, so
+// those overlaps are looked for apart). Adjacent segments that share a sharp vertex meet
+// when they have a point other than that vertex in common; the second common point is
+// computed with the vertex as origin and the known root divided out, so that short,
+// nearly tangent pieces far from the origin are judged as finely as any others.
+
+// The largest distance at which two computed points of these pieces count as one: a
+// fraction of their size, plus the rounding error of coordinates as large as theirs.
+double closeness(const Piece& a, const Piece& b) {
+  double size = 0.0, far = 0.0;
+  for (const Piece* p : {&a, &b}) {
+    const zcVector<2> p1 = p->isArc ? p->arc.p1() : p->line.p1();
+    const zcVector<2> p2 = p->isArc ? p->arc.p2() : p->line.p2();
+    size = std::max(size, p1.distance(p2));
+    if (p->isArc) size = std::max(size, std::min(2.0 * p->arc.radius(p->arc.startAngle()), p->arc.length()));
+    far = std::max({far, std::abs(p1.x()), std::abs(p1.y()), std::abs(p2.x()), std::abs(p2.y())});
+  }
+  return 1e-9 * size + 1e-12 * far;
+}
+
+double arcRadius(const zc2SegmentArc& arc) { return arc.radius(arc.startAngle()); }
+
+// Direction a on the arc's range, widened by `slack` degrees at both ends.
+bool inSpan(const zc2SegmentArc& arc, zcDegree a, double slack) {
+  const double span = arc.angleSpan().value();
+  if (std::abs(span) + 2.0 * slack >= 360.0) return true;
+  const double x = (span >= 0.0 ? a - arc.startAngle() : arc.startAngle() - a).norm().value();
+  return x <= std::abs(span) + slack || x >= 360.0 - slack;
+}
+
+// A point of the arc's circle within `tol` of the arc.
+bool onArc(const zc2SegmentArc& arc, const zcVector<2>& q, double tol) {
+  const zcVector<2> c = arc.center();
+  return q != c && inSpan(arc, directionOf(q - c), tol / arcRadius(arc) * kRadToDeg);
+}
+
+// Line m lies along line l (both ends within tol of it) and their ranges meet.
+bool alongLine(const zc2SegmentLine& l, const zc2SegmentLine& m, double tol) {
+  const zcVector<2> u = (l.p2() - l.p1()) / l.length();
+  const zcVector<2> d1 = m.p1() - l.p1(), d2 = m.p2() - l.p1();
+  if (std::abs(u.cross(d1)) > tol || std::abs(u.cross(d2)) > tol) return false;
+  const double t1 = u.dot(d1), t2 = u.dot(d2);
+  return std::max(t1, t2) >= -tol && std::min(t1, t2) <= l.length() + tol;
+}
+
+// Two lines along one line, or two arcs of one circle, that share a stretch or a point.
+bool overlap(const Piece& a, const Piece& b, double tol) {
+  if (!a.isArc && !b.isArc) return alongLine(a.line, b.line, tol) || alongLine(b.line, a.line, tol);
+  if (!a.isArc || !b.isArc) return false;
+  if (a.arc.center().distance(b.arc.center()) > tol || std::abs(arcRadius(a.arc) - arcRadius(b.arc)) > tol)
+    return false;
+  return onArc(a.arc, b.arc.p1(), tol) || onArc(a.arc, b.arc.p2(), tol) || onArc(b.arc, a.arc.p1(), tol) ||
+         onArc(b.arc, a.arc.p2(), tol);
+}
+
 // Whether two pieces meet. The segment routines test the range of one piece before
 // the other's, which can tip a point at the very end of a piece either way; asking
 // both ways round makes the answer independent of the order of the pieces.
+// `exclusive` ignores points at the pieces' ends (adjacent pieces with a rounding
+// between them).
 bool meets(const Piece& a, const Piece& b, bool exclusive) {
+  bool found;
   if (!a.isArc && !b.isArc)
-    return !a.line.intersection(b.line, exclusive).empty() || !b.line.intersection(a.line, exclusive).empty();
-  if (a.isArc && !b.isArc) return !a.arc.intersection(b.line, exclusive).empty();
-  if (!a.isArc) return !b.arc.intersection(a.line, exclusive).empty();
-  return !a.arc.intersection(b.arc, exclusive).empty() || !b.arc.intersection(a.arc, exclusive).empty();
+    found = !a.line.intersection(b.line, exclusive).empty() || !b.line.intersection(a.line, exclusive).empty();
+  else if (a.isArc && !b.isArc) found = !a.arc.intersection(b.line, exclusive).empty();
+  else if (!a.isArc) found = !b.arc.intersection(a.line, exclusive).empty();
+  else found = !a.arc.intersection(b.arc, exclusive).empty() || !b.arc.intersection(a.arc, exclusive).empty();
+  return found || overlap(a, b, closeness(a, b));
+}
+
+// The sharp vertices that two adjacent segments share (two when a closed poly has two
+// vertices).
+struct Shared {
+  zcVector<2> points[2];
+  int count = 0;
+  bool near(const zcVector<2>& q, double tol) const {
+    for (int i = 0; i < count; ++i)
+      if (q.distance(points[i]) <= tol) return true;
+    return false;
+  }
+};
+
+zcVector<2> farEnd(const Piece& p, const zcVector<2>& from) {
+  const zcVector<2> p1 = p.isArc ? p.arc.p1() : p.line.p1();
+  const zcVector<2> p2 = p.isArc ? p.arc.p2() : p.line.p2();
+  return from.distance(p1) >= from.distance(p2) ? p1 : p2;
+}
+
+// The span of an arc as travelled away from its end at `from`.
+double spanFrom(const zc2SegmentArc& arc, const zcVector<2>& from) {
+  const double span = arc.angleSpan().value();
+  return from.distance(arc.p1()) <= from.distance(arc.p2()) ? span : -span;
+}
+
+// Whether pieces a and b, which both end at the sharp vertex P = shared.points[0], have
+// another point in common. Points near a shared vertex do not count.
+bool meetBeyond(const Piece& a, const Piece& b, const Shared& shared) {
+  const zcVector<2>& p = shared.points[0];
+  const double tol = closeness(a, b);
+  if (!a.isArc && !b.isArc) {
+    // Only by doubling back: one far end lies on the other line's ray from P.
+    const zcVector<2> ea = farEnd(a, p) - p, eb = farEnd(b, p) - p;
+    const auto onRay = [&](const zcVector<2>& e, const zcVector<2>& f) {
+      return std::abs(e.cross(f)) <= tol * std::sqrt(e.lengthSq()) && e.dot(f) > 0.0;
+    };
+    return onRay(ea, eb) || onRay(eb, ea);
+  }
+  if (a.isArc != b.isArc) {
+    // The line from P along u meets the circle through P around c again at t = 2 u·c.
+    const Piece& line = a.isArc ? b : a;
+    const zc2SegmentArc& arc = a.isArc ? a.arc : b.arc;
+    const zcVector<2> e = farEnd(line, p) - p;
+    const double length = std::sqrt(e.lengthSq());
+    const zcVector<2> u = e / length;
+    const double t = 2.0 * u.dot(arc.center() - p);
+    if (t <= tol || t > length + tol) return false;
+    const zcVector<2> q = p + u * t;
+    return !shared.near(q, tol) && onArc(arc, q, 0.0);
+  }
+  const zcVector<2> c1 = a.arc.center() - p, c2 = b.arc.center() - p;
+  const zcVector<2> d = c2 - c1;
+  if (std::sqrt(d.lengthSq()) > tol) {
+    // Two circles through P meet again at P mirrored in the line of their centres.
+    const zcVector<2> q = (c1 - d * (c1.dot(d) / d.lengthSq())) * 2.0;
+    if (std::sqrt(q.lengthSq()) <= tol || shared.near(p + q, tol)) return false;
+    return onArc(a.arc, p + q, 0.0) && onArc(b.arc, p + q, 0.0);
+  }
+  // One circle: the arcs overlap when they leave P the same way round, or when together
+  // they turn further than once round; exactly once round, their far ends meet.
+  const double sa = spanFrom(a.arc, p), sb = spanFrom(b.arc, p);
+  if ((sa > 0.0) == (sb > 0.0)) return true;
+  const double slack = tol / arcRadius(a.arc) * kRadToDeg;
+  const double total = std::abs(sa) + std::abs(sb);
+  if (total > 360.0 + slack) return true;
+  return total >= 360.0 - slack && !shared.near(farEnd(a, p), tol);
 }
 
 // The vertices whose rounding depends on vertex v (v first). Besides its neighbours:
@@ -208,6 +337,18 @@ public:
     return true;
   }
 
+  // Whether rounded segments a and b meet; adjacent ones apart from the sharp vertices
+  // they share. Two adjacent lines meet only by doubling back.
+  bool segmentsMeet(long a, const Piece& pa, long b, const Piece& pb) const {
+    if (!adjacent(a, b)) return meets(pa, pb, false);
+    Shared shared;
+    const auto startOf = [&](long s) { return s == 0 ? n_ - 1 : s - 1; };
+    if (startOf(b) == a && !rounded(a)) shared.points[shared.count++] = v_[a].point();
+    if (startOf(a) == b && !rounded(b)) shared.points[shared.count++] = v_[b].point();
+    if (shared.count == 0) return meets(pa, pb, true);
+    return meetBeyond(pa, pb, shared);
+  }
+
   bool vertexVertex(long a, long b) const {
     if (!rounded(a) || !rounded(b)) return false;
     if (prune_ && disjoint(grown(arcBox(a)), grown(arcBox(b)))) return false;
@@ -219,10 +360,8 @@ public:
     return meets(segPiece(s), arcPiece(v), false);
   }
   bool segmentSegment(long a, long b) const {
-    const bool shared = adjacent(a, b);
-    if (shared && !segArc(a) && !segArc(b)) return false;
     if (prune_ && disjoint(grown(segBox(a)), grown(segBox(b)))) return false;
-    return meets(segPiece(a), segPiece(b), shared);
+    return segmentsMeet(a, segPiece(a), b, segPiece(b));
   }
 
   // The loops below are the predicates above with the fixed piece's box and form
@@ -231,7 +370,6 @@ public:
   bool segmentPoly(long s, long limit) const {
     const long last = limit < 0 ? n_ - 1 : limit;
     const Box box = prune_ ? grown(grown(segBox(s)), otherGrowth_) : Box{};
-    const bool sArc = segArc(s);
     Lazy self(*this, s, false);
     for (long u = 0; u <= last; ++u) {
       if (rounded(u) && s != prevSeg(u) && s != nextSeg(u) && !(prune_ && disjoint(box, arcBox(u))) &&
@@ -239,10 +377,8 @@ public:
         return true;
       const long pu = prevSeg(u);
       if (pu == -1 || pu == s) continue;
-      const bool shared = adjacent(s, pu);
-      if (shared && !sArc && !segArc(pu)) continue;
       if (prune_ && disjoint(box, segBox(pu))) continue;
-      if (meets(self.get(), segPiece(pu), shared)) return true;
+      if (segmentsMeet(s, self.get(), pu, segPiece(pu))) return true;
     }
     return false;
   }
@@ -342,9 +478,7 @@ private:
       if (seg.index == c_.prevSeg(arc.index) || seg.index == c_.nextSeg(arc.index)) return false;
       return meets(c_.segPiece(seg.index), c_.arcPiece(arc.index), false);
     }
-    const bool shared = c_.adjacent(a.index, b.index);
-    if (shared && !c_.segArc(a.index) && !c_.segArc(b.index)) return false;
-    return meets(c_.segPiece(a.index), c_.segPiece(b.index), shared);
+    return c_.segmentsMeet(a.index, c_.segPiece(a.index), b.index, c_.segPiece(b.index));
   }
 
   void add(std::uint32_t i, std::uint32_t j) {
