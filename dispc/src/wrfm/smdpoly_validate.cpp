@@ -82,19 +82,20 @@ inline Box grown(const Box& b) { return grown(b, growth(spread(b))); }
 
 inline bool disjoint(const Box& a, const Box& b) { return zcSMDGDPoly::Index::disjoint(a, b); }
 
-// Square cells about twice the typical extent of the boxes (the median, which a few
-// huge pieces do not move): a few pieces to a cell, whatever the outline's shape.
+// Square cells about twice the mean extent of the boxes: a few pieces to a cell,
+// whatever the outline's shape (long thin pieces raise the mean with the cells they
+// would cover).
 double cellFor(const std::vector<Box>& boxes) {
-  std::vector<double> extents;
-  extents.reserve(boxes.size());
+  double sum = 0.0;
+  std::size_t count = 0;
   for (const Box& b : boxes) {
     const double extent = std::max(b.x1 - b.x0, b.y1 - b.y0);
-    if (extent >= 0.0 && std::isfinite(extent)) extents.push_back(extent);
+    if (!(extent >= 0.0 && std::isfinite(extent))) continue;
+    sum += extent;
+    ++count;
   }
-  if (extents.empty()) return 1.0;
-  const auto middle = extents.begin() + static_cast<long>(extents.size() / 2);
-  std::nth_element(extents.begin(), middle, extents.end());
-  return *middle > 0.0 ? 2.0 * *middle : 1.0;
+  const double cell = count == 0 ? 0.0 : 2.0 * sum / static_cast<double>(count);
+  return cell > 0.0 && std::isfinite(cell) ? cell : 1.0;
 }
 
 // --- Pieces ---------------------------------------------------------------------------------
