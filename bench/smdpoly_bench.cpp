@@ -1,10 +1,11 @@
 // Building closed SMD polys: vertex by vertex (each append validated) and in one
 // vertices() call (one full validation), for outlines of 100 to 100,000 vertices.
 //
-// The outline is a star: N/2 spikes around a circle of radius 1000, every second
-// vertex 5 spacings further in, and every tenth corner rounded by a tenth of a spacing.
-// Appending is quadratic (each append checks the new segment against the whole
-// chain); the 100,000-vertex append runs once.
+// Two outlines around a circle of radius 1000: a star (N/2 spikes, every second vertex 5
+// spacings further in, every tenth corner rounded by a tenth of a spacing; argument 0)
+// and a gear (teeth of 1.5, out and in by arcs of ±20 degrees; argument 1). An append
+// tests only the pieces near it, so both forms grow about linearly; the
+// 100,000-vertex appends run once.
 #include "dispc/wrfm/smdpoly.h"
 
 #include <benchmark/benchmark.h>
@@ -28,8 +29,25 @@ std::vector<zcSMDGDPolyVertex> star(long n) {
   return list;
 }
 
+// A gear of n vertices: out by an arc of +20 degrees, down, in by −20, up.
+std::vector<zcSMDGDPolyVertex> gear(long n) {
+  std::vector<zcSMDGDPolyVertex> list;
+  list.reserve(static_cast<std::size_t>(n));
+  for (long i = 0; i < n; ++i) {
+    const double a = 2.0 * zkPi * static_cast<double>(i) / static_cast<double>(n);
+    const double r = i % 4 < 2 ? 1000.0 : 998.5;
+    const double span = i % 4 == 1 ? 20.0 : i % 4 == 3 ? -20.0 : 0.0;
+    list.emplace_back(zcPoint(r * std::cos(a), r * std::sin(a)), 0.0, zcDegree(span), 0.5, 0.5, -1, zcDimTol());
+  }
+  return list;
+}
+
+std::vector<zcSMDGDPolyVertex> outline(const benchmark::State& state) {
+  return state.range(1) == 0 ? star(state.range(0)) : gear(state.range(0));
+}
+
 void BM_SMDPolyAppendAndClose(benchmark::State& state) {
-  const std::vector<zcSMDGDPolyVertex> list = star(state.range(0));
+  const std::vector<zcSMDGDPolyVertex> list = outline(state);
   for (auto _ : state) {
     zcSMDGDPoly poly;
     for (const zcSMDGDPolyVertex& v : list) poly << v;
@@ -38,11 +56,11 @@ void BM_SMDPolyAppendAndClose(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_SMDPolyAppendAndClose)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SMDPolyAppendAndClose)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SMDPolyAppendAndClose)->ArgsProduct({{100, 1000, 10000}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SMDPolyAppendAndClose)->ArgsProduct({{100000}, {0, 1}})->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_SMDPolyVerticesAndClose(benchmark::State& state) {
-  const std::vector<zcSMDGDPolyVertex> list = star(state.range(0));
+  const std::vector<zcSMDGDPolyVertex> list = outline(state);
   for (auto _ : state) {
     zcSMDGDPoly poly;
     poly.vertices(list);
@@ -51,6 +69,8 @@ void BM_SMDPolyVerticesAndClose(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_SMDPolyVerticesAndClose)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SMDPolyVerticesAndClose)
+    ->ArgsProduct({{100, 1000, 10000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -5,14 +5,17 @@
 #include "zfound/archive.h"
 
 #include "support/smdpoly_builders.h"
+#include "wrfm/smdpoly_index.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <random>
 #include <string>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -523,73 +526,210 @@ TEST(SMDPolyArchive, RoundTripOldVersionAndRefusals) {
   noSpans[spanList + 1] = 0;
   noSpans.erase(noSpans.begin() + static_cast<long>(spanList + 5), noSpans.begin() + static_cast<long>(spanList + 13));
   refuse(noSpans, "cache count");
-  EXPECT_THROW(Priv::assignUnchecked(one, {vx(1, 2)}, {}, {}, {}, false), zcShapesError::BadParams);
 }
 
-TEST(SMDPolyPruning, PrunedAndPlainValidationAgreeOnRandomPolys) {
-  std::mt19937 rng(42);
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  int outcomes[3] = {0, 0, 0};  // accepted, crossing, other refusals
-  for (int trial = 0; trial < 2500; ++trial) {
-    const bool big = trial % 8 == 0;
-    const int n = big ? 40 + static_cast<int>(unit(rng) * 80) : 3 + static_cast<int>(unit(rng) * 25);
-    const bool closed = unit(rng) < 0.7;
-    // A star around the origin: sorted angles, random radii; then faults sprinkled in.
-    std::vector<double> angles(n);
-    for (double& a : angles) a = unit(rng) * 2 * zkPi;
-    std::sort(angles.begin(), angles.end());
-    std::vector<Vertex> list;
-    for (int i = 0; i < n; ++i) {
-      const double rad = 5 + 10 * unit(rng);
-      zcPoint p(rad * std::cos(angles[i]), rad * std::sin(angles[i]));
-      if (unit(rng) < 0.06) p = zcPoint(unit(rng) * 20 - 10, unit(rng) * 20 - 10);  // may cross
-      const double radius = unit(rng) < 0.3 ? unit(rng) * (unit(rng) < 0.05 ? 8.0 : 0.25) : 0.0;
-      const double span = unit(rng) < 0.15 ? (unit(rng) - 0.5) * 60 : 0.0;
-      const std::int32_t label = unit(rng) < 0.1 ? 1 : -1;
-      const double prev = unit(rng) < 0.1 ? 0.8 : 0.5;
-      zcDimTol tol;
-      if (unit(rng) < 0.01) tol = zcDimTol(-1, 0.1, 0.2, zcDimTol::eLimits);  // no length fits
-      list.emplace_back(p, radius, zcDegree(span), prev, 0.5, label, tol);
-      if (unit(rng) < 0.005) list.push_back(list.back());  // coincident points
-    }
-    const std::vector<zcVector<2>> zeros(list.size());
-    const std::vector<double> spans(list.size(), 0.0);
-    Poly pruned, plain;
-    Priv::assignUnchecked(pruned, list, zeros, zeros, spans, closed);
-    Priv::assignUnchecked(plain, list, zeros, zeros, spans, closed);
-    const std::string a = outcomeOf([&] { Priv::validate(pruned, true); });
-    const std::string b = outcomeOf([&] { Priv::validate(plain, false); });
-    ASSERT_EQ(a, b) << "trial " << trial << " n " << n;
-    if (a == "none") {
-      ASSERT_EQ(bytesOf(pruned), bytesOf(plain));
-      ++outcomes[0];
-      // One replaced vertex, checked both ways from the same valid state.
-      const long v = static_cast<long>(unit(rng) * n);
-      std::vector<Vertex> changed = list;
-      const double rad = 4 + 12 * unit(rng);
-      const double ang = unit(rng) * 2 * zkPi;
-      changed[v] = Vertex(zcPoint(rad * std::cos(ang), rad * std::sin(ang)), unit(rng) < 0.5 ? unit(rng) : 0.0,
-                          zcDegree(unit(rng) < 0.2 ? 40.0 : 0.0), 0.5, 0.5, -1, zcDimTol());
-      Poly r1, r2;
-      const bool isClosed = pruned.isClosed();
-      Priv::assignUnchecked(r1, changed, pruned.roundedStartPoints(), pruned.roundedEndPoints(), pruned.roundedSpans(),
-                            isClosed);
-      Priv::assignUnchecked(r2, changed, pruned.roundedStartPoints(), pruned.roundedEndPoints(), pruned.roundedSpans(),
-                            isClosed);
-      const std::string c = outcomeOf([&] { Priv::validateReplacement(r1, v, true); });
-      const std::string d = outcomeOf([&] { Priv::validateReplacement(r2, v, false); });
-      ASSERT_EQ(c, d) << "replacement, trial " << trial;
-      if (c == "none") {
-        ASSERT_EQ(bytesOf(r1), bytesOf(r2));
-      }
-    } else {
-      ++outcomes[a == typeid(Poly::crossingSegments).name() ? 1 : 2];
-    }
+// --- Random polys: the pruned and indexed validations against the plain loops -------------
+
+// A segment of a list without roundings, with formulas of its own: a line from a to b,
+// or the arc from a to b turning through `span` degrees around c.
+struct Seg {
+  zcVector<2> a, b, c;
+  double r = 0.0, span = 0.0;
+  zcVector<2> at(double t) const {
+    if (span == 0.0) return a + (b - a) * t;
+    const double start = std::atan2(a.y() - c.y(), a.x() - c.x()) + span * zkPi / 180.0 * t;
+    return c + zcVector<2>(std::cos(start), std::sin(start)) * r;
   }
-  // The random polys must exercise every outcome, or the comparison proves little.
-  EXPECT_GT(outcomes[0], 500);
-  EXPECT_GT(outcomes[1], 200);
-  EXPECT_GT(outcomes[2], 200);
+  double distance(const zcVector<2>& p) const {
+    double best = std::min(p.distance(a), p.distance(b));
+    if (span == 0.0) {
+      const double t = (p - a).dot(b - a) / (b - a).lengthSq();
+      return t > 0.0 && t < 1.0 ? std::min(best, p.distance(a + (b - a) * t)) : best;
+    }
+    const double from = std::atan2(a.y() - c.y(), a.x() - c.x());
+    double turn = (std::atan2(p.y() - c.y(), p.x() - c.x()) - from) * (span > 0.0 ? 1.0 : -1.0);
+    turn = std::fmod(turn + 4 * zkPi, 2 * zkPi);
+    if (turn <= std::abs(span) * zkPi / 180.0) best = std::min(best, std::abs(p.distance(c) - r));
+    return best;
+  }
+};
+
+// Whether the segments of a list without roundings really meet (other than where
+// neighbours share their vertex): polylines of 64 points per segment cross, or a point
+// of one lies on the other.
+bool reallyCrosses(const std::vector<Vertex>& list, bool closed) {
+  const long n = static_cast<long>(list.size());
+  std::vector<Seg> segs;
+  for (long s = closed ? 0 : 1; s < n; ++s) {
+    Seg g;
+    g.a = list[(s - 1 + n) % n].point();
+    g.b = list[s].point();
+    g.span = list[s].segmentAngleSpan().signedNorm().value() == 0.0 ? 0.0 : list[s].segmentAngleSpan().value();
+    if (g.span != 0.0) {
+      const zcVector<2> d = g.b - g.a;
+      g.c = (g.a + g.b) * 0.5 + zcVector<2>(-d.y(), d.x()) / (2.0 * std::tan(g.span * zkPi / 360.0));
+      g.r = g.c.distance(g.a);
+    }
+    segs.push_back(g);
+  }
+  const int k = 64;
+  std::vector<std::vector<zcVector<2>>> pts(segs.size());
+  std::vector<zcRect> boxes;
+  for (std::size_t i = 0; i < segs.size(); ++i) {
+    // Denser towards the ends, where neighbours may meet again close to their vertex.
+    for (int u = 0; u < k; ++u) pts[i].push_back(segs[i].at(0.5 - 0.5 * std::cos(zkPi * u / (k - 1))));
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (const zcVector<2>& p : pts[i]) {
+      x0 = std::min(x0, p.x()), y0 = std::min(y0, p.y()), x1 = std::max(x1, p.x()), y1 = std::max(y1, p.y());
+    }
+    boxes.emplace_back(x0 - 1e-3, y0 - 1e-3, x1 - x0 + 2e-3, y1 - y0 + 2e-3);
+  }
+  const auto cross = [](zcVector<2> o, zcVector<2> p, zcVector<2> q) { return (p - o).cross(q - o); };
+  for (std::size_t i = 0; i < segs.size(); ++i)
+    for (std::size_t j = i + 1; j < segs.size(); ++j) {
+      if (!boxes[i].intersects(boxes[j])) continue;
+      const Seg &g = segs[i], &h = segs[j];
+      std::vector<zcVector<2>> shared;
+      if (g.b == h.a || g.a == h.b) shared.push_back(g.b == h.a ? g.b : g.a);
+      if (g.b == h.a && g.a == h.b) shared.push_back(g.a);
+      const double size = std::max(g.a.distance(g.b), h.a.distance(h.b));
+      const auto away = [&](const zcVector<2>& p) {
+        for (const zcVector<2>& q : shared)
+          if (p.distance(q) < 1e-4 * size) return false;
+        return true;
+      };
+      for (int u = 0; u < k; ++u) {
+        const zcVector<2> &p = pts[i][u], &q = pts[j][u];
+        if ((away(p) && h.distance(p) < 1e-9 * (1 + size)) || (away(q) && g.distance(q) < 1e-9 * (1 + size)))
+          return true;
+        if (u + 1 == k || !away(p) || !away(pts[i][u + 1])) continue;
+        for (int w = 0; w + 1 < k; ++w) {
+          const zcVector<2> &p2 = pts[i][u + 1], &q1 = pts[j][w], &q2 = pts[j][w + 1];
+          if (away(q1) && away(q2) && cross(p, p2, q1) * cross(p, p2, q2) < 0 && cross(q1, q2, p) * cross(q1, q2, p2) < 0)
+            return true;
+        }
+      }
+    }
+  return false;
+}
+
+// Three kinds of random lists: stars around the origin with every kind of fault; short
+// chains far from the origin with arcs of ±6 and ±20 degrees; and stars that double back
+// along one of their lines or circles, which must be refused.
+enum class Kind { eStar, eFarArcs, eDoublingBack };
+
+std::vector<Vertex> randomList(std::mt19937& rng, Kind kind, bool& closed) {
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const bool big = unit(rng) < 0.06;
+  const int n = big ? 64 + static_cast<int>(unit(rng) * 30) : 3 + static_cast<int>(unit(rng) * 25);
+  closed = unit(rng) < 0.7;
+  std::vector<Vertex> list;
+  if (kind == Kind::eFarArcs) {
+    // Along a circle of radius 1000, steps of 0.63, some vertices moved by up to 0.3.
+    const double a0 = unit(rng) * 2 * zkPi, spans[] = {0.0, 6.0, -6.0, 20.0, -20.0};
+    for (int i = 0; i < n; ++i) {
+      const double a = a0 + 0.00063 * i, r = 1000.0 - (unit(rng) < 0.3 ? 1.5 : 0.0);
+      zcPoint p(r * std::cos(a), r * std::sin(a));
+      if (unit(rng) < 0.3) p = p + zcVector<2>(unit(rng) - 0.5, unit(rng) - 0.5) * 0.6;
+      list.emplace_back(p, 0.0, zcDegree(spans[static_cast<int>(unit(rng) * 5)]), 0.5, 0.5, -1, zcDimTol());
+    }
+    return list;
+  }
+  const bool plainStar = kind == Kind::eDoublingBack;
+  std::vector<double> angles(n);
+  for (double& a : angles) a = unit(rng) * 2 * zkPi;
+  std::sort(angles.begin(), angles.end());
+  for (int i = 0; i < n; ++i) {
+    const double rad = 5 + 10 * unit(rng);
+    zcPoint p(rad * std::cos(angles[i]), rad * std::sin(angles[i]));
+    if (!plainStar && unit(rng) < 0.06) p = zcPoint(unit(rng) * 20 - 10, unit(rng) * 20 - 10);  // may cross
+    const double radius = !plainStar && unit(rng) < 0.3 ? unit(rng) * (unit(rng) < 0.05 ? 8.0 : 0.25) : 0.0;
+    const double span = unit(rng) < 0.15 ? (unit(rng) - 0.5) * 60 : 0.0;
+    const std::int32_t label = !plainStar && unit(rng) < 0.1 ? 1 : -1;
+    zcDimTol tol;
+    if (!plainStar && unit(rng) < 0.01) tol = zcDimTol(-1, 0.1, 0.2, zcDimTol::eLimits);  // no length fits
+    list.emplace_back(p, radius, zcDegree(span), unit(rng) < 0.1 && !plainStar ? 0.8 : 0.5, 0.5, label, tol);
+    if (!plainStar && unit(rng) < 0.005) list.push_back(list.back());  // coincident points
+  }
+  if (!plainStar) return list;
+  // Back from vertex k along the segment that arrived at it, by the fraction f.
+  const int k = 1 + static_cast<int>(unit(rng) * (n - 1));
+  const double f = 0.1 + 0.8 * unit(rng), span = list[k].segmentAngleSpan().value();
+  const zcVector<2> a = list[k - 1].point(), b = list[k].point(), d = b - a;
+  zcVector<2> back = b + (a - b) * f;
+  if (span != 0.0) {
+    const zcVector<2> c = (a + b) * 0.5 + zcVector<2>(-d.y(), d.x()) / (2.0 * std::tan(span * zkPi / 360.0));
+    const double t = std::atan2(b.y() - c.y(), b.x() - c.x()) - span * f * zkPi / 180.0;
+    back = c + zcVector<2>(std::cos(t), std::sin(t)) * c.distance(a);
+  }
+  list.insert(list.begin() + k + 1, Vertex(back, 0.0, zcDegree(-span * f), 0.5, 0.5, -1, zcDimTol()));
+  return list;
+}
+
+TEST(SMDPolyPruning, EveryFormAgreesWithThePlainLoopsOnRandomPolys) {
+  const unsigned kSeeds = 200;
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const char* names[] = {"star", "far arcs", "doubling back"};
+  const std::string crossing = typeid(Poly::crossingSegments).name();
+  for (Kind kind : {Kind::eStar, Kind::eFarArcs, Kind::eDoublingBack}) {
+    int outcomes[3] = {0, 0, 0};  // accepted, crossing, other refusals
+    for (unsigned seed = 1; seed <= kSeeds; ++seed) {
+      std::mt19937 rng(seed * 3 + static_cast<unsigned>(kind));
+      bool closed = false;
+      const std::vector<Vertex> list = randomList(rng, kind, closed);
+      // The one line a failure prints: the seed and the case, ready to paste.
+      const auto where = [&](const char* step) {
+        return std::string(names[static_cast<int>(kind)]) + " seed " + std::to_string(seed) + " " + step + ": " +
+               zc_test::cppOf(list, closed);
+      };
+      const auto pair = [&] {
+        std::pair<Poly, Poly> p{closed ? Poly::circle(1, zcPoint(0, 0)) : Poly(), Poly()};
+        p.second = p.first;
+        Priv::Index::usePlainChecks(p.second, true);
+        return p;
+      };
+      // The same edit on both polys: the same outcome and, when accepted, the same bytes.
+      const auto both = [&](std::pair<Poly, Poly>& p, const std::function<void(Poly&)>& edit, const char* step) {
+        const std::string a = outcomeOf([&] { edit(p.first); }), b = outcomeOf([&] { edit(p.second); });
+        EXPECT_EQ(a, b) << where(step);
+        EXPECT_TRUE(bytesOf(p.first) == bytesOf(p.second)) << where(step);
+        return a;
+      };
+      auto whole = pair();
+      const std::string a = both(whole, [&](Poly& p) { p.vertices(list); }, "vertices");
+      ++outcomes[a == "none" ? 0 : a == crossing ? 1 : 2];
+      EXPECT_TRUE(kind != Kind::eDoublingBack || a == crossing) << where("vertices");
+      const bool checkable = std::all_of(list.begin(), list.end(), [](const Vertex& v) {
+        return v.vertexRadius() == 0.0 && v.subModelLabel() == -1;
+      });
+      EXPECT_TRUE(a != crossing || !checkable || reallyCrosses(list, closed)) << where("crossing not found");
+      if (a != "none" && a != crossing && kind == Kind::eFarArcs) ADD_FAILURE() << where(a.c_str());
+
+      auto appended = pair();
+      appended.first = appended.second = Poly();
+      Priv::Index::usePlainChecks(appended.second, true);
+      for (const Vertex& v : list) both(appended, [&](Poly& p) { p << v; }, "append");
+      if (closed && !list.empty()) both(appended, [](Poly& p) { p.close(); }, "close");
+      if (a != "none") continue;
+      // Edits of the valid poly, also starting from a loaded copy that knows nothing of
+      // its pieces.
+      const long n = static_cast<long>(list.size());
+      const long v = static_cast<long>(unit(rng) * n);
+      const double rad = 4 + 12 * unit(rng), ang = unit(rng) * 2 * zkPi;
+      const Vertex moved(zcPoint(rad * std::cos(ang), rad * std::sin(ang)), unit(rng) < 0.5 ? unit(rng) : 0.0,
+                         zcDegree(unit(rng) < 0.2 ? 40.0 : 0.0), 0.5, 0.5, -1, zcDimTol());
+      std::pair<Poly, Poly> loaded{load(bytesOf(whole.first)), load(bytesOf(whole.first))};
+      Priv::Index::usePlainChecks(loaded.second, true);
+      both(loaded, [&](Poly& p) { p.replaceVertex(v, moved); }, "replace loaded");
+      both(whole, [&](Poly& p) { p.replaceVertex(v, moved); }, "replace");
+      both(whole, [&](Poly& p) { p.insertVertex(v - 1, moved); }, "insert");
+      both(whole, [&](Poly& p) { p.deleteVertex((v + n / 2) % p.numVertices()); }, "delete");
+    }
+    // The random polys must exercise every outcome, or the comparison proves little.
+    EXPECT_GT(outcomes[0], kind == Kind::eDoublingBack ? -1 : 40) << names[static_cast<int>(kind)];
+    EXPECT_GT(outcomes[1], 20) << names[static_cast<int>(kind)];
+    EXPECT_GT(outcomes[2], kind == Kind::eStar ? 20 : -1);
+  }
 }
 
 TEST(SMDColors, DefaultsComparisonAndArchive) {
@@ -613,10 +753,4 @@ TEST(SMDColors, DefaultsComparisonAndArchive) {
   zcSMDColors target;
   EXPECT_THROW(bad || target, zcArchive::UnknownVersion);
   EXPECT_TRUE(target == zcSMDColors());
-}
-
-TEST(SMDPolyDrawing, DrawingSlotsAreNotImplementedYet) {
-  const Poly p = square();
-  zcPelBuffer<unsigned char> buffer;
-  EXPECT_THROW(p.drawSynthetic(zcXform<2>(), buffer), zcUIError::NotImplemented);
 }

@@ -4,6 +4,7 @@
 #include "dispc/wrfm/smdpoly.h"
 
 #include "dispc/uierror.h"
+#include "wrfm/smdpoly_index.h"
 
 #include "zfound/archive.h"
 
@@ -108,8 +109,9 @@ void zcSMDColors::serialize_(zcArchive& archive, unsigned char version) {
 
 // --- The edit journal --------------------------------------------------------------------------
 
-// While an edit runs, every write to the rounding caches is recorded, so that a refused
-// edit can put back exactly the entries it changed instead of copying the whole poly.
+// While an edit runs, every write to the rounding caches and the piece index is
+// recorded, so that a refused edit can put back exactly what it changed instead of
+// copying the whole poly.
 struct zcSMDGDPoly::Journal {
   struct Entry {
     long v;
@@ -121,17 +123,33 @@ struct zcSMDGDPoly::Journal {
   explicit Journal(zcSMDGDPoly& poly)
       : poly_(poly), pieces_(poly.pieces_), spread_(poly.spread_), open_(poly.open_) {
     poly_.journal_ = this;
+    if (poly_.index_) poly_.index_->logging = true;
   }
-  ~Journal() { poly_.journal_ = nullptr; }
+  ~Journal() {
+    poly_.journal_ = nullptr;
+    if (poly_.index_) {
+      poly_.index_->logging = false;
+      poly_.index_->log.clear();
+    }
+  }
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
 
   void record(long v) {
     entries_.push_back({v, poly_.roundedStart_[v], poly_.roundedEnd_[v], poly_.roundedSpan_[v]});
   }
+  // The index the edit began with is kept aside (with its log) the first time another
+  // one takes its place.
+  void replaceIndex(std::unique_ptr<Index> index) {
+    if (!indexReplaced_) {
+      oldIndex_ = std::move(poly_.index_);
+      indexReplaced_ = true;
+    }
+    poly_.index_ = std::move(index);
+  }
 
-  // The caches, the open flag and the pieces state as they were when the edit began
-  // (cache indices are those after the edit's structural change).
+  // The caches, the index, the open flag and the pieces state as they were when the
+  // edit began (cache indices are those after the edit's structural change).
   void rollBack() {
     for (auto e = entries_.rbegin(); e != entries_.rend(); ++e) {
       poly_.roundedStart_[e->v] = e->start;
@@ -139,6 +157,9 @@ struct zcSMDGDPoly::Journal {
       poly_.roundedSpan_[e->v] = e->span;
     }
     entries_.clear();
+    if (indexReplaced_) poly_.index_ = std::move(oldIndex_);
+    indexReplaced_ = false;
+    if (poly_.index_) poly_.index_->undo();
     poly_.pieces_ = pieces_;
     poly_.spread_ = spread_;
     poly_.open_ = open_;
@@ -150,7 +171,14 @@ private:
   Pieces pieces_;
   double spread_;
   bool open_;
+  bool indexReplaced_ = false;
+  std::unique_ptr<Index> oldIndex_;
 };
+
+void zcSMDGDPoly::installIndex_(std::unique_ptr<Index> index) {
+  if (journal_) journal_->replaceIndex(std::move(index));
+  else index_ = std::move(index);
+}
 
 void zcSMDGDPoly::storeRounding_(long v, const zcVector<2>& start, const zcVector<2>& end, double span) {
   if (journal_) journal_->record(v);
@@ -192,6 +220,9 @@ void zcSMDGDPoly::copyFrom(const zcSMDGDPoly& o) {
   weight_ = o.weight_;
   pieces_ = o.pieces_;
   spread_ = o.spread_;
+  // The copy builds its own index when an edit needs one.
+  index_.reset();
+  plain_ = o.plain_;
 }
 
 void zcSMDGDPoly::reset() { *this = zcSMDGDPoly(); }
@@ -206,6 +237,7 @@ void zcSMDGDPoly::reInit() {
   open_ = true;
   pieces_ = Pieces::eBuildable;
   spread_ = 0.0;
+  index_.reset();
 }
 
 long zcSMDGDPoly::numSegments() const {
@@ -348,6 +380,7 @@ void zcSMDGDPoly::insertVertex(long index, const zcSMDGDPolyVertex& vertex) {
 
   const long v = index + 1;
   Journal journal(*this);
+  if (v != n) installIndex_(nullptr);
   vertices_.insert(vertices_.begin() + v, added);
   roundedStart_.insert(roundedStart_.begin() + v, zcVector<2>());
   roundedEnd_.insert(roundedEnd_.begin() + v, zcVector<2>());
@@ -399,6 +432,7 @@ void zcSMDGDPoly::deleteVertex(long index) {
   const double oldSpan = roundedSpan_[index];
   std::vector<std::int32_t> oldLabels = labels_;
   Journal journal(*this);
+  installIndex_(nullptr);
   vertices_.erase(vertices_.begin() + index);
   roundedStart_.erase(roundedStart_.begin() + index);
   roundedEnd_.erase(roundedEnd_.begin() + index);
@@ -435,6 +469,7 @@ void zcSMDGDPoly::vertices(const std::vector<zcSMDGDPolyVertex>& list) {
   try {
     rebuildLabels_();
     validate_();
+    index_.reset();
   } catch (...) {
     spread_ = oldSpread;
     vertices_ = std::move(oldVertices);
@@ -471,6 +506,7 @@ void zcSMDGDPoly::open() {
     // Stays open with whatever roundings the check left: nothing is known about them.
     pieces_ = Pieces::eUnknown;
     spread_ = -1.0;
+    index_.reset();
     throw;
   }
 }
@@ -478,22 +514,6 @@ void zcSMDGDPoly::open() {
 zcSMDGDPolyPrivate::zcSMDGDPolyPrivate(const std::wstring& name) : zcSMDGDPoly(name) {}
 
 zcSMDGDPolyPrivate::zcSMDGDPolyPrivate(const zcSMDGDPoly& poly) : zcPersistent(poly), zcSMDGDPoly(poly) {}
-
-void zcSMDGDPolyPrivate::assignUnchecked(zcSMDGDPoly& poly, const std::vector<zcSMDGDPolyVertex>& vertices,
-                                         const std::vector<zcVector<2>>& starts, const std::vector<zcVector<2>>& ends,
-                                         const std::vector<double>& spans, bool closed) {
-  if (starts.size() != vertices.size() || ends.size() != vertices.size() || spans.size() != vertices.size())
-    throw zcShapesError::BadParams(L"rounding caches need one entry per vertex");
-  poly.mutating_();
-  poly.vertices_ = vertices;
-  poly.roundedStart_ = starts;
-  poly.roundedEnd_ = ends;
-  poly.roundedSpan_ = spans;
-  poly.open_ = !closed;
-  poly.rebuildLabels_();
-  poly.pieces_ = Pieces::eUnknown;
-  poly.spread_ = -1.0;
-}
 
 // --- Comparison, transforms, dimensions -------------------------------------------------------
 
@@ -645,6 +665,7 @@ void zcSMDGDPoly::serialize_(zcArchive& archive, unsigned char version) {
     // Nothing is known about pieces that were not validated here.
     pieces_ = Pieces::eUnknown;
     spread_ = -1.0;
+    index_.reset();
   } catch (...) {
     if (nameBefore) zcSMDGeometricDescription::operator=(*nameBefore);
     throw;

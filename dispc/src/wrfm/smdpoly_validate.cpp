@@ -12,17 +12,25 @@
 //    cannot meet, so their test is skipped. In the loops over all pieces only the
 //    fixed piece's box is grown, by its own margin and by a bound on every other's
 //    (the poly keeps that bound; it only grows between full validations).
-//  - The full validation collects the pieces in a uniform grid and tests only pairs
-//    that share a cell. The plain loops report the first failure in vertex order; the
-//    grid search finds every meeting pair and keeps the earliest, in the same order.
-// zcSMDGDPolyPrivate::validate and ::validateReplacement run either form, so tests
-// can hold one against the other.
+//  - The full validation collects the pieces in a sparse grid (smdpoly_index.h) and
+//    tests only pairs whose boxes meet. The plain loops report the first failure in
+//    vertex order; the grid search finds every meeting pair and keeps the earliest, in
+//    the same order.
+//  - A large poly keeps its pieces in such a grid between edits, so that an edit tests
+//    the pieces it changed only against those near them: an append costs the same at
+//    any length. The changed pieces are tested from their present state, the index
+//    holds the others, and the changed ones are put in it once the edit is accepted.
+// A poly switched to the plain checks runs the plain loops only, so tests can hold one
+// form against the other.
 #include "dispc/wrfm/smdpoly.h"
+
+#include "wrfm/smdpoly_index.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -34,14 +42,14 @@ constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kBoxGrowth = 1e-9;
 // Below this many pieces the full validation tests all pairs instead of a grid.
 constexpr std::size_t kGridThreshold = 48;
+// Below this many vertices the edits test all pieces (pruned by boxes) without an index.
+constexpr long kIndexThreshold = 64;
 
 zcDegree directionOf(const zcVector<2>& v) { return zcDegree(v.angle()); }
 
 // --- Boxes -----------------------------------------------------------------------------
 
-struct Box {
-  double x0, y0, x1, y1;
-};
+using Box = zcSMDGDPoly::Index::Box;
 
 // These run once per vertex and edit: kept small enough to inline.
 inline Box pointsBox(const zcVector<2>& a, const zcVector<2>& b) {
@@ -72,8 +80,23 @@ inline double growth(double spread) { return kBoxGrowth * (1.0 + spread); }
 inline Box grown(const Box& b, double by) { return Box{b.x0 - by, b.y0 - by, b.x1 + by, b.y1 + by}; }
 inline Box grown(const Box& b) { return grown(b, growth(spread(b))); }
 
-// NaN boxes never count as disjoint.
-bool disjoint(const Box& a, const Box& b) { return a.x1 < b.x0 || b.x1 < a.x0 || a.y1 < b.y0 || b.y1 < a.y0; }
+inline bool disjoint(const Box& a, const Box& b) { return zcSMDGDPoly::Index::disjoint(a, b); }
+
+// Square cells about twice the mean extent of the boxes: a few pieces to a cell,
+// whatever the outline's shape (long thin pieces raise the mean with the cells they
+// would cover).
+double cellFor(const std::vector<Box>& boxes) {
+  double sum = 0.0;
+  std::size_t count = 0;
+  for (const Box& b : boxes) {
+    const double extent = std::max(b.x1 - b.x0, b.y1 - b.y0);
+    if (!(extent >= 0.0 && std::isfinite(extent))) continue;
+    sum += extent;
+    ++count;
+  }
+  const double cell = count == 0 ? 0.0 : 2.0 * sum / static_cast<double>(count);
+  return cell > 0.0 && std::isfinite(cell) ? cell : 1.0;
+}
 
 // --- Pieces ---------------------------------------------------------------------------------
 
@@ -84,15 +107,144 @@ struct Piece {
   zc2SegmentArc arc;
 };
 
+// --- Meeting of two pieces -------------------------------------------------------------------
+//
+// Two pieces meet when they cross, touch or run along each other over a stretch (the
+// intersection routines give no point for parallel lines or for arcs of one circle, so
+// those overlaps are looked for apart). Adjacent segments that share a sharp vertex meet
+// when they have a point other than that vertex in common; the second common point is
+// computed with the vertex as origin and the known root divided out, so that short,
+// nearly tangent pieces far from the origin are judged as finely as any others.
+
+// The largest distance at which two computed points of these pieces count as one: a
+// fraction of their size, plus the rounding error of coordinates as large as theirs.
+double closeness(const Piece& a, const Piece& b) {
+  double size = 0.0, far = 0.0;
+  for (const Piece* p : {&a, &b}) {
+    const zcVector<2> p1 = p->isArc ? p->arc.p1() : p->line.p1();
+    const zcVector<2> p2 = p->isArc ? p->arc.p2() : p->line.p2();
+    size = std::max(size, p1.distance(p2));
+    if (p->isArc) size = std::max(size, std::min(2.0 * p->arc.radius(p->arc.startAngle()), p->arc.length()));
+    far = std::max({far, std::abs(p1.x()), std::abs(p1.y()), std::abs(p2.x()), std::abs(p2.y())});
+  }
+  return 1e-9 * size + 1e-12 * far;
+}
+
+double arcRadius(const zc2SegmentArc& arc) { return arc.radius(arc.startAngle()); }
+
+// Direction a on the arc's range, widened by `slack` degrees at both ends.
+bool inSpan(const zc2SegmentArc& arc, zcDegree a, double slack) {
+  const double span = arc.angleSpan().value();
+  if (std::abs(span) + 2.0 * slack >= 360.0) return true;
+  const double x = (span >= 0.0 ? a - arc.startAngle() : arc.startAngle() - a).norm().value();
+  return x <= std::abs(span) + slack || x >= 360.0 - slack;
+}
+
+// A point of the arc's circle within `tol` of the arc.
+bool onArc(const zc2SegmentArc& arc, const zcVector<2>& q, double tol) {
+  const zcVector<2> c = arc.center();
+  return q != c && inSpan(arc, directionOf(q - c), tol / arcRadius(arc) * kRadToDeg);
+}
+
+// Line m lies along line l (both ends within tol of it) and their ranges meet.
+bool alongLine(const zc2SegmentLine& l, const zc2SegmentLine& m, double tol) {
+  const zcVector<2> u = (l.p2() - l.p1()) / l.length();
+  const zcVector<2> d1 = m.p1() - l.p1(), d2 = m.p2() - l.p1();
+  if (std::abs(u.cross(d1)) > tol || std::abs(u.cross(d2)) > tol) return false;
+  const double t1 = u.dot(d1), t2 = u.dot(d2);
+  return std::max(t1, t2) >= -tol && std::min(t1, t2) <= l.length() + tol;
+}
+
+// Two lines along one line, or two arcs of one circle, that share a stretch or a point.
+bool overlap(const Piece& a, const Piece& b, double tol) {
+  if (!a.isArc && !b.isArc) return alongLine(a.line, b.line, tol) || alongLine(b.line, a.line, tol);
+  if (!a.isArc || !b.isArc) return false;
+  if (a.arc.center().distance(b.arc.center()) > tol || std::abs(arcRadius(a.arc) - arcRadius(b.arc)) > tol)
+    return false;
+  return onArc(a.arc, b.arc.p1(), tol) || onArc(a.arc, b.arc.p2(), tol) || onArc(b.arc, a.arc.p1(), tol) ||
+         onArc(b.arc, a.arc.p2(), tol);
+}
+
 // Whether two pieces meet. The segment routines test the range of one piece before
 // the other's, which can tip a point at the very end of a piece either way; asking
 // both ways round makes the answer independent of the order of the pieces.
+// `exclusive` ignores points at the pieces' ends (adjacent pieces with a rounding
+// between them).
 bool meets(const Piece& a, const Piece& b, bool exclusive) {
+  bool found;
   if (!a.isArc && !b.isArc)
-    return !a.line.intersection(b.line, exclusive).empty() || !b.line.intersection(a.line, exclusive).empty();
-  if (a.isArc && !b.isArc) return !a.arc.intersection(b.line, exclusive).empty();
-  if (!a.isArc) return !b.arc.intersection(a.line, exclusive).empty();
-  return !a.arc.intersection(b.arc, exclusive).empty() || !b.arc.intersection(a.arc, exclusive).empty();
+    found = !a.line.intersection(b.line, exclusive).empty() || !b.line.intersection(a.line, exclusive).empty();
+  else if (a.isArc && !b.isArc) found = !a.arc.intersection(b.line, exclusive).empty();
+  else if (!a.isArc) found = !b.arc.intersection(a.line, exclusive).empty();
+  else found = !a.arc.intersection(b.arc, exclusive).empty() || !b.arc.intersection(a.arc, exclusive).empty();
+  return found || overlap(a, b, closeness(a, b));
+}
+
+// The sharp vertices that two adjacent segments share (two when a closed poly has two
+// vertices).
+struct Shared {
+  zcVector<2> points[2];
+  int count = 0;
+  bool near(const zcVector<2>& q, double tol) const {
+    for (int i = 0; i < count; ++i)
+      if (q.distance(points[i]) <= tol) return true;
+    return false;
+  }
+};
+
+zcVector<2> farEnd(const Piece& p, const zcVector<2>& from) {
+  const zcVector<2> p1 = p.isArc ? p.arc.p1() : p.line.p1();
+  const zcVector<2> p2 = p.isArc ? p.arc.p2() : p.line.p2();
+  return from.distance(p1) >= from.distance(p2) ? p1 : p2;
+}
+
+// The span of an arc as travelled away from its end at `from`.
+double spanFrom(const zc2SegmentArc& arc, const zcVector<2>& from) {
+  const double span = arc.angleSpan().value();
+  return from.distance(arc.p1()) <= from.distance(arc.p2()) ? span : -span;
+}
+
+// Whether pieces a and b, which both end at the sharp vertex P = shared.points[0], have
+// another point in common. Points near a shared vertex do not count.
+bool meetBeyond(const Piece& a, const Piece& b, const Shared& shared) {
+  const zcVector<2>& p = shared.points[0];
+  const double tol = closeness(a, b);
+  if (!a.isArc && !b.isArc) {
+    // Only by doubling back: one far end lies on the other line's ray from P.
+    const zcVector<2> ea = farEnd(a, p) - p, eb = farEnd(b, p) - p;
+    const auto onRay = [&](const zcVector<2>& e, const zcVector<2>& f) {
+      return std::abs(e.cross(f)) <= tol * std::sqrt(e.lengthSq()) && e.dot(f) > 0.0;
+    };
+    return onRay(ea, eb) || onRay(eb, ea);
+  }
+  if (a.isArc != b.isArc) {
+    // The line from P along u meets the circle through P around c again at t = 2 u·c.
+    const Piece& line = a.isArc ? b : a;
+    const zc2SegmentArc& arc = a.isArc ? a.arc : b.arc;
+    const zcVector<2> e = farEnd(line, p) - p;
+    const double length = std::sqrt(e.lengthSq());
+    const zcVector<2> u = e / length;
+    const double t = 2.0 * u.dot(arc.center() - p);
+    if (t <= tol || t > length + tol) return false;
+    const zcVector<2> q = p + u * t;
+    return !shared.near(q, tol) && onArc(arc, q, 0.0);
+  }
+  const zcVector<2> c1 = a.arc.center() - p, c2 = b.arc.center() - p;
+  const zcVector<2> d = c2 - c1;
+  if (std::sqrt(d.lengthSq()) > tol) {
+    // Two circles through P meet again at P mirrored in the line of their centres.
+    const zcVector<2> q = (c1 - d * (c1.dot(d) / d.lengthSq())) * 2.0;
+    if (std::sqrt(q.lengthSq()) <= tol || shared.near(p + q, tol)) return false;
+    return onArc(a.arc, p + q, 0.0) && onArc(b.arc, p + q, 0.0);
+  }
+  // One circle: the arcs overlap when they leave P the same way round, or when together
+  // they turn further than once round; exactly once round, their far ends meet.
+  const double sa = spanFrom(a.arc, p), sb = spanFrom(b.arc, p);
+  if ((sa > 0.0) == (sb > 0.0)) return true;
+  const double slack = tol / arcRadius(a.arc) * kRadToDeg;
+  const double total = std::abs(sa) + std::abs(sb);
+  if (total > 360.0 + slack) return true;
+  return total >= 360.0 - slack && !shared.near(farEnd(a, p), tol);
 }
 
 // The vertices whose rounding depends on vertex v (v first). Besides its neighbours:
@@ -115,7 +267,7 @@ class Checker {
 public:
   // `spreadBound` bounds spread() of every piece of the poly: the loops then grow only
   // the fixed piece's box, by its own growth and by the largest any other could need.
-  Checker(const zcSMDGDPoly& poly, bool prune, double spreadBound = 0.0)
+  Checker(const zcSMDGDPoly& poly, bool prune, double spreadBound = 0.0, zcSMDGDPoly::Index* index = nullptr)
       : poly_(poly),
         v_(poly.vertices()),
         start_(poly.roundedStartPoints()),
@@ -124,7 +276,8 @@ public:
         n_(poly.numVertices()),
         open_(poly.isOpen()),
         prune_(prune),
-        otherGrowth_(growth(spreadBound)) {}
+        otherGrowth_(growth(spreadBound)),
+        index_(prune ? index : nullptr) {}
 
   long n() const { return n_; }
   bool rounded(long u) const {
@@ -208,6 +361,18 @@ public:
     return true;
   }
 
+  // Whether rounded segments a and b meet; adjacent ones apart from the sharp vertices
+  // they share. Two adjacent lines meet only by doubling back.
+  bool segmentsMeet(long a, const Piece& pa, long b, const Piece& pb) const {
+    if (!adjacent(a, b)) return meets(pa, pb, false);
+    Shared shared;
+    const auto startOf = [&](long s) { return s == 0 ? n_ - 1 : s - 1; };
+    if (startOf(b) == a && !rounded(a)) shared.points[shared.count++] = v_[a].point();
+    if (startOf(a) == b && !rounded(b)) shared.points[shared.count++] = v_[b].point();
+    if (shared.count == 0) return meets(pa, pb, true);
+    return meetBeyond(pa, pb, shared);
+  }
+
   bool vertexVertex(long a, long b) const {
     if (!rounded(a) || !rounded(b)) return false;
     if (prune_ && disjoint(grown(arcBox(a)), grown(arcBox(b)))) return false;
@@ -219,48 +384,65 @@ public:
     return meets(segPiece(s), arcPiece(v), false);
   }
   bool segmentSegment(long a, long b) const {
-    const bool shared = adjacent(a, b);
-    if (shared && !segArc(a) && !segArc(b)) return false;
     if (prune_ && disjoint(grown(segBox(a)), grown(segBox(b)))) return false;
-    return meets(segPiece(a), segPiece(b), shared);
+    return segmentsMeet(a, segPiece(a), b, segPiece(b));
   }
 
   // The loops below are the predicates above with the fixed piece's box and form
   // computed once; the other pieces' boxes are taken as they are and the fixed one
   // grown for both.
   bool segmentPoly(long s, long limit) const {
-    const long last = limit < 0 ? n_ - 1 : limit;
     const Box box = prune_ ? grown(grown(segBox(s)), otherGrowth_) : Box{};
-    const bool sArc = segArc(s);
     Lazy self(*this, s, false);
-    for (long u = 0; u <= last; ++u) {
-      if (rounded(u) && s != prevSeg(u) && s != nextSeg(u) && !(prune_ && disjoint(box, arcBox(u))) &&
-          meets(self.get(), arcPiece(u), false))
-        return true;
+    return anyPiece(limit, box, [&](long u, bool arc) {
+      if (arc)
+        return rounded(u) && s != prevSeg(u) && s != nextSeg(u) && !(prune_ && disjoint(box, arcBox(u))) &&
+               meets(self.get(), arcPiece(u), false);
       const long pu = prevSeg(u);
-      if (pu == -1 || pu == s) continue;
-      const bool shared = adjacent(s, pu);
-      if (shared && !sArc && !segArc(pu)) continue;
-      if (prune_ && disjoint(box, segBox(pu))) continue;
-      if (meets(self.get(), segPiece(pu), shared)) return true;
-    }
-    return false;
+      if (pu == -1 || pu == s || (prune_ && disjoint(box, segBox(pu)))) return false;
+      return segmentsMeet(s, self.get(), pu, segPiece(pu));
+    });
   }
   bool vertexPoly(long v, long limit) const {
     if (!rounded(v)) return false;
-    const long last = limit < 0 ? n_ - 1 : limit;
     const Box box = prune_ ? grown(grown(arcBox(v)), otherGrowth_) : Box{};
     const long pv = prevSeg(v), nv = nextSeg(v);
     Lazy self(*this, v, true);
-    for (long u = 0; u <= last; ++u) {
-      if (u != v && rounded(u) && !(prune_ && disjoint(box, arcBox(u))) && meets(self.get(), arcPiece(u), false))
-        return true;
+    return anyPiece(limit, box, [&](long u, bool arc) {
+      if (arc)
+        return u != v && rounded(u) && !(prune_ && disjoint(box, arcBox(u))) && meets(self.get(), arcPiece(u), false);
       const long pu = prevSeg(u);
-      if (pu == -1 || pu == pv || pu == nv) continue;
-      if (prune_ && disjoint(box, segBox(pu))) continue;
-      if (meets(segPiece(pu), self.get(), false)) return true;
+      if (pu == -1 || pu == pv || pu == nv || (prune_ && disjoint(box, segBox(pu)))) return false;
+      return meets(segPiece(pu), self.get(), false);
+    });
+  }
+
+  // --- The piece index ---------------------------------------------------------------------
+  static std::uint32_t segId(long s) { return static_cast<std::uint32_t>(2 * s); }
+  static std::uint32_t arcId(long v) { return static_cast<std::uint32_t>(2 * v + 1); }
+  // The box of a piece of the present state, kNone where there is no such piece.
+  Box pieceBox(std::uint32_t id) const {
+    const long u = static_cast<long>(id / 2);
+    if (id % 2 == 1) return rounded(u) ? arcBox(u) : zcSMDGDPoly::Index::kNone;
+    return prevSeg(u) != -1 ? segBox(u) : zcSMDGDPoly::Index::kNone;
+  }
+  // The pieces that depend on the roundings of `updated`: their boxes in the index may
+  // be those before the edit.
+  void changed(const std::vector<long>& updated) {
+    changed_.clear();
+    for (long w : updated) {
+      changed_.push_back(arcId(w));
+      for (long s : {prevSeg(w), nextSeg(w)})
+        if (s != -1) changed_.push_back(segId(s));
     }
-    return false;
+  }
+  const std::vector<std::uint32_t>& changedPieces() const { return changed_; }
+  std::unique_ptr<zcSMDGDPoly::Index> buildIndex() const {
+    std::vector<Box> boxes(static_cast<std::size_t>(2 * n_));
+    for (std::uint32_t id = 0; id < boxes.size(); ++id) boxes[id] = pieceBox(id);
+    auto index = std::make_unique<zcSMDGDPoly::Index>(cellFor(boxes), n_);
+    for (std::uint32_t id = 0; id < boxes.size(); ++id) index->put(id, boxes[id]);
+    return index;
   }
 
   // Two corners of one sub-model must not claim more than the whole segment between.
@@ -271,6 +453,26 @@ public:
   }
 
 private:
+  // Whether visit(u, arc) holds for a piece of the vertices 0 … limit (−1: all): the
+  // rounding arc of u, then the segment arriving at u, in vertex order. With an index,
+  // over the changed pieces and the indexed ones whose box meets `box`.
+  template <class Visit>
+  bool anyPiece(long limit, const Box& box, Visit&& visit) const {
+    if (index_ != nullptr && limit < 0) {
+      for (std::uint32_t id : changed_)
+        if (visit(static_cast<long>(id / 2), id % 2 == 1)) return true;
+      return index_->any(box, [&](std::uint32_t id) {
+        const long u = static_cast<long>(id / 2);
+        return u < n_ && std::find(changed_.begin(), changed_.end(), id) == changed_.end() &&
+               visit(u, id % 2 == 1);
+      });
+    }
+    const long last = limit < 0 ? n_ - 1 : limit;
+    for (long u = 0; u <= last; ++u)
+      if (visit(u, true) || visit(u, false)) return true;
+    return false;
+  }
+
   // The fixed piece of a loop, built when first needed.
   class Lazy {
   public:
@@ -300,6 +502,8 @@ private:
   bool open_;
   bool prune_;
   double otherGrowth_;
+  zcSMDGDPoly::Index* index_;
+  std::vector<std::uint32_t> changed_;
 };
 
 // --- The grid search of the full validation ----------------------------------------------
@@ -342,9 +546,7 @@ private:
       if (seg.index == c_.prevSeg(arc.index) || seg.index == c_.nextSeg(arc.index)) return false;
       return meets(c_.segPiece(seg.index), c_.arcPiece(arc.index), false);
     }
-    const bool shared = c_.adjacent(a.index, b.index);
-    if (shared && !c_.segArc(a.index) && !c_.segArc(b.index)) return false;
-    return meets(c_.segPiece(a.index), c_.segPiece(b.index), shared);
+    return c_.segmentsMeet(a.index, c_.segPiece(a.index), b.index, c_.segPiece(b.index));
   }
 
   void add(std::uint32_t i, std::uint32_t j) {
@@ -354,68 +556,20 @@ private:
 
   void collectPairs() {
     const std::size_t m = items_.size();
-    double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
-    for (const Item& it : items_) {
-      x0 = std::min(x0, it.box.x0);
-      y0 = std::min(y0, it.box.y0);
-      x1 = std::max(x1, it.box.x1);
-      y1 = std::max(y1, it.box.y1);
-    }
-    const bool finite = std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1);
-    if (m < kGridThreshold || !finite) {
+    if (m < kGridThreshold) {
       for (std::uint32_t i = 0; i < m; ++i)
         for (std::uint32_t j = i + 1; j < m; ++j) add(i, j);
       return;
     }
-
-    // About one cell per piece, square cells; coarser while pieces spanning many cells
-    // would make the grid itself the cost.
-    const double w = std::max(x1 - x0, 1e-300), h = std::max(y1 - y0, 1e-300);
-    double cell = std::max(std::sqrt(w * h / static_cast<double>(m)), std::max(w, h) / static_cast<double>(m));
-    for (;;) {
-      const long nx = std::clamp(static_cast<long>(w / cell) + 1, 1L, 1L << 15);
-      const long ny = std::clamp(static_cast<long>(h / cell) + 1, 1L, 1L << 15);
-      const auto cellOf = [&](double x, double lo, long count) {
-        return std::clamp(static_cast<long>((x - lo) / cell), 0L, count - 1);
-      };
-      std::vector<std::uint32_t> first(static_cast<std::size_t>(nx * ny) + 1, 0);
-      std::size_t entries = 0;
-      for (const Item& it : items_) {
-        const long cx = cellOf(it.box.x1, x0, nx) - cellOf(it.box.x0, x0, nx) + 1;
-        const long cy = cellOf(it.box.y1, y0, ny) - cellOf(it.box.y0, y0, ny) + 1;
-        entries += static_cast<std::size_t>(cx * cy);
-      }
-      if (entries > 16 * m + 1024 && nx * ny > 1) {
-        cell *= 2.0;
-        continue;
-      }
-      for (const Item& it : items_)
-        for (long iy = cellOf(it.box.y0, y0, ny); iy <= cellOf(it.box.y1, y0, ny); ++iy)
-          for (long ix = cellOf(it.box.x0, x0, nx); ix <= cellOf(it.box.x1, x0, nx); ++ix) ++first[iy * nx + ix + 1];
-      for (std::size_t k = 1; k < first.size(); ++k) first[k] += first[k - 1];
-      std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
-      std::vector<std::uint32_t> members(entries);
-      for (std::uint32_t i = 0; i < m; ++i) {
-        const Box& b = items_[i].box;
-        for (long iy = cellOf(b.y0, y0, ny); iy <= cellOf(b.y1, y0, ny); ++iy)
-          for (long ix = cellOf(b.x0, x0, nx); ix <= cellOf(b.x1, x0, nx); ++ix) members[fill[iy * nx + ix]++] = i;
-      }
-      // A pair sharing several cells is taken in the one that holds the lower left
-      // corner of the common part of its boxes.
-      for (long iy = 0; iy < ny; ++iy)
-        for (long ix = 0; ix < nx; ++ix) {
-          const long c = iy * nx + ix;
-          for (std::uint32_t a = first[c]; a < first[c + 1]; ++a)
-            for (std::uint32_t b = a + 1; b < first[c + 1]; ++b) {
-              const Box& ba = items_[members[a]].box;
-              const Box& bb = items_[members[b]].box;
-              if (cellOf(std::max(ba.x0, bb.x0), x0, nx) != ix || cellOf(std::max(ba.y0, bb.y0), y0, ny) != iy)
-                continue;
-              add(members[a], members[b]);
-            }
-        }
-      return;
-    }
+    std::vector<Box> boxes(m);
+    for (std::size_t i = 0; i < m; ++i) boxes[i] = items_[i].box;
+    zcSMDGDPoly::Index grid(cellFor(boxes), 0);
+    for (std::uint32_t i = 0; i < m; ++i) grid.put(i, boxes[i]);
+    for (std::uint32_t i = 0; i < m; ++i)
+      grid.any(boxes[i], [&](std::uint32_t j) {
+        if (j > i) add(i, j);
+        return false;
+      });
   }
 
   const Checker& c_;
@@ -424,6 +578,61 @@ private:
 };
 
 }  // namespace
+
+// --- The piece index -------------------------------------------------------------------------
+
+zcSMDGDPoly::Index::Range zcSMDGDPoly::Index::range(const Box& b) const {
+  // Cells beyond ±2^30 are clamped: the mapping stays monotonic, so boxes that meet
+  // still share a cell.
+  const auto cellOf = [&](double x) {
+    return static_cast<std::int64_t>(std::clamp(std::floor(x / cell_), -1073741824.0, 1073741824.0));
+  };
+  if (!(std::isfinite(b.x0) && std::isfinite(b.y0) && std::isfinite(b.x1) && std::isfinite(b.y1)))
+    return Range{0, 0, 0, 0, true};
+  const Range r{cellOf(b.x0), cellOf(b.y0), cellOf(b.x1), cellOf(b.y1), false};
+  const double cells = static_cast<double>(r.x1 - r.x0 + 1) * static_cast<double>(r.y1 - r.y0 + 1);
+  return cells > 64.0 ? Range{r.x0, r.y0, r.x1, r.y1, true} : r;
+}
+
+void zcSMDGDPoly::Index::link(std::uint32_t id, const Box& box, bool add) {
+  if (box.x0 > box.x1) return;  // no piece
+  const auto edit = [&](std::vector<std::uint32_t>& list) {
+    if (add) {
+      list.push_back(id);
+      return;
+    }
+    const auto it = std::find(list.begin(), list.end(), id);
+    *it = list.back();
+    list.pop_back();
+  };
+  const Range r = range(box);
+  if (r.big) {
+    edit(big_);
+    return;
+  }
+  for (std::int64_t y = r.y0; y <= r.y1; ++y)
+    for (std::int64_t x = r.x0; x <= r.x1; ++x) {
+      std::vector<std::uint32_t>& list = cells_[key(x, y)];
+      edit(list);
+      if (list.empty()) cells_.erase(key(x, y));
+    }
+}
+
+void zcSMDGDPoly::Index::put(std::uint32_t id, const Box& box) {
+  if (id >= boxes_.size()) boxes_.resize(id + 1, kNone);
+  if (logging) log.emplace_back(id, boxes_[id]);
+  link(id, boxes_[id], false);
+  boxes_[id] = box;
+  link(id, box, true);
+}
+
+void zcSMDGDPoly::Index::undo() {
+  const bool was = logging;
+  logging = false;
+  for (auto e = log.rbegin(); e != log.rend(); ++e) put(e->first, e->second);
+  log.clear();
+  logging = was;
+}
 
 // --- Geometric forms -----------------------------------------------------------------------
 
@@ -626,7 +835,42 @@ bool zcSMDGDPoly::vertexPolyCross_(long v, long limit) const {
 
 // --- Validations ---------------------------------------------------------------------------------------
 
-void zcSMDGDPoly::validateReplacement_(long v) { zcSMDGDPolyPrivate::validateReplacement(*this, v, true); }
+void zcSMDGDPoly::validateReplacement_(long v) {
+  const long n = numVertices();
+  if (n == 0) return;
+  if (v < 0 || v >= n) throw invalidIndex();
+  computeVertexRoundings_(v);
+  const std::vector<long> updated = roundingNeighbours(n, v, !open_);
+  Checker build(*this, false);
+  build.buildAround(updated);
+  // The pieces this edit did not touch were built before, unless nothing is known of
+  // them (a loaded poly): then find out once. Likewise the spread bound grows by the
+  // touched pieces only.
+  if (pieces_ != Pieces::eBuildable) pieces_ = build.allBuildable() ? Pieces::eBuildable : Pieces::eBroken;
+  spread_ = spread_ < 0.0 ? build.spreadAll() : std::max(spread_, build.spreadAround(updated));
+
+  const bool pruned = !plain_ && pieces_ == Pieces::eBuildable;
+  // A large poly's index, built anew when missing or when the poly has doubled since
+  // (which keeps its cells fitted to the pieces at an amortized constant cost).
+  if (pruned && n >= kIndexThreshold && (!index_ || n > 2 * index_->builtFor)) installIndex_(build.buildIndex());
+  Checker c(*this, pruned, spread_, n >= kIndexThreshold ? index_.get() : nullptr);
+  c.changed(updated);
+  if (c.vertexPoly(v, -1)) throw crossingSegments();
+  const long p = (v - 1 + n) % n;
+  const long nx = (v + 1) % n;
+  const long ps = c.prevSeg(v);
+  if (ps != -1) {
+    if (c.segmentPoly(ps, -1) || c.vertexPoly(p, -1) || c.labelsOverlap(p, v)) throw crossingSegments();
+    (void)segmentDimension(ps);
+  }
+  const long ns = c.nextSeg(v);
+  if (ns != -1) {
+    if (c.segmentPoly(ns, -1) || c.vertexPoly(nx, -1) || c.labelsOverlap(v, nx)) throw crossingSegments();
+    (void)segmentDimension(ns);
+  }
+  if (index_ && pruned && n >= kIndexThreshold)
+    for (std::uint32_t id : c.changedPieces()) index_->put(id, c.pieceBox(id));
+}
 
 void zcSMDGDPoly::validateDeletion_(long i) {
   const long n = numVertices();
@@ -636,49 +880,17 @@ void zcSMDGDPoly::validateDeletion_(long i) {
   validateReplacement_(i % n);
 }
 
-void zcSMDGDPoly::validate_() { zcSMDGDPolyPrivate::validate(*this, true); }
-
-void zcSMDGDPolyPrivate::validateReplacement(zcSMDGDPoly& poly, long v, bool pruned) {
-  const long n = poly.numVertices();
-  if (n == 0) return;
-  if (v < 0 || v >= n) throw invalidIndex();
-  poly.computeVertexRoundings_(v);
-  const std::vector<long> updated = roundingNeighbours(n, v, poly.isClosed());
-  Checker build(poly, false);
-  build.buildAround(updated);
-  // The pieces this edit did not touch were built before, unless nothing is known of
-  // them (a loaded poly): then find out once. Likewise the spread bound grows by the
-  // touched pieces only.
-  if (poly.pieces_ != Pieces::eBuildable) poly.pieces_ = build.allBuildable() ? Pieces::eBuildable : Pieces::eBroken;
-  poly.spread_ = poly.spread_ < 0.0 ? build.spreadAll() : std::max(poly.spread_, build.spreadAround(updated));
-
-  const Checker c(poly, pruned && poly.pieces_ == Pieces::eBuildable, poly.spread_);
-  if (c.vertexPoly(v, -1)) throw crossingSegments();
-  const long p = (v - 1 + n) % n;
-  const long nx = (v + 1) % n;
-  const long ps = c.prevSeg(v);
-  if (ps != -1) {
-    if (c.segmentPoly(ps, -1) || c.vertexPoly(p, -1) || c.labelsOverlap(p, v)) throw crossingSegments();
-    (void)poly.segmentDimension(ps);
-  }
-  const long ns = c.nextSeg(v);
-  if (ns != -1) {
-    if (c.segmentPoly(ns, -1) || c.vertexPoly(nx, -1) || c.labelsOverlap(v, nx)) throw crossingSegments();
-    (void)poly.segmentDimension(ns);
-  }
-}
-
-void zcSMDGDPolyPrivate::validate(zcSMDGDPoly& poly, bool pruned) {
-  const long n = poly.numVertices();
-  if (poly.isClosed() && n < 2) throw invalidVertices();
-  for (long v = 0; v < n; ++v) poly.computeVertexRounding_(v);
-  const Checker c(poly, false);
+void zcSMDGDPoly::validate_() {
+  const long n = numVertices();
+  if (!open_ && n < 2) throw invalidVertices();
+  for (long v = 0; v < n; ++v) computeVertexRounding_(v);
+  const Checker c(*this, false);
   c.buildAll();
-  poly.pieces_ = Pieces::eBuildable;
-  poly.spread_ = c.spreadAll();
+  pieces_ = Pieces::eBuildable;
+  spread_ = c.spreadAll();
   if (n < 2) return;
 
-  if (!pruned) {
+  if (plain_) {
     for (long v = 0; v < n; ++v) {
       if (c.rounded(v)) {
         for (long u = 0; u <= v; ++u) {
@@ -689,7 +901,7 @@ void zcSMDGDPolyPrivate::validate(zcSMDGDPoly& poly, bool pruned) {
       const long ps = c.prevSeg(v);
       if (ps == -1) continue;
       if (c.segmentPoly(ps, v) || c.labelsOverlap((v - 1 + n) % n, v)) throw crossingSegments();
-      (void)poly.segmentDimension(ps);
+      (void)segmentDimension(ps);
     }
     return;
   }
@@ -707,6 +919,6 @@ void zcSMDGDPolyPrivate::validate(zcSMDGDPoly& poly, bool pruned) {
     const long ps = c.prevSeg(v);
     if (ps == -1) continue;
     if (c.labelsOverlap((v - 1 + n) % n, v)) throw crossingSegments();
-    (void)poly.segmentDimension(ps);
+    (void)segmentDimension(ps);
   }
 }

@@ -48,6 +48,7 @@
 #include "zfound/rect.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -333,6 +334,10 @@ public:
 
   static const zc_Instantiator sExemplar;
 
+  // The grid of the pieces' boxes that the validation keeps; defined in the library's
+  // private headers.
+  struct Index;
+
 protected:
   // Archive form, version 1: version byte, the description base, the vertices, the
   // labels, the rounded start points, end points and spans (each list: version byte 0,
@@ -346,7 +351,8 @@ protected:
   // Rounding updates: one vertex, and the vertices whose rounding depends on v.
   void computeVertexRounding_(long v);
   void computeVertexRoundings_(long v);
-  // The validations of the edits (see smdpoly_validate.cpp).
+  // The validations of the edits (see smdpoly_validate.cpp). An edit that moves vertex
+  // indices drops the piece index first.
   void validateReplacement_(long v);
   void validateDeletion_(long i);
   void validate_();
@@ -359,6 +365,9 @@ private:
   void copyFrom(const zcSMDGDPoly& other);
   // Writes one entry of the rounding caches, recording the old one while an edit runs.
   void storeRounding_(long v, const zcVector<2>& start, const zcVector<2>& end, double span);
+  // Puts another piece index in place (none: dropped), keeping the old one while an
+  // edit runs.
+  void installIndex_(std::unique_ptr<Index> index);
   bool addLabel_(std::int32_t label);
   void rebuildLabels_();
   // Whether every rounded piece of the present state can be built: lets the
@@ -383,6 +392,11 @@ private:
   // A bound on the size of every piece's box (see smdpoly_validate.cpp), which only
   // grows between full validations; negative when unknown.
   double spread_ = 0.0;
+  // The boxes of the pieces in a grid (smdpoly_index.h), kept between edits of a large
+  // poly; none until an edit needs it.
+  std::unique_ptr<Index> index_;
+  // The validations run their plain loops, without any pruning (for tests).
+  bool plain_ = false;
 };
 
 // The equality of zcSMDGDPoly with `tol` for the vertices and the weight.
@@ -488,17 +502,4 @@ public:
   // Moves vertex i to `point`; on a rectilinear poly its two neighbours follow across
   // so that the adjacent segments keep their directions. Validated as one edit.
   static void replaceVertexRectilinear(zcSMDGDPoly& poly, long i, const zcVector<2>& point);
-
-  // --- Validation ----------------------------------------------------------------------------
-  // The full validation and the replacement validation, with the pairwise tests pruned
-  // (by boxes and a grid) or plain; both give the same outcome. Edits use the pruned
-  // form.
-  static void validate(zcSMDGDPoly& poly, bool pruned);
-  static void validateReplacement(zcSMDGDPoly& poly, long v, bool pruned);
-  // Puts vertices, rounding caches and the open flag in place without any check, as a
-  // reader of a stored form does; the poly may be invalid until it is validated. The
-  // caches need one entry per vertex (zcShapesError::BadParams otherwise).
-  static void assignUnchecked(zcSMDGDPoly& poly, const std::vector<zcSMDGDPolyVertex>& vertices,
-                              const std::vector<zcVector<2>>& starts, const std::vector<zcVector<2>>& ends,
-                              const std::vector<double>& spans, bool closed);
 };
