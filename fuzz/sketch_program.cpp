@@ -18,21 +18,16 @@ zcUISketch sketchOf(const std::uint8_t* data, std::size_t size) {
 }
 
 // Walks to the end; the records are written back into a second sketch.
-bool walk(zcUISketch& s, zcUISketch* rewritten) {
-  zc_UISketchOpHeader header;
-  long at = 0;
+bool walk(const zcUISketch& s, zcUISketch* rewritten) {
   bool nested = false;
-  while (at < s.size()) {
-    zc_UISketchOpData* made = nullptr;
-    const long length = zfParseUISketch(s, at, header, &made);
-    zcPtrHandle<zc_UISketchOpData> record(made);
-    if (length <= 0 || length > s.size() - at) std::abort();
-    nested = nested || header.opcode() == 15;
+  for (zcUISketchCursor walk(s); !walk.atEnd();) {
+    const zc_UISketchOpData& record = walk.next();
+    if (walk.length() <= 0 || walk.position() > s.size()) std::abort();
+    nested = nested || dynamic_cast<const zc_UISketchOpSketch*>(&record) != nullptr;
     if (rewritten) {
-      header.populateSketch(*rewritten);
-      record->populateSketch(*rewritten);
+      walk.header().populateSketch(*rewritten);
+      record.populateSketch(*rewritten);
     }
-    at += length;
   }
   return nested;
 }

@@ -33,7 +33,6 @@
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
 #include "dispc/export.h"
-#include "dispc/sketchop.h"
 #include "dispc/uirect.h"
 #include "dispc/uisketch.h"
 #include "dispc/uistring.h"
