@@ -166,7 +166,7 @@ void zc_UISketchOpRleBuf::fields_(zc_SketchIO& io) {
     const std::size_t left = std::min(io.remaining(), std::size_t(1) << 40);
     std::size_t used = 0;
     // The bytes that remain are only looked at here; take() below consumes them.
-    const unsigned char* rest = io.take(0);
+    const unsigned char* rest = io.peek();
     image_ = zcRLEBuffer::fromRunData(width, height, zcPair<long>(), std::span<const unsigned char>(rest, left), used);
     io.take(used);
   } else {
