@@ -332,8 +332,8 @@ void zcUITabletPrivate::recordOperation(zcUITablet& t, long opcode, Layers layer
   std::optional<zcGraphicProps> remembered;
   if (!(props == s.props())) remembered.emplace(s.props());
   try {
-    if (remembered) s.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), props);
-    s.opcode(static_cast<signed char>(opcode), static_cast<signed char>(layer), color);
+    if (remembered) s.writePropsBlock(props);
+    s.writeHeader(static_cast<signed char>(opcode), static_cast<signed char>(layer), color);
     payload.populateSketch(s);
   } catch (...) {
     s.remove(start, s.mark());
