@@ -323,7 +323,7 @@ const zcGraphicProps& zcUITabletPrivate::defaultProps() {
   return props;
 }
 
-void zcUITabletPrivate::record(zcUITablet& t, long opcode, Layers layer, const zcGraphicProps& props,
+void zcUITabletPrivate::recordOperation(zcUITablet& t, long opcode, Layers layer, const zcGraphicProps& props,
                                const zcColor& color, const zc_UISketchOpData& payload) {
   if (!t.recordOn_) return;
   zcUISketch& s = t.sketch_;
@@ -332,8 +332,8 @@ void zcUITabletPrivate::record(zcUITablet& t, long opcode, Layers layer, const z
   std::optional<zcGraphicProps> remembered;
   if (!(props == s.props())) remembered.emplace(s.props());
   try {
-    if (remembered) s.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), props);
-    s.opcode(static_cast<signed char>(opcode), static_cast<signed char>(layer), color);
+    if (remembered) s.writePropsBlock(props);
+    s.writeHeader(static_cast<signed char>(opcode), static_cast<signed char>(layer), color);
     payload.populateSketch(s);
   } catch (...) {
     s.remove(start, s.mark());
@@ -354,11 +354,12 @@ zcPair<long> zcUITabletPrivate::pixelStep(const zcUITablet& t, const zcVector<2>
   const double n = v.length();
   if (!(n > 0.0) || !std::isfinite(n)) return zcPair<long>();
   const double x = v.x() / n * length, y = v.y() / n * length;
-  auto trunc = [](double d) {
-    if (!std::isfinite(d)) return 0L;
-    return static_cast<long>(std::clamp(std::trunc(d), -2147483647.0, 2147483647.0));
-  };
-  return zcPair<long>(trunc(x), trunc(y));
+  return zcPair<long>(truncated(x), truncated(y));
+}
+
+long zcUITabletPrivate::truncated(double v) {
+  if (!std::isfinite(v)) return 0;
+  return static_cast<long>(std::clamp(std::trunc(v), -2147483647.0, 2147483647.0));
 }
 
 double zcUITabletPrivate::arrowArmLength(const zcUITablet& t, const zcGraphicProps& props) {

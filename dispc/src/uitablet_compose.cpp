@@ -14,13 +14,6 @@
 namespace {
 using P = zcUITabletPrivate;
 using Layers = zcUITabletEnums::Layers;
-using Op = zcUITabletPrivate::Opcode;
-
-
-long truncated(double v) {
-  if (!std::isfinite(v)) return 0;
-  return static_cast<long>(std::clamp(std::trunc(v), -2147483647.0, 2147483647.0));
-}
 }  // namespace
 
 // --- Point and segment sets --------------------------------------------------------------
@@ -38,7 +31,7 @@ void zcUITablet::draw(const zcPointSet& points, const zcGraphicProps& props, Lay
     for (const zcPoint& q : p) s.draw(scaledMap_.mapPoint(q), plain);
   }
   if (!recordOn_) return;
-  for (const zcPoint& q : p) P::record(*this, Op::kPoint, layer, props, zc_UISketchOpPoint(q));
+  for (const zcPoint& q : p) P::record(*this, layer, props, zc_UISketchOpPoint(q));
 }
 
 void zcUITablet::draw(const zcPointSet& points, const zcColor& color, Layers layer) {
@@ -51,7 +44,7 @@ void zcUITablet::draw(const zcLineSegSet& segs, const zcGraphicProps& props, Lay
     for (const zcLineSeg& seg : segs.segments()) s.draw(seg.map(scaledMap_), props);
   }
   if (!recordOn_) return;
-  for (const zcLineSeg& seg : segs.segments()) P::record(*this, Op::kLineSeg, layer, props, zc_UISketchOpLineSeg(seg));
+  for (const zcLineSeg& seg : segs.segments()) P::record(*this, layer, props, zc_UISketchOpLineSeg(seg));
 }
 
 // --- Curves --------------------------------------------------------------------------------
@@ -88,14 +81,14 @@ void paintCurve(zcUITablet& t, const zcBezierCurve& curve, const zcGraphicProps&
 
 void zcUITablet::draw(const zcBezierCurve& curve, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) paintCurve(*this, curve, props, layer);
-  if (recordOn_) P::record(*this, Op::kBezierCurve, layer, props, zc_UISketchOpBezierCurve(curve));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpBezierCurve(curve));
 }
 
 void zcUITablet::draw(const zcCubicSpline& spline, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) {
     for (const zcBezierCurve& piece : spline.pieces()) paintCurve(*this, piece, props, layer);
   }
-  if (recordOn_) P::record(*this, Op::kCubicSpline, layer, props, zc_UISketchOpCubicSpline(spline.cubicSpline()));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpCubicSpline(spline.cubicSpline()));
 }
 
 // --- Annuli --------------------------------------------------------------------------------
@@ -130,9 +123,9 @@ void zcUITablet::draw(const zcEllipseAnnulusSection& section, const zcGraphicPro
   }
   if (!recordOn_) return;
   if (props.arrowHead() && props.arrowHeadForward()) {
-    P::record(*this, Op::kEllipseAnnSect, layer, props, zc_UISketchOpEllipseAnnSect(section));
+    P::record(*this, layer, props, zc_UISketchOpEllipseAnnSect(section));
   } else {
-    P::record(*this, Op::kEllipseAnnSectArrowheadFlag, layer, props,
+    P::record(*this, layer, props,
               zc_UISketchOpEllipseAnnSectArrowheadFlag(section, props.arrowHead(), props.arrowHeadForward()));
   }
 }
@@ -169,7 +162,7 @@ void zcUITablet::draw(const zcGenAnnulus& annulus, const zcGraphicProps& props, 
     draw(annulus.inner(), props, layer);
     draw(annulus.outer(), props, layer);
   }
-  if (recordOn_) P::record(*this, Op::kGenAnn, layer, props, zc_UISketchOpGenAnn(annulus));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpGenAnn(annulus));
 }
 
 void zcUITablet::draw(const zcGenAnnulus& annulus, const zcColor& color, Layers layer) {
@@ -183,14 +176,14 @@ void zcUITablet::draw(const zcCross& cross, const zcGraphicProps& props, Layers 
     zcUIScope& s = P::scope(*this, layer);
     const zcPoint center = scaledMap_.mapPoint(cross.center());
     const double a = cross.angle().norm().value();
-    const long c = truncated(std::cos(a) * cross.size()), n = truncated(std::sin(a) * cross.size());
+    const long c = P::truncated(std::cos(a) * cross.size()), n = P::truncated(std::sin(a) * cross.size());
     P::Compound compound(*this, layer);
     s.drawStart(center + zcVector<2>(static_cast<double>(c), static_cast<double>(n)));
     s.drawToRelPels(-2 * c, -2 * n, props);
     s.drawStart(center + zcVector<2>(static_cast<double>(-n), static_cast<double>(c)));
     s.drawToRelPels(2 * n, -2 * c, props);
   }
-  if (recordOn_) P::record(*this, Op::kCross, layer, props, zc_UISketchOpCross(cross));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpCross(cross));
 }
 
 void zcUITablet::draw(const zcCross& cross, const zcColor& color, Layers layer) {
@@ -211,7 +204,7 @@ void zcUITablet::draw(const zcCoordAxes& axes, const zcGraphicProps& props, Laye
     arrowHead(axes.xEnd(), axes.xEnd() - axes.origin(), arm, props, layer);
     arrowHead(axes.yEnd(), axes.yEnd() - axes.origin(), arm, props, layer);
   }
-  if (recordOn_) P::record(*this, Op::kCoordAxes, layer, props, zc_UISketchOpCoordAxes(axes));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpCoordAxes(axes));
 }
 
 void zcUITablet::draw(const zcCoordAxes& axes, const zcColor& color, Layers layer) {
@@ -232,7 +225,7 @@ void zcUITablet::arrowHead(const zcPoint& tip, const zcVector<2>& dir, float siz
       s.drawStart(at);
     }
   }
-  if (recordOn_) P::record(*this, Op::kArrow, layer, props, zc_UISketchOpArrow(tip, dir, size));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpArrow(tip, dir, size));
 }
 
 // --- Areas ---------------------------------------------------------------------------------
@@ -245,17 +238,17 @@ void zcUITablet::set(const zcColor& color, Layers layer) {
     const zcRect clip = clipRects_[layer];
     if (clip.width() != 0.0 || clip.height() != 0.0) drawClipRect(clip, layer);
   }
-  if (recordOn_) P::record(*this, Op::kSetAll, layer, P::defaultProps(), color, zc_UISketchOpSetAll());
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), color, zc_UISketchOpSetAll());
 }
 
 void zcUITablet::set(const zcUIRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).set(rect, color);
-  if (recordOn_) P::record(*this, Op::kSet, layer, P::defaultProps(), color, zc_UISketchOpSet(rect));
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), color, zc_UISketchOpSet(rect));
 }
 
 void zcUITablet::set(const zcRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).set(P::pixelRect(*this, rect), color);
-  if (recordOn_) P::record(*this, Op::kSet, layer, P::defaultProps(), color, zc_UISketchOpSet(rect));
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), color, zc_UISketchOpSet(rect));
 }
 
 namespace {
@@ -281,25 +274,25 @@ void setOutside(zcUIScope& s, const zcUIRect& rect, const zcColor& color) {
 
 void zcUITablet::setComplement(const zcUIRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) setOutside(P::scope(*this, layer), rect, color);
-  if (recordOn_) P::record(*this, Op::kSetComp, layer, P::defaultProps(), color, zc_UISketchOpSetComp(rect));
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), color, zc_UISketchOpSetComp(rect));
 }
 
 void zcUITablet::setComplement(const zcRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) setOutside(P::scope(*this, layer), P::pixelRect(*this, rect), color);
-  if (recordOn_) P::record(*this, Op::kSetComp, layer, P::defaultProps(), color, zc_UISketchOpSetComp(rect));
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), color, zc_UISketchOpSetComp(rect));
 }
 
 void zcUITablet::fill(const zcPoint& p, const zcColor& fill, const zcColor& boundary, FillType type,
                       Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).fill(scopeCoords(p), fill, boundary, type == eFillType0);
-  if (recordOn_) P::record(*this, Op::kFill, layer, P::colorProps(P::defaultProps().penColor(), true), fill,
+  if (recordOn_) P::record(*this, layer, P::colorProps(P::defaultProps().penColor(), true), fill,
             zc_UISketchOpFill(p, boundary, type));
 }
 
 void zcUITablet::fill(const zcPair<long>& p, const zcColor& fill, const zcColor& boundary, FillType type,
                       Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).fill(p, fill, boundary, type == eFillType0);
-  if (recordOn_) P::record(*this, Op::kFill, layer, P::colorProps(P::defaultProps().penColor(), true), fill,
+  if (recordOn_) P::record(*this, layer, P::colorProps(P::defaultProps().penColor(), true), fill,
             zc_UISketchOpFill(p, boundary, type));
 }
 
@@ -327,14 +320,14 @@ void paintOutline(zcUITablet& t, const zcUIRect& r, const zcColor& light, const 
 void zcUITablet::outline3D(const zcUIRect& rect, const zcColor& light, const zcColor& dark, long width,
                            Layers layer) {
   paintOutline(*this, rect, light, dark, width, layer);
-  if (recordOn_) P::record(*this, Op::kOutline3d, layer, P::defaultProps(), zcColor(0),
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), zcColor(0),
             zc_UISketchOpOutline3d(rect, light, dark, width));
 }
 
 void zcUITablet::outline3D(const zcRect& rect, const zcColor& light, const zcColor& dark, long width,
                            Layers layer) {
   paintOutline(*this, P::pixelRect(*this, rect), light, dark, width, layer);
-  if (recordOn_) P::record(*this, Op::kOutline3d, layer, P::defaultProps(), zcColor(0),
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), zcColor(0),
             zc_UISketchOpOutline3d(rect, light, dark, width));
 }
 
@@ -350,7 +343,7 @@ void zcUITablet::drawClipRect(const zcRect& rect, Layers layer) {
   if (layer < eImage || layer > eBothLayers) throw zcUIError::BadLayer();
   if (layer != eOverlay) clipRects_[eImage] = rect;
   if (layer != eImage) clipRects_[eOverlay] = rect;
-  if (recordOn_) P::record(*this, Op::kClipRect, layer, P::defaultProps(), zc_UISketchOpClipRect(rect));
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), zc_UISketchOpClipRect(rect));
   double lo[2] = {HUGE_VAL, HUGE_VAL}, hi[2] = {-HUGE_VAL, -HUGE_VAL};
   for (const zcPoint& c : {rect.ul(), rect.ur(), rect.lr(), rect.ll()}) {
     const zcPoint m = scaledMap_.mapPoint(c);
@@ -518,21 +511,12 @@ void zcUITablet::draw(const zcUISketch& sketch, const zcPoint& offset, Layers la
         optimized[l] = drawScope_[l];
       }
     }
-    // One record per opcode, made on first use.
-    std::unique_ptr<zc_UISketchOpData> cache[48];
-    zc_UISketchOpHeader header;
-    const unsigned char* bytes = sketch.data();
-    const long size = sketch.size();
-    for (long at = 0; at < size;) {
-      at += header.parseByteStream(bytes + at, size - at);
-      const long opcode = header.opcode();
-      if (opcode < 0 || opcode >= 48) throw zcUIError::InvalidUISketch();
-      if (!cache[opcode]) cache[opcode].reset(zfCreateUISketchOpData(opcode));
-      zc_UISketchOpData& record = *cache[opcode];
-      at += record.parseByteStream(bytes + at, size - at);
+    for (zcUISketchCursor walk(sketch); !walk.atEnd();) {
+      const zc_UISketchOpData& record = walk.next();
+      zc_UISketchOpHeader& header = walk.header();
       if (header.layer() == eBothLayers) header.layer(layer);
       if (layer == eBothLayers || header.layer() == layer) record.draw(*this, header);
     }
   }
-  if (recordOn_) P::record(*this, Op::kSketch, layer, P::defaultProps(), zcColor(0), zc_UISketchOpSketch(sketch, offset));
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), zcColor(0), zc_UISketchOpSketch(sketch, offset));
 }

@@ -8,10 +8,6 @@
 namespace {
 using P = zcUITabletPrivate;
 using Layers = zcUITabletEnums::Layers;
-using Op = zcUITabletPrivate::Opcode;
-
-// Opcodes of the operation kinds the calls record.
-
 
 zcPoint pointOf(const zcPair<double>& p) { return zcPoint(p.x(), p.y()); }
 }  // namespace
@@ -23,7 +19,7 @@ void zcUITablet::draw(const zcPoint& p, const zcGraphicProps& props, Layers laye
     zcPoint mapped;
     P::scope(*this, layer).draw(P::resolve(*this, p, layer, mapped), props);
   }
-  if (recordOn_) P::record(*this, Op::kPoint, layer, props, zc_UISketchOpPoint(p));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpPoint(p));
 }
 
 void zcUITablet::draw(const zc2Point& p, const zcGraphicProps& props, Layers layer) { draw(p.point(), props, layer); }
@@ -41,7 +37,7 @@ void zcUITablet::drawPointIcon(const zcPoint& p, const zcGraphicProps& props, La
     const std::vector<zcColor> colors = {props.penColor()};
     P::scope(*this, layer).draw(pointIcon(), at - zcVector<2>(6, 6), colors, true, zcColor::passColor().index());
   }
-  if (recordOn_) P::record(*this, Op::kPointIcon, layer, props, zc_UISketchOpPointIcon(p));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpPointIcon(p));
 }
 
 void zcUITablet::drawPointIcon(const zcPoint& p, const zcColor& color, Layers layer) {
@@ -52,7 +48,7 @@ void zcUITablet::drawPointIcon(const zcPoint& p, const zcColor& color, Layers la
 
 void zcUITablet::draw(const zcLineSeg& seg, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(seg.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, Op::kLineSeg, layer, props, zc_UISketchOpLineSeg(seg));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpLineSeg(seg));
 }
 
 void zcUITablet::draw(const zcLineSeg& seg, const zcColor& color, Layers layer) {
@@ -93,7 +89,7 @@ void zcUITablet::draw(const zcLine& line, const zcGraphicProps& props, Layers la
       s.drawTo(mapped.point() + mapped.dir() * t1, props);
     }
   }
-  if (recordOn_) P::record(*this, Op::kLine, layer, props, zc_UISketchOpLine(line));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpLine(line));
 }
 
 void zcUITablet::draw(const zcLine& line, const zcColor& color, Layers layer) {
@@ -106,7 +102,7 @@ void zcUITablet::drawLine(const zcPair<double>& point, zcRadian angle, const zcC
 
 void zcUITablet::draw(const zcPolygon& polygon, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(polygon.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, Op::kPolygon, layer, props, zc_UISketchOpPolygon(polygon));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpPolygon(polygon));
 }
 
 void zcUITablet::draw(const zcPolygon& polygon, const zcColor& color, Layers layer) {
@@ -120,7 +116,7 @@ void zcUITablet::drawPolygon(const std::vector<zcPoint>& vertices, zcPolygon::Po
 
 void zcUITablet::draw(const zcPolyline& polyline, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(polyline.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, Op::kPolyline, layer, props, zc_UISketchOpPolyline(polyline));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpPolyline(polyline));
 }
 
 // --- Conics --------------------------------------------------------------------------------
@@ -130,7 +126,7 @@ void zcUITablet::draw(const zcCircle& circle, const zcGraphicProps& props, Layer
     P::NoRecording quiet(*this);
     draw(zcEllipse(circle), props, layer);
   }
-  if (recordOn_) P::record(*this, props.fill() ? Op::kFilledCircle : Op::kCircle, layer, props, zc_UISketchOpCircle(circle));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpCircle(circle), props.fill());
 }
 
 void zcUITablet::draw(const zcCircle& circle, const zcColor& color, bool fill, Layers layer) {
@@ -144,7 +140,7 @@ void zcUITablet::drawCircle(const zcPair<double>& center, double radius, const z
 
 void zcUITablet::draw(const zcEllipse& ellipse, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(ellipse.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, props.fill() ? Op::kFilledEllipse : Op::kEllipse, layer, props, zc_UISketchOpEllipse(ellipse));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpEllipse(ellipse), props.fill());
 }
 
 void zcUITablet::draw(const zcEllipse& ellipse, const zcColor& color, bool fill, Layers layer) {
@@ -158,7 +154,7 @@ void zcUITablet::drawEllipse(const zcPair<double>& center, const zcPair<double>&
 
 void zcUITablet::draw(const zcEllipseArc& arc, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(arc.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, Op::kEllipseArc, layer, props, zc_UISketchOpEllipseArc(arc));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpEllipseArc(arc));
 }
 
 void zcUITablet::draw(const zcEllipseArc& arc, const zcColor& color, Layers layer) {
@@ -172,12 +168,12 @@ void zcUITablet::drawEllipseArc(const zcPair<double>& center, const zcPair<doubl
 
 void zcUITablet::draw(const zcEllipse2& ellipse, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(ellipse.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, Op::kEllipse2, layer, props, zc_UISketchOpEllipse2(ellipse));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpEllipse2(ellipse));
 }
 
 void zcUITablet::draw(const zcEllipseArc2& arc, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(arc.map(zcXform<2>(scaledMap_.matrix(), zcVector<2>())), props);
-  if (recordOn_) P::record(*this, Op::kEllipseArc2, layer, props, zc_UISketchOpEllipseArc2(arc));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpEllipseArc2(arc));
 }
 
 // --- Rectangles ----------------------------------------------------------------------------
@@ -202,7 +198,7 @@ void zcUITablet::draw(const zcGenRect& rect, const zcGraphicProps& props, Layers
       s.draw(rect.map(scaledMap_), props);
     }
   }
-  if (recordOn_) P::record(*this, props.fill() ? Op::kFilledGenRect : Op::kGenRect, layer, props, zc_UISketchOpGenRect(rect));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpGenRect(rect), props.fill());
 }
 
 void zcUITablet::draw(const zcGenRect& rect, const zcColor& color, bool fill, Layers layer) {
@@ -229,7 +225,7 @@ void zcUITablet::draw(const zcRect& rect, const zcGraphicProps& props, Layers la
       for (int i = 1; i <= 4; ++i) s.drawTo(c[i % 4], props);
     }
   }
-  if (recordOn_) P::record(*this, Op::kRect, layer, props, zc_UISketchOpRect(rect));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpRect(rect));
 }
 
 void zcUITablet::draw(const zcRect& rect, const zcColor& color, bool fill, Layers layer) {
@@ -248,7 +244,7 @@ void zcUITablet::draw(const zcAffineRectangle& rect, const zcGraphicProps& props
     for (const zcPoint& p : c) mapped.push_back(scaledMap_.mapPoint(p));
     P::scope(*this, layer).draw(zcPolygon(std::move(mapped)), props);
   }
-  if (recordOn_) P::record(*this, Op::kAffineRect, layer, props, zc_UISketchOpAffineRect(rect));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpAffineRect(rect));
 }
 
 void zcUITablet::draw(const zcAffineRectangle& rect, const zcColor& color, Layers layer) {
@@ -280,7 +276,7 @@ void zcUITablet::draw(const zcGenShape& shape, const zcColor& color, Layers laye
       box = zcUIRect(x0, y0, zcUIScope::ceilTol(hi.x()) - x0, zcUIScope::ceilTol(hi.y()) - y0);
     }
   }
-  if (recordOn_) P::record(*this, Op::kGenShape, layer, P::colorProps(color), zc_UISketchOpGenShape(color, box, shape.bytes()));
+  if (recordOn_) P::record(*this, layer, P::colorProps(color), zc_UISketchOpGenShape(color, box, shape.bytes()));
 }
 
 // --- Text ----------------------------------------------------------------------------------
@@ -291,7 +287,7 @@ void zcUITablet::draw(const std::wstring& text, const zcPoint& pos, const zcColo
     zcPoint mapped;
     P::scope(*this, layer).draw(text, P::resolve(*this, pos, layer, mapped), foreground, background, format);
   }
-  if (recordOn_) P::record(*this, Op::kUnicodeString, layer, P::defaultProps(), foreground,
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), foreground,
             zc_UISketchOpUnicodeString(text, pos, background, format));
 }
 
@@ -312,7 +308,7 @@ void zcUITablet::drawStart(const zcPoint& p, Layers layer) {
     zcUIScope& s = P::scope(*this, layer);
     s.drawStart(P::resolve(*this, p, layer, mapped));
   }
-  if (recordOn_) P::record(*this, Op::kDrawStart, layer, P::defaultProps(), zcColor(0), zc_UISketchOpDrawStart(p));
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), zcColor(0), zc_UISketchOpDrawStart(p));
 }
 
 void zcUITablet::drawTo(const zcPoint& p, const zcGraphicProps& props, Layers layer) {
@@ -320,7 +316,7 @@ void zcUITablet::drawTo(const zcPoint& p, const zcGraphicProps& props, Layers la
     zcPoint mapped;
     P::scope(*this, layer).drawTo(P::resolve(*this, p, layer, mapped), props);
   }
-  if (recordOn_) P::record(*this, Op::kDrawTo, layer, props, zc_UISketchOpDrawTo(p));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpDrawTo(p));
 }
 
 void zcUITablet::drawTo(const zcPoint& p, const zcColor& color, Layers layer) {
@@ -329,7 +325,7 @@ void zcUITablet::drawTo(const zcPoint& p, const zcColor& color, Layers layer) {
 
 void zcUITablet::drawToRelPels(long dx, long dy, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).drawToRelPels(dx, dy, props);
-  if (recordOn_) P::record(*this, Op::kDrawToRelPels, layer, props, zc_UISketchOpDrawToRelPels(dx, dy));
+  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpDrawToRelPels(dx, dy));
 }
 
 void zcUITablet::drawToRelPels(long dx, long dy, const zcColor& color, Layers layer) {
@@ -347,7 +343,7 @@ void zcUITablet::drawToRelPels(const zcVector<2>& dir, float length, const zcCol
 
 void zcUITablet::moveToRelPels(long dx, long dy, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).moveToRel(dx, dy);
-  if (recordOn_) P::record(*this, Op::kMoveToRelPels, layer, P::defaultProps(), zcColor(0), zc_UISketchOpMoveToRelPels(dx, dy));
+  if (recordOn_) P::record(*this, layer, P::defaultProps(), zcColor(0), zc_UISketchOpMoveToRelPels(dx, dy));
 }
 
 void zcUITablet::moveToRelPels(const zcVector<2>& dir, float length, Layers layer) {
@@ -393,7 +389,7 @@ void zcUITablet::draw(const zcPelBuffer_const<unsigned char>& image, const zcPoi
   paintImage(*this, layer, image, pos, passThrough, passValue, flag,
              [&](zcUIScope& s, const zcPoint& at) { s.draw(image, at, passThrough, passValue, flag); });
   if (recordOn_)
-    P::record(*this, Op::kPelBuf8, layer, P::defaultProps(), zcColor(0),
+    P::record(*this, layer, P::defaultProps(), zcColor(0),
               zc_UISketchOpPelBuf8(image, pos, passThrough, passValue, flag));
 }
 
@@ -430,6 +426,6 @@ void zcUITablet::draw(const zcRLEBuffer& image, const zcPoint& pos, const std::v
     }
   }
   if (recordOn_)
-    P::record(*this, Op::kRleBuf, layer, P::defaultProps(), zcColor(0),
+    P::record(*this, layer, P::defaultProps(), zcColor(0),
               zc_UISketchOpRleBuf(image, pos, colorMap, passThrough, passValue, flag));
 }

@@ -6,53 +6,11 @@
 
 #include "dispc/uierror.h"
 
+#include "sketch/sketchkinds.h"
+
 class zcUITabletPrivate : public zcUITablet {
 public:
   using Layers = zcUITablet::Layers;
-
-  // Opcodes of the operation kinds the drawing calls record.
-  enum Opcode : long {
-    kPoint = 0,
-    kPointIcon = 1,
-    kLineSeg = 2,
-    kLine = 3,
-    kCircle = 4,
-    kEllipse = 5,
-    kEllipseArc = 6,
-    kEllipseAnnSect = 7,
-    kGenRect = 8,
-    kGenAnn = 9,
-    kCoordAxes = 10,
-    kPelBuf8 = 12,
-    kRleBuf = 14,
-    kSketch = 15,
-    kSet = 16,
-    kSetAll = 17,
-    kSetComp = 18,
-    kFill = 19,
-    kDrawStart = 20,
-    kDrawTo = 21,
-    kDrawToRelPels = 22,
-    kMoveToRelPels = 23,
-    kOutline3d = 25,
-    kArrow = 26,
-    kAffineRect = 27,
-    kPolygon = 28,
-    kFilledCircle = 29,
-    kFilledEllipse = 30,
-    kFilledGenRect = 31,
-    kRect = 32,
-    kGenShape = 33,
-    kUnicodeString = 35,
-    kCross = 37,
-    kEllipseAnnSectArrowheadFlag = 39,
-    kBezierCurve = 42,
-    kCubicSpline = 43,
-    kPolyline = 44,
-    kEllipse2 = 45,
-    kEllipseArc2 = 46,
-    kClipRect = 47,
-  };
 
   // Properties of a color form: defaults with that pen color (and fill flag).
   static zcGraphicProps colorProps(const zcColor& color, bool fill = false) {
@@ -65,20 +23,29 @@ public:
   static const zcGraphicProps& defaultProps();
 
   // Appends one operation when recording is on: the properties block (when they
-  // changed), the header with the layer as given and `color`, and the payload. An
-  // operation is appended whole or not at all.
-  static void record(zcUITablet& t, long opcode, Layers layer, const zcGraphicProps& props, const zcColor& color,
-                     const zc_UISketchOpData& payload);
-  static void record(zcUITablet& t, long opcode, Layers layer, const zcGraphicProps& props,
-                     const zc_UISketchOpData& payload) {
-    record(t, opcode, layer, props, props.penColor(), payload);
+  // changed), the header with the layer as given and `color`, and the payload. The
+  // opcode is the record class's (its filled form's when `filled`). An operation is
+  // appended whole or not at all.
+  template <class R>
+  static void record(zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color,
+                     const R& payload) {
+    recordOperation(t, zc_sketch::opcodeOf<R>(), layer, props, color, payload);
   }
+  template <class R>
+  static void record(zcUITablet& t, Layers layer, const zcGraphicProps& props, const R& payload,
+                     bool filled = false) {
+    recordOperation(t, zc_sketch::opcodeOf<R>(filled), layer, props, props.penColor(), payload);
+  }
+  static void recordOperation(zcUITablet& t, long opcode, Layers layer, const zcGraphicProps& props,
+                              const zcColor& color, const zc_UISketchOpData& payload);
 
   // The drawing scope of a layer that okToDraw allowed (never null then).
   static zcUIScope& scope(zcUITablet& t, Layers layer) { return *t.drawScope_[layer]; }
   // A client point resolved for painting: the scope's own drawing point for
   // drawPointArg(), else the point mapped.
   static const zcPoint& resolve(zcUITablet& t, const zcPoint& p, Layers layer, zcPoint& mapped);
+  // v truncated toward zero and clamped to ±(2^31 − 1); 0 when not finite.
+  static long truncated(double v);
   // The linear part of the scaled map applied to a direction, made a unit vector,
   // times `length`, each component truncated toward zero.
   static zcPair<long> pixelStep(const zcUITablet& t, const zcVector<2>& dir, double length);

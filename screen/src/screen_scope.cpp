@@ -174,7 +174,8 @@ public:
   static Paint paint(const S& s, const zcColor& color) {
     if (s.layer_->overlay && color.isIndexColor() && color.index() == kPassIndex) return Paint{0, true};
     if (color.isRGBColor()) return Paint{zf_ScreenOpaque(color.rgbStruct()), false};
-    return Paint{zf_ScreenOpaque((*s.layer_->palette)[color.index()]), false};
+    // A color of neither form (flags read from a sketch) paints as palette entry 0.
+    return Paint{zf_ScreenOpaque((*s.layer_->palette)[color.isIndexColor() ? color.index() : 0]), false};
   }
 
   static void setColor(zc_ScreenContext& c, const Paint& p) {

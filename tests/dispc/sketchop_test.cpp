@@ -34,6 +34,19 @@ Bytes payloadOf(const zc_UISketchOpData& record) {
   return bytesOf(s);
 }
 
+Bytes archived(zcUISketch& s) {
+  zcArchive out;
+  out || s;
+  return out.bytes();
+}
+
+zcUISketch loaded(const Bytes& archive) {
+  zcArchive in(archive);
+  zcUISketch s;
+  in || s;
+  return s;
+}
+
 zcUIFormat format(long font, int alignment) { return zcUIFormat(font, static_cast<zcUIFormat::Alignment>(alignment)); }
 
 zcPelBuffer<unsigned char> ramp(long w, long h) {
@@ -75,12 +88,20 @@ zcEllipseAnnulusSection section() {
 }
 
 struct Sample {
-  long opcode;
   std::function<zc_UISketchOpData*()> make;
   long length;  // the payload length the layout gives for this value
 };
 
-// One sample of every kind, every field away from its default.
+// The plain kind whose record class R is.
+long opcodeFor(const zc_UISketchOpData& record) {
+  for (const zcUISketchOpKind& kind : zfUISketchOpKinds()) {
+    RecordPtr made(zfCreateUISketchOpData(kind.opcode));
+    if (!kind.filled && typeid(*made) == typeid(record)) return kind.opcode;
+  }
+  return -1;
+}
+
+// Samples of the kinds, every field away from its default.
 std::vector<Sample> samples() {
   const zcBezierCurve b1(zcPoint(0, 0), zcPoint(1, 2), zcPoint(3, 2), zcPoint(4, 0), 1, 2, 2, 1);
   const zcBezierCurve b2(zcPoint(4, 0), zcPoint(5, -1), zcPoint(6, 1), zcPoint(7, 0));
@@ -90,136 +111,143 @@ std::vector<Sample> samples() {
   nested.opcode(0, 1, zcColor::red);
   nested.append(16);
   return {
-      {0, [] { return new zc_UISketchOpPoint(zcPoint(1.5, -2)); }, 16},
-      {1, [] { return new zc_UISketchOpPointIcon(zcPoint(3, 4)); }, 16},
-      {2, [] { return new zc_UISketchOpLineSeg(zcLineSeg(zcPoint(1, 2), zcPoint(3, 4))); }, 32},
-      {3, [] { return new zc_UISketchOpLine(zcLine(zcPoint(1, 2), zcRadian(0.3))); }, 32},
-      {4, [] { return new zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)); }, 24},
-      {5, [] { return new zc_UISketchOpEllipse(zcEllipse(zcPoint(1, 1), 3, 2, zcRadian(0.4))); }, 48},
-      {6,
+      { [] { return new zc_UISketchOpPoint(zcPoint(1.5, -2)); }, 16},
+      { [] { return new zc_UISketchOpPointIcon(zcPoint(3, 4)); }, 16},
+      { [] { return new zc_UISketchOpLineSeg(zcLineSeg(zcPoint(1, 2), zcPoint(3, 4))); }, 32},
+      { [] { return new zc_UISketchOpLine(zcLine(zcPoint(1, 2), zcRadian(0.3))); }, 32},
+      { [] { return new zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)); }, 24},
+      { [] { return new zc_UISketchOpEllipse(zcEllipse(zcPoint(1, 1), 3, 2, zcRadian(0.4))); }, 48},
+      {
        [] {
          return new zc_UISketchOpEllipseArc(
              zcEllipseArc(zcEllipse(zcPoint(1, 1), 3, 2, zcRadian(0.4)), zcRadian(0.1), zcRadian(2.0)));
        },
        192},
-      {7, [] { return new zc_UISketchOpEllipseAnnSect(section()); }, 552},
-      {8,
+      { [] { return new zc_UISketchOpEllipseAnnSect(section()); }, 552},
+      {
        [] {
          return new zc_UISketchOpGenRect(
              zcGenRect(zcVector<2>(1, 2), zcVector<2>(3, 2), zcRadian(0.3), zcVector<2>(1, 0.5)));
        },
        152},
-      {9,
+      {
        [] {
          return new zc_UISketchOpGenAnn(
              zcGenAnnulus(zcGenRect(zcVector<2>(0, 0), zcVector<2>(1, 1), zcRadian(0), zcVector<2>(0, 0)),
                           zcGenRect(zcVector<2>(0, 0), zcVector<2>(3, 2), zcRadian(0), zcVector<2>(0.5, 0.5))));
        },
        360},
-      {10, [] { return new zc_UISketchOpCoordAxes(zcCoordAxes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 6))); }, 48},
-      {11, [] { return new zc_UISketchOpString("abc", zcPoint(1, 2), zcColor::blue, format(3, 4)); }, 30 + 4},
-      {12, [] { return new zc_UISketchOpPelBuf8(ramp(3, 2), zcPoint(7, 8), true, 9, true); }, 91 + 6},
-      {14,
+      { [] { return new zc_UISketchOpCoordAxes(zcCoordAxes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 6))); }, 48},
+      { [] { return new zc_UISketchOpString("abc", zcPoint(1, 2), zcColor::blue, format(3, 4)); }, 30 + 4},
+      { [] { return new zc_UISketchOpPelBuf8(ramp(3, 2), zcPoint(7, 8), true, 9, true); }, 91 + 6},
+      {
        [rle] {
          return new zc_UISketchOpRleBuf(rle, zcPoint(1, 1), {5, 6, 7}, true, 3, false);
        },
        static_cast<long>(16 + 3 + 4 + 3 + 8 + rle.runData().size())},
-      {15, [nested] { return new zc_UISketchOpSketch(nested, zcPoint(2, 3)); }, 20 + 22 + 8 + 16},
-      {16, [] { return new zc_UISketchOpSet(zcUIRect(1, 2, 3, 4)); }, 17},
-      {16, [] { return new zc_UISketchOpSet(zcRect(1.5, 2, 3, 4)); }, 89},
-      {17, [] { return new zc_UISketchOpSetAll(); }, 0},
-      {18, [] { return new zc_UISketchOpSetComp(zcUIRect(-1, -2, 30, 40)); }, 17},
-      {19, [] { return new zc_UISketchOpFill(zcPair<long>(5, -6), zcColor::green, 0); }, 19},
-      {19, [] { return new zc_UISketchOpFill(zcPoint(5.5, 6), zcColor(1, 2, 3), 1); }, 27},
-      {20, [] { return new zc_UISketchOpDrawStart(zcPoint(1, 2)); }, 16},
-      {21, [] { return new zc_UISketchOpDrawTo(zcPoint(3, 4)); }, 16},
-      {22, [] { return new zc_UISketchOpDrawToRelPels(5, -6); }, 8},
-      {23, [] { return new zc_UISketchOpMoveToRelPels(-7, 8); }, 8},
-      {25, [] { return new zc_UISketchOpOutline3d(zcUIRect(1, 2, 3, 4), zcColor::white, zcColor::dkGrey, 2); }, 33},
-      {25, [] { return new zc_UISketchOpOutline3d(zcRect(1, 2, 3, 4), zcColor::yellow, zcColor::blue, 3); }, 105},
-      {26, [] { return new zc_UISketchOpArrow(zcPoint(1, 2), zcVector<2>(0, 1), 7.5f); }, 36},
-      {27,
+      { [nested] { return new zc_UISketchOpSketch(nested, zcPoint(2, 3)); }, 20 + 22 + 8 + 16},
+      { [] { return new zc_UISketchOpSet(zcUIRect(1, 2, 3, 4)); }, 17},
+      { [] { return new zc_UISketchOpSet(zcRect(1.5, 2, 3, 4)); }, 89},
+      { [] { return new zc_UISketchOpSetAll(); }, 0},
+      { [] { return new zc_UISketchOpSetComp(zcUIRect(-1, -2, 30, 40)); }, 17},
+      { [] { return new zc_UISketchOpFill(zcPair<long>(5, -6), zcColor::green, 0); }, 19},
+      { [] { return new zc_UISketchOpFill(zcPoint(5.5, 6), zcColor(1, 2, 3), 1); }, 27},
+      { [] { return new zc_UISketchOpDrawStart(zcPoint(1, 2)); }, 16},
+      { [] { return new zc_UISketchOpDrawTo(zcPoint(3, 4)); }, 16},
+      { [] { return new zc_UISketchOpDrawToRelPels(5, -6); }, 8},
+      { [] { return new zc_UISketchOpMoveToRelPels(-7, 8); }, 8},
+      { [] { return new zc_UISketchOpOutline3d(zcUIRect(1, 2, 3, 4), zcColor::white, zcColor::dkGrey, 2); }, 33},
+      { [] { return new zc_UISketchOpOutline3d(zcRect(1, 2, 3, 4), zcColor::yellow, zcColor::blue, 3); }, 105},
+      { [] { return new zc_UISketchOpArrow(zcPoint(1, 2), zcVector<2>(0, 1), 7.5f); }, 36},
+      {
        [] { return new zc_UISketchOpAffineRect(zcAffineRectangle(zcPoint(0, 0), zcPoint(3, 1), zcPoint(-1, 2))); },
        232},
-      {28, [] { return new zc_UISketchOpPolygon(zcPolygon({}, zcPolygon::eWinding)); }, 8},
-      {28,
+      { [] { return new zc_UISketchOpPolygon(zcPolygon({}, zcPolygon::eWinding)); }, 8},
+      {
        [] { return new zc_UISketchOpPolygon(zcPolygon({zcPoint(0, 0), zcPoint(1, 0), zcPoint(0, 1)})); },
        8 + 48},
-      {32, [] { return new zc_UISketchOpRect(zcRect(1, 2, 3, 4)); }, 32},
-      {33, [] { return new zc_UISketchOpGenShape(zcColor::orange, zcUIRect(0, 0, 5, 5), {1, 2, 3, 4, 5}); }, 31},
-      {34, [] { return new zc_UISketchOpGenPoly(squarePoly()); }, 68 + 104 * 3},
-      {35, [] { return new zc_UISketchOpUnicodeString(L"", zcPoint(1, 2), zcColor::black, format(-1, 0)); }, 32},
-      {35,
+      { [] { return new zc_UISketchOpRect(zcRect(1, 2, 3, 4)); }, 32},
+      { [] { return new zc_UISketchOpGenShape(zcColor::orange, zcUIRect(0, 0, 5, 5), {1, 2, 3, 4, 5}); }, 31},
+      { [] { return new zc_UISketchOpGenPoly(squarePoly()); }, 68 + 104 * 3},
+      { [] { return new zc_UISketchOpUnicodeString(L"", zcPoint(1, 2), zcColor::black, format(-1, 0)); }, 32},
+      {
        [] { return new zc_UISketchOpUnicodeString(L"\u00e9t\u00e9 \U0001F600", zcPoint(1, 2), zcColor(9), format(2, 8)); },
        30 + 2 * (6 + 1)},
-      {37, [] { return new zc_UISketchOpCross(zcCross(zcPoint(1, 2), zcRadian(0.5), 9)); }, 32},
-      {39, [] { return new zc_UISketchOpEllipseAnnSectArrowheadFlag(section(), false, true); }, 554},
-      {41, [] { return new zc_UISketchOpWireframe(squarePoly()); }, 68 + 104 * 3},
-      {42, [b1] { return new zc_UISketchOpBezierCurve(b1); }, 96},
-      {43, [b1, b2] { return new zc_UISketchOpCubicSpline(zcCubicSpline({b1, b2})); }, 4 + 96 * 2},
-      {44, [] { return new zc_UISketchOpPolyline(zcPolyline({zcPoint(0, 0), zcPoint(1, 1)}, true)); }, 5 + 32},
-      {45, [] { return new zc_UISketchOpEllipse2(zcEllipse2(zcVector<2>(3, 2), zcRadian(0.5), zcPoint(1, 2))); }, 40},
-      {46,
+      { [] { return new zc_UISketchOpCross(zcCross(zcPoint(1, 2), zcRadian(0.5), 9)); }, 32},
+      { [] { return new zc_UISketchOpEllipseAnnSectArrowheadFlag(section(), false, true); }, 554},
+      { [] { return new zc_UISketchOpWireframe(squarePoly()); }, 68 + 104 * 3},
+      { [b1] { return new zc_UISketchOpBezierCurve(b1); }, 96},
+      { [b1, b2] { return new zc_UISketchOpCubicSpline(zcCubicSpline({b1, b2})); }, 4 + 96 * 2},
+      { [] { return new zc_UISketchOpPolyline(zcPolyline({zcPoint(0, 0), zcPoint(1, 1)}, true)); }, 5 + 32},
+      { [] { return new zc_UISketchOpEllipse2(zcEllipse2(zcVector<2>(3, 2), zcRadian(0.5), zcPoint(1, 2))); }, 40},
+      {
        [] {
          return new zc_UISketchOpEllipseArc2(zcEllipseArc2(
              zcEllipse2(zcVector<2>(3, 2), zcRadian(0.5), zcPoint(1, 2), false, zcRadian(0.25)), zcRadian(1),
              zcRadian(-2)));
        },
        65},
-      {47, [] { return new zc_UISketchOpClipRect(zcRect(-1, -2, 3, 4)); }, 32},
+      { [] { return new zc_UISketchOpClipRect(zcRect(-1, -2, 3, 4)); }, 32},
   };
 }
 
-TEST(SketchOpKinds, FactoryCoversTheTableAndRefusesTheGaps) {
-  for (long op = 0; op < 48; ++op) {
-    const bool gap = op == 13 || op == 24 || op == 36 || op == 40;
-    if (gap) {
-      EXPECT_THROW(zfCreateUISketchOpData(op), zcUIError::InvalidUISketch) << op;
-      EXPECT_EQ(zfUISketchOpName(op), nullptr);
-      continue;
+// Every kind of the table: its default record writes a payload of the kind's fixed
+// length that reads back, refuses one byte less, archives, and describes itself.
+TEST(SketchOpKinds, EveryKindOfTheTableWritesReadsAndArchives) {
+  std::vector<long> codes;
+  for (const zcUISketchOpKind& kind : zfUISketchOpKinds()) {
+    SCOPED_TRACE(kind.name);
+    codes.push_back(kind.opcode);
+    EXPECT_EQ(zfUISketchOpKind(kind.opcode)->opcode, kind.opcode);
+    EXPECT_STREQ(zfUISketchOpName(kind.opcode), kind.name);
+    RecordPtr record(zfCreateUISketchOpData(kind.opcode));
+    const Bytes payload = payloadOf(*record);
+    if (kind.fixedLength >= 0) {
+      EXPECT_EQ(static_cast<long>(payload.size()), kind.fixedLength);
     }
-    RecordPtr record(zfCreateUISketchOpData(op));
-    ASSERT_TRUE(record) << op;
-    EXPECT_NE(zfUISketchOpName(op), nullptr);
+    EXPECT_FALSE(record->describe([](const zcColor&) { return std::string(); }).empty());
+    // A filled kind shares the record class and the name of a plain kind.
+    if (kind.filled) {
+      EXPECT_STREQ(zfUISketchOpName(opcodeFor(*record)), kind.name);
+    }
+    zcUISketch one;
+    zc_UISketchOpHeader(kind.opcode, zcUITablet::eImage, zcColor::red, zcGraphicProps()).populateSketch(one);
+    record->populateSketch(one);
+    zcUISketchCursor walk(one);
+    EXPECT_EQ(typeid(walk.next()), typeid(*record));
+    EXPECT_EQ(walk.position(), one.size());
+    if (!payload.empty()) {
+      zcUISketch shorter;
+      shorter.append(one.data(), one.size() - 1);
+      EXPECT_THROW(zcUISketchCursor(shorter).next(), zcUIError::InvalidUISketch);
+    }
+    if (dynamic_cast<zc_UISketchOpSketch*>(&*record)) continue;  // cannot be archived
+    EXPECT_EQ(bytesOf(loaded(archived(one))), bytesOf(one));
   }
-  for (long op : {-1L, 48L, 255L, 1L << 20}) EXPECT_THROW(zfCreateUISketchOpData(op), zcUIError::InvalidUISketch);
-  // The filled codes share the records of their outlines.
-  const std::pair<long, long> filled[] = {{29, 4}, {30, 5}, {31, 8}, {38, 34}};
-  for (const auto& [a, b] : filled) {
-    RecordPtr x(zfCreateUISketchOpData(a)), y(zfCreateUISketchOpData(b));
-    EXPECT_EQ(typeid(*x), typeid(*y));
-    EXPECT_STREQ(zfUISketchOpName(a), zfUISketchOpName(b));
+  ASSERT_TRUE(std::is_sorted(codes.begin(), codes.end()));
+  // Codes outside the table have no kind, the properties-block byte among them.
+  for (long op = -1; op <= 256; ++op) {
+    if (std::binary_search(codes.begin(), codes.end(), op)) continue;
+    EXPECT_THROW(zfCreateUISketchOpData(op), zcUIError::InvalidUISketch) << op;
+    EXPECT_EQ(zfUISketchOpName(op), nullptr);
+    EXPECT_EQ(zfUISketchOpKind(op), nullptr);
   }
-  EXPECT_STREQ(zfUISketchOpName(39), "EllipseAnnSectArrowheadFlag");
-  EXPECT_EQ(zfUISketchOpFixedLength(28), -1);
-  EXPECT_EQ(zfUISketchOpFixedLength(46), 65);
+  EXPECT_EQ(zfUISketchOpKind(zcUISketch::kPropsOpcode), nullptr);
 }
 
 TEST(SketchOpKinds, EveryPayloadParsesBackToTheSameRecord) {
   for (const Sample& sample : samples()) {
     RecordPtr record(sample.make());
     const Bytes payload = payloadOf(*record);
-    SCOPED_TRACE(zfUISketchOpName(sample.opcode));
+    const long opcode = opcodeFor(*record);
+    SCOPED_TRACE(zfUISketchOpName(opcode));
     EXPECT_EQ(static_cast<long>(payload.size()), sample.length);
-    const long fixed = zfUISketchOpFixedLength(sample.opcode);
-    if (fixed >= 0) {
-      EXPECT_EQ(fixed, sample.length);
-    }
-
-    RecordPtr back(zfCreateUISketchOpData(sample.opcode));
-    EXPECT_EQ(typeid(*back), typeid(*record));
+    RecordPtr back(zfCreateUISketchOpData(opcode));
     EXPECT_EQ(back->parseByteStream(payload.data()), sample.length);
     EXPECT_EQ(payloadOf(*back), payload);
-    RecordPtr bounded(zfCreateUISketchOpData(sample.opcode));
+    RecordPtr bounded(zfCreateUISketchOpData(opcode));
     EXPECT_EQ(bounded->parseByteStream(payload.data(), static_cast<long>(payload.size())), sample.length);
     EXPECT_EQ(payloadOf(*bounded), payload);
-    // One byte short is refused without reading past the end.
-    if (sample.length > 0) {
-      const Bytes shorter(payload.begin(), payload.end() - 1);
-      RecordPtr cut(zfCreateUISketchOpData(sample.opcode));
-      EXPECT_THROW(cut->parseByteStream(shorter.data(), static_cast<long>(shorter.size())),
-                   zcUIError::InvalidUISketch);
-    }
   }
 }
 
@@ -294,6 +322,14 @@ TEST(SketchOpHeader, ParsesBlocksAndCarriesPropertiesForward) {
   zc_UISketchOpHeader h;
   EXPECT_EQ(h.opcode(), -1);
   EXPECT_EQ(h.layer(), zcUITablet::eBothLayers);
+  // A new header's color is its properties' pen color, cyan, and is written so.
+  EXPECT_EQ(h.color(), zcColor::cyan);
+  EXPECT_EQ(h.props().penColor(), zcColor::cyan);
+  zcUISketch fresh;
+  h.populateSketch(fresh);
+  Bytes cyan(zcColor::kImageSize);
+  zcColor::cyan.writeImage(zcImageOut<zcColor::kImageSize>(cyan.data(), cyan.size()));
+  EXPECT_EQ(Bytes(fresh.data() + 2, fresh.data() + 8), cyan);
   EXPECT_EQ(h.parseByteStream(s.data()), 30);
   EXPECT_TRUE(h.hasProps());
   EXPECT_EQ(h.opcode(), 4);
@@ -358,10 +394,11 @@ zcUISketch mixedSketch(bool withNested = true) {
   zcUISketch s;
   long i = 0;
   for (const Sample& sample : samples()) {
-    if (!withNested && sample.opcode == 15) continue;
     RecordPtr record(sample.make());
+    const long opcode = opcodeFor(*record);
+    if (!withNested && dynamic_cast<zc_UISketchOpSketch*>(&*record)) continue;
     const zcGraphicProps props(zcColor::green, i % 3, zcGraphicProps::ePenStyleDefault, i % 2 == 0);
-    zc_UISketchOpHeader(sample.opcode, static_cast<zcUITablet::Layers>(i % 3), zcColor::green, props, i % 4 != 0)
+    zc_UISketchOpHeader(opcode, static_cast<zcUITablet::Layers>(i % 3), zcColor::green, props, i % 4 != 0)
         .populateSketch(s);
     record->populateSketch(s);
     ++i;
@@ -382,8 +419,7 @@ TEST(SketchWalk, ReturnsWholeLengthsAndEndsExactly) {
   ASSERT_NE(dynamic_cast<zc_UISketchOpCircle*>(record), nullptr);
   EXPECT_EQ(static_cast<zc_UISketchOpCircle*>(record)->circle().radius(), 3);
 
-  const zcUISketch mixed = mixedSketch();
-  zcUISketch walked = mixed;
+  const zcUISketch walked = mixedSketch();
   zc_UISketchOpHeader header;
   long at = 0, count = 0;
   while (at < walked.size()) {
@@ -400,7 +436,7 @@ TEST(SketchWalk, ReturnsWholeLengthsAndEndsExactly) {
 // InvalidUISketch may come out, and a walk ends exactly at the size.
 TEST(SketchWalk, TruncatedAndCorruptedSketchesGiveOnlyInvalidSketch) {
   const Bytes bytes = bytesOf(mixedSketch());
-  auto walk = [](zcUISketch s) {
+  auto walk = [](const zcUISketch& s) {
     zc_UISketchOpHeader header;
     long at = 0;
     try {
@@ -417,27 +453,7 @@ TEST(SketchWalk, TruncatedAndCorruptedSketchesGiveOnlyInvalidSketch) {
   }
 }
 
-Bytes archived(zcUISketch& s) {
-  zcArchive out;
-  out || s;
-  return out.bytes();
-}
-
-zcUISketch loaded(const Bytes& archive) {
-  zcArchive in(archive);
-  zcUISketch s;
-  in || s;
-  return s;
-}
-
-TEST(SketchArchive, RoundTripsEveryKind) {
-  for (const Sample& sample : samples()) {
-    if (sample.opcode == 15) continue;
-    zcUISketch one;
-    zc_UISketchOpHeader(sample.opcode, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(one);
-    RecordPtr(sample.make())->populateSketch(one);
-    EXPECT_EQ(bytesOf(loaded(archived(one))), bytesOf(one)) << zfUISketchOpName(sample.opcode);
-  }
+TEST(SketchArchive, RoundTripsAMixedSketch) {
   zcUISketch s = mixedSketch(false);
   const zcUISketch back = loaded(archived(s));
   EXPECT_EQ(bytesOf(back), bytesOf(s));
@@ -635,11 +651,30 @@ TEST(SketchArchive, Version0PolygonsRebuildTheirTolerances) {
 
 namespace {
 
-TEST(SketchOpKinds, SegmentsWithNonFiniteEndsAreRefused) {
-  Bytes payload = payloadOf(zc_UISketchOpLineSeg(zcLineSeg(zcPoint(1, 2), zcPoint(3, 4))));
-  zfStoreF64(payload.data() + 16, std::numeric_limits<double>::quiet_NaN());
-  zc_UISketchOpLineSeg seg;
-  EXPECT_THROW(seg.parseByteStream(payload.data(), 32), zcUIError::InvalidUISketch);
+// A non-finite number written anywhere in a payload: the record refuses it, or reads
+// it as something other than a number (what it describes is finite).
+TEST(SketchOpKinds, EveryKindRefusesNonFiniteNumbers) {
+  auto words = [](const zcColor&) { return std::string(); };
+  for (const Sample& sample : samples()) {
+    RecordPtr record(sample.make());
+    const Bytes payload = payloadOf(*record);
+    const long opcode = opcodeFor(*record);
+    for (std::size_t at = 0; at + 8 <= payload.size(); ++at) {
+      for (double bad : {std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()}) {
+        Bytes changed = payload;
+        zfStoreF64(changed.data() + at, bad);
+        RecordPtr back(zfCreateUISketchOpData(opcode));
+        try {
+          back->parseByteStream(changed.data(), static_cast<long>(changed.size()));
+        } catch (const zcUIError::InvalidUISketch&) {
+          continue;
+        }
+        const std::string said = back->describe(words);
+        EXPECT_TRUE(said.find("nan") == std::string::npos && said.find("inf") == std::string::npos)
+            << zfUISketchOpName(opcode) << " at byte " << at << ": " << said;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -194,7 +194,7 @@ std::string zcLoggingScope::text(const zcColor& color) {
   const zcRGB& rgb = color.rgbStruct();
   const std::string triple =
       std::to_string(rgb.r()) + "," + std::to_string(rgb.g()) + "," + std::to_string(rgb.b());
-  if (color.isStockColor()) {
+  if (color.isStockColor() && color.isIndexColor()) {
     for (const auto& s : stock)
       if (s.color->index() == color.index() && s.color->rgbStruct() == rgb) return s.name;
     return "stock(" + std::to_string(color.index()) + ";" + triple + ")";

@@ -64,24 +64,21 @@ struct Op {
 
 // Walks the sketch with one header, as a replay does.
 inline std::vector<Op> opsOf(const zcUISketch& sketch) {
-  zcUISketch walked = sketch;
   std::vector<Op> ops;
-  zc_UISketchOpHeader header;
-  for (long at = 0; at < walked.size();) {
+  for (zcUISketchCursor walk(sketch); !walk.atEnd();) {
+    walk.next();
     Op op;
-    op.offset = at;
-    op.block = walked.data()[at] == zcUISketch::kPropsOpcode;
-    zc_UISketchOpData* record = nullptr;
-    op.length = zfParseUISketch(walked, at, header, &record);
-    op.record = zcPtrHandle<zc_UISketchOpData>(record);
-    op.opcode = header.opcode();
-    op.layer = header.layer();
-    op.color = header.color();
-    op.props = header.props();
-    const long payloadAt = at + (op.block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize;
-    op.payload.assign(walked.data() + payloadAt, walked.data() + at + op.length);
+    op.offset = walk.offset();
+    op.length = walk.length();
+    op.block = walk.hasBlock();
+    op.record = zcPtrHandle<zc_UISketchOpData>(walk.release());
+    op.opcode = walk.header().opcode();
+    op.layer = walk.header().layer();
+    op.color = walk.header().color();
+    op.props = walk.header().props();
+    const long payloadAt = op.offset + (op.block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize;
+    op.payload.assign(sketch.data() + payloadAt, sketch.data() + op.offset + op.length);
     ops.push_back(std::move(op));
-    at += ops.back().length;
   }
   return ops;
 }

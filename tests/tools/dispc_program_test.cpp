@@ -3,6 +3,7 @@
 #include "zscreen/png.h"
 
 #include "dispc/color.h"
+#include "dispc/sketchop.h"
 
 #include <gtest/gtest.h>
 

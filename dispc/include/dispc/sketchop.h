@@ -1,27 +1,24 @@
 // Parsed sketch operations: the header record (properties block and 8-byte header)
 // and one payload record class per operation kind.
 //
-//   zc_UISketchOpHeader header;                    // one header for the whole walk
-//   for (long at = 0; at < sketch.size();) {
-//     zc_UISketchOpData* record = nullptr;
-//     at += zfParseUISketch(sketch, at, header, &record);
-//     zcPtrHandle<zc_UISketchOpData> owned(record);  // the caller owns it
-//     ... header.opcode(), header.props(), *record ...
+//   for (zcUISketchCursor walk(sketch); !walk.atEnd();) {
+//     const zc_UISketchOpData& record = walk.next();
+//     ... walk.header().opcode(), walk.header().props(), record ...
 //   }
 //
 // Each record reads its payload (parseByteStream), writes it again in the current
 // layout (populateSketch), reads the layout that version-0 archives hold
-// (parseVersion0ByteStream), archives itself and replays itself onto a tablet
-// (draw). Payloads are little-endian and unaligned; coordinates and angles are the
-// caller's client values (radians).
+// (parseVersion0ByteStream), archives itself, replays itself onto a tablet (draw)
+// and describes itself for listings (describe). Payloads are little-endian and
+// unaligned; coordinates and angles are the caller's client values (radians).
 //
-// Reading bytes from outside. The one-argument parse functions read what their
-// caller vouches for. The library's own walks (zfParseUISketch, reading sketch
-// archives, replay) use the bounded forms, which take the number of bytes that
-// remain: an operation that would run past them, a negative or oversized count, an
-// invalid opcode, a second properties block in a row, or a value that cannot be
-// built from its bytes raises zcUIError::InvalidUISketch, and nothing past the end
-// is read.
+// Reading bytes from outside. The one-argument parse functions are thin wrappers
+// that read what their caller vouches for. The library's own walks (the cursor,
+// zfParseUISketch, reading sketch archives, replay) use the bounded forms, which take
+// the number of bytes that remain: an operation that would run past them, a negative
+// or oversized count, an invalid opcode, a second properties block in a row, a
+// non-finite coordinate or a value that cannot be built from its bytes raises
+// zcUIError::InvalidUISketch, and nothing past the end is read.
 #pragma once
 
 #include "dispc/color.h"
@@ -42,6 +39,8 @@
 #include "zfound/rle.h"
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -112,6 +111,10 @@ public:
   virtual void populateSketch(zcUISketch& sketch) const;
   // Replays the operation onto a tablet with the header's properties and layer.
   virtual void draw(zcUITablet& tablet, zc_UISketchOpHeader& header) const = 0;
+  // The payload in words for a listing ("center (1, 2) radius 3"); colors are worded
+  // by `colorText`. Every kind says it: a record class without it cannot be made.
+  using ColorText = std::string (*)(const zcColor&);
+  virtual std::string describe(ColorText colorText) const = 0;
 
   // Bounded forms of the two readers (see the top of this file).
   long parseByteStream(const unsigned char* p, long available);
@@ -135,28 +138,82 @@ private:
   long read_(const unsigned char* p, std::size_t available, bool version0, bool bounded);
 };
 
-// A new default record of the kind of `opcode` (the filled codes 29, 30, 31 and 38
-// give the Circle, Ellipse, GenRect and GenPoly records); zcUIError::InvalidUISketch
-// for a code without a kind. The caller owns it.
-DISPC_API zc_UISketchOpData* zfCreateUISketchOpData(long opcode);
-
+// One operation kind, as the table of kinds defines it.
+struct zcUISketchOpKind {
+  long opcode;
+  const char* name;  // "Circle"
+  long fixedLength;  // payload bytes, or -1 when the payload carries its own counts
+  bool filled;       // the filled form of another code's record class
+};
+// Every kind, in increasing order of opcode.
+DISPC_API std::span<const zcUISketchOpKind> zfUISketchOpKinds();
+// The kind of `opcode`, or null for a code without a kind.
+DISPC_API const zcUISketchOpKind* zfUISketchOpKind(long opcode);
 // The kind's name ("Circle"), or null for a code without a kind.
 DISPC_API const char* zfUISketchOpName(long opcode);
-// The fixed payload length of the kind, or −1 when the payload carries its own
-// counts; zcUIError::InvalidUISketch for a code without a kind.
-DISPC_API long zfUISketchOpFixedLength(long opcode);
+
+// A new default record of the kind of `opcode` (the filled codes give the record of
+// their plain kind); zcUIError::InvalidUISketch for a code without a kind. The caller
+// owns it.
+DISPC_API zc_UISketchOpData* zfCreateUISketchOpData(long opcode);
+
+// A bounded walk over the operations of a sketch, from `offset` on. Each next()
+// reads one operation: the header carries forward (properties blocks), the payload
+// is read within the sketch (and within its kind's fixed length, when it has one)
+// into one record per kind, kept and reused. A malformed operation raises
+// zcUIError::InvalidUISketch; the walk then ends.
+class DISPC_API zcUISketchCursor {
+public:
+  explicit zcUISketchCursor(const zcUISketch& sketch, long offset = 0);
+  // Carries the caller's header instead of its own.
+  zcUISketchCursor(const zcUISketch& sketch, long offset, zc_UISketchOpHeader& header);
+  ~zcUISketchCursor();
+  zcUISketchCursor(const zcUISketchCursor&) = delete;
+  zcUISketchCursor& operator=(const zcUISketchCursor&) = delete;
+
+  bool atEnd() const;
+  // Where the next operation starts.
+  long position() const { return at_; }
+  // Reads the next operation and moves past it; its record stays valid until the
+  // next call.
+  zc_UISketchOpData& next();
+
+  // The operation last read: where it starts, its whole length (properties block,
+  // header and payload), whether a properties block preceded its header.
+  long offset() const { return offset_; }
+  long length() const { return at_ - offset_; }
+  bool hasBlock() const { return block_; }
+  zc_UISketchOpHeader& header() { return *header_; }
+  const zc_UISketchOpHeader& header() const { return *header_; }
+  // Hands the record last read to the caller, who then owns it.
+  zc_UISketchOpData* release();
+
+private:
+  const zcUISketch& sketch_;
+  long at_;
+  long offset_;
+  bool block_ = false;
+  std::unique_ptr<zc_UISketchOpHeader> ownHeader_;
+  zc_UISketchOpHeader* header_;
+  std::vector<std::unique_ptr<zc_UISketchOpData>> records_;
+  long last_ = -1;
+};
 
 // Parses the operation at `offset` of the sketch, bounded by the sketch's size, and
 // returns its whole length (properties block, header and payload). The record is
 // handed to the caller through `record` (which then owns it) or destroyed when
 // `record` is null. Pass one header for a whole walk so that properties carry over.
-DISPC_API long zfParseUISketch(zcUISketch& sketch, long offset, zc_UISketchOpHeader& header,
+DISPC_API long zfParseUISketch(const zcUISketch& sketch, long offset, zc_UISketchOpHeader& header,
                                zc_UISketchOpData** record);
 
 // Archive form of a sketch. Storing writes version 1: the count of operations, then
 // per operation the header record and the payload record, each through a handle.
 // Loading appends the stored operations to the sketch as it stands; version 0 (raw
-// bytes in old payload layouts) is converted to the current layouts. A stored
+// bytes in old payload layouts) is converted to the current layouts. Loading writes
+// a properties block only where the properties change, pen color aside: a redundant
+// block is omitted, and so is a block that changed only the pen color (the header
+// color carries it). A stream without such blocks, which is every stream a tablet
+// records, reads back byte for byte. A stored
 // sketch holding a nested Sketch operation cannot be written (NotImplemented).
 DISPC_API zcArchive& operator||(zcArchive& archive, zcUISketch& sketch);
 
@@ -181,6 +238,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   zcPoint point_;
   ZC_UISKETCH_OP_PROTOCOL(zc_UISketchOpPoint)
 };
@@ -203,6 +261,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcPoint p1_;
@@ -218,6 +277,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcLine line_;
@@ -232,6 +292,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcCircle circle_;
@@ -246,6 +307,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcEllipse ellipse_;
@@ -261,6 +323,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcEllipseArc arc_;
@@ -275,6 +338,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void fieldsV0_(zc_SketchIO& io) override;
   zcEllipseAnnulusSection section_;
   ZC_UISKETCH_OP_PROTOCOL(zc_UISketchOpEllipseAnnSect)
@@ -288,6 +352,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void fieldsV0_(zc_SketchIO& io) override;
 
 private:
@@ -303,6 +368,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void fieldsV0_(zc_SketchIO& io) override;
 
 private:
@@ -318,6 +384,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcCoordAxes axes_;
@@ -352,6 +419,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   ZC_UISKETCH_OP_PROTOCOL(zc_UISketchOpString)
 };
 
@@ -372,6 +440,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcPelBuffer<unsigned char> pels_;
@@ -400,6 +469,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcRLEBuffer image_;
@@ -422,6 +492,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void serialize_(zcArchive& archive, unsigned char version) override;
 
 private:
@@ -443,6 +514,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void fieldsV0_(zc_SketchIO& io) override;
   bool pixelForm_ = true;
   zcUIRect pixels_;
@@ -457,6 +529,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   ZC_UISKETCH_OP_PROTOCOL(zc_UISketchOpSetAll)
 };
 
@@ -485,6 +558,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   bool pixelForm_ = true;
@@ -518,6 +592,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   std::int32_t dx_;
   std::int32_t dy_;
   ZC_UISKETCH_OP_PROTOCOL(zc_UISketchOpDrawToRelPels)
@@ -545,6 +620,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void fieldsV0_(zc_SketchIO& io) override;
 
 private:
@@ -566,6 +642,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcPoint tip_;
@@ -582,6 +659,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void fieldsV0_(zc_SketchIO& io) override;
 
 private:
@@ -597,6 +675,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcPolygon polygon_;
@@ -612,6 +691,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void fieldsV0_(zc_SketchIO& io) override;
   zcRect rect_;
   ZC_UISKETCH_OP_PROTOCOL(zc_UISketchOpRect)
@@ -637,6 +717,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void fieldsV0_(zc_SketchIO& io) override;
 
 private:
@@ -681,6 +762,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void fieldsV0_(zc_SketchIO& io) override;
   zc_UISketchPolyData poly_;
   ZC_UISKETCH_OP_PROTOCOL(zc_UISketchOpGenPoly)
@@ -702,6 +784,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   ZC_UISKETCH_OP_PROTOCOL(zc_UISketchOpUnicodeString)
 };
 
@@ -713,6 +796,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcCross cross_;
@@ -731,6 +815,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
   void fieldsV0_(zc_SketchIO& io) override;
 
 private:
@@ -747,6 +832,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcBezierCurve curve_;
@@ -761,6 +847,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcCubicSpline spline_;
@@ -775,6 +862,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcPolyline polyline_;
@@ -789,6 +877,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcEllipse2 ellipse_;
@@ -804,6 +893,7 @@ public:
 
 protected:
   void fields_(zc_SketchIO& io) override;
+  std::string describe(ColorText colorText) const override;
 
 private:
   zcEllipseArc2 arc_;

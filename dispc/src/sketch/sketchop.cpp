@@ -1,22 +1,24 @@
 #include "dispc/sketchop.h"
 
 #include "sketchio.h"
+#include "sketchkinds.h"
 
 #include "dispc/uitablet.h"
 
 #include "zfound/archive.h"
 #include "zfound/handle.h"
 
+#include <array>
 #include <memory>
 #include <typeinfo>
 
 namespace {
-// The operation kinds, indexed by opcode: the one place that says which code is
-// which record class and how long its payload is (−1: the payload counts itself).
+using zc_sketch::kOpcodeLimit;
+
+// The operation kinds, indexed by opcode (see ops.def).
 struct Kind {
-  const char* name;
+  zcUISketchOpKind kind;
   zc_UISketchOpData* (*make)();
-  long fixedLength;
 };
 
 template <class R>
@@ -24,62 +26,16 @@ zc_UISketchOpData* makeRecord() {
   return new R;
 }
 
-constexpr Kind kNoKind = {nullptr, nullptr, 0};
-
-const Kind kKinds[] = {
-    /* 0 */ {"Point", makeRecord<zc_UISketchOpPoint>, 16},
-    /* 1 */ {"PointIcon", makeRecord<zc_UISketchOpPointIcon>, 16},
-    /* 2 */ {"LineSeg", makeRecord<zc_UISketchOpLineSeg>, 32},
-    /* 3 */ {"Line", makeRecord<zc_UISketchOpLine>, 32},
-    /* 4 */ {"Circle", makeRecord<zc_UISketchOpCircle>, 24},
-    /* 5 */ {"Ellipse", makeRecord<zc_UISketchOpEllipse>, 48},
-    /* 6 */ {"EllipseArc", makeRecord<zc_UISketchOpEllipseArc>, 192},
-    /* 7 */ {"EllipseAnnSect", makeRecord<zc_UISketchOpEllipseAnnSect>, 552},
-    /* 8 */ {"GenRect", makeRecord<zc_UISketchOpGenRect>, 152},
-    /* 9 */ {"GenAnn", makeRecord<zc_UISketchOpGenAnn>, 360},
-    /* 10 */ {"CoordAxes", makeRecord<zc_UISketchOpCoordAxes>, 48},
-    /* 11 */ {"String", makeRecord<zc_UISketchOpString>, -1},
-    /* 12 */ {"PelBuf8", makeRecord<zc_UISketchOpPelBuf8>, -1},
-    /* 13 */ kNoKind,
-    /* 14 */ {"RleBuf", makeRecord<zc_UISketchOpRleBuf>, -1},
-    /* 15 */ {"Sketch", makeRecord<zc_UISketchOpSketch>, -1},
-    /* 16 */ {"Set", makeRecord<zc_UISketchOpSet>, -1},
-    /* 17 */ {"SetAll", makeRecord<zc_UISketchOpSetAll>, 0},
-    /* 18 */ {"SetComp", makeRecord<zc_UISketchOpSetComp>, -1},
-    /* 19 */ {"Fill", makeRecord<zc_UISketchOpFill>, -1},
-    /* 20 */ {"DrawStart", makeRecord<zc_UISketchOpDrawStart>, 16},
-    /* 21 */ {"DrawTo", makeRecord<zc_UISketchOpDrawTo>, 16},
-    /* 22 */ {"DrawToRelPels", makeRecord<zc_UISketchOpDrawToRelPels>, 8},
-    /* 23 */ {"MoveToRelPels", makeRecord<zc_UISketchOpMoveToRelPels>, 8},
-    /* 24 */ kNoKind,
-    /* 25 */ {"Outline3d", makeRecord<zc_UISketchOpOutline3d>, -1},
-    /* 26 */ {"Arrow", makeRecord<zc_UISketchOpArrow>, 36},
-    /* 27 */ {"AffineRect", makeRecord<zc_UISketchOpAffineRect>, 232},
-    /* 28 */ {"Polygon", makeRecord<zc_UISketchOpPolygon>, -1},
-    /* 29 */ {"Circle", makeRecord<zc_UISketchOpCircle>, 24},
-    /* 30 */ {"Ellipse", makeRecord<zc_UISketchOpEllipse>, 48},
-    /* 31 */ {"GenRect", makeRecord<zc_UISketchOpGenRect>, 152},
-    /* 32 */ {"Rect", makeRecord<zc_UISketchOpRect>, 32},
-    /* 33 */ {"GenShape", makeRecord<zc_UISketchOpGenShape>, -1},
-    /* 34 */ {"GenPoly", makeRecord<zc_UISketchOpGenPoly>, -1},
-    /* 35 */ {"UnicodeString", makeRecord<zc_UISketchOpUnicodeString>, -1},
-    /* 36 */ kNoKind,
-    /* 37 */ {"Cross", makeRecord<zc_UISketchOpCross>, 32},
-    /* 38 */ {"GenPoly", makeRecord<zc_UISketchOpGenPoly>, -1},
-    /* 39 */ {"EllipseAnnSectArrowheadFlag", makeRecord<zc_UISketchOpEllipseAnnSectArrowheadFlag>, 554},
-    /* 40 */ kNoKind,  // the properties-block byte
-    /* 41 */ {"Wireframe", makeRecord<zc_UISketchOpWireframe>, -1},
-    /* 42 */ {"BezierCurve", makeRecord<zc_UISketchOpBezierCurve>, 96},
-    /* 43 */ {"CubicSpline", makeRecord<zc_UISketchOpCubicSpline>, -1},
-    /* 44 */ {"Polyline", makeRecord<zc_UISketchOpPolyline>, -1},
-    /* 45 */ {"Ellipse2", makeRecord<zc_UISketchOpEllipse2>, 40},
-    /* 46 */ {"EllipseArc2", makeRecord<zc_UISketchOpEllipseArc2>, 65},
-    /* 47 */ {"ClipRect", makeRecord<zc_UISketchOpClipRect>, 32},
-};
-constexpr long kKindCount = static_cast<long>(sizeof(kKinds) / sizeof(kKinds[0]));
+const std::array<Kind, kOpcodeLimit> kKinds = [] {
+  std::array<Kind, kOpcodeLimit> kinds{};
+#define ZC_SKETCH_OP(code, name, Class, length) kinds[code] = {{code, #name, length, false}, makeRecord<Class>};
+#define ZC_SKETCH_OP_FILLED(code, name, Class, length) kinds[code] = {{code, #name, length, true}, makeRecord<Class>};
+#include "ops.def"
+  return kinds;
+}();
 
 const Kind* kindOf(long opcode) {
-  if (opcode < 0 || opcode >= kKindCount || !kKinds[opcode].make) return nullptr;
+  if (opcode < 0 || opcode >= kOpcodeLimit || !kKinds[opcode].make) return nullptr;
   return &kKinds[opcode];
 }
 
@@ -110,17 +66,31 @@ std::size_t availableBytes(long available) {
 
 zc_UISketchOpData* zfCreateUISketchOpData(long opcode) { return checkedKind(opcode).make(); }
 
-const char* zfUISketchOpName(long opcode) {
-  const Kind* kind = kindOf(opcode);
-  return kind ? kind->name : nullptr;
+std::span<const zcUISketchOpKind> zfUISketchOpKinds() {
+  static const std::vector<zcUISketchOpKind> kinds = [] {
+    std::vector<zcUISketchOpKind> all;
+    for (const Kind& k : kKinds)
+      if (k.make) all.push_back(k.kind);
+    return all;
+  }();
+  return kinds;
 }
 
-long zfUISketchOpFixedLength(long opcode) { return checkedKind(opcode).fixedLength; }
+const zcUISketchOpKind* zfUISketchOpKind(long opcode) {
+  const Kind* kind = kindOf(opcode);
+  return kind ? &kind->kind : nullptr;
+}
+
+const char* zfUISketchOpName(long opcode) {
+  const Kind* kind = kindOf(opcode);
+  return kind ? kind->kind.name : nullptr;
+}
 
 // ---------------------------------------------------------------------------
 // Header record.
 
-zc_UISketchOpHeader::zc_UISketchOpHeader() = default;
+// The header color is the default properties' pen color, as the properties say.
+zc_UISketchOpHeader::zc_UISketchOpHeader() : color_(props_.penColor()) {}
 
 zc_UISketchOpHeader::zc_UISketchOpHeader(long opcode, zcUITablet::Layers layer, const zcColor& color,
                                          const zcGraphicProps& props, bool hasProps)
@@ -166,7 +136,7 @@ long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) 
     hasProps = true;
     propsVersion = static_cast<signed char>(p[1]);
     if (propsVersion != 0) throw zcUIError::InvalidUISketch();
-    props.opcode(&props, p + 2);
+    props.readRecord(p + 2);
     if (p[zcUISketch::kPropsBlockSize] == zcUISketch::kPropsOpcode) throw zcUIError::InvalidUISketch();
     at = zcUISketch::kPropsBlockSize;
   }
@@ -188,8 +158,8 @@ long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) 
 }
 
 void zc_UISketchOpHeader::populateSketch(zcUISketch& sketch) const {
-  if (hasProps_) sketch.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), props_);
-  sketch.opcode(static_cast<signed char>(opcode_), static_cast<signed char>(layer_), color_);
+  if (hasProps_) sketch.writePropsBlock(props_);
+  sketch.writeHeader(static_cast<signed char>(opcode_), static_cast<signed char>(layer_), color_);
 }
 
 zcPersistent* zc_UISketchOpHeader::make() { return new zc_UISketchOpHeader; }
@@ -280,46 +250,75 @@ void zc_UISketchOpData::serialize_(zcArchive& archive, unsigned char version) {
 // ---------------------------------------------------------------------------
 // Walking and archiving sketches.
 
-long zfParseUISketch(zcUISketch& sketch, long offset, zc_UISketchOpHeader& header, zc_UISketchOpData** record) {
-  if (offset < 0 || offset >= sketch.size()) throw zcUIError::InvalidUISketch();
-  const unsigned char* p = sketch.data() + offset;
-  const long available = sketch.size() - offset;
-  const long headerLength = header.parseByteStream(p, available);
-  std::unique_ptr<zc_UISketchOpData> made(zfCreateUISketchOpData(header.opcode()));
-  const long payloadLength = made->parseByteStream(p + headerLength, available - headerLength);
-  if (record) *record = made.release();
-  return headerLength + payloadLength;
+zcUISketchCursor::zcUISketchCursor(const zcUISketch& sketch, long offset)
+    : sketch_(sketch), at_(offset), offset_(offset), ownHeader_(new zc_UISketchOpHeader), header_(ownHeader_.get()) {}
+
+zcUISketchCursor::zcUISketchCursor(const zcUISketch& sketch, long offset, zc_UISketchOpHeader& header)
+    : sketch_(sketch), at_(offset), offset_(offset), header_(&header) {}
+
+zcUISketchCursor::~zcUISketchCursor() = default;
+
+bool zcUISketchCursor::atEnd() const { return at_ >= sketch_.size(); }
+
+zc_UISketchOpData& zcUISketchCursor::next() {
+  const long size = sketch_.size();
+  if (at_ < 0 || at_ >= size) throw zcUIError::InvalidUISketch();
+  const unsigned char* p = sketch_.data() + at_;
+  const long headerLength = header_->parseByteStream(p, size - at_);
+  const Kind& kind = checkedKind(header_->opcode());
+  const long opcode = kind.kind.opcode;
+  const long fixed = kind.kind.fixedLength;
+  long available = size - at_ - headerLength;
+  if (fixed >= 0) {
+    if (available < fixed) throw zcUIError::InvalidUISketch();
+    available = fixed;
+  }
+  if (records_.empty()) records_.resize(kOpcodeLimit);
+  std::unique_ptr<zc_UISketchOpData>& record = records_[opcode];
+  if (!record) record.reset(kind.make());
+  const long payloadLength = record->parseByteStream(p + headerLength, available);
+  if (fixed >= 0 && payloadLength != fixed) throw zcUIError::InvalidUISketch();
+  block_ = headerLength > zcUISketch::kHeaderSize;
+  offset_ = at_;
+  at_ += headerLength + payloadLength;
+  last_ = opcode;
+  return *record;
+}
+
+zc_UISketchOpData* zcUISketchCursor::release() {
+  if (last_ < 0 || !records_[last_]) throw zcUIError::InvalidUISketch();
+  return records_[last_].release();
+}
+
+long zfParseUISketch(const zcUISketch& sketch, long offset, zc_UISketchOpHeader& header, zc_UISketchOpData** record) {
+  zcUISketchCursor walk(sketch, offset, header);
+  walk.next();
+  if (record) *record = walk.release();
+  return walk.length();
 }
 
 namespace {
 // Checks that the bytes from `from` on are whole operations.
-void checkWalk(zcUISketch& sketch, long from) {
-  zc_UISketchOpHeader header;
-  for (long at = from; at < sketch.size();) at += zfParseUISketch(sketch, at, header, nullptr);
+void checkWalk(const zcUISketch& sketch, long from) {
+  for (zcUISketchCursor walk(sketch, from); !walk.atEnd();) walk.next();
 }
 
-void storeSketch(zcArchive& archive, zcUISketch& sketch) {
-  signed char version = 1;
-  archive || version;
-  long count = 0;
-  for (long at = 0; at < sketch.size(); ++count) {
-    zc_UISketchOpHeader header;
-    at += zfParseUISketch(sketch, at, header, nullptr);
-  }
-  archive || count;
+void storeSketch(zcArchive& archive, const zcUISketch& sketch) {
   // The archive knows objects by address: every record stays alive until the end,
-  // so that no later record can take a written one's place.
+  // so that no later record can take a written one's place. Each stored header
+  // holds the properties only when a block preceded it.
   std::vector<zcPtrHandle<zc_UISketchOpHeader>> headers;
   std::vector<zcPtrHandle<zc_UISketchOpData>> records;
-  for (long at = 0; at < sketch.size();) {
-    zcPtrHandle<zc_UISketchOpHeader> header(new zc_UISketchOpHeader);
-    zc_UISketchOpData* made = nullptr;
-    at += zfParseUISketch(sketch, at, *header, &made);
-    zcPtrHandle<zc_UISketchOpData> record(made);
-    archive || header || record;
-    headers.push_back(header);
-    records.push_back(record);
+  for (zcUISketchCursor walk(sketch); !walk.atEnd();) {
+    walk.next();
+    const zc_UISketchOpHeader& h = walk.header();
+    headers.emplace_back(new zc_UISketchOpHeader(h.opcode(), h.layer(), h.color(), h.props(), walk.hasBlock()));
+    records.emplace_back(walk.release());
   }
+  signed char version = 1;
+  long count = static_cast<long>(records.size());
+  archive || version || count;
+  for (std::size_t i = 0; i < records.size(); ++i) archive || headers[i] || records[i];
 }
 
 void loadVersion1(zcArchive& archive, zcUISketch& sketch) {

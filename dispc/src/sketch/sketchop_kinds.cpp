@@ -10,51 +10,14 @@
 
 #include <typeinfo>
 
-#define ZC_UISKETCH_OP_DEFINE(Class)                           \
-  Class::~Class() = default;                                   \
-  zcPersistent* Class::make() { return new Class; }            \
+// The registration of every record class: one per plain row of the table (a filled
+// row shares its plain row's class).
+#define ZC_SKETCH_OP(code, name, Class, length)   \
+  Class::~Class() = default;                       \
+  zcPersistent* Class::make() { return new Class; } \
   const zc_Instantiator Class::sExemplar(typeid(Class), #Class, &Class::make);
-
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpPoint)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpPointIcon)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpLineSeg)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpLine)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpCircle)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpEllipse)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpEllipseArc)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpEllipseAnnSect)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpGenRect)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpGenAnn)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpCoordAxes)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpString)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpPelBuf8)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpRleBuf)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpSketch)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpSet)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpSetAll)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpSetComp)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpFill)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpDrawStart)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpDrawTo)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpDrawToRelPels)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpMoveToRelPels)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpOutline3d)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpArrow)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpAffineRect)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpPolygon)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpRect)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpClipRect)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpGenShape)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpGenPoly)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpWireframe)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpUnicodeString)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpCross)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpEllipseAnnSectArrowheadFlag)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpBezierCurve)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpCubicSpline)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpPolyline)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpEllipse2)
-ZC_UISKETCH_OP_DEFINE(zc_UISketchOpEllipseArc2)
+#define ZC_SKETCH_OP_FILLED(code, name, Class, length)
+#include "ops.def"
 
 namespace {
 // The form byte of Set, SetComp, Outline3d and Fill: 1 for pixels, 0 for client
@@ -203,7 +166,7 @@ void zc_UISketchOpRleBuf::fields_(zc_SketchIO& io) {
     const std::size_t left = std::min(io.remaining(), std::size_t(1) << 40);
     std::size_t used = 0;
     // The bytes that remain are only looked at here; take() below consumes them.
-    const unsigned char* rest = io.take(0);
+    const unsigned char* rest = io.peek();
     image_ = zcRLEBuffer::fromRunData(width, height, zcPair<long>(), std::span<const unsigned char>(rest, left), used);
     io.take(used);
   } else {
