@@ -60,7 +60,7 @@
 // so destroy tablets before the scopes whose kid scopes they hold.
 #pragma once
 
-#include "dispc/uirect.h"
+#include "dispc/uiscope.h"
 
 #include "zfound/rle.h"
 #include "zfound/shape.h"

@@ -33,7 +33,7 @@
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
 #include "dispc/export.h"
-#include "dispc/uirect.h"
+#include "dispc/uiscope.h"
 #include "dispc/uisketch.h"
 #include "dispc/uistring.h"
 

@@ -76,7 +76,7 @@
 #include "zscreen/png.h"
 
 #include "dispc/color.h"
-#include "dispc/uirect.h"
+#include "dispc/uiscope.h"
 
 #include "zfound/pelbuf.h"
 

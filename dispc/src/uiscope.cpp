@@ -1,4 +1,4 @@
-#include "dispc/uirect.h"
+#include "dispc/uiscope.h"
 
 #include "dispc/color.h"
 #include "dispc/uierror.h"
