@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <vector>
 
-// Walks the bytes as a sketch, writes every record back and archives the sketch.
+// Walks the bytes as a sketch, writes every record back, replays the sketch (onto
+// logging scopes and a small screen) and archives it.
 void zfWalkSketchBytes(const std::uint8_t* data, std::size_t size);
-// Reads the bytes as a sketch archive; what was read must walk to its end.
+// Reads the bytes as a sketch archive; what was read must walk to its end, and,
+// without redundant properties blocks, archive and read back byte for byte.
 void zfReadSketchArchive(const std::uint8_t* data, std::size_t size);
 
 // Valid inputs: a sketch with an operation of many kinds, and its archive (version

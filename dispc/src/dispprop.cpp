@@ -116,30 +116,38 @@ void zcGraphicProps::serialize_(zcArchive& archive, unsigned char version) {
   penEndCap_ = static_cast<zePenEndCap>(endCap);
 }
 
+void zcGraphicProps::writeRecord(zcUISketch& sketch) const {
+  unsigned char* out = sketch.append(kRecordSize);
+  out[0] = 0;
+  out[1] = fill_ ? 1 : 0;
+  zfStoreI32(out + 2, penWidth_);
+  zfStoreI32(out + 6, penStyle_);
+  zfStoreI32(out + 10, penJoin_);
+  zfStoreI32(out + 14, penEndCap_);
+  out[18] = arrowHead_ ? 1 : 0;
+  out[19] = arrowHeadForward_ ? 1 : 0;
+  out[20] = showVertex_ ? 1 : 0;
+}
+
+void zcGraphicProps::readRecord(const unsigned char* in) {
+  fill(in[0] != 0);
+  penWidth(zfLoadI32(in + 1));
+  penStyle(static_cast<zePenStyle>(zfLoadI32(in + 5)));
+  penJoin(static_cast<zePenJoin>(zfLoadI32(in + 9)));
+  penEndCap(static_cast<zePenEndCap>(zfLoadI32(in + 13)));
+  arrowHead(in[17] != 0);
+  arrowHeadForward(in[18] != 0);
+  showVertex(in[19] != 0);
+}
+
 long zcGraphicProps::opcode(zcUISketch* sketch, const zcGraphicProps& p) const {
   if (!sketch) return 0;
-  unsigned char* out = sketch->append(kRecordSize);
-  out[0] = 0;
-  out[1] = p.fill_ ? 1 : 0;
-  zfStoreI32(out + 2, p.penWidth_);
-  zfStoreI32(out + 6, p.penStyle_);
-  zfStoreI32(out + 10, p.penJoin_);
-  zfStoreI32(out + 14, p.penEndCap_);
-  out[18] = p.arrowHead_ ? 1 : 0;
-  out[19] = p.arrowHeadForward_ ? 1 : 0;
-  out[20] = p.showVertex_ ? 1 : 0;
+  p.writeRecord(*sketch);
   return kRecordSize;
 }
 
 long zcGraphicProps::opcode(zcGraphicProps* target, const unsigned char* in) const {
   if (!target || !in) return 0;
-  target->fill(in[0] != 0);
-  target->penWidth(zfLoadI32(in + 1));
-  target->penStyle(static_cast<zePenStyle>(zfLoadI32(in + 5)));
-  target->penJoin(static_cast<zePenJoin>(zfLoadI32(in + 9)));
-  target->penEndCap(static_cast<zePenEndCap>(zfLoadI32(in + 13)));
-  target->arrowHead(in[17] != 0);
-  target->arrowHeadForward(in[18] != 0);
-  target->showVertex(in[19] != 0);
+  target->readRecord(in);
   return kRecordSize - 1;
 }

@@ -269,10 +269,21 @@ void zcUIScope::subset(const zcUIScope& parent, const zcUIRect& r) {
 
 // --- Drawing point -----------------------------------------------------------------------
 
+namespace {
+// floorTol of a coordinate, a finite one beyond 32 bits taken as the nearest 32-bit
+// bound: far geometry lands outside every scope instead of failing.
+long pixelOf(double v) {
+  constexpr double kFar = 2147483647.0;
+  if (v > kFar && std::isfinite(v)) return static_cast<long>(kFar);
+  if (v < -kFar && std::isfinite(v)) return -static_cast<long>(kFar);
+  return zcUIScope::floorTol(v);
+}
+}  // namespace
+
 void zcUIScope::drawStart(const zcPoint& p) {
   if (&p == &drawPoint_) return;
-  const long x = saturatingSub(floorTol(p.x()), origin_.x());
-  const long y = saturatingSub(floorTol(p.y()), origin_.y());
+  const long x = saturatingSub(pixelOf(p.x()), origin_.x());
+  const long y = saturatingSub(pixelOf(p.y()), origin_.y());
   drawPoint_ = p;
   drawX_ = saturate32(x);
   drawY_ = saturate32(y);
@@ -285,11 +296,11 @@ void zcUIScope::moveToRel(long dx, long dy) {
 }
 
 long zcUIScope::xCoord(const zcPoint& p) const {
-  return &p == &drawPoint_ ? drawX_ : saturatingSub(floorTol(p.x()), origin_.x());
+  return &p == &drawPoint_ ? drawX_ : saturatingSub(pixelOf(p.x()), origin_.x());
 }
 
 long zcUIScope::yCoord(const zcPoint& p) const {
-  return &p == &drawPoint_ ? drawY_ : saturatingSub(floorTol(p.y()), origin_.y());
+  return &p == &drawPoint_ ? drawY_ : saturatingSub(pixelOf(p.y()), origin_.y());
 }
 
 // --- Change tracking -----------------------------------------------------------------------

@@ -71,7 +71,7 @@ public:
     std::optional<zcGraphicProps> remembered;
     if (!(props == s.props())) remembered.emplace(s.props());
     try {
-      if (remembered) s.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), props);
+      if (remembered) s.writePropsBlock(props);
       zc_SketchWriter out(s);
       operation(out);
     } catch (...) {

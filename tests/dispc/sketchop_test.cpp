@@ -651,11 +651,30 @@ TEST(SketchArchive, Version0PolygonsRebuildTheirTolerances) {
 
 namespace {
 
-TEST(SketchOpKinds, SegmentsWithNonFiniteEndsAreRefused) {
-  Bytes payload = payloadOf(zc_UISketchOpLineSeg(zcLineSeg(zcPoint(1, 2), zcPoint(3, 4))));
-  zfStoreF64(payload.data() + 16, std::numeric_limits<double>::quiet_NaN());
-  zc_UISketchOpLineSeg seg;
-  EXPECT_THROW(seg.parseByteStream(payload.data(), 32), zcUIError::InvalidUISketch);
+// A non-finite number written anywhere in a payload: the record refuses it, or reads
+// it as something other than a number (what it describes is finite).
+TEST(SketchOpKinds, EveryKindRefusesNonFiniteNumbers) {
+  auto words = [](const zcColor&) { return std::string(); };
+  for (const Sample& sample : samples()) {
+    RecordPtr record(sample.make());
+    const Bytes payload = payloadOf(*record);
+    const long opcode = opcodeFor(*record);
+    for (std::size_t at = 0; at + 8 <= payload.size(); ++at) {
+      for (double bad : {std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()}) {
+        Bytes changed = payload;
+        zfStoreF64(changed.data() + at, bad);
+        RecordPtr back(zfCreateUISketchOpData(opcode));
+        try {
+          back->parseByteStream(changed.data(), static_cast<long>(changed.size()));
+        } catch (const zcUIError::InvalidUISketch&) {
+          continue;
+        }
+        const std::string said = back->describe(words);
+        EXPECT_TRUE(said.find("nan") == std::string::npos && said.find("inf") == std::string::npos)
+            << zfUISketchOpName(opcode) << " at byte " << at << ": " << said;
+      }
+    }
+  }
 }
 
 }  // namespace

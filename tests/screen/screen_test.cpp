@@ -601,3 +601,30 @@ TEST(ScreenReplay, ArchivedSketchReplaysToTheSamePels) {
   EXPECT_EQ(replayed.pels(), direct.pels());
   EXPECT_GT(direct.count(kRed), 200);
 }
+
+namespace {
+
+// Far geometry (a point, text, a cross and an image beyond the range of a pixel
+// coordinate, at every sign) records, replays and paints what falls inside: nothing
+// of itself, and the rest of the sketch.
+TEST(ScreenReplay, FarOperationsPaintNothingAndTheRestRenders) {
+  zcUITablet recorder;
+  recorder.drawOn() = true;
+  zcPelBuffer<unsigned char> pels(2, 2, 200);
+  for (double far : {1e20, -1e20, 1e300}) {
+    for (const zcPoint& p : {zcPoint(far, 5), zcPoint(5, far), zcPoint(far, far)}) {
+      recorder.draw(p, pen(zcColor::red, 3), kOverlay);
+      recorder.draw(std::wstring(L"far"), p, zcColor::red, zcColor::blue, zcUIFormat(), kOverlay);
+      recorder.draw(zcCross(p, zcRadian(0.3), 8), pen(zcColor::red), kOverlay);
+      recorder.draw(pels, p, false, 0, false, kImage);
+    }
+  }
+  recorder.draw(zcRect(2, 2, 4, 3), pen(zcColor::green, 1, 0, true), kOverlay);
+  Scene replayed(16, 12), direct(16, 12);
+  replayed.tablet.draw(recorder.sketch(), zcPoint(), zcUITablet::eBothLayers);
+  direct.tablet.draw(zcRect(2, 2, 4, 3), pen(zcColor::green, 1, 0, true), kOverlay);
+  EXPECT_GT(direct.count(kGreen), 0);
+  EXPECT_EQ(replayed.pels(), direct.pels());
+}
+
+}  // namespace

@@ -63,16 +63,21 @@ public:
   }
   bool operator!=(const zcGraphicProps& other) const { return !(*this == other); }
 
-  // The 21-byte sketch record of `props` (the pen color is not part of it):
+  // The 21-byte sketch record of these properties (the pen color is not part of it):
   //   @0 version 0   @1 fill   @2 width (i32)   @6 style (i32)   @10 join (i32)
   //   @14 end cap (i32)   @18 arrow head   @19 arrow head forward   @20 show vertex
-  // appended to the sketch; returns 21, or 0 with a null sketch.
+  // appended to the sketch.
   static constexpr long kRecordSize = 21;
+  void writeRecord(zcUISketch& sketch) const;
+  // Reads the record body (the 20 bytes after the version byte) into these
+  // properties through the setters, in the order fill, width, style, join, end cap,
+  // arrow head, arrow head forward, show vertex. A negative width raises BadParams
+  // with the fill already applied.
+  void readRecord(const unsigned char* bytes);
+  // The interface's names for the two: writes the record of `props` (returns 21, or
+  // 0 with a null sketch), or reads one into `target` (returns 20, or 0 when either
+  // pointer is null).
   long opcode(zcUISketch* sketch, const zcGraphicProps& props) const;
-  // Reads the record body (the 20 bytes after the version byte) into `target`
-  // through the setters, in the order fill, width, style, join, end cap, arrow head,
-  // arrow head forward, show vertex; returns 20, or 0 when either pointer is null.
-  // A negative width raises BadParams with the fill already applied.
   long opcode(zcGraphicProps* target, const unsigned char* bytes) const;
 
   static const zc_Instantiator sExemplar;

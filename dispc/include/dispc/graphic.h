@@ -1,4 +1,5 @@
-// Graphics: objects that wrap a shape with graphic properties and draw it.
+// Graphics: for now the graphic exception classes only, until the graphics objects
+// (a shape wrapped with graphic properties that draws itself) fill this header.
 //
 // The failures of graphics carry a message: zcGraphic::BadParams ("Item index out of
 // range" from a group's item access) and zcGraphic::NoGraphicForShape.

@@ -209,7 +209,11 @@ DISPC_API long zfParseUISketch(const zcUISketch& sketch, long offset, zc_UISketc
 // Archive form of a sketch. Storing writes version 1: the count of operations, then
 // per operation the header record and the payload record, each through a handle.
 // Loading appends the stored operations to the sketch as it stands; version 0 (raw
-// bytes in old payload layouts) is converted to the current layouts. A stored
+// bytes in old payload layouts) is converted to the current layouts. Loading writes
+// a properties block only where the properties change, pen color aside: a redundant
+// block is omitted, and so is a block that changed only the pen color (the header
+// color carries it). A stream without such blocks, which is every stream a tablet
+// records, reads back byte for byte. A stored
 // sketch holding a nested Sketch operation cannot be written (NotImplemented).
 DISPC_API zcArchive& operator||(zcArchive& archive, zcUISketch& sketch);
 

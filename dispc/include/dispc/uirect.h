@@ -406,7 +406,8 @@ public:
   // painting slot means "the current drawing position" (see xCoord).
   const zcPoint& drawPoint() const { return drawPoint_; }
   // Sets the drawing point; unless p is drawPoint() itself, the integer position
-  // becomes floorTol(p) − origin (saturated to 32 bits). A non-finite coordinate
+  // becomes floorTol(p) − origin (saturated to 32 bits; a finite coordinate beyond
+  // 32 bits counts as the nearest 32-bit bound). A non-finite coordinate
   // raises zcShapesError::BadParams, nothing changed.
   void drawStart(const zcPoint& p);
   // Moves the integer position and the drawing point by (dx, dy) pixels.
@@ -475,7 +476,8 @@ protected:
   const std::list<zcUIScope*>& kids() const { return kids_; }
 
   // A position in scope pixels: the integer drawing position when p is drawPoint()
-  // itself, else floorTol of the coordinate minus the origin.
+  // itself, else floorTol of the coordinate minus the origin (a finite coordinate
+  // beyond 32 bits counts as the nearest 32-bit bound, so far geometry falls outside).
   long xCoord(const zcPoint& p) const;
   long yCoord(const zcPoint& p) const;
   // False when the all-changed flag is set while client change collection is off:

@@ -76,14 +76,17 @@ public:
   void append(const void* bytes, long n);
 
   // The 8-byte operation header: opcode, layer, the six bytes of the color.
-  void opcode(signed char op, signed char layer, const zcColor& color) {
+  void writeHeader(signed char op, signed char layer, const zcColor& color) {
     unsigned char* p = append(kHeaderSize);
     p[0] = static_cast<unsigned char>(op);
     p[1] = static_cast<unsigned char>(layer);
     color.writeImage(zcImageOut<zcColor::kImageSize>(p + 2, zcColor::kImageSize));
   }
-  // A properties block (op is 40) when `props` differ from the remembered ones,
-  // which then become `props`; nothing otherwise.
+  // A properties block (the block byte 40 and the properties record) when `props`
+  // differ from the remembered ones, which then become `props`; nothing otherwise.
+  void writePropsBlock(const zcGraphicProps& props);
+  // The interface's names for the two: writeHeader, and writePropsBlock (op is 40).
+  void opcode(signed char op, signed char layer, const zcColor& color) { writeHeader(op, layer, color); }
   void opcode(signed char op, const zcGraphicProps& props);
 
   zcUISketchMark mark() const { return zcUISketchMark(size_); }
@@ -128,6 +131,8 @@ private:
   void props(const zcGraphicProps& p) { props_ = p; }
   // Makes the capacity at least `needed` by the growth rule.
   void reserve_(long needed);
+  // The block byte `op` and the properties record, when they change.
+  void writeBlock_(unsigned char op, const zcGraphicProps& props);
   // append() when the bytes do not fit.
   unsigned char* grow_(long n);
 

@@ -171,6 +171,11 @@ public:
   // The 13 × 13 point icon centred on the point, in the pen color.
   void drawPointIcon(const zcPoint& p, const zcGraphicProps& props, Layers layer);
   void drawPointIcon(const zcPoint& p, const zcColor& color, Layers layer);
+  // A point set: with two points or more, the circle through the second point about
+  // the first and the segment between them, with `props`; then every point at width 1
+  // in the pen color. Each point is recorded as a Point operation with the full
+  // properties, so a replay paints the points with the full pen (a pen wider than 1
+  // paints them larger than the direct call did).
   void draw(const zcPointSet& points, const zcGraphicProps& props, Layers layer);
   void draw(const zcPointSet& points, const zcColor& color, Layers layer);
 

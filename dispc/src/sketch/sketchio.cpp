@@ -1,10 +1,13 @@
 #include "sketchio.h"
 
+#include <cmath>
+
 zc_SketchIO& zc_SketchIO::field(double& v) {
   if (archive_) {
     *archive_ || v;
   } else if (reading_) {
     v = zfLoadF64(take(8));
+    if (!std::isfinite(v)) throw zcUIError::InvalidUISketch();
   } else {
     zfStoreF64(put(8), v);
   }

@@ -9,7 +9,8 @@
 //
 // Reading never passes the end of the range it was given: a field that does not fit
 // raises zcUIError::InvalidUISketch, as does a count that is negative or whose items
-// cannot fit in what is left. Archiving writes each field in its archive form, and a
+// cannot fit in what is left, and a floating field (a coordinate, a size) that is
+// not finite. Archiving writes each field in its archive form, and a
 // shape through its own archive form (`shape`).
 #pragma once
 
@@ -27,6 +28,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -91,6 +93,7 @@ public:
       if (reading_) {
         bits = zfLoadU32(take(4));
         std::memcpy(&v, &bits, 4);
+        if (!std::isfinite(v)) throw zcUIError::InvalidUISketch();
       } else {
         zfStoreU32(put(4), bits);
       }
@@ -296,6 +299,8 @@ public:
     }
   }
 
+  // The bytes that remain, looked at without being consumed (take() consumes them).
+  const unsigned char* peek() const { return in_ + used_; }
   const unsigned char* take(std::size_t n) {
     if (!reading_) throw zcUIError::InvalidUISketch();
     if (n > available_ - used_) throw zcUIError::InvalidUISketch();

@@ -136,7 +136,7 @@ long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) 
     hasProps = true;
     propsVersion = static_cast<signed char>(p[1]);
     if (propsVersion != 0) throw zcUIError::InvalidUISketch();
-    props.opcode(&props, p + 2);
+    props.readRecord(p + 2);
     if (p[zcUISketch::kPropsBlockSize] == zcUISketch::kPropsOpcode) throw zcUIError::InvalidUISketch();
     at = zcUISketch::kPropsBlockSize;
   }
@@ -158,8 +158,8 @@ long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) 
 }
 
 void zc_UISketchOpHeader::populateSketch(zcUISketch& sketch) const {
-  if (hasProps_) sketch.opcode(static_cast<signed char>(zcUISketch::kPropsOpcode), props_);
-  sketch.opcode(static_cast<signed char>(opcode_), static_cast<signed char>(layer_), color_);
+  if (hasProps_) sketch.writePropsBlock(props_);
+  sketch.writeHeader(static_cast<signed char>(opcode_), static_cast<signed char>(layer_), color_);
 }
 
 zcPersistent* zc_UISketchOpHeader::make() { return new zc_UISketchOpHeader; }

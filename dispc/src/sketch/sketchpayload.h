@@ -82,13 +82,12 @@ struct Payload<zc_UISketchOpDrawStart> : Payload<zc_UISketchOpPoint> {};
 template <>
 struct Payload<zc_UISketchOpDrawTo> : Payload<zc_UISketchOpPoint> {};
 
-// End point 1, end point 2; finite, by the segment's rule.
+// End point 1, end point 2 (finite, as every coordinate a reader takes).
 template <>
 struct Payload<zc_UISketchOpLineSeg> {
   template <class IO>
   static void fields(IO& io, Field<IO, zcPoint> p1, Field<IO, zcPoint> p2) {
     io || p1 || p2;
-    if (io.loading() && (!zfIsFinite(p1) || !zfIsFinite(p2))) throw zcUIError::InvalidUISketch();
   }
 };
 
@@ -224,7 +223,7 @@ struct Payload<zc_UISketchOpRleBuf> {
         const std::size_t left = std::min(io.remaining(), std::size_t(1) << 40);
         std::size_t used = 0;
         // The bytes that remain are only looked at here; take() below consumes them.
-        const unsigned char* rest = io.take(0);
+        const unsigned char* rest = io.peek();
         image = zcRLEBuffer::fromRunData(width, height, zcPair<long>(), std::span<const unsigned char>(rest, left),
                                          used);
         io.take(used);

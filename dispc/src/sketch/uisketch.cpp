@@ -70,13 +70,19 @@ void zcUISketch::append(const void* bytes, long n) {
   if (n > 0) std::memcpy(p, bytes, static_cast<std::size_t>(n));
 }
 
-void zcUISketch::opcode(signed char op, const zcGraphicProps& props) {
+void zcUISketch::writeBlock_(unsigned char op, const zcGraphicProps& props) {
   if (props == props_) return;
   // Room first: a failed growth must leave the remembered properties alone.
   reserve_(static_cast<long>(size_) + kPropsBlockSize);
-  *append(1) = static_cast<unsigned char>(op);
-  props.opcode(this, props);
+  *append(1) = op;
+  props.writeRecord(*this);
   props_ = props;
+}
+
+void zcUISketch::writePropsBlock(const zcGraphicProps& props) { writeBlock_(kPropsOpcode, props); }
+
+void zcUISketch::opcode(signed char op, const zcGraphicProps& props) {
+  writeBlock_(static_cast<unsigned char>(op), props);
 }
 
 bool zcUISketch::operator==(const zcUISketch& other) const {
