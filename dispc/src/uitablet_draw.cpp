@@ -46,9 +46,14 @@ void zcUITablet::drawPointIcon(const zcPoint& p, const zcColor& color, Layers la
 
 // --- Lines ---------------------------------------------------------------------------------
 
+void zcUITabletPrivate::drawSegment(zcUITablet& t, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props,
+                                    Layers layer) {
+  if (t.okToDraw(layer)) scope(t, layer).draw(zcLineSeg(t.scaledMap_.mapPoint(p1), t.scaledMap_.mapPoint(p2)), props);
+  if (t.recordOn_) record<zc_UISketchOpLineSeg>(t, layer, props, p1, p2);
+}
+
 void zcUITablet::draw(const zcLineSeg& seg, const zcGraphicProps& props, Layers layer) {
-  if (okToDraw(layer)) P::scope(*this, layer).draw(seg.map(scaledMap_), props);
-  if (recordOn_) P::record<zc_UISketchOpLineSeg>(*this, layer, props, seg.p1(), seg.p2());
+  P::drawSegment(*this, seg.p1(), seg.p2(), props, layer);
 }
 
 void zcUITablet::draw(const zcLineSeg& seg, const zcColor& color, Layers layer) {

@@ -81,6 +81,11 @@ public:
     }
   }
 
+  // draw(zcLineSeg) from its end points (replay hands them as it read them): the
+  // mapped segment to the scope, the end points to the sketch.
+  static void drawSegment(zcUITablet& t, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props,
+                          Layers layer);
+
   // The drawing scope of a layer that okToDraw allowed (never null then).
   static zcUIScope& scope(zcUITablet& t, Layers layer) { return *t.drawScope_[layer]; }
   // A client point resolved for painting: the scope's own drawing point for

@@ -34,6 +34,26 @@
 #include <string>
 #include <type_traits>
 
+namespace zc_sketch {
+// A little-endian f64: on a little-endian host the value's own bytes, in one move.
+inline void storeF64(unsigned char* p, double v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, 8);
+  } else {
+    zfStoreF64(p, v);
+  }
+}
+inline double loadF64(const unsigned char* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    double v;
+    std::memcpy(&v, p, 8);
+    return v;
+  } else {
+    return zfLoadF64(p);
+  }
+}
+}  // namespace zc_sketch
+
 class zc_SketchIO {
 public:
   static constexpr bool kWriting = false;
@@ -105,6 +125,10 @@ public:
       zfStoreF64(p, v);
       return *this;
     }
+    if (const unsigned char* p = quickTake(8)) {
+      v = finite(zc_sketch::loadF64(p));
+      return *this;
+    }
     return field(v);
   }
   zc_SketchIO& operator||(zcVector<2>& v) {
@@ -113,7 +137,16 @@ public:
       zfStoreF64(p + 8, v.y());
       return *this;
     }
+    if (const unsigned char* p = quickTake(16)) {
+      v = zcVector<2>(finite(zc_sketch::loadF64(p)), finite(zc_sketch::loadF64(p + 8)));
+      return *this;
+    }
     return field(v);
+  }
+  // A coordinate or size read: finite, or the sketch is malformed.
+  static double finite(double v) {
+    if (!std::isfinite(v)) throw zcUIError::InvalidUISketch();
+    return v;
   }
   // A pixel pair: two i32.
   zc_SketchIO& operator||(zcPair<long>& v) {
@@ -314,6 +347,14 @@ private:
   // append), or null when reading or archiving.
   unsigned char* quickPut(std::size_t n) { return out_ ? out_->append(static_cast<long>(n)) : nullptr; }
   unsigned char* put(std::size_t n) { return out_->append(static_cast<long>(n)); }
+  // The next n bytes read when they are there; null otherwise (field() then raises
+  // or archives).
+  const unsigned char* quickTake(std::size_t n) {
+    if (!reading_ || n > available_ - used_) return nullptr;
+    const unsigned char* p = in_ + used_;
+    used_ += n;
+    return p;
+  }
 
   bool reading_ = false;
   const unsigned char* in_ = nullptr;
@@ -367,13 +408,13 @@ public:
     return *this;
   }
   zc_SketchWriter& operator||(double v) {
-    store(put(8), v);
+    zc_sketch::storeF64(put(8), v);
     return *this;
   }
   zc_SketchWriter& operator||(const zcVector<2>& v) {
     unsigned char* p = put(16);
-    store(p, v.x());
-    store(p + 8, v.y());
+    zc_sketch::storeF64(p, v.x());
+    zc_sketch::storeF64(p + 8, v.y());
     return *this;
   }
   zc_SketchWriter& operator||(const zcPair<long>& v) {
@@ -440,14 +481,6 @@ public:
   }
 
 private:
-  // A little-endian f64: on a little-endian host the value's own bytes, in one store.
-  static void store(unsigned char* p, double v) {
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(p, &v, 8);
-    } else {
-      zfStoreF64(p, v);
-    }
-  }
   static std::size_t utf16Units(wchar_t w) {
     const auto c = static_cast<char32_t>(w);
     return c >= 0x10000 && c <= 0x10FFFF ? 2 : 1;
