@@ -9,9 +9,11 @@
 
 #include "zfound/archive.h"
 #include "zfound/exception.h"
+#include "zfound/handle.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <typeinfo>
 
 namespace {
 zcUISketch sketchOf(const std::uint8_t* data, std::size_t size) {
@@ -152,33 +154,46 @@ void zfReadSketchArchive(const std::uint8_t* data, std::size_t size) {
 std::vector<std::uint8_t> zfSampleSketchBytes() {
   zcUISketch s;
   const zcGraphicProps thick(zcColor::red, 3, zcGraphicProps::ePenStyleDefault, true);
-  auto op = [&](long opcode, const zc_UISketchOpData& record, bool props) {
+  auto write = [&](long opcode, const zc_UISketchOpData& record, bool props) {
     zc_UISketchOpHeader(opcode, zcUITablet::eOverlay, zcColor(10, 20, 30), props ? thick : zcGraphicProps(), props)
         .populateSketch(s);
     record.populateSketch(s);
   };
-  op(0, zc_UISketchOpPoint(zcPoint(1, 2)), true);
-  op(2, zc_UISketchOpLineSeg(zcLineSeg(zcPoint(1, 2), zcPoint(3, 4))), false);
-  op(4, zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)), true);
-  op(5, zc_UISketchOpEllipse(zcEllipse(zcPoint(1, 1), 3, 2, zcRadian(0.4))), false);
-  op(8, zc_UISketchOpGenRect(zcGenRect(zcVector<2>(1, 2), zcVector<2>(3, 2), zcRadian(0.3), zcVector<2>(1, 0.5))),
+  // Every kind of the table with its default record, then values of many kinds under
+  // the opcode of their record class.
+  for (const zcUISketchOpKind& kind : zfUISketchOpKinds()) {
+    const zcPtrHandle<zc_UISketchOpData> record(zfCreateUISketchOpData(kind.opcode));
+    // The samples are archived too, which a nested sketch cannot be.
+    if (dynamic_cast<const zc_UISketchOpSketch*>(&*record)) continue;
+    write(kind.opcode, *record, kind.opcode % 2 == 0);
+  }
+  auto op = [&](const zc_UISketchOpData& record, bool props) {
+    for (const zcUISketchOpKind& kind : zfUISketchOpKinds()) {
+      const zcPtrHandle<zc_UISketchOpData> made(zfCreateUISketchOpData(kind.opcode));
+      if (typeid(*made) == typeid(record)) return write(kind.opcode, record, props);
+    }
+  };
+  op(zc_UISketchOpPoint(zcPoint(1, 2)), true);
+  op(zc_UISketchOpLineSeg(zcLineSeg(zcPoint(1, 2), zcPoint(3, 4))), false);
+  op(zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)), true);
+  op(zc_UISketchOpEllipse(zcEllipse(zcPoint(1, 1), 3, 2, zcRadian(0.4))), false);
+  op(zc_UISketchOpGenRect(zcGenRect(zcVector<2>(1, 2), zcVector<2>(3, 2), zcRadian(0.3), zcVector<2>(1, 0.5))),
      false);
-  op(11, zc_UISketchOpString("text", zcPoint(1, 1), zcColor::black, zcUIFormat()), false);
+  op(zc_UISketchOpString("text", zcPoint(1, 1), zcColor::black, zcUIFormat()), false);
   zcPelBuffer<unsigned char> pels(3, 2, 7);
-  op(12, zc_UISketchOpPelBuf8(pels, zcPoint(0, 0), true, 1, false), false);
-  op(14, zc_UISketchOpRleBuf(zcRLEBuffer::encode(pels), zcPoint(0, 0), {1, 2}, false, 0, true), false);
-  op(16, zc_UISketchOpSet(zcUIRect(1, 2, 3, 4)), false);
-  op(19, zc_UISketchOpFill(zcPoint(1, 2), zcColor::blue, 0), false);
-  op(25, zc_UISketchOpOutline3d(zcRect(1, 2, 3, 4), zcColor::white, zcColor::black, 2), false);
-  op(28, zc_UISketchOpPolygon(zcPolygon({zcPoint(0, 0), zcPoint(4, 0), zcPoint(0, 3)})), true);
-  op(33, zc_UISketchOpGenShape(zcColor::green, zcUIRect(0, 0, 4, 4), {1, 2, 3}), false);
-  op(35, zc_UISketchOpUnicodeString(L"wide", zcPoint(2, 2), zcColor::white, zcUIFormat()), false);
-  op(37, zc_UISketchOpCross(zcCross(zcPoint(1, 1), zcRadian(0.5), 5)), false);
-  op(43,
-     zc_UISketchOpCubicSpline(zcCubicSpline({zcBezierCurve(zcPoint(0, 0), zcPoint(1, 2), zcPoint(3, 2), zcPoint(4, 0))})),
+  op(zc_UISketchOpPelBuf8(pels, zcPoint(0, 0), true, 1, false), false);
+  op(zc_UISketchOpRleBuf(zcRLEBuffer::encode(pels), zcPoint(0, 0), {1, 2}, false, 0, true), false);
+  op(zc_UISketchOpSet(zcUIRect(1, 2, 3, 4)), false);
+  op(zc_UISketchOpFill(zcPoint(1, 2), zcColor::blue, 0), false);
+  op(zc_UISketchOpOutline3d(zcRect(1, 2, 3, 4), zcColor::white, zcColor::black, 2), false);
+  op(zc_UISketchOpPolygon(zcPolygon({zcPoint(0, 0), zcPoint(4, 0), zcPoint(0, 3)})), true);
+  op(zc_UISketchOpGenShape(zcColor::green, zcUIRect(0, 0, 4, 4), {1, 2, 3}), false);
+  op(zc_UISketchOpUnicodeString(L"wide", zcPoint(2, 2), zcColor::white, zcUIFormat()), false);
+  op(zc_UISketchOpCross(zcCross(zcPoint(1, 1), zcRadian(0.5), 5)), false);
+  op(zc_UISketchOpCubicSpline(zcCubicSpline({zcBezierCurve(zcPoint(0, 0), zcPoint(1, 2), zcPoint(3, 2), zcPoint(4, 0))})),
      false);
-  op(44, zc_UISketchOpPolyline(zcPolyline({zcPoint(0, 0), zcPoint(1, 1), zcPoint(2, 0)}, false)), false);
-  op(46, zc_UISketchOpEllipseArc2(), false);
+  op(zc_UISketchOpPolyline(zcPolyline({zcPoint(0, 0), zcPoint(1, 1), zcPoint(2, 0)}, false)), false);
+  op(zc_UISketchOpEllipseArc2(), false);
   return std::vector<std::uint8_t>(s.bytes().begin(), s.bytes().end());
 }
 

@@ -464,8 +464,10 @@ zcUISketch withBadTail(const Bytes& bad) {
 
 TEST(TabletReplay, MalformedSketchRaisesAndLeavesTheTabletAsItWas) {
   std::vector<zcUISketch> bad;
-  for (const unsigned op : {13u, 24u, 36u, 48u, 99u, 255u})
-    bad.push_back(withBadTail({static_cast<unsigned char>(op), 0, 4, 0, 0, 0, 0, 0}));
+  // The codes without a kind (the low ones and the last).
+  for (unsigned op = 0; op < 256; ++op)
+    if (!zfUISketchOpKind(op) && op != zcUISketch::kPropsOpcode && (op < 64 || op == 255))
+      bad.push_back(withBadTail({static_cast<unsigned char>(op), 0, 4, 0, 0, 0, 0, 0}));
   bad.push_back(withBadTail({2, 0, 4, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));  // payload cut short
   bad.push_back(withBadTail({2, 7, 4, 0, 0, 0, 0, 0}));                                 // layer 7
   {
