@@ -1,5 +1,7 @@
-// The segment workload both tablet benchmarks share: 1,000,000 short segments inside a
-// square, the pen color changing every 100 calls and the pen width every 1,000.
+// The segment workload both tablet benchmarks share: 1,000,000 segments inside a
+// square, the pen color changing every 100 calls and the pen width every 1,000. The
+// segments are short (the second end within 32 pixels of the first on each axis) or
+// spread over the whole square (both ends anywhere in it).
 #pragma once
 
 #include "dispc/color.h"
@@ -40,15 +42,20 @@ struct SegmentWorkload {
   long penWidth(long i) const { return firstWidth + widthIndex(i); }
   const zcGraphicProps& propsOf(long i) const { return props[widthIndex(i) * kColors + colorIndex(i)]; }
 
+  enum Layout { eShort, eUniform };
+
   // Both ends of every segment lie inside the square of the given side.
-  SegmentWorkload(long firstPenWidth, double side) : firstWidth(firstPenWidth), minX(side), minY(side) {
+  SegmentWorkload(long firstPenWidth, double side, Layout layout = eShort)
+      : firstWidth(firstPenWidth), minX(side), minY(side) {
     std::mt19937_64 rng(42);
     std::uniform_real_distribution<double> at(kMaxReach, side - kMaxReach), reach(-kMaxReach, kMaxReach);
+    std::uniform_real_distribution<double> anywhere(0.0, side);
     segments.reserve(kOps);
     ends.reserve(4 * kOps);
     for (long i = 0; i < kOps; ++i) {
-      const zcPoint a(at(rng), at(rng));
-      zcPoint b(a.x() + reach(rng), a.y() + reach(rng));
+      const bool uniform = layout == eUniform;
+      const zcPoint a = uniform ? zcPoint(anywhere(rng), anywhere(rng)) : zcPoint(at(rng), at(rng));
+      zcPoint b = uniform ? zcPoint(anywhere(rng), anywhere(rng)) : zcPoint(a.x() + reach(rng), a.y() + reach(rng));
       if (b == a) b = zcPoint(a.x() + 1.0, a.y());
       segments.emplace_back(a, b);
       minX = std::min({minX, a.x(), b.x()});

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <optional>
 
 std::uint32_t zcUITablet::gTimeStamp_ = 1;
 
@@ -321,25 +320,6 @@ void zcUITablet::parentMapChanged() {}
 const zcGraphicProps& zcUITabletPrivate::defaultProps() {
   static const zcGraphicProps props;
   return props;
-}
-
-void zcUITabletPrivate::recordOperation(zcUITablet& t, long opcode, Layers layer, const zcGraphicProps& props,
-                               const zcColor& color, const zc_UISketchOpData& payload) {
-  if (!t.recordOn_) return;
-  zcUISketch& s = t.sketch_;
-  const zcUISketchMark start = s.mark();
-  // The remembered properties change only with a new block: keep them only then.
-  std::optional<zcGraphicProps> remembered;
-  if (!(props == s.props())) remembered.emplace(s.props());
-  try {
-    if (remembered) s.writePropsBlock(props);
-    s.writeHeader(static_cast<signed char>(opcode), static_cast<signed char>(layer), color);
-    payload.populateSketch(s);
-  } catch (...) {
-    s.remove(start, s.mark());
-    if (remembered) s.props(*remembered);
-    throw;
-  }
 }
 
 const zcPoint& zcUITabletPrivate::resolve(zcUITablet& t, const zcPoint& p, Layers layer, zcPoint& mapped) {

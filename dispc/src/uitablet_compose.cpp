@@ -31,7 +31,7 @@ void zcUITablet::draw(const zcPointSet& points, const zcGraphicProps& props, Lay
     for (const zcPoint& q : p) s.draw(scaledMap_.mapPoint(q), plain);
   }
   if (!recordOn_) return;
-  for (const zcPoint& q : p) P::record(*this, layer, props, zc_UISketchOpPoint(q));
+  for (const zcPoint& q : p) P::record<zc_UISketchOpPoint>(*this, layer, props, q);
 }
 
 void zcUITablet::draw(const zcPointSet& points, const zcColor& color, Layers layer) {
@@ -44,7 +44,7 @@ void zcUITablet::draw(const zcLineSegSet& segs, const zcGraphicProps& props, Lay
     for (const zcLineSeg& seg : segs.segments()) s.draw(seg.map(scaledMap_), props);
   }
   if (!recordOn_) return;
-  for (const zcLineSeg& seg : segs.segments()) P::record(*this, layer, props, zc_UISketchOpLineSeg(seg));
+  for (const zcLineSeg& seg : segs.segments()) P::record<zc_UISketchOpLineSeg>(*this, layer, props, seg.p1(), seg.p2());
 }
 
 // --- Curves --------------------------------------------------------------------------------
@@ -81,14 +81,14 @@ void paintCurve(zcUITablet& t, const zcBezierCurve& curve, const zcGraphicProps&
 
 void zcUITablet::draw(const zcBezierCurve& curve, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) paintCurve(*this, curve, props, layer);
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpBezierCurve(curve));
+  if (recordOn_) P::record<zc_UISketchOpBezierCurve>(*this, layer, props, curve);
 }
 
 void zcUITablet::draw(const zcCubicSpline& spline, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) {
     for (const zcBezierCurve& piece : spline.pieces()) paintCurve(*this, piece, props, layer);
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpCubicSpline(spline.cubicSpline()));
+  if (recordOn_) P::record<zc_UISketchOpCubicSpline>(*this, layer, props, spline.cubicSpline());
 }
 
 // --- Annuli --------------------------------------------------------------------------------
@@ -123,10 +123,9 @@ void zcUITablet::draw(const zcEllipseAnnulusSection& section, const zcGraphicPro
   }
   if (!recordOn_) return;
   if (props.arrowHead() && props.arrowHeadForward()) {
-    P::record(*this, layer, props, zc_UISketchOpEllipseAnnSect(section));
+    P::record<zc_UISketchOpEllipseAnnSect>(*this, layer, props, section);
   } else {
-    P::record(*this, layer, props,
-              zc_UISketchOpEllipseAnnSectArrowheadFlag(section, props.arrowHead(), props.arrowHeadForward()));
+    P::record<zc_UISketchOpEllipseAnnSectArrowheadFlag>(*this, layer, props, section, props.arrowHead(), props.arrowHeadForward());
   }
 }
 
@@ -162,7 +161,7 @@ void zcUITablet::draw(const zcGenAnnulus& annulus, const zcGraphicProps& props, 
     draw(annulus.inner(), props, layer);
     draw(annulus.outer(), props, layer);
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpGenAnn(annulus));
+  if (recordOn_) P::record<zc_UISketchOpGenAnn>(*this, layer, props, annulus);
 }
 
 void zcUITablet::draw(const zcGenAnnulus& annulus, const zcColor& color, Layers layer) {
@@ -183,7 +182,7 @@ void zcUITablet::draw(const zcCross& cross, const zcGraphicProps& props, Layers 
     s.drawStart(center + zcVector<2>(static_cast<double>(-n), static_cast<double>(c)));
     s.drawToRelPels(2 * n, -2 * c, props);
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpCross(cross));
+  if (recordOn_) P::record<zc_UISketchOpCross>(*this, layer, props, cross);
 }
 
 void zcUITablet::draw(const zcCross& cross, const zcColor& color, Layers layer) {
@@ -204,7 +203,7 @@ void zcUITablet::draw(const zcCoordAxes& axes, const zcGraphicProps& props, Laye
     arrowHead(axes.xEnd(), axes.xEnd() - axes.origin(), arm, props, layer);
     arrowHead(axes.yEnd(), axes.yEnd() - axes.origin(), arm, props, layer);
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpCoordAxes(axes));
+  if (recordOn_) P::record<zc_UISketchOpCoordAxes>(*this, layer, props, axes);
 }
 
 void zcUITablet::draw(const zcCoordAxes& axes, const zcColor& color, Layers layer) {
@@ -225,7 +224,7 @@ void zcUITablet::arrowHead(const zcPoint& tip, const zcVector<2>& dir, float siz
       s.drawStart(at);
     }
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpArrow(tip, dir, size));
+  if (recordOn_) P::record<zc_UISketchOpArrow>(*this, layer, props, tip, dir, size);
 }
 
 // --- Areas ---------------------------------------------------------------------------------
@@ -238,17 +237,17 @@ void zcUITablet::set(const zcColor& color, Layers layer) {
     const zcRect clip = clipRects_[layer];
     if (clip.width() != 0.0 || clip.height() != 0.0) drawClipRect(clip, layer);
   }
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), color, zc_UISketchOpSetAll());
+  if (recordOn_) P::recordColor<zc_UISketchOpSetAll>(*this, layer, P::defaultProps(), color);
 }
 
 void zcUITablet::set(const zcUIRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).set(rect, color);
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), color, zc_UISketchOpSet(rect));
+  if (recordOn_) P::recordColor<zc_UISketchOpSet>(*this, layer, P::defaultProps(), color, true, rect, zcRect());
 }
 
 void zcUITablet::set(const zcRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).set(P::pixelRect(*this, rect), color);
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), color, zc_UISketchOpSet(rect));
+  if (recordOn_) P::recordColor<zc_UISketchOpSet>(*this, layer, P::defaultProps(), color, false, zcUIRect(), rect);
 }
 
 namespace {
@@ -274,26 +273,26 @@ void setOutside(zcUIScope& s, const zcUIRect& rect, const zcColor& color) {
 
 void zcUITablet::setComplement(const zcUIRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) setOutside(P::scope(*this, layer), rect, color);
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), color, zc_UISketchOpSetComp(rect));
+  if (recordOn_) P::recordColor<zc_UISketchOpSetComp>(*this, layer, P::defaultProps(), color, true, rect, zcRect());
 }
 
 void zcUITablet::setComplement(const zcRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) setOutside(P::scope(*this, layer), P::pixelRect(*this, rect), color);
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), color, zc_UISketchOpSetComp(rect));
+  if (recordOn_) P::recordColor<zc_UISketchOpSetComp>(*this, layer, P::defaultProps(), color, false, zcUIRect(), rect);
 }
 
 void zcUITablet::fill(const zcPoint& p, const zcColor& fill, const zcColor& boundary, FillType type,
                       Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).fill(scopeCoords(p), fill, boundary, type == eFillType0);
-  if (recordOn_) P::record(*this, layer, P::colorProps(P::defaultProps().penColor(), true), fill,
-            zc_UISketchOpFill(p, boundary, type));
+  if (recordOn_) P::recordColor<zc_UISketchOpFill>(*this, layer, P::colorProps(P::defaultProps().penColor(), true), fill, false, zcPair<long>(), p, boundary,
+                                             static_cast<std::int32_t>(type));
 }
 
 void zcUITablet::fill(const zcPair<long>& p, const zcColor& fill, const zcColor& boundary, FillType type,
                       Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).fill(p, fill, boundary, type == eFillType0);
-  if (recordOn_) P::record(*this, layer, P::colorProps(P::defaultProps().penColor(), true), fill,
-            zc_UISketchOpFill(p, boundary, type));
+  if (recordOn_) P::recordColor<zc_UISketchOpFill>(*this, layer, P::colorProps(P::defaultProps().penColor(), true), fill, true, p, zcPoint(), boundary,
+                                             static_cast<std::int32_t>(type));
 }
 
 namespace {
@@ -320,15 +319,15 @@ void paintOutline(zcUITablet& t, const zcUIRect& r, const zcColor& light, const 
 void zcUITablet::outline3D(const zcUIRect& rect, const zcColor& light, const zcColor& dark, long width,
                            Layers layer) {
   paintOutline(*this, rect, light, dark, width, layer);
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), zcColor(0),
-            zc_UISketchOpOutline3d(rect, light, dark, width));
+  if (recordOn_) P::recordColor<zc_UISketchOpOutline3d>(*this, layer, P::defaultProps(), zcColor(0), true, rect, zcRect(), light,
+                                                 dark, static_cast<std::int32_t>(width));
 }
 
 void zcUITablet::outline3D(const zcRect& rect, const zcColor& light, const zcColor& dark, long width,
                            Layers layer) {
   paintOutline(*this, P::pixelRect(*this, rect), light, dark, width, layer);
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), zcColor(0),
-            zc_UISketchOpOutline3d(rect, light, dark, width));
+  if (recordOn_) P::recordColor<zc_UISketchOpOutline3d>(*this, layer, P::defaultProps(), zcColor(0), false, zcUIRect(), rect, light,
+                                                 dark, static_cast<std::int32_t>(width));
 }
 
 void zcUITablet::outline(const zcUIRect& rect, const zcColor& color, long width, Layers layer) {
@@ -343,7 +342,7 @@ void zcUITablet::drawClipRect(const zcRect& rect, Layers layer) {
   if (layer < eImage || layer > eBothLayers) throw zcUIError::BadLayer();
   if (layer != eOverlay) clipRects_[eImage] = rect;
   if (layer != eImage) clipRects_[eOverlay] = rect;
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), zc_UISketchOpClipRect(rect));
+  if (recordOn_) P::record<zc_UISketchOpClipRect>(*this, layer, P::defaultProps(), rect);
   double lo[2] = {HUGE_VAL, HUGE_VAL}, hi[2] = {-HUGE_VAL, -HUGE_VAL};
   for (const zcPoint& c : {rect.ul(), rect.ur(), rect.lr(), rect.ll()}) {
     const zcPoint m = scaledMap_.mapPoint(c);
@@ -518,5 +517,12 @@ void zcUITablet::draw(const zcUISketch& sketch, const zcPoint& offset, Layers la
       if (layer == eBothLayers || header.layer() == layer) record.draw(*this, header);
     }
   }
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), zcColor(0), zc_UISketchOpSketch(sketch, offset));
+  if (!recordOn_) return;
+  if (&sketch == &sketch_) {
+    // The tablet's own sketch: its bytes as they were before this operation.
+    const zcUISketch before(sketch);
+    P::recordColor<zc_UISketchOpSketch>(*this, layer, P::defaultProps(), zcColor(0), before, offset);
+  } else {
+    P::recordColor<zc_UISketchOpSketch>(*this, layer, P::defaultProps(), zcColor(0), sketch, offset);
+  }
 }

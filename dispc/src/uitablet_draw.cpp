@@ -19,7 +19,7 @@ void zcUITablet::draw(const zcPoint& p, const zcGraphicProps& props, Layers laye
     zcPoint mapped;
     P::scope(*this, layer).draw(P::resolve(*this, p, layer, mapped), props);
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpPoint(p));
+  if (recordOn_) P::record<zc_UISketchOpPoint>(*this, layer, props, p);
 }
 
 void zcUITablet::draw(const zc2Point& p, const zcGraphicProps& props, Layers layer) { draw(p.point(), props, layer); }
@@ -37,7 +37,7 @@ void zcUITablet::drawPointIcon(const zcPoint& p, const zcGraphicProps& props, La
     const std::vector<zcColor> colors = {props.penColor()};
     P::scope(*this, layer).draw(pointIcon(), at - zcVector<2>(6, 6), colors, true, zcColor::passColor().index());
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpPointIcon(p));
+  if (recordOn_) P::record<zc_UISketchOpPointIcon>(*this, layer, props, p);
 }
 
 void zcUITablet::drawPointIcon(const zcPoint& p, const zcColor& color, Layers layer) {
@@ -46,9 +46,14 @@ void zcUITablet::drawPointIcon(const zcPoint& p, const zcColor& color, Layers la
 
 // --- Lines ---------------------------------------------------------------------------------
 
+void zcUITabletPrivate::drawSegment(zcUITablet& t, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props,
+                                    Layers layer) {
+  if (t.okToDraw(layer)) scope(t, layer).draw(zcLineSeg(t.scaledMap_.mapPoint(p1), t.scaledMap_.mapPoint(p2)), props);
+  if (t.recordOn_) record<zc_UISketchOpLineSeg>(t, layer, props, p1, p2);
+}
+
 void zcUITablet::draw(const zcLineSeg& seg, const zcGraphicProps& props, Layers layer) {
-  if (okToDraw(layer)) P::scope(*this, layer).draw(seg.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpLineSeg(seg));
+  P::drawSegment(*this, seg.p1(), seg.p2(), props, layer);
 }
 
 void zcUITablet::draw(const zcLineSeg& seg, const zcColor& color, Layers layer) {
@@ -89,7 +94,7 @@ void zcUITablet::draw(const zcLine& line, const zcGraphicProps& props, Layers la
       s.drawTo(mapped.point() + mapped.dir() * t1, props);
     }
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpLine(line));
+  if (recordOn_) P::record<zc_UISketchOpLine>(*this, layer, props, line);
 }
 
 void zcUITablet::draw(const zcLine& line, const zcColor& color, Layers layer) {
@@ -102,7 +107,7 @@ void zcUITablet::drawLine(const zcPair<double>& point, zcRadian angle, const zcC
 
 void zcUITablet::draw(const zcPolygon& polygon, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(polygon.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpPolygon(polygon));
+  if (recordOn_) P::record<zc_UISketchOpPolygon>(*this, layer, props, polygon);
 }
 
 void zcUITablet::draw(const zcPolygon& polygon, const zcColor& color, Layers layer) {
@@ -116,7 +121,7 @@ void zcUITablet::drawPolygon(const std::vector<zcPoint>& vertices, zcPolygon::Po
 
 void zcUITablet::draw(const zcPolyline& polyline, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(polyline.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpPolyline(polyline));
+  if (recordOn_) P::record<zc_UISketchOpPolyline>(*this, layer, props, polyline);
 }
 
 // --- Conics --------------------------------------------------------------------------------
@@ -126,7 +131,7 @@ void zcUITablet::draw(const zcCircle& circle, const zcGraphicProps& props, Layer
     P::NoRecording quiet(*this);
     draw(zcEllipse(circle), props, layer);
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpCircle(circle), props.fill());
+  if (recordOn_) P::recordFilled<zc_UISketchOpCircle>(*this, layer, props, circle);
 }
 
 void zcUITablet::draw(const zcCircle& circle, const zcColor& color, bool fill, Layers layer) {
@@ -140,7 +145,7 @@ void zcUITablet::drawCircle(const zcPair<double>& center, double radius, const z
 
 void zcUITablet::draw(const zcEllipse& ellipse, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(ellipse.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpEllipse(ellipse), props.fill());
+  if (recordOn_) P::recordFilled<zc_UISketchOpEllipse>(*this, layer, props, ellipse);
 }
 
 void zcUITablet::draw(const zcEllipse& ellipse, const zcColor& color, bool fill, Layers layer) {
@@ -154,7 +159,7 @@ void zcUITablet::drawEllipse(const zcPair<double>& center, const zcPair<double>&
 
 void zcUITablet::draw(const zcEllipseArc& arc, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(arc.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpEllipseArc(arc));
+  if (recordOn_) P::record<zc_UISketchOpEllipseArc>(*this, layer, props, arc);
 }
 
 void zcUITablet::draw(const zcEllipseArc& arc, const zcColor& color, Layers layer) {
@@ -168,12 +173,12 @@ void zcUITablet::drawEllipseArc(const zcPair<double>& center, const zcPair<doubl
 
 void zcUITablet::draw(const zcEllipse2& ellipse, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(ellipse.map(scaledMap_), props);
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpEllipse2(ellipse));
+  if (recordOn_) P::record<zc_UISketchOpEllipse2>(*this, layer, props, ellipse);
 }
 
 void zcUITablet::draw(const zcEllipseArc2& arc, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).draw(arc.map(zcXform<2>(scaledMap_.matrix(), zcVector<2>())), props);
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpEllipseArc2(arc));
+  if (recordOn_) P::record<zc_UISketchOpEllipseArc2>(*this, layer, props, arc);
 }
 
 // --- Rectangles ----------------------------------------------------------------------------
@@ -198,7 +203,7 @@ void zcUITablet::draw(const zcGenRect& rect, const zcGraphicProps& props, Layers
       s.draw(rect.map(scaledMap_), props);
     }
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpGenRect(rect), props.fill());
+  if (recordOn_) P::recordFilled<zc_UISketchOpGenRect>(*this, layer, props, rect);
 }
 
 void zcUITablet::draw(const zcGenRect& rect, const zcColor& color, bool fill, Layers layer) {
@@ -225,7 +230,7 @@ void zcUITablet::draw(const zcRect& rect, const zcGraphicProps& props, Layers la
       for (int i = 1; i <= 4; ++i) s.drawTo(c[i % 4], props);
     }
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpRect(rect));
+  if (recordOn_) P::record<zc_UISketchOpRect>(*this, layer, props, rect);
 }
 
 void zcUITablet::draw(const zcRect& rect, const zcColor& color, bool fill, Layers layer) {
@@ -244,7 +249,7 @@ void zcUITablet::draw(const zcAffineRectangle& rect, const zcGraphicProps& props
     for (const zcPoint& p : c) mapped.push_back(scaledMap_.mapPoint(p));
     P::scope(*this, layer).draw(zcPolygon(std::move(mapped)), props);
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpAffineRect(rect));
+  if (recordOn_) P::record<zc_UISketchOpAffineRect>(*this, layer, props, rect);
 }
 
 void zcUITablet::draw(const zcAffineRectangle& rect, const zcColor& color, Layers layer) {
@@ -276,7 +281,7 @@ void zcUITablet::draw(const zcGenShape& shape, const zcColor& color, Layers laye
       box = zcUIRect(x0, y0, zcUIScope::ceilTol(hi.x()) - x0, zcUIScope::ceilTol(hi.y()) - y0);
     }
   }
-  if (recordOn_) P::record(*this, layer, P::colorProps(color), zc_UISketchOpGenShape(color, box, shape.bytes()));
+  if (recordOn_) P::record<zc_UISketchOpGenShape>(*this, layer, P::colorProps(color), color, box, shape.bytes());
 }
 
 // --- Text ----------------------------------------------------------------------------------
@@ -287,8 +292,7 @@ void zcUITablet::draw(const std::wstring& text, const zcPoint& pos, const zcColo
     zcPoint mapped;
     P::scope(*this, layer).draw(text, P::resolve(*this, pos, layer, mapped), foreground, background, format);
   }
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), foreground,
-            zc_UISketchOpUnicodeString(text, pos, background, format));
+  if (recordOn_) P::recordColor<zc_UISketchOpUnicodeString>(*this, layer, P::defaultProps(), foreground, text, pos, background, format);
 }
 
 void zcUITablet::textRect(const std::wstring& text, const zcPoint& pos, const zcUIFormat& format, zcUIRect& out,
@@ -308,7 +312,7 @@ void zcUITablet::drawStart(const zcPoint& p, Layers layer) {
     zcUIScope& s = P::scope(*this, layer);
     s.drawStart(P::resolve(*this, p, layer, mapped));
   }
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), zcColor(0), zc_UISketchOpDrawStart(p));
+  if (recordOn_) P::recordColor<zc_UISketchOpDrawStart>(*this, layer, P::defaultProps(), zcColor(0), p);
 }
 
 void zcUITablet::drawTo(const zcPoint& p, const zcGraphicProps& props, Layers layer) {
@@ -316,7 +320,7 @@ void zcUITablet::drawTo(const zcPoint& p, const zcGraphicProps& props, Layers la
     zcPoint mapped;
     P::scope(*this, layer).drawTo(P::resolve(*this, p, layer, mapped), props);
   }
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpDrawTo(p));
+  if (recordOn_) P::record<zc_UISketchOpDrawTo>(*this, layer, props, p);
 }
 
 void zcUITablet::drawTo(const zcPoint& p, const zcColor& color, Layers layer) {
@@ -325,7 +329,7 @@ void zcUITablet::drawTo(const zcPoint& p, const zcColor& color, Layers layer) {
 
 void zcUITablet::drawToRelPels(long dx, long dy, const zcGraphicProps& props, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).drawToRelPels(dx, dy, props);
-  if (recordOn_) P::record(*this, layer, props, zc_UISketchOpDrawToRelPels(dx, dy));
+  if (recordOn_) P::record<zc_UISketchOpDrawToRelPels>(*this, layer, props, static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
 }
 
 void zcUITablet::drawToRelPels(long dx, long dy, const zcColor& color, Layers layer) {
@@ -343,7 +347,7 @@ void zcUITablet::drawToRelPels(const zcVector<2>& dir, float length, const zcCol
 
 void zcUITablet::moveToRelPels(long dx, long dy, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).moveToRel(dx, dy);
-  if (recordOn_) P::record(*this, layer, P::defaultProps(), zcColor(0), zc_UISketchOpMoveToRelPels(dx, dy));
+  if (recordOn_) P::recordColor<zc_UISketchOpMoveToRelPels>(*this, layer, P::defaultProps(), zcColor(0), static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
 }
 
 void zcUITablet::moveToRelPels(const zcVector<2>& dir, float length, Layers layer) {
@@ -389,8 +393,7 @@ void zcUITablet::draw(const zcPelBuffer_const<unsigned char>& image, const zcPoi
   paintImage(*this, layer, image, pos, passThrough, passValue, flag,
              [&](zcUIScope& s, const zcPoint& at) { s.draw(image, at, passThrough, passValue, flag); });
   if (recordOn_)
-    P::record(*this, layer, P::defaultProps(), zcColor(0),
-              zc_UISketchOpPelBuf8(image, pos, passThrough, passValue, flag));
+    P::recordColor<zc_UISketchOpPelBuf8>(*this, layer, P::defaultProps(), zcColor(0), image, pos, passThrough, passValue, flag);
 }
 
 void zcUITablet::draw(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, bool passThrough,
@@ -426,6 +429,5 @@ void zcUITablet::draw(const zcRLEBuffer& image, const zcPoint& pos, const std::v
     }
   }
   if (recordOn_)
-    P::record(*this, layer, P::defaultProps(), zcColor(0),
-              zc_UISketchOpRleBuf(image, pos, colorMap, passThrough, passValue, flag));
+    P::recordColor<zc_UISketchOpRleBuf>(*this, layer, P::defaultProps(), zcColor(0), image, pos, colorMap, passThrough, passValue, flag);
 }

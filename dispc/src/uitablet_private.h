@@ -7,6 +7,10 @@
 #include "dispc/uierror.h"
 
 #include "sketch/sketchkinds.h"
+#include "sketch/sketchpayload.h"
+
+#include <cassert>
+#include <optional>
 
 class zcUITabletPrivate : public zcUITablet {
 public:
@@ -23,21 +27,64 @@ public:
   static const zcGraphicProps& defaultProps();
 
   // Appends one operation when recording is on: the properties block (when they
-  // changed), the header with the layer as given and `color`, and the payload. The
-  // opcode is the record class's (its filled form's when `filled`). An operation is
-  // appended whole or not at all.
-  template <class R>
-  static void record(zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color,
-                     const R& payload) {
-    recordOperation(t, zc_sketch::opcodeOf<R>(), layer, props, color, payload);
+  // changed), the header with the layer as given and the color, and the payload of
+  // record class R written from `values` by R's payload description (no record is
+  // built). The opcode is R's (its filled form's for recordFilled when the properties
+  // fill). The color is the properties' pen color unless given (recordColor). An
+  // operation is appended whole or not at all.
+  template <class R, class... V>
+  static void record(zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
+    recordAs<R>(t, zc_sketch::opcodeOf<R>(), layer, props, props.penColor(), values...);
   }
-  template <class R>
-  static void record(zcUITablet& t, Layers layer, const zcGraphicProps& props, const R& payload,
-                     bool filled = false) {
-    recordOperation(t, zc_sketch::opcodeOf<R>(filled), layer, props, props.penColor(), payload);
+  template <class R, class... V>
+  static void recordFilled(zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
+    recordAs<R>(t, zc_sketch::opcodeOf<R>(props.fill()), layer, props, props.penColor(), values...);
   }
-  static void recordOperation(zcUITablet& t, long opcode, Layers layer, const zcGraphicProps& props,
-                              const zcColor& color, const zc_UISketchOpData& payload);
+  template <class R, class... V>
+  static void recordColor(zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color,
+                          const V&... values) {
+    recordAs<R>(t, zc_sketch::opcodeOf<R>(), layer, props, color, values...);
+  }
+  template <class R, class... V>
+  static void recordAs(zcUITablet& t, long opcode, Layers layer, const zcGraphicProps& props, const zcColor& color,
+                       const V&... values) {
+    if (!t.recordOn_) return;
+    zcUISketch& s = t.sketch_;
+    auto operation = [&](zc_SketchWriter& out) {
+      out || static_cast<unsigned char>(opcode) || static_cast<unsigned char>(layer) || color;
+      zc_sketch::Payload<R>::fields(out, values...);
+    };
+    constexpr long kFixed = zc_sketch::KindOf<R, false>::kFixedLength;
+    if constexpr (kFixed >= 0) {
+      if (props == s.props()) {
+        // The same properties and a payload of fixed length: header and payload
+        // stored in one piece of room, which nothing can fail to fill.
+        unsigned char* room = s.append(zcUISketch::kHeaderSize + kFixed);
+        zc_SketchWriter out(room);
+        operation(out);
+        assert(out.at() == room + zcUISketch::kHeaderSize + kFixed);
+        return;
+      }
+    }
+    const zcUISketchMark start = s.mark();
+    // The remembered properties change only with a new block: keep them only then.
+    std::optional<zcGraphicProps> remembered;
+    if (!(props == s.props())) remembered.emplace(s.props());
+    try {
+      if (remembered) s.writePropsBlock(props);
+      zc_SketchWriter out(s);
+      operation(out);
+    } catch (...) {
+      s.remove(start, s.mark());
+      if (remembered) s.props(*remembered);
+      throw;
+    }
+  }
+
+  // draw(zcLineSeg) from its end points (replay hands them as it read them): the
+  // mapped segment to the scope, the end points to the sketch.
+  static void drawSegment(zcUITablet& t, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props,
+                          Layers layer);
 
   // The drawing scope of a layer that okToDraw allowed (never null then).
   static zcUIScope& scope(zcUITablet& t, Layers layer) { return *t.drawScope_[layer]; }

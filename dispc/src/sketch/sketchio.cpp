@@ -6,8 +6,7 @@ zc_SketchIO& zc_SketchIO::field(double& v) {
   if (archive_) {
     *archive_ || v;
   } else if (reading_) {
-    v = zfLoadF64(take(8));
-    if (!std::isfinite(v)) throw zcUIError::InvalidUISketch();
+    v = finite(zfLoadF64(take(8)));
   } else {
     zfStoreF64(put(8), v);
   }

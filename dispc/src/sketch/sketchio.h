@@ -1,5 +1,7 @@
 // Payload access in three directions with one description per operation kind:
-// reading a bounded byte range, appending to a sketch, or archiving.
+// reading a bounded byte range, appending to a sketch, or archiving (zc_SketchIO),
+// and the writing direction alone for recording (zc_SketchWriter). The descriptions
+// (sketchpayload.h) are templates over the two.
 //
 //   void zc_UISketchOpCircle::fields_(zc_SketchIO& io) {
 //     io.shape(circle_, [&] { ... io || center || radius; ... });
@@ -23,15 +25,39 @@
 #include "zfound/geometry.h"
 #include "zfound/strings.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <type_traits>
+
+namespace zc_sketch {
+// A little-endian f64: on a little-endian host the value's own bytes, in one move.
+inline void storeF64(unsigned char* p, double v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, 8);
+  } else {
+    zfStoreF64(p, v);
+  }
+}
+inline double loadF64(const unsigned char* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    double v;
+    std::memcpy(&v, p, 8);
+    return v;
+  } else {
+    return zfLoadF64(p);
+  }
+}
+}  // namespace zc_sketch
 
 class zc_SketchIO {
 public:
+  static constexpr bool kWriting = false;
+
   // What the one-argument parse functions read: their caller vouches for the bytes.
   static constexpr std::size_t kUnbounded = std::numeric_limits<std::size_t>::max() / 2;
 
@@ -99,6 +125,10 @@ public:
       zfStoreF64(p, v);
       return *this;
     }
+    if (const unsigned char* p = quickTake(8)) {
+      v = finite(zc_sketch::loadF64(p));
+      return *this;
+    }
     return field(v);
   }
   zc_SketchIO& operator||(zcVector<2>& v) {
@@ -107,7 +137,16 @@ public:
       zfStoreF64(p + 8, v.y());
       return *this;
     }
+    if (const unsigned char* p = quickTake(16)) {
+      v = zcVector<2>(finite(zc_sketch::loadF64(p)), finite(zc_sketch::loadF64(p + 8)));
+      return *this;
+    }
     return field(v);
+  }
+  // A coordinate or size read: finite, or the sketch is malformed.
+  static double finite(double v) {
+    if (!std::isfinite(v)) throw zcUIError::InvalidUISketch();
+    return v;
   }
   // A pixel pair: two i32.
   zc_SketchIO& operator||(zcPair<long>& v) {
@@ -163,6 +202,17 @@ public:
     image<zcXform<2>, zkXformImageSize>(v);
     if (reading_ && !zfIsFinite(v)) throw zcUIError::InvalidUISketch();
     return *this;
+  }
+
+  // v = make() when loading (a writer never assigns).
+  template <class T, class Make>
+  void load(T& v, Make&& make) {
+    if (loading()) v = make();
+  }
+  // Refuses a reader's count of `n` bytes more than remain (archives check their
+  // own counts).
+  void fits(std::size_t n) const {
+    if (reading_ && n > remaining()) throw zcUIError::InvalidUISketch();
   }
 
   // A count of items that take at least `itemBytes` payload bytes each.
@@ -244,6 +294,13 @@ public:
     }
   }
 
+  // Wide text as its UTF-16 units.
+  void text(std::wstring& v) {
+    std::u16string units = zfToUtf16(v);
+    text(units);
+    if (loading()) v = zfFromUtf16(units);
+  }
+
   // Bytes a reader skips (old layouts); a writer never produces them.
   void ignore(std::size_t n) { take(n); }
 
@@ -290,6 +347,14 @@ private:
   // append), or null when reading or archiving.
   unsigned char* quickPut(std::size_t n) { return out_ ? out_->append(static_cast<long>(n)) : nullptr; }
   unsigned char* put(std::size_t n) { return out_->append(static_cast<long>(n)); }
+  // The next n bytes read when they are there; null otherwise (field() then raises
+  // or archives).
+  const unsigned char* quickTake(std::size_t n) {
+    if (!reading_ || n > available_ - used_) return nullptr;
+    const unsigned char* p = in_ + used_;
+    used_ += n;
+    return p;
+  }
 
   bool reading_ = false;
   const unsigned char* in_ = nullptr;
@@ -297,4 +362,136 @@ private:
   std::size_t used_ = 0;
   zcUISketch* out_ = nullptr;
   zcArchive* archive_ = nullptr;
+};
+
+// What a field description is handed for each of its values: the value itself to
+// read or archive, a const one to write.
+template <class IO, class T>
+using zc_SketchField = std::conditional_t<IO::kWriting, const T&, T&>;
+// A local working copy of a value: a writer reads the value where it is.
+template <class IO, class T>
+using zc_SketchLocal = std::conditional_t<IO::kWriting, const T&, T>;
+
+// The writing direction of the field descriptions, for recording: the values go
+// straight into the sketch's bytes, with no record object and no virtual call. Over
+// the room of a kind of fixed length (appended in one piece with its header) each
+// field is a store at a moving pointer; over a sketch each field appends inline.
+class zc_SketchWriter {
+public:
+  static constexpr bool kWriting = true;
+
+  explicit zc_SketchWriter(unsigned char* room) : at_(room) {}
+  explicit zc_SketchWriter(zcUISketch& out) : out_(&out) {}
+
+  static constexpr bool loading() { return false; }
+  static constexpr bool archiving() { return false; }
+  // Where the next byte goes over a fixed room.
+  const unsigned char* at() const { return at_; }
+
+  template <class T, class Make>
+  void load(const T&, Make&&) {}
+  void fits(std::size_t) const {}
+
+  zc_SketchWriter& operator||(unsigned char v) {
+    *put(1) = v;
+    return *this;
+  }
+  zc_SketchWriter& operator||(bool v) { return *this || static_cast<unsigned char>(v ? 1 : 0); }
+  zc_SketchWriter& operator||(std::int32_t v) {
+    zfStoreI32(put(4), v);
+    return *this;
+  }
+  zc_SketchWriter& operator||(float v) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    zfStoreU32(put(4), bits);
+    return *this;
+  }
+  zc_SketchWriter& operator||(double v) {
+    zc_sketch::storeF64(put(8), v);
+    return *this;
+  }
+  zc_SketchWriter& operator||(const zcVector<2>& v) {
+    unsigned char* p = put(16);
+    zc_sketch::storeF64(p, v.x());
+    zc_sketch::storeF64(p + 8, v.y());
+    return *this;
+  }
+  zc_SketchWriter& operator||(const zcPair<long>& v) {
+    return *this || static_cast<std::int32_t>(v.x()) || static_cast<std::int32_t>(v.y());
+  }
+  zc_SketchWriter& operator||(const zcColor& v) {
+    v.writeImage(zcImageOut<zcColor::kImageSize>(put(zcColor::kImageSize), zcColor::kImageSize));
+    return *this;
+  }
+  zc_SketchWriter& operator||(const zcUIRect& v) {
+    return *this || static_cast<std::int32_t>(v.left()) || static_cast<std::int32_t>(v.top()) ||
+           static_cast<std::int32_t>(v.width()) || static_cast<std::int32_t>(v.height());
+  }
+  zc_SketchWriter& operator||(const zcUIFormat& v) {
+    return *this || static_cast<std::int32_t>(v.fontId()) || static_cast<std::int32_t>(v.alignment());
+  }
+  zc_SketchWriter& operator||(const zcXform<2>& v) {
+    image<zcXform<2>, zkXformImageSize>(v);
+    return *this;
+  }
+  zc_SketchWriter& operator||(std::uint64_t v) {
+    return *this || static_cast<std::int32_t>(v & 0xFFFFFFFFu) || static_cast<std::int32_t>(v >> 32);
+  }
+
+  void count(std::int32_t n, std::size_t) { *this || n; }
+  void raw(const unsigned char* p, std::size_t n) {
+    if (n > 0) std::memcpy(put(n), p, n);
+  }
+  void text(const std::string& v) {
+    unsigned char* p = put(v.size() + 1);
+    std::memcpy(p, v.data(), v.size());
+    p[v.size()] = 0;
+  }
+  // UTF-16 units as zfToUtf16 makes them, then the terminating 0.
+  void text(const std::wstring& v) {
+    std::size_t units = 1;
+    for (wchar_t w : v) units += utf16Units(w);
+    unsigned char* p = put(2 * units);
+    auto unit = [&p](char32_t u) {
+      *p++ = static_cast<unsigned char>(u);
+      *p++ = static_cast<unsigned char>(u >> 8);
+    };
+    for (wchar_t w : v) {
+      char32_t c = static_cast<char32_t>(w);
+      if (c > 0x10FFFF) c = 0xFFFD;
+      if (c >= 0x10000) {
+        c -= 0x10000;
+        unit(0xD800 + (c >> 10));
+        unit(0xDC00 + (c & 0x3FF));
+      } else {
+        unit(c);
+      }
+    }
+    unit(0);
+  }
+
+  template <class T, std::size_t N>
+  void image(const T& v) {
+    v.writeImage(zcImageOut<N>(put(N), N));
+  }
+  template <class S, class Fields>
+  void shape(const S&, Fields&& fields) {
+    fields();
+  }
+
+private:
+  static std::size_t utf16Units(wchar_t w) {
+    const auto c = static_cast<char32_t>(w);
+    return c >= 0x10000 && c <= 0x10FFFF ? 2 : 1;
+  }
+  unsigned char* put(std::size_t n) {
+    if (out_) return out_->append(static_cast<long>(n));
+    unsigned char* p = at_;
+    at_ += n;
+    return p;
+  }
+
+  unsigned char* at_ = nullptr;
+  zcUISketch* out_ = nullptr;
 };

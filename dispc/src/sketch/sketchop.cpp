@@ -10,6 +10,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <typeinfo>
 
 namespace {
@@ -125,18 +126,17 @@ long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) 
   auto need = [&](std::size_t n) {
     if (n > available) throw zcUIError::InvalidUISketch();
   };
-  // Parsed into copies: a refused operation leaves the header as it was.
-  bool hasProps = hasProps_;
+  // Read into locals first: a refused operation leaves the header as it was. Only a
+  // properties block copies the properties.
+  std::optional<zcGraphicProps> block;
   signed char propsVersion = propsVersion_;
-  zcGraphicProps props = props_;
   std::size_t at = 0;
   need(1);
   if (p[0] == zcUISketch::kPropsOpcode) {
     need(zcUISketch::kPropsBlockSize + 1);
-    hasProps = true;
     propsVersion = static_cast<signed char>(p[1]);
     if (propsVersion != 0) throw zcUIError::InvalidUISketch();
-    props.readRecord(p + 2);
+    block.emplace(props_).readRecord(p + 2);
     if (p[zcUISketch::kPropsBlockSize] == zcUISketch::kPropsOpcode) throw zcUIError::InvalidUISketch();
     at = zcUISketch::kPropsBlockSize;
   }
@@ -145,12 +145,14 @@ long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) 
   const unsigned char layer = p[at + 1];
   if (layer > zcUITablet::eBothLayers) throw zcUIError::InvalidUISketch();
   const zcColor color = zcColor::readImage(zcImageIn<zcColor::kImageSize>(p + at + 2, zcColor::kImageSize));
-  props.penColor(color);
 
   mutating_();
-  hasProps_ = hasProps;
-  propsVersion_ = propsVersion;
-  props_ = props;
+  if (block) {
+    hasProps_ = true;
+    propsVersion_ = propsVersion;
+    props_ = *block;
+  }
+  props_.penColor(color);
   opcode_ = opcode;
   layer_ = static_cast<zcUITablet::Layers>(layer);
   color_ = color;

@@ -4,6 +4,8 @@
 
 #include "dispc/uitablet.h"
 
+#include "../uitablet_private.h"
+
 #include "zfound/strings.h"
 
 namespace {
@@ -20,7 +22,7 @@ using Layers = zcUITabletEnums::Layers;
 
 ZC_UISKETCH_OP_DRAW(zc_UISketchOpPoint, t.draw(point_, props, layer))
 ZC_UISKETCH_OP_DRAW(zc_UISketchOpPointIcon, t.drawPointIcon(point_, props, layer))
-ZC_UISKETCH_OP_DRAW(zc_UISketchOpLineSeg, t.draw(zcLineSeg(p1_, p2_), props, layer))
+ZC_UISKETCH_OP_DRAW(zc_UISketchOpLineSeg, zcUITabletPrivate::drawSegment(t, p1_, p2_, props, layer))
 ZC_UISKETCH_OP_DRAW(zc_UISketchOpLine, t.draw(line_, props, layer))
 ZC_UISKETCH_OP_DRAW(zc_UISketchOpCircle, t.draw(circle_, props, layer))
 ZC_UISKETCH_OP_DRAW(zc_UISketchOpEllipse, t.draw(ellipse_, props, layer))

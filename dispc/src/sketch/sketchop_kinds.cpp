@@ -1,8 +1,9 @@
-// The payload of every operation kind, described once for reading, writing and
-// archiving (see sketchio.h).
+// The payload of every operation kind: the records' fields_ hand their values to the
+// one description of each kind (sketchpayload.h); the version-0 layouts and the
+// kinds that only sketches from outside hold are described here.
 #include "dispc/sketchop.h"
 
-#include "sketchio.h"
+#include "sketchpayload.h"
 
 #include "dispc/dimtol.h"
 
@@ -19,175 +20,59 @@
 #define ZC_SKETCH_OP_FILLED(code, name, Class, length)
 #include "ops.def"
 
-namespace {
-// The form byte of Set, SetComp, Outline3d and Fill: 1 for pixels, 0 for client
-// coordinates.
-void formByte(zc_SketchIO& io, bool& pixelForm) {
-  unsigned char form = pixelForm ? 1 : 0;
-  io || form;
-  if (form > 1) throw zcUIError::InvalidUISketch();
-  pixelForm = form == 1;
-}
+using zc_sketch::formByte;
+using zc_sketch::rectFields;
 
-// A client rectangle as corner and size (four f64).
-void rectFields(zc_SketchIO& io, zcRect& rect) {
-  zcPoint corner = rect.corner();
-  zcVector<2> size = rect.size();
-  io || corner || size;
-  if (io.loading()) rect = zcRect(corner, size);
-}
+// A record's payload: its values handed to the description of its kind.
+#define ZC_SKETCH_FIELDS(Class, ...) \
+  void Class::fields_(zc_SketchIO& io) { zc_sketch::Payload<Class>::fields(io __VA_OPT__(, ) __VA_ARGS__); }
 
-// A list of points after its count (the count's items take 16 bytes each, and
-// `trailing` bytes follow the list).
-void pointList(zc_SketchIO& io, std::vector<zcPoint>& points, std::size_t trailing) {
-  std::int32_t n = static_cast<std::int32_t>(points.size());
-  io.count(n, 16);
-  if (io.loading() && !io.archiving() && static_cast<std::size_t>(n) * 16 + trailing > io.remaining())
-    throw zcUIError::InvalidUISketch();
-  if (io.loading()) points.assign(static_cast<std::size_t>(n), zcPoint());
-  for (zcPoint& p : points) io || p;
-}
-}  // namespace
-
-void zc_UISketchOpPoint::fields_(zc_SketchIO& io) { io || point_; }
+ZC_SKETCH_FIELDS(zc_UISketchOpPoint, point_)
 
 void zc_UISketchOpLineSeg::fields_(zc_SketchIO& io) {
-  if (!io.archiving()) {
-    io || p1_ || p2_;
-    // The segment's own rule: finite end points.
-    if (io.loading() && (!zfIsFinite(p1_) || !zfIsFinite(p2_))) throw zcUIError::InvalidUISketch();
-    return;
-  }
+  if (!io.archiving()) return zc_sketch::Payload<zc_UISketchOpLineSeg>::fields(io, p1_, p2_);
   zcLineSeg seg(p1_, p2_);
   io.archive() || seg;
   p1_ = seg.p1();
   p2_ = seg.p2();
 }
 
-void zc_UISketchOpLine::fields_(zc_SketchIO& io) {
-  io.shape(line_, [&] { io.image<zcLine, zkLineImageSize>(line_); });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpLine, line_)
 
-void zc_UISketchOpCircle::fields_(zc_SketchIO& io) {
-  io.shape(circle_, [&] {
-    zcPoint center = circle_.center();
-    double radius = circle_.radius();
-    io || center || radius;
-    if (io.loading()) circle_ = zcCircle(center, radius);
-  });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpCircle, circle_)
 
-void zc_UISketchOpEllipse::fields_(zc_SketchIO& io) {
-  io.shape(ellipse_, [&] {
-    zcEllipse::zcEllipseGeom geom = ellipse_.geom();
-    io.image<zcEllipse::zcEllipseGeom, zkEllipseGeomImageSize>(geom);
-    if (io.loading()) ellipse_ = zcEllipse(geom);
-  });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpEllipse, ellipse_)
 
-void zc_UISketchOpEllipseArc::fields_(zc_SketchIO& io) {
-  io.shape(arc_, [&] { io.image<zcEllipseArc, zkEllipseArcImageSize>(arc_); });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpEllipseArc, arc_)
 
-void zc_UISketchOpEllipseAnnSect::fields_(zc_SketchIO& io) {
-  io.shape(section_, [&] { io.image<zcEllipseAnnulusSection, zkEllipseAnnulusSectionImageSize>(section_); });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpEllipseAnnSect, section_)
 
 void zc_UISketchOpEllipseAnnSect::fieldsV0_(zc_SketchIO& io) {
   io.imageV0<zcEllipseAnnulusSection, zkEllipseAnnulusSectionImageV0Size>(section_);
 }
 
-void zc_UISketchOpGenRect::fields_(zc_SketchIO& io) {
-  io.shape(rect_, [&] { io.image<zcGenRect, zkGenRectImageSize>(rect_); });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpGenRect, rect_)
 
 void zc_UISketchOpGenRect::fieldsV0_(zc_SketchIO& io) { io.imageV0<zcGenRect, zkGenRectImageV0Size>(rect_); }
 
-void zc_UISketchOpGenAnn::fields_(zc_SketchIO& io) {
-  io.shape(annulus_, [&] { io.image<zcGenAnnulus, zkGenAnnulusImageSize>(annulus_); });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpGenAnn, annulus_)
 
 void zc_UISketchOpGenAnn::fieldsV0_(zc_SketchIO& io) {
   io.imageV0<zcGenAnnulus, zkGenAnnulusImageV0Size>(annulus_);
 }
 
-void zc_UISketchOpCoordAxes::fields_(zc_SketchIO& io) {
-  io.shape(axes_, [&] { io.image<zcCoordAxes, zkCoordAxesImageSize>(axes_); });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpCoordAxes, axes_)
 
 void zc_UISketchOpString::fields_(zc_SketchIO& io) {
   io || position_ || background_ || format_;
   io.text(text_);
 }
 
-void zc_UISketchOpPelBuf8::fields_(zc_SketchIO& io) {
-  io || position_ || flag_ || value_;
-  zcXform<2> xform = pels_.imageFromClientXform();
-  zcPair<long> offset = pels_.offset();
-  std::int32_t width = static_cast<std::int32_t>(pels_.width());
-  std::int32_t height = static_cast<std::int32_t>(pels_.height());
-  io || xform || offset || width || height || flag2_;
-  if (io.loading()) {
-    if (width < 0 || height < 0) throw zcUIError::InvalidUISketch();
-    // The rows take width × height bytes (none at all when the width is 0).
-    if (width > 0) {
-      if (io.archiving()) {
-        io.archive().checkCount(static_cast<unsigned long>(height), static_cast<std::size_t>(width));
-      } else if (static_cast<std::size_t>(height) > io.remaining() / static_cast<std::size_t>(width)) {
-        throw zcUIError::InvalidUISketch();
-      }
-    }
-    zcPelBuffer<unsigned char> pels(width, height);
-    pels.offset(offset);
-    pels.imageFromClientXform(xform);
-    pels_ = pels;
-  }
-  if (width == 0) return;
-  for (long y = offset.y(); y < offset.y() + height; ++y) io.raw(pels_.rowPointer(y), static_cast<std::size_t>(width));
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpPelBuf8, pels_, position_, flag_, value_, flag2_)
 
-void zc_UISketchOpRleBuf::fields_(zc_SketchIO& io) {
-  io || position_ || flag_ || passValue_ || flag2_;
-  std::int32_t n = static_cast<std::int32_t>(colorMap_.size());
-  io.count(n, 1);
-  if (io.loading()) colorMap_.assign(static_cast<std::size_t>(n), 0);
-  io.raw(colorMap_.data(), colorMap_.size());
-  if (io.archiving()) {
-    io.archive() || image_;
-    return;
-  }
-  std::int32_t width = static_cast<std::int32_t>(image_.width());
-  std::int32_t height = static_cast<std::int32_t>(image_.height());
-  io || width || height;
-  if (io.loading()) {
-    // Each row takes at least its terminating pair.
-    if (width < 0 || height < 0 || static_cast<std::size_t>(height) > io.remaining() / 2)
-      throw zcUIError::InvalidUISketch();
-    const std::size_t left = std::min(io.remaining(), std::size_t(1) << 40);
-    std::size_t used = 0;
-    // The bytes that remain are only looked at here; take() below consumes them.
-    const unsigned char* rest = io.peek();
-    image_ = zcRLEBuffer::fromRunData(width, height, zcPair<long>(), std::span<const unsigned char>(rest, left), used);
-    io.take(used);
-  } else {
-    std::vector<unsigned char> runs = image_.runData();
-    io.raw(runs.data(), runs.size());
-  }
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpRleBuf, image_, position_, colorMap_, flag_, passValue_, flag2_)
 
-void zc_UISketchOpSketch::fields_(zc_SketchIO& io) {
-  io || offset_;
-  std::int32_t n = static_cast<std::int32_t>(sketch_.size());
-  io.count(n, 1);
-  if (io.loading()) {
-    const unsigned char* bytes = io.take(static_cast<std::size_t>(n));
-    sketch_.erase();
-    sketch_.append(bytes, n);
-  } else {
-    // Writing only reads the bytes.
-    io.raw(const_cast<unsigned char*>(sketch_.data()), static_cast<std::size_t>(n));
-  }
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpSketch, sketch_, offset_)
 
 void zc_UISketchOpSketch::serialize_(zcArchive& archive, unsigned char version) {
   if (version != 0) throw zcArchive::UnknownVersion("dispc/sketchop", __LINE__);
@@ -195,14 +80,7 @@ void zc_UISketchOpSketch::serialize_(zcArchive& archive, unsigned char version) 
   throw zcUIError::NotImplemented();
 }
 
-void zc_UISketchOpSet::fields_(zc_SketchIO& io) {
-  formByte(io, pixelForm_);
-  if (pixelForm_) {
-    io || pixels_;
-  } else {
-    io.image<zcRect, zkRectImageSize>(rect_);
-  }
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpSet, pixelForm_, pixels_, rect_)
 
 void zc_UISketchOpSet::fieldsV0_(zc_SketchIO& io) {
   formByte(io, pixelForm_);
@@ -213,54 +91,30 @@ void zc_UISketchOpSet::fieldsV0_(zc_SketchIO& io) {
   }
 }
 
-void zc_UISketchOpSetAll::fields_(zc_SketchIO&) {}
+ZC_SKETCH_FIELDS(zc_UISketchOpSetAll)
 
-void zc_UISketchOpFill::fields_(zc_SketchIO& io) {
-  formByte(io, pixelForm_);
-  if (pixelForm_) {
-    io || pel_;
-  } else {
-    io || point_;
-  }
-  io || boundary_ || fillType_;
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpFill, pixelForm_, pel_, point_, boundary_, fillType_)
 
-void zc_UISketchOpDrawToRelPels::fields_(zc_SketchIO& io) { io || dx_ || dy_; }
+ZC_SKETCH_FIELDS(zc_UISketchOpDrawToRelPels, dx_, dy_)
 
-void zc_UISketchOpOutline3d::fields_(zc_SketchIO& io) {
-  zc_UISketchOpSet::fields_(io);
-  io || light_ || dark_ || width_;
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpOutline3d, pixelForm_, pixels_, rect_, light_, dark_, width_)
 
 void zc_UISketchOpOutline3d::fieldsV0_(zc_SketchIO& io) {
   zc_UISketchOpSet::fieldsV0_(io);
   io || dark_ || width_;
 }
 
-void zc_UISketchOpArrow::fields_(zc_SketchIO& io) { io || tip_ || direction_ || size_; }
+ZC_SKETCH_FIELDS(zc_UISketchOpArrow, tip_, direction_, size_)
 
-void zc_UISketchOpAffineRect::fields_(zc_SketchIO& io) {
-  io.shape(rect_, [&] { io.image<zcAffineRectangle, zkAffineRectangleImageSize>(rect_); });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpAffineRect, rect_)
 
 void zc_UISketchOpAffineRect::fieldsV0_(zc_SketchIO& io) {
   io.imageV0<zcAffineRectangle, zkAffineRectangleImageV0Size>(rect_);
 }
 
-void zc_UISketchOpPolygon::fields_(zc_SketchIO& io) {
-  io.shape(polygon_, [&] {
-    std::int32_t mode = polygon_.fillMode();
-    io || mode;
-    if (mode != zcPolygon::eAlternate && mode != zcPolygon::eWinding) throw zcUIError::InvalidUISketch();
-    std::vector<zcPoint> points = polygon_.vertices();
-    pointList(io, points, 0);
-    if (io.loading()) polygon_ = zcPolygon(std::move(points), static_cast<zcPolygon::PolyFillMode>(mode));
-  });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpPolygon, polygon_)
 
-void zc_UISketchOpRect::fields_(zc_SketchIO& io) {
-  io.shape(rect_, [&] { rectFields(io, rect_); });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpRect, rect_)
 
 void zc_UISketchOpRect::fieldsV0_(zc_SketchIO& io) {
   io.ignore(1);
@@ -268,17 +122,10 @@ void zc_UISketchOpRect::fieldsV0_(zc_SketchIO& io) {
 }
 
 void zc_UISketchOpGenShape::bytes_(zc_SketchIO& io) {
-  io || rect_;
-  std::int32_t n = static_cast<std::int32_t>(shapeBytes_.size());
-  io.count(n, 1);
-  if (io.loading()) shapeBytes_.assign(static_cast<std::size_t>(n), 0);
-  io.raw(shapeBytes_.data(), shapeBytes_.size());
+  zc_sketch::Payload<zc_UISketchOpGenShape>::bytes(io, rect_, shapeBytes_);
 }
 
-void zc_UISketchOpGenShape::fields_(zc_SketchIO& io) {
-  io || color_;
-  bytes_(io);
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpGenShape, color_, rect_, shapeBytes_)
 
 void zc_UISketchOpGenShape::fieldsV0_(zc_SketchIO& io) { bytes_(io); }
 
@@ -333,73 +180,23 @@ void zc_UISketchOpGenPoly::fieldsV0_(zc_SketchIO& io) {
   }
 }
 
-void zc_UISketchOpUnicodeString::fields_(zc_SketchIO& io) {
-  io || position_ || background_ || format_;
-  std::u16string units = zfToUtf16(text_);
-  io.text(units);
-  if (io.loading()) text_ = zfFromUtf16(units);
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpUnicodeString, text_, position_, background_, format_)
 
-void zc_UISketchOpCross::fields_(zc_SketchIO& io) { io.image<zcCross, zkCrossImageSize>(cross_); }
+ZC_SKETCH_FIELDS(zc_UISketchOpCross, cross_)
 
-void zc_UISketchOpEllipseAnnSectArrowheadFlag::fields_(zc_SketchIO& io) {
-  zc_UISketchOpEllipseAnnSect::fields_(io);
-  io || arrowHead_ || forward_;
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpEllipseAnnSectArrowheadFlag, section_, arrowHead_, forward_)
 
 void zc_UISketchOpEllipseAnnSectArrowheadFlag::fieldsV0_(zc_SketchIO& io) {
   zc_UISketchOpEllipseAnnSect::fieldsV0_(io);
   io || arrowHead_ || forward_;
 }
 
-void zc_UISketchOpBezierCurve::fields_(zc_SketchIO& io) {
-  io.image<zcBezierCurve, zkBezierCurveImageSize>(curve_);
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpBezierCurve, curve_)
 
-void zc_UISketchOpCubicSpline::fields_(zc_SketchIO& io) {
-  io.shape(spline_, [&] {
-    std::vector<zcBezierCurve> pieces = spline_.pieces();
-    std::int32_t n = static_cast<std::int32_t>(pieces.size());
-    io.count(n, zkBezierCurveImageSize);
-    if (io.loading()) pieces.assign(static_cast<std::size_t>(n), zcBezierCurve());
-    for (zcBezierCurve& piece : pieces) io.image<zcBezierCurve, zkBezierCurveImageSize>(piece);
-    if (io.loading()) spline_ = zcCubicSpline(std::move(pieces));
-  });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpCubicSpline, spline_)
 
-void zc_UISketchOpPolyline::fields_(zc_SketchIO& io) {
-  io.shape(polyline_, [&] {
-    std::vector<zcPoint> points = polyline_.vertices();
-    bool closed = polyline_.isClosed();
-    pointList(io, points, 1);
-    io || closed;
-    if (io.loading()) polyline_ = zcPolyline(std::move(points), closed);
-  });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpPolyline, polyline_)
 
-void zc_UISketchOpEllipse2::fields_(zc_SketchIO& io) {
-  io.shape(ellipse_, [&] {
-    zcVector<2> radii = ellipse_.radii();
-    double angle = ellipse_.angle().value();
-    zcPoint center = ellipse_.center();
-    io || radii || angle || center;
-    if (io.loading()) ellipse_ = zcEllipse2(radii, zcRadian(angle), center);
-  });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpEllipse2, ellipse_)
 
-void zc_UISketchOpEllipseArc2::fields_(zc_SketchIO& io) {
-  io.shape(arc_, [&] {
-    const zcEllipse2& e = arc_.ellipse();
-    zcVector<2> radii = e.radii();
-    double angle = e.angle().value();
-    zcPoint center = e.center();
-    bool rightHanded = e.isRightHanded();
-    double phase = e.phase().value();
-    double start = arc_.phiStart().value();
-    double span = arc_.phiSpan().value();
-    io || radii || angle || center || rightHanded || phase || start || span;
-    if (io.loading())
-      arc_ = zcEllipseArc2(zcEllipse2(radii, zcRadian(angle), center, rightHanded, zcRadian(phase)), zcRadian(start),
-                           zcRadian(span));
-  });
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpEllipseArc2, arc_)
