@@ -212,8 +212,9 @@ DISPC_API long zfParseUISketch(const zcUISketch& sketch, long offset, zc_UISketc
 // bytes in old payload layouts) is converted to the current layouts. Loading writes
 // a properties block only where the properties change, pen color aside: a redundant
 // block is omitted, and so is a block that changed only the pen color (the header
-// color carries it). A stream without such blocks, which is every stream a tablet
-// records, reads back byte for byte. A stored
+// color carries it). A stream without such blocks reads back byte for byte; a
+// tablet's stream holds one wherever two calls in a row differ in pen color alone,
+// and reads back shorter by those blocks, replaying to the same pixels. A stored
 // sketch holding a nested Sketch operation cannot be written (NotImplemented).
 DISPC_API zcArchive& operator||(zcArchive& archive, zcUISketch& sketch);
 
