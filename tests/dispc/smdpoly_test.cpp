@@ -732,6 +732,24 @@ TEST(SMDPolyPruning, EveryFormAgreesWithThePlainLoopsOnRandomPolys) {
   }
 }
 
+// Large gears with arcs of ±6 and ±20 degrees, in one call and vertex by vertex; the
+// same gear with vertex 6 pulled past the next tooth's flank is refused both ways.
+TEST(SMDPolyPruning, LargeGearsWithArcsAreAcceptedAndACrossedOneRefused) {
+  for (double span : {6.0, 20.0}) {
+    std::vector<Vertex> list = zc_test::gear(10000, span);
+    Poly whole;
+    whole.vertices(list);
+    whole.close();
+    EXPECT_TRUE(whole.isClosed());
+    EXPECT_TRUE(bytesOf(whole) == bytesOf(build(list, true))) << span;
+
+    const double a = 2.0 * zkPi * 8.5 / 10000;
+    list[6] = Vertex(zcPoint(999.5 * std::cos(a), 999.5 * std::sin(a)), 0.0, 0.5, 0.5, -1);
+    EXPECT_THROW(Poly().vertices(list), Poly::crossingSegments) << span;
+    EXPECT_THROW(build(list, true), Poly::crossingSegments) << span;
+  }
+}
+
 TEST(SMDColors, DefaultsComparisonAndArchive) {
   zcSMDColors c;
   zcSMDColors d(zcColor::redColor(), zcColor(1, 2, 3), zcColor::blackColor());

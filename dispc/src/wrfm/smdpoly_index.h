@@ -43,16 +43,18 @@ struct zcSMDGDPoly::Index {
   // hold the two forms against each other.
   static void usePlainChecks(zcSMDGDPoly& poly, bool plain) { poly.plain_ = plain; }
 
+  // The cells of side `cell` that box b covers.
+  struct Range {
+    std::int64_t x0, y0, x1, y1;
+    bool big;  // too many cells (or not finite): kept apart
+  };
+  static Range range(const Box& b, double cell);
+
   long builtFor;
   bool logging = false;
   std::vector<std::pair<std::uint32_t, Box>> log;
 
 private:
-  struct Range {
-    std::int64_t x0, y0, x1, y1;
-    bool big;  // too many cells (or not finite): kept in big_
-  };
-  Range range(const Box& b) const;
   static std::uint64_t key(std::int64_t x, std::int64_t y) {
     return (static_cast<std::uint64_t>(x + (std::int64_t{1} << 31)) << 32) |
            static_cast<std::uint64_t>(y + (std::int64_t{1} << 31));
@@ -79,7 +81,7 @@ bool zcSMDGDPoly::Index::any(const Box& query, F&& f) {
     seen_[id] = stamp_;
     return !disjoint(boxes_[id], query) && f(id);
   };
-  const Range r = range(query);
+  const Range r = range(query, cell_);
   const double cells = static_cast<double>(r.x1 - r.x0 + 1) * static_cast<double>(r.y1 - r.y0 + 1);
   if (r.big || cells > static_cast<double>(cells_.size())) {
     // Visiting every piece is cheaper than visiting the query's cells.

@@ -27,6 +27,7 @@
 #include "wrfm/smdpoly_index.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -81,6 +82,47 @@ inline Box grown(const Box& b, double by) { return Box{b.x0 - by, b.y0 - by, b.x
 inline Box grown(const Box& b) { return grown(b, growth(spread(b))); }
 
 inline bool disjoint(const Box& a, const Box& b) { return zcSMDGDPoly::Index::disjoint(a, b); }
+
+// A piece as its end points and the degrees it turns through (0: a line).
+struct Chord {
+  zcVector<2> p1, p2;
+  double span;
+  bool arc;
+  Box box() const { return arc ? chordArcBox(p1, p2, span) : pointsBox(p1, p2); }
+};
+
+// Smallest turn of an arc that is covered in parts: flatter arcs have centres so far
+// away that their computed points stray further than a part's margin.
+constexpr double kMinPartedSpan = 0.5;
+// Most parts of one piece.
+constexpr int kMaxParts = 64;
+
+// Calls emit(box) for boxes that together cover the piece, each about `step` wide or
+// less, grown by `by` and cut to `whole` (the piece's grown box). A line or a minor
+// arc lies over its chord and within its sagitta of it, so the chord is cut into equal
+// parts and each part's box grown by the sagitta. A piece of one part, or an arc that
+// is flat or more than a half circle, gets `whole`.
+template <class F>
+void coverChord(const Chord& c, const Box& whole, double by, double step, F&& emit) {
+  const zcVector<2> d = c.p2 - c.p1;
+  const double extent = std::max(std::abs(d.x()), std::abs(d.y()));
+  const double turn = std::abs(c.span);
+  const double parts = std::ceil(std::min(extent / step, static_cast<double>(kMaxParts)));
+  if (!(parts > 1.0) || (c.arc && !(turn >= kMinPartedSpan && turn <= 180.0))) {
+    emit(whole);
+    return;
+  }
+  const double sagitta = !c.arc ? 0.0 : 0.5 * std::sqrt(d.lengthSq()) * std::tan(turn * zkPi / 720.0);
+  const int k = static_cast<int>(parts);
+  zcVector<2> a = c.p1;
+  for (int i = 1; i <= k; ++i) {
+    const zcVector<2> b = i == k ? c.p2 : c.p1 + d * (static_cast<double>(i) / k);
+    const Box part = grown(pointsBox(a, b), sagitta + by);
+    emit(Box{std::max(part.x0, whole.x0), std::max(part.y0, whole.y0), std::min(part.x1, whole.x1),
+             std::min(part.y1, whole.y1)});
+    a = b;
+  }
+}
 
 // Square cells about twice the mean extent of the boxes: a few pieces to a cell,
 // whatever the outline's shape (long thin pieces raise the mean with the cells they
@@ -296,12 +338,15 @@ public:
   }
 
   // Boxes as the stored points give them, not grown.
-  Box segBox(long s) const {
+  // The rounded segment lies on the arc of the plain one.
+  Chord segChord(long s) const {
     const long a = s == 0 ? n_ - 1 : s - 1;
-    if (segArc(s)) return chordArcBox(v_[a].point(), v_[s].point(), poly_.segmentAngleSpan_(s).value());
-    return pointsBox(end_[a], start_[s]);
+    if (segArc(s)) return Chord{v_[a].point(), v_[s].point(), poly_.segmentAngleSpan_(s).value(), true};
+    return Chord{end_[a], start_[s], 0.0, false};
   }
-  Box arcBox(long w) const { return chordArcBox(start_[w], end_[w], span_[w]); }
+  Chord arcChord(long w) const { return Chord{start_[w], end_[w], span_[w], true}; }
+  Box segBox(long s) const { return segChord(s).box(); }
+  Box arcBox(long w) const { return arcChord(w).box(); }
   // The largest spread of the pieces that depend on the roundings of `updated`, or of
   // all pieces.
   double spreadAround(const std::vector<long>& updated) const {
@@ -509,11 +554,49 @@ private:
 // --- The grid search of the full validation ----------------------------------------------
 
 struct Item {
-  Box box;
+  Box box;  // the chord's box, grown
   long index;  // vertex of a rounding arc, or segment
   bool arc;
   long time;   // the vertex at which the plain loops reach this piece
+  Chord chord;
 };
+
+// Spreads the low 32 bits of x to the even bits.
+std::uint64_t evenBits(std::uint64_t x) {
+  x &= 0xFFFFFFFFull;
+  x = (x | (x << 16)) & 0x0000FFFF0000FFFFull;
+  x = (x | (x << 8)) & 0x00FF00FF00FF00FFull;
+  x = (x | (x << 4)) & 0x0F0F0F0F0F0F0F0Full;
+  x = (x | (x << 2)) & 0x3333333333333333ull;
+  return (x | (x << 1)) & 0x5555555555555555ull;
+}
+
+// The bucket (of 2^bits) of cell (x, y): the cell's place on a Z curve, folded by a hash
+// of the block of 2^bits cells it lies in. Neighbouring cells of one block land in
+// nearby buckets, so that a walk along an outline stays in the cache.
+std::uint64_t bucketOf(std::int64_t x, std::int64_t y, int bits) {
+  const std::uint64_t z = evenBits(static_cast<std::uint64_t>(x)) | evenBits(static_cast<std::uint64_t>(y)) << 1;
+  const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+  return (z ^ (((z >> bits) * 0x9E3779B97F4A7C15ull) >> (64 - bits))) & mask;
+}
+
+// The length pieces are cut to in the grid search: the lower quartile of the segments'
+// extents (rounding arcs, often tiny, do not count). Along an outline, pieces that
+// length apart are the usual neighbours however long some pieces are (the flanks of
+// fine teeth), so that cells twice as wide hold a few parts each.
+double stepFor(const std::vector<Item>& items) {
+  std::vector<double> extents;
+  extents.reserve(items.size());
+  for (const Item& item : items) {
+    const Box b = item.chord.box();
+    const double extent = std::max(b.x1 - b.x0, b.y1 - b.y0);
+    if (!item.arc && extent > 0.0 && std::isfinite(extent)) extents.push_back(extent);
+  }
+  if (extents.empty()) return 1.0;
+  const auto q = extents.begin() + static_cast<std::ptrdiff_t>(extents.size() / 4);
+  std::nth_element(extents.begin(), q, extents.end());
+  return *q;
+}
 
 // The earliest vertex at which the plain loops of the full validation would meet two
 // crossing pieces; n when none cross.
@@ -561,15 +644,61 @@ private:
         for (std::uint32_t j = i + 1; j < m; ++j) add(i, j);
       return;
     }
-    std::vector<Box> boxes(m);
-    for (std::size_t i = 0; i < m; ++i) boxes[i] = items_[i].box;
-    zcSMDGDPoly::Index grid(cellFor(boxes), 0);
-    for (std::uint32_t i = 0; i < m; ++i) grid.put(i, boxes[i]);
-    for (std::uint32_t i = 0; i < m; ++i)
-      grid.any(boxes[i], [&](std::uint32_t j) {
-        if (j > i) add(i, j);
-        return false;
+    // The parts of every piece, piece by piece.
+    const double step = stepFor(items_);
+    const double cell = 2.0 * step;
+    std::vector<Box> parts;
+    std::vector<std::uint32_t> owner, first(m + 1, 0);
+    parts.reserve(12 * m);
+    owner.reserve(12 * m);
+    for (std::uint32_t i = 0; i < m; ++i) {
+      first[i] = static_cast<std::uint32_t>(parts.size());
+      const Item& item = items_[i];
+      coverChord(item.chord, item.box, growth(spread(item.chord.box())), cell, [&](const Box& b) {
+        parts.push_back(b);
+        owner.push_back(i);
       });
+    }
+    first[m] = static_cast<std::uint32_t>(parts.size());
+
+    // A flat grid: the parts of each cell, the cells hashed to buckets and the parts
+    // counted into place. Parts over too many cells are kept apart and met by all.
+    const std::size_t buckets = std::bit_ceil(std::max<std::size_t>(64, parts.size()));
+    const int bits = std::countr_zero(buckets);
+    const auto eachBucket = [&](const Box& b, auto&& f) {
+      const zcSMDGDPoly::Index::Range r = zcSMDGDPoly::Index::range(b, cell);
+      if (r.big) return false;
+      for (std::int64_t y = r.y0; y <= r.y1; ++y)
+        for (std::int64_t x = r.x0; x <= r.x1; ++x) f(static_cast<std::size_t>(bucketOf(x, y, bits)));
+      return true;
+    };
+    std::vector<std::uint32_t> start(buckets + 1, 0), big;
+    for (std::uint32_t p = 0; p < parts.size(); ++p)
+      if (!eachBucket(parts[p], [&](std::size_t k) { ++start[k + 1]; })) big.push_back(p);
+    for (std::size_t k = 0; k < buckets; ++k) start[k + 1] += start[k];
+    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1), entries(start[buckets]);
+    for (std::uint32_t p = 0; p < parts.size(); ++p) eachBucket(parts[p], [&](std::size_t k) { entries[fill[k]++] = p; });
+
+    // Each piece against the later pieces whose parts meet one of its own.
+    std::vector<std::uint32_t> near;
+    for (std::uint32_t i = 0; i < m; ++i) {
+      near.clear();
+      const auto visit = [&](std::uint32_t p, std::uint32_t q) {
+        if (owner[q] > i && !disjoint(parts[p], parts[q])) near.push_back(owner[q]);
+      };
+      for (std::uint32_t p = first[i]; p < first[i + 1]; ++p) {
+        const bool inCells = eachBucket(parts[p], [&](std::size_t k) {
+          for (std::uint32_t e = start[k]; e < start[k + 1]; ++e) visit(p, entries[e]);
+        });
+        if (!inCells)
+          for (std::uint32_t q = first[i + 1]; q < parts.size(); ++q) visit(p, q);
+        else
+          for (std::uint32_t q : big) visit(p, q);
+      }
+      std::sort(near.begin(), near.end());
+      near.erase(std::unique(near.begin(), near.end()), near.end());
+      for (std::uint32_t j : near) add(i, j);
+    }
   }
 
   const Checker& c_;
@@ -581,11 +710,11 @@ private:
 
 // --- The piece index -------------------------------------------------------------------------
 
-zcSMDGDPoly::Index::Range zcSMDGDPoly::Index::range(const Box& b) const {
+zcSMDGDPoly::Index::Range zcSMDGDPoly::Index::range(const Box& b, double cell) {
   // Cells beyond ±2^30 are clamped: the mapping stays monotonic, so boxes that meet
   // still share a cell.
   const auto cellOf = [&](double x) {
-    return static_cast<std::int64_t>(std::clamp(std::floor(x / cell_), -1073741824.0, 1073741824.0));
+    return static_cast<std::int64_t>(std::clamp(std::floor(x / cell), -1073741824.0, 1073741824.0));
   };
   if (!(std::isfinite(b.x0) && std::isfinite(b.y0) && std::isfinite(b.x1) && std::isfinite(b.y1)))
     return Range{0, 0, 0, 0, true};
@@ -605,7 +734,7 @@ void zcSMDGDPoly::Index::link(std::uint32_t id, const Box& box, bool add) {
     *it = list.back();
     list.pop_back();
   };
-  const Range r = range(box);
+  const Range r = range(box, cell_);
   if (r.big) {
     edit(big_);
     return;
@@ -910,8 +1039,8 @@ void zcSMDGDPoly::validate_() {
   std::vector<Item> items;
   items.reserve(static_cast<std::size_t>(2 * n));
   for (long v = 0; v < n; ++v) {
-    if (c.rounded(v)) items.push_back({grown(c.arcBox(v)), v, true, v});
-    if (c.prevSeg(v) != -1) items.push_back({grown(c.segBox(v)), v, false, v});
+    if (c.rounded(v)) items.push_back({grown(c.arcBox(v)), v, true, v, c.arcChord(v)});
+    if (c.prevSeg(v) != -1) items.push_back({grown(c.segBox(v)), v, false, v, c.segChord(v)});
   }
   const long firstCrossing = CrossingSearch(c, std::move(items)).earliest();
   for (long v = 0; v < n; ++v) {
