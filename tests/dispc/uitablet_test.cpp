@@ -50,8 +50,6 @@ constexpr auto eImage = zcUITablet::eImage;
 constexpr auto eOverlay = zcUITablet::eOverlay;
 constexpr auto eBoth = zcUITablet::eBothLayers;
 
-// --- Recording --------------------------------------------------------------------------
-
 TEST(TabletRecording, RecorderWritesBlockHeaderAndPayloadButNeverDraws) {
   zcUITablet t;
   EXPECT_FALSE(t.drawOn());
@@ -60,20 +58,12 @@ TEST(TabletRecording, RecorderWritesBlockHeaderAndPayloadButNeverDraws) {
   EXPECT_FALSE(t.okToDraw(eImage));
   EXPECT_FALSE(t.okToDraw(eOverlay));
   const zcLineSeg seg(zcPoint(0, 0), zcPoint(10, 0));
+  const Bytes op = Stream().header(2, 0, kRed).point(0, 0).point(10, 0);
   t.draw(seg, pen(zcColor::red, 3), eImage);
-  Stream op;
-  op.header(2, 0, kRed).point(0, 0).point(10, 0);
-  Stream first;
-  first.block(false, 3).bytes(op.get());
-  ASSERT_EQ(t.sketch().size(), 22 + 8 + 32);
-  EXPECT_EQ(bytesOf(t.sketch()), first.get());
-  // The same properties again: header and payload only.
-  t.draw(seg, pen(zcColor::red, 3), eImage);
-  Stream twice;
-  twice.bytes(first.get()).bytes(op.get());
-  EXPECT_EQ(bytesOf(t.sketch()), twice.get());
-  // Default properties need no block.
-  zcUITablet plain;
+  EXPECT_EQ(bytesOf(t.sketch()), Stream().block(false, 3).bytes(op).get());
+  t.draw(seg, pen(zcColor::red, 3), eImage);  // the same properties again: header and payload only
+  EXPECT_EQ(bytesOf(t.sketch()), Stream().block(false, 3).bytes(op).bytes(op).get());
+  zcUITablet plain;  // default properties need no block
   plain.draw(seg, zcGraphicProps(), eImage);
   EXPECT_EQ(bytesOf(plain.sketch()), Stream().header(2, 0, kCyan).point(0, 0).point(10, 0).get());
 }
@@ -132,8 +122,6 @@ TEST(TabletRecording, CallsWithoutPropertiesRecordTheDefaults) {
   const Bytes all = bytesOf(t.sketch());
   EXPECT_EQ(Bytes(all.begin() + start, all.end()), expected.get());
 }
-
-// --- Drawing: okToDraw ------------------------------------------------------------------
 
 TEST(TabletOkToDraw, BothLayersRecordsLayerTwoAndPaintsNothing) {
   Screen s;
@@ -213,8 +201,6 @@ TEST(TabletOkToDraw, TimeStampMovesAtMostOncePerTabletBetweenChanges) {
   EXPECT_EQ(zcUITablet::timeStamp(), c0 + 3);
   EXPECT_EQ(b.tablet.drawStamp(), c0 + 2);
 }
-
-// --- Maps -------------------------------------------------------------------------------
 
 TEST(TabletMaps, ScaleExactChoosesTheModeByTheXFactor) {
   zcUITablet t;
@@ -343,8 +329,6 @@ TEST(TabletMaps, EverySetterRecomputesTellsTheKidsAndRedraws) {
   EXPECT_TRUE(t.scaledMap().mapPoint(zcPoint(0, 0)) == zcPoint(1, 1));
 }
 
-// --- Composite drawing ------------------------------------------------------------------
-
 TEST(TabletFrames, Outline3DDrawsFramesUntilTheyVanish) {
   Screen s;
   s.tablet.recordOn() = true;
@@ -470,24 +454,17 @@ TEST(TabletAreas, ClipRectangleBecomesAPixelRectangle) {
 
 TEST(TabletLines, InfiniteLineIsClippedHalfAPixelOutsideTheScope) {
   Screen s;  // 100 × 80
-  // The one drawTo stroke and its two ends, in either direction.
-  auto ends = [&s](const zcLine& line) {
+  // The one drawTo stroke's two ends, in either direction.
+  auto expectEnds = [&s](const zcLine& line, const zcPoint& a, const zcPoint& b) {
     s.clear();
     s.tablet.draw(line, zcColor::red, eImage);
     const Strings strokes = s.image.callsOf("drawTo");
-    std::vector<double> n;
-    if (strokes.size() == 1) n = numbersIn(strokes[0]);
-    EXPECT_EQ(n.size(), 4u);
-    n.resize(4);
+    ASSERT_EQ(strokes.size(), 1u);
+    std::vector<double> n = numbersIn(strokes[0]);
+    ASSERT_EQ(n.size(), 4u);
     if (n[2] > n[0] || (n[2] == n[0] && n[3] > n[1])) std::swap(n[0], n[2]), std::swap(n[1], n[3]);
-    return std::pair<zcPoint, zcPoint>(zcPoint(n[2], n[3]), zcPoint(n[0], n[1]));
-  };
-  auto expectEnds = [&ends](const zcLine& line, const zcPoint& a, const zcPoint& b) {
-    const auto [p, q] = ends(line);
-    EXPECT_NEAR(p.x(), a.x(), 1e-9);
-    EXPECT_NEAR(p.y(), a.y(), 1e-9);
-    EXPECT_NEAR(q.x(), b.x(), 1e-9);
-    EXPECT_NEAR(q.y(), b.y(), 1e-9);
+    const double want[] = {b.x(), b.y(), a.x(), a.y()};
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(n[i], want[i], 1e-9) << strokes[0];
   };
   expectEnds(zcLine(zcPoint(30, 10), zcRadian(0)), zcPoint(-0.5, 10), zcPoint(100.5, 10));
   expectEnds(zcLine(zcVector<2>(0, -1), zcPoint(30, 10)), zcPoint(30, -0.5), zcPoint(30, 80.5));
@@ -562,44 +539,29 @@ zcEllipseAnnulusSection quarter(double ratio) {
 }
 
 TEST(TabletSections, ArcsEndsAndArrowHeadAndTheTwoOpcodes) {
-  Screen s;
-  s.tablet.recordOn() = true;
   zcGraphicProps noArrow = pen(zcColor::red, 1);
   noArrow.arrowHead(false);
-  s.tablet.draw(quarter(0.5), noArrow, eImage);
-  EXPECT_EQ(s.image.count("drawEllipseArc"), 2u);
-  EXPECT_EQ(s.image.count("drawLineSeg"), 2u);
-  EXPECT_EQ(s.image.count("drawToRelPels"), 0u);
-  std::vector<zc_test::Op> ops = opsOf(s.tablet.sketch());
-  ASSERT_EQ(ops.size(), 1u);
-  EXPECT_EQ(ops[0].opcode, 39);
-  ASSERT_EQ(ops[0].payload.size(), 554u);
-  EXPECT_EQ(ops[0].payload[552], 0);
-  EXPECT_EQ(ops[0].payload[553], 1);
-  // The default flags: an arrow head too, and the plain opcode.
-  s.clear();
-  s.tablet.sketch().erase();
-  s.tablet.draw(quarter(0.5), pen(zcColor::red, 1), eImage);
-  EXPECT_EQ(s.image.count("drawEllipseArc"), 2u);
-  EXPECT_EQ(s.image.count("drawToRelPels"), 2u);
-  ops = opsOf(s.tablet.sketch());
-  ASSERT_EQ(ops.size(), 1u);
-  EXPECT_EQ(ops[0].opcode, 7);
-  EXPECT_EQ(ops[0].payload.size(), 552u);
-  // The color form sets the two flags.
-  s.tablet.sketch().erase();
-  s.tablet.draw(quarter(0.5), zcColor::red, true, false, eImage);
-  ops = opsOf(s.tablet.sketch());
-  ASSERT_EQ(ops.size(), 1u);
-  EXPECT_EQ(ops[0].opcode, 39);
-  EXPECT_EQ(ops[0].payload[552], 1);
-  EXPECT_EQ(ops[0].payload[553], 0);
-  // A full section draws whole ellipses.
-  s.clear();
   const zcEllipseAnnulusSection full(quarter(0.5).annulus(), zcRadian(0), zcRadian(0), true);
-  s.tablet.draw(full, noArrow, eImage);
-  EXPECT_EQ(s.image.count("drawEllipse"), 2u);
-  EXPECT_EQ(s.image.count("drawEllipseArc"), 0u);
+  // The call; the arcs, whole ellipses, end segments and arrow strokes it paints; the
+  // opcode, and the flag bytes after the 552 of the section (none for opcode 7).
+  const std::tuple<std::function<void(zcUITablet&)>, std::vector<std::size_t>, long, Bytes> rows[] = {
+      {[&](zcUITablet& t) { t.draw(quarter(0.5), noArrow, eImage); }, {2, 0, 2, 0}, 39, {0, 1}},
+      {[&](zcUITablet& t) { t.draw(quarter(0.5), pen(zcColor::red, 1), eImage); }, {2, 0, 2, 2}, 7, {}},
+      {[&](zcUITablet& t) { t.draw(quarter(0.5), zcColor::red, true, false, eImage); }, {2, 0, 2, 2}, 39, {1, 0}},
+      {[&](zcUITablet& t) { t.draw(full, noArrow, eImage); }, {0, 2, 0, 0}, 39, {0, 1}}};
+  for (const auto& [call, counts, opcode, flags] : rows) {
+    Screen s;
+    s.tablet.recordOn() = true;
+    call(s.tablet);
+    EXPECT_EQ((std::vector<std::size_t>{s.image.count("drawEllipseArc"), s.image.count("drawEllipse"),
+                                        s.image.count("drawLineSeg"), s.image.count("drawToRelPels")}),
+              counts) << opcode;
+    const std::vector<zc_test::Op> ops = opsOf(s.tablet.sketch());
+    ASSERT_EQ(ops.size(), 1u);
+    EXPECT_EQ(ops[0].opcode, opcode);
+    ASSERT_EQ(ops[0].payload.size(), 552 + flags.size());
+    EXPECT_EQ(Bytes(ops[0].payload.begin() + 552, ops[0].payload.end()), flags);
+  }
 }
 
 TEST(TabletSections, DegenerateSectionIsSkippedOnlyWhereItWouldBeDrawn) {
@@ -631,8 +593,6 @@ TEST(TabletText, TextRectAsksTheScopeAndRecordsNothing) {
   EXPECT_TRUE(out.isNull());
   EXPECT_TRUE(recorder.sketch().isNull());
 }
-
-// --- Calls as rows: what each paints and records ----------------------------------------
 
 // A call made on a shown, recording 100 × 80 tablet at a scale: every entry the two
 // scopes logged, the opcodes recorded, and the whole recording where it is given.
