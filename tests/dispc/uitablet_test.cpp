@@ -625,15 +625,15 @@ std::vector<Row> rows() {
        [red](zcUITablet& t) {
          t.draw(zcLineSeg(P(1, 1), P(5, 1)), pen(red, 3), eBoth);
          t.drawCross(D(20, 30), zcRadian(0), red, eBoth);
-       },
-       {}, {}, {2, 37},
+       }, {}, {}, {2, 37},
        Stream().block(false, 3).header(2, 2, kRed).point(1, 1).point(5, 1).block(false, 1).header(37, 2, kRed)
            .point(20, 30).f64(0).i32(7).i32(0)},
       {"a circle with properties paints its ellipse and records only the circle", 1,
        [](zcUITablet& t) { t.draw(zcCircle(P(1, 2), 3), pen(zcColor::red, 1, true), eOverlay); },
        {}, {"drawEllipse center=(1,2) radii=(3,3) rot=0 color=red width=1 fill"}, {29},
        Stream().block(true, 1).header(29, 1, kRed).point(1, 2).f64(3)},
-      {"a circle through the maps", 2, [](zcUITablet& t) { t.draw(zcCircle(P(1, 2), 3), pen(zcColor::red, 1, true), eImage); },
+      {"a circle through the maps", 2,
+       [](zcUITablet& t) { t.draw(zcCircle(P(1, 2), 3), pen(zcColor::red, 1, true), eImage); },
        {"drawEllipse center=(2,4) radii=(6,6) rot=0 color=red width=1 fill"}, {}, {29},
        Stream().block(true, 1).header(29, 0, kRed).point(1, 2).f64(3)},
       {"the circle's color forms", 1,
@@ -644,23 +644,20 @@ std::vector<Row> rows() {
        },
        {"drawEllipse center=(1,2) radii=(3,3) rot=0 color=red width=1",
         "drawEllipse center=(1,2) radii=(3,3) rot=0 color=red width=1 fill",
-        "drawEllipse center=(1,2) radii=(3,3) rot=0 color=red width=1"},
-       {}, {4, 29, 4}, {}},
+        "drawEllipse center=(1,2) radii=(3,3) rot=0 color=red width=1"}, {}, {4, 29, 4}, {}},
       {"a point set of one is a point", 1, [red](zcUITablet& t) { t.draw(zcPointSet({P(1, 2)}), pen(red, 3), eImage); },
        {"drawPoint (1,2) color=red width=1"}, {}, {0}, Stream().block(false, 3).header(0, 0, kRed).point(1, 2)},
       {"a point set of two adds a circle and a segment", 1,
        [red](zcUITablet& t) { t.draw(zcPointSet({P(1, 2), P(4, 6)}), pen(red, 3), eImage); },
        {"drawEllipse center=(1,2) radii=(5,5) rot=0 color=red width=3", "drawLineSeg (1,2)-(4,6) color=red width=3",
-        "drawPoint (1,2) color=red width=1", "drawPoint (4,6) color=red width=1"},
-       {}, {4, 2, 0, 0},
+        "drawPoint (1,2) color=red width=1", "drawPoint (4,6) color=red width=1"}, {}, {4, 2, 0, 0},
        Stream().block(false, 3).header(4, 0, kRed).point(1, 2).f64(5).header(2, 0, kRed).point(1, 2).point(4, 6)
            .header(0, 0, kRed).point(1, 2).header(0, 0, kRed).point(4, 6)},
       {"the points of a set are painted with the pen color and width 1 only", 1,
        [fancy](zcUITablet& t) { t.draw(zcPointSet({P(1, 2), P(4, 6)}), fancy, eImage); },
        {"drawEllipse center=(1,2) radii=(5,5) rot=0 color=red width=3 fill noArrow",
         "drawLineSeg (1,2)-(4,6) color=red width=3 fill noArrow", "drawPoint (1,2) color=red width=1",
-        "drawPoint (4,6) color=red width=1"},
-       {}, {29, 2, 0, 0}, {}},
+        "drawPoint (4,6) color=red width=1"}, {}, {29, 2, 0, 0}, {}},
       {"a segment set draws and records each member", 1,
        [red](zcUITablet& t) {
          t.draw(zcLineSegSet({zcLineSeg(P(1, 1), P(5, 1)), zcLineSeg(P(2, 2), P(2, 9))}), pen(red, 2), eImage);
@@ -675,8 +672,7 @@ std::vector<Row> rows() {
       {"a cross's strokes whatever the scale", 2,
        [blue](zcUITablet& t) { t.draw(zcCross(P(20, 30), zcRadian(zkPi / 2), 5), pen(blue, 2), eImage); },
        {lock, "drawToRelPels (0,-10) from [40,65] color=blue width=2",
-        "drawToRelPels (10,0) from [35,60] color=blue width=2", unlock},
-       {}, {37}, {}},
+        "drawToRelPels (10,0) from [35,60] color=blue width=2", unlock}, {}, {37}, {}},
       {"outline3D draws its frames in the two colors", 1,
        [](zcUITablet& t) { t.outline3D(zcUIRect(10, 20, 3, 3), zcColor::white, zcColor::black, 5, eImage); },
        {lock, "drawToRelPels (2,0) from [10,20] color=white width=1",
@@ -707,13 +703,11 @@ std::vector<Row> rows() {
       {"an arrow head keeps its pixel size under a magnification", 2,
        [red](zcUITablet& t) { t.arrowHead(P(20, 20), zcVector<2>(0, -1), 10, pen(red, 1), eImage); },
        {lock, "drawToRelPels (-4,8) from [40,40] color=red width=1", "drawToRelPels (4,8) from [40,40] color=red width=1",
-        unlock},
-       {}, {26}, {}},
+        unlock}, {}, {26}, {}},
       {"an arrow head follows the mapped direction under a stretch", 1,
        [red](zcUITablet& t) { t.arrowHead(P(20, 10), zcVector<2>(1, 0), 10, pen(red, 1), eImage); },
        {lock, "drawToRelPels (-5,-8) from [20,30] color=red width=1",
-        "drawToRelPels (-5,8) from [20,30] color=red width=1", unlock},
-       {}, {26}, {}, stretch},
+        "drawToRelPels (-5,8) from [20,30] color=red width=1", unlock}, {}, {26}, {}, stretch},
       {"coordinate axes are two segments and two arrow heads of 1.5 × 2 + 6 pixels", 1,
        [red](zcUITablet& t) { t.draw(zcCoordAxes(P(10, 10), P(50, 10), P(10, 50)), pen(red, 2), eImage); },
        {lock, "drawLineSeg (10,10)-(50,10) color=red width=2", "drawLineSeg (10,10)-(10,50) color=red width=2", lock,
@@ -749,8 +743,7 @@ std::vector<Row> rows() {
       {"a fully rounded generalized rectangle is an ellipse", 1,
        [red](zcUITablet& t) {
          t.draw(zcGenRect(zcVector<2>(20, 20), zcVector<2>(4, 2), zcRadian(0), zcVector<2>(4, 2)), pen(red, 1), eImage);
-       },
-       {lock, "drawEllipse center=(20,20) radii=(4,2) rot=0 color=red width=1", unlock}, {}, {8}, {}},
+       }, {lock, "drawEllipse center=(20,20) radii=(4,2) rot=0 color=red width=1", unlock}, {}, {8}, {}},
       {"an annulus draws its two circles in one compound", 1,
        [red](zcUITablet& t) { t.draw(zcAnnulus(P(20, 20), 2, 5), pen(red, 1), eImage); },
        {lock, lock, "drawEllipse center=(20,20) radii=(2,2) rot=0 color=red width=1", inner, lock,
@@ -764,8 +757,7 @@ std::vector<Row> rows() {
          t.drawTo(zcUITablet::drawPointArg(), red, eImage);
        },
        {"drawText \"c\" @drawPoint(10,12) fg=red bg=blue font=2 align=0", "drawPoint @drawPoint(10,12) color=red width=1",
-        "drawTo @drawPoint(10,12) from (10,12) color=red width=1"},
-       {}, {20, 35, 0, 21},
+        "drawTo @drawPoint(10,12) from (10,12) color=red width=1"}, {}, {20, 35, 0, 21},
        Stream().header(20, 0, kIndex0).point(5, 6).header(35, 0, kRed).point(0, 0).bytes(kBlue).i32(2).i32(0)
            .u8('c').u8(0).u8(0).u8(0).block(false, 1).header(0, 0, kRed).point(0, 0).header(21, 0, kRed).point(0, 0)},
       {"text records its colors, font, alignment and wide characters", 2,
@@ -783,8 +775,7 @@ std::vector<Row> rows() {
          t.drawToRelPels(-5, 2, pen(red, 1), eImage);
        },
        {"drawToRelPels (6,8) from [10,10] color=red width=1", "drawTo (20,10) from (10,10) color=red width=1",
-        "drawToRelPels (-5,2) from [20,10] color=red width=1"},
-       {}, {20, 22, 23, 21, 22},
+        "drawToRelPels (-5,2) from [20,10] color=red width=1"}, {}, {20, 22, 23, 21, 22},
        Stream().header(20, 0, kIndex0).point(10, 10).block(false, 1).header(22, 0, kRed).i32(6).i32(8).block(false, 1)
            .header(23, 0, kIndex0).i32(-6).i32(-8).block(false, 1).header(21, 0, kRed).point(20, 10)
            .header(22, 0, kRed).i32(-5).i32(2)},
@@ -813,8 +804,7 @@ std::vector<Row> rows() {
        {"drawIcon (4,4) size=13x13 map=[red] pass=1/243 runs=243,6,0,1,243,6,0,0;243,6,0,1,243,6,0,0;243,6,0,1,243,6,0,0;"
         "243,4,0,5,243,4,0,0;243,3,0,1,243,2,0,1,243,2,0,1,243,3,0,0;243,3,0,1,243,2,0,1,243,2,0,1,243,3,0,0;0,13,0,0;"
         "243,3,0,1,243,2,0,1,243,2,0,1,243,3,0,0;243,3,0,1,243,2,0,1,243,2,0,1,243,3,0,0;243,4,0,5,243,4,0,0;"
-        "243,6,0,1,243,6,0,0;243,6,0,1,243,6,0,0;243,6,0,1,243,6,0,0"},
-       {}, {1}, {}},
+        "243,6,0,1,243,6,0,0;243,6,0,1,243,6,0,0;243,6,0,1,243,6,0,0"}, {}, {1}, {}},
       {"16-bit and RGB images paint but record nothing", 1,
        [](zcUITablet& t) {
          t.draw(zcPelBuffer_const<unsigned short>(zcPelBuffer<unsigned short>(1, 1, 300)), P(3, 4), false, 0, eImage);
