@@ -3,12 +3,16 @@
 #include "zfound/archive.h"
 #include "zfound/rect.h"
 
+#include "shape_checks.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
+
+using namespace zc_test;
 
 namespace {
 
@@ -33,27 +37,6 @@ void expectBox(const zcRect& box, double xmin, double ymin, double xmax, double 
   EXPECT_NEAR(box.y(), ymin, 1e-12);
   EXPECT_NEAR(box.x() + box.width(), xmax, 1e-12);
   EXPECT_NEAR(box.y() + box.height(), ymax, 1e-12);
-}
-
-std::vector<unsigned char> archived(zcShape* shape) {
-  zcArchive out;
-  out.serializePointer(shape);
-  return out.bytes();
-}
-
-// Replaces an occurrence (the first by default) of a double's bytes in an archive by
-// another double.
-void patchDouble(std::vector<unsigned char>& bytes, double from, double to, int occurrence = 0) {
-  unsigned char a[8], b[8];
-  zfStoreF64(a, from);
-  zfStoreF64(b, to);
-  for (std::size_t i = 0; i + 8 <= bytes.size(); ++i) {
-    if (std::memcmp(&bytes[i], a, 8) == 0 && occurrence-- == 0) {
-      std::memcpy(&bytes[i], b, 8);
-      return;
-    }
-  }
-  FAIL() << "value not found in the archive";
 }
 
 // Signed area of a closed point ring (positive counter-clockwise).
@@ -173,8 +156,7 @@ TEST(GenRectGeometry, PerimeterAndHandedness) {
   // The same ellipse under a shear keeps its area-independent image perimeter only
   // through the conjugate diameters: compare with a fine polyline.
   const zcGenRect sheared = ellipse.map(skewMap());
-  zcSampleParams fine;
-  fine.tolerance = 1e-9;
+  zcSampleParams fine{.tolerance = 1e-9};
   zcSampleResult points;
   sheared.sample(fine, points);
   double length = 0.0;
@@ -193,9 +175,7 @@ TEST(GenRectGeometry, PerimeterAndHandedness) {
 
 TEST(GenRectSampling, PointsLieOnTheBoundaryWithinTolerance) {
   const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewMap());
-  zcSampleParams params;
-  params.tolerance = 1e-3;
-  params.spacing = 0.5;
+  zcSampleParams params{.spacing = 0.5, .tolerance = 1e-3};
   zcSampleResult result;
   g.sample(params, result);
   const std::vector<zcPoint>& p = result.points;
@@ -212,23 +192,17 @@ TEST(GenRectSampling, PointsLieOnTheBoundaryWithinTolerance) {
 
   // Sharp corners: the corners alone, each twice on request.
   const zcGenRect sharp(zcVector<2>(0, 0), zcVector<2>(2, 1), zcRadian(0), zcVector<2>());
-  zcSampleParams corners;
-  corners.tolerance = 0.1;
-  corners.duplicateCorners = true;
+  zcSampleParams corners{.tolerance = 0.1, .duplicateCorners = true};
   zcSampleResult r;
   sharp.sample(corners, r);
   const std::vector<zcPoint> expected = {zcPoint(-2, -1), zcPoint(2, -1), zcPoint(2, -1), zcPoint(2, 1),
                                          zcPoint(2, 1),   zcPoint(-2, 1), zcPoint(-2, 1), zcPoint(-2, -1)};
   EXPECT_EQ(r.points, expected);
 
-  zcSampleParams uniform;
-  uniform.spacing = 0.1;
-  uniform.uniform = true;
+  zcSampleParams uniform{.spacing = 0.1, .uniform = true};
   zcSampleResult u;
   EXPECT_THROW(roundedRect().sample(uniform, u), zcShapesError::BadParams);
-  zcSampleParams few;
-  few.tolerance = 1e-6;
-  few.maxPoints = 10;
+  zcSampleParams few{.tolerance = 1e-6, .maxPoints = 10};
   EXPECT_THROW(roundedRect().sample(few, u), zcShapesError::SampleOverflow);
   zcSampleParams none;
   EXPECT_THROW(roundedRect().sample(none, u), zcShapesError::BadParams);
@@ -298,31 +272,15 @@ TEST(GenRectImage, OffsetsRoundTripAndVersion0Block) {
 }
 
 TEST(GenRectArchive, RoundTripsAsAPointerAndRefusesBadData) {
-  zcGenRect* g = new zcGenRect(roundedRect(zcRadian(0.3)).map(skewMap()));
-  const std::vector<unsigned char> bytes = archived(g);
-  zcArchive in(bytes);
-  zcShape* loaded = nullptr;
-  in.serializePointer(loaded);
-  ASSERT_NE(loaded, nullptr);
-  EXPECT_TRUE(*loaded == *g);
-  delete loaded;
-
+  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewMap());
+  expectShapeRoundTrip(g);
   // A fraction of 2 is no rectangle: the archive fails and the target keeps its value.
-  zcArchive out;
-  out || *g;
-  std::vector<unsigned char> broken = out.bytes();
+  Bytes broken = ownBytes(g);
   patchDouble(broken, 0.5, 2.0);
-  zcGenRect target = roundedRect();
-  zcArchive bad(broken);
-  EXPECT_THROW(bad || target, zcArchive::BadFormat);
-  EXPECT_TRUE(target == roundedRect());
-
-  std::vector<unsigned char> version = out.bytes();
+  expectRefused<zcArchive::BadFormat>(broken, roundedRect());
+  Bytes version = ownBytes(g);
   version[8] = 1;  // the first byte after the header is the zcGenRect level's version
-  zcArchive unknown(version);
-  EXPECT_THROW(unknown || target, zcArchive::UnknownVersion);
-  EXPECT_TRUE(target == roundedRect());
-  delete g;
+  expectRefused<zcArchive::UnknownVersion>(version, roundedRect());
 }
 
 // --- zcGenAnnulus ----------------------------------------------------------------------
@@ -349,8 +307,7 @@ TEST(GenAnnulusGeometry, RegionBetweenTheRectangles) {
   EXPECT_TRUE(a.isRightHanded());
 
   // The boundary: outer ring counter-clockwise, then the inner one clockwise.
-  zcSampleParams params;
-  params.tolerance = 1e-6;
+  zcSampleParams params{.tolerance = 1e-6};
   zcSampleResult r;
   a.sample(params, r);
   zcSampleResult outer;
@@ -390,34 +347,13 @@ TEST(GenAnnulusMapping, MapImageAndArchive) {
   zfStoreF64(&image[96 + 64], -0.5);  // the outer y fraction
   EXPECT_THROW(zcGenAnnulus::readImage(image), zcShapesError::BadRadius);
 
-  zcGenAnnulus* shared = new zcGenAnnulus(m);
-  zcArchive out;
-  zcShape* first = shared;
-  zcShape* second = shared;
-  out.serializePointer(first);
-  out.serializePointer(second);
-  zcArchive in(out.bytes());
-  zcShape* back1 = nullptr;
-  zcShape* back2 = nullptr;
-  in.serializePointer(back1);
-  in.serializePointer(back2);
-  ASSERT_NE(back1, nullptr);
-  EXPECT_EQ(back1, back2);
-  EXPECT_TRUE(*back1 == m);
-  delete back1;
-
+  expectShapeRoundTrip(m);
   // A bad outer rectangle after a good inner one: nothing of the target changes.
-  zcArchive single;
-  single || *shared;
-  std::vector<unsigned char> broken = single.bytes();
+  Bytes broken = ownBytes(m);
   // The inner rectangle's x fraction is the same 0.25 and comes first.
   ASSERT_EQ(m.inner().roundFractions().x(), m.outer().roundFractions().x());
   patchDouble(broken, m.outer().roundFractions().x(), 7.0, 1);
-  zcGenAnnulus target = ring();
-  zcArchive bad(broken);
-  EXPECT_THROW(bad || target, zcArchive::BadFormat);
-  EXPECT_TRUE(target == ring());
-  delete shared;
+  expectRefused<zcArchive::BadFormat>(broken, ring());
 }
 
 // --- zcAffineRectangle -----------------------------------------------------------------
@@ -452,9 +388,7 @@ TEST(AffineRectangleGeometry, HandComputedCases) {
 
 TEST(AffineRectangleSampling, CornersAndUniformSteps) {
   const zcAffineRectangle r(zcPoint(0, 0), zcPoint(3, 0), zcPoint(0, 2));
-  zcSampleParams uniform;
-  uniform.spacing = 1.0;
-  uniform.uniform = true;
+  zcSampleParams uniform{.spacing = 1.0, .uniform = true};
   zcSampleResult u;
   r.sample(uniform, u);
   const std::vector<zcPoint> expected = {zcPoint(0, 0), zcPoint(1, 0), zcPoint(2, 0), zcPoint(3, 0),
@@ -463,8 +397,7 @@ TEST(AffineRectangleSampling, CornersAndUniformSteps) {
   ASSERT_EQ(u.points.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_TRUE(zfRealEq(u.points[i], expected[i], 1e-12)) << i;
 
-  zcSampleParams spaced;
-  spaced.spacing = 0.7;
+  zcSampleParams spaced{.spacing = 0.7};
   zcSampleResult s;
   r.sample(spaced, s);
   EXPECT_EQ(s.points.size(), 1u + 5u + 3u + 5u + 3u);  // the start, then ⌈3/0.7⌉ or ⌈2/0.7⌉ steps per side
@@ -497,25 +430,11 @@ TEST(AffineRectangleMapping, MapImageAndArchive) {
   zfStoreF64(&image[80], std::nan(""));
   EXPECT_THROW(zcAffineRectangle::readImage(image), zcShapesError::BadParams);
 
-  zcShape* shape = new zcAffineRectangle(r);
-  zcArchive in(archived(shape));
-  zcShape* back = nullptr;
-  in.serializePointer(back);
-  ASSERT_NE(back, nullptr);
-  EXPECT_TRUE(*back == r);
-  EXPECT_FALSE(*back == ring().outer());
-  delete back;
-  delete shape;
-
-  zcArchive out;
-  zcAffineRectangle source = r;
-  out || source;
-  std::vector<unsigned char> broken = out.bytes();
+  expectShapeRoundTrip(r);
+  EXPECT_FALSE(r == ring().outer());
+  Bytes broken = ownBytes(r);
   patchDouble(broken, 3.0, INFINITY);
-  zcAffineRectangle target;
-  zcArchive bad(broken);
-  EXPECT_THROW(bad || target, zcArchive::BadFormat);
-  EXPECT_TRUE(target == zcAffineRectangle());
+  expectRefused<zcArchive::BadFormat>(broken, zcAffineRectangle());
 }
 
 }  // namespace

@@ -3,11 +3,15 @@
 #include "zfound/archive.h"
 #include "zfound/genrect.h"
 
+#include "shape_checks.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <typeinfo>
 #include <vector>
+
+using namespace zc_test;
 
 namespace {
 
@@ -61,8 +65,7 @@ TEST(RectBasics, ConstructionAccessorsAndRefusals) {
   EXPECT_TRUE(dot.degen());
   EXPECT_FALSE(r.degen());
   EXPECT_THROW(empty.nearestPoint(zcPoint(1, 1)), zcShapesError::EmptyShape);
-  zcSampleParams params;
-  params.tolerance = 0.1;
+  zcSampleParams params{.tolerance = 0.1};
   zcSampleResult result;
   EXPECT_THROW(empty.sample(params, result), zcShapesError::EmptyShape);
 }
@@ -125,8 +128,7 @@ TEST(RectRegion, InsideNearestPerimeterAndBoundary) {
 
   // Boundary: corner, (x + w, y), lr, ll, corner; spacing 2 splits the 4-long
   // sides in two and the 3-long ones in two as well.
-  zcSampleParams params;
-  params.spacing = 2.0;
+  zcSampleParams params{.spacing = 2.0};
   zcSampleResult result;
   r.sample(params, result);
   const std::vector<zcPoint> expected{zcPoint(1, 2), zcPoint(3, 2),   zcPoint(5, 2), zcPoint(5, 3.5), zcPoint(5, 5),
@@ -200,10 +202,7 @@ TEST(RectArchive, RoundTripsAndRefusesMalformedForms) {
 
   const zcRect before(zcPoint(7, 8), zcVector<2>(1, 1));
   auto refuse = [&](const std::vector<unsigned char>& bytes) {
-    zcRect target = before;
-    zcArchive in(bytes);
-    EXPECT_THROW(in || static_cast<zcPersistent&>(target), zcArchive::BadFormat);
-    EXPECT_EQ(target, before);
+    expectRefused<zcArchive::BadFormat>(bytes, zcRect(before));
   };
   refuse(rectForm(false, zcPoint(0, 0), zcVector<2>(-1, 2)));
   refuse(rectForm(false, zcPoint(NAN, 0), zcVector<2>(1, 2)));
@@ -218,8 +217,5 @@ TEST(RectArchive, RoundTripsAndRefusesMalformedForms) {
   // A version the class does not know.
   std::vector<unsigned char> bytes = rectForm(false, zcPoint(0, 0), zcVector<2>(1, 1));
   bytes[8] = 1;  // the zcRect level's version byte, right after the header
-  zcRect other = before;
-  zcArchive bad(bytes);
-  EXPECT_THROW(bad || static_cast<zcPersistent&>(other), zcArchive::UnknownVersion);
-  EXPECT_EQ(other, before);
+  expectRefused<zcArchive::UnknownVersion>(bytes, zcRect(before));
 }

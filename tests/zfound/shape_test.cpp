@@ -129,9 +129,7 @@ TEST(ShapeDefaults, QueriesThatDoNotApplyRaiseTheirClass) {
 
   zcSampleParams none;
   EXPECT_THROW(none.validate(), zcShapesError::BadParams);
-  zcSampleParams limited;
-  limited.tolerance = 1e-6;
-  limited.maxPoints = 10;
+  zcSampleParams limited{.tolerance = 1e-6, .maxPoints = 10};
   zcSampleResult result;
   EXPECT_THROW(circle.sample(limited, result), zcShapesError::SampleOverflow);
 }
