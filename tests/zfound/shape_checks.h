@@ -2,6 +2,7 @@
 #pragma once
 
 #include "zfound/archive.h"
+#include "zfound/rect.h"
 #include "zfound/shape.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,18 @@ Bytes ownBytes(T value) {
   return out.bytes();
 }
 
+// The own form reads back as an equal object, to the last byte; returns the bytes.
+template <class T>
+Bytes expectOwnRoundTrip(const T& value) {
+  const Bytes bytes = ownBytes(value);
+  zcArchive in(bytes);
+  T back;
+  in || back;
+  EXPECT_TRUE(back == value);
+  EXPECT_EQ(in.remaining(), 0u);
+  return bytes;
+}
+
 // Loading `bytes` into `target` raises Ex and leaves the target as it was.
 template <class Ex, class T>
 void expectRefused(const Bytes& bytes, T target) {
@@ -74,6 +87,14 @@ inline void patchDouble(Bytes& bytes, double from, double to, int occurrence = 0
     }
   }
   ADD_FAILURE() << "value not found in the archive";
+}
+
+// A box by its corners, to within `tol`.
+inline void expectBox(const zcRect& box, double xmin, double ymin, double xmax, double ymax, double tol = 1e-12) {
+  EXPECT_NEAR(box.x(), xmin, tol);
+  EXPECT_NEAR(box.y(), ymin, tol);
+  EXPECT_NEAR(box.x() + box.width(), xmax, tol);
+  EXPECT_NEAR(box.y() + box.height(), ymax, tol);
 }
 
 inline zcSampleResult sampled(const zcShape& s, const zcSampleParams& params) {
