@@ -4,7 +4,7 @@
 #include "zfound/genrect.h"
 #include "zfound/rect.h"
 
-#include "shape_checks.h"
+#include "checks.h"
 
 #include <gtest/gtest.h>
 

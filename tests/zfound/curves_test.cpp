@@ -1,7 +1,7 @@
 #include "zfound/curves.h"
 #include "zfound/rect.h"
 
-#include "shape_checks.h"
+#include "checks.h"
 
 #include <gtest/gtest.h>
 

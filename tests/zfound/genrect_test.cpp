@@ -3,7 +3,7 @@
 #include "zfound/archive.h"
 #include "zfound/rect.h"
 
-#include "shape_checks.h"
+#include "checks.h"
 
 #include <gtest/gtest.h>
 

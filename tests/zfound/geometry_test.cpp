@@ -1,6 +1,6 @@
 #include "zfound/geometry.h"
 
-#include "shape_checks.h"
+#include "checks.h"
 
 #include <gtest/gtest.h>
 

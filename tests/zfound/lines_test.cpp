@@ -2,7 +2,7 @@
 
 #include "zfound/archive.h"
 
-#include "shape_checks.h"
+#include "checks.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "zfound/lines.h"
 #include "zfound/rect.h"
 
-#include "shape_checks.h"
+#include "checks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// Checks the foundation suites share: archive round trips, refused loads, sampling.
+// Checks the suites share: archive round trips, refused loads and versions, sampling.
 #pragma once
 
 #include "zfound/archive.h"
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <typeinfo>
 #include <vector>
 
@@ -44,6 +45,25 @@ inline void expectShapeRoundTrip(const zcShape& shape, std::size_t cutStep = 0) 
   for (std::size_t n = 8; cutStep > 0 && n < bytes.size(); n += cutStep)
     EXPECT_THROW(loadedShape(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n))), zcArchive::Errors)
         << "cut at " << n;
+}
+
+constexpr long kAnyLine = -1;  // UnknownVersion from a source line (> 0)
+constexpr long kNoLine = -2;   // the line is not checked
+
+// `load` raises UnknownVersion naming `where` and the source line `line`.
+template <class F>
+void expectUnknownVersion(F&& load, const std::string& where, long line = kAnyLine) {
+  try {
+    load();
+    ADD_FAILURE() << "unknown version accepted; expected one in " << where;
+  } catch (const zcArchive::UnknownVersion& e) {
+    EXPECT_EQ(e.where(), where);
+    if (line == kAnyLine) {
+      EXPECT_GT(e.line(), 0);
+    } else if (line != kNoLine) {
+      EXPECT_EQ(e.line(), line);
+    }
+  }
 }
 
 // An object's own archive form.
