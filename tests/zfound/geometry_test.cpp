@@ -36,17 +36,12 @@ TEST(AngleNorm, BoundariesAreExact) {
   EXPECT_LT(zcDegree(-1e-14).norm().value(), 360.0);
   EXPECT_EQ(zcRadian(-1e-20).signedNorm().value(), -1e-20);
 
-  EXPECT_EQ(zcDegree(360).norm().value(), 0.0);
-  EXPECT_EQ(zcDegree(-90).norm().value(), 270.0);
-  EXPECT_EQ(zcDegree(-180).signedNorm().value(), 180.0);
-  EXPECT_EQ(zcDegree(180).signedNorm().value(), 180.0);
-  EXPECT_EQ(zcDegree(540).signedNorm().value(), 180.0);
-  EXPECT_EQ(zcDegree(-540).signedNorm().value(), 180.0);
-  EXPECT_EQ(zcDegree(270).signedNorm().value(), -90.0);
-
   // 3.6e14 + 90 is exact in a double; so must be the reduction.
-  EXPECT_EQ(zcDegree(360.0 * 1e12 + 90).norm().value(), 90.0);
-  EXPECT_EQ(zcDegree(-360.0 * 1e12 - 90).signedNorm().value(), -90.0);
+  for (const auto& [d, n] : {std::pair{360.0, 0.0}, {-90.0, 270.0}, {360.0 * 1e12 + 90, 90.0}})
+    EXPECT_EQ(zcDegree(d).norm().value(), n) << d;
+  for (const auto& [d, n] : {std::pair{-180.0, 180.0}, {180.0, 180.0}, {540.0, 180.0}, {-540.0, 180.0}, {270.0, -90.0},
+                             {-360.0 * 1e12 - 90, -90.0}})
+    EXPECT_EQ(zcDegree(d).signedNorm().value(), n) << d;
   const double r = zcRadian(1e300).norm().value();
   EXPECT_GE(r, 0.0);
   EXPECT_LT(r, 2 * zkPi);
@@ -60,11 +55,8 @@ TEST(AngleConversion, QuarterTurnsAreExact) {
   EXPECT_EQ(zcRadian(zcDegree(180)).value(), zkPi);
   EXPECT_EQ(zcRadian(zcDegree(-90)).value(), -zkPi / 2);
   EXPECT_EQ(zcDegree(zcRadian(zkPi / 2)).value(), 90.0);
-  EXPECT_EQ(cos(zcDegree(90)), 0.0);
-  EXPECT_EQ(cos(zcDegree(-270)), 0.0);
-  EXPECT_EQ(sin(zcDegree(-90)), -1.0);
-  EXPECT_EQ(cos(zcDegree(540)), -1.0);
-  EXPECT_EQ(sin(zcDegree(720)), 0.0);
+  for (const auto& [d, c] : {std::pair{90.0, 0.0}, {-270.0, 0.0}, {540.0, -1.0}}) EXPECT_EQ(cos(zcDegree(d)), c) << d;
+  for (const auto& [d, s] : {std::pair{-90.0, -1.0}, {720.0, 0.0}}) EXPECT_EQ(sin(zcDegree(d)), s) << d;
   EXPECT_NEAR(sin(zcDegree(30)), 0.5, 1e-15);
   EXPECT_NEAR(cos(zcDegree(-60)), 0.5, 1e-15);
   // Arithmetic does not wrap; comparisons are by value.
@@ -253,16 +245,12 @@ TEST(RealEq, TolerancesAndSpecialValues) {
 }
 
 TEST(Rounding, FloorCeilAndRange) {
-  EXPECT_EQ(zfIFloor(-0.5), -1);
-  EXPECT_EQ(zfICeil(-0.5), 0);
-  EXPECT_EQ(zfIFloor(2.0), 2);
-  EXPECT_EQ(zfICeil(2.0000000000000004), 3);
   const double lowest = static_cast<double>(std::numeric_limits<long>::min());
-  EXPECT_EQ(zfIFloor(lowest), std::numeric_limits<long>::min());
-  EXPECT_THROW(zfICeil(-lowest), zcShapesError::BadParams);
-  EXPECT_THROW(zfIFloor(std::nextafter(lowest, -INFINITY)), zcShapesError::BadParams);
-  EXPECT_THROW(zfIFloor(NAN), zcShapesError::BadParams);
-  EXPECT_THROW(zfICeil(-INFINITY), zcShapesError::BadParams);
+  for (const auto& [v, f] : {std::pair{-0.5, -1L}, {2.0, 2L}, {lowest, std::numeric_limits<long>::min()}})
+    EXPECT_EQ(zfIFloor(v), f) << v;
+  for (const auto& [v, c] : {std::pair{-0.5, 0L}, {2.0000000000000004, 3L}}) EXPECT_EQ(zfICeil(v), c) << v;
+  for (double v : {std::nextafter(lowest, -INFINITY), double(NAN)}) EXPECT_THROW(zfIFloor(v), zcShapesError::BadParams);
+  for (double v : {-lowest, -double(INFINITY)}) EXPECT_THROW(zfICeil(v), zcShapesError::BadParams);
 }
 
 TEST(Range, ClosedIntervalsAndEnclosing) {
