@@ -234,19 +234,12 @@ TEST(GenRectImage, OffsetsRoundTripAndVersion0Block) {
   image.fill(0xAB);
   g.writeImage(image);
   static_assert(zkGenRectImageSize == 152);
-  EXPECT_EQ(zfLoadF64(&image[0]), g.center().x());
-  EXPECT_EQ(zfLoadF64(&image[8]), g.center().y());
-  EXPECT_EQ(zfLoadF64(&image[16]), g.matrix().element(0, 0));
-  EXPECT_EQ(zfLoadF64(&image[24]), g.matrix().element(0, 1));
-  EXPECT_EQ(zfLoadF64(&image[40]), g.matrix().element(1, 1));
-  EXPECT_EQ(zfLoadF64(&image[48]), g.matrix().determinant());
-  EXPECT_EQ(zfLoadF64(&image[56]), 0.25);
-  EXPECT_EQ(zfLoadF64(&image[64]), 0.5);
-  EXPECT_EQ(zfLoadF64(&image[72]), g.halfSizes().x());
-  EXPECT_EQ(zfLoadF64(&image[88]), g.orient().value());
-  EXPECT_EQ(zfLoadF64(&image[104]), g.unitXform().matrix().element(0, 1));
-  EXPECT_EQ(zfLoadF64(&image[128]), g.unitXform().matrix().determinant());
-  EXPECT_EQ(zfLoadF64(&image[144]), g.round().y());
+  const std::pair<int, double> fields[] = {
+      {0, g.center().x()}, {8, g.center().y()}, {16, g.matrix().element(0, 0)}, {24, g.matrix().element(0, 1)},
+      {40, g.matrix().element(1, 1)}, {48, g.matrix().determinant()}, {56, 0.25}, {64, 0.5}, {72, g.halfSizes().x()},
+      {88, g.orient().value()}, {104, g.unitXform().matrix().element(0, 1)},
+      {128, g.unitXform().matrix().determinant()}, {144, g.round().y()}};
+  for (const auto& [at, value] : fields) EXPECT_EQ(zfLoadF64(&image[at]), value) << "at " << at;
 
   const zcGenRect back = zcGenRect::readImage(image);
   EXPECT_TRUE(back == g);
