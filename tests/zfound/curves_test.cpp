@@ -225,9 +225,7 @@ TEST(BezierCurve, SampleStaysWithinTolerance) {
     std::vector<zcPoint> dense;
     for (int i = 0; i <= 20000; ++i) dense.push_back(c.point(i / 20000.0));
     for (double tol : {0.1, 0.01, 1e-4}) {
-      zcSampleParams params{.tolerance = tol};
-      zcSampleResult out;
-      c.sample(params, out);
+      zcSampleResult out = sampled(c, {.tolerance = tol});
       const auto& pts = out.points;
       ASSERT_GE(pts.size(), 2u);
       EXPECT_EQ(pts.front(), c.startPoint());
@@ -246,24 +244,19 @@ TEST(BezierCurve, SampleStaysWithinTolerance) {
     }
   }
   // A circle's chords are within the tolerance of the arc, and not needlessly many.
-  zcSampleParams params{.tolerance = 1e-3};
-  zcSampleResult out;
-  quarterCircle().sample(params, out);
+  zcSampleResult out = sampled(quarterCircle(), {.tolerance = 1e-3});
   EXPECT_LE(out.points.size(), 40u);
 }
 
 TEST(BezierCurve, SampleSpacingUniformAndOverflow) {
   const zcBezierCurve q = quarterCircle();
-  zcSampleParams spaced{.spacing = 0.1};
-  zcSampleResult a;
-  q.sample(spaced, a);
+  zcSampleResult a = sampled(q, {.spacing = 0.1});
   for (std::size_t i = 1; i < a.points.size(); ++i)
     EXPECT_LE(std::abs((a.points[i].angle() - a.points[i - 1].angle()).value()), 0.1 + 1e-12);
   EXPECT_GE(a.points.size(), 17u);  // at least ⌈(π/2) / 0.1⌉ + 1
 
   zcSampleParams uniform{.spacing = 0.1, .uniform = true};
-  zcSampleResult u;
-  q.sample(uniform, u);
+  zcSampleResult u = sampled(q, uniform);
   ASSERT_EQ(u.points.size(), 17u);  // 15 full steps and a shorter last one
   for (std::size_t i = 1; i + 1 < u.points.size(); ++i)
     EXPECT_NEAR((u.points[i].angle() - u.points[i - 1].angle()).value(), 0.1, 1e-10);
@@ -393,9 +386,7 @@ TEST(CubicSpline, SubShapeUniformSampleAndTurning) {
   EXPECT_NEAR(s.nearestPerimPos(mid->startPoint()), 0.25 * length, 1e-9);
   EXPECT_TRUE(zfRealEq(s.subShape(0.75 * length, 0.25 * length)->startPoint(), mid->endPoint(), 1e-12));
 
-  zcSampleParams uniform{.spacing = 0.5, .uniform = true};
-  zcSampleResult u;
-  s.sample(uniform, u);
+  zcSampleResult u = sampled(s, {.spacing = 0.5, .uniform = true});
   for (std::size_t i = 1; i + 1 < u.points.size(); ++i)
     EXPECT_NEAR(s.nearestPerimPos(u.points[i]), 0.5 * static_cast<double>(i), 1e-8);
   EXPECT_EQ(u.points.back(), s.endPoint());

@@ -156,9 +156,7 @@ TEST(GenRectGeometry, PerimeterAndHandedness) {
   // The same ellipse under a shear keeps its area-independent image perimeter only
   // through the conjugate diameters: compare with a fine polyline.
   const zcGenRect sheared = ellipse.map(skewMap());
-  zcSampleParams fine{.tolerance = 1e-9};
-  zcSampleResult points;
-  sheared.sample(fine, points);
+  zcSampleResult points = sampled(sheared, {.tolerance = 1e-9});
   double length = 0.0;
   for (std::size_t i = 0; i + 1 < points.points.size(); ++i) length += points.points[i].distance(points.points[i + 1]);
   EXPECT_NEAR(sheared.perimeter(), length, 1e-6);
@@ -175,9 +173,7 @@ TEST(GenRectGeometry, PerimeterAndHandedness) {
 
 TEST(GenRectSampling, PointsLieOnTheBoundaryWithinTolerance) {
   const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewMap());
-  zcSampleParams params{.spacing = 0.5, .tolerance = 1e-3};
-  zcSampleResult result;
-  g.sample(params, result);
+  zcSampleResult result = sampled(g, {.spacing = 0.5, .tolerance = 1e-3});
   const std::vector<zcPoint>& p = result.points;
   ASSERT_GT(p.size(), 20u);
   EXPECT_EQ(p.front(), p.back());
@@ -192,9 +188,7 @@ TEST(GenRectSampling, PointsLieOnTheBoundaryWithinTolerance) {
 
   // Sharp corners: the corners alone, each twice on request.
   const zcGenRect sharp(zcVector<2>(0, 0), zcVector<2>(2, 1), zcRadian(0), zcVector<2>());
-  zcSampleParams corners{.tolerance = 0.1, .duplicateCorners = true};
-  zcSampleResult r;
-  sharp.sample(corners, r);
+  zcSampleResult r = sampled(sharp, {.tolerance = 0.1, .duplicateCorners = true});
   const std::vector<zcPoint> expected = {zcPoint(-2, -1), zcPoint(2, -1), zcPoint(2, -1), zcPoint(2, 1),
                                          zcPoint(2, 1),   zcPoint(-2, 1), zcPoint(-2, 1), zcPoint(-2, -1)};
   EXPECT_EQ(r.points, expected);
@@ -301,10 +295,8 @@ TEST(GenAnnulusGeometry, RegionBetweenTheRectangles) {
 
   // The boundary: outer ring counter-clockwise, then the inner one clockwise.
   zcSampleParams params{.tolerance = 1e-6};
-  zcSampleResult r;
-  a.sample(params, r);
-  zcSampleResult outer;
-  a.outer().sample(params, outer);
+  zcSampleResult r = sampled(a, params);
+  zcSampleResult outer = sampled(a.outer(), params);
   ASSERT_GT(r.points.size(), outer.points.size());
   const std::size_t split = outer.points.size();
   EXPECT_NEAR(ringArea(r.points, 0, split), 32 - 4 + zkPi, 1e-3);
@@ -381,18 +373,14 @@ TEST(AffineRectangleGeometry, HandComputedCases) {
 
 TEST(AffineRectangleSampling, CornersAndUniformSteps) {
   const zcAffineRectangle r(zcPoint(0, 0), zcPoint(3, 0), zcPoint(0, 2));
-  zcSampleParams uniform{.spacing = 1.0, .uniform = true};
-  zcSampleResult u;
-  r.sample(uniform, u);
+  zcSampleResult u = sampled(r, {.spacing = 1.0, .uniform = true});
   const std::vector<zcPoint> expected = {zcPoint(0, 0), zcPoint(1, 0), zcPoint(2, 0), zcPoint(3, 0),
                                          zcPoint(3, 1), zcPoint(3, 2), zcPoint(2, 2), zcPoint(1, 2),
                                          zcPoint(0, 2), zcPoint(0, 1), zcPoint(0, 0)};
   ASSERT_EQ(u.points.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_TRUE(zfRealEq(u.points[i], expected[i], 1e-12)) << i;
 
-  zcSampleParams spaced{.spacing = 0.7};
-  zcSampleResult s;
-  r.sample(spaced, s);
+  zcSampleResult s = sampled(r, {.spacing = 0.7});
   EXPECT_EQ(s.points.size(), 1u + 5u + 3u + 5u + 3u);  // the start, then ⌈3/0.7⌉ or ⌈2/0.7⌉ steps per side
   for (std::size_t i = 0; i + 1 < s.points.size(); ++i) EXPECT_LE(s.points[i].distance(s.points[i + 1]), 0.7);
 }

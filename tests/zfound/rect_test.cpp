@@ -128,9 +128,7 @@ TEST(RectRegion, InsideNearestPerimeterAndBoundary) {
 
   // Boundary: corner, (x + w, y), lr, ll, corner; spacing 2 splits the 4-long
   // sides in two and the 3-long ones in two as well.
-  zcSampleParams params{.spacing = 2.0};
-  zcSampleResult result;
-  r.sample(params, result);
+  zcSampleResult result = sampled(r, {.spacing = 2.0});
   const std::vector<zcPoint> expected{zcPoint(1, 2), zcPoint(3, 2),   zcPoint(5, 2), zcPoint(5, 3.5), zcPoint(5, 5),
                                       zcPoint(3, 5), zcPoint(1, 5),   zcPoint(1, 3.5), zcPoint(1, 2)};
   EXPECT_EQ(result.points, expected);

@@ -51,9 +51,7 @@ zcXform<2> skewMap() {
 
 // Dense points of a shape, for comparing geometry independently of its pieces.
 std::vector<zcPoint> densePoints(const zcShape& s) {
-  zcSampleParams params{.tolerance = 1e-4};
-  zcSampleResult out;
-  s.sample(params, out);
+  zcSampleResult out = sampled(s, {.tolerance = 1e-4});
   return out.points;
 }
 
@@ -214,8 +212,7 @@ TEST(ContourTree, SamplingJoinsPiecesOnce) {
   EXPECT_EQ(twice.points.size(), once.points.size() + 3);
 
   zcSampleParams uniform{.spacing = 0.25, .uniform = true};
-  zcSampleResult u;
-  c.sample(uniform, u);
+  zcSampleResult u = sampled(c, uniform);
   ASSERT_EQ(u.points.size(), 27u);  // 25 steps of 0.25 and a last one of 2π − 6.25
   for (std::size_t i = 0; i + 1 < u.points.size(); ++i)
     EXPECT_NEAR((u.points[i].angle() - zcRadian(0.25 * static_cast<double>(i))).signedNorm().value(), 0.0, 1e-10);
@@ -278,9 +275,7 @@ TEST(ContourTree, OpenContourWithCorners) {
   EXPECT_THROW(c.within(zcPoint(1, 0.5)), zcShapesError::NotRegion);
   EXPECT_THROW(c.isRightHanded(), zcShapesError::NotRegion);
 
-  zcSampleParams params{.tolerance = 0.1};
-  zcSampleResult out;
-  c.sample(params, out);
+  zcSampleResult out = sampled(c, {.tolerance = 0.1});
   const std::vector<zcPoint> expected = {zcPoint(0, 0), zcPoint(2, 0), zcPoint(2, 2), zcPoint(0, 1)};
   EXPECT_EQ(out.points, expected);
 }
