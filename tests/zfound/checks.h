@@ -16,6 +16,13 @@ namespace zc_test {
 
 using Bytes = std::vector<unsigned char>;
 
+// Rotation by 30 degrees, scaling by (3, 0.5), then a translation: neither a
+// similarity nor axis-aligned.
+inline zcXform<2> skewXform() {
+  return zcXform<2>::translation(zcVector<2>(7, -4)) * zcXform<2>::scaling(3.0, 0.5) *
+         zcXform<2>::rotation(zcRadian(zkPi / 6));
+}
+
 // A shape written as a polymorphic pointer, and read back.
 inline Bytes archivedShape(const zcShape& shape) {
   zcArchive out;

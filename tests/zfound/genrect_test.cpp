@@ -18,14 +18,6 @@ namespace {
 
 const double kSqrt3 = std::sqrt(3.0);
 
-// Rotation by 30 degrees, scaling by (3, 0.5), then a translation: neither a
-// similarity nor axis-aligned.
-zcXform<2> skewMap() {
-  const zcXform<2> scale = zcXform<2>::scaling(3.0, 0.5);
-  const zcXform<2> rot = zcXform<2>::rotation(zcRadian(zkPi / 6));
-  return zcXform<2>::translation(zcVector<2>(7, -4)) * scale * rot;
-}
-
 // Center (10, 5), half sizes (4, 2), corner radii (1, 1): a rectangle with round
 // corners of radius 1 (fractions 1/4 and 1/2).
 zcGenRect roundedRect(zcRadian orient = zcRadian(0)) {
@@ -60,7 +52,7 @@ TEST(GenRectConstruction, FormsAgreeAndDeriveTheRightQuantities) {
   // Every constructor rebuilds the same rectangle from the accessors it pairs with.
   EXPECT_TRUE(zfRealEq(zcGenRect(g.center(), g.matrix(), g.roundFractions()), g, 1e-12));
   EXPECT_TRUE(zfRealEq(zcGenRect(g.center(), g.halfSizes(), g.orient(), g.round()), g, 1e-12));
-  const zcGenRect sheared = g.map(skewMap());
+  const zcGenRect sheared = g.map(skewXform());
   EXPECT_TRUE(zfRealEq(zcGenRect(sheared.center(), sheared.xHalfSide(), sheared.yHalfSide(), sheared.round()),
                        sheared, 1e-12));
   EXPECT_TRUE(zfRealEq(zcGenRect::fromUnitXform(sheared.unitXform(), sheared.roundFractions()), sheared, 1e-12));
@@ -155,7 +147,7 @@ TEST(GenRectGeometry, PerimeterAndHandedness) {
   EXPECT_NEAR(ellipse.perimeter(), 9.688448220547675, 1e-12);
   // The same ellipse under a shear keeps its area-independent image perimeter only
   // through the conjugate diameters: compare with a fine polyline.
-  const zcGenRect sheared = ellipse.map(skewMap());
+  const zcGenRect sheared = ellipse.map(skewXform());
   zcSampleResult points = sampled(sheared, {.tolerance = 1e-9});
   double length = 0.0;
   for (std::size_t i = 0; i + 1 < points.points.size(); ++i) length += points.points[i].distance(points.points[i + 1]);
@@ -172,7 +164,7 @@ TEST(GenRectGeometry, PerimeterAndHandedness) {
 }
 
 TEST(GenRectSampling, PointsLieOnTheBoundaryWithinTolerance) {
-  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewMap());
+  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewXform());
   zcSampleResult result = sampled(g, {.spacing = 0.5, .tolerance = 1e-3});
   const std::vector<zcPoint>& p = result.points;
   ASSERT_GT(p.size(), 20u);
@@ -203,7 +195,7 @@ TEST(GenRectSampling, PointsLieOnTheBoundaryWithinTolerance) {
 }
 
 TEST(GenRectMapping, MapAndInverseGiveTheOriginal) {
-  const zcXform<2> x = skewMap();
+  const zcXform<2> x = skewXform();
   const zcGenRect g = roundedRect(zcRadian(0.3));
   const zcGenRect there = g.map(x);
   EXPECT_TRUE(zfRealEq(there.map(x.inverse()), g, 1e-9));
@@ -223,7 +215,7 @@ TEST(GenRectMapping, MapAndInverseGiveTheOriginal) {
 }
 
 TEST(GenRectImage, OffsetsRoundTripAndVersion0Block) {
-  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewMap());
+  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewXform());
   std::array<unsigned char, zkGenRectImageSize> image;
   image.fill(0xAB);
   g.writeImage(image);
@@ -259,7 +251,7 @@ TEST(GenRectImage, OffsetsRoundTripAndVersion0Block) {
 }
 
 TEST(GenRectArchive, RoundTripsAsAPointerAndRefusesBadData) {
-  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewMap());
+  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewXform());
   expectShapeRoundTrip(g);
   // A fraction of 2 is no rectangle: the archive fails and the target keeps its value.
   Bytes broken = ownBytes(g);
@@ -304,7 +296,7 @@ TEST(GenAnnulusGeometry, RegionBetweenTheRectangles) {
 }
 
 TEST(GenAnnulusMapping, MapImageAndArchive) {
-  const zcXform<2> x = skewMap();
+  const zcXform<2> x = skewXform();
   const zcGenAnnulus a = ring();
   EXPECT_TRUE(zfRealEq(a.map(x).map(x.inverse()), a, 1e-9));
   const zcShapePtr mapped = a.mapShape(x);
@@ -386,7 +378,7 @@ TEST(AffineRectangleSampling, CornersAndUniformSteps) {
 }
 
 TEST(AffineRectangleMapping, MapImageAndArchive) {
-  const zcXform<2> x = skewMap();
+  const zcXform<2> x = skewXform();
   const zcAffineRectangle r = parallelogram();
   EXPECT_TRUE(zfRealEq(r.map(x).map(x.inverse()), r, 1e-9));
   const zcShapePtr mapped = r.mapShape(x);

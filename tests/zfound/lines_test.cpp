@@ -16,18 +16,11 @@ using namespace zc_test;
 
 namespace {
 
-// Rotation by 30 degrees, scaling by (3, 0.5), then a translation: neither a
-// similarity nor axis-aligned.
-zcXform<2> skewMap() {
-  return zcXform<2>::translation(zcVector<2>(7, -4)) * zcXform<2>::scaling(3.0, 0.5) *
-         zcXform<2>::rotation(zcRadian(zkPi / 6));
-}
-
-// The typed map by skewMap() and back by its inverse gives the original; mapShape
+// The typed map by skewXform() and back by its inverse gives the original; mapShape
 // gives the same kind with the same geometry as the typed map.
 template <class T>
 void expectMapRoundTrip(const T& shape) {
-  const zcXform<2> x = skewMap();
+  const zcXform<2> x = skewXform();
   const T there = shape.map(x);
   EXPECT_TRUE(zfRealEq(there.map(x.inverse()), shape, 1e-9)) << typeid(T).name();
   zcShapePtr image = shape.mapShape(x);

@@ -15,12 +15,6 @@ using namespace zc_test;
 
 namespace {
 
-// Rotation by 30 degrees, scaling by (3, 0.5), then a translation.
-zcXform<2> skewMap() {
-  return zcXform<2>::translation(zcVector<2>(7, -4)) * zcXform<2>::scaling(3.0, 0.5) *
-         zcXform<2>::rotation(zcRadian(zkPi / 6));
-}
-
 // The in-place archive form of a rectangle, built field by field.
 std::vector<unsigned char> rectForm(bool empty, zcPoint corner, zcVector<2> size) {
   zcArchive out;
@@ -147,18 +141,18 @@ TEST(RectMapping, AxisScalingKeepsARectOtherMapsGiveAGenRect) {
   EXPECT_TRUE(zfRealEq(m.map(axis.inverse()), r, 1e-9));
 
   // Rotation and scaling: a general rectangle, and back again by the inverse.
-  EXPECT_THROW(r.map(skewMap()), zcShapesError::BadGeom);
-  zcShapePtr skew = r.mapShape(skewMap());
+  EXPECT_THROW(r.map(skewXform()), zcShapesError::BadGeom);
+  zcShapePtr skew = r.mapShape(skewXform());
   ASSERT_EQ(typeid(*skew), typeid(zcGenRect));
-  zcShapePtr back = skew->mapShape(skewMap().inverse());
+  zcShapePtr back = skew->mapShape(skewXform().inverse());
   ASSERT_EQ(typeid(*back), typeid(zcGenRect));
   EXPECT_TRUE(zfRealEq(static_cast<const zcGenRect&>(*back), zcGenRect(r), 1e-9));
   // The mapped corner is a corner of the general rectangle.
   const zcRect skewBox = skew->boundingBox();
-  EXPECT_TRUE(skewBox.contains(zcRect(skewMap().mapPoint(r.lr()), zcVector<2>())));
+  EXPECT_TRUE(skewBox.contains(zcRect(skewXform().mapPoint(r.lr()), zcVector<2>())));
 
   // The empty rectangle maps to itself under any map.
-  zcShapePtr emptyImage = zcRect().mapShape(skewMap());
+  zcShapePtr emptyImage = zcRect().mapShape(skewXform());
   EXPECT_TRUE(static_cast<const zcRect&>(*emptyImage).isEmpty());
 }
 
