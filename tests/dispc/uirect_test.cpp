@@ -690,3 +690,45 @@ TEST(PelCopyVid, CopiesRowsWithIndependentPitches) {
   zf_PelCopyVid(dst.data(), 5, src.data(), 6, 0, 3);
   EXPECT_EQ(dst, before);
 }
+
+// --- The logging scope itself ---------------------------------------------------------------------
+
+TEST(LoggingScope, KidScopesLocksAndDrawingPoint) {
+  auto maker = std::make_unique<zcLoggingScope>(zcPair<long>(100, 100), zcPair<long>(), "root");
+  maker->setInhibited(true);
+  zcUIScope* first = maker->makeKidScope(rect(10, 20, 30, 40), false);
+  zcUIScope* second = maker->makeKidScope(rect(0, 0, 5, 5), true);
+  EXPECT_EQ(maker->calls(), (std::vector<std::string>{"makeKidScope [10,20,30,40] temporary=0 -> root/1",
+                                                      "makeKidScope [0,0,5,5] temporary=1 -> root/2"}));
+  auto* kid = dynamic_cast<zcLoggingScope*>(first);
+  ASSERT_NE(kid, nullptr);
+  EXPECT_TRUE(kid->calls().empty());
+  EXPECT_EQ(kid->size(), zcPair<long>(30, 40));
+  EXPECT_EQ(kid->parent(), maker.get());
+  EXPECT_TRUE(kid->drawingInhibited(zcUITablet::eImage));
+  // The caller may delete a kid; the maker forgets it and deletes the rest itself.
+  delete second;
+  EXPECT_EQ(maker->kidScopes(), std::vector<zcLoggingScope*>{kid});
+  maker.reset();
+
+  zcLoggingScope scope(zcPair<long>(50, 50));
+  scope.lockScreenUpdatesPush(true);
+  scope.lockScreenUpdatesPush(false);
+  EXPECT_TRUE(scope.lockScreenUpdatesPop());
+  EXPECT_FALSE(scope.lockScreenUpdatesPop());
+  EXPECT_FALSE(scope.screenUpdatesLocked());
+
+  const zcGraphicProps props;
+  scope.clear();
+  scope.drawStart(zcPoint(1, 2));
+  scope.drawTo(zcPoint(5, 6), props);
+  scope.drawToRelPels(-2, 3, props);
+  scope.draw(scope.drawPoint(), props);
+  EXPECT_EQ(scope.calls(), (std::vector<std::string>{"drawTo (5,6) from (1,2) color=cyan width=1",
+                                                     "drawToRelPels (-2,3) from [5,6] color=cyan width=1",
+                                                     "drawPoint @drawPoint(3,9) color=cyan width=1"}));
+  EXPECT_EQ(scope.count("drawTo"), 1u);
+  // What was painted is tracked: the box from (1, 2) to (5, 9).
+  EXPECT_EQ(scope.changeRect(), rect(1, 2, 5, 8));
+  EXPECT_TRUE(scope.modified());
+}
