@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // Fontconfig keeps its configuration for the life of the process; the leak checker
@@ -72,6 +73,11 @@ struct Scene {
   zcUITablet tablet;
 };
 
+// Pels of a screen against their expected colors.
+void expectPels(const zcScreen& screen, std::initializer_list<std::tuple<long, long, zcRGB>> rows) {
+  for (const auto& [x, y, color] : rows) EXPECT_EQ(screen.pel(x, y), color) << "at " << x << ", " << y;
+}
+
 std::string tempPath(const char* name) { return ::testing::TempDir() + name; }
 
 }  // namespace
@@ -80,8 +86,7 @@ std::string tempPath(const char* name) { return ::testing::TempDir() + name; }
 
 TEST(ScreenLayers, StartWithBackgroundAndClearOverlay) {
   const zcScreen screen(5, 4, kBlue);
-  EXPECT_EQ(screen.pel(0, 0), kBlue);
-  EXPECT_EQ(screen.pel(4, 3), kBlue);
+  expectPels(screen, {{0, 0, kBlue}, {4, 3, kBlue}});
   EXPECT_EQ(screen.layer(kImage).get(2, 2).value(), 0xFF0000FFu);
   EXPECT_EQ(screen.layer(kOverlay).get(2, 2).value(), 0u);
   EXPECT_EQ(screen.overlay().size(), zcPair<long>(5, 4));
@@ -112,24 +117,20 @@ TEST(ScreenLayers, PaletteMapsIndexColors) {
   s.screen.palette(changed);
   s.tablet.draw(zcPoint(2, 1), pen(zcColor(100)), kImage);
   s.tablet.draw(zcPoint(3, 1), pen(zcColor(10, 20, 30)), kImage);
-  EXPECT_EQ(s.at(1, 1), zcRGB(100, 100, 100));  // painted before the change
-  EXPECT_EQ(s.at(2, 1), kGreen);
-  EXPECT_EQ(s.at(3, 1), zcRGB(10, 20, 30));  // RGB colors bypass the palette
+  // (1, 1) painted before the change; (3, 1) RGB colors bypass the palette.
+  expectPels(s.screen, {{1, 1, zcRGB(100, 100, 100)}, {2, 1, kGreen}, {3, 1, zcRGB(10, 20, 30)}});
 }
 
 TEST(ScreenLayers, OverlayCompositesOverImage) {
   Scene s(20, 10);
   s.tablet.set(zcUIRect(0, 0, 10, 10), zcColor::red, kImage);
   s.tablet.set(zcUIRect(5, 0, 10, 10), zcColor::blue, kOverlay);
-  EXPECT_EQ(s.at(2, 5), kRed);    // image only
-  EXPECT_EQ(s.at(7, 5), kBlue);   // overlay over image
-  EXPECT_EQ(s.at(12, 5), kBlue);  // overlay over background
-  EXPECT_EQ(s.at(17, 5), kGray);  // neither
+  // (2, 5) image only; (7, 5) overlay over image; (12, 5) overlay over background; (17, 5) neither.
+  expectPels(s.screen, {{2, 5, kRed}, {7, 5, kBlue}, {12, 5, kBlue}, {17, 5, kGray}});
 
   // The pass color erases the overlay: the image shows through again.
   s.tablet.set(zcUIRect(5, 0, 4, 10), zcColor::pass, kOverlay);
-  EXPECT_EQ(s.at(7, 5), kRed);
-  EXPECT_EQ(s.at(12, 5), kBlue);
+  expectPels(s.screen, {{7, 5, kRed}, {12, 5, kBlue}});
   EXPECT_EQ(s.screen.layer(kOverlay).get(7, 5).value(), 0u);
   EXPECT_EQ(s.screen.layer(kOverlay).get(12, 5).value(), 0xFF0000FFu);
   // On the image layer the pass color is its palette entry.
@@ -181,10 +182,7 @@ TEST(ScreenPixels, OnePixelSegmentCoversItsRowAndBothEnds) {
   s.tablet.draw(zcLineSeg(zcPoint(20, 10), zcPoint(20, 14)), pen(zcColor::green), kImage);
   EXPECT_EQ(s.inkBox(zcUIRect(15, 8, 10, 10)), zcUIRect(20, 10, 1, 5));
   s.tablet.draw(zcLineSeg(zcPoint(30, 20), zcPoint(40, 20)), pen(zcColor::blue, 2, 0), kImage);
-  EXPECT_EQ(s.at(35, 19), kBlue);
-  EXPECT_EQ(s.at(35, 20), kBlue);
-  EXPECT_EQ(s.at(35, 18), kGray);
-  EXPECT_EQ(s.at(35, 21), kGray);
+  expectPels(s.screen, {{35, 19, kBlue}, {35, 20, kBlue}, {35, 18, kGray}, {35, 21, kGray}});
 }
 
 TEST(ScreenPixels, PointsPaintTheirFloorPixel) {
@@ -192,13 +190,11 @@ TEST(ScreenPixels, PointsPaintTheirFloorPixel) {
   s.tablet.draw(zcPoint(3.7, 2.2), pen(zcColor::red), kImage);
   s.tablet.draw(zcPoint(9.99999999999999, 4), pen(zcColor::green), kImage);  // a hair below 10
   s.tablet.draw(zcPoint(20, 20), pen(zcColor::blue, 3), kImage);
-  EXPECT_EQ(s.at(3, 2), kRed);
-  EXPECT_EQ(s.at(10, 4), kGreen);
+  expectPels(s.screen, {{3, 2, kRed}, {10, 4, kGreen}});
   EXPECT_EQ(s.count(kRed), 1);
   EXPECT_EQ(s.count(kGreen), 1);
   EXPECT_EQ(s.count(kBlue), 9);
-  EXPECT_EQ(s.at(19, 19), kBlue);
-  EXPECT_EQ(s.at(21, 21), kBlue);
+  expectPels(s.screen, {{19, 19, kBlue}, {21, 21, kBlue}});
 }
 
 TEST(ScreenPixels, ShapesFarBeyondTheScreenPaintTheirVisiblePart) {
@@ -208,10 +204,7 @@ TEST(ScreenPixels, ShapesFarBeyondTheScreenPaintTheirVisiblePart) {
   EXPECT_EQ(s.inkBox(), zcUIRect(0, 7, 64, 1));
   // A huge filled circle whose edge crosses the screen: left of the edge is inside.
   s.tablet.draw(zcCircle(zcPoint(-1e7 + 30, 20), 1e7), pen(zcColor::green, 1, 0, true), kOverlay);
-  EXPECT_EQ(s.at(10, 20), kGreen);
-  EXPECT_EQ(s.at(28, 20), kGreen);
-  EXPECT_EQ(s.at(33, 20), kGray);
-  EXPECT_EQ(s.at(40, 30), kGray);
+  expectPels(s.screen, {{10, 20, kGreen}, {28, 20, kGreen}, {33, 20, kGray}, {40, 30, kGray}});
   // Entirely outside: nothing.
   s.tablet.draw(zcCircle(zcPoint(5e8, 5e8), 10), pen(zcColor::blue, 1, 0, true), kImage);
   EXPECT_EQ(s.count(kBlue), 0);
@@ -222,18 +215,13 @@ TEST(ScreenPixels, ShapesFarBeyondTheScreenPaintTheirVisiblePart) {
 TEST(ScreenShapes, FilledCircleAndOutline) {
   Scene s;
   s.tablet.draw(zcCircle(zcPoint(20, 20), 8), pen(zcColor::red, 1, 0, true), kImage);
-  EXPECT_EQ(s.at(20, 20), kRed);
-  EXPECT_EQ(s.at(27, 20), kRed);
-  EXPECT_EQ(s.at(31, 20), kGray);
-  EXPECT_EQ(s.at(26, 26), kRed);  // 8.49 from the centre: inside the outline's outer edge
-  EXPECT_EQ(s.at(27, 27), kGray);
+  // (26, 26) 8.49 from the centre: inside the outline's outer edge.
+  expectPels(s.screen, {{20, 20, kRed}, {27, 20, kRed}, {31, 20, kGray}, {26, 26, kRed}, {27, 27, kGray}});
   // The filled disc's area is close to π r² (the outline adds half a pixel around).
   EXPECT_NEAR(double(s.count(kRed)), 3.14159 * 8.5 * 8.5, 20.0);
 
   s.tablet.draw(zcCircle(zcPoint(45, 20), 8), pen(zcColor::green), kImage);
-  EXPECT_EQ(s.at(45, 20), kGray);
-  EXPECT_EQ(s.at(53, 20), kGreen);
-  EXPECT_EQ(s.at(45, 12), kGreen);
+  expectPels(s.screen, {{45, 20, kGray}, {53, 20, kGreen}, {45, 12, kGreen}});
   EXPECT_EQ(s.inkBox(zcUIRect(34, 0, 30, 48)), zcUIRect(37, 12, 17, 17));
 }
 
@@ -257,8 +245,7 @@ TEST(ScreenShapes, PolygonFillModesDifferOnAStar) {
   // Without the fill flag only the outline paints.
   Scene outline;
   outline.tablet.draw(zcPolygon(star, zcPolygon::eWinding), pen(zcColor::red), kImage);
-  EXPECT_EQ(outline.at(24, 24), kGray);
-  EXPECT_EQ(outline.at(24, 4), kRed);
+  expectPels(outline.screen, {{24, 24, kGray}, {24, 4, kRed}});
 }
 
 TEST(ScreenShapes, DashedAndDottedLinesLeaveGaps) {
@@ -293,13 +280,10 @@ TEST(ScreenShapes, EllipseArcsAndRoundedRectangles) {
   Scene r;
   r.tablet.draw(zcGenRect(zcVector<2>(30, 24), zcVector<2>(20, 12), zcRadian(0), zcVector<2>(6, 6)),
                 pen(zcColor::green, 1, 0, true), kImage);
-  EXPECT_EQ(r.at(30, 24), kGreen);
-  EXPECT_EQ(r.at(11, 24), kGreen);  // left side, middle
-  EXPECT_EQ(r.at(30, 13), kGreen);  // top side, middle
-  EXPECT_EQ(r.at(10, 12), kGray);   // the corners of the sharp rectangle
-  EXPECT_EQ(r.at(50, 36), kGray);
-  EXPECT_EQ(r.at(48, 35), kGreen);  // inside the rounded corner
-  EXPECT_EQ(r.at(49, 35), kGray);   // just beyond it
+  // (11, 24) left side, middle; (30, 13) top side, middle; (10, 12) the corners of the sharp rectangle;
+  // (48, 35) inside the rounded corner; (49, 35) just beyond it.
+  expectPels(r.screen, {{30, 24, kGreen}, {11, 24, kGreen}, {30, 13, kGreen}, {10, 12, kGray}, {50, 36, kGray},
+      {48, 35, kGreen}, {49, 35, kGray}});
   EXPECT_EQ(r.inkBox(), zcUIRect(10, 12, 41, 25));
 }
 
@@ -308,11 +292,7 @@ TEST(ScreenShapes, StrokesFromTheDrawingPoint) {
   s.tablet.drawStart(zcPoint(5, 5), kImage);
   s.tablet.drawTo(zcPoint(15, 5), zcColor::red, kImage);
   s.tablet.drawToRelPels(0, 10, zcColor::green, kImage);
-  EXPECT_EQ(s.at(5, 5), kRed);
-  EXPECT_EQ(s.at(14, 5), kRed);
-  EXPECT_EQ(s.at(15, 10), kGreen);
-  EXPECT_EQ(s.at(15, 15), kGreen);
-  EXPECT_EQ(s.at(15, 16), kGray);
+  expectPels(s.screen, {{5, 5, kRed}, {14, 5, kRed}, {15, 10, kGreen}, {15, 15, kGreen}, {15, 16, kGray}});
   EXPECT_EQ(s.tablet.drawingPoint(kImage), zcPoint(15, 15));
   EXPECT_EQ(s.inkBox(), zcUIRect(5, 5, 11, 11));
 }
@@ -320,8 +300,7 @@ TEST(ScreenShapes, StrokesFromTheDrawingPoint) {
 TEST(ScreenShapes, GenericShapesPaintTheirOutline) {
   Scene s;
   s.tablet.draw(zcGenShape(zcCircle(zcPoint(20, 20), 6)), zcColor::red, kImage);
-  EXPECT_EQ(s.at(20, 20), kGray);
-  EXPECT_EQ(s.at(26, 20), kRed);
+  expectPels(s.screen, {{20, 20, kGray}, {26, 20, kRed}});
   EXPECT_EQ(s.inkBox(), zcUIRect(14, 14, 13, 13));
 }
 
@@ -401,17 +380,13 @@ TEST(ScreenScopes, KidCutByItsParentAndKidOfKid) {
   EXPECT_EQ(kid->origin(), zcPair<long>(5, 0));
   kid->set(zcColor::red);
   kid->draw(zcPoint(5, 0), pen(zcColor::green));
-  EXPECT_EQ(screen.pel(0, 10), kGreen);
-  EXPECT_EQ(screen.pel(14, 19), kRed);
-  EXPECT_EQ(screen.pel(15, 19), kGray);
+  expectPels(screen, {{0, 10, kGreen}, {14, 19, kRed}, {15, 19, kGray}});
 
   std::unique_ptr<zcUIScope> grandKid(kid->makeKidScope(zcUIRect(10, 2, 100, 3), false));
   EXPECT_EQ(grandKid->size(), zcPair<long>(10, 3));
   grandKid->set(zcColor::blue);
-  EXPECT_EQ(screen.pel(5, 12), kBlue);  // kid pixel 10 is layer pixel 5
-  EXPECT_EQ(screen.pel(14, 14), kBlue);
-  EXPECT_EQ(screen.pel(15, 14), kGray);  // cut at the kid's right edge
-  EXPECT_EQ(screen.pel(4, 12), kRed);
+  // (5, 12) kid pixel 10 is layer pixel 5; (15, 14) cut at the kid's right edge.
+  expectPels(screen, {{5, 12, kBlue}, {14, 14, kBlue}, {15, 14, kGray}, {4, 12, kRed}});
 
   // Kids outlive their screen without painting into freed memory.
   zcUIScope* orphan = nullptr;
@@ -485,9 +460,7 @@ TEST(ScreenAreas, FloodFillStopsAtTheBoundaryColor) {
   s.tablet.draw(zcLineSeg(zcPoint(40, 0), zcPoint(40, 47)), pen(zcColor::blue), kImage);
   const long redBefore = s.count(kRed);
   s.tablet.fill(zcPair<long>(15, 15), zcColor::green, zcColor::red, zcUITablet::eFillType0, kImage);
-  EXPECT_EQ(s.at(15, 15), kGreen);
-  EXPECT_EQ(s.at(11, 11), kGreen);
-  EXPECT_EQ(s.at(5, 5), kGray);
+  expectPels(s.screen, {{15, 15, kGreen}, {11, 11, kGreen}, {5, 5, kGray}});
   EXPECT_EQ(s.count(kRed), redBefore);
   const zcUIRect inside = s.inkBox() & zcUIRect(11, 11, 19, 14);
   EXPECT_EQ(inside, zcUIRect(11, 11, 19, 14));
@@ -496,9 +469,7 @@ TEST(ScreenAreas, FloodFillStopsAtTheBoundaryColor) {
   // Fill type 1 fills the start pixel's own color: the gray outside up to any other
   // color, here left of the blue line and around the rectangle.
   s.tablet.fill(zcPair<long>(0, 0), zcColor::yellow, zcColor::black, zcUITablet::eFillType1, kImage);
-  EXPECT_EQ(s.at(0, 0), zcRGB(255, 255, 0));
-  EXPECT_EQ(s.at(39, 47), zcRGB(255, 255, 0));
-  EXPECT_EQ(s.at(41, 0), kGray);
+  expectPels(s.screen, {{0, 0, zcRGB(255, 255, 0)}, {39, 47, zcRGB(255, 255, 0)}, {41, 0, kGray}});
   EXPECT_EQ(s.count(kGreen), 19 * 14);
   // Starting on the boundary color fills nothing.
   s.tablet.fill(zcPair<long>(10, 10), zcColor::blue, zcColor::red, zcUITablet::eFillType0, kImage);
@@ -513,23 +484,18 @@ TEST(ScreenImages, PassThroughLeavesTheBackground) {
   pels.set(0, 0, 249);  // red through the palette
   pels.set(3, 1, 100);  // gray 100
   s.tablet.draw(pels, zcPoint(10, 10), true, 243, false, kImage);
-  EXPECT_EQ(s.at(10, 10), kRed);
-  EXPECT_EQ(s.at(13, 11), zcRGB(100, 100, 100));
-  EXPECT_EQ(s.at(11, 10), kGray);
+  expectPels(s.screen, {{10, 10, kRed}, {13, 11, zcRGB(100, 100, 100)}, {11, 10, kGray}});
   EXPECT_EQ(s.inkBox(), zcUIRect(10, 10, 4, 2));
 
   // Without pass-through the pass index paints its palette entry; with the flag the
   // pels are gray levels (249 is then a light gray, not red).
   s.tablet.draw(pels, zcPoint(20, 10), false, 243, true, kImage);
-  EXPECT_EQ(s.at(20, 10), zcRGB(249, 249, 249));
-  EXPECT_EQ(s.at(21, 10), zcRGB(243, 243, 243));
+  expectPels(s.screen, {{20, 10, zcRGB(249, 249, 249)}, {21, 10, zcRGB(243, 243, 243)}});
 
   // A run-length image through a byte map: pel 1 → index 252 (blue), 0 passes.
   zcRLEBuffer rle(3, {{0, 1, 1, 2, 0, 0}, {1, 3, 0, 0}});
   s.tablet.draw(rle, zcPoint(30, 30), {0, 252}, true, 0, false, kImage);
-  EXPECT_EQ(s.at(30, 30), kGray);
-  EXPECT_EQ(s.at(31, 30), kBlue);
-  EXPECT_EQ(s.at(32, 31), kBlue);
+  expectPels(s.screen, {{30, 30, kGray}, {31, 30, kBlue}, {32, 31, kBlue}});
   EXPECT_EQ(s.count(kBlue), 5);
 }
 
@@ -553,26 +519,19 @@ TEST(ScreenImages, RGBImagesUnscaledMagnifiedAndReduced) {
   zcScreen screen(32, 32, kGray);
   zcScreenScope& scope = screen.image();
   scope.draw(zcPelBuffer_const<zcPackedRGB32>(rgb), zcPoint(0, 0), true, zcPackedRGB32(1, 2, 3));
-  EXPECT_EQ(screen.pel(0, 0), kRed);
-  EXPECT_EQ(screen.pel(1, 0), kGreen);
-  EXPECT_EQ(screen.pel(0, 1), kBlue);
-  EXPECT_EQ(screen.pel(1, 1), kGray);  // the pass value
+  // (1, 1) the pass value.
+  expectPels(screen, {{0, 0, kRed}, {1, 0, kGreen}, {0, 1, kBlue}, {1, 1, kGray}});
 
   scope.expand(zcPelBuffer_const<zcPackedRGB32>(rgb), zcPoint(10, 10), zcPair<long>(3, 2), false, zcPackedRGB32(),
                false, 0);
-  EXPECT_EQ(screen.pel(10, 10), kRed);
-  EXPECT_EQ(screen.pel(12, 11), kRed);
-  EXPECT_EQ(screen.pel(13, 11), kGreen);
-  EXPECT_EQ(screen.pel(15, 12), zcRGB(1, 2, 3));
-  EXPECT_EQ(screen.pel(16, 12), kGray);
-  EXPECT_EQ(screen.pel(15, 14), kGray);
+  expectPels(screen, {{10, 10, kRed}, {12, 11, kRed}, {13, 11, kGreen}, {15, 12, zcRGB(1, 2, 3)}, {16, 12, kGray},
+      {15, 14, kGray}});
 
   zcPelBuffer<unsigned short> wide(4, 4, 0x1234);
   wide.set(2, 2, 0xFF00);
   scope.sample(zcPelBuffer_const<unsigned short>(wide), zcPoint(20, 20), zcPair<long>(2, 2), false, 0, false);
-  EXPECT_EQ(screen.pel(20, 20), zcRGB(0x12, 0x12, 0x12));
-  EXPECT_EQ(screen.pel(21, 21), zcRGB(255, 255, 255));  // source pel (2, 2)
-  EXPECT_EQ(screen.pel(22, 20), kGray);
+  // (21, 21) source pel (2, 2).
+  expectPels(screen, {{20, 20, zcRGB(0x12, 0x12, 0x12)}, {21, 21, zcRGB(255, 255, 255)}, {22, 20, kGray}});
 }
 
 // --- Replay ---------------------------------------------------------------------------------

@@ -1,6 +1,8 @@
 #include "zfound/curves.h"
 #include "zfound/rect.h"
 
+#include "checks.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +10,8 @@
 #include <cstring>
 #include <functional>
 #include <vector>
+
+using namespace zc_test;
 
 namespace {
 
@@ -63,21 +67,6 @@ double refineMax(const std::function<double(double)>& f, double t, double width)
 
 zcXform<2> skewMap() {
   return zcXform<2>(zcMatrix<2>::rotation(zcRadian(0.7)) * zcMatrix<2>::scaling(3.0, 0.25), zcVector<2>(-4, 9));
-}
-
-template <class T>
-std::vector<unsigned char> archived(T& shape) {
-  zcArchive out;
-  zcShape* p = &shape;
-  out.serializePointer(p);
-  return out.bytes();
-}
-
-zcShapePtr loaded(const std::vector<unsigned char>& bytes) {
-  zcArchive in(bytes);
-  zcShapePtr s;
-  in || s;
-  return s;
 }
 
 }  // namespace
@@ -236,10 +225,7 @@ TEST(BezierCurve, SampleStaysWithinTolerance) {
     std::vector<zcPoint> dense;
     for (int i = 0; i <= 20000; ++i) dense.push_back(c.point(i / 20000.0));
     for (double tol : {0.1, 0.01, 1e-4}) {
-      zcSampleParams params;
-      params.tolerance = tol;
-      zcSampleResult out;
-      c.sample(params, out);
+      zcSampleResult out = sampled(c, {.tolerance = tol});
       const auto& pts = out.points;
       ASSERT_GE(pts.size(), 2u);
       EXPECT_EQ(pts.front(), c.startPoint());
@@ -258,28 +244,19 @@ TEST(BezierCurve, SampleStaysWithinTolerance) {
     }
   }
   // A circle's chords are within the tolerance of the arc, and not needlessly many.
-  zcSampleParams params;
-  params.tolerance = 1e-3;
-  zcSampleResult out;
-  quarterCircle().sample(params, out);
+  zcSampleResult out = sampled(quarterCircle(), {.tolerance = 1e-3});
   EXPECT_LE(out.points.size(), 40u);
 }
 
 TEST(BezierCurve, SampleSpacingUniformAndOverflow) {
   const zcBezierCurve q = quarterCircle();
-  zcSampleParams spaced;
-  spaced.spacing = 0.1;
-  zcSampleResult a;
-  q.sample(spaced, a);
+  zcSampleResult a = sampled(q, {.spacing = 0.1});
   for (std::size_t i = 1; i < a.points.size(); ++i)
     EXPECT_LE(std::abs((a.points[i].angle() - a.points[i - 1].angle()).value()), 0.1 + 1e-12);
   EXPECT_GE(a.points.size(), 17u);  // at least ⌈(π/2) / 0.1⌉ + 1
 
-  zcSampleParams uniform;
-  uniform.spacing = 0.1;
-  uniform.uniform = true;
-  zcSampleResult u;
-  q.sample(uniform, u);
+  zcSampleParams uniform{.spacing = 0.1, .uniform = true};
+  zcSampleResult u = sampled(q, uniform);
   ASSERT_EQ(u.points.size(), 17u);  // 15 full steps and a shorter last one
   for (std::size_t i = 1; i + 1 < u.points.size(); ++i)
     EXPECT_NEAR((u.points[i].angle() - u.points[i - 1].angle()).value(), 0.1, 1e-10);
@@ -289,9 +266,7 @@ TEST(BezierCurve, SampleSpacingUniformAndOverflow) {
 
   // More points than allowed raise SampleOverflow; the drawing loop doubles the
   // tolerance until the sample fits.
-  zcSampleParams tight;
-  tight.tolerance = 1e-9;
-  tight.maxPoints = 50;
+  zcSampleParams tight{.tolerance = 1e-9, .maxPoints = 50};
   zcSampleResult o;
   EXPECT_THROW(wavy().sample(tight, o), zcShapesError::SampleOverflow);
   int doublings = 0;
@@ -323,24 +298,12 @@ TEST(BezierCurve, MapIsAffineAndInverts) {
 }
 
 TEST(BezierCurve, ArchiveAndImage) {
-  zcBezierCurve c = wavy();
-  const std::vector<unsigned char> bytes = archived(c);
-  const zcShapePtr back = loaded(bytes);
-  EXPECT_TRUE(*back == c);
-  for (std::size_t n = 8; n < bytes.size(); ++n)
-    EXPECT_THROW(loaded(std::vector<unsigned char>(bytes.begin(), bytes.begin() + n)), zcArchive::Errors) << n;
-
+  const zcBezierCurve c = wavy();
+  expectShapeRoundTrip(c, 1);
   // A weight that is not positive is refused and the target keeps its value.
-  zcArchive out;
-  out || c;
-  std::vector<unsigned char> bad = out.bytes();
-  unsigned char minus[8];
-  zfStoreF64(minus, -1.0);
-  std::memcpy(bad.data() + bad.size() - 8, minus, 8);
-  zcBezierCurve target = quarterCircle();
-  zcArchive in(bad);
-  EXPECT_THROW(in || target, zcArchive::BadFormat);
-  EXPECT_TRUE(target == quarterCircle());
+  Bytes bad = ownBytes(c);
+  zfStoreF64(bad.data() + bad.size() - 8, -1.0);
+  expectRefused<zcArchive::BadFormat>(bad, quarterCircle());
 
   unsigned char image[zkBezierCurveImageSize];
   c.writeImage(image);
@@ -400,8 +363,7 @@ TEST(CubicSpline, PiecesMustJoin) {
   EXPECT_THROW(empty.boundingBox(), zcShapesError::EmptyShape);
   EXPECT_THROW(empty.nearestPoint(zcPoint()), zcShapesError::EmptyShape);
   EXPECT_THROW(empty.startPoint(), zcShapesError::EmptyShape);
-  zcSampleParams params;
-  params.tolerance = 0.1;
+  zcSampleParams params{.tolerance = 0.1};
   zcSampleResult r;
   EXPECT_THROW(empty.sample(params, r), zcShapesError::EmptyShape);
 
@@ -424,11 +386,7 @@ TEST(CubicSpline, SubShapeUniformSampleAndTurning) {
   EXPECT_NEAR(s.nearestPerimPos(mid->startPoint()), 0.25 * length, 1e-9);
   EXPECT_TRUE(zfRealEq(s.subShape(0.75 * length, 0.25 * length)->startPoint(), mid->endPoint(), 1e-12));
 
-  zcSampleParams uniform;
-  uniform.spacing = 0.5;
-  uniform.uniform = true;
-  zcSampleResult u;
-  s.sample(uniform, u);
+  zcSampleResult u = sampled(s, {.spacing = 0.5, .uniform = true});
   for (std::size_t i = 1; i + 1 < u.points.size(); ++i)
     EXPECT_NEAR(s.nearestPerimPos(u.points[i]), 0.5 * static_cast<double>(i), 1e-8);
   EXPECT_EQ(u.points.back(), s.endPoint());
@@ -569,30 +527,16 @@ TEST(CubicSpline, EveryKindRoundTripsThroughAnArchive) {
   zcCubicSpline plain(std::vector<zcBezierCurve>{wavy(), zcBezierCurve(zcPoint(4, 1), zcPoint(5, 5), zcPoint(6, 0), zcPoint(7, 7), 1, 2, 3, 4)});
   for (zcCubicSpline* s : {static_cast<zcCubicSpline*>(&d), static_cast<zcCubicSpline*>(&i),
                            static_cast<zcCubicSpline*>(&h), &plain}) {
-    const std::vector<unsigned char> bytes = archived(*s);
-    const zcShapePtr back = loaded(bytes);
-    EXPECT_TRUE(*back == *s);
-    EXPECT_TRUE(dynamic_cast<const zcCubicSpline&>(*back).pieces().size() == s->pieces().size());
-    for (std::size_t n = 8; n < bytes.size(); ++n)
-      EXPECT_THROW(loaded(std::vector<unsigned char>(bytes.begin(), bytes.begin() + n)), zcArchive::Errors);
+    expectShapeRoundTrip(*s, 1);
+    EXPECT_TRUE(dynamic_cast<const zcCubicSpline&>(*loadedShape(archivedShape(*s))).pieces().size() == s->pieces().size());
   }
   // A count larger than the bytes left is refused before anything is allocated.
-  zcArchive out;
-  out || plain;
-  std::vector<unsigned char> bad = out.bytes();
+  Bytes bad = ownBytes(plain);
   zfStoreU32(bad.data() + 8 + 2, 0x7fffffff);  // header, two version bytes, count
-  zcCubicSpline target;
-  zcArchive in(bad);
-  EXPECT_THROW(in || target, zcArchive::BadCount);
-  EXPECT_EQ(target.numPieces(), 0);
+  expectRefused<zcArchive::BadCount>(bad, zcCubicSpline());
 
   // Knots that decrease make no spline: refused, target unchanged.
-  zcArchive knotsOut;
-  knotsOut || d;
-  std::vector<unsigned char> k = knotsOut.bytes();
+  Bytes k = ownBytes(d);
   zfStoreF64(k.data() + k.size() - 8, -100.0);  // the last knot
-  zcDeBoorSpline kept(kPoints);
-  zcArchive knotsIn(k);
-  EXPECT_THROW(knotsIn || kept, zcArchive::BadFormat);
-  EXPECT_TRUE(kept == zcDeBoorSpline(kPoints));
+  expectRefused<zcArchive::BadFormat>(k, zcDeBoorSpline(kPoints));
 }

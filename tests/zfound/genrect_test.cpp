@@ -3,6 +3,8 @@
 #include "zfound/archive.h"
 #include "zfound/rect.h"
 
+#include "checks.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,17 +12,11 @@
 #include <cstring>
 #include <vector>
 
+using namespace zc_test;
+
 namespace {
 
 const double kSqrt3 = std::sqrt(3.0);
-
-// Rotation by 30 degrees, scaling by (3, 0.5), then a translation: neither a
-// similarity nor axis-aligned.
-zcXform<2> skewMap() {
-  const zcXform<2> scale = zcXform<2>::scaling(3.0, 0.5);
-  const zcXform<2> rot = zcXform<2>::rotation(zcRadian(zkPi / 6));
-  return zcXform<2>::translation(zcVector<2>(7, -4)) * scale * rot;
-}
 
 // Center (10, 5), half sizes (4, 2), corner radii (1, 1): a rectangle with round
 // corners of radius 1 (fractions 1/4 and 1/2).
@@ -33,27 +29,6 @@ void expectBox(const zcRect& box, double xmin, double ymin, double xmax, double 
   EXPECT_NEAR(box.y(), ymin, 1e-12);
   EXPECT_NEAR(box.x() + box.width(), xmax, 1e-12);
   EXPECT_NEAR(box.y() + box.height(), ymax, 1e-12);
-}
-
-std::vector<unsigned char> archived(zcShape* shape) {
-  zcArchive out;
-  out.serializePointer(shape);
-  return out.bytes();
-}
-
-// Replaces an occurrence (the first by default) of a double's bytes in an archive by
-// another double.
-void patchDouble(std::vector<unsigned char>& bytes, double from, double to, int occurrence = 0) {
-  unsigned char a[8], b[8];
-  zfStoreF64(a, from);
-  zfStoreF64(b, to);
-  for (std::size_t i = 0; i + 8 <= bytes.size(); ++i) {
-    if (std::memcmp(&bytes[i], a, 8) == 0 && occurrence-- == 0) {
-      std::memcpy(&bytes[i], b, 8);
-      return;
-    }
-  }
-  FAIL() << "value not found in the archive";
 }
 
 // Signed area of a closed point ring (positive counter-clockwise).
@@ -77,7 +52,7 @@ TEST(GenRectConstruction, FormsAgreeAndDeriveTheRightQuantities) {
   // Every constructor rebuilds the same rectangle from the accessors it pairs with.
   EXPECT_TRUE(zfRealEq(zcGenRect(g.center(), g.matrix(), g.roundFractions()), g, 1e-12));
   EXPECT_TRUE(zfRealEq(zcGenRect(g.center(), g.halfSizes(), g.orient(), g.round()), g, 1e-12));
-  const zcGenRect sheared = g.map(skewMap());
+  const zcGenRect sheared = g.map(skewXform());
   EXPECT_TRUE(zfRealEq(zcGenRect(sheared.center(), sheared.xHalfSide(), sheared.yHalfSide(), sheared.round()),
                        sheared, 1e-12));
   EXPECT_TRUE(zfRealEq(zcGenRect::fromUnitXform(sheared.unitXform(), sheared.roundFractions()), sheared, 1e-12));
@@ -172,11 +147,8 @@ TEST(GenRectGeometry, PerimeterAndHandedness) {
   EXPECT_NEAR(ellipse.perimeter(), 9.688448220547675, 1e-12);
   // The same ellipse under a shear keeps its area-independent image perimeter only
   // through the conjugate diameters: compare with a fine polyline.
-  const zcGenRect sheared = ellipse.map(skewMap());
-  zcSampleParams fine;
-  fine.tolerance = 1e-9;
-  zcSampleResult points;
-  sheared.sample(fine, points);
+  const zcGenRect sheared = ellipse.map(skewXform());
+  zcSampleResult points = sampled(sheared, {.tolerance = 1e-9});
   double length = 0.0;
   for (std::size_t i = 0; i + 1 < points.points.size(); ++i) length += points.points[i].distance(points.points[i + 1]);
   EXPECT_NEAR(sheared.perimeter(), length, 1e-6);
@@ -192,12 +164,8 @@ TEST(GenRectGeometry, PerimeterAndHandedness) {
 }
 
 TEST(GenRectSampling, PointsLieOnTheBoundaryWithinTolerance) {
-  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewMap());
-  zcSampleParams params;
-  params.tolerance = 1e-3;
-  params.spacing = 0.5;
-  zcSampleResult result;
-  g.sample(params, result);
+  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewXform());
+  zcSampleResult result = sampled(g, {.spacing = 0.5, .tolerance = 1e-3});
   const std::vector<zcPoint>& p = result.points;
   ASSERT_GT(p.size(), 20u);
   EXPECT_EQ(p.front(), p.back());
@@ -212,30 +180,22 @@ TEST(GenRectSampling, PointsLieOnTheBoundaryWithinTolerance) {
 
   // Sharp corners: the corners alone, each twice on request.
   const zcGenRect sharp(zcVector<2>(0, 0), zcVector<2>(2, 1), zcRadian(0), zcVector<2>());
-  zcSampleParams corners;
-  corners.tolerance = 0.1;
-  corners.duplicateCorners = true;
-  zcSampleResult r;
-  sharp.sample(corners, r);
+  zcSampleResult r = sampled(sharp, {.tolerance = 0.1, .duplicateCorners = true});
   const std::vector<zcPoint> expected = {zcPoint(-2, -1), zcPoint(2, -1), zcPoint(2, -1), zcPoint(2, 1),
                                          zcPoint(2, 1),   zcPoint(-2, 1), zcPoint(-2, 1), zcPoint(-2, -1)};
   EXPECT_EQ(r.points, expected);
 
-  zcSampleParams uniform;
-  uniform.spacing = 0.1;
-  uniform.uniform = true;
+  zcSampleParams uniform{.spacing = 0.1, .uniform = true};
   zcSampleResult u;
   EXPECT_THROW(roundedRect().sample(uniform, u), zcShapesError::BadParams);
-  zcSampleParams few;
-  few.tolerance = 1e-6;
-  few.maxPoints = 10;
+  zcSampleParams few{.tolerance = 1e-6, .maxPoints = 10};
   EXPECT_THROW(roundedRect().sample(few, u), zcShapesError::SampleOverflow);
   zcSampleParams none;
   EXPECT_THROW(roundedRect().sample(none, u), zcShapesError::BadParams);
 }
 
 TEST(GenRectMapping, MapAndInverseGiveTheOriginal) {
-  const zcXform<2> x = skewMap();
+  const zcXform<2> x = skewXform();
   const zcGenRect g = roundedRect(zcRadian(0.3));
   const zcGenRect there = g.map(x);
   EXPECT_TRUE(zfRealEq(there.map(x.inverse()), g, 1e-9));
@@ -255,24 +215,17 @@ TEST(GenRectMapping, MapAndInverseGiveTheOriginal) {
 }
 
 TEST(GenRectImage, OffsetsRoundTripAndVersion0Block) {
-  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewMap());
+  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewXform());
   std::array<unsigned char, zkGenRectImageSize> image;
   image.fill(0xAB);
   g.writeImage(image);
   static_assert(zkGenRectImageSize == 152);
-  EXPECT_EQ(zfLoadF64(&image[0]), g.center().x());
-  EXPECT_EQ(zfLoadF64(&image[8]), g.center().y());
-  EXPECT_EQ(zfLoadF64(&image[16]), g.matrix().element(0, 0));
-  EXPECT_EQ(zfLoadF64(&image[24]), g.matrix().element(0, 1));
-  EXPECT_EQ(zfLoadF64(&image[40]), g.matrix().element(1, 1));
-  EXPECT_EQ(zfLoadF64(&image[48]), g.matrix().determinant());
-  EXPECT_EQ(zfLoadF64(&image[56]), 0.25);
-  EXPECT_EQ(zfLoadF64(&image[64]), 0.5);
-  EXPECT_EQ(zfLoadF64(&image[72]), g.halfSizes().x());
-  EXPECT_EQ(zfLoadF64(&image[88]), g.orient().value());
-  EXPECT_EQ(zfLoadF64(&image[104]), g.unitXform().matrix().element(0, 1));
-  EXPECT_EQ(zfLoadF64(&image[128]), g.unitXform().matrix().determinant());
-  EXPECT_EQ(zfLoadF64(&image[144]), g.round().y());
+  const std::pair<int, double> fields[] = {
+      {0, g.center().x()}, {8, g.center().y()}, {16, g.matrix().element(0, 0)}, {24, g.matrix().element(0, 1)},
+      {40, g.matrix().element(1, 1)}, {48, g.matrix().determinant()}, {56, 0.25}, {64, 0.5}, {72, g.halfSizes().x()},
+      {88, g.orient().value()}, {104, g.unitXform().matrix().element(0, 1)},
+      {128, g.unitXform().matrix().determinant()}, {144, g.round().y()}};
+  for (const auto& [at, value] : fields) EXPECT_EQ(zfLoadF64(&image[at]), value) << "at " << at;
 
   const zcGenRect back = zcGenRect::readImage(image);
   EXPECT_TRUE(back == g);
@@ -298,31 +251,15 @@ TEST(GenRectImage, OffsetsRoundTripAndVersion0Block) {
 }
 
 TEST(GenRectArchive, RoundTripsAsAPointerAndRefusesBadData) {
-  zcGenRect* g = new zcGenRect(roundedRect(zcRadian(0.3)).map(skewMap()));
-  const std::vector<unsigned char> bytes = archived(g);
-  zcArchive in(bytes);
-  zcShape* loaded = nullptr;
-  in.serializePointer(loaded);
-  ASSERT_NE(loaded, nullptr);
-  EXPECT_TRUE(*loaded == *g);
-  delete loaded;
-
+  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewXform());
+  expectShapeRoundTrip(g);
   // A fraction of 2 is no rectangle: the archive fails and the target keeps its value.
-  zcArchive out;
-  out || *g;
-  std::vector<unsigned char> broken = out.bytes();
+  Bytes broken = ownBytes(g);
   patchDouble(broken, 0.5, 2.0);
-  zcGenRect target = roundedRect();
-  zcArchive bad(broken);
-  EXPECT_THROW(bad || target, zcArchive::BadFormat);
-  EXPECT_TRUE(target == roundedRect());
-
-  std::vector<unsigned char> version = out.bytes();
+  expectRefused<zcArchive::BadFormat>(broken, roundedRect());
+  Bytes version = ownBytes(g);
   version[8] = 1;  // the first byte after the header is the zcGenRect level's version
-  zcArchive unknown(version);
-  EXPECT_THROW(unknown || target, zcArchive::UnknownVersion);
-  EXPECT_TRUE(target == roundedRect());
-  delete g;
+  expectRefused<zcArchive::UnknownVersion>(version, roundedRect());
 }
 
 // --- zcGenAnnulus ----------------------------------------------------------------------
@@ -349,12 +286,9 @@ TEST(GenAnnulusGeometry, RegionBetweenTheRectangles) {
   EXPECT_TRUE(a.isRightHanded());
 
   // The boundary: outer ring counter-clockwise, then the inner one clockwise.
-  zcSampleParams params;
-  params.tolerance = 1e-6;
-  zcSampleResult r;
-  a.sample(params, r);
-  zcSampleResult outer;
-  a.outer().sample(params, outer);
+  zcSampleParams params{.tolerance = 1e-6};
+  zcSampleResult r = sampled(a, params);
+  zcSampleResult outer = sampled(a.outer(), params);
   ASSERT_GT(r.points.size(), outer.points.size());
   const std::size_t split = outer.points.size();
   EXPECT_NEAR(ringArea(r.points, 0, split), 32 - 4 + zkPi, 1e-3);
@@ -362,7 +296,7 @@ TEST(GenAnnulusGeometry, RegionBetweenTheRectangles) {
 }
 
 TEST(GenAnnulusMapping, MapImageAndArchive) {
-  const zcXform<2> x = skewMap();
+  const zcXform<2> x = skewXform();
   const zcGenAnnulus a = ring();
   EXPECT_TRUE(zfRealEq(a.map(x).map(x.inverse()), a, 1e-9));
   const zcShapePtr mapped = a.mapShape(x);
@@ -390,34 +324,13 @@ TEST(GenAnnulusMapping, MapImageAndArchive) {
   zfStoreF64(&image[96 + 64], -0.5);  // the outer y fraction
   EXPECT_THROW(zcGenAnnulus::readImage(image), zcShapesError::BadRadius);
 
-  zcGenAnnulus* shared = new zcGenAnnulus(m);
-  zcArchive out;
-  zcShape* first = shared;
-  zcShape* second = shared;
-  out.serializePointer(first);
-  out.serializePointer(second);
-  zcArchive in(out.bytes());
-  zcShape* back1 = nullptr;
-  zcShape* back2 = nullptr;
-  in.serializePointer(back1);
-  in.serializePointer(back2);
-  ASSERT_NE(back1, nullptr);
-  EXPECT_EQ(back1, back2);
-  EXPECT_TRUE(*back1 == m);
-  delete back1;
-
+  expectShapeRoundTrip(m);
   // A bad outer rectangle after a good inner one: nothing of the target changes.
-  zcArchive single;
-  single || *shared;
-  std::vector<unsigned char> broken = single.bytes();
+  Bytes broken = ownBytes(m);
   // The inner rectangle's x fraction is the same 0.25 and comes first.
   ASSERT_EQ(m.inner().roundFractions().x(), m.outer().roundFractions().x());
   patchDouble(broken, m.outer().roundFractions().x(), 7.0, 1);
-  zcGenAnnulus target = ring();
-  zcArchive bad(broken);
-  EXPECT_THROW(bad || target, zcArchive::BadFormat);
-  EXPECT_TRUE(target == ring());
-  delete shared;
+  expectRefused<zcArchive::BadFormat>(broken, ring());
 }
 
 // --- zcAffineRectangle -----------------------------------------------------------------
@@ -452,27 +365,20 @@ TEST(AffineRectangleGeometry, HandComputedCases) {
 
 TEST(AffineRectangleSampling, CornersAndUniformSteps) {
   const zcAffineRectangle r(zcPoint(0, 0), zcPoint(3, 0), zcPoint(0, 2));
-  zcSampleParams uniform;
-  uniform.spacing = 1.0;
-  uniform.uniform = true;
-  zcSampleResult u;
-  r.sample(uniform, u);
+  zcSampleResult u = sampled(r, {.spacing = 1.0, .uniform = true});
   const std::vector<zcPoint> expected = {zcPoint(0, 0), zcPoint(1, 0), zcPoint(2, 0), zcPoint(3, 0),
                                          zcPoint(3, 1), zcPoint(3, 2), zcPoint(2, 2), zcPoint(1, 2),
                                          zcPoint(0, 2), zcPoint(0, 1), zcPoint(0, 0)};
   ASSERT_EQ(u.points.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_TRUE(zfRealEq(u.points[i], expected[i], 1e-12)) << i;
 
-  zcSampleParams spaced;
-  spaced.spacing = 0.7;
-  zcSampleResult s;
-  r.sample(spaced, s);
+  zcSampleResult s = sampled(r, {.spacing = 0.7});
   EXPECT_EQ(s.points.size(), 1u + 5u + 3u + 5u + 3u);  // the start, then ⌈3/0.7⌉ or ⌈2/0.7⌉ steps per side
   for (std::size_t i = 0; i + 1 < s.points.size(); ++i) EXPECT_LE(s.points[i].distance(s.points[i + 1]), 0.7);
 }
 
 TEST(AffineRectangleMapping, MapImageAndArchive) {
-  const zcXform<2> x = skewMap();
+  const zcXform<2> x = skewXform();
   const zcAffineRectangle r = parallelogram();
   EXPECT_TRUE(zfRealEq(r.map(x).map(x.inverse()), r, 1e-9));
   const zcShapePtr mapped = r.mapShape(x);
@@ -497,25 +403,11 @@ TEST(AffineRectangleMapping, MapImageAndArchive) {
   zfStoreF64(&image[80], std::nan(""));
   EXPECT_THROW(zcAffineRectangle::readImage(image), zcShapesError::BadParams);
 
-  zcShape* shape = new zcAffineRectangle(r);
-  zcArchive in(archived(shape));
-  zcShape* back = nullptr;
-  in.serializePointer(back);
-  ASSERT_NE(back, nullptr);
-  EXPECT_TRUE(*back == r);
-  EXPECT_FALSE(*back == ring().outer());
-  delete back;
-  delete shape;
-
-  zcArchive out;
-  zcAffineRectangle source = r;
-  out || source;
-  std::vector<unsigned char> broken = out.bytes();
+  expectShapeRoundTrip(r);
+  EXPECT_FALSE(r == ring().outer());
+  Bytes broken = ownBytes(r);
   patchDouble(broken, 3.0, INFINITY);
-  zcAffineRectangle target;
-  zcArchive bad(broken);
-  EXPECT_THROW(bad || target, zcArchive::BadFormat);
-  EXPECT_TRUE(target == zcAffineRectangle());
+  expectRefused<zcArchive::BadFormat>(broken, zcAffineRectangle());
 }
 
 }  // namespace

@@ -210,10 +210,8 @@ void expectReplication(T dark, T light) {
     for (long x = 3; x < 8; ++x) board.set(x, y, (x + y) % 2 ? light : dark);
   }
   for (long n = 1; n <= 4; ++n) {
-    zcAffineSamplingParams params;
-    params.targetToSource = zcXform<2>(zcMatrix<2>::scaling(1.0 / n, 1.0 / n), zcVector<2>(3, -2));
-    params.width = 5 * n;
-    params.height = 4 * n;
+    const zcAffineSamplingParams params{zcXform<2>(zcMatrix<2>::scaling(1.0 / n, 1.0 / n), zcVector<2>(3, -2)), 5 * n,
+                                        4 * n};
     const zcPelBuffer<T> big = zfAffineTransformImage<T>(board, params, T());
     for (long r = 0; r < 4 * n; ++r) {
       for (long c = 0; c < 5 * n; ++c) {
@@ -239,11 +237,8 @@ TEST(AffineResampling, BilinearHandComputedCase) {
   src.set(1, 0, 100);
   src.set(0, 1, 200);
   src.set(1, 1, 40);
-  zcAffineSamplingParams params;
-  params.targetToSource = zcXform<2>(zcMatrix<2>::scaling(0.25, 1), zcVector<2>(0.625, 0.5));
-  params.width = 6;
-  params.height = 1;
-  params.mode = zcAffineSamplingParams::eBilinear;
+  zcAffineSamplingParams params{zcXform<2>(zcMatrix<2>::scaling(0.25, 1), zcVector<2>(0.625, 0.5)), 6, 1,
+                                zcAffineSamplingParams::eBilinear};
   // 92.5 rounds up; from x = 1.5 on the right column repeats; x = 2 is outside.
   EXPECT_EQ(pels<unsigned char>(zfAffineTransformImage<unsigned char>(src, params, 9)),
             (std::vector<unsigned char>{93, 85, 78, 70, 70, 9}));
@@ -261,11 +256,8 @@ TEST(AffineResampling, TargetFormAndRefusals) {
   Buf8 src = numbered(4, 4);
   Buf8 dst(2, 2, 1);
   dst.offset(zcPair<long>(10, 10));
-  zcAffineSamplingParams params;
   // Target pel (10, 10) samples source pel (1, 2).
-  params.targetToSource = zcXform<2>::translation(zcVector<2>(-9, -8));
-  params.width = 2;
-  params.height = 2;
+  zcAffineSamplingParams params{zcXform<2>::translation(zcVector<2>(-9, -8)), 2, 2};
   zfAffineTransformImage<unsigned char>(src, dst, params, 0);
   EXPECT_EQ(pels<unsigned char>(dst), (std::vector<unsigned char>{21, 22, 31, 32}));
 
@@ -339,22 +331,17 @@ TEST(PelBufferArchive, MalformedArchivesLeaveTheBufferUnchanged) {
     EXPECT_EQ(pels<unsigned char>(target), (std::vector<unsigned char>{42, 42}));
   };
 
+  const auto patched = [&](std::size_t at, unsigned char value) {
+    std::vector<unsigned char> bad = good;
+    bad[at] = value;
+    return bad;
+  };
+  expectRefused(patched(8, 1), zcArchive::UnknownVersion());  // version
+  expectRefused(patched(13, 0x80), zcArchive::BadFormat());   // width negative
+  expectRefused(patched(16, 0x01), zcArchive::BadCount());    // height 0x10002: more pels than bytes left
+  expectRefused(patched(21, 0x40), zcArchive::BadFormat());   // offset x beyond the limit
   std::vector<unsigned char> bad = good;
-  bad[8] = 1;  // version
-  expectRefused(bad, zcArchive::UnknownVersion());
-  bad = good;
-  bad[13] = 0x80;  // width negative
-  expectRefused(bad, zcArchive::BadFormat());
-  bad = good;
-  bad[16] = 0x01;  // height 0x10002: more pels than bytes left
-  expectRefused(bad, zcArchive::BadCount());
-  bad = good;
-  bad[21] = 0x40;  // offset x beyond the limit
-  expectRefused(bad, zcArchive::BadFormat());
-  bad = good;
   std::fill(bad.begin() + 26, bad.begin() + 82, 0);  // the zero transform
   expectRefused(bad, zcArchive::BadFormat());
-  bad = good;
-  bad.pop_back();
-  expectRefused(bad, zcArchive::BadCount());
+  expectRefused(std::vector<unsigned char>(good.begin(), good.end() - 1), zcArchive::BadCount());
 }
