@@ -222,6 +222,8 @@ void zcScreen::save(const std::string& path, zeVectorFormat format) const {
   cairo_surface_t* file = format == eSvg ? cairo_svg_surface_create_for_stream(&collect, &bytes, w, h)
                                          : cairo_pdf_surface_create_for_stream(&collect, &bytes, w, h);
   if (format == eSvg) cairo_svg_surface_set_document_unit(file, CAIRO_SVG_UNIT_PX);
+  const unsigned references[2] = {cairo_surface_get_reference_count(imageLayer_->recording),
+                                  cairo_surface_get_reference_count(overlayLayer_->recording)};
   cairo_t* cr = cairo_create(file);
   // The overlay over the image, as composite() lays them.
   for (const auto* l : {imageLayer_.get(), overlayLayer_.get()}) {
@@ -232,6 +234,12 @@ void zcScreen::save(const std::string& path, zeVectorFormat format) const {
   cairo_surface_finish(file);
   const cairo_status_t status = cairo_surface_status(file);
   cairo_surface_destroy(file);
+  // Cairo's SVG writer (1.16) keeps a reference to each recording it painted after the
+  // file is destroyed; nothing can use it any more, so it is given back here.
+  for (const auto* l : {imageLayer_.get(), overlayLayer_.get()}) {
+    while (cairo_surface_get_reference_count(l->recording) > references[l == overlayLayer_.get()])
+      cairo_surface_destroy(l->recording);
+  }
   if (status != CAIRO_STATUS_SUCCESS)
     throw zcScreenError::CairoError(L"cannot make the vector file: " + std::wstring(L"status ") +
                                     std::to_wstring(int(status)));
