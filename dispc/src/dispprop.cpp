@@ -104,8 +104,9 @@ void zcGraphicProps::serialize_(zcArchive& archive, unsigned char version) {
   penEndCap_ = static_cast<zePenEndCap>(endCap);
 }
 
-void zcGraphicProps::writeRecord(zcUISketch& sketch) const {
-  unsigned char* out = sketch.append(kRecordSize);
+void zcGraphicProps::writeRecord(zcUISketch& sketch) const { writeRecord(sketch.append(kRecordSize)); }
+
+void zcGraphicProps::writeRecord(unsigned char* out) const {
   out[0] = 0;
   out[1] = fill_ ? 1 : 0;
   zfStoreI32(out + 2, penWidth_);

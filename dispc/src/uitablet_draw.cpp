@@ -127,10 +127,8 @@ void zcUITablet::draw(const zcPolyline& polyline, const zcGraphicProps& props, L
 // --- Conics --------------------------------------------------------------------------------
 
 void zcUITablet::draw(const zcCircle& circle, const zcGraphicProps& props, Layers layer) {
-  {
-    P::NoRecording quiet(*this);
-    draw(zcEllipse(circle), props, layer);
-  }
+  // Painted as its ellipse; a tablet that only records builds none.
+  if (okToDraw(layer)) P::scope(*this, layer).draw(zcEllipse(circle).map(scaledMap_), props);
   if (recordOn_) P::recordFilled<zc_UISketchOpCircle>(*this, layer, props, circle);
 }
 

@@ -50,35 +50,38 @@ public:
                        const V&... values) {
     if (!t.recordOn_) return;
     zcUISketch& s = t.sketch_;
-    auto operation = [&](zc_SketchWriter& out) {
+    // New properties: a block first, remembered only once the operation is whole.
+    const bool block = !(props == s.props());
+    // The block (if any) and the header in one piece of room with `payload` bytes
+    // more; where the payload goes.
+    auto begin = [&](long payload) {
+      unsigned char* room = s.append((block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload);
+      if (block) {
+        zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, props);
+        room += zcUISketch::kPropsBlockSize;
+      }
+      zc_SketchWriter out(room);
       out || static_cast<unsigned char>(opcode) || static_cast<unsigned char>(layer) || color;
-      zc_sketch::Payload<R>::fields(out, values...);
+      return room + zcUISketch::kHeaderSize;
     };
     constexpr long kFixed = zc_sketch::KindOf<R, false>::kFixedLength;
     if constexpr (kFixed >= 0) {
-      if (props == s.props()) {
-        // The same properties and a payload of fixed length: header and payload
-        // stored in one piece of room, which nothing can fail to fill.
-        unsigned char* room = s.append(zcUISketch::kHeaderSize + kFixed);
-        zc_SketchWriter out(room);
-        operation(out);
-        assert(out.at() == room + zcUISketch::kHeaderSize + kFixed);
-        return;
+      // A payload of fixed length: stored in the same room, which nothing can fail to fill.
+      zc_SketchWriter out(begin(kFixed));
+      zc_sketch::Payload<R>::fields(out, values...);
+      assert(out.at() == s.data() + s.size());
+    } else {
+      const zcUISketchMark start = s.mark();
+      try {
+        begin(0);
+        zc_SketchWriter out(s);
+        zc_sketch::Payload<R>::fields(out, values...);
+      } catch (...) {
+        s.remove(start, s.mark());
+        throw;
       }
     }
-    const zcUISketchMark start = s.mark();
-    // The remembered properties change only with a new block: keep them only then.
-    std::optional<zcGraphicProps> remembered;
-    if (!(props == s.props())) remembered.emplace(s.props());
-    try {
-      if (remembered) s.writePropsBlock(props);
-      zc_SketchWriter out(s);
-      operation(out);
-    } catch (...) {
-      s.remove(start, s.mark());
-      if (remembered) s.props(*remembered);
-      throw;
-    }
+    if (block) s.props(props);
   }
 
   // draw(zcLineSeg) from its end points (replay hands them as it read them): the

@@ -66,9 +66,10 @@ public:
   // The 21-byte sketch record of these properties (the pen color is not part of it):
   //   @0 version 0   @1 fill   @2 width (i32)   @6 style (i32)   @10 join (i32)
   //   @14 end cap (i32)   @18 arrow head   @19 arrow head forward   @20 show vertex
-  // appended to the sketch.
+  // appended to the sketch, or stored at `out` (room for kRecordSize bytes).
   static constexpr long kRecordSize = 21;
   void writeRecord(zcUISketch& sketch) const;
+  void writeRecord(unsigned char* out) const;
   // Reads the record body (the 20 bytes after the version byte) into these
   // properties through the setters, in the order fill, width, style, join, end cap,
   // arrow head, arrow head forward, show vertex. A negative width raises BadParams

@@ -133,6 +133,12 @@ private:
   void reserve_(long needed);
   // The block byte `op` and the properties record, when they change.
   void writeBlock_(unsigned char op, const zcGraphicProps& props);
+  // The block byte `op` and the properties record stored at `out` (room for
+  // kPropsBlockSize bytes); the remembered properties are left to the caller.
+  static void storeBlock_(unsigned char* out, unsigned char op, const zcGraphicProps& props) {
+    out[0] = op;
+    props.writeRecord(out + 1);
+  }
   // append() when the bytes do not fit.
   unsigned char* grow_(long n);
 

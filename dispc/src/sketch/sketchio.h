@@ -33,6 +33,7 @@
 #include <limits>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace zc_sketch {
 // A little-endian f64: on a little-endian host the value's own bytes, in one move.
@@ -230,6 +231,11 @@ public:
     *this || n;
     if (reading_ && (n < 0 || (itemBytes > 0 && static_cast<std::size_t>(n) > remaining() / itemBytes)))
       throw zcUIError::InvalidUISketch();
+  }
+
+  // Points, 16 bytes each.
+  void points(std::vector<zcPoint>& v) {
+    for (zcPoint& p : v) *this || p;
   }
 
   // n bytes as they are (an archive moves them raw, after a count the caller wrote).
@@ -440,6 +446,15 @@ public:
   }
 
   void count(std::int32_t n, std::size_t) { *this || n; }
+  // Points in one piece of room.
+  void points(const std::vector<zcPoint>& v) {
+    unsigned char* p = put(16 * v.size());
+    for (const zcPoint& q : v) {
+      zc_sketch::storeF64(p, q.x());
+      zc_sketch::storeF64(p + 8, q.y());
+      p += 16;
+    }
+  }
   void raw(const unsigned char* p, std::size_t n) {
     if (n > 0) std::memcpy(put(n), p, n);
   }

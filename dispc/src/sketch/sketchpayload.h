@@ -48,7 +48,7 @@ void pointList(IO& io, Field<IO, std::vector<zcPoint>> points, std::size_t trail
   io.count(n, 16);
   io.fits(static_cast<std::size_t>(n) * 16 + trailing);
   io.load(points, [&] { return std::vector<zcPoint>(static_cast<std::size_t>(n)); });
-  for (auto& p : points) io || p;
+  io.points(points);
 }
 
 // A value stored as its value image of N bytes, as a shape or not.

@@ -73,9 +73,7 @@ void zcUISketch::append(const void* bytes, long n) {
 void zcUISketch::writeBlock_(unsigned char op, const zcGraphicProps& props) {
   if (props == props_) return;
   // Room first: a failed growth must leave the remembered properties alone.
-  reserve_(static_cast<long>(size_) + kPropsBlockSize);
-  *append(1) = op;
-  props.writeRecord(*this);
+  storeBlock_(append(kPropsBlockSize), op, props);
   props_ = props;
 }
 
