@@ -170,7 +170,8 @@ std::vector<std::uint8_t> zfSampleSketchBytes() {
   auto op = [&](const zc_UISketchOpData& record, bool props) {
     for (const zcUISketchOpKind& kind : zfUISketchOpKinds()) {
       const zcPtrHandle<zc_UISketchOpData> made(zfCreateUISketchOpData(kind.opcode));
-      if (typeid(*made) == typeid(record)) return write(kind.opcode, record, props);
+      const zc_UISketchOpData& sample = *made;
+      if (typeid(sample) == typeid(record)) return write(kind.opcode, record, props);
     }
   };
   op(zc_UISketchOpPoint(zcPoint(1, 2)), true);
