@@ -7,7 +7,11 @@
 set -euo pipefail
 build=$1
 find "$build" -name '*.gcda' -delete
-ctest --test-dir "$build" --output-on-failure -j 2
+# A test that limits the program's file size or memory also stops the program from
+# writing its counters (libgcov says so on standard error, which such tests check):
+# a failure here is reported, and the figures are still printed.
+ctest --test-dir "$build" --output-on-failure -j 2 ||
+  echo "coverage: some tests failed under instrumentation (make test runs them plainly)"
 mkdir -p "$build/report"
 gcovr --root . "$build" -j 2 \
   --filter foundation/ --filter dispc/ --filter screen/ --filter tools/ \
