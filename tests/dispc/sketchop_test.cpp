@@ -63,23 +63,13 @@ zcPelBuffer<unsigned char> ramp(long w, long h) {
 zc_UISketchPolyData squarePoly() {
   zc_UISketchPolyData d;
   d.xform = zcXform<2>(zcMatrix<2>(1, 0, 0, 1), zcVector<2>(5, 6));
-  d.editable = true;
-  const zcPoint corners[] = {zcPoint(0, 0), zcPoint(4, 0), zcPoint(4, 4)};
-  for (const zcPoint& c : corners) {
-    zc_UISketchPolyData::Vertex v;
-    v.point = c;
-    v.radius = 0.5;
-    v.span = 0;
-    v.tolerance[0] = 4;
-    v.tolerance[1] = 3.9;
-    v.tolerance[2] = 4.1;
-    v.toleranceType = 0x0000000100000002ull;
-    d.vertices.push_back(v);
+  d.editable = d.open = true;
+  for (const zcPoint& c : {zcPoint(0, 0), zcPoint(4, 0), zcPoint(4, 4)}) {
+    d.vertices.push_back({c, 0.5, 0, {4, 3.9, 4.1}, 0x0000000100000002ull});
     d.roundedStarts.push_back(c + zcVector<2>(0.1, 0));
     d.roundedEnds.push_back(c + zcVector<2>(0, 0.1));
     d.roundedSpans.push_back(90);
   }
-  d.open = true;
   return d;
 }
 
@@ -473,35 +463,24 @@ TEST(SketchArchive, NestedSketchCannotBeWritten) {
 TEST(SketchArchive, ReadsVersion0AndConvertsOldLayouts) {
   // Raw bytes in the old layouts: a Rect with its leading byte, a Set of four f64, a
   // one-color Outline3d and a GenShape without a color.
-  zcUISketch old;
+  using zc_test::kBlue;
+  using zc_test::kRed;
+  auto image = [](const zcColor& c) {
+    Bytes b(zcColor::kImageSize);
+    c.writeImage(zcImageOut<zcColor::kImageSize>(b.data(), b.size()));
+    return b;
+  };
   const zcGraphicProps q(zcColor::cyan, 2, zcGraphicProps::ePenStyleDefault, false);
-  old.opcode(40, q);
-  old.opcode(32, 0, zcColor::red);
-  unsigned char* p = old.append(33);
-  p[0] = 0xEE;
-  for (int k = 0; k < 4; ++k) zfStoreF64(p + 1 + 8 * k, k + 1.0);
-  old.opcode(16, 1, zcColor::blue);
-  p = old.append(33);
-  p[0] = 0;
-  for (int k = 0; k < 4; ++k) zfStoreF64(p + 1 + 8 * k, 10.0 + k);
-  old.opcode(25, 1, zcColor::blue);
-  p = old.append(27);
-  p[0] = 1;
-  for (int k = 0; k < 4; ++k) zfStoreI32(p + 1 + 4 * k, k + 5);
-  zcColor::dkRed.writeImage(zcImageOut<6>(p + 17, 6));
-  zfStoreI32(p + 23, 3);
-  old.opcode(33, 2, zcColor::green);
-  p = old.append(20 + 2);
-  for (int k = 0; k < 4; ++k) zfStoreI32(p + 4 * k, 1);
-  zfStoreI32(p + 16, 2);
-  p[20] = 0xAB;
-  p[21] = 0xCD;
-
+  const Bytes old = zc_test::Stream()
+                        .block(false, 2).header(32, 0, kRed).u8(0xEE).f64(1).f64(2).f64(3).f64(4)
+                        .header(16, 1, kBlue).u8(0).f64(10).f64(11).f64(12).f64(13)
+                        .header(25, 1, kBlue).u8(1).i32(5).i32(6).i32(7).i32(8).bytes(image(zcColor::dkRed)).i32(3)
+                        .header(33, 2, image(zcColor::green)).i32(1).i32(1).i32(1).i32(1).i32(2).u8(0xAB).u8(0xCD);
   zcArchive out;
   signed char version = 0;
-  long length = old.size();
+  long length = static_cast<long>(old.size());
   out || version || length;
-  out.raw(const_cast<unsigned char*>(old.data()), static_cast<std::size_t>(length));
+  out.raw(const_cast<unsigned char*>(old.data()), old.size());
   const zcUISketch back = loaded(out.bytes());
 
   zcUISketch expected;
@@ -521,8 +500,7 @@ TEST(SketchArchive, ReadsVersion0ImagesOfTheOlderShapes) {
   // rounding fractions, 24 ignored bytes.
   Bytes v0(96, 0x77);
   const double numbers[] = {1, 2, 0.5, 0, 0, 0.25};
-  for (int k = 0; k < 2; ++k) zfStoreF64(v0.data() + 8 * k, numbers[k]);
-  for (int k = 0; k < 4; ++k) zfStoreF64(v0.data() + 16 + 8 * k, numbers[2 + k]);
+  for (int k = 0; k < 6; ++k) zfStoreF64(v0.data() + 8 * k, numbers[k]);
   zfStoreF64(v0.data() + 56, 0.5);
   zfStoreF64(v0.data() + 64, 0);
   zc_UISketchOpGenRect rect;
