@@ -201,9 +201,8 @@ TEST(SketchOpKinds, EveryKindOfTheTableWritesReadsAndArchives) {
     EXPECT_EQ(typeid(walk.next()), typeid(*record));
     EXPECT_EQ(walk.position(), one.size());
     if (!payload.empty()) {
-      zcUISketch shorter;
-      shorter.append(one.data(), one.size() - 1);
-      EXPECT_THROW(zcUISketchCursor(shorter).next(), zcUIError::InvalidUISketch);
+      EXPECT_THROW(zcUISketchCursor(sketchOf(Bytes(one.data(), one.data() + one.size() - 1))).next(),
+                   zcUIError::InvalidUISketch);
     }
     if (dynamic_cast<zc_UISketchOpSketch*>(&*record)) continue;  // cannot be archived
     EXPECT_EQ(bytesOf(loaded(archived(one))), bytesOf(one));
@@ -361,18 +360,14 @@ TEST(SketchOpHeader, MalformedFramingIsRefusedAndTheHeaderKept) {
     EXPECT_EQ(h.opcode(), 4);
     EXPECT_EQ(h.props().penWidth(), 4);
   };
-  Bytes version = bytes;
-  version[1] = 1;
-  refused(version, 30);
-  Bytes twice = bytes;
-  twice[22] = 40;
-  refused(twice, 30);
-  Bytes layer = bytes;
-  layer[23] = 3;
-  refused(layer, 30);
   Bytes width = bytes;
   width[2 + 1 + 3] = 0x80;  // width's top byte: negative
-  refused(width, 30);
+  // The block's version, a second block, the layer, the width.
+  for (const auto& [at, value] : {std::pair{1, 1}, {22, 40}, {23, 3}, {6, 0x80}}) {
+    Bytes changed = bytes;
+    changed[at] = static_cast<unsigned char>(value);
+    refused(changed, 30);
+  }
   for (long n = 0; n < 30; ++n) refused(bytes, n);
   // The one-argument form reports a negative width as the properties do.
   zc_UISketchOpHeader h;
@@ -534,23 +529,20 @@ TEST(SketchArchive, MalformedArchivesLeaveTheSketchAsItWas) {
   out || version;
   zcArchive in(out.bytes());
   zc_test::expectUnknownVersion([&] { in || target; }, "dispc/uisketch", zc_test::kNoLine);
-}
-
-TEST(SketchArchive, RecordsRefuseUnknownVersions) {
-  zcArchive out;
+  // A record's own version other than 0: the byte after its class name.
   RecordPtr record(new zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)));
-  out || record;
-  Bytes bytes = out.bytes();
-  // The class name is followed by the record's version byte: make it 1.
+  zcArchive recordOut;
+  recordOut || record;
+  Bytes recordBytes = recordOut.bytes();
   const std::string name = "zc_UISketchOpCircle";
-  auto at = std::search(bytes.begin(), bytes.end(), name.begin(), name.end());
-  ASSERT_NE(at, bytes.end());
-  const std::size_t version = static_cast<std::size_t>(at - bytes.begin()) + name.size();
-  ASSERT_EQ(bytes[version], 0);
-  bytes[version] = 1;
-  zcArchive in(bytes);
+  auto at = std::search(recordBytes.begin(), recordBytes.end(), name.begin(), name.end());
+  ASSERT_NE(at, recordBytes.end());
+  const std::size_t recordVersion = static_cast<std::size_t>(at - recordBytes.begin()) + name.size();
+  ASSERT_EQ(recordBytes[recordVersion], 0);
+  recordBytes[recordVersion] = 1;
+  zcArchive recordIn(recordBytes);
   RecordPtr back;
-  zc_test::expectUnknownVersion([&] { in || back; }, "dispc/sketchop", zc_test::kNoLine);
+  zc_test::expectUnknownVersion([&] { recordIn || back; }, "dispc/sketchop", zc_test::kNoLine);
 }
 
 TEST(SketchArchive, BackReferencesToEarlierRecordsStayValid) {
