@@ -32,6 +32,12 @@ void expectNear(const zcVector<2>& a, const zcVector<2>& b, double tol = kTol) {
   EXPECT_NEAR(a.y(), b.y(), tol);
 }
 
+// As many points as expected, each near its own.
+void expectNear(const std::vector<zcVector<2>>& got, const std::vector<zcPoint>& want) {
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t i = 0; i < got.size(); ++i) expectNear(got[i], want[i]);
+}
+
 std::vector<zcPoint> points(const Poly& p) {
   std::vector<zcPoint> out;
   for (const Vertex& v : p.vertices()) out.push_back(v.point());
@@ -42,6 +48,12 @@ std::vector<zcPoint> points(const Poly& p) {
 std::vector<zcPoint> pts(std::initializer_list<double> xy) {
   std::vector<zcPoint> out;
   for (auto it = xy.begin(); it + 1 < xy.end(); it += 2) out.emplace_back(it[0], it[1]);
+  return out;
+}
+
+std::vector<std::vector<zcPoint>> points(const std::vector<Poly>& polys) {
+  std::vector<std::vector<zcPoint>> out;
+  for (const Poly& p : polys) out.push_back(points(p));
   return out;
 }
 
@@ -123,6 +135,16 @@ bool randomPoly(unsigned seed, std::vector<Vertex>& list, Poly& out) {
   }
 }
 
+// Runs `check(seed, list, poly)` on `count` random polys, from the seeds `first` on.
+template <class F>
+void forRandomPolys(unsigned first, int count, F check) {
+  for (unsigned seed = first; count > 0; ++seed) {
+    std::vector<Vertex> list;
+    Poly p;
+    if (randomPoly(seed, list, p)) check(seed, list, p), --count;
+  }
+}
+
 // The failure line of a random case: its seed, the poly as C++ and the point.
 std::string caseOf(unsigned seed, const std::vector<Vertex>& list, const zcPoint& q) {
   std::ostringstream out;
@@ -197,12 +219,8 @@ TEST(SMDPolyContainment, RoundedSquareAndOpenPolys) {
 }
 
 TEST(SMDPolyContainment, AgreesWithAWindingNumberOnRandomPolys) {
-  int polys = 0, insidePoints = 0, tested = 0;
-  for (unsigned seed = 7; polys < 60; ++seed) {
-    std::vector<Vertex> list;
-    Poly p;
-    if (!randomPoly(seed, list, p)) continue;
-    ++polys;
+  int insidePoints = 0, tested = 0;
+  forRandomPolys(7, 60, [&](unsigned seed, const std::vector<Vertex>& list, const Poly& p) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const zcRect box = p.boundingBox();
@@ -215,7 +233,7 @@ TEST(SMDPolyContainment, AgreesWithAWindingNumberOnRandomPolys) {
       insidePoints += w != 0;
       ++tested;
     }
-  }
+  });
   EXPECT_GT(insidePoints, tested / 5);
   EXPECT_LT(insidePoints, tested * 4 / 5);
 }
@@ -234,11 +252,7 @@ TEST(SMDPolyDirection, OrientationFlagAndReversal) {
 
   // Random outlines: the answer follows the winding of an inside point, flips with the
   // vertex order, and reversePoly (which also flips the flag) keeps it.
-  for (unsigned seed = 11, polys = 0; polys < 40; ++seed) {
-    std::vector<Vertex> list;
-    Poly p;
-    if (!randomPoly(seed, list, p)) continue;
-    ++polys;
+  forRandomPolys(11, 40, [](unsigned seed, const std::vector<Vertex>& list, const Poly& p) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     const zcRect box = p.boundingBox();
@@ -251,7 +265,7 @@ TEST(SMDPolyDirection, OrientationFlagAndReversal) {
     EXPECT_EQ(reversed.isDirectionPositive(), p.isDirectionPositive()) << caseOf(seed, list, q);
     reversed.toggleDirection();
     EXPECT_EQ(reversed.isDirectionPositive(), !p.isDirectionPositive()) << caseOf(seed, list, q);
-  }
+  });
 }
 
 TEST(SMDPolyDominantAngle, RectanglesAtSeveralTurns) {
@@ -289,8 +303,7 @@ TEST(SMDPolyExtensions, CornersPiecesChecksAndBox) {
   EXPECT_THROW(p.forwardPercExtension_(5), Poly::invalidIndex);
 
   Poly sq = extendedSquare();
-  expectNear(sq.overlayLineSegment_(1, true).p1(), zcPoint(10, 0));
-  expectNear(sq.overlayLineSegment_(1, true).p2(), zcPoint(15, 0));
+  expectNear({sq.overlayLineSegment_(1, true).p1(), sq.overlayLineSegment_(1, true).p2()}, pts({10, 0, 15, 0}));
   expectNear(sq.overlayLineSegment_(1, false).p2(), zcPoint(-5, 0));
   const zcRect neg = Priv::boundingBoxNeg(sq, zcXform<2>());
   EXPECT_NEAR(neg.x(), -5.0, kTol);
@@ -317,8 +330,7 @@ TEST(SMDPolyExtensions, CornersPiecesChecksAndBox) {
   // Arc extensions continue the circle.
   Poly arcs = Poly::circle(2, zcPoint(0, 0));
   arcs.forwardPercExtension_(1, 0.5);
-  expectNear(arcs.overlayArc_(1, true).p1(), zcPoint(2, 0));
-  expectNear(arcs.overlayArc_(1, true).p2(), zcPoint(0, 2));
+  expectNear({arcs.overlayArc_(1, true).p1(), arcs.overlayArc_(1, true).p2()}, pts({2, 0, 0, 2}));
   EXPECT_THROW(arcs.overlayArc_(0, true), zcShapesError::DegenerateShape);
 }
 
@@ -327,17 +339,16 @@ TEST(SMDPolyCorner, SubPolysAndCornerPieces) {
   p.toggleDirection();
   p.weight(0.5);
   const Poly c = Priv::corner(p, 1, false);
-  ASSERT_EQ(c.numVertices(), 3);
+  // From 0.3 of segment 1 before the corner to 0.8 of the quarter circle about (5, 5)
+  // from (10, 0): at −45 + 72 degrees.
+  const double a = (-45.0 + 72.0) * zkPi / 180;
+  const double r = std::sqrt(50.0);
+  expectNear(points(c), {zcPoint(7, 0), zcPoint(10, 0), zcPoint(5 + r * std::cos(a), 5 + r * std::sin(a))});
   EXPECT_TRUE(c.isOpen());
   EXPECT_EQ(c.name(), L"poly");
-  expectNear(c.vertex(0).point(), zcPoint(7, 0));  // 0.3 of segment 1 before the corner
-  expectNear(c.vertex(1).point(), zcPoint(10, 0));
   EXPECT_EQ(c.vertex(1).subModelLabel(), -1);
   EXPECT_EQ(c.vertex(1).vertexRadius(), 1.0);
   EXPECT_TRUE(c.vertex(1).segmentLengthTol() == zcDimTol());
-  // 0.8 of the quarter circle about (5, 5) from (10, 0): at −45 + 72 degrees.
-  const double a = (-45.0 + 72.0) * zkPi / 180;
-  expectNear(c.vertex(2).point(), zcPoint(5 + std::sqrt(50.0) * std::cos(a), 5 + std::sqrt(50.0) * std::sin(a)));
   EXPECT_NEAR(c.vertex(2).segmentAngleSpan().value(), 72.0, kTol);
   EXPECT_TRUE(c.isDirectionReversed());
   EXPECT_EQ(c.weight(), 0.5);
@@ -356,25 +367,19 @@ TEST(SMDPolyMeeting, IntersectionsOfTwoPolys) {
   const Poly a = square(2.0);
   const Poly b = build({vx(5, -5), vx(15, -5), vx(15, 5), vx(5, 5)}, true);
   std::vector<zcVector<2>> hits = a.intersection_(b);
-  ASSERT_EQ(hits.size(), 2u);
   std::sort(hits.begin(), hits.end(), [](const zcVector<2>& p, const zcVector<2>& q) { return p.x() < q.x(); });
-  expectNear(hits[0], zcPoint(5, 0));
-  expectNear(hits[1], zcPoint(10, 5));
+  expectNear(hits, pts({5, 0, 10, 5}));
   EXPECT_EQ(b.intersection_(a).size(), 2u);
   // Its parts: segment 1 of a meets b's left side at (5, 0); the rounding of a's
   // vertex 1 lies inside b and meets nothing.
-  const std::vector<zcVector<2>> onSide = a.intersectionSegment_(1, b);
-  ASSERT_EQ(onSide.size(), 1u);
-  expectNear(onSide[0], zcPoint(5, 0));
+  expectNear(a.intersectionSegment_(1, b), pts({5, 0}));
   EXPECT_TRUE(a.intersectionVertex_(1, b).empty());
   EXPECT_TRUE(a.intersectionVertex_(2, b).empty());  // sharp
   // A ring about (10, 2) meets the rounding about (8, 2) once (the arc holds only its
   // lower half) and the rounded side x = 10 once, at (10, 3).
   const Poly ring = Poly::circle(1, zcPoint(10, 2));
   EXPECT_EQ(ring.intersectionSegment_(1, a).size() + ring.intersectionSegment_(0, a).size(), 2u);
-  const std::vector<zcVector<2>> onArc = a.intersectionVertex_(1, ring);
-  ASSERT_EQ(onArc.size(), 1u);
-  expectNear(onArc[0], zcPoint(9.75, 2 - std::sqrt(4 - 3.0625)));
+  expectNear(a.intersectionVertex_(1, ring), {zcPoint(9.75, 2 - std::sqrt(4 - 3.0625))});
   EXPECT_EQ(ring.segmentVertexIntersection_(1, a, 1).size() + ring.segmentVertexIntersection_(0, a, 1).size(), 1u);
   EXPECT_TRUE(a.vertexIntersection_(1, ring, 0).empty());  // the ring has no roundings
   // The same square turned half round about (9, 0.5): the two roundings cross twice.
@@ -386,9 +391,7 @@ TEST(SMDPolyMeeting, IntersectionsOfTwoPolys) {
   ASSERT_EQ(hits.size(), 2u);
   EXPECT_NEAR(std::max(hits[0].x(), hits[1].x()), 8 + std::sqrt(4.0 - 1.0), kTol);
   // Touching at a shared sharp vertex gives that point once.
-  hits = a.intersection_(build({vx(10, 10), vx(20, 10), vx(20, 20)}, false));
-  ASSERT_EQ(hits.size(), 1u);
-  expectNear(hits[0], zcPoint(10, 10));
+  expectNear(a.intersection_(build({vx(10, 10), vx(20, 10), vx(20, 20)}, false)), pts({10, 10}));
   EXPECT_TRUE(a.intersection_(build({vx(30, 30), vx(40, 30)}, false)).empty());
 }
 
@@ -443,9 +446,7 @@ TEST(SMDPolyPieces, DeleteSegmentsConnectAndConvert) {
   const Poly sq = square(2.0);
   std::vector<Poly> out{Poly()};
   Priv::deleteSegments(sq, {1, 3}, out);
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(points(out[0]), pts({10, 0, 10, 10}));
-  EXPECT_EQ(points(out[1]), pts({0, 10, 0, 0}));
+  ASSERT_EQ(points(out), (std::vector{pts({10, 0, 10, 10}), pts({0, 10, 0, 0})}));
   EXPECT_TRUE(out[0].isOpen());
   Priv::deleteSegments(sq, {0}, out);
   ASSERT_EQ(out.size(), 1u);
@@ -462,9 +463,7 @@ TEST(SMDPolyPieces, DeleteSegmentsConnectAndConvert) {
   const Poly open = build({vx(0, 0), vx(1, 0), vx(2, 0.5), vx(3, 0)}, false);
   EXPECT_THROW(Priv::deleteSegments(open, {0}, out), Poly::invalidIndex);
   Priv::deleteSegments(open, {2}, out);
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(points(out[0]), pts({0, 0, 1, 0}));
-  EXPECT_EQ(points(out[1]), pts({2, 0.5, 3, 0}));
+  EXPECT_EQ(points(out), (std::vector{pts({0, 0, 1, 0}), pts({2, 0.5, 3, 0})}));
 
   // Joining at the chosen ends.
   const Poly a = build({vx(0, 0), vx(5, 0)}, false);
@@ -502,14 +501,10 @@ TEST(SMDPolyCrop, PiecesInsideAndOutsideACutter) {
   EXPECT_NEAR(inside[0].perimeter_(0.0) + outside[0].perimeter_(0.0), 40.0, kTol);
   // An open chain crossing the cutter twice: in, out, in again.
   const Poly wave = build({vx(0, 1), vx(7, 1), vx(7, 8), vx(12, 8), vx(12, 2)}, false);
-  const std::vector<Poly> parts = Priv::crop(wave, cutter, true);
-  ASSERT_EQ(parts.size(), 2u);
-  EXPECT_EQ(points(parts[0]), pts({5, 1, 7, 1, 7, 5}));
-  EXPECT_EQ(points(parts[1]), pts({12, 5, 12, 2}));
+  EXPECT_EQ(points(Priv::crop(wave, cutter, true)), (std::vector{pts({5, 1, 7, 1, 7, 5}), pts({12, 5, 12, 2})}));
   // Not meeting: whole or nothing.
   const Poly small = Poly::rectangle(2, 2, zcPoint(10, 0));
-  ASSERT_EQ(Priv::crop(small, cutter, true).size(), 1u);
-  EXPECT_TRUE(Priv::crop(small, cutter, true)[0] == small);
+  EXPECT_TRUE(Priv::crop(small, cutter, true) == std::vector<Poly>{small});
   EXPECT_TRUE(Priv::crop(small, cutter, false).empty());
   EXPECT_THROW(Priv::crop(sq, wave, true), Poly::notClosed);
 }
