@@ -15,7 +15,6 @@ namespace {
 
 constexpr unsigned char kMagic[4] = {'z', 'f', 'A', 'R'};
 constexpr unsigned char kFormatVersion = 1;
-constexpr std::size_t kHeaderSize = 8;
 
 enum PointerTag : unsigned char { eNull = 0, eNewObject = 1, eBackReference = 2 };
 
@@ -98,12 +97,12 @@ zcArchive::zcArchive(bool storing, std::vector<unsigned char> bytes)
 zcArchive::~zcArchive() = default;
 
 void zcArchive::checkHeader() {
-  if (buffer_.size() < kHeaderSize || std::memcmp(buffer_.data(), kMagic, sizeof kMagic) != 0)
+  if (buffer_.size() < headerSize || std::memcmp(buffer_.data(), kMagic, sizeof kMagic) != 0)
     throw BadFormat(L"not an archive of this format");
   if (buffer_[4] != kFormatVersion) throw UnknownVersion("zfound/archive", __LINE__);
   if (buffer_[5] != 0 || buffer_[6] != 0 || buffer_[7] != 0)
     throw BadFormat(L"reserved header bytes are not zero");
-  pos_ = kHeaderSize;
+  pos_ = headerSize;
 }
 
 // --- Bytes ----------------------------------------------------------------------

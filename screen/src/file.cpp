@@ -16,14 +16,6 @@
 
 namespace {
 
-std::wstring wide(const std::string& text) {
-  try {
-    return zfConvertString(text);
-  } catch (const zcException&) {
-    return L"(unprintable)";
-  }
-}
-
 // The temporary file: removed unless it was renamed into place.
 struct Temporary {
   std::string path;
@@ -47,8 +39,16 @@ mode_t newFileMode() {
 
 }  // namespace
 
+std::wstring zfMessageText(const std::string& text) {
+  try {
+    return zfConvertString(text);
+  } catch (const zcException&) {
+    return L"(unprintable)";
+  }
+}
+
 std::wstring zfFileErrorText(const char* verb, const std::string& path, int error) {
-  return wide(std::string("cannot ") + verb + ' ' + path + ": " + std::strerror(error));
+  return zfMessageText(std::string("cannot ") + verb + ' ' + path + ": " + std::strerror(error));
 }
 
 void zfWriteFileAtomically(const std::string& path, const void* data, std::size_t size) {

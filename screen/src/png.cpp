@@ -150,18 +150,10 @@ int writeFile(PngState* s, int colorType, png_bytepp rows) {
   return 0;
 }
 
-std::wstring wide(const std::string& text) {
-  try {
-    return zfConvertString(text);
-  } catch (const zcException&) {
-    return L"(unprintable)";
-  }
-}
-
 [[noreturn]] void pngFailure(const char* what, const PngState& s) {
   std::string text = what;
   if (s.message[0] != '\0') text += std::string(": ") + s.message;
-  throw zcScreenError::PngError(wide(text));
+  throw zcScreenError::PngError(zfMessageText(text));
 }
 
 struct ReadGuard {
@@ -284,7 +276,7 @@ zcPngImage zfReadPng(const std::string& path, long maxWidth, long maxHeight) {
   const std::size_t got = std::fread(signature, 1, sizeof signature, file.get());
   if (got < sizeof signature && std::ferror(file.get())) throw zcScreenError::IOError(zfFileErrorText("read", path, errno));
   if (got < sizeof signature || png_sig_cmp(signature, 0, 8) != 0)
-    throw zcScreenError::PngError(wide(path) + L" is not a PNG file");
+    throw zcScreenError::PngError(zfMessageText(path) + L" is not a PNG file");
   std::rewind(file.get());
   PngState s;
   s.file = file.get();

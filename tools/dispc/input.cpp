@@ -14,24 +14,13 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The archive header: "zfAR", format version 1, three zero bytes.
-constexpr unsigned char kArchiveHeader[8] = {'z', 'f', 'A', 'R', 1, 0, 0, 0};
 constexpr std::size_t kChunk = 1 << 20;
-
-std::wstring wide(const std::string& text) {
-  try {
-    return zfConvertString(text);
-  } catch (const zcException&) {
-    return L"(unprintable)";
-  }
-}
 
 struct FileCloser {
   void operator()(std::FILE* f) const {
@@ -66,12 +55,16 @@ std::vector<unsigned char> zfReadArchiveFile(const std::string& path) {
   if (!in) ioFailure("open", path, errno);
 
   std::vector<unsigned char> bytes;
-  readMore(in.get(), name, bytes, sizeof kArchiveHeader);
-  if (bytes.size() < sizeof kArchiveHeader || std::memcmp(bytes.data(), kArchiveHeader, sizeof kArchiveHeader) != 0)
-    throw zcArchive::BadFormat(wide(name) + L" is not an archive of this format (its first bytes are no archive header)");
+  readMore(in.get(), name, bytes, zcArchive::headerSize);
+  try {
+    const zcArchive header(bytes);  // checks the header, the one place that knows it
+  } catch (const zcException&) {
+    throw zcArchive::BadFormat(zfMessageText(name) +
+                               L" is not an archive of this format (its first bytes are no archive header)");
+  }
   while (readMore(in.get(), name, bytes, kChunk)) {
     if (bytes.size() > zkMaxArchiveFile)
-      throw zcArchive::BadFormat(wide(name) + L" is larger than the largest archive read (" +
+      throw zcArchive::BadFormat(zfMessageText(name) + L" is larger than the largest archive read (" +
                                  std::to_wstring(zkMaxArchiveFile >> 20) + L" MiB)");
   }
   return bytes;
@@ -79,10 +72,10 @@ std::vector<unsigned char> zfReadArchiveFile(const std::string& path) {
 
 zcUISketch zfReadSketchArchive(const std::string& path) {
   const std::vector<unsigned char> bytes = zfReadArchiveFile(path);
-  const std::wstring name = wide(zfIsStandardInput(path) ? std::string("standard input") : path);
+  const std::wstring name = zfMessageText(zfIsStandardInput(path) ? std::string("standard input") : path);
   // The sketch's form starts with its version byte, 0 or 1.
-  if (bytes.size() == sizeof kArchiveHeader) throw zcArchive::BadFormat(name + L" holds no sketch: the archive is empty");
-  if (bytes[sizeof kArchiveHeader] > 1)
+  if (bytes.size() == zcArchive::headerSize) throw zcArchive::BadFormat(name + L" holds no sketch: the archive is empty");
+  if (bytes[zcArchive::headerSize] > 1)
     throw zcArchive::BadFormat(name + L" holds no sketch: the archive holds other data");
   zcArchive in(bytes);
   zcUISketch sketch;

@@ -82,6 +82,9 @@ public:
   // --- Construction ---------------------------------------------------------
   // A storing archive over a memory buffer; the header is written at once.
   zcArchive();
+  // The size of the header that starts every archive: a reader of files can check
+  // those bytes (by loading them) before it reads the rest.
+  static constexpr std::size_t headerSize = 8;
   // A loading archive over a copy of the bytes; the header is checked at once.
   zcArchive(const unsigned char* data, std::size_t size);
   explicit zcArchive(const std::vector<unsigned char>& bytes);

@@ -20,5 +20,9 @@
 
 ZSCREEN_API void zfWriteFileAtomically(const std::string& path, const void* data, std::size_t size);
 
+// A path or other outside text as the wide text of a message: UTF-8 converted, and
+// "(unprintable)" for bytes that are not UTF-8.
+ZSCREEN_API std::wstring zfMessageText(const std::string& text);
+
 // "cannot VERB PATH: REASON", REASON being strerror(error); wide for a message.
 ZSCREEN_API std::wstring zfFileErrorText(const char* verb, const std::string& path, int error);
