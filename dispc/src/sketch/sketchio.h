@@ -25,7 +25,6 @@
 #include "zfound/geometry.h"
 #include "zfound/strings.h"
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cmath>
@@ -34,26 +33,6 @@
 #include <string>
 #include <type_traits>
 #include <vector>
-
-namespace zc_sketch {
-// A little-endian f64: on a little-endian host the value's own bytes, in one move.
-inline void storeF64(unsigned char* p, double v) {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(p, &v, 8);
-  } else {
-    zfStoreF64(p, v);
-  }
-}
-inline double loadF64(const unsigned char* p) {
-  if constexpr (std::endian::native == std::endian::little) {
-    double v;
-    std::memcpy(&v, p, 8);
-    return v;
-  } else {
-    return zfLoadF64(p);
-  }
-}
-}  // namespace zc_sketch
 
 class zc_SketchIO {
 public:
@@ -127,7 +106,7 @@ public:
       return *this;
     }
     if (const unsigned char* p = quickTake(8)) {
-      v = finite(zc_sketch::loadF64(p));
+      v = finite(zfLoadF64(p));
       return *this;
     }
     return field(v);
@@ -139,7 +118,7 @@ public:
       return *this;
     }
     if (const unsigned char* p = quickTake(16)) {
-      v = zcVector<2>(finite(zc_sketch::loadF64(p)), finite(zc_sketch::loadF64(p + 8)));
+      v = zcVector<2>(finite(zfLoadF64(p)), finite(zfLoadF64(p + 8)));
       return *this;
     }
     return field(v);
@@ -414,13 +393,13 @@ public:
     return *this;
   }
   zc_SketchWriter& operator||(double v) {
-    zc_sketch::storeF64(put(8), v);
+    zfStoreF64(put(8), v);
     return *this;
   }
   zc_SketchWriter& operator||(const zcVector<2>& v) {
     unsigned char* p = put(16);
-    zc_sketch::storeF64(p, v.x());
-    zc_sketch::storeF64(p + 8, v.y());
+    zfStoreF64(p, v.x());
+    zfStoreF64(p + 8, v.y());
     return *this;
   }
   zc_SketchWriter& operator||(const zcPair<long>& v) {
@@ -450,8 +429,8 @@ public:
   void points(const std::vector<zcPoint>& v) {
     unsigned char* p = put(16 * v.size());
     for (const zcPoint& q : v) {
-      zc_sketch::storeF64(p, q.x());
-      zc_sketch::storeF64(p + 8, q.y());
+      zfStoreF64(p, q.x());
+      zfStoreF64(p + 8, q.y());
       p += 16;
     }
   }

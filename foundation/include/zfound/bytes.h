@@ -8,6 +8,7 @@
 //   zcXform<2> back = zcXform<2>::readImage(image);
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -30,16 +31,26 @@ inline std::uint32_t zfLoadU32(const unsigned char* p) {
 inline void zfStoreI32(unsigned char* p, std::int32_t v) { zfStoreU32(p, static_cast<std::uint32_t>(v)); }
 inline std::int32_t zfLoadI32(const unsigned char* p) { return static_cast<std::int32_t>(zfLoadU32(p)); }
 
+// On a little-endian host an f64 is its own bytes, moved in one piece (the hot path
+// of sketches); elsewhere it is assembled from two 32-bit halves.
 inline void zfStoreF64(unsigned char* p, double v) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &v, 8);
-  zfStoreU32(p, static_cast<std::uint32_t>(bits));
-  zfStoreU32(p + 4, static_cast<std::uint32_t>(bits >> 32));
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, 8);
+  } else {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, 8);
+    zfStoreU32(p, static_cast<std::uint32_t>(bits));
+    zfStoreU32(p + 4, static_cast<std::uint32_t>(bits >> 32));
+  }
 }
 
 inline double zfLoadF64(const unsigned char* p) {
-  const std::uint64_t bits = std::uint64_t(zfLoadU32(p)) | std::uint64_t(zfLoadU32(p + 4)) << 32;
   double v;
-  std::memcpy(&v, &bits, 8);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&v, p, 8);
+  } else {
+    const std::uint64_t bits = std::uint64_t(zfLoadU32(p)) | std::uint64_t(zfLoadU32(p + 4)) << 32;
+    std::memcpy(&v, &bits, 8);
+  }
   return v;
 }
