@@ -52,17 +52,8 @@ zcSMDColors::zcSMDColors(const zcColor& wireframeDefault, const zcColor& synthet
                          const zcColor& syntheticBackground)
     : wireframe_(wireframeDefault), synthetic_(syntheticDefault), background_(syntheticBackground) {}
 
-zcSMDColors::zcSMDColors(const zcSMDColors& other)
-    : zcPersistent(other), wireframe_(other.wireframe_), synthetic_(other.synthetic_), background_(other.background_) {}
-
-zcSMDColors& zcSMDColors::operator=(const zcSMDColors& other) {
-  mutating_();
-  wireframe_ = other.wireframe_;
-  synthetic_ = other.synthetic_;
-  background_ = other.background_;
-  return *this;
-}
-
+zcSMDColors::zcSMDColors(const zcSMDColors&) = default;
+zcSMDColors& zcSMDColors::operator=(const zcSMDColors&) = default;
 zcSMDColors::~zcSMDColors() = default;
 
 void zcSMDColors::wireframeDefaultColor(const zcColor& color) {
@@ -122,14 +113,14 @@ struct zcSMDGDPoly::Journal {
 
   explicit Journal(zcSMDGDPoly& poly)
       : poly_(poly), pieces_(poly.pieces_), spread_(poly.spread_), open_(poly.open_) {
-    poly_.journal_ = this;
-    if (poly_.index_) poly_.index_->logging = true;
+    poly_.journal_.value = this;
+    if (poly_.index_.value) poly_.index_.value->logging = true;
   }
   ~Journal() {
-    poly_.journal_ = nullptr;
-    if (poly_.index_) {
-      poly_.index_->logging = false;
-      poly_.index_->log.clear();
+    poly_.journal_.value = nullptr;
+    if (poly_.index_.value) {
+      poly_.index_.value->logging = false;
+      poly_.index_.value->log.clear();
     }
   }
   Journal(const Journal&) = delete;
@@ -142,10 +133,10 @@ struct zcSMDGDPoly::Journal {
   // one takes its place.
   void replaceIndex(std::unique_ptr<Index> index) {
     if (!indexReplaced_) {
-      oldIndex_ = std::move(poly_.index_);
+      oldIndex_ = std::move(poly_.index_.value);
       indexReplaced_ = true;
     }
-    poly_.index_ = std::move(index);
+    poly_.index_.value = std::move(index);
   }
 
   // The caches, the index, the open flag and the pieces state as they were when the
@@ -157,9 +148,9 @@ struct zcSMDGDPoly::Journal {
       poly_.roundedSpan_[e->v] = e->span;
     }
     entries_.clear();
-    if (indexReplaced_) poly_.index_ = std::move(oldIndex_);
+    if (indexReplaced_) poly_.index_.value = std::move(oldIndex_);
     indexReplaced_ = false;
-    if (poly_.index_) poly_.index_->undo();
+    if (poly_.index_.value) poly_.index_.value->undo();
     poly_.pieces_ = pieces_;
     poly_.spread_ = spread_;
     poly_.open_ = open_;
@@ -176,12 +167,12 @@ private:
 };
 
 void zcSMDGDPoly::installIndex_(std::unique_ptr<Index> index) {
-  if (journal_) journal_->replaceIndex(std::move(index));
-  else index_ = std::move(index);
+  if (journal_.value) journal_.value->replaceIndex(std::move(index));
+  else index_.value = std::move(index);
 }
 
 void zcSMDGDPoly::storeRounding_(long v, const zcVector<2>& start, const zcVector<2>& end, double span) {
-  if (journal_) journal_->record(v);
+  if (journal_.value) journal_.value->record(v);
   roundedStart_[v] = start;
   roundedEnd_[v] = end;
   roundedSpan_[v] = span;
@@ -192,38 +183,9 @@ void zcSMDGDPoly::storeRounding_(long v, const zcVector<2>& start, const zcVecto
 zcSMDGDPoly::zcSMDGDPoly(const std::wstring& name)
     : zcSMDGeometricDescription(name), positiveArrow_(zcColor::greenColor()), negativeArrow_(zcColor::greenColor()) {}
 
-zcSMDGDPoly::zcSMDGDPoly(const zcSMDGDPoly& other) : zcPersistent(other), zcSMDGeometricDescription(other) {
-  copyFrom(other);
-}
-
-zcSMDGDPoly& zcSMDGDPoly::operator=(const zcSMDGDPoly& other) {
-  if (this == &other) return *this;
-  mutating_();
-  zcSMDGeometricDescription::operator=(other);
-  copyFrom(other);
-  return *this;
-}
-
+zcSMDGDPoly::zcSMDGDPoly(const zcSMDGDPoly&) = default;
+zcSMDGDPoly& zcSMDGDPoly::operator=(const zcSMDGDPoly&) = default;
 zcSMDGDPoly::~zcSMDGDPoly() = default;
-
-void zcSMDGDPoly::copyFrom(const zcSMDGDPoly& o) {
-  vertices_ = o.vertices_;
-  labels_ = o.labels_;
-  roundedStart_ = o.roundedStart_;
-  roundedEnd_ = o.roundedEnd_;
-  roundedSpan_ = o.roundedSpan_;
-  open_ = o.open_;
-  reversed_ = o.reversed_;
-  colors_ = o.colors_;
-  positiveArrow_ = o.positiveArrow_;
-  negativeArrow_ = o.negativeArrow_;
-  weight_ = o.weight_;
-  pieces_ = o.pieces_;
-  spread_ = o.spread_;
-  // The copy builds its own index when an edit needs one.
-  index_.reset();
-  plain_ = o.plain_;
-}
 
 void zcSMDGDPoly::reset() { *this = zcSMDGDPoly(); }
 
@@ -237,7 +199,7 @@ void zcSMDGDPoly::reInit() {
   open_ = true;
   pieces_ = Pieces::eBuildable;
   spread_ = 0.0;
-  index_.reset();
+  index_.value.reset();
 }
 
 long zcSMDGDPoly::numSegments() const {
@@ -469,7 +431,7 @@ void zcSMDGDPoly::vertices(const std::vector<zcSMDGDPolyVertex>& list) {
   try {
     rebuildLabels_();
     validate_();
-    index_.reset();
+    index_.value.reset();
   } catch (...) {
     spread_ = oldSpread;
     vertices_ = std::move(oldVertices);
@@ -506,7 +468,7 @@ void zcSMDGDPoly::open() {
     // Stays open with whatever roundings the check left: nothing is known about them.
     pieces_ = Pieces::eUnknown;
     spread_ = -1.0;
-    index_.reset();
+    index_.value.reset();
     throw;
   }
 }
@@ -665,7 +627,7 @@ void zcSMDGDPoly::serialize_(zcArchive& archive, unsigned char version) {
     // Nothing is known about pieces that were not validated here.
     pieces_ = Pieces::eUnknown;
     spread_ = -1.0;
-    index_.reset();
+    index_.value.reset();
   } catch (...) {
     if (nameBefore) zcSMDGeometricDescription::operator=(*nameBefore);
     throw;

@@ -981,8 +981,8 @@ void zcSMDGDPoly::validateReplacement_(long v) {
   const bool pruned = !plain_ && pieces_ == Pieces::eBuildable;
   // A large poly's index, built anew when missing or when the poly has doubled since
   // (which keeps its cells fitted to the pieces at an amortized constant cost).
-  if (pruned && n >= kIndexThreshold && (!index_ || n > 2 * index_->builtFor)) installIndex_(build.buildIndex());
-  Checker c(*this, pruned, spread_, n >= kIndexThreshold ? index_.get() : nullptr);
+  if (pruned && n >= kIndexThreshold && (!index_.value || n > 2 * index_.value->builtFor)) installIndex_(build.buildIndex());
+  Checker c(*this, pruned, spread_, n >= kIndexThreshold ? index_.value.get() : nullptr);
   c.changed(updated);
   if (c.vertexPoly(v, -1)) throw crossingSegments();
   const long p = (v - 1 + n) % n;
@@ -997,8 +997,8 @@ void zcSMDGDPoly::validateReplacement_(long v) {
     if (c.segmentPoly(ns, -1) || c.vertexPoly(nx, -1) || c.labelsOverlap(v, nx)) throw crossingSegments();
     (void)segmentDimension(ns);
   }
-  if (index_ && pruned && n >= kIndexThreshold)
-    for (std::uint32_t id : c.changedPieces()) index_->put(id, c.pieceBox(id));
+  if (index_.value && pruned && n >= kIndexThreshold)
+    for (std::uint32_t id : c.changedPieces()) index_.value->put(id, c.pieceBox(id));
 }
 
 void zcSMDGDPoly::validateDeletion_(long i) {

@@ -30,15 +30,8 @@ void checkFractions(double percentPrev, double percentNext) {
 
 zcSMDGeometricDescription::zcSMDGeometricDescription(const std::wstring& name) : name_(name) {}
 
-zcSMDGeometricDescription::zcSMDGeometricDescription(const zcSMDGeometricDescription& other)
-    : zcPersistent(other), zcRepBase(other), name_(other.name_) {}
-
-zcSMDGeometricDescription& zcSMDGeometricDescription::operator=(const zcSMDGeometricDescription& other) {
-  mutating_();
-  name_ = other.name_;
-  return *this;
-}
-
+zcSMDGeometricDescription::zcSMDGeometricDescription(const zcSMDGeometricDescription&) = default;
+zcSMDGeometricDescription& zcSMDGeometricDescription::operator=(const zcSMDGeometricDescription&) = default;
 zcSMDGeometricDescription::~zcSMDGeometricDescription() = default;
 
 void zcSMDGeometricDescription::drawSynthetic(const zcPtrHandle_const<zc2XformBase>& xform,
@@ -87,31 +80,9 @@ zcSMDGDPolyVertex::zcSMDGDPolyVertex(const zcVector<2>& point, double radius, zc
   checkFractions(percentPrev, percentNext);
 }
 
-zcSMDGDPolyVertex::zcSMDGDPolyVertex(const zcSMDGDPolyVertex& other)
-    : zcPersistent(other), zcSMDGeometricDescription(other) {
-  copyFields(other);
-}
-
-zcSMDGDPolyVertex& zcSMDGDPolyVertex::operator=(const zcSMDGDPolyVertex& other) {
-  // The base's assignment calls the mutation hook before anything changes.
-  zcSMDGeometricDescription::operator=(other);
-  copyFields(other);
-  return *this;
-}
-
+zcSMDGDPolyVertex::zcSMDGDPolyVertex(const zcSMDGDPolyVertex&) = default;
+zcSMDGDPolyVertex& zcSMDGDPolyVertex::operator=(const zcSMDGDPolyVertex&) = default;
 zcSMDGDPolyVertex::~zcSMDGDPolyVertex() = default;
-
-void zcSMDGDPolyVertex::copyFields(const zcSMDGDPolyVertex& other) {
-  point_ = other.point_;
-  radius_ = other.radius_;
-  span_ = other.span_;
-  percentPrev_ = other.percentPrev_;
-  percentNext_ = other.percentNext_;
-  label_ = other.label_;
-  segmentLengthTol_ = other.segmentLengthTol_;
-  forwardExtension_ = other.forwardExtension_;
-  backwardExtension_ = other.backwardExtension_;
-}
 
 void zcSMDGDPolyVertex::point(const zcVector<2>& point) {
   mutating_();

@@ -362,7 +362,6 @@ private:
   struct Journal;
 
   static zcPersistent* make();
-  void copyFrom(const zcSMDGDPoly& other);
   // Writes one entry of the rounding caches, recording the old one while an edit runs.
   void storeRounding_(long v, const zcVector<2>& start, const zcVector<2>& end, double span);
   // Puts another piece index in place (none: dropped), keeping the old one while an
@@ -386,15 +385,29 @@ private:
   zcColor negativeArrow_;
   double weight_ = 1.0;
 
+  // Working state that belongs to this object and not to its value: a copy starts
+  // without it, and an assignment keeps this object's (the journal of a running edit)
+  // or drops it (the piece index, which described the old vertices).
+  template <class T, bool kKeptOnAssignment>
+  struct Own {
+    T value{};
+    Own() = default;
+    Own(const Own&) {}
+    Own& operator=(const Own&) {
+      if constexpr (!kKeptOnAssignment) value = T{};
+      return *this;
+    }
+  };
+
   // Working state, neither compared nor archived.
-  Journal* journal_ = nullptr;
+  Own<Journal*, true> journal_;
   mutable Pieces pieces_ = Pieces::eBuildable;
   // A bound on the size of every piece's box (see smdpoly_validate.cpp), which only
   // grows between full validations; negative when unknown.
   double spread_ = 0.0;
   // The boxes of the pieces in a grid (smdpoly_index.h), kept between edits of a large
   // poly; none until an edit needs it.
-  std::unique_ptr<Index> index_;
+  Own<std::unique_ptr<Index>, false> index_;
   // The validations run their plain loops, without any pruning (for tests).
   bool plain_ = false;
 };

@@ -134,8 +134,6 @@ protected:
 private:
   static zcPersistent* make();
   // Every field of the table; the name is the base's.
-  void copyFields(const zcSMDGDPolyVertex& other);
-
   zcVector<2> point_;
   double radius_ = 0.0;
   zcDegree span_;
