@@ -2,12 +2,12 @@
 
 #include "zfound/archive.h"
 #include "zfound/bytes.h"
+#include "zfound/checks.h"
 
 #include <gtest/gtest.h>
 
-#include <iomanip>
-
 #include <cmath>
+#include <iomanip>
 #include <limits>
 #include <random>
 #include <sstream>
@@ -163,9 +163,7 @@ TEST(LineSegArchive, BytesRoundTripAndRefusals) {
   zc2SegmentLine back;
   in >> back;
   expectSame(back, s);
-  zcArchive inDefault(stored(zc2SegmentLine()));
-  inDefault >> back;
-  expectSame(back, zc2SegmentLine());
+  zc_test::expectOwnRoundTrip(zc2SegmentLine());
 
   const zc2SegmentLine before(zcPoint(-1, -1), zcPoint(5, 5));
   for (unsigned char version : {1, 255}) {
@@ -173,25 +171,12 @@ TEST(LineSegArchive, BytesRoundTripAndRefusals) {
     bytes[8] = version;
     zcArchive bad(bytes);
     zc2SegmentLine t = before;
-    try {
-      bad >> t;
-      ADD_FAILURE() << "version " << int(version) << " accepted";
-    } catch (const zcArchive::UnknownVersion& e) {
-      EXPECT_EQ(e.where(), "dispc/wrfm/lineseg");
-      EXPECT_EQ(e.line(), 105);
-    }
+    zc_test::expectUnknownVersion([&] { bad >> t; }, "dispc/wrfm/lineseg", 105);
     expectSame(t, before);
   }
-  for (std::size_t size = 8; size < good.size(); ++size) {
-    zcArchive cut(std::vector<unsigned char>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size)));
-    zc2SegmentLine t = before;
-    EXPECT_THROW(cut >> t, zcArchive::UnexpectedEnd) << size;
-    expectSame(t, before);
-  }
-  std::vector<unsigned char> bytes = good;
-  zfStoreF64(&bytes[25], std::numeric_limits<double>::quiet_NaN());
-  zcArchive nan(bytes);
-  zc2SegmentLine t = before;
-  EXPECT_THROW(nan >> t, zcArchive::BadFormat);
-  expectSame(t, before);
+  for (std::size_t size = 8; size < good.size(); ++size)
+    zc_test::expectRefused<zcArchive::UnexpectedEnd>(zc_test::Bytes(good.begin(), good.begin() + long(size)), before);
+  std::vector<unsigned char> nan = good;
+  zfStoreF64(&nan[25], std::numeric_limits<double>::quiet_NaN());
+  zc_test::expectRefused<zcArchive::BadFormat>(nan, before);
 }
