@@ -13,9 +13,16 @@
 
 namespace {
 
-const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
+using zc_test::Bytes;
+const Bytes& kHeader = zc_test::kArchiveHeader;
 
-std::vector<unsigned char> stored(const zcColor& color) {
+Bytes withHeader(std::initializer_list<unsigned char> body) {
+  Bytes bytes = kHeader;
+  bytes.insert(bytes.end(), body);
+  return bytes;
+}
+
+Bytes stored(const zcColor& color) {
   zcArchive out;
   out << color;
   return out.bytes();
@@ -23,9 +30,7 @@ std::vector<unsigned char> stored(const zcColor& color) {
 
 // A color exactly as an archive holds it: version, flags, index, rgb version, r, g, b.
 zcColor colorFromBytes(unsigned char flags, unsigned char index, unsigned char r, unsigned char g, unsigned char b) {
-  std::vector<unsigned char> bytes = kHeader;
-  bytes.insert(bytes.end(), {0, flags, index, 0, r, g, b});
-  zcArchive in(bytes);
+  zcArchive in(withHeader({0, flags, index, 0, r, g, b}));
   zcColor color;
   in >> color;
   return color;
@@ -40,20 +45,21 @@ void expectRGB(const zcRGB& rgb, int r, int g, int b) {
 }  // namespace
 
 TEST(ColorRGB, PackingsPlaceEveryChannel) {
-  const zcRGB c(0x12, 0x34, 0x56);
-  EXPECT_EQ(c.rgb(), 0x123456u);
-  EXPECT_EQ(c.bgr(), 0x563412u);
-  // 0x12 >> 3 = 2, 0x34 >> 3 = 6, 0x34 >> 2 = 13, 0x56 >> 3 = 10.
-  EXPECT_EQ(c.rgb15(), (2 << 10) | (6 << 5) | 10);
-  EXPECT_EQ(c.rgb16(), (2 << 11) | (13 << 5) | 10);
-
-  EXPECT_EQ(zcRGB(255, 255, 255).rgb15(), 0x7FFF);
-  EXPECT_EQ(zcRGB(255, 255, 255).rgb16(), 0xFFFF);
-  EXPECT_EQ(zcRGB(8, 4, 8).rgb16(), 0x0821);
-  EXPECT_EQ(zcRGB(255, 0, 0).rgb16(), 0xF800);
-  EXPECT_EQ(zcRGB(0, 255, 0).rgb15(), 0x03E0);
-  EXPECT_EQ(zcRGB(7, 3, 7).rgb16(), 0);  // bits below each channel's width are dropped
-
+  // 0x12 >> 3 = 2, 0x34 >> 3 = 6, 0x34 >> 2 = 13, 0x56 >> 3 = 10; bits below each
+  // channel's width are dropped.
+  const std::tuple<zcRGB, std::uint32_t, std::uint32_t, int, int> rows[] = {
+      {zcRGB(0x12, 0x34, 0x56), 0x123456, 0x563412, (2 << 10) | (6 << 5) | 10, (2 << 11) | (13 << 5) | 10},
+      {zcRGB(255, 255, 255), 0xFFFFFF, 0xFFFFFF, 0x7FFF, 0xFFFF},
+      {zcRGB(8, 4, 8), 0x080408, 0x080408, 0x0401, 0x0821},
+      {zcRGB(255, 0, 0), 0xFF0000, 0x0000FF, 0x7C00, 0xF800},
+      {zcRGB(0, 255, 0), 0x00FF00, 0x00FF00, 0x03E0, 0x07E0},
+      {zcRGB(7, 3, 7), 0x070307, 0x070307, 0, 0}};
+  for (const auto& [c, rgb, bgr, rgb15, rgb16] : rows) {
+    EXPECT_EQ(c.rgb(), rgb);
+    EXPECT_EQ(c.bgr(), bgr) << rgb;
+    EXPECT_EQ(c.rgb15(), rgb15) << rgb;
+    EXPECT_EQ(c.rgb16(), rgb16) << rgb;
+  }
   zcRGB d;
   expectRGB(d, 0, 0, 0);
   d.rgb(1, 2, 3);
@@ -65,18 +71,18 @@ TEST(ColorRGB, EqualityIsPerChannelAndOrderIsByIntegerMean) {
   EXPECT_TRUE(zcRGB(1, 2, 3) == zcRGB(1, 2, 3));
   EXPECT_TRUE(zcRGB(1, 2, 3) != zcRGB(3, 2, 1));
   EXPECT_FALSE(zcRGB(1, 2, 3) == zcRGB(1, 2, 4));
-
-  // Both means are 1: neither is less nor greater, though they differ.
-  EXPECT_FALSE(zcRGB(3, 0, 0) < zcRGB(0, 0, 5));
+  // a < b and b > a by the integer means; (3, 0, 0) and (0, 0, 5) both have the mean 1,
+  // and 765 / 3 = 255 against 764 / 3 = 254 (the sum must not overflow a byte).
+  const std::tuple<zcRGB, zcRGB, bool> rows[] = {{zcRGB(3, 0, 0), zcRGB(0, 0, 5), false},
+                                                 {zcRGB(0, 0, 5), zcRGB(3, 0, 0), false},
+                                                 {zcRGB(3, 0, 0), zcRGB(0, 0, 6), true},
+                                                 {zcRGB(255, 255, 254), zcRGB(255, 255, 255), true},
+                                                 {zcRGB(200, 0, 0), zcRGB(100, 100, 100), true}};
+  for (const auto& [a, b, less] : rows) {
+    EXPECT_EQ(a < b, less) << a.rgb();
+    EXPECT_EQ(b > a, less) << a.rgb();
+  }
   EXPECT_FALSE(zcRGB(3, 0, 0) > zcRGB(0, 0, 5));
-  EXPECT_FALSE(zcRGB(0, 0, 5) < zcRGB(3, 0, 0));
-  EXPECT_TRUE(zcRGB(3, 0, 0) != zcRGB(0, 0, 5));
-
-  EXPECT_TRUE(zcRGB(3, 0, 0) < zcRGB(0, 0, 6));
-  EXPECT_TRUE(zcRGB(0, 0, 6) > zcRGB(3, 0, 0));
-  // 765 / 3 = 255 against 764 / 3 = 254: the sum must not overflow a byte.
-  EXPECT_TRUE(zcRGB(255, 255, 255) > zcRGB(255, 255, 254));
-  EXPECT_TRUE(zcRGB(200, 0, 0) < zcRGB(100, 100, 100));
 }
 
 TEST(ColorKinds, ConstructorsSetFlagsAndAccessorsRefuseMissingParts) {
@@ -168,9 +174,7 @@ TEST(ColorStock, TableOfSixteenColors) {
       expectRGB(c->rgbStruct(), row.r, row.g, row.b);
       EXPECT_EQ(zfColor(*c), row.code);
       // The code leads back to the same stock color, flags included.
-      const zcColor back = zfColor(row.code);
-      EXPECT_EQ(back.flags(), 7);
-      EXPECT_EQ(stored(back), stored(*c));
+      EXPECT_EQ(stored(zfColor(row.code)), stored(*c));
     }
     // The accessor hands out one object, built once.
     EXPECT_EQ(&row.accessor(), &row.accessor());
@@ -181,37 +185,28 @@ TEST(ColorStock, TableOfSixteenColors) {
   EXPECT_EQ(&zcColor::dkGray, &zcColor::dkGrey);
 }
 
-TEST(ColorCodes, ToTheGraphicsListCode) {
-  EXPECT_EQ(zfColor(zcColor::orange), 7);
-  EXPECT_EQ(zfColor(zcColor(10, 20, 30)), 0x0A141E80);
-  EXPECT_EQ(zfColor(zcColor(7)), 0x00000080);
-  EXPECT_EQ(zfColor(zcColor(0, 0, 0)), 0x00000080);
-  EXPECT_EQ(static_cast<std::uint32_t>(zfColor(zcColor(255, 254, 253))), 0xFFFEFD80u);
-  // An RGB color with a stock triple keeps its RGB code.
-  EXPECT_EQ(zfColor(zcColor(255, 0, 0)), static_cast<zgr_color>(0xFF000080));
+TEST(ColorCodes, ToAndFromTheGraphicsListCode) {
+  // An RGB color keeps its RGB code, even with a stock triple; stock colors read from
+  // an archive take the code of the first stock color they equal, else 0.
+  const std::pair<zcColor, std::uint32_t> to[] = {{zcColor(10, 20, 30), 0x0A141E80u},
+                                                  {zcColor(7), 0x00000080u},
+                                                  {zcColor(0, 0, 0), 0x00000080u},
+                                                  {zcColor(255, 254, 253), 0xFFFEFD80u},
+                                                  {zcColor(255, 0, 0), 0xFF000080u},
+                                                  {colorFromBytes(7, 249, 1, 2, 3), 5},
+                                                  {colorFromBytes(7, 100, 255, 0, 0), 0}};
+  for (const auto& [color, code] : to) EXPECT_EQ(static_cast<std::uint32_t>(zfColor(color)), code);
 
-  // Stock colors read from an archive: the first stock color they equal, else 0.
-  EXPECT_EQ(zfColor(colorFromBytes(7, 249, 1, 2, 3)), 5);
-  EXPECT_EQ(zfColor(colorFromBytes(7, 100, 255, 0, 0)), 0);
-}
-
-TEST(ColorCodes, FromTheGraphicsListCode) {
-  const zcColor rgb = zfColor(0x0A141E80);
-  EXPECT_EQ(rgb.flags(), 2);
-  expectRGB(rgb.rgbStruct(), 10, 20, 30);
-
-  const zcColor white = zfColor(static_cast<zgr_color>(0xFFFFFF80));
-  EXPECT_EQ(white.flags(), 2);
-  expectRGB(white.rgbStruct(), 255, 255, 255);
-  // Bit 7 alone is black as an RGB color; the low seven bits do not matter.
-  const zcColor low = zfColor(0x112233FF);
-  EXPECT_EQ(low.flags(), 2);
-  expectRGB(low.rgbStruct(), 0x11, 0x22, 0x33);
-
-  const zcColor pass = zfColor(15);
-  EXPECT_EQ(pass.flags(), 7);
-  EXPECT_EQ(pass.index(), 243);
-
+  // Bit 7 makes an RGB color; the low seven bits do not matter then.
+  const std::tuple<zgr_color, int, int, int> from[] = {{0x0A141E80, 10, 20, 30},
+                                                       {static_cast<zgr_color>(0xFFFFFF80), 255, 255, 255},
+                                                       {0x112233FF, 0x11, 0x22, 0x33}};
+  for (const auto& [code, r, g, b] : from) {
+    const zcColor rgb = zfColor(code);
+    EXPECT_EQ(rgb.flags(), 2);
+    expectRGB(rgb.rgbStruct(), r, g, b);
+  }
+  // Codes of no stock color give black.
   for (zgr_color code : {0, 16, 127, 0x100, 0x7FFFFF00, static_cast<zgr_color>(0x80000000), -1 & ~0x80}) {
     SCOPED_TRACE(code);
     const zcColor c = zfColor(code);
@@ -221,45 +216,28 @@ TEST(ColorCodes, FromTheGraphicsListCode) {
   }
 }
 
-TEST(ColorArchive, RoundTripKeepsEveryField) {
-  const zcColor colors[] = {zcColor::grey, zcColor(200), zcColor(10, 20, 30), zcColor()};
-  zcArchive out;
-  for (const zcColor& c : colors) out << c;
-  out << zcRGB(7, 8, 9);
-
-  zcArchive in(out.bytes());
-  for (const zcColor& c : colors) {
-    zcColor r(3, 3, 3);
-    in >> r;
-    EXPECT_EQ(r.flags(), c.flags());
-    // Storing again gives the same bytes: index and triple came back exactly.
-    EXPECT_EQ(stored(r), stored(c));
-  }
-  zcRGB rgb;
-  in >> rgb;
-  expectRGB(rgb, 7, 8, 9);
-  EXPECT_EQ(in.remaining(), 0u);
-}
-
-TEST(ColorArchive, ByteForm) {
-  std::vector<unsigned char> expected = kHeader;
+TEST(ColorArchive, ByteFormsRoundTrip) {
   // Version, flags, index, then the triple: version, r, g, b.
-  expected.insert(expected.end(), {0, 7, 245, 0, 250, 125, 50});
-  EXPECT_EQ(stored(zcColor::orange), expected);
-
-  expected.resize(8);
-  expected.insert(expected.end(), {0, 2, 0, 0, 10, 20, 30});
-  EXPECT_EQ(stored(zcColor(10, 20, 30)), expected);
-
-  expected.resize(8);
-  expected.insert(expected.end(), {0, 4, 99, 0, 0, 0, 0});
-  EXPECT_EQ(stored(zcColor(99)), expected);
-
+  const std::pair<zcColor, Bytes> rows[] = {{zcColor::orange, withHeader({0, 7, 245, 0, 250, 125, 50})},
+                                            {zcColor(10, 20, 30), withHeader({0, 2, 0, 0, 10, 20, 30})},
+                                            {zcColor(99), withHeader({0, 4, 99, 0, 0, 0, 0})},
+                                            {zcColor(), withHeader({0, 4, 0, 0, 0, 0, 0})}};
+  for (const auto& [color, bytes] : rows) {
+    EXPECT_EQ(stored(color), bytes);
+    // Reading gives the same bytes again: flags, index and triple came back exactly.
+    zcArchive in(bytes);
+    zcColor back(3, 3, 3);
+    in >> back;
+    EXPECT_EQ(stored(back), bytes);
+    EXPECT_EQ(in.remaining(), 0u);
+  }
   zcArchive out;
   out << zcRGB(1, 2, 3);
-  expected.resize(8);
-  expected.insert(expected.end(), {0, 1, 2, 3});
-  EXPECT_EQ(out.bytes(), expected);
+  EXPECT_EQ(out.bytes(), withHeader({0, 1, 2, 3}));
+  zcArchive in(out.bytes());
+  zcRGB rgb;
+  in >> rgb;
+  expectRGB(rgb, 1, 2, 3);
 
   // The flag byte comes back as it was read, without validation.
   const zcColor odd = colorFromBytes(2, 99, 1, 2, 3);
@@ -268,34 +246,25 @@ TEST(ColorArchive, ByteForm) {
 }
 
 TEST(ColorArchive, MalformedInputRaisesArchiveErrors) {
-  const std::vector<unsigned char> good = stored(zcColor::orange);
+  const Bytes good = stored(zcColor::orange);
   // The color's own version byte and its triple's.
   for (std::size_t at : {std::size_t(8), std::size_t(11)}) {
-    SCOPED_TRACE(at);
-    std::vector<unsigned char> bytes = good;
+    Bytes bytes = good;
     bytes[at] = 1;
     zcArchive in(bytes);
     zcColor c;
     zc_test::expectUnknownVersion([&] { in >> c; }, "dispc/color");
   }
-  {
-    std::vector<unsigned char> bytes = kHeader;
-    bytes.insert(bytes.end(), {0xFF, 1, 2, 3});  // version -1 of a triple
-    zcArchive in(bytes);
-    zcRGB rgb;
-    EXPECT_THROW(in >> rgb, zcArchive::UnknownVersion);
-  }
-
+  zcArchive minusOne(withHeader({0xFF, 1, 2, 3}));  // version -1 of a triple
+  zcRGB rgb;
+  EXPECT_THROW(minusOne >> rgb, zcArchive::UnknownVersion);
+  zcColor c;
   for (std::size_t size = kHeader.size(); size < good.size(); ++size) {
-    SCOPED_TRACE(size);
-    zcArchive in(std::vector<unsigned char>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size)));
-    zcColor c;
-    EXPECT_THROW(in >> c, zcArchive::UnexpectedEnd);
+    zcArchive cut(Bytes(good.begin(), good.begin() + long(size)));
+    EXPECT_THROW(cut >> c, zcArchive::UnexpectedEnd) << size;
   }
 
   zcArchive storing;
-  zcColor c;
-  zcRGB rgb;
   EXPECT_THROW(storing >> c, zcArchive::BadFormat);
   EXPECT_THROW(storing >> rgb, zcArchive::BadFormat);
   EXPECT_EQ(storing.bytes(), kHeader);

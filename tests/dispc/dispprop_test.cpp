@@ -3,6 +3,7 @@
 #include "zfound/archive.h"
 
 #include "support/archive_bytes.h"
+#include "support/sketch_stream.h"
 #include "zfound/checks.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +20,9 @@
 namespace {
 
 using Props = zcGraphicProps;
+using zc_test::Bytes;
 
-const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
+const Bytes& kHeader = zc_test::kArchiveHeader;
 
 // Counts the hook calls and keeps the object as it was at the last one.
 class PropsObserver : public zcMutationObserver {
@@ -47,40 +49,22 @@ Props unusual() {
   return p;
 }
 
-void expectSameFields(const Props& a, const Props& b) {
-  EXPECT_EQ(a.penColor().flags(), b.penColor().flags());
-  EXPECT_EQ(a.penColor().rgbStruct(), b.penColor().rgbStruct());
-  if (a.penColor().isIndexColor() && b.penColor().isIndexColor()) {
-    EXPECT_EQ(a.penColor().index(), b.penColor().index());
-  }
-  EXPECT_EQ(a.penWidth(), b.penWidth());
-  EXPECT_EQ(a.penStyle(), b.penStyle());
-  EXPECT_EQ(a.fill(), b.fill());
-  EXPECT_EQ(a.penJoin(), b.penJoin());
-  EXPECT_EQ(a.penEndCap(), b.penEndCap());
-  EXPECT_EQ(a.arrowHead(), b.arrowHead());
-  EXPECT_EQ(a.arrowHeadForward(), b.arrowHeadForward());
-  EXPECT_EQ(a.showVertex(), b.showVertex());
-}
-
-void putLE32(std::vector<unsigned char>& bytes, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-
 }  // namespace
 
 TEST(GraphicPropsConstruction, DefaultsAndWidthCheck) {
   // Equality compares every field (see GraphicPropsEquality), so the default is the
   // four-argument form whose other fields follow.
   EXPECT_TRUE(Props() == Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
-  // The fields the four-argument form does not take (the others: GraphicPropsArchive).
+  // The fields the four-argument form does not take.
   const Props four(zcColor::red, 0, static_cast<Props::zePenStyle>(5), true);
   EXPECT_EQ(four.penJoin(), 0);
   EXPECT_EQ(four.penEndCap(), 0);
   EXPECT_TRUE(four.arrowHead());
   EXPECT_TRUE(four.arrowHeadForward());
   EXPECT_FALSE(four.showVertex());
-  EXPECT_THROW(Props(zcColor::red, -1, Props::ePenStyleDefault, false), Props::BadParams);
+  // Widths the 32-bit field cannot hold would wrap to negative or small values.
+  for (long width : {-1L, LONG_MIN, 2147483648L, 4294967297L})
+    EXPECT_THROW(Props(zcColor::red, width, Props::ePenStyleDefault, false), Props::BadParams) << width;
 }
 
 TEST(GraphicPropsEquality, EveryFieldCountsAndColorsCompareByKind) {
@@ -117,42 +101,26 @@ TEST(GraphicPropsEquality, EveryFieldCountsAndColorsCompareByKind) {
   EXPECT_TRUE(rgbRed != indexRed);
 }
 
-TEST(GraphicPropsSetters, NegativeWidthIsRefusedWithoutChangeOrHook) {
+TEST(GraphicPropsSetters, EverySetterCallsTheHookBeforeTheChangeAndARefusedOneNot) {
   Props p = unusual();
-  const Props copy = p;
   PropsObserver observer;
   p.track(&observer);
-
-  EXPECT_THROW(p.penWidth(-1), Props::BadParams);
-  EXPECT_THROW(p.penWidth(LONG_MIN), Props::BadParams);
-  // Widths the 32-bit field cannot hold would wrap to negative or small values.
-  EXPECT_THROW(p.penWidth(2147483648L), Props::BadParams);
-  EXPECT_THROW(p.penWidth(4294967297L), Props::BadParams);
-  EXPECT_THROW(Props(zcColor::red, 2147483648L, Props::ePenStyleDefault, false), Props::BadParams);
+  const Props copy = p;
+  for (long width : {-1L, LONG_MIN, 2147483648L, 4294967297L})
+    EXPECT_THROW(p.penWidth(width), Props::BadParams) << width;
   EXPECT_EQ(observer.calls, 0);
   EXPECT_TRUE(p == copy);
-  expectSameFields(p, copy);
-
-  p.penWidth(0);
-  EXPECT_EQ(p.penWidth(), 0);
-  EXPECT_EQ(observer.calls, 1);
-}
-
-TEST(GraphicPropsSetters, EverySetterCallsTheHookBeforeTheChange) {
-  Props p;
-  PropsObserver observer;
-  p.track(&observer);
 
   const std::vector<std::function<void(Props&)>> setters = {
       [](Props& q) { q.penColor(zcColor::orange); },
-      [](Props& q) { q.penWidth(9); },
+      [](Props& q) { q.penWidth(0); },
       [](Props& q) { q.penStyle(static_cast<Props::zePenStyle>(2)); },
-      [](Props& q) { q.fill(true); },
+      [](Props& q) { q.fill(false); },
       [](Props& q) { q.penJoin(static_cast<Props::zePenJoin>(3)); },
       [](Props& q) { q.penEndCap(static_cast<Props::zePenEndCap>(1)); },
-      [](Props& q) { q.arrowHead(false); },
-      [](Props& q) { q.arrowHeadForward(false); },
-      [](Props& q) { q.showVertex(true); },
+      [](Props& q) { q.arrowHead(true); },
+      [](Props& q) { q.arrowHeadForward(true); },
+      [](Props& q) { q.showVertex(false); },
       [](Props& q) { q = Props(zcColor::blue, 4, Props::ePenStyleDefault, false); },
   };
   for (std::size_t i = 0; i < setters.size(); ++i) {
@@ -163,9 +131,10 @@ TEST(GraphicPropsSetters, EverySetterCallsTheHookBeforeTheChange) {
     EXPECT_EQ(observer.seenObject, &p);
     ASSERT_TRUE(observer.before.has_value());
     // The hook saw the object unchanged; the setter then changed it.
-    expectSameFields(*observer.before, before);
+    EXPECT_TRUE(*observer.before == before);
     EXPECT_TRUE(p != before);
   }
+  EXPECT_EQ(p.penWidth(), 4);
   // Assignment keeps the target's tracking and does not take the source's.
   EXPECT_TRUE(p.isTracked());
   Props other;
@@ -174,36 +143,38 @@ TEST(GraphicPropsSetters, EverySetterCallsTheHookBeforeTheChange) {
 
   // Copies are not tracked: changing one tells nobody.
   const int calls = observer.calls;
-  Props copy(p);
-  EXPECT_FALSE(copy.isTracked());
-  copy.fill(false);
-  copy.penWidth(3);
+  Props tracked(p);
+  EXPECT_FALSE(tracked.isTracked());
+  tracked.fill(true);
   EXPECT_EQ(observer.calls, calls);
-
   p.track(nullptr);
-  p.fill(false);
+  p.fill(true);
   EXPECT_EQ(observer.calls, calls);
 }
 
-TEST(GraphicPropsArchive, RoundTripKeepsEveryField) {
+TEST(GraphicPropsArchive, ByteFormRoundTripsAndUncheckedValues) {
+  const Bytes expected = zc_test::Stream()
+                             .bytes(kHeader)
+                             .u8(0)                                  // version
+                             .u8(0).u8(2).u8(0).u8(0).u8(10).u8(20).u8(30)  // color
+                             .i32(7).i32(3).u8(1).i32(2).i32(-4)     // width, style, fill, join, end cap
+                             .u8(0).u8(0).u8(1);                     // arrow head, forward, show vertex
+  EXPECT_EQ(zc_test::ownBytes(unusual()), expected);
+
+  // Every field comes back to the byte, enumeration values beyond the named ones too.
   Props stockColored = unusual();
   stockColored.penColor(zcColor::purple);
   Props indexColored = unusual();
   indexColored.penColor(zcColor(17));
   indexColored.penWidth(INT32_MAX);
-  // Enumeration values beyond the named ones survive unchanged.
   indexColored.penStyle(static_cast<Props::zePenStyle>(INT32_MIN));
   indexColored.penJoin(static_cast<Props::zePenJoin>(INT32_MAX));
-
   for (const Props& original : {unusual(), stockColored, indexColored, Props()}) {
-    zcArchive out;
-    Props toWrite = original;
-    out || toWrite;
-    zcArchive in(out.bytes());
+    const Bytes bytes = zc_test::expectOwnRoundTrip(original);
+    zcArchive in(bytes);
     Props back;
     in || back;
-    EXPECT_EQ(in.remaining(), 0u);
-    expectSameFields(back, original);
+    EXPECT_EQ(zc_test::ownBytes(back), bytes);
   }
 
   // Through the registry, as a polymorphic pointer.
@@ -216,66 +187,38 @@ TEST(GraphicPropsArchive, RoundTripKeepsEveryField) {
   in.serializePointer(read);
   std::unique_ptr<zcGraphicProps> owned(read);
   ASSERT_NE(read, nullptr);
-  expectSameFields(*read, indexColored);
+  EXPECT_EQ(zc_test::ownBytes(*read), zc_test::ownBytes(indexColored));
   EXPECT_FALSE(read->isTracked());
-}
 
-TEST(GraphicPropsArchive, ByteFormAndUncheckedValues) {
-  Props p = unusual();
-  zcArchive out;
-  out || p;
-  std::vector<unsigned char> expected = kHeader;
-  expected.push_back(0);                                  // version
-  expected.insert(expected.end(), {0, 2, 0, 0, 10, 20, 30});  // color
-  putLE32(expected, 7);                                   // width
-  putLE32(expected, 3);                                   // style
-  expected.push_back(1);                                  // fill
-  putLE32(expected, 2);                                   // join
-  putLE32(expected, static_cast<std::uint32_t>(-4));      // end cap
-  expected.insert(expected.end(), {0, 0, 1});             // arrow head, forward, show vertex
-  EXPECT_EQ(out.bytes(), expected);
-
-  // A negative width from an archive is taken as it is.
-  std::vector<unsigned char> negative = expected;
-  const std::size_t widthAt = kHeader.size() + 1 + 7;
-  negative[widthAt] = 0xFB;
-  negative[widthAt + 1] = negative[widthAt + 2] = negative[widthAt + 3] = 0xFF;
-  zcArchive in(negative);
+  // A negative width from an archive is taken as it is; only the setter checks.
+  Bytes negative = expected;
+  zfStoreI32(negative.data() + kHeader.size() + 1 + 7, -5);
+  zcArchive loose(negative);
   Props back;
-  in || back;
+  loose || back;
   EXPECT_EQ(back.penWidth(), -5);
   EXPECT_EQ(back.penEndCap(), -4);
-
-  // Only the setter checks.
   EXPECT_THROW(back.penWidth(-5), Props::BadParams);
 }
 
 TEST(GraphicPropsArchive, MalformedInputRaisesArchiveErrors) {
-  Props p = unusual();
-  zcArchive out;
-  out || p;
-  const std::vector<unsigned char> good = out.bytes();
-
+  const Bytes good = zc_test::ownBytes(unusual());
   // The properties' version byte, then the color's, checked by the color.
   for (const auto& [at, where] : {std::pair<std::size_t, const char*>{0, "dispc/dispprop"}, {1, "dispc/color"}}) {
-    std::vector<unsigned char> bytes = good;
+    Bytes bytes = good;
     bytes[kHeader.size() + at] = 1;
     zcArchive in(bytes);
     Props r;
     zc_test::expectUnknownVersion([&] { in || r; }, where);
   }
-
+  Props r;
   for (std::size_t size = kHeader.size(); size < good.size(); ++size) {
-    SCOPED_TRACE(size);
-    zcArchive in(std::vector<unsigned char>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size)));
-    Props r;
-    EXPECT_THROW(in || r, zcArchive::UnexpectedEnd);
+    zcArchive cut(Bytes(good.begin(), good.begin() + long(size)));
+    EXPECT_THROW(cut || r, zcArchive::UnexpectedEnd) << size;
   }
-
   // A boolean byte other than 0 or 1 is not a boolean.
-  std::vector<unsigned char> bytes = good;
+  Bytes bytes = good;
   bytes.back() = 2;
   zcArchive in(bytes);
-  Props r;
   EXPECT_THROW(in || r, zcArchive::BadFormat);
 }
