@@ -4,6 +4,8 @@
 #include "zfound/xformbase.h"
 
 #include "support/archive_bytes.h"
+#include "support/sketch_stream.h"
+#include "zfound/checks.h"
 
 #include <gtest/gtest.h>
 
@@ -23,30 +25,17 @@ using Bytes = std::vector<unsigned char>;
 
 const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
 
-using zc_test::putDouble;
+using zc_test::ownBytes;
+using zc_test::Stream;
 
-void putLE32(Bytes& bytes, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<unsigned char>(v >> (8 * i)));
-}
-
-// A vertex's archive form written by hand up to the label; what follows depends on
-// the version. Point (1, 2), radius 0.5, span 90, fractions 0.25 and 0.75.
-Bytes vertexPrefix(unsigned char version, const std::u16string& name, double prev = 0.25) {
-  Bytes b = kHeader;
-  b.push_back(version);
-  b.push_back(0);  // description base version
-  putLE32(b, static_cast<std::uint32_t>(name.size()));
-  for (char16_t unit : name) b.insert(b.end(), {static_cast<unsigned char>(unit), 0});
-  for (double v : {1.0, 2.0, 0.5, 90.0, prev, 0.75}) putDouble(b, v);
-  putLE32(b, 3);
+// A vertex's archive form written by hand up to the label (3); what follows depends on
+// the version. Point (1, 2), radius 0.5, span 90, fractions `prev` and 0.75.
+Stream vertexPrefix(unsigned char version, const std::u16string& name, double prev = 0.25) {
+  Stream b;
+  b.bytes(kHeader).u8(version).u8(0).i32(static_cast<std::int32_t>(name.size()));  // base version, name
+  for (char16_t unit : name) b.u8(unit).u8(0);
+  b.point(1, 2).f64(0.5).f64(90).f64(prev).f64(0.75).i32(3);
   return b;
-}
-
-Bytes bytesOf(const Vertex& v) {
-  Vertex copy(v);
-  zcArchive out;
-  out || copy;
-  return out.bytes();
 }
 
 Vertex load(const Bytes& bytes, Vertex into = Vertex()) {
@@ -79,7 +68,7 @@ std::string refusalOf(const Bytes& bytes) {
     result = "refused";
     if constexpr (std::is_same_v<E, zcArchive::UnknownVersion>) result = e.where();
   }
-  EXPECT_EQ(bytesOf(target), bytesOf(original));
+  EXPECT_EQ(ownBytes(target), ownBytes(original));
   return result;
 }
 
@@ -87,7 +76,7 @@ class CountingObserver : public zcMutationObserver {
 public:
   void mutating(const zcPersistent& object) override {
     ++calls;
-    seen = bytesOf(dynamic_cast<const Vertex&>(object));
+    seen = ownBytes(dynamic_cast<const Vertex&>(object));
   }
   int calls = 0;
   Bytes seen;
@@ -142,12 +131,12 @@ TEST(SMDVertexSetters, RefusedFractionLeavesTheVertexByteIdenticalAndUntold) {
   Vertex v = unusual();
   CountingObserver observer;
   v.track(&observer);
-  const Bytes before = bytesOf(v);
+  const Bytes before = ownBytes(v);
   for (double bad : {0.0099, 1.0001}) {
     EXPECT_THROW(v.percentPrevSegment(bad), Vertex::invalidSegmentLength);
     EXPECT_THROW(v.percentNextSegment(bad), Vertex::invalidSegmentLength);
   }
-  EXPECT_EQ(bytesOf(v), before);
+  EXPECT_EQ(ownBytes(v), before);
   EXPECT_EQ(observer.calls, 0);
 
   // An accepted value tells the hook once, while the vertex is still as it was.
@@ -221,14 +210,11 @@ TEST(SMDVertexTransforms, ScalingAndRigidMotion) {
 }
 
 TEST(SMDVertexArchive, Version2FormAndOlderVersions) {
-  Bytes expected = kHeader;
-  expected.insert(expected.end(), {2, 0, 0, 0, 0, 0});  // versions, empty name
-  for (double v : {3.0, -4.0, 1.5, -60.0, 0.3, 0.7}) putDouble(expected, v);
-  putLE32(expected, 12);
-  expected.push_back(0);  // tolerance version
-  for (double v : {8.0, 0.5, 1.0}) putDouble(expected, v);
-  putLE32(expected, zcDimTol::eOffsets);
-  EXPECT_EQ(bytesOf(unusual()), expected);
+  const Bytes expected = Stream()
+                            .bytes(kHeader).u8(2).u8(0).i32(0)  // versions, empty name
+                            .point(3, -4).f64(1.5).f64(-60).f64(0.3).f64(0.7).i32(12)
+                            .u8(0).f64(8).f64(0.5).f64(1).i32(zcDimTol::eOffsets);  // tolerance
+  EXPECT_EQ(ownBytes(unusual()), expected);
 
   // The extensions are working values and stay behind.
   Vertex noExtensions = unusual();
@@ -241,16 +227,13 @@ TEST(SMDVertexArchive, Version2FormAndOlderVersions) {
   EXPECT_TRUE(v0.segmentLengthTol() == zcDimTol());
   EXPECT_EQ(v0.segmentLengthTol().tolType(), zcDimTol::eLimits);
   // Version 1: two offsets and an ignored 32-bit value, on the nominal already there.
-  Bytes b1 = vertexPrefix(1, u"");
-  putDouble(b1, 0.1);
-  putDouble(b1, 0.2);
-  putLE32(b1, 0xDEADBEEF);
+  const Bytes b1 = vertexPrefix(1, u"").f64(0.1).f64(0.2).i32(std::int32_t(0xDEADBEEF));
   EXPECT_TRUE(load(b1).segmentLengthTol() == zcDimTol(-1, 0.1, 0.2, zcDimTol::eOffsets));
   EXPECT_TRUE(load(b1, unusual()).segmentLengthTol() == zcDimTol(8, 0.1, 0.2, zcDimTol::eOffsets));
 }
 
 TEST(SMDVertexArchive, MalformedInputLeavesTheVertexAsItWas) {
-  const Bytes good = bytesOf(unusual());
+  const Bytes good = ownBytes(unusual());
   Bytes v3 = good, base1 = good, tol1 = good;
   v3[kHeader.size()] = 3;
   base1[kHeader.size() + 1] = 1;
@@ -262,14 +245,10 @@ TEST(SMDVertexArchive, MalformedInputLeavesTheVertexAsItWas) {
   // What no vertex can hold: a corner fraction out of range, version-1 offsets that make
   // no tolerance (an upper one without a nominal).
   EXPECT_EQ(refusalOf<zcArchive::BadFormat>(vertexPrefix(0, u"x", 0.005)), "refused");
-  Bytes b1 = vertexPrefix(1, u"x");
-  putDouble(b1, -1);
-  putDouble(b1, 0.2);
-  putLE32(b1, 0);
-  EXPECT_EQ(refusalOf<zcArchive::BadFormat>(b1), "refused");
+  EXPECT_EQ(refusalOf<zcArchive::BadFormat>(vertexPrefix(1, u"x").f64(-1).f64(0.2).i32(0)), "refused");
 
   // Cut anywhere, also after the name: the name is put back as well.
-  const Bytes named = vertexPrefix(0, u"named");
+  const Bytes named = vertexPrefix(0, u"named").get();
   for (std::size_t size = kHeader.size(); size < named.size(); ++size) {
     EXPECT_EQ(refusalOf<zcArchive::Errors>(Bytes(named.begin(), named.begin() + static_cast<std::ptrdiff_t>(size))),
               "refused");
