@@ -32,6 +32,7 @@ constexpr double kTol = 1e-9;
 using zc_test::arcVx;
 using zc_test::build;
 using zc_test::square;
+using zc_test::tolVx;
 using zc_test::vx;
 
 Bytes bytesOf(const Poly& p) { return zc_test::ownBytes(p); }
@@ -286,49 +287,29 @@ TEST(SMDPolyEditing, InsertReplaceDeleteMaintainCachesAndLabels) {
   EXPECT_EQ(p.numVertices(), 3);
 }
 
-TEST(SMDPolyValidation, CrossingsRoundingsLabelsAndCoincidentPoints) {
+// Refusals of every kind of edit are in SMDPolyRollback; these are the rules' limits.
+TEST(SMDPolyValidation, RoundingReachLabelSharesAndTwoVertexPolys) {
   // A rounding whose arc reaches into another segment: the notch at x = 9 passes
   // within 1 of the corner (10, 0) but outside the sharp corner's rounding of 0.5.
   Poly notch = build({vx(0, 0), vx(10, 0), vx(10, 10), vx(9.2, 10), vx(9.2, 1.5), vx(0, 1.5)}, false);
-  EXPECT_THROW(notch.replaceVertex(1, vx(10, 0, 4.0)), Poly::crossingSegments);
+  expectRefused<Poly::crossingSegments>(notch, [](Poly& q) { q.replaceVertex(1, vx(10, 0, 4.0)); }, "reach");
   notch.replaceVertex(1, vx(10, 0, 0.5));
-
-  // Two crossing segments (a bow tie) in either editing path.
-  EXPECT_THROW(build({vx(0, 0), vx(10, 10), vx(10, 0), vx(0, 10)}, false), Poly::crossingSegments);
-  Poly bow;
-  EXPECT_THROW(bow.vertices({vx(0, 0), vx(10, 10), vx(10, 0), vx(0, 10)}), Poly::crossingSegments);
-  // Closing makes segment 0, which crosses segment 2 here.
-  Poly z = build({vx(0, 0), vx(10, 0), vx(0, 10), vx(10, 10)}, false);
-  EXPECT_THROW(z.close(), Poly::crossingSegments);
-  EXPECT_TRUE(z.isOpen());
-
-  // Labels: two neighbours of one sub-model may not claim more than their segment.
-  const Vertex a(zcPoint(0, 0), 0.0, 0.5, 0.6, 5);
-  const Vertex b(zcPoint(10, 0), 0.0, 0.5, 0.5, 5);
-  Poly labelled = build({a}, false);
-  EXPECT_THROW(labelled << b, Poly::crossingSegments);
-  labelled << Vertex(zcPoint(10, 0), 0.0, 0.4, 0.5, 5);  // 0.6 + 0.4 = 1: allowed
-  Poly unlabelled = build({Vertex(zcPoint(0, 0), 0.0, 0.5, 0.9, -1)}, false);
-  unlabelled << Vertex(zcPoint(10, 0), 0.0, 0.9, 0.5, -1);  // −1 claims nothing
-  Poly otherLabels = build({Vertex(zcPoint(0, 0), 0.0, 0.5, 0.9, 1)}, false);
-  otherLabels << Vertex(zcPoint(10, 0), 0.0, 0.9, 0.5, 2);
-  EXPECT_EQ(otherLabels.numVertices(), 2);
-
-  // Coincident consecutive points.
-  Poly p = build({vx(0, 0), vx(5, 0)}, false);
-  EXPECT_THROW(p << vx(5, 0), zcShapesError::DegenerateShape);
+  // Two neighbours of one sub-model may claim all of their segment (0.6 + 0.4); −1 and
+  // different labels claim nothing.
+  build({Vertex(zcPoint(0, 0), 0.0, 0.5, 0.6, 5), Vertex(zcPoint(10, 0), 0.0, 0.4, 0.5, 5)}, false);
+  build({Vertex(zcPoint(0, 0), 0.0, 0.5, 0.9, -1), Vertex(zcPoint(10, 0), 0.0, 0.9, 0.5, -1)}, false);
+  EXPECT_EQ(build({Vertex(zcPoint(0, 0), 0.0, 0.5, 0.9, 1), Vertex(zcPoint(10, 0), 0.0, 0.9, 0.5, 2)}, false)
+                .numVertices(),
+            2);
+  // Coincident points and a length outside its tolerance when appended one by one.
   EXPECT_THROW(Poly().vertices({vx(1, 1), vx(1, 1)}), zcShapesError::DegenerateShape);
-
-  // A segment length outside its tolerance.
   const zcDimTol tight(4.0, 3.0, 4.5, zcDimTol::eLimits);
-  Poly tol = build({vx(0, 0)}, false);
-  tol << Vertex(zcPoint(4.2, 0), 0.0, zcDegree(0), 0.5, 0.5, -1, tight);
-  EXPECT_THROW(tol << Vertex(zcPoint(4.2, 5), 0.0, zcDegree(0), 0.5, 0.5, -1, tight),
+  EXPECT_THROW(build({vx(0, 0), tolVx(4.2, 0, tight), tolVx(4.2, 5, tight)}, false),
                zcSMDGDPolyVertex::invalidSegmentLength);
   // A closed poly needs two vertices.
   EXPECT_THROW(build({vx(0, 0)}, true), zcShapesError::DegenerateShape);
   Poly closedPair = build({arcVx(0, 0, 180), arcVx(4, 0, 180)}, true);
-  EXPECT_THROW(closedPair.deleteVertex(0), Poly::invalidVertices);
+  expectRefused<Poly::invalidVertices>(closedPair, [](Poly& q) { q.deleteVertex(0); }, "delete to one");
 }
 
 TEST(SMDPolyRollback, EveryRefusedEditLeavesTheBytesUnchanged) {
