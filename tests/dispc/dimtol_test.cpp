@@ -91,18 +91,6 @@ TEST(SMDDimensionValidation, EachRuleRaisesItsOwnMessageAndSetChangesNothing) {
   EXPECT_THROW(Dim(5, 6, 7), zcSMDDimensionErrors);
 }
 
-TEST(SMDDimensionValidation, ExceptionArchiveHasFourLevelsAndNoMessage) {
-  Dim::badDimensionValue e(L"Nominal must be >= minimum");
-  zcArchive out;
-  out || e;
-  Bytes expected = kHeader;
-  expected.insert(expected.end(), {0, 0, 0, 0});  // leaf, Errors, zcSMDDimensionErrors, zcException
-  EXPECT_EQ(out.bytes(), expected);
-  expected[kHeader.size()] = 1;
-  zcArchive in(expected);
-  zc_test::expectUnknownVersion([&] { in || e; }, "zcSMDDimension::badDimensionValue", zc_test::kNoLine);
-}
-
 TEST(SMDDimensionScaling, EachScaleTypeAndTheUnsetNominal) {
   expectDim(2.0 * Dim(5, 4, 6, Dim::eScaleNominal), 10, 9, 11, Dim::eScaleNominal);
   expectDim(2.0 * Dim(5, 4, 6, Dim::eScaleAll), 10, 8, 12, Dim::eScaleAll);

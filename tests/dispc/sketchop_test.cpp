@@ -5,6 +5,7 @@
 #include "zfound/bytes.h"
 #include "zfound/handle.h"
 #include "support/sketch_stream.h"
+#include "support/tablet_screen.h"
 #include "zfound/checks.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +22,8 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 using RecordPtr = zcPtrHandle<zc_UISketchOpData>;
-
-Bytes bytesOf(const zcUISketch& s) { return Bytes(s.bytes().begin(), s.bytes().end()); }
-
-zcUISketch sketchOf(const Bytes& bytes) {
-  zcUISketch s;
-  s.append(bytes.data(), static_cast<long>(bytes.size()));
-  return s;
-}
+using zc_test::bytesOf;
+using zc_test::sketchOf;
 
 Bytes payloadOf(const zc_UISketchOpData& record) {
   zcUISketch s;
@@ -505,9 +500,15 @@ TEST(SketchArchive, ReadsVersion0ImagesOfTheOlderShapes) {
   EXPECT_THROW(rect.parseVersion0ByteStream(v0.data(), 95), zcUIError::InvalidUISketch);
 }
 
-TEST(SketchArchive, MalformedArchivesLeaveTheSketchAsItWas) {
+TEST(SketchArchive, RoundTripsAndMalformedArchivesLeaveTheSketchAsItWas) {
   zcUISketch source = mixedSketch(false);
   const Bytes bytes = archived(source);
+  EXPECT_EQ(bytesOf(loaded(bytes)), bytesOf(source));
+  zcUISketch empty;  // an empty image of any height
+  zc_UISketchOpHeader(12, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(empty);
+  zc_UISketchOpPelBuf8(zcPelBuffer<unsigned char>(0, 5000), zcPoint(), false, 0, false).populateSketch(empty);
+  EXPECT_EQ(bytesOf(loaded(archived(empty))), bytesOf(empty));
+
   zcUISketch target;
   target.opcode(3, 0, zcColor::red);
   zc_UISketchOpLine().populateSketch(target);
@@ -562,15 +563,6 @@ TEST(SketchArchive, BackReferencesToEarlierRecordsStayValid) {
   bytes.resize(bytes.size() - 10);
   bytes.insert(bytes.end(), {2, 2, 0, 0, 0, 2, 2, 0, 0, 0});
   EXPECT_THROW(loaded(bytes), zcArchive::WrongClass);
-}
-
-TEST(SketchArchive, RoundTripsMixedSketchesAndEmptyImagesOfAnyHeight) {
-  zcUISketch s = mixedSketch(false);
-  EXPECT_EQ(bytesOf(loaded(archived(s))), bytesOf(s));
-  zcUISketch empty;
-  zc_UISketchOpHeader(12, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(empty);
-  zc_UISketchOpPelBuf8(zcPelBuffer<unsigned char>(0, 5000), zcPoint(), false, 0, false).populateSketch(empty);
-  EXPECT_EQ(bytesOf(loaded(archived(empty))), bytesOf(empty));
 }
 
 TEST(SketchArchive, Version0PolygonsRebuildTheirTolerances) {

@@ -132,42 +132,6 @@ TEST(SMDPolyIndexing, ClosedSquareHasClosingSegmentZero) {
   EXPECT_DOUBLE_EQ(Priv::vertexAngle(p, 1).value(), 90.0);  // left turn
 }
 
-TEST(SMDPolyErrors, FixedNumbersAndMessages) {
-  struct Row {
-    std::function<void()> raise;
-    long number;
-    const wchar_t* text;
-  };
-  const Row rows[] = {
-      {[] { throw Poly::invalidVertices(); }, 0x11000360, L"Invalid poly vertices."},
-      {[] { throw Poly::crossingSegments(); }, 0x11000361, L"Two or more poly segments cross."},
-      {[] { throw Poly::invalidIndex(); }, 0x11000362, L"Invalid index for poly vertex or segment."},
-      {[] { throw Poly::invalidRounding(); }, 0x11000363, L"Invalid radius for poly vertex rounding."},
-      {[] { throw Poly::noPelBuffer(); }, 0x11000364, L"No pel buffer to draw on."},
-      {[] { throw Poly::badSubModel(); }, 0x11000365, L"The specified sub-model is not 2D"},
-      {[] { throw Poly::notClosed(); }, 0x11000366, L"An operation was performed which requires a closed poly."},
-  };
-  for (const Row& row : rows) {
-    try {
-      row.raise();
-      ADD_FAILURE() << "did not throw";
-    } catch (const Poly::Errors& e) {
-      EXPECT_EQ(e.errorNumber(), row.number);
-      EXPECT_EQ(e.message(), row.text);
-      // Written and read back through the class registry.
-      zcPersistent* out = const_cast<Poly::Errors*>(&e);
-      zcArchive ar;
-      ar.serializePointer(out);
-      zcArchive in(ar.bytes());
-      zcPersistent* back = nullptr;
-      in.serializePointer(back);
-      ASSERT_NE(back, nullptr);
-      EXPECT_EQ(typeid(*back), typeid(e));
-      delete back;
-    }
-  }
-}
-
 TEST(SMDPolyRounding, SquareCornerOfRadiusTwo) {
   const Poly p = square(2.0);
   expectNear(p.roundPoint_(1), zcPoint(8, 2));

@@ -117,14 +117,6 @@ TEST(SMDVertexConstruction, DefaultsAndFractionBounds) {
       EXPECT_THROW(make(0.5, bad), Vertex::invalidSegmentLength);
     }
   }
-  try {
-    Vertex(zcPoint(), 0.0099, 0.5, -1);
-    ADD_FAILURE() << "accepted";
-  } catch (const Vertex::Errors& e) {
-    EXPECT_EQ(e.what(),
-              "zcSMDGDPolyVertex::invalidSegmentLength (error 0x11000350): "
-              "Invalid poly segment length specified at vertex.");
-  }
 }
 
 TEST(SMDVertexSetters, RefusedFractionLeavesTheVertexByteIdenticalAndUntold) {
