@@ -1,4 +1,6 @@
+// The segments of poly outlines: straight ones (zc2SegmentLine) and arcs (zc2SegmentArc).
 #include "dispc/wrfm/arc.h"
+#include "dispc/wrfm/lineseg.h"
 
 #include "zfound/archive.h"
 #include "zfound/bytes.h"
@@ -33,6 +35,24 @@ void expectSameArc(const zc2SegmentArc& a, const zc2SegmentArc& b) {
   EXPECT_EQ(a.angleSpan(), b.angleSpan());
 }
 
+// With its version byte (at 8) set to each of `versions`, `bytes` is refused with
+// UnknownVersion naming `where` and `line`, and every cut of it with UnexpectedEnd; the
+// value loaded into stays as `before` was.
+template <class T, class Same>
+void expectVersionsAndCutsRefused(const Bytes& bytes, std::initializer_list<unsigned char> versions, const T& before,
+                                  const char* where, long line, Same same) {
+  for (unsigned char version : versions) {
+    Bytes b = bytes;
+    b[8] = version;
+    zcArchive bad(b);
+    T t = before;
+    zc_test::expectUnknownVersion([&] { bad >> t; }, where, line);
+    same(t, before);
+  }
+  for (std::size_t size = 8; size < bytes.size(); ++size)
+    zc_test::expectRefused<zcArchive::UnexpectedEnd>(Bytes(bytes.begin(), bytes.begin() + long(size)), before);
+}
+
 double normDeg(double a) {
   a = std::fmod(a, 360.0);
   return a < 0 ? a + 360.0 : a;
@@ -41,6 +61,18 @@ double normDeg(double a) {
 zcXform<2> linear(double m00, double m01, double m10, double m11, double tx = 0, double ty = 0) {
   return zcXform<2>(zcMatrix<2>(m00, m01, m10, m11), zcVector<2>(tx, ty));
 }
+
+Bytes stored(const zc2SegmentLine& s) {
+  zcArchive out;
+  out << s;
+  return out.bytes();
+}
+
+void expectSame(const zc2SegmentLine& a, const zc2SegmentLine& b) {
+  EXPECT_EQ(a.p1(), b.p1());
+  EXPECT_EQ(a.p2(), b.p2());
+}
+
 
 }  // namespace
 
@@ -531,16 +563,7 @@ TEST(ArcSegArchive, BytesRoundTripAndRefusals) {
 
   // Refusals leave the arc as it was.
   const zc2SegmentArc before(zcPoint(7, 7), 1, zcDegree(0), zcDegree(45));
-  for (unsigned char version : {2, 255}) {
-    Bytes b = bytes;
-    b[8] = version;
-    zcArchive bad(b);
-    zc2SegmentArc t = before;
-    zc_test::expectUnknownVersion([&] { bad >> t; }, "dispc/wrfm/arc", 147);
-    expectSameArc(t, before);
-  }
-  for (std::size_t size = 8; size < bytes.size(); ++size)
-    zc_test::expectRefused<zcArchive::UnexpectedEnd>(Bytes(bytes.begin(), bytes.begin() + long(size)), before);
+  expectVersionsAndCutsRefused(bytes, {2, 255}, before, "dispc/wrfm/arc", 147, expectSameArc);
   // Radius 0 or negative, an infinite start angle, a singular transform (m00 = 0 of an
   // identity, with a matching stored determinant).
   zcArchive plain;
@@ -554,4 +577,150 @@ TEST(ArcSegArchive, BytesRoundTripAndRefusals) {
     for (const auto& [at, value] : patch) zfStoreF64(&b[at], value);
     zc_test::expectRefused<zcArchive::BadFormat>(b, before);
   }
+}
+
+// --- Straight segments ---------------------------------------------------------------------------
+
+TEST(LineSegConstruction, RefusesDegenerateInputAndMaps) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_THROW(zc2SegmentLine(zcPoint(1, 2), zcPoint(1, 2)), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zc2SegmentLine(zcLineSeg(zcPoint(3, 3), zcPoint(3, 3))), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zc2SegmentLine(zcPoint(nan, 0), zcPoint(1, 0)), zcShapesError::BadParams);
+  EXPECT_THROW(zcXform<2>(zcMatrix<2>(0, 1, 0, 1), zcVector<2>()) * zc2SegmentLine(zcPoint(1, 0), zcPoint(3, 0)),
+               zcShapesError::DegenerateShape);
+  const zc2SegmentLine r = zc2Rigid(zcRadian(zkPi / 2), zcVector<2>(10, 0)) * zc2SegmentLine(zcPoint(1, 0), zcPoint(3, 0));
+  EXPECT_LT(r.p1().distance(zcPoint(10, 1)), 1e-15);
+  EXPECT_LT(r.p2().distance(zcPoint(10, 3)), 1e-15);
+
+  // The default segment has no direction: queries that need one say so, the others
+  // answer with its one point.
+  const zc2SegmentLine none;
+  EXPECT_THROW(none.line(), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zc2SegmentLine(zcPoint(0, -1), zcPoint(0, 1)).intersection(none), zcShapesError::DegenerateShape);
+  EXPECT_EQ(none.closestPoint(zcPoint(5, 5)), zcPoint(0, 0));
+  EXPECT_FALSE(none.validPoint(zcPoint(1e-300, 0)));
+}
+
+TEST(LineSegRange, EndsCountOnlyWhenInclusive) {
+  // Length 10 along a slant, so that the tolerance (1e-13 here) survives the rotation.
+  const zcPoint a(1, 1), b(7, 9);
+  const zc2SegmentLine s(a, b);
+  const zcVector<2> u = (b - a) / 10.0, n = u.perp();
+  EXPECT_TRUE(s.inRange(a + u * 5 + n * 100, false));  // the distance from the line does not matter
+  for (const zcPoint& end : {a, b, a + u * 5e-14, b - u * 5e-14, a - u * 5e-14, b + u * 5e-14}) {
+    EXPECT_TRUE(s.inRange(end + n, true));
+    EXPECT_FALSE(s.inRange(end + n, false));
+  }
+  EXPECT_FALSE(s.inRange(a - u * 1e-9, true));
+  EXPECT_FALSE(s.inRange(b + u * 1e-9, true));
+}
+
+TEST(LineSegClosestPoint, FootInsideNearerEndOutside) {
+  const zc2SegmentLine s(zcPoint(0, 0), zcPoint(10, 0));
+  EXPECT_EQ(s.closestPoint(zcPoint(3, 4)), zcPoint(3, 0));
+  EXPECT_EQ(s.closestPoint(zcPoint(-2, 1)), zcPoint(0, 0));
+  EXPECT_DOUBLE_EQ(s.distToPoint(zcPoint(13, -4)), 5);
+  // Within length × 1e-14, whatever the flag.
+  EXPECT_TRUE(s.validPoint(zcPoint(4, 5e-14), true));
+  EXPECT_TRUE(s.validPoint(zcPoint(4, -5e-14), false));
+  EXPECT_FALSE(s.validPoint(zcPoint(4, 1e-12), true));
+  EXPECT_FALSE(s.validPoint(zcPoint(-1e-12, 0), true));
+}
+
+TEST(LineSegIntersection, CrossingsEndsAndParallels) {
+  const zc2SegmentLine s(zcPoint(0, 0), zcPoint(4, 4));
+  for (bool exclusive : {false, true}) {
+    const auto hits = s.intersection(zc2SegmentLine(zcPoint(0, 4), zcPoint(4, 0)), exclusive);
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_LT(hits[0].distance(zcPoint(2, 2)), 1e-15);
+  }
+  // The other piece ends on this one (a T), or both share an end: inclusive only.
+  const zc2SegmentLine tee(zcPoint(3, 1), zcPoint(2, 2)), chained(zcPoint(4, 4), zcPoint(8, 0));
+  for (const zc2SegmentLine& o : {tee, chained}) {
+    EXPECT_EQ(s.intersection(o, false).size(), 1u);
+    EXPECT_TRUE(s.intersection(o, true).empty());
+    EXPECT_EQ(o.intersection(s, false).size(), 1u);
+    EXPECT_TRUE(o.intersection(s, true).empty());
+  }
+  // The lines cross beyond an end; parallel and overlapping pieces.
+  EXPECT_TRUE(s.intersection(zc2SegmentLine(zcPoint(0, 10), zcPoint(3, 7)), false).empty());
+  EXPECT_TRUE(s.intersection(zc2SegmentLine(zcPoint(1, 0), zcPoint(5, 4)), false).empty());
+  EXPECT_TRUE(s.intersection(zc2SegmentLine(zcPoint(1, 1), zcPoint(6, 6)), false).empty());
+  // With an infinite line only this segment's range counts.
+  const auto hits = s.intersection(zcFLine(zcPoint(100, -97), zcPoint(101, -98)), true);
+  ASSERT_EQ(hits.size(), 1u);
+  EXPECT_LT(hits[0].distance(zcPoint(1.5, 1.5)), 1e-12);
+  EXPECT_EQ(s.intersection(zcFLine(zcPoint(0, 0), zcPoint(-1, 1)), false).size(), 1u);
+  EXPECT_TRUE(s.intersection(zcFLine(zcPoint(0, 0), zcPoint(-1, 1)), true).empty());
+}
+
+TEST(LineSegIntersection, AgreesWithParametricSolveOnRandomPairs) {
+  std::mt19937 rng(42);
+  std::uniform_real_distribution<double> coord(-10, 10);
+  int crossings = 0;
+  for (int i = 0; i < 400; ++i) {
+    const zcPoint a(coord(rng), coord(rng)), b(coord(rng), coord(rng));
+    const zcPoint c(coord(rng), coord(rng)), d(coord(rng), coord(rng));
+    SCOPED_TRACE(testing::Message() << std::setprecision(17) << "seed 42 pair " << i << ": zc2SegmentLine(zcPoint("
+                                    << a.x() << ", " << a.y() << "), zcPoint(" << b.x() << ", " << b.y()
+                                    << ")).intersection(zc2SegmentLine(zcPoint(" << c.x() << ", " << c.y()
+                                    << "), zcPoint(" << d.x() << ", " << d.y() << ")), exclusive);");
+    // a + (b − a) u = c + (d − c) v by Cramer's rule.
+    const zcVector<2> r = b - a, q = d - c, w = c - a;
+    const double den = r.cross(q);
+    if (std::abs(den) < 1e-3 * r.length() * q.length()) continue;  // nearly parallel
+    const double u = w.cross(q) / den, v = w.cross(r) / den;
+    if (std::min({std::abs(u), std::abs(u - 1), std::abs(v), std::abs(v - 1)}) < 1e-9) continue;  // at an end
+    const bool expected = u > 0 && u < 1 && v > 0 && v < 1;
+    for (bool exclusive : {false, true}) {
+      const auto hits = zc2SegmentLine(a, b).intersection(zc2SegmentLine(c, d), exclusive);
+      ASSERT_EQ(hits.size(), expected ? 1u : 0u);
+      if (expected) {
+        EXPECT_LT(hits[0].distance(a + r * u), 1e-9);
+      }
+    }
+    crossings += expected;
+  }
+  EXPECT_GT(crossings, 50);
+}
+
+TEST(LineSegEquality, CoordinatesWithinTenToTheMinusFifteen) {
+  const zcPoint p1(0, 0), p2(1e-3, -2e-3);
+  const zc2SegmentLine s(p1, p2);
+  const zcVector<2> e16(1e-16, -1e-16);
+  EXPECT_TRUE(s == zc2SegmentLine(p1 + e16, p2 - e16));
+  EXPECT_FALSE(s != zc2SegmentLine(p1 + e16, p2 - e16));
+  const zcVector<2> dx(1e-14, 0), dy(0, 1e-14);
+  for (const zc2SegmentLine& other : {zc2SegmentLine(p1 + dx, p2), zc2SegmentLine(p1 + dy, p2),
+                                      zc2SegmentLine(p1, p2 - dx), zc2SegmentLine(p1, p2 - dy), zc2SegmentLine(p2, p1)}) {
+    EXPECT_FALSE(s == other);
+    EXPECT_TRUE(s != other);
+  }
+}
+
+TEST(LineSegText, PointsThenAnEmptyLine) {
+  std::wostringstream out;
+  out << zc2SegmentLine(zcPoint(1.5, -2), zcPoint(3, 4));
+  EXPECT_EQ(out.str(), L"p1_=1.5 -2\np2_=3 4\n\n");
+}
+
+TEST(LineSegArchive, BytesRoundTripAndRefusals) {
+  const zc2SegmentLine s(zcPoint(1.25, -2), zcPoint(3, 1e-300));
+  const Bytes good = stored(s);
+  // 8-byte header, version 0, then p1 and p2.
+  ASSERT_EQ(good.size(), 8u + 1 + 32);
+  EXPECT_EQ(good[8], 0);
+  EXPECT_EQ(zfLoadF64(&good[9]), 1.25);
+  EXPECT_EQ(zfLoadF64(&good[33]), 1e-300);
+  zcArchive in(good);
+  zc2SegmentLine back;
+  in >> back;
+  expectSame(back, s);
+  zc_test::expectOwnRoundTrip(zc2SegmentLine());
+
+  const zc2SegmentLine before(zcPoint(-1, -1), zcPoint(5, 5));
+  expectVersionsAndCutsRefused(good, {1, 255}, before, "dispc/wrfm/lineseg", 105, expectSame);
+  Bytes nan = good;
+  zfStoreF64(&nan[25], std::numeric_limits<double>::quiet_NaN());
+  zc_test::expectRefused<zcArchive::BadFormat>(nan, before);
 }
