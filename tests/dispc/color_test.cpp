@@ -105,9 +105,7 @@ TEST(ColorRGB, PackingsPlaceEveryChannel) {
 }
 
 TEST(ColorRGB, EqualityIsPerChannelAndOrderIsByIntegerMean) {
-  EXPECT_TRUE(zcRGB(1, 2, 3) == zcRGB(1, 2, 3));
-  EXPECT_TRUE(zcRGB(1, 2, 3) != zcRGB(3, 2, 1));
-  EXPECT_FALSE(zcRGB(1, 2, 3) == zcRGB(1, 2, 4));
+  EXPECT_TRUE(zcRGB(1, 2, 3) != zcRGB(3, 2, 1));  // == is per channel: see ColorEquality
   // a < b and b > a by the integer means; (3, 0, 0) and (0, 0, 5) both have the mean 1,
   // and 765 / 3 = 255 against 764 / 3 = 254 (the sum must not overflow a byte).
   const std::tuple<zcRGB, zcRGB, bool> rows[] = {{zcRGB(3, 0, 0), zcRGB(0, 0, 5), false},
@@ -314,10 +312,15 @@ TEST(ColorArchive, MalformedInputRaisesArchiveErrors) {
 
 // --- Graphic properties ----------------------------------------------------------------------------
 
-TEST(GraphicPropsConstruction, DefaultsAndWidthCheck) {
-  // Equality compares every field (see GraphicPropsEquality), so the default is the
-  // four-argument form whose other fields follow.
+TEST(GraphicPropsConstruction, DefaultsWidthCheckAndColorEquality) {
+  // Equality compares every field (see the setters), so the default is the four-argument
+  // form whose other fields follow.
   EXPECT_TRUE(Props() == Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
+  EXPECT_FALSE(Props() != Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
+  // Pen colors compare as colors do: stock red equals index 249, RGB red does not.
+  const Props indexRed(zcColor(249), 2, Props::ePenStyleDefault, false);
+  EXPECT_TRUE(Props(zcColor::red, 2, Props::ePenStyleDefault, false) == indexRed);
+  EXPECT_TRUE(Props(zcColor(255, 0, 0), 2, Props::ePenStyleDefault, false) != indexRed);
   // The fields the four-argument form does not take.
   const Props four(zcColor::red, 0, static_cast<Props::zePenStyle>(5), true);
   EXPECT_EQ(four.penJoin(), 0);
@@ -328,22 +331,6 @@ TEST(GraphicPropsConstruction, DefaultsAndWidthCheck) {
   // Widths the 32-bit field cannot hold would wrap to negative or small values.
   for (long width : {-1L, LONG_MIN, 2147483648L, 4294967297L})
     EXPECT_THROW(Props(zcColor::red, width, Props::ePenStyleDefault, false), Props::BadParams) << width;
-}
-
-TEST(GraphicPropsEquality, ColorsCompareByKind) {
-  const Props base = unusual();
-  EXPECT_TRUE(base == unusual());
-  EXPECT_FALSE(base != unusual());
-
-  // Every field counts: see the setters, each of which changes one.
-  // Colors compare as colors do: stock red equals RGB red and index 249, the two
-  // others do not equal each other.
-  const Props stockRed(zcColor::red, 2, Props::ePenStyleDefault, false);
-  const Props rgbRed(zcColor(255, 0, 0), 2, Props::ePenStyleDefault, false);
-  const Props indexRed(zcColor(249), 2, Props::ePenStyleDefault, false);
-  EXPECT_TRUE(stockRed == rgbRed);
-  EXPECT_TRUE(stockRed == indexRed);
-  EXPECT_TRUE(rgbRed != indexRed);
 }
 
 TEST(GraphicPropsSetters, EverySetterCallsTheHookBeforeTheChangeAndARefusedOneNot) {

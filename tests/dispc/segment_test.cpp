@@ -601,7 +601,7 @@ TEST(LineSegConstruction, RefusesDegenerateInputAndMaps) {
   EXPECT_FALSE(none.validPoint(zcPoint(1e-300, 0)));
 }
 
-TEST(LineSegRange, EndsCountOnlyWhenInclusive) {
+TEST(LineSegRange, EndsCountOnlyWhenInclusiveAndPointsWithinTheTolerance) {
   // Length 10 along a slant, so that the tolerance (1e-13 here) survives the rotation.
   const zcPoint a(1, 1), b(7, 9);
   const zc2SegmentLine s(a, b);
@@ -613,18 +613,17 @@ TEST(LineSegRange, EndsCountOnlyWhenInclusive) {
   }
   EXPECT_FALSE(s.inRange(a - u * 1e-9, true));
   EXPECT_FALSE(s.inRange(b + u * 1e-9, true));
-}
 
-TEST(LineSegClosestPoint, FootInsideNearerEndOutside) {
-  const zc2SegmentLine s(zcPoint(0, 0), zcPoint(10, 0));
-  EXPECT_EQ(s.closestPoint(zcPoint(3, 4)), zcPoint(3, 0));
-  EXPECT_EQ(s.closestPoint(zcPoint(-2, 1)), zcPoint(0, 0));
-  EXPECT_DOUBLE_EQ(s.distToPoint(zcPoint(13, -4)), 5);
-  // Within length × 1e-14, whatever the flag.
-  EXPECT_TRUE(s.validPoint(zcPoint(4, 5e-14), true));
-  EXPECT_TRUE(s.validPoint(zcPoint(4, -5e-14), false));
-  EXPECT_FALSE(s.validPoint(zcPoint(4, 1e-12), true));
-  EXPECT_FALSE(s.validPoint(zcPoint(-1e-12, 0), true));
+  // The closest point is the foot inside, the nearer end outside; a point is on the
+  // segment within length × 1e-14, whatever the flag.
+  const zc2SegmentLine x(zcPoint(0, 0), zcPoint(10, 0));
+  EXPECT_EQ(x.closestPoint(zcPoint(3, 4)), zcPoint(3, 0));
+  EXPECT_EQ(x.closestPoint(zcPoint(-2, 1)), zcPoint(0, 0));
+  EXPECT_DOUBLE_EQ(x.distToPoint(zcPoint(13, -4)), 5);
+  EXPECT_TRUE(x.validPoint(zcPoint(4, 5e-14), true));
+  EXPECT_TRUE(x.validPoint(zcPoint(4, -5e-14), false));
+  EXPECT_FALSE(x.validPoint(zcPoint(4, 1e-12), true));
+  EXPECT_FALSE(x.validPoint(zcPoint(-1e-12, 0), true));
 }
 
 TEST(LineSegIntersection, CrossingsEndsAndParallels) {

@@ -135,18 +135,7 @@ TEST(UIErrorClasses, EveryClassIsRegisteredWithItsNumberAndArchivesItsLevels) {
             zc_test::ownBytes(zcSMDDimension::badDimensionValue()));
 }
 
-TEST(UIErrorClasses, SuicideAndRethrowKeepsTheMessage) {
-  zcGraphic::Errors* heap = new zcGraphic::BadParams(L"Item index out of range");
-  try {
-    heap->suicideAndRethrow();
-    FAIL() << "did not throw";
-  } catch (const zcGraphic::BadParams& e) {
-    EXPECT_EQ(e.messageString(), L"Item index out of range");
-    EXPECT_EQ(e.what(), "zcGraphic::BadParams (error 0x10009600): Item index out of range");
-  }
-}
-
-TEST(UIErrorClasses, AssignmentCopiesTheMessageAndTellsTheObserver) {
+TEST(UIErrorClasses, AssignmentCopiesAndRethrowKeepTheMessage) {
   CountingObserver observer;
   zcGraphic::BadParams target(L"old");
   target.track(&observer);
@@ -161,10 +150,17 @@ TEST(UIErrorClasses, AssignmentCopiesTheMessageAndTellsTheObserver) {
   layer = zcUIError::BadLayer();
   EXPECT_EQ(observer.calls, 2);
 
-  // A copy is not tracked.
+  // A copy is not tracked; a rethrow keeps the message.
   const zcGraphic::BadParams copy(target);
   EXPECT_FALSE(copy.isTracked());
   EXPECT_EQ(copy.messageString(), L"new");
+  zcGraphic::Errors* heap = new zcGraphic::BadParams(L"Item index out of range");
+  try {
+    heap->suicideAndRethrow();
+    FAIL() << "did not throw";
+  } catch (const zcGraphic::BadParams& e) {
+    EXPECT_EQ(e.what(), "zcGraphic::BadParams (error 0x10009600): Item index out of range");
+  }
 }
 
 TEST(UIErrorArchive, ThroughAPointerTheNameLeadsAndABadVersionFreesTheObject) {
