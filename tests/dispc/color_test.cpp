@@ -1,21 +1,37 @@
+// Colors and the graphic properties that carry them.
 #include "dispc/color.h"
+#include "dispc/dispprop.h"
 
 #include "zfound/archive.h"
 
 #include "support/archive_bytes.h"
+#include "support/sketch_stream.h"
 #include "zfound/checks.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
 
-const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
+using zc_test::Bytes;
+const Bytes& kHeader = zc_test::kArchiveHeader;
 
-std::vector<unsigned char> stored(const zcColor& color) {
+Bytes withHeader(std::initializer_list<unsigned char> body) {
+  Bytes bytes = kHeader;
+  bytes.insert(bytes.end(), body);
+  return bytes;
+}
+
+Bytes stored(const zcColor& color) {
   zcArchive out;
   out << color;
   return out.bytes();
@@ -23,9 +39,7 @@ std::vector<unsigned char> stored(const zcColor& color) {
 
 // A color exactly as an archive holds it: version, flags, index, rgb version, r, g, b.
 zcColor colorFromBytes(unsigned char flags, unsigned char index, unsigned char r, unsigned char g, unsigned char b) {
-  std::vector<unsigned char> bytes = kHeader;
-  bytes.insert(bytes.end(), {0, flags, index, 0, r, g, b});
-  zcArchive in(bytes);
+  zcArchive in(withHeader({0, flags, index, 0, r, g, b}));
   zcColor color;
   in >> color;
   return color;
@@ -37,23 +51,52 @@ void expectRGB(const zcRGB& rgb, int r, int g, int b) {
   EXPECT_EQ(rgb.b(), b);
 }
 
+using Props = zcGraphicProps;
+
+// Counts the hook calls and keeps the object as it was at the last one.
+class PropsObserver : public zcMutationObserver {
+public:
+  void mutating(const zcPersistent& object) override {
+    ++calls;
+    const auto& props = dynamic_cast<const Props&>(object);
+    seenObject = &props;
+    before.emplace(props);
+  }
+  int calls = 0;
+  const Props* seenObject = nullptr;
+  std::optional<Props> before;
+};
+
+// Every field away from its default; the color is an RGB one.
+Props unusual() {
+  Props p(zcColor(10, 20, 30), 7, static_cast<Props::zePenStyle>(3), true);
+  p.penJoin(static_cast<Props::zePenJoin>(2));
+  p.penEndCap(static_cast<Props::zePenEndCap>(-4));
+  p.arrowHead(false);
+  p.arrowHeadForward(false);
+  p.showVertex(true);
+  return p;
+}
+
+
 }  // namespace
 
 TEST(ColorRGB, PackingsPlaceEveryChannel) {
-  const zcRGB c(0x12, 0x34, 0x56);
-  EXPECT_EQ(c.rgb(), 0x123456u);
-  EXPECT_EQ(c.bgr(), 0x563412u);
-  // 0x12 >> 3 = 2, 0x34 >> 3 = 6, 0x34 >> 2 = 13, 0x56 >> 3 = 10.
-  EXPECT_EQ(c.rgb15(), (2 << 10) | (6 << 5) | 10);
-  EXPECT_EQ(c.rgb16(), (2 << 11) | (13 << 5) | 10);
-
-  EXPECT_EQ(zcRGB(255, 255, 255).rgb15(), 0x7FFF);
-  EXPECT_EQ(zcRGB(255, 255, 255).rgb16(), 0xFFFF);
-  EXPECT_EQ(zcRGB(8, 4, 8).rgb16(), 0x0821);
-  EXPECT_EQ(zcRGB(255, 0, 0).rgb16(), 0xF800);
-  EXPECT_EQ(zcRGB(0, 255, 0).rgb15(), 0x03E0);
-  EXPECT_EQ(zcRGB(7, 3, 7).rgb16(), 0);  // bits below each channel's width are dropped
-
+  // 0x12 >> 3 = 2, 0x34 >> 3 = 6, 0x34 >> 2 = 13, 0x56 >> 3 = 10; bits below each
+  // channel's width are dropped.
+  const std::tuple<zcRGB, std::uint32_t, std::uint32_t, int, int> rows[] = {
+      {zcRGB(0x12, 0x34, 0x56), 0x123456, 0x563412, (2 << 10) | (6 << 5) | 10, (2 << 11) | (13 << 5) | 10},
+      {zcRGB(255, 255, 255), 0xFFFFFF, 0xFFFFFF, 0x7FFF, 0xFFFF},
+      {zcRGB(8, 4, 8), 0x080408, 0x080408, 0x0401, 0x0821},
+      {zcRGB(255, 0, 0), 0xFF0000, 0x0000FF, 0x7C00, 0xF800},
+      {zcRGB(0, 255, 0), 0x00FF00, 0x00FF00, 0x03E0, 0x07E0},
+      {zcRGB(7, 3, 7), 0x070307, 0x070307, 0, 0}};
+  for (const auto& [c, rgb, bgr, rgb15, rgb16] : rows) {
+    EXPECT_EQ(c.rgb(), rgb);
+    EXPECT_EQ(c.bgr(), bgr) << rgb;
+    EXPECT_EQ(c.rgb15(), rgb15) << rgb;
+    EXPECT_EQ(c.rgb16(), rgb16) << rgb;
+  }
   zcRGB d;
   expectRGB(d, 0, 0, 0);
   d.rgb(1, 2, 3);
@@ -62,21 +105,19 @@ TEST(ColorRGB, PackingsPlaceEveryChannel) {
 }
 
 TEST(ColorRGB, EqualityIsPerChannelAndOrderIsByIntegerMean) {
-  EXPECT_TRUE(zcRGB(1, 2, 3) == zcRGB(1, 2, 3));
-  EXPECT_TRUE(zcRGB(1, 2, 3) != zcRGB(3, 2, 1));
-  EXPECT_FALSE(zcRGB(1, 2, 3) == zcRGB(1, 2, 4));
-
-  // Both means are 1: neither is less nor greater, though they differ.
-  EXPECT_FALSE(zcRGB(3, 0, 0) < zcRGB(0, 0, 5));
+  EXPECT_TRUE(zcRGB(1, 2, 3) != zcRGB(3, 2, 1));  // == is per channel: see ColorEquality
+  // a < b and b > a by the integer means; (3, 0, 0) and (0, 0, 5) both have the mean 1,
+  // and 765 / 3 = 255 against 764 / 3 = 254 (the sum must not overflow a byte).
+  const std::tuple<zcRGB, zcRGB, bool> rows[] = {{zcRGB(3, 0, 0), zcRGB(0, 0, 5), false},
+                                                 {zcRGB(0, 0, 5), zcRGB(3, 0, 0), false},
+                                                 {zcRGB(3, 0, 0), zcRGB(0, 0, 6), true},
+                                                 {zcRGB(255, 255, 254), zcRGB(255, 255, 255), true},
+                                                 {zcRGB(200, 0, 0), zcRGB(100, 100, 100), true}};
+  for (const auto& [a, b, less] : rows) {
+    EXPECT_EQ(a < b, less) << a.rgb();
+    EXPECT_EQ(b > a, less) << a.rgb();
+  }
   EXPECT_FALSE(zcRGB(3, 0, 0) > zcRGB(0, 0, 5));
-  EXPECT_FALSE(zcRGB(0, 0, 5) < zcRGB(3, 0, 0));
-  EXPECT_TRUE(zcRGB(3, 0, 0) != zcRGB(0, 0, 5));
-
-  EXPECT_TRUE(zcRGB(3, 0, 0) < zcRGB(0, 0, 6));
-  EXPECT_TRUE(zcRGB(0, 0, 6) > zcRGB(3, 0, 0));
-  // 765 / 3 = 255 against 764 / 3 = 254: the sum must not overflow a byte.
-  EXPECT_TRUE(zcRGB(255, 255, 255) > zcRGB(255, 255, 254));
-  EXPECT_TRUE(zcRGB(200, 0, 0) < zcRGB(100, 100, 100));
 }
 
 TEST(ColorKinds, ConstructorsSetFlagsAndAccessorsRefuseMissingParts) {
@@ -168,9 +209,7 @@ TEST(ColorStock, TableOfSixteenColors) {
       expectRGB(c->rgbStruct(), row.r, row.g, row.b);
       EXPECT_EQ(zfColor(*c), row.code);
       // The code leads back to the same stock color, flags included.
-      const zcColor back = zfColor(row.code);
-      EXPECT_EQ(back.flags(), 7);
-      EXPECT_EQ(stored(back), stored(*c));
+      EXPECT_EQ(stored(zfColor(row.code)), stored(*c));
     }
     // The accessor hands out one object, built once.
     EXPECT_EQ(&row.accessor(), &row.accessor());
@@ -181,37 +220,28 @@ TEST(ColorStock, TableOfSixteenColors) {
   EXPECT_EQ(&zcColor::dkGray, &zcColor::dkGrey);
 }
 
-TEST(ColorCodes, ToTheGraphicsListCode) {
-  EXPECT_EQ(zfColor(zcColor::orange), 7);
-  EXPECT_EQ(zfColor(zcColor(10, 20, 30)), 0x0A141E80);
-  EXPECT_EQ(zfColor(zcColor(7)), 0x00000080);
-  EXPECT_EQ(zfColor(zcColor(0, 0, 0)), 0x00000080);
-  EXPECT_EQ(static_cast<std::uint32_t>(zfColor(zcColor(255, 254, 253))), 0xFFFEFD80u);
-  // An RGB color with a stock triple keeps its RGB code.
-  EXPECT_EQ(zfColor(zcColor(255, 0, 0)), static_cast<zgr_color>(0xFF000080));
+TEST(ColorCodes, ToAndFromTheGraphicsListCode) {
+  // An RGB color keeps its RGB code, even with a stock triple; stock colors read from
+  // an archive take the code of the first stock color they equal, else 0.
+  const std::pair<zcColor, std::uint32_t> to[] = {{zcColor(10, 20, 30), 0x0A141E80u},
+                                                  {zcColor(7), 0x00000080u},
+                                                  {zcColor(0, 0, 0), 0x00000080u},
+                                                  {zcColor(255, 254, 253), 0xFFFEFD80u},
+                                                  {zcColor(255, 0, 0), 0xFF000080u},
+                                                  {colorFromBytes(7, 249, 1, 2, 3), 5},
+                                                  {colorFromBytes(7, 100, 255, 0, 0), 0}};
+  for (const auto& [color, code] : to) EXPECT_EQ(static_cast<std::uint32_t>(zfColor(color)), code);
 
-  // Stock colors read from an archive: the first stock color they equal, else 0.
-  EXPECT_EQ(zfColor(colorFromBytes(7, 249, 1, 2, 3)), 5);
-  EXPECT_EQ(zfColor(colorFromBytes(7, 100, 255, 0, 0)), 0);
-}
-
-TEST(ColorCodes, FromTheGraphicsListCode) {
-  const zcColor rgb = zfColor(0x0A141E80);
-  EXPECT_EQ(rgb.flags(), 2);
-  expectRGB(rgb.rgbStruct(), 10, 20, 30);
-
-  const zcColor white = zfColor(static_cast<zgr_color>(0xFFFFFF80));
-  EXPECT_EQ(white.flags(), 2);
-  expectRGB(white.rgbStruct(), 255, 255, 255);
-  // Bit 7 alone is black as an RGB color; the low seven bits do not matter.
-  const zcColor low = zfColor(0x112233FF);
-  EXPECT_EQ(low.flags(), 2);
-  expectRGB(low.rgbStruct(), 0x11, 0x22, 0x33);
-
-  const zcColor pass = zfColor(15);
-  EXPECT_EQ(pass.flags(), 7);
-  EXPECT_EQ(pass.index(), 243);
-
+  // Bit 7 makes an RGB color; the low seven bits do not matter then.
+  const std::tuple<zgr_color, int, int, int> from[] = {{0x0A141E80, 10, 20, 30},
+                                                       {static_cast<zgr_color>(0xFFFFFF80), 255, 255, 255},
+                                                       {0x112233FF, 0x11, 0x22, 0x33}};
+  for (const auto& [code, r, g, b] : from) {
+    const zcColor rgb = zfColor(code);
+    EXPECT_EQ(rgb.flags(), 2);
+    expectRGB(rgb.rgbStruct(), r, g, b);
+  }
+  // Codes of no stock color give black.
   for (zgr_color code : {0, 16, 127, 0x100, 0x7FFFFF00, static_cast<zgr_color>(0x80000000), -1 & ~0x80}) {
     SCOPED_TRACE(code);
     const zcColor c = zfColor(code);
@@ -221,45 +251,28 @@ TEST(ColorCodes, FromTheGraphicsListCode) {
   }
 }
 
-TEST(ColorArchive, RoundTripKeepsEveryField) {
-  const zcColor colors[] = {zcColor::grey, zcColor(200), zcColor(10, 20, 30), zcColor()};
-  zcArchive out;
-  for (const zcColor& c : colors) out << c;
-  out << zcRGB(7, 8, 9);
-
-  zcArchive in(out.bytes());
-  for (const zcColor& c : colors) {
-    zcColor r(3, 3, 3);
-    in >> r;
-    EXPECT_EQ(r.flags(), c.flags());
-    // Storing again gives the same bytes: index and triple came back exactly.
-    EXPECT_EQ(stored(r), stored(c));
-  }
-  zcRGB rgb;
-  in >> rgb;
-  expectRGB(rgb, 7, 8, 9);
-  EXPECT_EQ(in.remaining(), 0u);
-}
-
-TEST(ColorArchive, ByteForm) {
-  std::vector<unsigned char> expected = kHeader;
+TEST(ColorArchive, ByteFormsRoundTrip) {
   // Version, flags, index, then the triple: version, r, g, b.
-  expected.insert(expected.end(), {0, 7, 245, 0, 250, 125, 50});
-  EXPECT_EQ(stored(zcColor::orange), expected);
-
-  expected.resize(8);
-  expected.insert(expected.end(), {0, 2, 0, 0, 10, 20, 30});
-  EXPECT_EQ(stored(zcColor(10, 20, 30)), expected);
-
-  expected.resize(8);
-  expected.insert(expected.end(), {0, 4, 99, 0, 0, 0, 0});
-  EXPECT_EQ(stored(zcColor(99)), expected);
-
+  const std::pair<zcColor, Bytes> rows[] = {{zcColor::orange, withHeader({0, 7, 245, 0, 250, 125, 50})},
+                                            {zcColor(10, 20, 30), withHeader({0, 2, 0, 0, 10, 20, 30})},
+                                            {zcColor(99), withHeader({0, 4, 99, 0, 0, 0, 0})},
+                                            {zcColor(), withHeader({0, 4, 0, 0, 0, 0, 0})}};
+  for (const auto& [color, bytes] : rows) {
+    EXPECT_EQ(stored(color), bytes);
+    // Reading gives the same bytes again: flags, index and triple came back exactly.
+    zcArchive in(bytes);
+    zcColor back(3, 3, 3);
+    in >> back;
+    EXPECT_EQ(stored(back), bytes);
+    EXPECT_EQ(in.remaining(), 0u);
+  }
   zcArchive out;
   out << zcRGB(1, 2, 3);
-  expected.resize(8);
-  expected.insert(expected.end(), {0, 1, 2, 3});
-  EXPECT_EQ(out.bytes(), expected);
+  EXPECT_EQ(out.bytes(), withHeader({0, 1, 2, 3}));
+  zcArchive in(out.bytes());
+  zcRGB rgb;
+  in >> rgb;
+  expectRGB(rgb, 1, 2, 3);
 
   // The flag byte comes back as it was read, without validation.
   const zcColor odd = colorFromBytes(2, 99, 1, 2, 3);
@@ -268,34 +281,25 @@ TEST(ColorArchive, ByteForm) {
 }
 
 TEST(ColorArchive, MalformedInputRaisesArchiveErrors) {
-  const std::vector<unsigned char> good = stored(zcColor::orange);
+  const Bytes good = stored(zcColor::orange);
   // The color's own version byte and its triple's.
   for (std::size_t at : {std::size_t(8), std::size_t(11)}) {
-    SCOPED_TRACE(at);
-    std::vector<unsigned char> bytes = good;
+    Bytes bytes = good;
     bytes[at] = 1;
     zcArchive in(bytes);
     zcColor c;
     zc_test::expectUnknownVersion([&] { in >> c; }, "dispc/color");
   }
-  {
-    std::vector<unsigned char> bytes = kHeader;
-    bytes.insert(bytes.end(), {0xFF, 1, 2, 3});  // version -1 of a triple
-    zcArchive in(bytes);
-    zcRGB rgb;
-    EXPECT_THROW(in >> rgb, zcArchive::UnknownVersion);
-  }
-
+  zcArchive minusOne(withHeader({0xFF, 1, 2, 3}));  // version -1 of a triple
+  zcRGB rgb;
+  EXPECT_THROW(minusOne >> rgb, zcArchive::UnknownVersion);
+  zcColor c;
   for (std::size_t size = kHeader.size(); size < good.size(); ++size) {
-    SCOPED_TRACE(size);
-    zcArchive in(std::vector<unsigned char>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size)));
-    zcColor c;
-    EXPECT_THROW(in >> c, zcArchive::UnexpectedEnd);
+    zcArchive cut(Bytes(good.begin(), good.begin() + long(size)));
+    EXPECT_THROW(cut >> c, zcArchive::UnexpectedEnd) << size;
   }
 
   zcArchive storing;
-  zcColor c;
-  zcRGB rgb;
   EXPECT_THROW(storing >> c, zcArchive::BadFormat);
   EXPECT_THROW(storing >> rgb, zcArchive::BadFormat);
   EXPECT_EQ(storing.bytes(), kHeader);
@@ -304,4 +308,151 @@ TEST(ColorArchive, MalformedInputRaisesArchiveErrors) {
   EXPECT_THROW(loading << zcRGB(), zcArchive::BadFormat);
   // Nothing was consumed by the refused calls.
   EXPECT_EQ(loading.remaining(), 7u);
+}
+
+// --- Graphic properties ----------------------------------------------------------------------------
+
+TEST(GraphicPropsConstruction, DefaultsWidthCheckAndColorEquality) {
+  // Equality compares every field (see the setters), so the default is the four-argument
+  // form whose other fields follow.
+  EXPECT_TRUE(Props() == Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
+  EXPECT_FALSE(Props() != Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
+  // Pen colors compare as colors do: stock red equals index 249, RGB red does not.
+  const Props indexRed(zcColor(249), 2, Props::ePenStyleDefault, false);
+  EXPECT_TRUE(Props(zcColor::red, 2, Props::ePenStyleDefault, false) == indexRed);
+  EXPECT_TRUE(Props(zcColor(255, 0, 0), 2, Props::ePenStyleDefault, false) != indexRed);
+  // The fields the four-argument form does not take.
+  const Props four(zcColor::red, 0, static_cast<Props::zePenStyle>(5), true);
+  EXPECT_EQ(four.penJoin(), 0);
+  EXPECT_EQ(four.penEndCap(), 0);
+  EXPECT_TRUE(four.arrowHead());
+  EXPECT_TRUE(four.arrowHeadForward());
+  EXPECT_FALSE(four.showVertex());
+  // Widths the 32-bit field cannot hold would wrap to negative or small values.
+  for (long width : {-1L, LONG_MIN, 2147483648L, 4294967297L})
+    EXPECT_THROW(Props(zcColor::red, width, Props::ePenStyleDefault, false), Props::BadParams) << width;
+}
+
+TEST(GraphicPropsSetters, EverySetterCallsTheHookBeforeTheChangeAndARefusedOneNot) {
+  Props p = unusual();
+  PropsObserver observer;
+  p.track(&observer);
+  const Props copy = p;
+  for (long width : {-1L, LONG_MIN, 2147483648L, 4294967297L})
+    EXPECT_THROW(p.penWidth(width), Props::BadParams) << width;
+  EXPECT_EQ(observer.calls, 0);
+  EXPECT_TRUE(p == copy);
+
+  const std::vector<std::function<void(Props&)>> setters = {
+      [](Props& q) { q.penColor(zcColor::orange); },
+      [](Props& q) { q.penWidth(0); },
+      [](Props& q) { q.penStyle(static_cast<Props::zePenStyle>(2)); },
+      [](Props& q) { q.fill(false); },
+      [](Props& q) { q.penJoin(static_cast<Props::zePenJoin>(3)); },
+      [](Props& q) { q.penEndCap(static_cast<Props::zePenEndCap>(1)); },
+      [](Props& q) { q.arrowHead(true); },
+      [](Props& q) { q.arrowHeadForward(true); },
+      [](Props& q) { q.showVertex(false); },
+      [](Props& q) { q = Props(zcColor::blue, 4, Props::ePenStyleDefault, false); },
+  };
+  for (std::size_t i = 0; i < setters.size(); ++i) {
+    SCOPED_TRACE(i);
+    const Props before = p;
+    setters[i](p);
+    EXPECT_EQ(observer.calls, static_cast<int>(i) + 1);
+    EXPECT_EQ(observer.seenObject, &p);
+    ASSERT_TRUE(observer.before.has_value());
+    // The hook saw the object unchanged; the setter then changed it, and the field
+    // counts for equality.
+    EXPECT_TRUE(*observer.before == before);
+    EXPECT_TRUE(p != before);
+    EXPECT_FALSE(p == before);
+  }
+  EXPECT_EQ(p.penWidth(), 4);
+  // Assignment keeps the target's tracking and does not take the source's.
+  EXPECT_TRUE(p.isTracked());
+  Props other;
+  other = p;
+  EXPECT_FALSE(other.isTracked());
+
+  // Copies are not tracked: changing one tells nobody.
+  const int calls = observer.calls;
+  Props tracked(p);
+  EXPECT_FALSE(tracked.isTracked());
+  tracked.fill(true);
+  EXPECT_EQ(observer.calls, calls);
+  p.track(nullptr);
+  p.fill(true);
+  EXPECT_EQ(observer.calls, calls);
+}
+
+TEST(GraphicPropsArchive, ByteFormRoundTripsAndUncheckedValues) {
+  const Bytes expected = zc_test::Stream()
+                             .bytes(kHeader)
+                             .u8(0)                                  // version
+                             .u8(0).u8(2).u8(0).u8(0).u8(10).u8(20).u8(30)  // color
+                             .i32(7).i32(3).u8(1).i32(2).i32(-4)     // width, style, fill, join, end cap
+                             .u8(0).u8(0).u8(1);                     // arrow head, forward, show vertex
+  EXPECT_EQ(zc_test::ownBytes(unusual()), expected);
+
+  // Every field comes back to the byte, enumeration values beyond the named ones too.
+  Props stockColored = unusual();
+  stockColored.penColor(zcColor::purple);
+  Props indexColored = unusual();
+  indexColored.penColor(zcColor(17));
+  indexColored.penWidth(INT32_MAX);
+  indexColored.penStyle(static_cast<Props::zePenStyle>(INT32_MIN));
+  indexColored.penJoin(static_cast<Props::zePenJoin>(INT32_MAX));
+  for (const Props& original : {unusual(), stockColored, indexColored, Props()}) {
+    const Bytes bytes = zc_test::expectOwnRoundTrip(original);
+    zcArchive in(bytes);
+    Props back;
+    in || back;
+    EXPECT_EQ(zc_test::ownBytes(back), bytes);
+  }
+
+  // Through the registry, as a polymorphic pointer.
+  zcPersistent* written = new Props(indexColored);
+  zcArchive out;
+  out.serializePointer(written);
+  delete written;
+  zcArchive in(out.bytes());
+  zcGraphicProps* read = nullptr;
+  in.serializePointer(read);
+  std::unique_ptr<zcGraphicProps> owned(read);
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(zc_test::ownBytes(*read), zc_test::ownBytes(indexColored));
+  EXPECT_FALSE(read->isTracked());
+
+  // A negative width from an archive is taken as it is; only the setter checks.
+  Bytes negative = expected;
+  zfStoreI32(negative.data() + kHeader.size() + 1 + 7, -5);
+  zcArchive loose(negative);
+  Props back;
+  loose || back;
+  EXPECT_EQ(back.penWidth(), -5);
+  EXPECT_EQ(back.penEndCap(), -4);
+  EXPECT_THROW(back.penWidth(-5), Props::BadParams);
+}
+
+TEST(GraphicPropsArchive, MalformedInputRaisesArchiveErrors) {
+  const Bytes good = zc_test::ownBytes(unusual());
+  // The properties' version byte, then the color's, checked by the color.
+  for (const auto& [at, where] : {std::pair<std::size_t, const char*>{0, "dispc/dispprop"}, {1, "dispc/color"}}) {
+    Bytes bytes = good;
+    bytes[kHeader.size() + at] = 1;
+    zcArchive in(bytes);
+    Props r;
+    zc_test::expectUnknownVersion([&] { in || r; }, where);
+  }
+  Props r;
+  for (std::size_t size = kHeader.size(); size < good.size(); ++size) {
+    zcArchive cut(Bytes(good.begin(), good.begin() + long(size)));
+    EXPECT_THROW(cut || r, zcArchive::UnexpectedEnd) << size;
+  }
+  // A boolean byte other than 0 or 1 is not a boolean.
+  Bytes bytes = good;
+  bytes.back() = 2;
+  zcArchive in(bytes);
+  EXPECT_THROW(in || r, zcArchive::BadFormat);
 }

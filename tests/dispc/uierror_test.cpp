@@ -2,6 +2,7 @@
 #include "dispc/dispprop.h"
 #include "dispc/graphic.h"
 #include "dispc/uierror.h"
+#include "dispc/wrfm/smdpoly.h"
 
 #include "zfound/archive.h"
 
@@ -19,46 +20,52 @@ namespace {
 
 const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
 
-enum Family { eUI, eGraphic, eProps };
+using Levels = std::vector<std::string>;  // the class levels below the leaf, outermost first
+const Levels kUI = {"zcUIError::Errors", "zcException"};
+const Levels kGraphic = {"zcGraphic::Errors", "zcExceptionWithString", "zcException"};
+const Levels kPlain = {"zcException"};
+const Levels kPoly = {"zcSMDGDPoly::Errors", "zcException"};
+const Levels kVertex = {"zcSMDGDPolyVertex::Errors", "zcException"};
+const Levels kDimension = {"zcSMDDimension::Errors", "zcSMDDimensionErrors", "zcException"};
 
 struct Row {
   const char* name;
   long number;
-  Family family;
+  const Levels& levels;
+  const char* message = "";  // the fixed message, if any
 };
 
-// Every exception class of the tablet layer, of graphics and of graphic properties.
+// Every exception class of the display core.
 const Row kClasses[] = {
-    {"zcUIError::BadLayer", 0x10002B00, eUI},
-    {"zcUIError::BadIconPattern", 0x10002B01, eUI},
-    {"zcUIError::FlagStackUnderflow", 0x10002B02, eUI},
-    {"zcUIError::FlagStackOverflow", 0x10002B03, eUI},
-    {"zcUIError::FlagStackOutOfRange", 0x10002B04, eUI},
-    {"zcUIError::NotAvailable", 0x10002B06, eUI},
-    {"zcUIError::NotEnabled", 0x10002B07, eUI},
-    {"zcUIError::BadKeyValue", 0x10002B08, eUI},
-    {"zcUIError::InvalidColorMapSize", 0x10002B09, eUI},
-    {"zcUIError::NotImplemented", 0x10002B12, eUI},
-    {"zcUIError::BadParams", 0x10002B13, eUI},
-    {"zcUIError::NotRGBColor", 0x10002B14, eUI},
-    {"zcUIError::NotIndexColor", 0x10002B15, eUI},
-    {"zcUIError::NoLongerSupported", 0x10002B16, eUI},
-    {"zcUIError::InvalidUISketch", 0x10002B17, eUI},
-    {"zcUIError::InitFailed", 0x10002B18, eUI},
-    {"zcGraphic::BadParams", 0x10009600, eGraphic},
-    {"zcGraphic::NoGraphicForShape", 0x10009601, eGraphic},
-    {"zcGraphicProps::BadParams", 0x10004513, eProps},
+    {"zcUIError::BadLayer", 0x10002B00, kUI},
+    {"zcUIError::BadIconPattern", 0x10002B01, kUI},
+    {"zcUIError::FlagStackUnderflow", 0x10002B02, kUI},
+    {"zcUIError::FlagStackOverflow", 0x10002B03, kUI},
+    {"zcUIError::FlagStackOutOfRange", 0x10002B04, kUI},
+    {"zcUIError::NotAvailable", 0x10002B06, kUI},
+    {"zcUIError::NotEnabled", 0x10002B07, kUI},
+    {"zcUIError::BadKeyValue", 0x10002B08, kUI},
+    {"zcUIError::InvalidColorMapSize", 0x10002B09, kUI},
+    {"zcUIError::NotImplemented", 0x10002B12, kUI},
+    {"zcUIError::BadParams", 0x10002B13, kUI},
+    {"zcUIError::NotRGBColor", 0x10002B14, kUI},
+    {"zcUIError::NotIndexColor", 0x10002B15, kUI},
+    {"zcUIError::NoLongerSupported", 0x10002B16, kUI},
+    {"zcUIError::InvalidUISketch", 0x10002B17, kUI},
+    {"zcUIError::InitFailed", 0x10002B18, kUI},
+    {"zcGraphic::BadParams", 0x10009600, kGraphic},
+    {"zcGraphic::NoGraphicForShape", 0x10009601, kGraphic},
+    {"zcGraphicProps::BadParams", 0x10004513, kPlain},
+    {"zcSMDGDPoly::invalidVertices", 0x11000360, kPoly, "Invalid poly vertices."},
+    {"zcSMDGDPoly::crossingSegments", 0x11000361, kPoly, "Two or more poly segments cross."},
+    {"zcSMDGDPoly::invalidIndex", 0x11000362, kPoly, "Invalid index for poly vertex or segment."},
+    {"zcSMDGDPoly::invalidRounding", 0x11000363, kPoly, "Invalid radius for poly vertex rounding."},
+    {"zcSMDGDPoly::noPelBuffer", 0x11000364, kPoly, "No pel buffer to draw on."},
+    {"zcSMDGDPoly::badSubModel", 0x11000365, kPoly, "The specified sub-model is not 2D"},
+    {"zcSMDGDPoly::notClosed", 0x11000366, kPoly, "An operation was performed which requires a closed poly."},
+    {"zcSMDGDPolyVertex::invalidSegmentLength", 0x11000350, kVertex, "Invalid poly segment length specified at vertex."},
+    {"zcSMDDimension::badDimensionValue", 0x11000b00, kDimension},
 };
-
-// The class levels of an archive form below the leaf, outermost first.
-std::vector<std::string> levelsBelowLeaf(Family family) {
-  switch (family) {
-    case eUI: return {"zcUIError::Errors", "zcException"};
-    case eGraphic: return {"zcGraphic::Errors", "zcExceptionWithString", "zcException"};
-    case eProps: return {"zcException"};
-  }
-  return {};
-}
 
 std::string hex(long number) {
   char text[16];
@@ -81,7 +88,11 @@ public:
 
 }  // namespace
 
-TEST(UIErrorClasses, EveryClassIsRegisteredWithItsNumber) {
+// Every class: registered with its number, described by what() with its fixed message,
+// archived as one version byte 0 per class level (a class carrying a message string
+// ends with an empty one), an unknown version at any level naming that level, and
+// rethrown as itself.
+TEST(UIErrorClasses, EveryClassIsRegisteredWithItsNumberAndArchivesItsLevels) {
   for (const Row& row : kClasses) {
     SCOPED_TRACE(row.name);
     std::unique_ptr<zcException> e = create(row.name);
@@ -89,41 +100,42 @@ TEST(UIErrorClasses, EveryClassIsRegisteredWithItsNumber) {
     EXPECT_EQ(e->errorNumber(), row.number);
     ASSERT_NE(zc_Instantiator::nameOf(*e), nullptr);
     EXPECT_EQ(std::string(zc_Instantiator::nameOf(*e)), row.name);
-    EXPECT_EQ(dynamic_cast<zcUIError::Errors*>(e.get()) != nullptr, row.family == eUI);
-    EXPECT_EQ(dynamic_cast<zcGraphic::Errors*>(e.get()) != nullptr, row.family == eGraphic);
-    EXPECT_TRUE(e->message().empty());
-    EXPECT_EQ(e->what(), std::string(row.name) + " (error " + hex(row.number) + ")");
-  }
-  // The families are abstract and never registered.
-  EXPECT_EQ(zc_Instantiator::create("zcUIError::Errors"), nullptr);
-  EXPECT_EQ(zc_Instantiator::create("zcGraphic::Errors"), nullptr);
-}
+    EXPECT_EQ(dynamic_cast<zcUIError::Errors*>(e.get()) != nullptr, &row.levels == &kUI);
+    EXPECT_EQ(dynamic_cast<zcGraphic::Errors*>(e.get()) != nullptr, &row.levels == &kGraphic);
+    EXPECT_EQ(e->what(), std::string(row.name) + " (error " + hex(row.number) + ")" + (*row.message ? ": " : "") +
+                             row.message);
 
-TEST(UIErrorClasses, SuicideAndRethrowThrowsTheSameClassForEveryRow) {
-  for (const Row& row : kClasses) {
-    SCOPED_TRACE(row.name);
-    zcException* heap = create(row.name).release();
-    ASSERT_NE(heap, nullptr);
+    zcArchive out;
+    out || *e;
+    Levels levels = row.levels;
+    levels.insert(levels.begin(), row.name);
+    std::vector<unsigned char> expected = kHeader;
+    expected.insert(expected.end(), levels.size(), 0);
+    if (&row.levels == &kGraphic) expected.insert(expected.end(), 4, 0);
+    EXPECT_EQ(out.bytes(), expected);
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+      std::vector<unsigned char> bytes = out.bytes();
+      bytes[kHeader.size() + level] = 1;
+      zcArchive in(bytes);
+      std::unique_ptr<zcException> r = create(row.name);
+      zc_test::expectUnknownVersion([&] { in || *r; }, levels[level], 0);
+    }
     try {
-      heap->suicideAndRethrow();  // frees heap: the leak checker of the asan preset sees it
+      e.release()->suicideAndRethrow();  // frees it: the leak checker of the asan preset sees it
       ADD_FAILURE() << "did not throw";
-    } catch (const zcException& e) {
-      EXPECT_EQ(std::string(zc_Instantiator::nameOf(e)), row.name);
-      EXPECT_EQ(e.errorNumber(), row.number);
+    } catch (const zcException& thrown) {
+      EXPECT_EQ(std::string(zc_Instantiator::nameOf(thrown)), row.name);
+      EXPECT_EQ(thrown.errorNumber(), row.number);
     }
   }
-
-  zcGraphic::Errors* heap = new zcGraphic::BadParams(L"Item index out of range");
-  try {
-    heap->suicideAndRethrow();
-    FAIL() << "did not throw";
-  } catch (const zcGraphic::BadParams& e) {
-    EXPECT_EQ(e.messageString(), L"Item index out of range");
-    EXPECT_EQ(e.what(), "zcGraphic::BadParams (error 0x10009600): Item index out of range");
-  }
+  // The families are abstract and never registered; a dimension's message is not archived.
+  EXPECT_EQ(zc_Instantiator::create("zcUIError::Errors"), nullptr);
+  EXPECT_EQ(zc_Instantiator::create("zcGraphic::Errors"), nullptr);
+  EXPECT_EQ(zc_test::ownBytes(zcSMDDimension::badDimensionValue(L"Nominal must be >= minimum")),
+            zc_test::ownBytes(zcSMDDimension::badDimensionValue()));
 }
 
-TEST(UIErrorClasses, AssignmentCopiesTheMessageAndTellsTheObserver) {
+TEST(UIErrorClasses, AssignmentCopiesAndRethrowKeepTheMessage) {
   CountingObserver observer;
   zcGraphic::BadParams target(L"old");
   target.track(&observer);
@@ -138,27 +150,21 @@ TEST(UIErrorClasses, AssignmentCopiesTheMessageAndTellsTheObserver) {
   layer = zcUIError::BadLayer();
   EXPECT_EQ(observer.calls, 2);
 
-  // A copy is not tracked.
+  // A copy is not tracked; a rethrow keeps the message.
   const zcGraphic::BadParams copy(target);
   EXPECT_FALSE(copy.isTracked());
   EXPECT_EQ(copy.messageString(), L"new");
+  zcGraphic::Errors* heap = new zcGraphic::BadParams(L"Item index out of range");
+  try {
+    heap->suicideAndRethrow();
+    FAIL() << "did not throw";
+  } catch (const zcGraphic::BadParams& e) {
+    EXPECT_EQ(e.what(), "zcGraphic::BadParams (error 0x10009600): Item index out of range");
+  }
 }
 
-TEST(UIErrorArchive, ByteFormOfEveryClass) {
-  for (const Row& row : kClasses) {
-    SCOPED_TRACE(row.name);
-    std::unique_ptr<zcException> e = create(row.name);
-    ASSERT_NE(e, nullptr);
-    zcArchive out;
-    out || *e;
-    // One version byte 0 per level; a message-carrying class ends with an empty string.
-    std::vector<unsigned char> expected = kHeader;
-    expected.insert(expected.end(), 1 + levelsBelowLeaf(row.family).size(), 0);
-    if (row.family == eGraphic) expected.insert(expected.end(), 4, 0);
-    EXPECT_EQ(out.bytes(), expected);
-  }
-
-  // Through a pointer: new-object tag, the name, then the form.
+TEST(UIErrorArchive, ThroughAPointerTheNameLeadsAndABadVersionFreesTheObject) {
+  // New-object tag, the name, then the form.
   zcPersistent* layer = new zcUIError::BadLayer;
   zcArchive out;
   out.serializePointer(layer);
@@ -170,34 +176,11 @@ TEST(UIErrorArchive, ByteFormOfEveryClass) {
   expected.insert(expected.end(), name.begin(), name.end());
   expected.insert(expected.end(), {0, 0, 0});
   EXPECT_EQ(out.bytes(), expected);
-}
 
-TEST(UIErrorArchive, UnknownVersionNamesTheLevel) {
-  for (const Row& row : kClasses) {
-    std::unique_ptr<zcException> e = create(row.name);
-    ASSERT_NE(e, nullptr);
-    zcArchive out;
-    out || *e;
-    std::vector<std::string> levels = levelsBelowLeaf(row.family);
-    levels.insert(levels.begin(), row.name);
-    for (std::size_t level = 0; level < levels.size(); ++level) {
-      SCOPED_TRACE(std::string(row.name) + " at level " + levels[level]);
-      std::vector<unsigned char> bytes = out.bytes();
-      bytes[kHeader.size() + level] = 1;
-      zcArchive in(bytes);
-      std::unique_ptr<zcException> r = create(row.name);
-      zc_test::expectUnknownVersion([&] { in || *r; }, levels[level], 0);
-    }
-  }
-
-  // The same when the registry creates the object: it is freed, the error escapes.
-  zcPersistent* layer = new zcUIError::BadLayer;
-  zcArchive out;
-  out.serializePointer(layer);
-  delete layer;
-  std::vector<unsigned char> bytes = out.bytes();
-  bytes[bytes.size() - 3] = 1;
-  zcArchive in(bytes);
+  // An unknown version when the registry creates the object: it is freed, the error
+  // escapes.
+  expected[expected.size() - 3] = 1;
+  zcArchive in(expected);
   zcPersistent* r = nullptr;
   zc_test::expectUnknownVersion([&] { in.serializePointer(r); }, "zcUIError::BadLayer", 0);
   EXPECT_EQ(r, nullptr);
@@ -206,7 +189,7 @@ TEST(UIErrorArchive, UnknownVersionNamesTheLevel) {
 TEST(UIErrorArchive, RoundTripThroughTheRegistry) {
   zcPersistent* written[] = {new zcUIError::BadLayer, new zcGraphic::BadParams(L"Item index out of range"),
                              new zcGraphic::NoGraphicForShape(L"\u00e9\U0001F600 shape"),
-                             new zcGraphicProps::BadParams};
+                             new zcGraphicProps::BadParams, new zcSMDGDPoly::crossingSegments};
   zcArchive out;
   for (zcPersistent* p : written) out.serializePointer(p);
   out.serializePointer(written[0]);  // shared: written once, read back as one object

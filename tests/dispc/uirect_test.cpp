@@ -77,13 +77,25 @@ public:
 
 // --- Flag stacks ------------------------------------------------------------------------
 
-TEST(FlagStack, PushPopKeepTheBottomAndRefuseOverflow) {
+TEST(FlagStack, PushPopIndexAndAssignmentKeepTheBottomAndRefuseOverflow) {
+  EXPECT_FALSE(zcFlagStack());
+  EXPECT_EQ(zcFlagStack().depth(), 1);
   zcFlagStack s(true);
-  EXPECT_TRUE(s);
-  EXPECT_EQ(s.depth(), 1);
   s.push(false);
-  EXPECT_FALSE(s);
-  EXPECT_EQ(s.depth(), 2);
+  s.push(true);
+  EXPECT_TRUE(s);
+  EXPECT_EQ(s.depth(), 3);
+  EXPECT_TRUE(s[0]);
+  EXPECT_FALSE(s[1]);
+  EXPECT_TRUE(s[2]);
+  EXPECT_THROW(s[3], zcUIError::FlagStackOutOfRange);
+  EXPECT_THROW(s[-1], zcUIError::FlagStackOutOfRange);
+  // Assignment replaces the top only.
+  s = false;
+  EXPECT_FALSE(s[0]);
+  EXPECT_FALSE(s[1]);
+  EXPECT_EQ(s.depth(), 3);
+  EXPECT_FALSE(s.pop());
   EXPECT_FALSE(s.pop());
   EXPECT_TRUE(s);
   EXPECT_THROW(s.pop(), zcUIError::FlagStackUnderflow);
@@ -99,30 +111,6 @@ TEST(FlagStack, PushPopKeepTheBottomAndRefuseOverflow) {
   // Entries come back in reverse order, the deepest ones included.
   for (int i = 30; i >= 0; --i) EXPECT_EQ(s.pop(), i % 3 == 0) << i;
   EXPECT_TRUE(s);
-}
-
-TEST(FlagStack, IndexAssignmentAndDefault) {
-  zcFlagStack d;
-  EXPECT_FALSE(d);
-  EXPECT_EQ(d.depth(), 1);
-
-  zcFlagStack s(false);
-  s.push(true);
-  s.push(false);
-  EXPECT_FALSE(s[0]);
-  EXPECT_TRUE(s[1]);
-  EXPECT_FALSE(s[2]);
-  EXPECT_THROW(s[3], zcUIError::FlagStackOutOfRange);
-  EXPECT_THROW(s[-1], zcUIError::FlagStackOutOfRange);
-
-  // Assignment replaces the top only.
-  s = true;
-  EXPECT_TRUE(s[0]);
-  EXPECT_TRUE(s[1]);
-  EXPECT_EQ(s.depth(), 3);
-  EXPECT_TRUE(s.pop());
-  EXPECT_TRUE(s.pop());
-  EXPECT_FALSE(s);
 }
 
 // --- Rectangles ---------------------------------------------------------------------------
@@ -356,13 +344,6 @@ TEST(ScopeChanges, AllChangeDependsOnInhibition) {
   EXPECT_FALSE(scope.allChanged());
   scope.change(rect(0, 10, 30, 10), false);
   EXPECT_TRUE(scope.allChanged());
-}
-
-TEST(ScopeChanges, DisplayClipRectGoesThroughTheHook) {
-  zcLoggingScope scope;
-  scope.setDisplayClipRect(rect(1, 2, 3, 4));
-  EXPECT_EQ(scope.displayClipRect(), rect(1, 2, 3, 4));
-  EXPECT_EQ(scope.calls(), std::vector<std::string>{"displayClipRectChanged [1,2,3,4]"});
 }
 
 // --- Scope: tree ----------------------------------------------------------------------------
@@ -666,46 +647,4 @@ TEST(PelCopyVid, CopiesRowsWithIndependentPitches) {
   zf_PelCopyVid(dst.data(), 5, src.data(), 6, 4, -2);
   zf_PelCopyVid(dst.data(), 5, src.data(), 6, 0, 3);
   EXPECT_EQ(dst, before);
-}
-
-// --- The logging scope itself ---------------------------------------------------------------------
-
-TEST(LoggingScope, KidScopesLocksAndDrawingPoint) {
-  auto maker = std::make_unique<zcLoggingScope>(zcPair<long>(100, 100), zcPair<long>(), "root");
-  maker->setInhibited(true);
-  zcUIScope* first = maker->makeKidScope(rect(10, 20, 30, 40), false);
-  zcUIScope* second = maker->makeKidScope(rect(0, 0, 5, 5), true);
-  EXPECT_EQ(maker->calls(), (std::vector<std::string>{"makeKidScope [10,20,30,40] temporary=0 -> root/1",
-                                                      "makeKidScope [0,0,5,5] temporary=1 -> root/2"}));
-  auto* kid = dynamic_cast<zcLoggingScope*>(first);
-  ASSERT_NE(kid, nullptr);
-  EXPECT_TRUE(kid->calls().empty());
-  EXPECT_EQ(kid->size(), zcPair<long>(30, 40));
-  EXPECT_EQ(kid->parent(), maker.get());
-  EXPECT_TRUE(kid->drawingInhibited(zcUITablet::eImage));
-  // The caller may delete a kid; the maker forgets it and deletes the rest itself.
-  delete second;
-  EXPECT_EQ(maker->kidScopes(), std::vector<zcLoggingScope*>{kid});
-  maker.reset();
-
-  zcLoggingScope scope(zcPair<long>(50, 50));
-  scope.lockScreenUpdatesPush(true);
-  scope.lockScreenUpdatesPush(false);
-  EXPECT_TRUE(scope.lockScreenUpdatesPop());
-  EXPECT_FALSE(scope.lockScreenUpdatesPop());
-  EXPECT_FALSE(scope.screenUpdatesLocked());
-
-  const zcGraphicProps props;
-  scope.clear();
-  scope.drawStart(zcPoint(1, 2));
-  scope.drawTo(zcPoint(5, 6), props);
-  scope.drawToRelPels(-2, 3, props);
-  scope.draw(scope.drawPoint(), props);
-  EXPECT_EQ(scope.calls(), (std::vector<std::string>{"drawTo (5,6) from (1,2) color=cyan width=1",
-                                                     "drawToRelPels (-2,3) from [5,6] color=cyan width=1",
-                                                     "drawPoint @drawPoint(3,9) color=cyan width=1"}));
-  EXPECT_EQ(scope.count("drawTo"), 1u);
-  // What was painted is tracked: the box from (1, 2) to (5, 9).
-  EXPECT_EQ(scope.changeRect(), rect(1, 2, 5, 8));
-  EXPECT_TRUE(scope.modified());
 }

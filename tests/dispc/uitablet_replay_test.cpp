@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -113,6 +114,8 @@ std::vector<Call> calls() {
   const zcUIRect ui(3, 4, 20, 10);
   const zcRect rect(1.5, 2, 10, 5.5);
   const zcColor blue = zcColor::blue;
+  // Beyond the basic plane (two UTF-16 units) and beyond Unicode (the replacement).
+  const std::wstring text = std::wstring(L"Text \u00e9 ") + wchar_t(0x1F600) + wchar_t(0x110000);
   return {
       // Points.
       ROW(t.draw(P(3, 4), wide(), l)), ROW(t.draw(zc2Point(P(3, 4)), wide(), l)), ROW(t.draw(P(3, 4), blue, l)),
@@ -148,8 +151,9 @@ std::vector<Call> calls() {
       ROW(t.draw(zcCross(P(20, 15), R(0.7), 9), wide(), l)), ROW(t.draw(zcCross(P(20, 15), R(-0.7), 4), blue, l)),
       ROW(t.drawCross(D(20, 15), R(2.5), blue, l)), ROW(t.draw(axes, wide(), l)), ROW(t.draw(axes, blue, l)),
       ROW(t.arrowHead(P(20, 15), V(2, -1), 9.5f, wide(), l)),
-      ROW(t.draw(zcGenShape(zcCircle(P(20, 15), 4)), blue, l)), ROW(t.draw(static_cast<const zcShape&>(tree), wide(), l)),
-      ROW(t.draw(L"Text \u00e9", P(12, 30), zcColor::red, zcColor::white, format, l)),
+      ROW(t.draw(zcGenShape(zcCircle(P(20, 15), 4)), blue, l)),
+      ROW(t.draw(zcGenShape(), blue, l)), ROW(t.draw(static_cast<const zcShape&>(tree), wide(), l)),
+      ROW(t.draw(text, P(12, 30), zcColor::red, zcColor::white, format, l)),
       ROW(t.draw(L"x", zcUITablet::drawPointArg(), zcColor::red, zcColor::white, format, l)),
       // Strokes from the drawing point.
       ROW_MOVE(t.drawStart(P(3, 4), l)), ROW(t.drawTo(P(13, 9), wide(), l)), ROW(t.drawTo(P(13, 9), blue, l)),
@@ -202,6 +206,7 @@ Bytes rerecorded(const zcUISketch& sketch) {
 
 TEST(TabletReplayEveryCall, RecordsReplayToTheSameBytesAndPainting) {
   const std::vector<Call> table = calls();
+  std::set<std::string> recordedKinds;
   for (const Call& call : table) {
     for (const Layers layer : {eImage, eOverlay}) {
       SCOPED_TRACE(call.name + (layer == eImage ? " on the image" : " on the overlay"));
@@ -209,7 +214,16 @@ TEST(TabletReplayEveryCall, RecordsReplayToTheSameBytesAndPainting) {
       call.make(recorder, layer);
       const Bytes recorded = bytesOf(recorder.sketch());
       ASSERT_EQ(recorded.empty(), !call.records);
-      for (const zc_test::Op& op : opsOf(recorder.sketch())) EXPECT_EQ(op.layer, layer);
+      // The tablet writes each payload from the call's values: the same bytes as the
+      // record read back from them writes.
+      for (const zc_test::Op& op : opsOf(recorder.sketch())) {
+        EXPECT_EQ(op.layer, layer);
+        zcUISketch own;
+        op.record->populateSketch(own);
+        EXPECT_EQ(bytesOf(own), op.payload);
+        const zcUISketchOpKind* kind = zfUISketchOpKind(op.opcode);
+        recordedKinds.insert(std::string(kind->name) + (kind->filled ? "+" : ""));
+      }
       EXPECT_EQ(rerecorded(recorder.sketch()), recorded);
 
       for (const auto& [base, scale] : kMaps) {
@@ -234,6 +248,12 @@ TEST(TabletReplayEveryCall, RecordsReplayToTheSameBytesAndPainting) {
       }
     }
   }
+  // Every kind is recorded by some call but those that only sketches from outside hold.
+  for (const zcUISketchOpKind& kind : zfUISketchOpKinds()) {
+    const std::string name = kind.name;
+    const bool fromOutside = name == "String" || name == "GenPoly" || name == "Wireframe";
+    EXPECT_NE(recordedKinds.count(name + (kind.filled ? "+" : "")), fromOutside) << name;
+  }
 }
 
 TEST(TabletReplay, LayerFilteringKeepsTheLayerAndBothLayerOperations) {
@@ -249,23 +269,22 @@ TEST(TabletReplay, LayerFilteringKeepsTheLayerAndBothLayerOperations) {
   recorder.draw(zcPoint(1, 1), zcColor::red, eImage);
   recorder.draw(zcPoint(2, 2), zcColor::red, eOverlay);
   recorder.draw(zcPoint(3, 3), zcColor::red, eBoth);
-  s.tablet.draw(recorder.sketch(), zcPoint(0, 0), eImage);
-  EXPECT_EQ(s.image.callsOf("drawPoint"),
-            (Strings{"drawPoint (1,1) color=red width=1", "drawPoint (3,3) color=red width=1"}));
-  EXPECT_TRUE(s.overlay.calls().empty());
-
-  s.clear();
-  s.tablet.draw(recorder.sketch(), zcPoint(0, 0), eOverlay);
-  EXPECT_EQ(s.overlay.callsOf("drawPoint"),
-            (Strings{"drawPoint (2,2) color=red width=1", "drawPoint (3,3) color=red width=1"}));
-  EXPECT_TRUE(s.image.calls().empty());
-
-  // Replaying on both layers draws each operation on its own layer; one recorded for
-  // both layers paints nowhere. Both scopes are locked and optimized.
-  s.clear();
-  s.tablet.draw(recorder.sketch(), zcPoint(0, 0), eBoth);
-  EXPECT_EQ(s.image.callsOf("drawPoint"), Strings{"drawPoint (1,1) color=red width=1"});
-  EXPECT_EQ(s.overlay.callsOf("drawPoint"), Strings{"drawPoint (2,2) color=red width=1"});
+  // On one layer the layer's own and the both-layer operations paint, the other scope
+  // hears nothing; on both layers each operation paints on its own layer, one recorded
+  // for both layers nowhere, and both scopes are locked and optimized.
+  const std::string one = "drawPoint (1,1) color=red width=1", two = "drawPoint (2,2) color=red width=1",
+                    three = "drawPoint (3,3) color=red width=1";
+  const std::tuple<Layers, Strings, Strings> rows[] = {{eImage, {one, three}, {}},
+                                                       {eOverlay, {}, {two, three}},
+                                                       {eBoth, {one}, {two}}};
+  for (const auto& [layer, image, overlay] : rows) {
+    s.clear();
+    s.tablet.draw(recorder.sketch(), zcPoint(0, 0), layer);
+    EXPECT_EQ(s.image.callsOf("drawPoint"), image) << layer;
+    EXPECT_EQ(s.overlay.callsOf("drawPoint"), overlay) << layer;
+    EXPECT_TRUE(!image.empty() || s.image.calls().empty()) << layer;
+    EXPECT_TRUE(!overlay.empty() || s.overlay.calls().empty()) << layer;
+  }
   for (zcLoggingScope* scope : {&s.image, &s.overlay}) {
     EXPECT_EQ(scope->callsOf("optimizeDrawing"), (Strings{"optimizeDrawing 1", "optimizeDrawing 0"}));
     EXPECT_EQ(scope->count("lockScreenUpdatesPush"), 1u);

@@ -50,6 +50,12 @@ constexpr auto eImage = zcUITablet::eImage;
 constexpr auto eOverlay = zcUITablet::eOverlay;
 constexpr auto eBoth = zcUITablet::eBothLayers;
 
+// A client rectangle as a sketch stores it: 16 zero bytes, x, y, width and height,
+// 40 zero bytes.
+Bytes rectImage(double x, double y, double w, double h) {
+  return Stream().f64(0).f64(0).point(x, y).point(w, h).f64(0).f64(0).f64(0).f64(0).f64(0);
+}
+
 TEST(TabletRecording, RecorderWritesBlockHeaderAndPayloadButNeverDraws) {
   zcUITablet t;
   EXPECT_FALSE(t.drawOn());
@@ -57,80 +63,55 @@ TEST(TabletRecording, RecorderWritesBlockHeaderAndPayloadButNeverDraws) {
   EXPECT_FALSE(t.drawOnOverlay());
   EXPECT_FALSE(t.okToDraw(eImage));
   EXPECT_FALSE(t.okToDraw(eOverlay));
+  // A properties block precedes every change, back to earlier properties too, and only
+  // a change: the properties compare their pen color, although the block does not
+  // carry it.
   const zcLineSeg seg(zcPoint(0, 0), zcPoint(10, 0));
+  for (const long width : {3, 5, 3, 3}) t.draw(seg, pen(zcColor::red, width), eImage);
+  t.draw(seg, pen(zcColor::blue, 3), eImage);
   const Bytes op = Stream().header(2, 0, kRed).point(0, 0).point(10, 0);
-  t.draw(seg, pen(zcColor::red, 3), eImage);
-  EXPECT_EQ(bytesOf(t.sketch()), Stream().block(false, 3).bytes(op).get());
-  t.draw(seg, pen(zcColor::red, 3), eImage);  // the same properties again: header and payload only
-  EXPECT_EQ(bytesOf(t.sketch()), Stream().block(false, 3).bytes(op).bytes(op).get());
+  EXPECT_EQ(bytesOf(t.sketch()), Stream()
+                                     .block(false, 3).bytes(op)
+                                     .block(false, 5).bytes(op)
+                                     .block(false, 3).bytes(op)
+                                     .bytes(op)
+                                     .block(false, 3).header(2, 0, kBlue).point(0, 0).point(10, 0)
+                                     .get());
+  EXPECT_EQ(opsOf(t.sketch())[3].props.penWidth(), 3);  // carried forward
   zcUITablet plain;  // default properties need no block
   plain.draw(seg, zcGraphicProps(), eImage);
   EXPECT_EQ(bytesOf(plain.sketch()), Stream().header(2, 0, kCyan).point(0, 0).point(10, 0).get());
 }
 
-TEST(TabletRecording, PushingFalseOnRecordOnSuspendsRecording) {
+TEST(TabletRecording, PushingFalseSuspendsRecordingAndCallsWithoutPropertiesRecordTheDefaults) {
   zcUITablet t;
-  const zcLineSeg seg(zcPoint(1, 1), zcPoint(5, 1));
-  t.draw(seg, pen(zcColor::red, 3), eImage);
+  t.draw(zcLineSeg(zcPoint(1, 1), zcPoint(5, 1)), pen(zcColor::red, 3), eImage);
   const Bytes before = bytesOf(t.sketch());
   t.recordOn().push(false);
-  t.draw(seg, pen(zcColor::blue, 2), eOverlay);
+  t.draw(zcLineSeg(zcPoint(1, 1), zcPoint(5, 1)), pen(zcColor::blue, 2), eOverlay);
   t.drawStart(zcPoint(1, 2), eImage);
   t.set(zcUIRect(0, 0, 4, 4), zcColor::red, eImage);
   t.set(zcColor::red, eImage);  // without recording it does not empty the sketch
   EXPECT_EQ(bytesOf(t.sketch()), before);
   EXPECT_FALSE(t.recordOn().pop());
   EXPECT_EQ(t.recordOn().depth(), 1);
-  t.draw(seg, pen(zcColor::red, 3), eImage);
-  EXPECT_EQ(t.sketch().size(), static_cast<long>(before.size()) + 40);
-}
-
-TEST(TabletRecording, PropertiesBlocksFollowEveryChange) {
-  zcUITablet t;
-  const zcLineSeg seg(zcPoint(1, 1), zcPoint(5, 1));
-  t.draw(seg, pen(zcColor::red, 3), eImage);  // P
-  t.draw(seg, pen(zcColor::red, 5), eImage);  // Q
-  t.draw(seg, pen(zcColor::red, 3), eImage);  // P
-  t.draw(seg, pen(zcColor::red, 3), eImage);  // P again: no block
-  // The properties compare their pen color too, although the block does not carry it.
-  t.draw(seg, pen(zcColor::blue, 3), eImage);
-  const std::vector<zc_test::Op> ops = opsOf(t.sketch());
-  ASSERT_EQ(ops.size(), 5u);
-  const bool blocks[] = {true, true, true, false, true};
-  const long widths[] = {3, 5, 3, 3, 3};
-  for (std::size_t i = 0; i < ops.size(); ++i) {
-    EXPECT_EQ(ops[i].block, blocks[i]) << i;
-    EXPECT_EQ(ops[i].props.penWidth(), widths[i]) << i;
-  }
-  EXPECT_EQ(ops[4].color, zcColor::blue);
-  EXPECT_EQ(t.sketch().size(), 4 * 22 + 5 * 40);
-}
-
-TEST(TabletRecording, CallsWithoutPropertiesRecordTheDefaults) {
-  zcUITablet t;
-  t.draw(zcLineSeg(zcPoint(1, 1), zcPoint(5, 1)), pen(zcColor::red, 3), eImage);
-  const long start = t.sketch().size();
   t.drawStart(zcPoint(1, 2), eOverlay);
   t.moveToRelPels(3, -4, eImage);
   t.set(zcUIRect(1, 2, 3, 4), zcColor::blue, eImage);
   t.drawClipRect(zcRect(1, 2, 3, 4), eOverlay);
-  Stream expected;
-  expected.block(false, 1).header(20, 1, kIndex0).point(1, 2);  // default properties, index color 0
-  expected.header(23, 0, kIndex0).i32(3).i32(-4);
-  expected.header(16, 0, kBlue).u8(1).i32(1).i32(2).i32(3).i32(4);  // the given color
-  expected.header(47, 1, kCyan).point(1, 2).point(3, 4);            // the default pen color
-  const Bytes all = bytesOf(t.sketch());
-  EXPECT_EQ(Bytes(all.begin() + start, all.end()), expected.get());
-}
-
-TEST(TabletOkToDraw, BothLayersRecordsLayerTwoAndPaintsNothing) {
-  Screen s;
-  EXPECT_FALSE(s.tablet.recordOn());
-  EXPECT_FALSE(s.tablet.okToDraw(eBoth));  // its calls are rows of TabletCalls
+  EXPECT_EQ(bytesOf(t.sketch()), Stream()
+                                     .bytes(before)
+                                     .block(false, 1).header(20, 1, kIndex0).point(1, 2)  // defaults, index color 0
+                                     .header(23, 0, kIndex0).i32(3).i32(-4)
+                                     .header(16, 0, kBlue).u8(1).rect(1, 2, 3, 4)  // the given color
+                                     .header(47, 1, kCyan).point(1, 2).point(3, 4)  // the default pen color
+                                     .get());
 }
 
 TEST(TabletOkToDraw, EachConditionSuppressesPainting) {
   Screen s;
+  EXPECT_FALSE(s.tablet.recordOn());
+  EXPECT_FALSE(s.tablet.okToDraw(eBoth));  // its calls are rows of TabletCalls
   auto paints = [&s](zcUITablet::Layers layer) {
     s.clear();
     const bool ok = s.tablet.okToDraw(layer);
@@ -343,14 +324,8 @@ TEST(TabletFrames, Outline3DDrawsFramesUntilTheyVanish) {
   s.tablet.sketch().erase();
   s.tablet.outline3D(zcRect(1, 2, 3, 4), zcColor::white, zcColor::black, 1, eImage);
   EXPECT_EQ(s.image.callsOf("drawToRelPels").at(0), "drawToRelPels (5,0) from [2,4] color=white width=1");
-  const std::vector<zc_test::Op> ops = opsOf(s.tablet.sketch());
-  ASSERT_EQ(ops.size(), 1u);
-  ASSERT_EQ(ops[0].payload.size(), 105u);
-  EXPECT_EQ(ops[0].payload[0], 0);
-  EXPECT_EQ(zfLoadF64(ops[0].payload.data() + 1 + 16), 1);
-  EXPECT_EQ(zfLoadF64(ops[0].payload.data() + 1 + 40), 4);
-  EXPECT_EQ(Bytes(ops[0].payload.begin() + 89, ops[0].payload.end()),
-            Stream().bytes(kWhite).bytes(kBlack).i32(1).get());
+  EXPECT_EQ(bytesOf(s.tablet.sketch()),
+            Stream().header(25, 0, kIndex0).u8(0).bytes(rectImage(1, 2, 3, 4)).bytes(kWhite).bytes(kBlack).i32(1).get());
 }
 
 TEST(TabletAreas, SetColorEmptiesTheSketchAndKeepsTheClipRectangle) {
@@ -367,26 +342,6 @@ TEST(TabletAreas, SetColorEmptiesTheSketchAndKeepsTheClipRectangle) {
   t.drawClipRect(zcRect(0, 0, 5, 5), eBoth);
   t.set(zcColor::blue, eBoth);
   EXPECT_EQ(bytesOf(t.sketch()), Stream().header(17, 2, kBlue).get());
-}
-
-TEST(TabletAreas, SetRecordsItsFormAndPaintsPixels) {
-  Screen s;
-  s.tablet.recordOn() = true;
-  s.tablet.scaleExact(zcPair<double>(2, 2));
-  s.clear();
-  s.tablet.set(zcUIRect(1, 2, 3, 4), zcColor::red, eImage);
-  s.tablet.set(zcRect(1, 2, 3, 4), zcColor::red, eOverlay);
-  EXPECT_EQ(s.image.calls(), Strings{"setRect [1,2,3,4] color=red"});
-  EXPECT_EQ(s.overlay.calls(), Strings{"setRect [2,4,6,8] color=red"});
-  const std::vector<zc_test::Op> ops = opsOf(s.tablet.sketch());
-  ASSERT_EQ(ops.size(), 2u);
-  EXPECT_EQ(ops[0].opcode, 16);
-  EXPECT_EQ(ops[0].color, zcColor::red);
-  EXPECT_EQ(ops[0].payload, Stream().u8(1).i32(1).i32(2).i32(3).i32(4).get());
-  EXPECT_EQ(ops[1].opcode, 16);
-  ASSERT_EQ(ops[1].payload.size(), 89u);
-  EXPECT_EQ(ops[1].payload[0], 0);
-  for (int k = 0; k < 4; ++k) EXPECT_EQ(zfLoadF64(ops[1].payload.data() + 17 + 8 * k), k + 1.0);
 }
 
 TEST(TabletAreas, SetComplementPaintsEverythingOutsideTheRectangle) {
@@ -414,13 +369,10 @@ TEST(TabletAreas, SetComplementPaintsEverythingOutsideTheRectangle) {
   s.clear();
   s.tablet.setComplement(zcRect(5, 10, 15, 20), zcColor::blue, eImage);
   coverage(zcUIRect(10, 20, 30, 40));
-  const std::vector<zc_test::Op> ops = opsOf(s.tablet.sketch());
-  ASSERT_EQ(ops.size(), 2u);
-  EXPECT_EQ(ops[0].opcode, 18);
-  EXPECT_EQ(ops[0].payload, Stream().u8(1).i32(10).i32(20).i32(30).i32(40).get());
-  EXPECT_EQ(ops[1].opcode, 18);
-  EXPECT_EQ(ops[1].payload.size(), 89u);
-  EXPECT_EQ(ops[1].payload[0], 0);
+  EXPECT_EQ(bytesOf(s.tablet.sketch()), Stream()
+                                            .header(18, 0, kBlue).u8(1).rect(10, 20, 30, 40)
+                                            .header(18, 0, kBlue).u8(0).bytes(rectImage(5, 10, 15, 20))
+                                            .get());
 }
 
 TEST(TabletAreas, ClipRectangleBecomesAPixelRectangle) {
@@ -628,14 +580,10 @@ std::vector<Row> rows() {
        }, {}, {}, {2, 37},
        Stream().block(false, 3).header(2, 2, kRed).point(1, 1).point(5, 1).block(false, 1).header(37, 2, kRed)
            .point(20, 30).f64(0).i32(7).i32(0)},
-      {"a circle with properties paints its ellipse and records only the circle", 1,
+      {"a circle paints its ellipse through the maps and records only the circle", 2,
        [](zcUITablet& t) { t.draw(zcCircle(P(1, 2), 3), pen(zcColor::red, 1, true), eOverlay); },
-       {}, {"drawEllipse center=(1,2) radii=(3,3) rot=0 color=red width=1 fill"}, {29},
+       {}, {"drawEllipse center=(2,4) radii=(6,6) rot=0 color=red width=1 fill"}, {29},
        Stream().block(true, 1).header(29, 1, kRed).point(1, 2).f64(3)},
-      {"a circle through the maps", 2,
-       [](zcUITablet& t) { t.draw(zcCircle(P(1, 2), 3), pen(zcColor::red, 1, true), eImage); },
-       {"drawEllipse center=(2,4) radii=(6,6) rot=0 color=red width=1 fill"}, {}, {29},
-       Stream().block(true, 1).header(29, 0, kRed).point(1, 2).f64(3)},
       {"the circle's color forms", 1,
        [red](zcUITablet& t) {
          t.draw(zcCircle(P(1, 2), 3), red, false, eImage);
@@ -647,17 +595,13 @@ std::vector<Row> rows() {
         "drawEllipse center=(1,2) radii=(3,3) rot=0 color=red width=1"}, {}, {4, 29, 4}, {}},
       {"a point set of one is a point", 1, [red](zcUITablet& t) { t.draw(zcPointSet({P(1, 2)}), pen(red, 3), eImage); },
        {"drawPoint (1,2) color=red width=1"}, {}, {0}, Stream().block(false, 3).header(0, 0, kRed).point(1, 2)},
-      {"a point set of two adds a circle and a segment", 1,
-       [red](zcUITablet& t) { t.draw(zcPointSet({P(1, 2), P(4, 6)}), pen(red, 3), eImage); },
-       {"drawEllipse center=(1,2) radii=(5,5) rot=0 color=red width=3", "drawLineSeg (1,2)-(4,6) color=red width=3",
-        "drawPoint (1,2) color=red width=1", "drawPoint (4,6) color=red width=1"}, {}, {4, 2, 0, 0},
-       Stream().block(false, 3).header(4, 0, kRed).point(1, 2).f64(5).header(2, 0, kRed).point(1, 2).point(4, 6)
-           .header(0, 0, kRed).point(1, 2).header(0, 0, kRed).point(4, 6)},
-      {"the points of a set are painted with the pen color and width 1 only", 1,
+      {"a point set of two adds a circle and a segment, its points painted with the pen color and width 1", 1,
        [fancy](zcUITablet& t) { t.draw(zcPointSet({P(1, 2), P(4, 6)}), fancy, eImage); },
        {"drawEllipse center=(1,2) radii=(5,5) rot=0 color=red width=3 fill noArrow",
         "drawLineSeg (1,2)-(4,6) color=red width=3 fill noArrow", "drawPoint (1,2) color=red width=1",
-        "drawPoint (4,6) color=red width=1"}, {}, {29, 2, 0, 0}, {}},
+        "drawPoint (4,6) color=red width=1"}, {}, {29, 2, 0, 0},
+       Stream().block(true, 3, false).header(29, 0, kRed).point(1, 2).f64(5).header(2, 0, kRed).point(1, 2).point(4, 6)
+           .header(0, 0, kRed).point(1, 2).header(0, 0, kRed).point(4, 6)},
       {"a segment set draws and records each member", 1,
        [red](zcUITablet& t) {
          t.draw(zcLineSegSet({zcLineSeg(P(1, 1), P(5, 1)), zcLineSeg(P(2, 2), P(2, 9))}), pen(red, 2), eImage);
@@ -679,6 +623,13 @@ std::vector<Row> rows() {
         "drawToRelPels (0,2) from [12,20] color=black width=1", "drawToRelPels (-2,0) from [12,22] color=black width=1",
         "drawToRelPels (0,-2) from [10,22] color=white width=1", unlock},
        {}, {25}, Stream().header(25, 0, kIndex0).u8(1).rect(10, 20, 3, 3).bytes(kWhite).bytes(kBlack).i32(5)},
+      {"set paints a pixel rectangle as it is, a client one through the maps", 2,
+       [red](zcUITablet& t) {
+         t.set(zcUIRect(1, 2, 3, 4), red, eImage);
+         t.set(zcRect(1, 2, 3, 4), red, eOverlay);
+       },
+       {"setRect [1,2,3,4] color=red"}, {"setRect [2,4,6,8] color=red"}, {16, 16},
+       Stream().header(16, 0, kRed).u8(1).rect(1, 2, 3, 4).header(16, 1, kRed).u8(0).bytes(rectImage(1, 2, 3, 4))},
       {"set(color) paints the whole layer", 1, [red](zcUITablet& t) { t.set(red, eOverlay); }, {},
        {"setAll color=red"}, {17}, Stream().header(17, 1, kRed)},
       {"fill records its flag and its form", 2,

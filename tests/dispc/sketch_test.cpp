@@ -1,10 +1,14 @@
+// Sketches: the byte buffer, its operation records, walking and archiving them.
 #include "dispc/sketchop.h"
+#include "dispc/uierror.h"
+#include "dispc/uisketch.h"
 #include "dispc/uitablet.h"
 
 #include "zfound/archive.h"
 #include "zfound/bytes.h"
 #include "zfound/handle.h"
 #include "support/sketch_stream.h"
+#include "support/tablet_screen.h"
 #include "zfound/checks.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +17,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -21,14 +26,8 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 using RecordPtr = zcPtrHandle<zc_UISketchOpData>;
-
-Bytes bytesOf(const zcUISketch& s) { return Bytes(s.bytes().begin(), s.bytes().end()); }
-
-zcUISketch sketchOf(const Bytes& bytes) {
-  zcUISketch s;
-  s.append(bytes.data(), static_cast<long>(bytes.size()));
-  return s;
-}
+using zc_test::bytesOf;
+using zc_test::sketchOf;
 
 Bytes payloadOf(const zc_UISketchOpData& record) {
   zcUISketch s;
@@ -400,33 +399,26 @@ TEST(SketchWalk, ReturnsWholeLengthsAndEndsExactly) {
   RecordPtr owned(record);
   ASSERT_NE(dynamic_cast<zc_UISketchOpCircle*>(record), nullptr);
   EXPECT_EQ(static_cast<zc_UISketchOpCircle*>(record)->circle().radius(), 3);
-
-  const zcUISketch walked = mixedSketch();
-  zc_UISketchOpHeader header;
-  long at = 0, count = 0;
-  while (at < walked.size()) {
-    at += zfParseUISketch(walked, at, header, nullptr);
-    ++count;
-  }
-  EXPECT_EQ(at, walked.size());
-  EXPECT_EQ(count, static_cast<long>(samples().size()));
-  EXPECT_THROW(zfParseUISketch(walked, walked.size(), header, nullptr), zcUIError::InvalidUISketch);
-  EXPECT_THROW(zfParseUISketch(walked, -1, header, nullptr), zcUIError::InvalidUISketch);
+  EXPECT_THROW(zfParseUISketch(s, s.size(), h, nullptr), zcUIError::InvalidUISketch);
+  EXPECT_THROW(zfParseUISketch(s, -1, h, nullptr), zcUIError::InvalidUISketch);
 }
 
-// Walks every prefix and every one-byte change of a valid sketch: only
-// InvalidUISketch may come out, and a walk ends exactly at the size.
+// Walks the mixed sketch, every prefix and every third one-byte change of it: only
+// InvalidUISketch may come out, and a walk ends exactly at the size, after one
+// operation per sample for the whole sketch.
 TEST(SketchWalk, TruncatedAndCorruptedSketchesGiveOnlyInvalidSketch) {
   const Bytes bytes = bytesOf(mixedSketch());
   auto walk = [](const zcUISketch& s) {
     zc_UISketchOpHeader header;
-    long at = 0;
+    long at = 0, count = 0;
     try {
-      while (at < s.size()) at += zfParseUISketch(s, at, header, nullptr);
+      for (; at < s.size(); ++count) at += zfParseUISketch(s, at, header, nullptr);
       EXPECT_EQ(at, s.size());
     } catch (const zcUIError::InvalidUISketch&) {
     }
+    return count;
   };
+  EXPECT_EQ(walk(sketchOf(bytes)), static_cast<long>(samples().size()));
   for (std::size_t n = 0; n < bytes.size(); n += 1) walk(sketchOf(Bytes(bytes.begin(), bytes.begin() + n)));
   for (std::size_t i = 0; i < bytes.size(); i += 3) {
     Bytes changed = bytes;
@@ -505,9 +497,15 @@ TEST(SketchArchive, ReadsVersion0ImagesOfTheOlderShapes) {
   EXPECT_THROW(rect.parseVersion0ByteStream(v0.data(), 95), zcUIError::InvalidUISketch);
 }
 
-TEST(SketchArchive, MalformedArchivesLeaveTheSketchAsItWas) {
+TEST(SketchArchive, RoundTripsAndMalformedArchivesLeaveTheSketchAsItWas) {
   zcUISketch source = mixedSketch(false);
   const Bytes bytes = archived(source);
+  EXPECT_EQ(bytesOf(loaded(bytes)), bytesOf(source));
+  zcUISketch empty;  // an empty image of any height
+  zc_UISketchOpHeader(12, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(empty);
+  zc_UISketchOpPelBuf8(zcPelBuffer<unsigned char>(0, 5000), zcPoint(), false, 0, false).populateSketch(empty);
+  EXPECT_EQ(bytesOf(loaded(archived(empty))), bytesOf(empty));
+
   zcUISketch target;
   target.opcode(3, 0, zcColor::red);
   zc_UISketchOpLine().populateSketch(target);
@@ -564,15 +562,6 @@ TEST(SketchArchive, BackReferencesToEarlierRecordsStayValid) {
   EXPECT_THROW(loaded(bytes), zcArchive::WrongClass);
 }
 
-TEST(SketchArchive, RoundTripsMixedSketchesAndEmptyImagesOfAnyHeight) {
-  zcUISketch s = mixedSketch(false);
-  EXPECT_EQ(bytesOf(loaded(archived(s))), bytesOf(s));
-  zcUISketch empty;
-  zc_UISketchOpHeader(12, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(empty);
-  zc_UISketchOpPelBuf8(zcPelBuffer<unsigned char>(0, 5000), zcPoint(), false, 0, false).populateSketch(empty);
-  EXPECT_EQ(bytesOf(loaded(archived(empty))), bytesOf(empty));
-}
-
 TEST(SketchArchive, Version0PolygonsRebuildTheirTolerances) {
   zc_UISketchPolyData poly = squarePoly();
   for (auto& v : poly.vertices) v.toleranceType = 0;  // limits: 3.9 <= 4 <= 4.1
@@ -587,6 +576,147 @@ TEST(SketchArchive, Version0PolygonsRebuildTheirTolerances) {
   zc_UISketchOpGenPoly current, old;
   EXPECT_EQ(current.parseByteStream(bad.data(), static_cast<long>(bad.size())), static_cast<long>(bad.size()));
   EXPECT_THROW(old.parseVersion0ByteStream(bad.data(), static_cast<long>(bad.size())), zcUIError::InvalidUISketch);
+}
+
+// --- The sketch buffer ------------------------------------------------------------------------------
+
+TEST(GraphicPropsRecord, DefaultsGiveTheDocumentedBytesAndEveryFieldRoundTrips) {
+  zcUISketch plain;
+  const zcGraphicProps d;
+  EXPECT_EQ(d.opcode(&plain, d), 21);
+  EXPECT_EQ(bytesOf(plain), (Bytes{0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0}));
+  EXPECT_EQ(d.opcode(nullptr, d), 0);
+  zcGraphicProps p(zcColor::red, 0x01020304, static_cast<zcGraphicProps::zePenStyle>(-2), true);
+  p.penJoin(static_cast<zcGraphicProps::zePenJoin>(5));
+  p.penEndCap(static_cast<zcGraphicProps::zePenEndCap>(0x7FFFFFFF));
+  p.arrowHead(false);
+  p.showVertex(true);
+  zcUISketch s;
+  p.opcode(&s, p);
+  const Bytes b = bytesOf(s);
+  ASSERT_EQ(b.size(), 21u);
+  EXPECT_EQ((Bytes{b[1], b[2], b[5], b[6], b[18]}), (Bytes{1, 0x04, 0x01, 0xFE, 0}));  // fill, LE width, style -2
+  zcGraphicProps back(zcColor::red, 1, zcGraphicProps::ePenStyleDefault, false);
+  EXPECT_EQ(back.opcode(&back, b.data() + 1), 20);
+  EXPECT_EQ(back, p);
+  EXPECT_EQ(back.opcode(nullptr, b.data() + 1), 0);
+  EXPECT_EQ(back.opcode(&back, nullptr), 0);
+  Bytes body(20, 0);  // a negative width is refused after the fill byte was taken
+  body[0] = 1;
+  body[1] = body[2] = body[3] = body[4] = 0xFF;
+  zcGraphicProps target;
+  EXPECT_THROW(target.opcode(&target, body.data()), zcGraphicProps::BadParams);
+  EXPECT_TRUE(target.fill());
+  EXPECT_EQ(target.penWidth(), 1);
+}
+
+TEST(SketchGrowth, AllocatesExactlyThenDoublesAndAFailedGrowthChangesNothing) {
+  zcUISketch s;
+  EXPECT_EQ(s.data(), nullptr);
+  EXPECT_TRUE(s.isNull());
+  for (const auto& [n, capacity] : {std::pair<long, long>(10, 10), {1, 20}, {100, 111}}) {  // then size + n wins
+    s.append(n);
+    EXPECT_EQ(s.capacity(), capacity) << n;
+  }
+  EXPECT_EQ(s.size(), 111);
+  EXPECT_THROW(s.append(-1), zcUIError::BadParams);
+  zcUISketch small = sketchOf({1, 2, 3});
+  const long capacity = small.capacity();
+  try {
+    small.append(std::numeric_limits<std::int32_t>::max());
+    FAIL() << "growth beyond 2^31 - 1 bytes was accepted";
+  } catch (const std::bad_alloc& e) {
+    EXPECT_EQ(std::string(e.what()), "bad allocation");
+  }
+  EXPECT_EQ(bytesOf(small), (Bytes{1, 2, 3}));
+  EXPECT_EQ(small.capacity(), capacity);
+}
+
+TEST(SketchFraming, HeaderBytesAndPropertiesBlocksOnlyOnChange) {
+  const std::tuple<int, int, zcColor, Bytes> headers[] = {{5, 1, zcColor::red, {5, 1, 7, 249, 255, 0, 0, 0}},
+                                                          {28, 2, zcColor(1, 2, 3), {28, 2, 2, 0, 1, 2, 3, 0}},
+                                                          {0, 0, zcColor(17), {0, 0, 4, 17, 0, 0, 0, 0}}};
+  for (const auto& [opcode, layer, color, bytes] : headers) {
+    zcUISketch h;
+    h.opcode(opcode, layer, color);
+    EXPECT_EQ(bytesOf(h), bytes) << opcode;
+  }
+  const zcGraphicProps p, q(zcColor::cyan, 4, zcGraphicProps::ePenStyleDefault, true);
+  zcUISketch s;
+  s.opcode(40, p);  // the remembered default: nothing to write
+  EXPECT_EQ(s.size(), 0);
+  s.opcode(40, q);
+  s.opcode(40, q);
+  EXPECT_EQ(s.size(), 22);
+  s.opcode(40, p);
+  s.opcode(40, q);
+  const Bytes b = bytesOf(s);
+  ASSERT_EQ(b.size(), 66u);
+  EXPECT_EQ((Bytes{b[0], b[22], b[24], b[46]}), (Bytes{40, 40, 0, 1}));  // q, p, q: p's and q's fill bytes
+  s.erase();  // erasing forgets them
+  s.opcode(40, q);
+  EXPECT_EQ(s.size(), 22);
+}
+
+TEST(SketchMarks, CutJoinInsertRemove) {
+  zcUISketch s = sketchOf({0, 1, 2, 3, 4, 5});
+  const zcUISketchMark a(2), b(4);
+  EXPECT_EQ(bytesOf(s.subSketch(a, b)), (Bytes{2, 3}));
+  EXPECT_TRUE(s.subSketch(b, b).isNull());
+  EXPECT_TRUE(s.subSketch(b, a).isNull());
+  EXPECT_THROW(s.subSketch(a, zcUISketchMark(7)), zcUIError::BadParams);
+  EXPECT_THROW(s.subSketch(zcUISketchMark(-1), a), zcUIError::BadParams);
+  s.remove(b, a);  // nothing
+  EXPECT_EQ(s.size(), 6);
+  s.remove(a, b);
+  EXPECT_EQ(bytesOf(s), (Bytes{0, 1, 4, 5}));
+  s.remove(zcUISketchMark(3), zcUISketchMark(99));  // clipped to the size
+  EXPECT_EQ(bytesOf(s), (Bytes{0, 1, 4}));
+  s.insert(sketchOf({7, 8}), zcUISketchMark(1));
+  s.insert(sketchOf({9}), s.mark());
+  EXPECT_EQ(bytesOf(s), (Bytes{0, 7, 8, 1, 4, 9}));
+  s.insert(s, zcUISketchMark(0));  // itself
+  EXPECT_EQ(bytesOf(s), (Bytes{0, 7, 8, 1, 4, 9, 0, 7, 8, 1, 4, 9}));
+  EXPECT_THROW(s.insert(s, zcUISketchMark(13)), zcUIError::BadParams);
+  zcUISketch t = sketchOf({1, 2});
+  t += t;
+  const zcUISketch sum = sketchOf({5}) + t;
+  EXPECT_EQ(bytesOf(sum), (Bytes{5, 1, 2, 1, 2}));
+  EXPECT_EQ(sum.capacity(), 5);  // one allocation of the joint size
+  zcArchive out;
+  zcUISketchMark m(0x01020304);
+  out || m;
+  ASSERT_EQ(out.bytes().size(), 8u + 5u);
+  EXPECT_EQ(out.bytes()[8], 0);  // version
+  zcArchive in(out.bytes());
+  zcUISketchMark back;
+  in || back;
+  EXPECT_EQ(back, m);
+}
+
+TEST(SketchCopies, BytesAreCopiedButNotTheRememberedProperties) {
+  const zcGraphicProps q(zcColor::red, 4, zcGraphicProps::ePenStyleDefault, true);
+  zcUISketch s;
+  s.opcode(40, q);
+  s.opcode(4, 0, zcColor::red);
+  zcUISketch copy(s);
+  EXPECT_EQ(copy, s);
+  EXPECT_EQ(copy.capacity(), s.capacity());
+  copy.opcode(40, q);  // the copy does not remember q: a second block
+  EXPECT_EQ(copy.size(), s.size() + 22);
+  zcUISketch assigned;
+  assigned.opcode(40, q);
+  assigned = sketchOf({1});
+  assigned.opcode(40, q);  // assignment kept the remembered q
+  assigned = assigned;
+  EXPECT_EQ(bytesOf(assigned), (Bytes{1}));
+  zcUISketch joined = zcUISketch() + s;
+  joined.opcode(40, q);
+  EXPECT_EQ(joined.size(), s.size() + 22);
+  s.eraseAndDelete();
+  EXPECT_EQ(s.data(), nullptr);
+  EXPECT_EQ(s.capacity(), 0);
+  EXPECT_TRUE(s.isNull());
 }
 
 }  // namespace

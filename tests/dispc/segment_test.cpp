@@ -1,4 +1,6 @@
+// The segments of poly outlines: straight ones (zc2SegmentLine) and arcs (zc2SegmentArc).
 #include "dispc/wrfm/arc.h"
+#include "dispc/wrfm/lineseg.h"
 
 #include "zfound/archive.h"
 #include "zfound/bytes.h"
@@ -18,6 +20,8 @@
 
 namespace {
 
+using zc_test::Bytes;
+
 void expectPoint(const zcPoint& p, double x, double y, double tol = 1e-12) {
   EXPECT_NEAR(p.x(), x, tol);
   EXPECT_NEAR(p.y(), y, tol);
@@ -31,6 +35,24 @@ void expectSameArc(const zc2SegmentArc& a, const zc2SegmentArc& b) {
   EXPECT_EQ(a.angleSpan(), b.angleSpan());
 }
 
+// With its version byte (at 8) set to each of `versions`, `bytes` is refused with
+// UnknownVersion naming `where` and `line`, and every cut of it with UnexpectedEnd; the
+// value loaded into stays as `before` was.
+template <class T, class Same>
+void expectVersionsAndCutsRefused(const Bytes& bytes, std::initializer_list<unsigned char> versions, const T& before,
+                                  const char* where, long line, Same same) {
+  for (unsigned char version : versions) {
+    Bytes b = bytes;
+    b[8] = version;
+    zcArchive bad(b);
+    T t = before;
+    zc_test::expectUnknownVersion([&] { bad >> t; }, where, line);
+    same(t, before);
+  }
+  for (std::size_t size = 8; size < bytes.size(); ++size)
+    zc_test::expectRefused<zcArchive::UnexpectedEnd>(Bytes(bytes.begin(), bytes.begin() + long(size)), before);
+}
+
 double normDeg(double a) {
   a = std::fmod(a, 360.0);
   return a < 0 ? a + 360.0 : a;
@@ -39,6 +61,18 @@ double normDeg(double a) {
 zcXform<2> linear(double m00, double m01, double m10, double m11, double tx = 0, double ty = 0) {
   return zcXform<2>(zcMatrix<2>(m00, m01, m10, m11), zcVector<2>(tx, ty));
 }
+
+Bytes stored(const zc2SegmentLine& s) {
+  zcArchive out;
+  out << s;
+  return out.bytes();
+}
+
+void expectSame(const zc2SegmentLine& a, const zc2SegmentLine& b) {
+  EXPECT_EQ(a.p1(), b.p1());
+  EXPECT_EQ(a.p2(), b.p2());
+}
+
 
 }  // namespace
 
@@ -72,21 +106,6 @@ TEST(ArcSegConstruction, ThroughTwoPoints) {
     EXPECT_THROW(zc2SegmentArc(zcPoint(0, 0), r, zcDegree(0), zcDegree(90)), zcShapesError::DegenerateShape);
   EXPECT_THROW(zc2SegmentArc(zcPoint(0, 0), 1, zcDegree(std::numeric_limits<double>::infinity()), zcDegree(90)),
                zcShapesError::BadParams);
-}
-
-TEST(ArcSegConstruction, DefaultIsTheFullUnitCircle) {
-  const zc2SegmentArc a;
-  EXPECT_EQ(a.center(), zcPoint(0, 0));
-  EXPECT_EQ(a.angleSpan().value(), 360);
-  EXPECT_EQ(a.p1(), zcPoint(1, 0));
-  EXPECT_EQ(a.p2(), zcPoint(1, 0));
-  EXPECT_DOUBLE_EQ(a.length(), 2 * zkPi);
-  expectPoint(a.centerOfMass(), 0, 0, 1e-15);
-  for (double angle = -720; angle <= 720; angle += 7.5) {
-    EXPECT_TRUE(a.validAngle(zcDegree(angle), true)) << angle;
-    EXPECT_TRUE(a.validAngle(zcDegree(angle), false)) << angle;
-  }
-  EXPECT_EQ(zc2SegmentArc(zcPoint(0, 0), 1, zcDegree(30), zcDegree(-360)).angleSpan().value(), -360);
 }
 
 TEST(ArcSegConstruction, FromEllipticalArcs) {
@@ -169,6 +188,20 @@ TEST(ArcSegWorld, EllipticalArcsMeasureFromTheWorldCenter) {
 }
 
 TEST(ArcSegAngles, EndsCountOnlyWhenInclusive) {
+  // The default arc is the full unit circle: every angle lies on it, ends or not.
+  const zc2SegmentArc full;
+  EXPECT_EQ(full.center(), zcPoint(0, 0));
+  EXPECT_EQ(full.angleSpan().value(), 360);
+  EXPECT_EQ(full.p1(), zcPoint(1, 0));
+  EXPECT_EQ(full.p2(), zcPoint(1, 0));
+  EXPECT_DOUBLE_EQ(full.length(), 2 * zkPi);
+  expectPoint(full.centerOfMass(), 0, 0, 1e-15);
+  for (double angle = -720; angle <= 720; angle += 7.5) {
+    EXPECT_TRUE(full.validAngle(zcDegree(angle), true)) << angle;
+    EXPECT_TRUE(full.validAngle(zcDegree(angle), false)) << angle;
+  }
+  EXPECT_EQ(zc2SegmentArc(zcPoint(0, 0), 1, zcDegree(30), zcDegree(-360)).angleSpan().value(), -360);
+
   const zc2SegmentArc a(zcPoint(0, 0), 1, zcDegree(0), zcDegree(90));
   for (double end : {0.0, 90.0, 360.0, -270.0}) {
     EXPECT_TRUE(a.validAngle(zcDegree(end), true)) << end;
@@ -320,6 +353,7 @@ struct Piece {
     const double beyond = std::abs(span) >= 360 ? 0 : std::min(std::max(0.0, along - std::abs(span)), 360 - along);
     return std::abs(q.distance(c) - r) + beyond * zkPi / 180 * r;
   }
+  zc2SegmentArc arc() const { return x * zc2SegmentArc(c, r, zcDegree(start), zcDegree(span)); }
   std::vector<zcPoint> ends() const {
     if (isArc && std::abs(span) >= 360) return {};
     return {at(0), at(1)};
@@ -448,38 +482,32 @@ int checkPair(const Piece& p, const Piece& q, const std::function<std::vector<zc
 
 }  // namespace
 
-TEST(ArcSegIntersection, LineAndArcAgreeWithSampling) {
-  std::mt19937 rng(42);
-  int checked = 0, checkedStretched = 0;
-  for (int i = 0; i < 400 && !testing::Test::HasFailure(); ++i) {
-    const Piece arc = randomArc(rng), line = randomLine(rng);
-    SCOPED_TRACE("seed 42 pair " + std::to_string(i) + ": (" + arc.cpp() + ").intersection(" + line.cpp() +
-                 ", exclusive);");
-    const zc2SegmentArc a = arc.x * zc2SegmentArc(arc.c, arc.r, zcDegree(arc.start), zcDegree(arc.span));
-    const zc2SegmentLine l(line.a, line.b);
-    const int n = checkPair(arc, line, [&](bool exclusive) { return a.intersection(l, exclusive); });
-    checked += n;
-    checkedStretched += arc.stretched ? n : 0;
+// Seed 42: an arc against a line; seed 7: two arcs, each against the other. Enough
+// clean crossings must be checked, under stretching maps too.
+TEST(ArcSegIntersection, AgreesWithSamplingAgainstLinesAndArcs) {
+  for (const auto& [seed, arcs, least, leastStretched] : {std::tuple{42u, false, 120, 40}, {7u, true, 200, 120}}) {
+    std::mt19937 rng(seed);
+    int checked = 0, checkedStretched = 0;
+    for (int i = 0; i < 400 && !testing::Test::HasFailure(); ++i) {
+      const Piece p = randomArc(rng), q = arcs ? randomArc(rng) : randomLine(rng);
+      SCOPED_TRACE("seed " + std::to_string(seed) + " pair " + std::to_string(i) + ": (" + p.cpp() +
+                   ").intersection(" + q.cpp() + ", exclusive);");
+      const zc2SegmentArc a = p.arc();
+      int n = 0;
+      if (arcs) {
+        const zc2SegmentArc b = q.arc();
+        n = checkPair(p, q, [&](bool exclusive) { return a.intersection(b, exclusive); }) +
+            checkPair(q, p, [&](bool exclusive) { return b.intersection(a, exclusive); });
+      } else {
+        const zc2SegmentLine l(q.a, q.b);
+        n = checkPair(p, q, [&](bool exclusive) { return a.intersection(l, exclusive); });
+      }
+      checked += n;
+      checkedStretched += p.stretched || q.stretched ? n : 0;
+    }
+    EXPECT_GT(checked, least) << seed;
+    EXPECT_GT(checkedStretched, leastStretched) << seed;
   }
-  EXPECT_GT(checked, 120);
-  EXPECT_GT(checkedStretched, 40);
-}
-
-TEST(ArcSegIntersection, ArcAndArcAgreeWithSampling) {
-  std::mt19937 rng(7);
-  int checked = 0, checkedStretched = 0;
-  for (int i = 0; i < 400 && !testing::Test::HasFailure(); ++i) {
-    const Piece p = randomArc(rng), q = randomArc(rng);
-    SCOPED_TRACE("seed 7 pair " + std::to_string(i) + ": (" + p.cpp() + ").intersection(" + q.cpp() + ", exclusive);");
-    const zc2SegmentArc a = p.x * zc2SegmentArc(p.c, p.r, zcDegree(p.start), zcDegree(p.span));
-    const zc2SegmentArc b = q.x * zc2SegmentArc(q.c, q.r, zcDegree(q.start), zcDegree(q.span));
-    const int n = checkPair(p, q, [&](bool exclusive) { return a.intersection(b, exclusive); }) +
-                  checkPair(q, p, [&](bool exclusive) { return b.intersection(a, exclusive); });
-    checked += n;
-    checkedStretched += p.stretched || q.stretched ? n : 0;
-  }
-  EXPECT_GT(checked, 200);
-  EXPECT_GT(checkedStretched, 120);
 }
 
 // --- Equality, text, archive ----------------------------------------------------------------------
@@ -510,11 +538,11 @@ TEST(ArcSegText, WorldValuesThenAnEmptyLine) {
   EXPECT_EQ(mapped.str(), L"center=3 1\nradius=2\nstartAngle=-90\nangleSpan=-30\n\n");
 }
 
-TEST(ArcSegArchive, BytesAndRoundTrip) {
+TEST(ArcSegArchive, BytesRoundTripAndRefusals) {
   const zc2SegmentArc a = linear(2, 0.5, -1, 1, 3, 4) * zc2SegmentArc(zcPoint(1, -2), 2.5, zcDegree(15), zcDegree(-200));
   zcArchive out;
   out << a;
-  const std::vector<unsigned char> bytes = out.bytes();
+  const Bytes bytes = out.bytes();
   // 8-byte header, version 1, center, radius, start, span, then the 56-byte transform.
   ASSERT_EQ(bytes.size(), 8u + 1 + 16 + 24 + 56);
   EXPECT_EQ(bytes[8], 1);
@@ -526,44 +554,172 @@ TEST(ArcSegArchive, BytesAndRoundTrip) {
   in >> back;
   expectSameArc(back, a);
   EXPECT_EQ(in.remaining(), 0u);
-
   // Version 0 has no transform: the identity.
-  std::vector<unsigned char> v0(bytes.begin(), bytes.begin() + 49);
+  Bytes v0(bytes.begin(), bytes.begin() + 49);
   v0[8] = 0;
   zcArchive in0(v0);
   in0 >> back;
   expectSameArc(back, zc2SegmentArc(zcPoint(1, -2), 2.5, zcDegree(15), zcDegree(-200)));
+
+  // Refusals leave the arc as it was.
+  const zc2SegmentArc before(zcPoint(7, 7), 1, zcDegree(0), zcDegree(45));
+  expectVersionsAndCutsRefused(bytes, {2, 255}, before, "dispc/wrfm/arc", 147, expectSameArc);
+  // Radius 0 or negative, an infinite start angle, a singular transform (m00 = 0 of an
+  // identity, with a matching stored determinant).
+  zcArchive plain;
+  plain << zc2SegmentArc(zcPoint(1, -2), 2.5, zcDegree(15), zcDegree(90));
+  const std::vector<std::pair<std::size_t, double>> patches[] = {{{25, 0.0}},
+                                                                  {{25, -1.0}},
+                                                                  {{33, std::numeric_limits<double>::infinity()}},
+                                                                  {{49, 0.0}, {97, 0.0}}};
+  for (const auto& patch : patches) {
+    Bytes b = plain.bytes();
+    for (const auto& [at, value] : patch) zfStoreF64(&b[at], value);
+    zc_test::expectRefused<zcArchive::BadFormat>(b, before);
+  }
 }
 
-TEST(ArcSegArchive, RefusesUnknownVersionsAndBadValues) {
-  zcArchive out;
-  out << zc2SegmentArc(zcPoint(1, -2), 2.5, zcDegree(15), zcDegree(90));
-  const std::vector<unsigned char> good = out.bytes();
-  const zc2SegmentArc before(zcPoint(7, 7), 1, zcDegree(0), zcDegree(45));
-  for (unsigned char version : {2, 255}) {
-    std::vector<unsigned char> bytes = good;
-    bytes[8] = version;
-    zcArchive in(bytes);
-    zc2SegmentArc a = before;
-    zc_test::expectUnknownVersion([&] { in >> a; }, "dispc/wrfm/arc", 147);
-    expectSameArc(a, before);
+// --- Straight segments ---------------------------------------------------------------------------
+
+TEST(LineSegConstruction, RefusesDegenerateInputAndMaps) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_THROW(zc2SegmentLine(zcPoint(1, 2), zcPoint(1, 2)), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zc2SegmentLine(zcLineSeg(zcPoint(3, 3), zcPoint(3, 3))), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zc2SegmentLine(zcPoint(nan, 0), zcPoint(1, 0)), zcShapesError::BadParams);
+  EXPECT_THROW(zcXform<2>(zcMatrix<2>(0, 1, 0, 1), zcVector<2>()) * zc2SegmentLine(zcPoint(1, 0), zcPoint(3, 0)),
+               zcShapesError::DegenerateShape);
+  const zc2SegmentLine r = zc2Rigid(zcRadian(zkPi / 2), zcVector<2>(10, 0)) * zc2SegmentLine(zcPoint(1, 0), zcPoint(3, 0));
+  EXPECT_LT(r.p1().distance(zcPoint(10, 1)), 1e-15);
+  EXPECT_LT(r.p2().distance(zcPoint(10, 3)), 1e-15);
+
+  // The default segment has no direction: queries that need one say so, the others
+  // answer with its one point.
+  const zc2SegmentLine none;
+  EXPECT_THROW(none.line(), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zc2SegmentLine(zcPoint(0, -1), zcPoint(0, 1)).intersection(none), zcShapesError::DegenerateShape);
+  EXPECT_EQ(none.closestPoint(zcPoint(5, 5)), zcPoint(0, 0));
+  EXPECT_FALSE(none.validPoint(zcPoint(1e-300, 0)));
+}
+
+TEST(LineSegRange, EndsCountOnlyWhenInclusiveAndPointsWithinTheTolerance) {
+  // Length 10 along a slant, so that the tolerance (1e-13 here) survives the rotation.
+  const zcPoint a(1, 1), b(7, 9);
+  const zc2SegmentLine s(a, b);
+  const zcVector<2> u = (b - a) / 10.0, n = u.perp();
+  EXPECT_TRUE(s.inRange(a + u * 5 + n * 100, false));  // the distance from the line does not matter
+  for (const zcPoint& end : {a, b, a + u * 5e-14, b - u * 5e-14, a - u * 5e-14, b + u * 5e-14}) {
+    EXPECT_TRUE(s.inRange(end + n, true));
+    EXPECT_FALSE(s.inRange(end + n, false));
   }
-  for (std::size_t size = 8; size < good.size(); ++size) {
-    zcArchive in(std::vector<unsigned char>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size)));
-    zc2SegmentArc a = before;
-    EXPECT_THROW(in >> a, zcArchive::UnexpectedEnd) << size;
-    expectSameArc(a, before);
+  EXPECT_FALSE(s.inRange(a - u * 1e-9, true));
+  EXPECT_FALSE(s.inRange(b + u * 1e-9, true));
+
+  // The closest point is the foot inside, the nearer end outside; a point is on the
+  // segment within length × 1e-14, whatever the flag.
+  const zc2SegmentLine x(zcPoint(0, 0), zcPoint(10, 0));
+  EXPECT_EQ(x.closestPoint(zcPoint(3, 4)), zcPoint(3, 0));
+  EXPECT_EQ(x.closestPoint(zcPoint(-2, 1)), zcPoint(0, 0));
+  EXPECT_DOUBLE_EQ(x.distToPoint(zcPoint(13, -4)), 5);
+  EXPECT_TRUE(x.validPoint(zcPoint(4, 5e-14), true));
+  EXPECT_TRUE(x.validPoint(zcPoint(4, -5e-14), false));
+  EXPECT_FALSE(x.validPoint(zcPoint(4, 1e-12), true));
+  EXPECT_FALSE(x.validPoint(zcPoint(-1e-12, 0), true));
+}
+
+TEST(LineSegIntersection, CrossingsEndsAndParallels) {
+  const zc2SegmentLine s(zcPoint(0, 0), zcPoint(4, 4));
+  for (bool exclusive : {false, true}) {
+    const auto hits = s.intersection(zc2SegmentLine(zcPoint(0, 4), zcPoint(4, 0)), exclusive);
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_LT(hits[0].distance(zcPoint(2, 2)), 1e-15);
   }
-  // Radius 0 or negative, an infinite start angle, a singular transform (m00 = 0
-  // with a matching stored determinant).
-  for (const std::vector<std::pair<std::size_t, double>>& patch :
-       {std::vector<std::pair<std::size_t, double>>{{25, 0.0}}, {{25, -1.0}},
-        {{33, std::numeric_limits<double>::infinity()}}, {{49, 0.0}, {97, 0.0}}}) {
-    std::vector<unsigned char> bytes = good;
-    for (const auto& [at, value] : patch) zfStoreF64(&bytes[at], value);
-    zcArchive in(bytes);
-    zc2SegmentArc a = before;
-    EXPECT_THROW(in >> a, zcArchive::BadFormat) << patch.front().first;
-    expectSameArc(a, before);
+  // The other piece ends on this one (a T), or both share an end: inclusive only.
+  const zc2SegmentLine tee(zcPoint(3, 1), zcPoint(2, 2)), chained(zcPoint(4, 4), zcPoint(8, 0));
+  for (const zc2SegmentLine& o : {tee, chained}) {
+    EXPECT_EQ(s.intersection(o, false).size(), 1u);
+    EXPECT_TRUE(s.intersection(o, true).empty());
+    EXPECT_EQ(o.intersection(s, false).size(), 1u);
+    EXPECT_TRUE(o.intersection(s, true).empty());
   }
+  // The lines cross beyond an end; parallel and overlapping pieces.
+  EXPECT_TRUE(s.intersection(zc2SegmentLine(zcPoint(0, 10), zcPoint(3, 7)), false).empty());
+  EXPECT_TRUE(s.intersection(zc2SegmentLine(zcPoint(1, 0), zcPoint(5, 4)), false).empty());
+  EXPECT_TRUE(s.intersection(zc2SegmentLine(zcPoint(1, 1), zcPoint(6, 6)), false).empty());
+  // With an infinite line only this segment's range counts.
+  const auto hits = s.intersection(zcFLine(zcPoint(100, -97), zcPoint(101, -98)), true);
+  ASSERT_EQ(hits.size(), 1u);
+  EXPECT_LT(hits[0].distance(zcPoint(1.5, 1.5)), 1e-12);
+  EXPECT_EQ(s.intersection(zcFLine(zcPoint(0, 0), zcPoint(-1, 1)), false).size(), 1u);
+  EXPECT_TRUE(s.intersection(zcFLine(zcPoint(0, 0), zcPoint(-1, 1)), true).empty());
+}
+
+TEST(LineSegIntersection, AgreesWithParametricSolveOnRandomPairs) {
+  std::mt19937 rng(42);
+  std::uniform_real_distribution<double> coord(-10, 10);
+  int crossings = 0;
+  for (int i = 0; i < 400; ++i) {
+    const zcPoint a(coord(rng), coord(rng)), b(coord(rng), coord(rng));
+    const zcPoint c(coord(rng), coord(rng)), d(coord(rng), coord(rng));
+    SCOPED_TRACE(testing::Message() << std::setprecision(17) << "seed 42 pair " << i << ": zc2SegmentLine(zcPoint("
+                                    << a.x() << ", " << a.y() << "), zcPoint(" << b.x() << ", " << b.y()
+                                    << ")).intersection(zc2SegmentLine(zcPoint(" << c.x() << ", " << c.y()
+                                    << "), zcPoint(" << d.x() << ", " << d.y() << ")), exclusive);");
+    // a + (b − a) u = c + (d − c) v by Cramer's rule.
+    const zcVector<2> r = b - a, q = d - c, w = c - a;
+    const double den = r.cross(q);
+    if (std::abs(den) < 1e-3 * r.length() * q.length()) continue;  // nearly parallel
+    const double u = w.cross(q) / den, v = w.cross(r) / den;
+    if (std::min({std::abs(u), std::abs(u - 1), std::abs(v), std::abs(v - 1)}) < 1e-9) continue;  // at an end
+    const bool expected = u > 0 && u < 1 && v > 0 && v < 1;
+    for (bool exclusive : {false, true}) {
+      const auto hits = zc2SegmentLine(a, b).intersection(zc2SegmentLine(c, d), exclusive);
+      ASSERT_EQ(hits.size(), expected ? 1u : 0u);
+      if (expected) {
+        EXPECT_LT(hits[0].distance(a + r * u), 1e-9);
+      }
+    }
+    crossings += expected;
+  }
+  EXPECT_GT(crossings, 50);
+}
+
+TEST(LineSegEquality, CoordinatesWithinTenToTheMinusFifteen) {
+  const zcPoint p1(0, 0), p2(1e-3, -2e-3);
+  const zc2SegmentLine s(p1, p2);
+  const zcVector<2> e16(1e-16, -1e-16);
+  EXPECT_TRUE(s == zc2SegmentLine(p1 + e16, p2 - e16));
+  EXPECT_FALSE(s != zc2SegmentLine(p1 + e16, p2 - e16));
+  const zcVector<2> dx(1e-14, 0), dy(0, 1e-14);
+  for (const zc2SegmentLine& other : {zc2SegmentLine(p1 + dx, p2), zc2SegmentLine(p1 + dy, p2),
+                                      zc2SegmentLine(p1, p2 - dx), zc2SegmentLine(p1, p2 - dy), zc2SegmentLine(p2, p1)}) {
+    EXPECT_FALSE(s == other);
+    EXPECT_TRUE(s != other);
+  }
+}
+
+TEST(LineSegText, PointsThenAnEmptyLine) {
+  std::wostringstream out;
+  out << zc2SegmentLine(zcPoint(1.5, -2), zcPoint(3, 4));
+  EXPECT_EQ(out.str(), L"p1_=1.5 -2\np2_=3 4\n\n");
+}
+
+TEST(LineSegArchive, BytesRoundTripAndRefusals) {
+  const zc2SegmentLine s(zcPoint(1.25, -2), zcPoint(3, 1e-300));
+  const Bytes good = stored(s);
+  // 8-byte header, version 0, then p1 and p2.
+  ASSERT_EQ(good.size(), 8u + 1 + 32);
+  EXPECT_EQ(good[8], 0);
+  EXPECT_EQ(zfLoadF64(&good[9]), 1.25);
+  EXPECT_EQ(zfLoadF64(&good[33]), 1e-300);
+  zcArchive in(good);
+  zc2SegmentLine back;
+  in >> back;
+  expectSame(back, s);
+  zc_test::expectOwnRoundTrip(zc2SegmentLine());
+
+  const zc2SegmentLine before(zcPoint(-1, -1), zcPoint(5, 5));
+  expectVersionsAndCutsRefused(good, {1, 255}, before, "dispc/wrfm/lineseg", 105, expectSame);
+  Bytes nan = good;
+  zfStoreF64(&nan[25], std::numeric_limits<double>::quiet_NaN());
+  zc_test::expectRefused<zcArchive::BadFormat>(nan, before);
 }
