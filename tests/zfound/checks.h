@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -21,6 +25,22 @@ using Bytes = std::vector<unsigned char>;
 inline zcXform<2> skewXform() {
   return zcXform<2>::translation(zcVector<2>(7, -4)) * zcXform<2>::scaling(3.0, 0.5) *
          zcXform<2>::rotation(zcRadian(zkPi / 6));
+}
+
+// The typed map by `x` and back by its inverse gives the original.
+template <class T>
+void expectMapRoundTrip(const T& shape, const zcXform<2>& x = skewXform()) {
+  EXPECT_TRUE(zfRealEq(shape.map(x).map(x.inverse()), shape, 1e-9)) << typeid(T).name();
+}
+
+// Also, mapShape by skewXform() gives the same kind with the same geometry as the typed map.
+template <class T>
+void expectMapsAsItsKind(const T& shape) {
+  expectMapRoundTrip(shape);
+  zcShapePtr image = shape.mapShape(skewXform());
+  ASSERT_EQ(typeid(*image), typeid(T));
+  EXPECT_TRUE(zfRealEq(static_cast<const T&>(*image), shape.map(skewXform()), 0.0)) << typeid(T).name();
+  EXPECT_FALSE(*image == shape) << typeid(T).name();
 }
 
 // A shape written as a polymorphic pointer, and read back.
@@ -128,6 +148,62 @@ inline zcSampleResult sampled(const zcShape& s, const zcSampleParams& params) {
   zcSampleResult r;
   s.sample(params, r);
   return r;
+}
+
+// Point lists of the same length, point by point within `tol`.
+inline void expectPoints(const std::vector<zcPoint>& actual, const std::vector<zcPoint>& expected, double tol = 1e-12) {
+  ASSERT_EQ(actual.size(), expected.size());
+  for (std::size_t i = 0; i < actual.size(); ++i) EXPECT_TRUE(zfRealEq(actual[i], expected[i], tol)) << "point " << i;
+}
+
+// Distance from p to the polyline through `points`.
+inline double distToPolyline(const std::vector<zcPoint>& points, const zcPoint& p) {
+  double best = points.front().distance(p);
+  for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+    const zcVector<2> d = points[i + 1] - points[i];
+    const double t = d.lengthSq() > 0.0 ? std::clamp((p - points[i]).dot(d) / d.lengthSq(), 0.0, 1.0) : 0.0;
+    best = std::min(best, (points[i] + d * t).distance(p));
+  }
+  return best;
+}
+
+// The angle a vector turns through as `at(s)` runs over [0, 1] in n steps: the sum of
+// the signed angles between consecutive vectors (a slow reference for turning and
+// winding angles).
+template <class F>
+double sweptAngle(F&& at, int n) {
+  double sum = 0.0;
+  zcVector<2> prev = at(0.0);
+  for (int k = 1; k <= n; ++k) {
+    const zcVector<2> v = at(double(k) / n);
+    sum += std::atan2(prev.cross(v), prev.dot(v));
+    prev = v;
+  }
+  return sum;
+}
+
+// A value's image, written over bytes that are not zero.
+template <std::size_t N, class T>
+std::array<unsigned char, N> imageOf(const T& value) {
+  std::array<unsigned char, N> image;
+  image.fill(0xA5);
+  value.writeImage(image);
+  return image;
+}
+
+// A copy of `bytes` with the double at `at` (counted from the end when negative) replaced.
+template <class B>
+B withDouble(B bytes, long at, double value) {
+  zfStoreF64(&bytes[at < 0 ? bytes.size() - static_cast<std::size_t>(-at) : static_cast<std::size_t>(at)], value);
+  return bytes;
+}
+
+// Doubles of a value image at their byte offsets, and bytes [from, to) zero.
+inline void expectDoublesAt(const unsigned char* image, std::initializer_list<std::pair<int, double>> fields) {
+  for (const auto& [at, value] : fields) EXPECT_EQ(zfLoadF64(image + at), value) << "at " << at;
+}
+inline void expectZeroBytes(const unsigned char* image, int from, int to) {
+  for (int i = from; i < to; ++i) EXPECT_EQ(image[i], 0) << "byte " << i;
 }
 
 }  // namespace zc_test

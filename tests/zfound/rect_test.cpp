@@ -180,34 +180,14 @@ TEST(RectImage, EightyEightBytesWithTheNumbersAtTheirOffsets) {
   EXPECT_THROW(zcRect::readImage(image), zcShapesError::BadParams);
 }
 
-TEST(RectArchive, RoundTripsAndRefusesMalformedForms) {
-  for (const zcRect& original : {zcRect(zcPoint(1, 2), zcVector<2>(3, 4)), zcRect()}) {
-    zcArchive out;
-    zcShapePtr handle(new zcRect(original));
-    out || handle;
-    zcArchive in(out.bytes());
-    zcShapePtr loaded;
-    in || loaded;
-    ASSERT_EQ(typeid(*loaded), typeid(zcRect));
-    EXPECT_EQ(*loaded, original);
-  }
-
+TEST(RectArchive, RefusesMalformedFormsAndLoadsGoodOnes) {
   const zcRect before(zcPoint(7, 8), zcVector<2>(1, 1));
-  auto refuse = [&](const std::vector<unsigned char>& bytes) {
-    expectRefused<zcArchive::BadFormat>(bytes, zcRect(before));
-  };
-  refuse(rectForm(false, zcPoint(0, 0), zcVector<2>(-1, 2)));
-  refuse(rectForm(false, zcPoint(NAN, 0), zcVector<2>(1, 2)));
-  refuse(rectForm(true, zcPoint(0, 0), zcVector<2>(1, 2)));
-
-  // The good form of the same bytes loads.
+  for (const auto& [empty, corner, size] : {std::tuple{false, zcPoint(0, 0), zcVector<2>(-1, 2)},
+                                            std::tuple{false, zcPoint(NAN, 0), zcVector<2>(1, 2)},
+                                            std::tuple{true, zcPoint(0, 0), zcVector<2>(1, 2)}})
+    expectRefused<zcArchive::BadFormat>(rectForm(empty, corner, size), before);
   zcRect target = before;
   zcArchive in(rectForm(false, zcPoint(3, 4), zcVector<2>(5, 6)));
   in || static_cast<zcPersistent&>(target);
   EXPECT_EQ(target, zcRect(zcPoint(3, 4), zcVector<2>(5, 6)));
-
-  // A version the class does not know.
-  std::vector<unsigned char> bytes = rectForm(false, zcPoint(0, 0), zcVector<2>(1, 1));
-  bytes[8] = 1;  // the zcRect level's version byte, right after the header
-  expectRefused<zcArchive::UnknownVersion>(bytes, zcRect(before));
 }
