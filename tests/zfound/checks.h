@@ -198,6 +198,13 @@ B withDouble(B bytes, long at, double value) {
   return bytes;
 }
 
+// A copy of `bytes` with the byte at `at` replaced.
+template <class B>
+B withByte(B bytes, std::size_t at, unsigned char value) {
+  bytes[at] = value;
+  return bytes;
+}
+
 // Doubles of a value image at their byte offsets, and bytes [from, to) zero.
 inline void expectDoublesAt(const unsigned char* image, std::initializer_list<std::pair<int, double>> fields) {
   for (const auto& [at, value] : fields) EXPECT_EQ(zfLoadF64(image + at), value) << "at " << at;

@@ -170,16 +170,18 @@ TEST(ConicsMapping, MapShapeGivesTheDocumentedKinds) {
                                                       new zcEllipseAnnulusSection})
     EXPECT_EQ(typeid(*s->mapShape(shear)), typeid(*s));
 
+  // Orthogonal columns of different lengths: no similarity.
+  const zcXform<2> stretch = zcXform<2>::rotation(deg(30)) * zcXform<2>::scaling(3.0, 0.5);
   const zcAnnulus annulus(zcPoint(1, 0), 1, 2);
-  zcShapePtr gen = annulus.mapShape(skewXform());
+  zcShapePtr gen = annulus.mapShape(stretch);
   ASSERT_EQ(typeid(*gen), typeid(zcGenAnnulus));
   const auto& ga = static_cast<const zcGenAnnulus&>(*gen);
-  const zcPoint outerPoint = skewXform().mapPoint(zcPoint(1, 0) + zcVector<2>(zcRadian(1.1), 2.0));
-  const zcPoint innerPoint = skewXform().mapPoint(zcPoint(1, 0) + zcVector<2>(zcRadian(-2.0), 1.0));
+  const zcPoint outerPoint = stretch.mapPoint(zcPoint(1, 0) + zcVector<2>(zcRadian(1.1), 2.0));
+  const zcPoint innerPoint = stretch.mapPoint(zcPoint(1, 0) + zcVector<2>(zcRadian(-2.0), 1.0));
   EXPECT_LT(ga.outer().nearestBoundaryPoint(outerPoint).distance(outerPoint), 1e-9);
   EXPECT_LT(ga.inner().nearestBoundaryPoint(innerPoint).distance(innerPoint), 1e-9);
   // A disk has no inner ellipse to make a general rectangle of.
-  EXPECT_THROW(zcAnnulus(zcPoint(0, 0), 0, 1).mapShape(skewXform()), zcShapesError::DegenerateShape);
+  EXPECT_THROW(zcAnnulus(zcPoint(0, 0), 0, 1).mapShape(stretch), zcShapesError::DegenerateShape);
 }
 
 // --- Boxes, nearest points, distances -------------------------------------------------------

@@ -65,7 +65,8 @@ std::vector<zcShapePtr> everyKind() {
       new zcCubicSpline({wavy, zcBezierCurve(zcPoint(4, 1), zcPoint(5, 5), zcPoint(6, 0), zcPoint(7, 7), 1, 2, 3, 4)}),
       new zcDeBoorSpline(six, {-1, 0, 0.5, 1, 1.5, 2, 4, 4, 5, 6}), new zcInterpSpline(six, zcInterpSpline::ePeriodic),
       new zcHermiteSpline({o, zcPoint(3, 1)}, {zcVector<2>(1, 2), zcVector<2>(3, 0)}),
-      new zcShapeTree({circle, new zcShapeTree({circle, new zcLineSeg(o, zcPoint(2, 1))}), new zcShapeTree}),
+      new zcShapeTree({circle, new zcShapeTree({circle, new zcLineSeg(o, zcPoint(2, 1))}), new zcShapeTree,
+                       new zcGenShape(zcMappedShape(circle, zc_test::skewXform())), new zcGenShape}),
       new zcContourTree({new zcLineSeg(o, zcPoint(2, 0)), new zcEllipseArc2(zcEllipse2(zcXform<2>::translation(zcVector<2>(2, 1))), zcRadian(-zkPi / 2), zcRadian(zkPi))}, false),
       new zcGenShape(zcEllipseArc(flat, zcRadian(0), zcRadian(2))), new zcGenShape(),
       new zcMappedShape(circle, zc_test::skewXform()), new zcMappedShape()};
