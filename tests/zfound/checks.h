@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <typeinfo>
@@ -203,6 +204,67 @@ template <class B>
 B withByte(B bytes, std::size_t at, unsigned char value) {
   bytes[at] = value;
   return bytes;
+}
+
+// A curve against its definition `at`, s in [0, 1], sampled densely (n + 1 points): the
+// bounding box reaches the extremes (refined by golden-section search) and holds the
+// samples; from each probe, no sample is nearer than the nearest point, which lies on the
+// curve; the winding angle from a probe off the curve is the sum of the small turns.
+inline void expectMatchesDefinition(const zcShape& curve, const std::function<zcPoint(double)>& at,
+                                    const std::vector<zcPoint>& probes, int n = 50000) {
+  std::vector<zcPoint> dense;
+  for (int k = 0; k <= n; ++k) dense.push_back(at(double(k) / n));
+  const zcRect box = curve.boundingBox();
+  const std::function<double(const zcPoint&)> side[4] = {[](const zcPoint& p) { return -p.x(); },
+                                                         [](const zcPoint& p) { return -p.y(); },
+                                                         [](const zcPoint& p) { return p.x(); },
+                                                         [](const zcPoint& p) { return p.y(); }};
+  double extreme[4];
+  for (int k = 0; k < 4; ++k) {
+    const auto best = std::max_element(dense.begin(), dense.end(),
+                                       [&](const zcPoint& a, const zcPoint& b) { return side[k](a) < side[k](b); });
+    double lo = std::max(0.0, double(best - dense.begin() - 1) / n), hi = std::min(1.0, double(best - dense.begin() + 1) / n);
+    const double g = (std::sqrt(5.0) - 1.0) / 2.0;
+    for (int i = 0; i < 100; ++i) {
+      const double c = hi - g * (hi - lo), d = lo + g * (hi - lo);
+      if (side[k](at(c)) > side[k](at(d))) hi = d;
+      else lo = c;
+    }
+    extreme[k] = std::max(side[k](*best), side[k](at(0.5 * (lo + hi))));
+  }
+  const double scale = 1 + box.width() + box.height();
+  expectBox(box, -extreme[0], -extreme[1], extreme[2], extreme[3], 1e-12 * scale);
+  for (const zcPoint& p : probes) {
+    SCOPED_TRACE(testing::Message() << "probe zcPoint(" << p.x() << ", " << p.y() << ")");
+    double brute = 1e300;
+    for (const zcPoint& q : dense) brute = std::min(brute, q.distance(p));
+    const zcPoint q = curve.nearestPoint(p);
+    EXPECT_LE(q.distance(p), brute + 1e-12);
+    EXPECT_GT(q.distance(p), brute - 1e-5 * scale);
+    EXPECT_LT(curve.nearestPoint(q).distance(q), 1e-12 * scale);  // on the curve
+    if (brute > 1e-3 * scale) {
+      EXPECT_NEAR(curve.windingAngle(p).value(), sweptAngle([&](double s) { return at(s) - p; }, n), 1e-9);
+    }
+  }
+}
+
+// Sampled at each tolerance, a curve gives a polyline from at(0) to at(1) that the dense
+// points of its definition lie within the tolerance of; its points lie on the curve and
+// its chords within the tolerance of it (`off` measures the distance from the curve).
+inline void expectSampledWithin(const zcShape& shape, const std::function<zcPoint(double)>& at,
+                                const std::function<double(const zcPoint&)>& off, std::initializer_list<double> tolerances) {
+  for (double tol : tolerances) {
+    SCOPED_TRACE(testing::Message() << "tolerance " << tol);
+    const std::vector<zcPoint> points = sampled(shape, {.tolerance = tol}).points;
+    ASSERT_GE(points.size(), 2u);
+    EXPECT_EQ(points.front(), at(0));
+    EXPECT_TRUE(zfRealEq(points.back(), at(1), 1e-12));
+    for (int k = 0; k <= 10000; ++k) EXPECT_LE(distToPolyline(points, at(k / 10000.0)), tol * (1 + 1e-9));
+    for (const zcPoint& p : points) EXPECT_LT(off(p), 1e-9);
+    for (std::size_t i = 1; i < points.size(); ++i) {
+      for (double s : {0.25, 0.5, 0.75}) EXPECT_LE(off(points[i - 1] + (points[i] - points[i - 1]) * s), tol * (1 + 1e-9));
+    }
+  }
 }
 
 // Doubles of a value image at their byte offsets, and bytes [from, to) zero.
