@@ -428,37 +428,25 @@ TEST(ConicsSampling, SpacingUniformModeCornersAndLimits) {
 
 TEST(ConicsImages, GeometryImageHasItsOffsets) {
   const Geom g(zcPoint(1.5, -2), 3, 0.5, zcRadian(0.25), false);
-  std::array<unsigned char, zkEllipseGeomImageSize> b;
-  b.fill(0xAB);
-  g.writeImage(b);
+  const auto b = imageOf<zkEllipseGeomImageSize>(g);
   expectDoublesAt(b.data(), {{0, 1.5}, {8, -2.0}, {16, 3.0}, {24, 0.5}, {32, 0.25}});
   expectZeroBytes(b.data(), 40, 48);  // handedness, circle flag, padding
   EXPECT_EQ(Geom::readImage(b), g);
-  Geom(zcPoint(), 2, 2, zcRadian(0)).writeImage(b);
-  EXPECT_EQ(b[40], 1);
-  EXPECT_EQ(b[41], 1);
+  const auto circle = imageOf<zkEllipseGeomImageSize>(Geom(zcPoint(), 2, 2, zcRadian(0)));
+  EXPECT_EQ(circle[40], 1);
+  EXPECT_EQ(circle[41], 1);
 
-  auto bad = b;
-  bad[40] = 2;
-  EXPECT_THROW(Geom::readImage(bad), zcShapesError::BadParams);
-  bad = b;
-  zfStoreF64(&bad[24], -1.0);
-  EXPECT_THROW(Geom::readImage(bad), zcShapesError::BadRadius);
-  bad = b;
-  zfStoreF64(&bad[32], std::nan(""));
-  EXPECT_THROW(Geom::readImage(bad), zcShapesError::BadParams);
+  EXPECT_THROW(Geom::readImage(withByte(circle, 40, 2)), zcShapesError::BadParams);
+  EXPECT_THROW(Geom::readImage(withDouble(circle, 24, -1.0)), zcShapesError::BadRadius);
+  EXPECT_THROW(Geom::readImage(withDouble(circle, 32, NAN)), zcShapesError::BadParams);
 }
 
 TEST(ConicsImages, ArcImageHasItsOffsets) {
   const zcEllipseArc arc(zcEllipse(zcPoint(1, 2), 4, 3, zcRadian(0.5), false), zcRadian(-1), zcRadian(2.5));
-  std::array<unsigned char, zkEllipseArcImageSize> b;
-  b.fill(0xCD);
-  arc.writeImage(b);
-  std::array<unsigned char, zkEllipseGeomImageSize> g;
-  arc.geom().writeImage(g);
+  auto b = imageOf<zkEllipseArcImageSize>(arc);
+  const auto g = imageOf<zkEllipseGeomImageSize>(arc.geom());
   EXPECT_TRUE(std::equal(g.begin(), g.end(), b.begin()));
-  std::array<unsigned char, zkXformImageSize> x;
-  arc.ellipse().unitXform().writeImage(x);
+  const auto x = imageOf<zkXformImageSize>(arc.ellipse().unitXform());
   EXPECT_TRUE(std::equal(x.begin(), x.end(), b.begin() + 48));
   const zcPoint p0 = arc.startPoint(), p1 = arc.endPoint();
   expectDoublesAt(b.data(), {{104, p0.x()}, {112, p0.y()}, {120, p1.x()}, {128, p1.y()}, {176, -1.0}, {184, 2.5}});
@@ -467,21 +455,17 @@ TEST(ConicsImages, ArcImageHasItsOffsets) {
   // Derived bytes are not read.
   std::fill(b.begin() + 48, b.begin() + 176, 0x77);
   EXPECT_TRUE(zcEllipseArc::readImage(b) == arc);
-  zfStoreF64(&b[184], 7.0);
-  EXPECT_THROW(zcEllipseArc::readImage(b), zcShapesError::BadParams);
+  EXPECT_THROW(zcEllipseArc::readImage(withDouble(b, 184, 7.0)), zcShapesError::BadParams);
 }
 
 TEST(ConicsImages, SectionImageHasItsOffsetsAndReadsVersion0) {
   const zcEllipseAnnulusSection s(zcEllipseAnnulus(zcEllipse(zcPoint(1, 1), 4, 2, deg(30)), 0.25), deg(10),
                                   deg(200), false, true);
-  std::array<unsigned char, zkEllipseAnnulusSectionImageSize> b;
-  b.fill(0xEE);
-  s.writeImage(b);
-  std::array<unsigned char, zkEllipseGeomImageSize> g;
-  s.annulus().inner().geom().writeImage(g);
-  EXPECT_TRUE(std::equal(g.begin(), g.end(), b.begin()));
-  s.annulus().outer().geom().writeImage(g);
-  EXPECT_TRUE(std::equal(g.begin(), g.end(), b.begin() + 176));
+  const auto b = imageOf<zkEllipseAnnulusSectionImageSize>(s);
+  const auto inner = imageOf<zkEllipseGeomImageSize>(s.annulus().inner().geom());
+  const auto outer = imageOf<zkEllipseGeomImageSize>(s.annulus().outer().geom());
+  EXPECT_TRUE(std::equal(inner.begin(), inner.end(), b.begin()));
+  EXPECT_TRUE(std::equal(outer.begin(), outer.end(), b.begin() + 176));
   const zcPoint start = s.outerArc().startPoint();
   expectDoublesAt(b.data(), {{280, start.x()}, {288, start.y()}, {352, deg(10).value()}, {360, deg(200).value()},
                              {376, 0.25}, {384, deg(190).value()}});
@@ -497,24 +481,18 @@ TEST(ConicsImages, SectionImageHasItsOffsetsAndReadsVersion0) {
   for (int i : {42, 47, 100, 218, 300, 370}) v0[i] = 0x5A;
   EXPECT_TRUE(zfRealEq(zcEllipseAnnulusSection::readImageV0(v0), s, 1e-15));
 
-  auto bad = b;
-  bad[368] = 3;
-  EXPECT_THROW(zcEllipseAnnulusSection::readImage(bad), zcShapesError::BadParams);
+  EXPECT_THROW(zcEllipseAnnulusSection::readImage(withByte(b, 368, 3)), zcShapesError::BadParams);
   // An inner ellipse of another shape makes no elliptical annulus.
-  bad = b;
-  zfStoreF64(&bad[16], 0.9);
-  EXPECT_THROW(zcEllipseAnnulusSection::readImage(bad), zcShapesError::BadParams);
+  EXPECT_THROW(zcEllipseAnnulusSection::readImage(withDouble(b, 16, 0.9)), zcShapesError::BadParams);
 }
 
 // --- Archives, construction failures, setters --------------------------------------------------
 
 TEST(ConicsArchive, ImpossibleRadiiAreRefusedAndLeaveTheObjectAlone) {
-  Bytes bytes = ownBytes(zcCircle(zcPoint(1, 2), 3));
-  zfStoreF64(&bytes[bytes.size() - 8], -1.0);  // the radius
-  expectRefused<zcArchive::BadFormat>(bytes, zcCircle(zcPoint(7, 7), 1));
-  bytes = ownBytes(zcAnnulus(zcPoint(0, 0), 1, 2));
-  zfStoreF64(&bytes[bytes.size() - 16], 5.0);  // inner beyond outer
-  expectRefused<zcArchive::BadFormat>(bytes, zcAnnulus(zcPoint(3, 3), 0.5, 1));
+  // The radius last; the inner radius before the outer one.
+  expectRefused<zcArchive::BadFormat>(withDouble(ownBytes(zcCircle(zcPoint(1, 2), 3)), -8, -1.0), zcCircle(zcPoint(7, 7), 1));
+  expectRefused<zcArchive::BadFormat>(withDouble(ownBytes(zcAnnulus(zcPoint(0, 0), 1, 2)), -16, 5.0),
+                                      zcAnnulus(zcPoint(3, 3), 0.5, 1));
 }
 
 TEST(ConicsConstruction, RefusesInvalidValuesAndSettersKeepState) {

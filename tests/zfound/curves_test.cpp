@@ -177,14 +177,12 @@ TEST(BezierCurve, SampleSpacingUniformAndOverflow) {
     EXPECT_LE(std::abs((a.points[i].angle() - a.points[i - 1].angle()).value()), 0.1 + 1e-12);
   EXPECT_GE(a.points.size(), 17u);  // at least ⌈(π/2) / 0.1⌉ + 1
 
-  zcSampleParams uniform{.spacing = 0.1, .uniform = true};
-  zcSampleResult u = sampled(q, uniform);
+  const zcSampleResult u = sampled(q, {.spacing = 0.1, .uniform = true});
   ASSERT_EQ(u.points.size(), 17u);  // 15 full steps and a shorter last one
   for (std::size_t i = 1; i + 1 < u.points.size(); ++i)
     EXPECT_NEAR((u.points[i].angle() - u.points[i - 1].angle()).value(), 0.1, 1e-10);
   EXPECT_EQ(u.points.back(), q.endPoint());
-  uniform.tolerance = 0.01;
-  EXPECT_THROW(q.sample(uniform, u), zcShapesError::BadParams);
+  EXPECT_THROW(sampled(q, {.spacing = 0.1, .tolerance = 0.01, .uniform = true}), zcShapesError::BadParams);
 
   EXPECT_THROW(sampled(wavy(), {.tolerance = 1e-9, .maxPoints = 50}), zcShapesError::SampleOverflow);
   EXPECT_THROW(sampled(q, {}), zcShapesError::BadParams);
@@ -251,18 +249,14 @@ TEST(CubicSpline, PiecesMustJoin) {
   EXPECT_THROW(empty.boundingBox(), zcShapesError::EmptyShape);
   EXPECT_THROW(empty.nearestPoint(zcPoint()), zcShapesError::EmptyShape);
   EXPECT_THROW(empty.startPoint(), zcShapesError::EmptyShape);
-  zcSampleParams params{.tolerance = 0.1};
-  zcSampleResult r;
-  EXPECT_THROW(empty.sample(params, r), zcShapesError::EmptyShape);
+  EXPECT_THROW(sampled(empty, {.tolerance = 0.1}), zcShapesError::EmptyShape);
 
   // The join is one point, or two with duplicated corners.
-  zcSampleResult once, twice;
-  s.sample(params, once);
-  params.duplicateCorners = true;
-  s.sample(params, twice);
-  EXPECT_EQ(twice.points.size(), once.points.size() + 1);
-  EXPECT_EQ(std::count(once.points.begin(), once.points.end(), zcPoint(3, 0)), 1);
-  EXPECT_EQ(std::count(twice.points.begin(), twice.points.end(), zcPoint(3, 0)), 2);
+  const std::vector<zcPoint> once = sampled(s, {.tolerance = 0.1}).points;
+  const std::vector<zcPoint> twice = sampled(s, {.tolerance = 0.1, .duplicateCorners = true}).points;
+  EXPECT_EQ(twice.size(), once.size() + 1);
+  EXPECT_EQ(std::count(once.begin(), once.end(), zcPoint(3, 0)), 1);
+  EXPECT_EQ(std::count(twice.begin(), twice.end(), zcPoint(3, 0)), 2);
 }
 
 TEST(CubicSpline, SubShapeUniformSampleAndTurning) {

@@ -196,41 +196,30 @@ TEST(ContourTree, ClosedCircleOfBezierPieces) {
 
 TEST(ContourTree, SamplingJoinsPiecesOnce) {
   const zcContourTree c(circlePieces(), true);
-  zcSampleParams params{.tolerance = 1e-3};
-  zcSampleResult once, twice;
-  c.sample(params, once);
-  EXPECT_EQ(once.points.front(), zcPoint(1, 0));
-  EXPECT_TRUE(zfRealEq(once.points.back(), zcPoint(1, 0), 1e-15));
-  for (std::size_t i = 1; i < once.points.size(); ++i) {
-    EXPECT_NE(once.points[i], once.points[i - 1]);
+  const std::vector<zcPoint> once = sampled(c, {.tolerance = 1e-3}).points;
+  EXPECT_EQ(once.front(), zcPoint(1, 0));
+  EXPECT_TRUE(zfRealEq(once.back(), zcPoint(1, 0), 1e-15));
+  for (std::size_t i = 1; i < once.size(); ++i) {
+    EXPECT_NE(once[i], once[i - 1]);
     // Each chord stays within the tolerance of the circle.
-    EXPECT_GE(((once.points[i] + once.points[i - 1]) * 0.5).length(), 1 - 1e-3 - 1e-12);
+    EXPECT_GE(((once[i] + once[i - 1]) * 0.5).length(), 1 - 1e-3 - 1e-12);
   }
-  params.duplicateCorners = true;
-  c.sample(params, twice);
-  EXPECT_EQ(twice.points.size(), once.points.size() + 3);
+  EXPECT_EQ(sampled(c, {.tolerance = 1e-3, .duplicateCorners = true}).points.size(), once.size() + 3);
 
-  zcSampleParams uniform{.spacing = 0.25, .uniform = true};
-  zcSampleResult u = sampled(c, uniform);
+  const zcSampleResult u = sampled(c, {.spacing = 0.25, .uniform = true});
   ASSERT_EQ(u.points.size(), 27u);  // 25 steps of 0.25 and a last one of 2π − 6.25
   for (std::size_t i = 0; i + 1 < u.points.size(); ++i)
     EXPECT_NEAR((u.points[i].angle() - zcRadian(0.25 * static_cast<double>(i))).signedNorm().value(), 0.0, 1e-10);
   EXPECT_EQ(u.points.back(), zcPoint(1, 0));
-  uniform.tolerance = 0.1;
-  EXPECT_THROW(c.sample(uniform, u), zcShapesError::BadParams);
+  EXPECT_THROW(sampled(c, {.spacing = 0.25, .tolerance = 0.1, .uniform = true}), zcShapesError::BadParams);
 
-  zcSampleParams limited = params;
-  limited.duplicateCorners = false;
-  limited.maxPoints = static_cast<long>(once.points.size());
-  zcSampleResult exact;
-  EXPECT_NO_THROW(c.sample(limited, exact));
-  EXPECT_EQ(exact.points, once.points);
-  limited.maxPoints -= 1;
-  zcSampleResult over;
-  EXPECT_THROW(c.sample(limited, over), zcShapesError::SampleOverflow);
+  // Exactly as many points as allowed pass; one fewer allowed overflows.
+  const long n = static_cast<long>(once.size());
+  EXPECT_EQ(sampled(c, {.tolerance = 1e-3, .maxPoints = n}).points, once);
+  EXPECT_THROW(sampled(c, {.tolerance = 1e-3, .maxPoints = n - 1}), zcShapesError::SampleOverflow);
 
   const zcContourTree empty(true);
-  EXPECT_THROW(empty.sample(params, over), zcShapesError::EmptyShape);
+  EXPECT_THROW(sampled(empty, {.tolerance = 1e-3}), zcShapesError::EmptyShape);
   EXPECT_FALSE(empty.within(zcPoint()));
   EXPECT_EQ(empty.tangentRotation().value(), 0.0);
   EXPECT_THROW(empty.boundingBox(), zcShapesError::EmptyShape);
