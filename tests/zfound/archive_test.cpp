@@ -7,8 +7,8 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {

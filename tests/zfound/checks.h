@@ -223,7 +223,8 @@ inline void expectMatchesDefinition(const zcShape& curve, const std::function<zc
   for (int k = 0; k < 4; ++k) {
     const auto best = std::max_element(dense.begin(), dense.end(),
                                        [&](const zcPoint& a, const zcPoint& b) { return side[k](a) < side[k](b); });
-    double lo = std::max(0.0, double(best - dense.begin() - 1) / n), hi = std::min(1.0, double(best - dense.begin() + 1) / n);
+    const double at0 = double(best - dense.begin()) / n;
+    double lo = std::max(0.0, at0 - 1.0 / n), hi = std::min(1.0, at0 + 1.0 / n);
     const double g = (std::sqrt(5.0) - 1.0) / 2.0;
     for (int i = 0; i < 100; ++i) {
       const double c = hi - g * (hi - lo), d = lo + g * (hi - lo);
@@ -252,7 +253,8 @@ inline void expectMatchesDefinition(const zcShape& curve, const std::function<zc
 // points of its definition lie within the tolerance of; its points lie on the curve and
 // its chords within the tolerance of it (`off` measures the distance from the curve).
 inline void expectSampledWithin(const zcShape& shape, const std::function<zcPoint(double)>& at,
-                                const std::function<double(const zcPoint&)>& off, std::initializer_list<double> tolerances) {
+                                const std::function<double(const zcPoint&)>& off,
+                                std::initializer_list<double> tolerances) {
   for (double tol : tolerances) {
     SCOPED_TRACE(testing::Message() << "tolerance " << tol);
     const std::vector<zcPoint> points = sampled(shape, {.tolerance = tol}).points;
@@ -262,7 +264,8 @@ inline void expectSampledWithin(const zcShape& shape, const std::function<zcPoin
     for (int k = 0; k <= 10000; ++k) EXPECT_LE(distToPolyline(points, at(k / 10000.0)), tol * (1 + 1e-9));
     for (const zcPoint& p : points) EXPECT_LT(off(p), 1e-9);
     for (std::size_t i = 1; i < points.size(); ++i) {
-      for (double s : {0.25, 0.5, 0.75}) EXPECT_LE(off(points[i - 1] + (points[i] - points[i - 1]) * s), tol * (1 + 1e-9));
+      for (double s : {0.25, 0.5, 0.75})
+        EXPECT_LE(off(points[i - 1] + (points[i] - points[i - 1]) * s), tol * (1 + 1e-9));
     }
   }
 }

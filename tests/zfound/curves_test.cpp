@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <functional>
 #include <vector>
 
 using namespace zc_test;
@@ -24,8 +22,10 @@ zcBezierCurve quarterCircle() {
   return zcBezierCurve(zcPoint(1, 0), zcPoint(1, 2 - kRoot2), zcPoint(2 - kRoot2, 1), zcPoint(0, 1), 1.0, w, w, 1.0);
 }
 
-// A rational curve with uneven weights and an S bend.
-zcBezierCurve wavy() { return zcBezierCurve(zcPoint(0, 0), zcPoint(1, 3), zcPoint(3, -2), zcPoint(4, 1), 1.0, 5.0, 0.3, 2.0); }
+// Rational curves: uneven weights and an S bend; steep weights; a loop.
+zcBezierCurve wavy() { return zcBezierCurve(zcPoint(0, 0), zcPoint(1, 3), zcPoint(3, -2), zcPoint(4, 1), 1, 5, 0.3, 2); }
+zcBezierCurve steep() { return zcBezierCurve(zcPoint(0, 0), zcPoint(5, 5), zcPoint(-3, 6), zcPoint(1, -1), 0.5, 3, 7, 1); }
+zcBezierCurve loop() { return zcBezierCurve(zcPoint(0, 0), zcPoint(4, 3), zcPoint(-4, 3), zcPoint(0, 0.5), 1, 0.1, 9, 1); }
 
 // The curve from its definition: Σ wᵢ Bᵢ Pᵢ / Σ wᵢ Bᵢ.
 zcPoint reference(const zcBezierCurve& c, double t) {
@@ -133,9 +133,7 @@ TEST(BezierCurve, MatchesItsDefinition) {
   EXPECT_TRUE(zfRealEq(quarterCircle().boundingBox(), zcRect(0, 0, 1, 1), 1e-15));
   const std::vector<zcPoint> probes = {zcPoint(2, 0.5),   zcPoint(-3, 4),    zcPoint(10, -10), zcPoint(1.2, 1.1),
                                        zcPoint(3.5, -0.5), zcPoint(0.72, 0.72), wavy().point(0.37)};
-  for (const zcBezierCurve& c : {wavy(), quarterCircle(),
-                                 zcBezierCurve(zcPoint(0, 0), zcPoint(5, 5), zcPoint(-3, 6), zcPoint(1, -1), 0.5, 3, 7, 1),
-                                 zcBezierCurve(zcPoint(0, 0), zcPoint(4, 3), zcPoint(-4, 3), zcPoint(0, 0.5), 1, 0.1, 9, 1)}) {
+  for (const zcBezierCurve& c : {wavy(), quarterCircle(), steep(), loop()}) {
     SCOPED_TRACE(testing::Message() << "weights " << c.weight(0) << " " << c.weight(1) << " " << c.weight(2));
     expectMatchesDefinition(c, [&](double t) { return reference(c, t); }, probes);
     for (const zcPoint& p : probes) EXPECT_TRUE(zfRealEq(c.nearestPoint(p), c.point(c.nearestParam(p)), 1e-12));
@@ -162,10 +160,9 @@ TEST(BezierCurve, TurningAndWinding) {
 }
 
 TEST(BezierCurve, SampleStaysWithinTolerance) {
-  for (const zcBezierCurve& c : {wavy(), quarterCircle(),
-                                 zcBezierCurve(zcPoint(0, 0), zcPoint(4, 3), zcPoint(-4, 3), zcPoint(0, 0.5), 1, 0.1, 9, 1)})
-    expectSampledWithin(c, [&](double t) { return reference(c, t); }, [&](const zcPoint& p) { return c.distToPoint(p); },
-                        {0.1, 0.01, 1e-4});
+  for (const zcBezierCurve& c : {wavy(), quarterCircle(), loop()})
+    expectSampledWithin(
+        c, [&](double t) { return reference(c, t); }, [&](const zcPoint& p) { return c.distToPoint(p); }, {0.1, 0.01, 1e-4});
   // A circle's chords are within the tolerance of the arc, and not needlessly many.
   EXPECT_LE(sampled(quarterCircle(), {.tolerance = 1e-3}).points.size(), 40u);
 }

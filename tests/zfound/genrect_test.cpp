@@ -265,7 +265,8 @@ TEST(GenAnnulusImage, InterleavesTheRectanglesAndArchivesRefuseBadOnes) {
   std::array<unsigned char, zkGenAnnulusImageV0Size> v0;
   std::memcpy(v0.data(), image.data(), v0.size());
   EXPECT_TRUE(zcGenAnnulus::readImageV0(v0) == m);
-  EXPECT_THROW(zcGenAnnulus::readImage(withDouble(image, 96 + 64, -0.5)), zcShapesError::BadRadius);  // outer y fraction
+  // The outer y fraction.
+  EXPECT_THROW(zcGenAnnulus::readImage(withDouble(image, 96 + 64, -0.5)), zcShapesError::BadRadius);
 
   // A bad outer rectangle after a good inner one: nothing of the target changes.
   Bytes broken = ownBytes(m);

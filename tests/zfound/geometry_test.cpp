@@ -5,10 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <limits>
-#include <vector>
 
 using namespace zc_test;
 
@@ -81,7 +78,7 @@ TEST(MatrixAxes, MirrorsRotationsAndScales) {
       {zcMatrix<2>(1, 0, 0, -1), 0, zkPi, 1, 1, 0},  // the y-axis image turned by π, never −π
       {zcMatrix<2>(-1, 0, 0, 1), zkPi, 0, 1, 1, 0},
       {zcMatrix<2>(c, 0.5, 0.5, -c), zkPi / 6, -5 * zkPi / 6, 1, 1, 1e-15},  // rotation by 30° after diag(1, −1)
-      {zcMatrix<2>(1, -1.5 * kSqrt3, kSqrt3, 1.5), zkPi / 3, zkPi / 3, 2, 3, 1e-15},  // rotation by 60° after diag(2, 3)
+      {zcMatrix<2>(1, -1.5 * kSqrt3, kSqrt3, 1.5), zkPi / 3, zkPi / 3, 2, 3, 1e-15},  // 60° after diag(2, 3)
       {zcMatrix<2>(1, 1, 0, 1), 0, -zkPi / 4, 1, std::sqrt(2.0), 1e-15}};  // a shear tilts the y-axis image
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << r.m.element(0, 0) << " " << r.m.element(0, 1) << " " << r.m.element(1, 0) << " "
@@ -291,7 +288,7 @@ TEST(GeometryArchive, MalformedTransformsAreRefused) {
   expectRefused<zcArchive::BadFormat>(withDouble(good, 8 + 48, 6.5 * (1 + 1e-9)), target);  // disagreeing determinant
   expectRefused<zcArchive::BadFormat>(withDouble(good, 8, NAN), target);
   expectRefused<zcArchive::BadFormat>(withDouble(good, 8 + 32, INFINITY), target);
-  expectRefused<zcArchive::UnexpectedEnd>(Bytes(good.begin(), good.begin() + 8 + 36), target);  // cut in the translation
+  expectRefused<zcArchive::UnexpectedEnd>(Bytes(good.begin(), good.begin() + 8 + 36), target);  // ends in the translation
 
   zcXform<2> infinite(zcMatrix<2>(), zcVector<2>(INFINITY, 0));
   zcArchive refused;

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <functional>
 #include <typeinfo>
@@ -115,17 +114,13 @@ TEST(Line, DirectionPointAndTheFourNumbers) {
   EXPECT_TRUE(zfRealEq(zcLine::throughPoints(zcPoint(0, 1), zcPoint(0, 5)), zcLine(zcPoint(0, 1), zcRadian(zkPi / 2)),
                        1e-15));
 
-  std::array<unsigned char, zkLineImageSize> image;
-  l.writeImage(image);
+  const auto image = imageOf<zkLineImageSize>(l);
   expectDoublesAt(image.data(), {{0, 0.6}, {8, 0.8}, {16, 1.0}, {24, 1.0}});  // direction, point
   EXPECT_EQ(zcLine::readImage(image), l);
   // A direction read back from its own numbers stays as it was.
   const zcLine angled(zcPoint(-2, 3), zcRadian(1.1));
-  angled.writeImage(image);
-  EXPECT_EQ(zcLine::readImage(image), angled);
-  zfStoreF64(&image[0], 0.0);
-  zfStoreF64(&image[8], 0.0);
-  EXPECT_THROW(zcLine::readImage(image), zcShapesError::DegenerateShape);
+  EXPECT_EQ(zcLine::readImage(imageOf<zkLineImageSize>(angled)), angled);
+  EXPECT_THROW(zcLine::readImage(withDouble(withDouble(image, 0, 0.0), 8, 0.0)), zcShapesError::DegenerateShape);
   EXPECT_NEAR(l.fline().signedDistance(zcPoint(-3, 4)), 5.0, 1e-12);
   // Directions of any finite size give a unit direction, subnormal ones included.
   for (const zcVector<2>& d : {zcVector<2>(4e-320, 4e-320), zcVector<2>(5e-324, 0), zcVector<2>(1e308, -1e308),
@@ -359,9 +354,7 @@ TEST(Polyline, ClosedChainsAreRegions) {
 
 TEST(Cross, ValueImageAndArchiveForms) {
   const zcCross c(zcPoint(1.5, -2), zcRadian(0.75), 11);
-  std::array<unsigned char, zkCrossImageSize> image;
-  image.fill(0xEE);
-  c.writeImage(image);
+  auto image = imageOf<zkCrossImageSize>(c);
   expectDoublesAt(image.data(), {{0, 1.5}, {8, -2.0}, {16, 0.75}});
   EXPECT_EQ(zfLoadI32(&image[24]), 11);
   EXPECT_EQ(zfLoadU32(&image[28]), 0u);
@@ -385,8 +378,7 @@ TEST(Cross, ValueImageAndArchiveForms) {
 
 TEST(CoordAxes, ValueBoxAndNearestPoint) {
   const zcCoordAxes axes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 4));
-  std::array<unsigned char, zkCoordAxesImageSize> image;
-  axes.writeImage(image);
+  const auto image = imageOf<zkCoordAxesImageSize>(axes);
   expectDoublesAt(image.data(), {{0, 1}, {8, 1}, {16, 5}, {24, 1}, {32, 1}, {40, 4}});
   EXPECT_EQ(zcCoordAxes::readImage(image), axes);
   EXPECT_EQ(axes.boundingBox(), zcRect(zcPoint(1, 1), zcVector<2>(4, 3)));

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <typeinfo>
 #include <vector>
 
@@ -28,11 +27,9 @@ std::vector<unsigned char> rectForm(bool empty, zcPoint corner, zcVector<2> size
 TEST(RectBasics, ConstructionAccessorsAndRefusals) {
   const zcRect r(zcPoint(1, 2), zcVector<2>(4, 3));
   EXPECT_FALSE(r.isEmpty());
-  EXPECT_EQ(r.ul(), zcPoint(1, 2));
-  EXPECT_EQ(r.ur(), zcPoint(5, 2));
-  EXPECT_EQ(r.lr(), zcPoint(5, 5));
-  EXPECT_EQ(r.ll(), zcPoint(1, 5));
-  EXPECT_EQ(r.center(), zcPoint(3, 3.5));
+  // Corners from the upper left (y downward), then the center.
+  EXPECT_EQ((std::vector{r.ul(), r.ur(), r.lr(), r.ll(), r.center()}),
+            (std::vector{zcPoint(1, 2), zcPoint(5, 2), zcPoint(5, 5), zcPoint(1, 5), zcPoint(3, 3.5)}));
   EXPECT_DOUBLE_EQ(r.area(), 12.0);
   EXPECT_EQ(zcRect::fromCorners(zcPoint(5, 2), zcPoint(1, 5)), r);
 

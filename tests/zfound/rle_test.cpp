@@ -158,7 +158,7 @@ TEST(RLEArchive, MalformedArchivesLeaveTheImageUnchanged) {
   const zcRLEBuffer original(2, {{7, 2, 0, 0}});
   expectRefused<zcArchive::UnknownVersion>(withByte(good, 8, 3), original);
   expectRefused<zcArchive::BadFormat>(withByte(good, 31, 2), original);   // the first row's run becomes 2 long
-  expectRefused<zcArchive::BadFormat>(withByte(good, 26, 3), original);   // first row count 3: half a pair after the run
+  expectRefused<zcArchive::BadFormat>(withByte(good, 26, 3), original);   // first row count 3: half a pair
   expectRefused<zcArchive::BadCount>(withByte(good, 14, 0xFF), original);  // height 255 rows in 22 bytes
   expectRefused<zcArchive::BadFormat>(withByte(good, 13, 0x80), original);  // negative width
   expectRefused<zcArchive::BadCount>(withByte(good, 34, 0x10), original);   // second row count of 16 bytes
