@@ -305,7 +305,10 @@ TEST(ArchiveObjects, WritingRefusesCyclesAndDeepNesting) {
 
   zcPtrHandle<Node> head(new Node);
   zcPtrHandle<Node> tail = head;
-  for (int i = 0; i < zkMaxArchiveDepth + 5; ++i) tail = tail->left = new Node;
+  for (int i = 0; i < zkMaxArchiveDepth + 5; ++i) {
+    tail->left = new Node;
+    tail = tail->left;
+  }
   EXPECT_THROW(out || head, zcArchive::TooDeep);
   // Break the chain iteratively so that freeing it does not recurse deeply.
   while (head) head = zcPtrHandle<Node>(head->left);

@@ -341,6 +341,7 @@ TEST(ConicsCurves, EndsAnglesAndReversal) {
   EXPECT_FALSE(zcEllipseAnnulusSection().reverse()->isRightHanded());
   EXPECT_THROW(zcEllipseArc(zcEllipse(zcPoint(), 0, 0, zcRadian(0)), zcRadian(0), zcRadian(1)).startAngle(),
                zcShapesError::NoTangent);
+  EXPECT_NEAR(arc.windingAngle(zcPoint(0, 0)).value(), zkPi / 2, 1e-15);  // a quarter turn about the center
   EXPECT_THROW(arc.windingAngle(zcPoint(0, 1)), zcShapesError::BadGeom);  // on the curve
 }
 

@@ -23,9 +23,10 @@ zcBezierCurve quarterCircle() {
 }
 
 // Rational curves: uneven weights and an S bend; steep weights; a loop.
-zcBezierCurve wavy() { return zcBezierCurve(zcPoint(0, 0), zcPoint(1, 3), zcPoint(3, -2), zcPoint(4, 1), 1, 5, 0.3, 2); }
-zcBezierCurve steep() { return zcBezierCurve(zcPoint(0, 0), zcPoint(5, 5), zcPoint(-3, 6), zcPoint(1, -1), 0.5, 3, 7, 1); }
-zcBezierCurve loop() { return zcBezierCurve(zcPoint(0, 0), zcPoint(4, 3), zcPoint(-4, 3), zcPoint(0, 0.5), 1, 0.1, 9, 1); }
+const zcPoint kO(0, 0);
+zcBezierCurve wavy() { return zcBezierCurve(kO, zcPoint(1, 3), zcPoint(3, -2), zcPoint(4, 1), 1, 5, 0.3, 2); }
+zcBezierCurve steep() { return zcBezierCurve(kO, zcPoint(5, 5), zcPoint(-3, 6), zcPoint(1, -1), 0.5, 3, 7, 1); }
+zcBezierCurve loop() { return zcBezierCurve(kO, zcPoint(4, 3), zcPoint(-4, 3), zcPoint(0, 0.5), 1, 0.1, 9, 1); }
 
 // The curve from its definition: Σ wᵢ Bᵢ Pᵢ / Σ wᵢ Bᵢ.
 zcPoint reference(const zcBezierCurve& c, double t) {
@@ -161,8 +162,8 @@ TEST(BezierCurve, TurningAndWinding) {
 
 TEST(BezierCurve, SampleStaysWithinTolerance) {
   for (const zcBezierCurve& c : {wavy(), quarterCircle(), loop()})
-    expectSampledWithin(
-        c, [&](double t) { return reference(c, t); }, [&](const zcPoint& p) { return c.distToPoint(p); }, {0.1, 0.01, 1e-4});
+    expectSampledWithin(c, [&](double t) { return reference(c, t); }, [&](const zcPoint& p) { return c.distToPoint(p); },
+                        {0.1, 0.01, 1e-4});
   // A circle's chords are within the tolerance of the arc, and not needlessly many.
   EXPECT_LE(sampled(quarterCircle(), {.tolerance = 1e-3}).points.size(), 40u);
 }

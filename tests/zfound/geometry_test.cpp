@@ -288,7 +288,8 @@ TEST(GeometryArchive, MalformedTransformsAreRefused) {
   expectRefused<zcArchive::BadFormat>(withDouble(good, 8 + 48, 6.5 * (1 + 1e-9)), target);  // disagreeing determinant
   expectRefused<zcArchive::BadFormat>(withDouble(good, 8, NAN), target);
   expectRefused<zcArchive::BadFormat>(withDouble(good, 8 + 32, INFINITY), target);
-  expectRefused<zcArchive::UnexpectedEnd>(Bytes(good.begin(), good.begin() + 8 + 36), target);  // ends in the translation
+  // It ends in the translation.
+  expectRefused<zcArchive::UnexpectedEnd>(Bytes(good.begin(), good.begin() + 8 + 36), target);
 
   zcXform<2> infinite(zcMatrix<2>(), zcVector<2>(INFINITY, 0));
   zcArchive refused;

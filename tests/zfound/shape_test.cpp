@@ -47,11 +47,12 @@ std::vector<zcShapePtr> everyKind() {
   const zcGenRect rounded(zcVector<2>(10, 5), zcVector<2>(4, 2), zcRadian(0.3), zcVector<2>(1, 1));
   const std::vector<zcPoint> six = {o, zcPoint(2, 3), zcPoint(5, 1), zcPoint(7, 4), zcPoint(9, 0), zcPoint(6, -3)};
   const zcBezierCurve wavy(o, zcPoint(1, 3), zcPoint(3, -2), zcPoint(4, 1), 1.0, 5.0, 0.3, 2.0);
-  const zcEllipseArc2 halfTurn(zcEllipse2(zcXform<2>::translation(zcVector<2>(2, 1))), zcRadian(-zkPi / 2), zcRadian(zkPi));
+  const zcEllipse2 unit(zcXform<2>::translation(zcVector<2>(2, 1)));  // the unit circle about (2, 1)
   zcShapePtr circle = new zcCircle(zcPoint(1, 2), 3);
   return {
       new zc2Point(zcPoint(3, -1)), new zcLineSeg(zcPoint(1, 2), zcPoint(-4, 6)),
-      new zcLine(zcPoint(2, 1), zcRadian(0.7)), new zcFLine(zcPoint(2, 1), zcPoint(-3, 5)), new zcPointSet({o, zcPoint(1, 5)}),
+      new zcLine(zcPoint(2, 1), zcRadian(0.7)), new zcFLine(zcPoint(2, 1), zcPoint(-3, 5)),
+      new zcPointSet({o, zcPoint(1, 5)}),
       new zcLineSegSet({zcLineSeg(o, zcPoint(1, 1)), zcLineSeg(zcPoint(2, 2), zcPoint(2, 2))}, true),
       new zcPolygon({o, zcPoint(4, 0), zcPoint(2, 3)}, zcPolygon::eWinding), new zcPolygon(),
       new zcPolyline({o, zcPoint(4, 0)}, true), new zcCross(zcPoint(3, 4), zcRadian(2.5), 9),
@@ -68,7 +69,8 @@ std::vector<zcShapePtr> everyKind() {
       new zcHermiteSpline({o, zcPoint(3, 1)}, {zcVector<2>(1, 2), zcVector<2>(3, 0)}),
       new zcShapeTree({circle, new zcShapeTree({circle, new zcLineSeg(o, zcPoint(2, 1))}), new zcShapeTree,
                        new zcGenShape(zcMappedShape(circle, zc_test::skewXform())), new zcGenShape}),
-      new zcContourTree({new zcLineSeg(o, zcPoint(2, 0)), new zcEllipseArc2(halfTurn)}, false),
+      new zcContourTree({new zcLineSeg(o, zcPoint(2, 0)), new zcEllipseArc2(unit, zcRadian(-zkPi / 2), zcRadian(zkPi))},
+                        false),
       new zcGenShape(zcEllipseArc(flat, zcRadian(0), zcRadian(2))), new zcGenShape(),
       new zcMappedShape(circle, zc_test::skewXform()), new zcMappedShape()};
 }
@@ -80,8 +82,8 @@ TEST(ShapeKinds, EveryKindRoundTripsAsAPointer) {
   for (const zcShapePtr& s : everyKind()) zc_test::expectShapeRoundTrip(*s, 1);
 }
 
-// The own form's first byte after the header is the kind's version: another one is
-// refused before the (default) target changes.
+// A copy is equal; the own form's first byte after the header is the kind's version:
+// another one is refused before the (default) target changes.
 TEST(ShapeKinds, EveryKindRefusesAnUnknownVersionOfItsOwnForm) {
   for (const zcShapePtr& s : everyKind()) {
     SCOPED_TRACE(zc_Instantiator::nameOf(*s));
