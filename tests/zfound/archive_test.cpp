@@ -59,30 +59,22 @@ protected:
     });
   }
 };
-class Left : public virtual Base {
+// The two sides of the diamond, each with a value of its own.
+template <int kRight>
+class Side : public virtual Base {
 public:
-  long leftValue = 0;
+  long value = 0;
 
 protected:
   void dispatchSerialize(zcArchive& archive) override {
-    zfSerializeLevel(archive, this, "test::Left", 0, [&](unsigned char) {
+    zfSerializeLevel(archive, this, kRight ? "test::Right" : "test::Left", 0, [&](unsigned char) {
       Base::dispatchSerialize(archive);
-      archive || leftValue;
+      archive || value;
     });
   }
 };
-class Right : public virtual Base {
-public:
-  long rightValue = 0;
-
-protected:
-  void dispatchSerialize(zcArchive& archive) override {
-    zfSerializeLevel(archive, this, "test::Right", 0, [&](unsigned char) {
-      Base::dispatchSerialize(archive);
-      archive || rightValue;
-    });
-  }
-};
+using Left = Side<0>;
+using Right = Side<1>;
 class Diamond : public Left, public Right {
 protected:
   void dispatchSerialize(zcArchive& archive) override {
@@ -269,8 +261,8 @@ TEST(ArchiveBounds, CountsAndEndsAreCheckedBeforeReading) {
 TEST(ArchiveObjects, SharedVirtualBaseIsWrittenOnce) {
   Diamond d;
   d.baseValue = 11;
-  d.leftValue = 22;
-  d.rightValue = 33;
+  d.Left::value = 22;
+  d.Right::value = 33;
   zcArchive out;
   out || d;
   // Diamond, Left, Base, Right versions (1 byte each) and three longs.
@@ -280,8 +272,8 @@ TEST(ArchiveObjects, SharedVirtualBaseIsWrittenOnce) {
   zcArchive in(out.bytes());
   in || r;
   EXPECT_EQ(r.baseValue, 11);
-  EXPECT_EQ(r.leftValue, 22);
-  EXPECT_EQ(r.rightValue, 33);
+  EXPECT_EQ(r.Left::value, 22);
+  EXPECT_EQ(r.Right::value, 33);
 
   // In place, without the pointer machinery.
   Diamond simple;
