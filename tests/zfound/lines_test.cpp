@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <functional>
 #include <typeinfo>
@@ -15,30 +14,6 @@
 using namespace zc_test;
 
 namespace {
-
-// The typed map by skewXform() and back by its inverse gives the original; mapShape
-// gives the same kind with the same geometry as the typed map.
-template <class T>
-void expectMapRoundTrip(const T& shape) {
-  const zcXform<2> x = skewXform();
-  const T there = shape.map(x);
-  EXPECT_TRUE(zfRealEq(there.map(x.inverse()), shape, 1e-9)) << typeid(T).name();
-  zcShapePtr image = shape.mapShape(x);
-  ASSERT_EQ(typeid(*image), typeid(T));
-  EXPECT_TRUE(zfRealEq(static_cast<const T&>(*image), there, 0.0)) << typeid(T).name();
-}
-
-template <class T>
-T archivedCopy(const T& shape) {
-  zcArchive out;
-  zcShapePtr handle(new T(shape));
-  out || handle;
-  zcArchive in(out.bytes());
-  zcShapePtr loaded;
-  in || loaded;
-  if (typeid(*loaded) != typeid(T)) throw std::bad_cast();
-  return static_cast<const T&>(*loaded);
-}
 
 std::vector<zcPoint> sampled(const zcShape& shape, double spacing, bool duplicateCorners = false,
                              bool uniform = false) {
@@ -57,25 +32,19 @@ std::vector<unsigned char> ownForm(const std::function<void(zcArchive&)>& fields
 
 const zcPoint kNan(std::nan(""), 0.0);
 
-void expectPoints(const std::vector<zcPoint>& actual, const std::vector<zcPoint>& expected) {
-  ASSERT_EQ(actual.size(), expected.size());
-  for (std::size_t i = 0; i < actual.size(); ++i)
-    EXPECT_TRUE(zfRealEq(actual[i], expected[i], 1e-12)) << "point " << i;
-}
-
 }  // namespace
 
 TEST(LinesMapping, EveryKindMapsThereAndBack) {
-  expectMapRoundTrip(zc2Point(zcPoint(3, -1)));
-  expectMapRoundTrip(zcLineSeg(zcPoint(1, 2), zcPoint(-4, 6)));
-  expectMapRoundTrip(zcLine(zcPoint(2, 1), zcRadian(0.7)));
-  expectMapRoundTrip(zcFLine(zcPoint(2, 1), zcPoint(-3, 5)));
-  expectMapRoundTrip(zcPointSet({zcPoint(0, 0), zcPoint(1, 5), zcPoint(-2, 3)}));
-  expectMapRoundTrip(zcLineSegSet({zcLineSeg(zcPoint(0, 0), zcPoint(1, 1)), zcLineSeg(zcPoint(5, 5), zcPoint(5, 5))}, true));
-  expectMapRoundTrip(zcPolygon({zcPoint(0, 0), zcPoint(4, 0), zcPoint(2, 3)}, zcPolygon::eWinding));
-  expectMapRoundTrip(zcPolyline({zcPoint(0, 0), zcPoint(4, 0), zcPoint(2, 3)}, true));
-  expectMapRoundTrip(zcCross(zcPoint(3, 4), zcRadian(2.5), 9));
-  expectMapRoundTrip(zcCoordAxes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 3)));
+  expectMapsAsItsKind(zc2Point(zcPoint(3, -1)));
+  expectMapsAsItsKind(zcLineSeg(zcPoint(1, 2), zcPoint(-4, 6)));
+  expectMapsAsItsKind(zcLine(zcPoint(2, 1), zcRadian(0.7)));
+  expectMapsAsItsKind(zcFLine(zcPoint(2, 1), zcPoint(-3, 5)));
+  expectMapsAsItsKind(zcPointSet({zcPoint(0, 0), zcPoint(1, 5), zcPoint(-2, 3)}));
+  expectMapsAsItsKind(zcLineSegSet({zcLineSeg(zcPoint(0, 0), zcPoint(1, 1)), zcLineSeg(zcPoint(5, 5), zcPoint(5, 5))}, true));
+  expectMapsAsItsKind(zcPolygon({zcPoint(0, 0), zcPoint(4, 0), zcPoint(2, 3)}, zcPolygon::eWinding));
+  expectMapsAsItsKind(zcPolyline({zcPoint(0, 0), zcPoint(4, 0), zcPoint(2, 3)}, true));
+  expectMapsAsItsKind(zcCross(zcPoint(3, 4), zcRadian(2.5), 9));
+  expectMapsAsItsKind(zcCoordAxes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 3)));
 
   // Hand-computed images under a quarter turn about the origin then a shift.
   const zcXform<2> q(zcMatrix<2>::rotation(zcRadian(zcDegree(90))), zcVector<2>(10, 0));
@@ -94,23 +63,6 @@ TEST(LinesMapping, EveryKindMapsThereAndBack) {
   EXPECT_THROW(zcFLine(zcPoint(0, 0), zcPoint(0, 1)).map(flatten), zcShapesError::DegenerateShape);
 }
 
-TEST(LinesPersistence, EveryKindRoundTripsAsAPolymorphicPointer) {
-  const std::vector<zcShapePtr> shapes{
-      new zc2Point(zcPoint(3, -1)),
-      new zcLineSeg(zcPoint(1, 2), zcPoint(-4, 6)),
-      new zcLine(zcPoint(2, 1), zcRadian(0.7)),
-      new zcFLine(zcPoint(2, 1), zcPoint(-3, 5)),
-      new zcPointSet({zcPoint(0, 0), zcPoint(1, 5)}),
-      new zcLineSegSet({zcLineSeg(zcPoint(0, 0), zcPoint(1, 1)), zcLineSeg(zcPoint(2, 2), zcPoint(2, 2))}, true),
-      new zcPolygon({zcPoint(0, 0), zcPoint(4, 0), zcPoint(2, 3)}, zcPolygon::eWinding),
-      new zcPolyline({zcPoint(0, 0), zcPoint(4, 0)}, true),
-      new zcCross(zcPoint(3, 4), zcRadian(2.5), 9),
-      new zcCoordAxes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 3)),
-      new zcPolygon(),
-  };
-  for (const zcShapePtr& s : shapes) expectShapeRoundTrip(*s);
-}
-
 TEST(LineSeg, DistancesEndsAndPieces) {
   const zcLineSeg s(zcPoint(0, 0), zcPoint(10, 0));
   EXPECT_DOUBLE_EQ(s.distToPoint(zcPoint(5, 3)), 3.0);
@@ -118,9 +70,6 @@ TEST(LineSeg, DistancesEndsAndPieces) {
   EXPECT_EQ(s.nearestPoint(zcPoint(-2, 7)), zcPoint(0, 0));
   EXPECT_DOUBLE_EQ(s.nearestPerimPos(zcPoint(4, -9)), 4.0);
   EXPECT_EQ(zcLineSeg(zcPoint(3, 5), zcPoint(-1, 2)).boundingBox(), zcRect(zcPoint(-1, 2), zcVector<2>(4, 3)));
-  EXPECT_DOUBLE_EQ(s.perimeter(), 10.0);
-  EXPECT_TRUE(s.isOpenContour());
-  EXPECT_EQ(s.endPoint(), zcPoint(10, 0));
   EXPECT_DOUBLE_EQ(zcLineSeg(zcPoint(0, 0), zcPoint(0, -2)).startAngle().value(), -zkPi / 2);
 
   // Seen from the origin, the segment from (1, −1) to (1, 1) sweeps a quarter turn.
@@ -165,20 +114,13 @@ TEST(Line, DirectionPointAndTheFourNumbers) {
   EXPECT_TRUE(zfRealEq(zcLine::throughPoints(zcPoint(0, 1), zcPoint(0, 5)), zcLine(zcPoint(0, 1), zcRadian(zkPi / 2)),
                        1e-15));
 
-  std::array<unsigned char, zkLineImageSize> image;
-  l.writeImage(image);
-  EXPECT_EQ(zfLoadF64(&image[0]), 0.6);
-  EXPECT_EQ(zfLoadF64(&image[8]), 0.8);
-  EXPECT_EQ(zfLoadF64(&image[16]), 1.0);
-  EXPECT_EQ(zfLoadF64(&image[24]), 1.0);
+  const auto image = imageOf<zkLineImageSize>(l);
+  expectDoublesAt(image.data(), {{0, 0.6}, {8, 0.8}, {16, 1.0}, {24, 1.0}});  // direction, point
   EXPECT_EQ(zcLine::readImage(image), l);
   // A direction read back from its own numbers stays as it was.
   const zcLine angled(zcPoint(-2, 3), zcRadian(1.1));
-  angled.writeImage(image);
-  EXPECT_EQ(zcLine::readImage(image), angled);
-  zfStoreF64(&image[0], 0.0);
-  zfStoreF64(&image[8], 0.0);
-  EXPECT_THROW(zcLine::readImage(image), zcShapesError::DegenerateShape);
+  EXPECT_EQ(zcLine::readImage(imageOf<zkLineImageSize>(angled)), angled);
+  EXPECT_THROW(zcLine::readImage(withDouble(withDouble(image, 0, 0.0), 8, 0.0)), zcShapesError::DegenerateShape);
   EXPECT_NEAR(l.fline().signedDistance(zcPoint(-3, 4)), 5.0, 1e-12);
   // Directions of any finite size give a unit direction, subnormal ones included.
   for (const zcVector<2>& d : {zcVector<2>(4e-320, 4e-320), zcVector<2>(5e-324, 0), zcVector<2>(1e308, -1e308),
@@ -203,20 +145,19 @@ TEST(Line, ClippingToAWindowGivesASegment) {
   const zcRect window(zcPoint(0, 0), zcVector<2>(10, 5));
   zcClipInfo info;
   // The diagonal y = x enters at the origin and leaves through the top at (5, 5).
-  zcShapePtr piece = zcLine(zcVector<2>(1, 1), zcPoint(-3, -3)).clip(window, info);
-  ASSERT_TRUE(piece);
-  EXPECT_EQ(info.result, zcClipInfo::eClipped);
-  EXPECT_EQ(info.pieces, 1);
-  ASSERT_EQ(typeid(*piece), typeid(zcLineSeg));
-  EXPECT_TRUE(zfRealEq(static_cast<const zcLineSeg&>(*piece), zcLineSeg(zcPoint(0, 0), zcPoint(5, 5)), 1e-12));
-
-  // Running the other way, along x, and along an edge.
-  piece = zcFLine(zcPoint(20, 2), zcPoint(19, 2)).clip(window, info);
-  ASSERT_TRUE(piece);
-  EXPECT_TRUE(zfRealEq(static_cast<const zcLineSeg&>(*piece), zcLineSeg(zcPoint(10, 2), zcPoint(0, 2)), 1e-12));
-  piece = zcLine(zcPoint(10, -7), zcRadian(zkPi / 2)).clip(window, info);
-  ASSERT_TRUE(piece);
-  EXPECT_TRUE(zfRealEq(static_cast<const zcLineSeg&>(*piece), zcLineSeg(zcPoint(10, 0), zcPoint(10, 5)), 1e-12));
+  // Then running the other way along x, and along an edge.
+  const std::pair<zcShapePtr, zcLineSeg> rows[] = {
+      {new zcLine(zcVector<2>(1, 1), zcPoint(-3, -3)), zcLineSeg(zcPoint(0, 0), zcPoint(5, 5))},
+      {new zcFLine(zcPoint(20, 2), zcPoint(19, 2)), zcLineSeg(zcPoint(10, 2), zcPoint(0, 2))},
+      {new zcLine(zcPoint(10, -7), zcRadian(zkPi / 2)), zcLineSeg(zcPoint(10, 0), zcPoint(10, 5))}};
+  for (const auto& [line, expected] : rows) {
+    zcShapePtr piece = line->clip(window, info);
+    ASSERT_TRUE(piece);
+    EXPECT_EQ(info.result, zcClipInfo::eClipped);
+    EXPECT_EQ(info.pieces, 1);
+    ASSERT_EQ(typeid(*piece), typeid(zcLineSeg));
+    EXPECT_TRUE(zfRealEq(static_cast<const zcLineSeg&>(*piece), expected, 1e-12));
+  }
 
   EXPECT_FALSE(zcLine(zcPoint(0, 6), zcRadian(0)).clip(window, info));
   EXPECT_EQ(info.result, zcClipInfo::eOutside);
@@ -297,11 +238,7 @@ TEST(LineSegSet, TheDegenerateFlagBoxesAndArchives) {
   EXPECT_EQ(r.segment(2), zcLineSeg(zcPoint(3, 4), zcPoint(0, 0)));
 
   // Segments of zero length survive an archive only in a set that allows them.
-  EXPECT_EQ(archivedCopy(lenient), lenient);
-  zcArchive out;
-  zcLineSegSet copy = lenient;
-  out || static_cast<zcPersistent&>(copy);
-  std::vector<unsigned char> bytes = out.bytes();
+  Bytes bytes = ownBytes(lenient);
   bytes[10] = 0;  // the flag, after the header and the two version bytes
   expectRefused<zcArchive::BadFormat>(bytes, zcLineSegSet(strict));
 }
@@ -410,21 +347,15 @@ TEST(Polyline, ClosedChainsAreRegions) {
   EXPECT_FALSE(r.isRightHanded());
 
   // A malformed count leaves the polyline as it was.
-  zcArchive out;
-  zcPolyline copy = square;
-  out || static_cast<zcPersistent&>(copy);
-  std::vector<unsigned char> bytes = out.bytes();
+  Bytes bytes = ownBytes(square);
   zfStoreI32(&bytes[11], -1);  // the count, after header, two versions and the flag
   expectRefused<zcArchive::BadCount>(bytes, zcPolyline(square));
 }
 
 TEST(Cross, ValueImageAndArchiveForms) {
   const zcCross c(zcPoint(1.5, -2), zcRadian(0.75), 11);
-  std::array<unsigned char, zkCrossImageSize> image;
-  image.fill(0xEE);
-  c.writeImage(image);
-  const double fields[] = {1.5, -2.0, 0.75};
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(zfLoadF64(&image[8 * i]), fields[i]) << i;
+  auto image = imageOf<zkCrossImageSize>(c);
+  expectDoublesAt(image.data(), {{0, 1.5}, {8, -2.0}, {16, 0.75}});
   EXPECT_EQ(zfLoadI32(&image[24]), 11);
   EXPECT_EQ(zfLoadU32(&image[28]), 0u);
   EXPECT_EQ(zcCross::readImage(image), c);
@@ -447,10 +378,8 @@ TEST(Cross, ValueImageAndArchiveForms) {
 
 TEST(CoordAxes, ValueBoxAndNearestPoint) {
   const zcCoordAxes axes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 4));
-  std::array<unsigned char, zkCoordAxesImageSize> image;
-  axes.writeImage(image);
-  const double expected[6] = {1, 1, 5, 1, 1, 4};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(zfLoadF64(&image[8 * i]), expected[i]);
+  const auto image = imageOf<zkCoordAxesImageSize>(axes);
+  expectDoublesAt(image.data(), {{0, 1}, {8, 1}, {16, 5}, {24, 1}, {32, 1}, {40, 4}});
   EXPECT_EQ(zcCoordAxes::readImage(image), axes);
   EXPECT_EQ(axes.boundingBox(), zcRect(zcPoint(1, 1), zcVector<2>(4, 3)));
   EXPECT_EQ(axes.nearestPoint(zcPoint(3, 0)), zcPoint(3, 1));
@@ -465,7 +394,6 @@ TEST(CoordAxes, ValueBoxAndNearestPoint) {
 TEST(Point2, APointAsAShape) {
   const zc2Point p(zcPoint(2, 3));
   EXPECT_EQ(p.boundingBox(), zcRect(zcPoint(2, 3), zcVector<2>()));
-  EXPECT_FALSE(p.boundingBox().isEmpty());
   EXPECT_DOUBLE_EQ(p.distToPoint(zcPoint(5, 7)), 5.0);
   zc2Point q = p;
   EXPECT_THROW(q.point(kNan), zcShapesError::BadParams);

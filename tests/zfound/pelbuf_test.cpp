@@ -1,5 +1,7 @@
 #include "zfound/pelbuf.h"
 
+#include "checks.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -9,6 +11,9 @@
 namespace {
 
 using Buf8 = zcPelBuffer<unsigned char>;
+using zc_test::Bytes;
+using zc_test::ownBytes;
+using zc_test::withByte;
 
 // A w × h buffer whose pel at (x, y) is 10 y + x (offset (0, 0)).
 Buf8 numbered(long w, long h) {
@@ -292,9 +297,7 @@ TEST(PelBufferArchive, RoundTripOfAWindow) {
   Buf8 roi = img.window(1, 1, 3, 2);
   roi.offset(zcPair<long>(-7, 70000));
   roi.imageFromClientXform(zcXform<2>(zcMatrix<2>(0, 2, -2, 0), zcVector<2>(0.5, 3)));
-  zcArchive out;
-  out || roi;
-  const std::vector<unsigned char>& bytes = out.bytes();
+  const Bytes bytes = ownBytes(roi);
   ASSERT_EQ(bytes.size(), kPelsAt + 6);
   EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + kPelsAt, bytes.end()),
             (std::vector<unsigned char>{11, 12, 13, 21, 22, 23}));
@@ -308,21 +311,14 @@ TEST(PelBufferArchive, RoundTripOfAWindow) {
   EXPECT_EQ(back.imageFromClientXform(), roi.imageFromClientXform());
   EXPECT_EQ(pels<unsigned char>(back), pels<unsigned char>(roi));
 
-  Buf8 none;
-  zcArchive outNone;
-  outNone || none;
-  zcArchive inNone(outNone.bytes());
+  zcArchive inNone(ownBytes(Buf8()));
   inNone || back;
   EXPECT_FALSE(back.isBound());
 }
 
 TEST(PelBufferArchive, MalformedArchivesLeaveTheBufferUnchanged) {
-  zcArchive out;
-  Buf8 src = numbered(3, 2);
-  out || src;
-  const std::vector<unsigned char> good = out.bytes();
-
-  const auto expectRefused = [](std::vector<unsigned char> bytes, auto exceptionTag) {
+  const Bytes good = ownBytes(numbered(3, 2));
+  const auto expectRefused = [](const Bytes& bytes, auto exceptionTag) {
     Buf8 target(2, 1, 42);
     Buf8 alias = target;
     zcArchive in(bytes);
@@ -331,17 +327,12 @@ TEST(PelBufferArchive, MalformedArchivesLeaveTheBufferUnchanged) {
     EXPECT_EQ(pels<unsigned char>(target), (std::vector<unsigned char>{42, 42}));
   };
 
-  const auto patched = [&](std::size_t at, unsigned char value) {
-    std::vector<unsigned char> bad = good;
-    bad[at] = value;
-    return bad;
-  };
-  expectRefused(patched(8, 1), zcArchive::UnknownVersion());  // version
-  expectRefused(patched(13, 0x80), zcArchive::BadFormat());   // width negative
-  expectRefused(patched(16, 0x01), zcArchive::BadCount());    // height 0x10002: more pels than bytes left
-  expectRefused(patched(21, 0x40), zcArchive::BadFormat());   // offset x beyond the limit
-  std::vector<unsigned char> bad = good;
+  expectRefused(withByte(good, 8, 1), zcArchive::UnknownVersion());  // version
+  expectRefused(withByte(good, 13, 0x80), zcArchive::BadFormat());   // width negative
+  expectRefused(withByte(good, 16, 0x01), zcArchive::BadCount());    // height 0x10002: more pels than bytes left
+  expectRefused(withByte(good, 21, 0x40), zcArchive::BadFormat());   // offset x beyond the limit
+  Bytes bad = good;
   std::fill(bad.begin() + 26, bad.begin() + 82, 0);  // the zero transform
   expectRefused(bad, zcArchive::BadFormat());
-  expectRefused(std::vector<unsigned char>(good.begin(), good.end() - 1), zcArchive::BadCount());
+  expectRefused(Bytes(good.begin(), good.end() - 1), zcArchive::BadCount());
 }

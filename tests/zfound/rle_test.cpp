@@ -1,5 +1,7 @@
 #include "zfound/rle.h"
 
+#include "checks.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -7,7 +9,9 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using zc_test::Bytes;
+using zc_test::expectRefused;
+using zc_test::withByte;
 using Buf8 = zcPelBuffer<unsigned char>;
 
 Bytes rowOf(const zcRLEBuffer& rle, long i) {
@@ -91,13 +95,7 @@ void checkRandomImage(unsigned seed) {
   EXPECT_EQ(zcRLEBuffer::fromRunData(w, h, img.offset(), tail, used), rle);
   EXPECT_EQ(used, rle.runData().size());
 
-  zcArchive out;
-  zcRLEBuffer copy = rle;
-  out || copy;
-  zcRLEBuffer back;
-  zcArchive in(out.bytes());
-  in || back;
-  ASSERT_EQ(back, rle);
+  zc_test::expectOwnRoundTrip(rle);
 
   if (w > 1 && h > 0) {
     const long x = std::uniform_int_distribution<long>(2, w)(rng);
@@ -152,38 +150,16 @@ TEST(RLEValidation, MalformedRunDataIsRefused) {
 }
 
 TEST(RLEArchive, MalformedArchivesLeaveTheImageUnchanged) {
-  zcRLEBuffer src(3, {{1, 3, 0, 0}, {2, 1, 4, 2, 0, 0}}, zcPair<long>(1, 2));
-  zcArchive out;
-  out || src;
-  const Bytes good = out.bytes();
+  const Bytes good = zc_test::ownBytes(zcRLEBuffer(3, {{1, 3, 0, 0}, {2, 1, 4, 2, 0, 0}}, zcPair<long>(1, 2)));
   // header 8, version, flag, width 4, height 4, offset 8, then count 4 + row bytes
   ASSERT_EQ(good.size(), 8u + 2 + 16 + 4 + 4 + 4 + 6);
   EXPECT_EQ(Bytes(good.begin() + 26, good.end()), (Bytes{4, 0, 0, 0, 1, 3, 0, 0, 6, 0, 0, 0, 2, 1, 4, 2, 0, 0}));
 
   const zcRLEBuffer original(2, {{7, 2, 0, 0}});
-  const auto expectRefused = [&original](const Bytes& bytes, auto exceptionTag) {
-    zcRLEBuffer target = original;
-    zcArchive in(bytes);
-    EXPECT_THROW(in || target, decltype(exceptionTag));
-    EXPECT_EQ(target, original);
-  };
-
-  Bytes bad = good;
-  bad[8] = 3;
-  expectRefused(bad, zcArchive::UnknownVersion());
-  bad = good;
-  bad[31] = 2;  // the first row's run becomes 2 long
-  expectRefused(bad, zcArchive::BadFormat());
-  bad = good;
-  bad[26] = 3;  // first row count 3: half a pair after the run
-  expectRefused(bad, zcArchive::BadFormat());
-  bad = good;
-  bad[14] = 0xFF;  // height 255 rows in 22 bytes
-  expectRefused(bad, zcArchive::BadCount());
-  bad = good;
-  bad[13] = 0x80;  // negative width
-  expectRefused(bad, zcArchive::BadFormat());
-  bad = good;
-  bad[34] = 0x10;  // second row count of 16 bytes
-  expectRefused(bad, zcArchive::BadCount());
+  expectRefused<zcArchive::UnknownVersion>(withByte(good, 8, 3), original);
+  expectRefused<zcArchive::BadFormat>(withByte(good, 31, 2), original);   // the first row's run becomes 2 long
+  expectRefused<zcArchive::BadFormat>(withByte(good, 26, 3), original);   // first row count 3: half a pair
+  expectRefused<zcArchive::BadCount>(withByte(good, 14, 0xFF), original);  // height 255 rows in 22 bytes
+  expectRefused<zcArchive::BadFormat>(withByte(good, 13, 0x80), original);  // negative width
+  expectRefused<zcArchive::BadCount>(withByte(good, 34, 0x10), original);   // second row count of 16 bytes
 }

@@ -1,8 +1,11 @@
 #include "zfound/conics.h"
 #include "zfound/curves.h"
+#include "zfound/genrect.h"
 #include "zfound/lines.h"
 #include "zfound/rect.h"
 #include "zfound/trees.h"
+
+#include "checks.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +38,67 @@ struct Right : virtual zcPersistent {
 struct Both : Left, Right {
   double b = 0;
 };
+
+// One shape of every kind, in their less plain forms (mirrored, rounded, nested, empty).
+std::vector<zcShapePtr> everyKind() {
+  const zcPoint o(0, 0);
+  const zcEllipse flat(o, 3, 1, zcRadian(1));
+  const zcEllipse2 sheared(zcXform<2>(zcMatrix<2>(1, 2, -3, 0.5), zcVector<2>(4, 4)));
+  const zcGenRect rounded(zcVector<2>(10, 5), zcVector<2>(4, 2), zcRadian(0.3), zcVector<2>(1, 1));
+  const std::vector<zcPoint> six = {o, zcPoint(2, 3), zcPoint(5, 1), zcPoint(7, 4), zcPoint(9, 0), zcPoint(6, -3)};
+  const zcBezierCurve wavy(o, zcPoint(1, 3), zcPoint(3, -2), zcPoint(4, 1), 1.0, 5.0, 0.3, 2.0);
+  const zcEllipse2 unit(zcXform<2>::translation(zcVector<2>(2, 1)));  // the unit circle about (2, 1)
+  zcShapePtr circle = new zcCircle(zcPoint(1, 2), 3);
+  return {
+      new zc2Point(zcPoint(3, -1)), new zcLineSeg(zcPoint(1, 2), zcPoint(-4, 6)),
+      new zcLine(zcPoint(2, 1), zcRadian(0.7)), new zcFLine(zcPoint(2, 1), zcPoint(-3, 5)),
+      new zcPointSet({o, zcPoint(1, 5)}),
+      new zcLineSegSet({zcLineSeg(o, zcPoint(1, 1)), zcLineSeg(zcPoint(2, 2), zcPoint(2, 2))}, true),
+      new zcPolygon({o, zcPoint(4, 0), zcPoint(2, 3)}, zcPolygon::eWinding), new zcPolygon(),
+      new zcPolyline({o, zcPoint(4, 0)}, true), new zcCross(zcPoint(3, 4), zcRadian(2.5), 9),
+      new zcCoordAxes(zcPoint(1, 1), zcPoint(5, 1), zcPoint(1, 3)),
+      circle, new zcEllipse(zcPoint(-1, 0), 2, 1, zcRadian(0.4), false), new zcEllipse2(sheared),
+      new zcEllipseArc(flat, zcRadian(-2), zcRadian(-1)), new zcEllipseArc2(sheared, zcRadian(1), zcRadian(3)),
+      new zcAnnulus(zcPoint(5, 5), 0, 2), new zcEllipseAnnulus(flat, 0.3),
+      new zcEllipseAnnulusSection(zcEllipseAnnulus(), zcRadian(2), zcRadian(1), true, true),
+      new zcRect(zcPoint(1, 2), zcVector<2>(3, 4)), new zcRect(), new zcGenRect(rounded.map(zc_test::skewXform())),
+      new zcGenAnnulus(zcGenRect(zcVector<2>(10, 5), zcVector<2>(2, 1), zcRadian(0.3), zcVector<2>(0.5, 0.5)), rounded),
+      new zcAffineRectangle(zcPoint(1, 1), zcPoint(4, 1), zcPoint(2, 3)), new zcBezierCurve(wavy),
+      new zcCubicSpline({wavy, zcBezierCurve(zcPoint(4, 1), zcPoint(5, 5), zcPoint(6, 0), zcPoint(7, 7), 1, 2, 3, 4)}),
+      new zcDeBoorSpline(six, {-1, 0, 0.5, 1, 1.5, 2, 4, 4, 5, 6}), new zcInterpSpline(six, zcInterpSpline::ePeriodic),
+      new zcHermiteSpline({o, zcPoint(3, 1)}, {zcVector<2>(1, 2), zcVector<2>(3, 0)}),
+      new zcShapeTree({circle, new zcShapeTree({circle, new zcLineSeg(o, zcPoint(2, 1))}), new zcShapeTree,
+                       new zcGenShape(zcMappedShape(circle, zc_test::skewXform())), new zcGenShape}),
+      new zcContourTree({new zcLineSeg(o, zcPoint(2, 0)), new zcEllipseArc2(unit, zcRadian(-zkPi / 2), zcRadian(zkPi))},
+                        false),
+      new zcGenShape(zcEllipseArc(flat, zcRadian(0), zcRadian(2))), new zcGenShape(),
+      new zcMappedShape(circle, zc_test::skewXform()), new zcMappedShape()};
+}
 }  // namespace
+
+// The pointer form reads back as an equal object of the same class, and every shorter
+// prefix fails with an archive error.
+TEST(ShapeKinds, EveryKindRoundTripsAsAPointer) {
+  for (const zcShapePtr& s : everyKind()) zc_test::expectShapeRoundTrip(*s, 1);
+}
+
+// A copy is equal; the own form's first byte after the header is the kind's version:
+// another one is refused before the (default) target changes.
+TEST(ShapeKinds, EveryKindRefusesAnUnknownVersionOfItsOwnForm) {
+  for (const zcShapePtr& s : everyKind()) {
+    SCOPED_TRACE(zc_Instantiator::nameOf(*s));
+    zcShapePtr copy = s->clone();
+    EXPECT_TRUE(*copy == *s);
+    zc_test::Bytes bytes = zc_test::ownBytes<zcPersistent&>(*copy);
+    bytes[8] = 1;
+    zcShapePtr target(dynamic_cast<zcShape*>(zc_Instantiator::create(zc_Instantiator::nameOf(*s))));
+    ASSERT_TRUE(target);
+    const zcShapePtr before = target->clone();
+    zcArchive in(bytes);
+    EXPECT_THROW(in || static_cast<zcPersistent&>(*target), zcArchive::UnknownVersion);
+    EXPECT_TRUE(*target == *before);
+  }
+}
 
 // Defaulted assignments tell the observer once, before any field changes, even when
 // the persistent base is assigned through two paths; each assignment tells again.

@@ -40,19 +40,6 @@ TEST(ProjectiveXform, MapsAndInvertsPoints) {
   EXPECT_EQ(asProjective.mapPoint(zcPoint(5, 7)), affine.mapPoint(zcPoint(5, 7)));
 }
 
-TEST(ProjectiveXform, LinearXformAgreesWithFiniteDifferences) {
-  const zc2XformProjective tilt(kTilt);
-  for (const zcPoint& at : {zcPoint(30, -12), zcPoint(400, 250)}) {
-    const zcXform<2> local = tilt.linearXform(at);
-    EXPECT_TRUE(zfRealEq(local.matrix(), numericJacobian(tilt, at), 1e-7));
-    EXPECT_TRUE(zfRealEq(local.mapPoint(at), tilt.mapPoint(at), 1e-12));
-    // First order only: a step away the two part by a second-order amount.
-    const zcPoint near = at + zcVector<2>(1, 1);
-    EXPECT_TRUE(zfRealEq(local.mapPoint(near), tilt.mapPoint(near), 1e-2));
-    EXPECT_FALSE(zfRealEq(local.mapPoint(near), tilt.mapPoint(near), 1e-8));
-  }
-}
-
 TEST(ProjectiveXform, SingularitiesRaise) {
   // w = 0.5 x + 1 vanishes at x = −2.
   const zc2XformProjective horizon({1, 0, 0, 0, 1, 0, 0.5, 0, 1});
