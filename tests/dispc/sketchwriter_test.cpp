@@ -51,8 +51,10 @@ std::vector<Row> rows() {
   zcUITablet inner;
   inner.draw(zcLineSeg(a, b), pen, kLayer);
   const zcUISketch nested = inner.sketch();
-  // Beyond the basic plane (two UTF-16 units) and beyond Unicode (the replacement).
-  const std::wstring text = std::wstring(L"pad 7 ") + wchar_t(0x1F600) + wchar_t(0x110000);
+  // Beyond the basic plane (two UTF-16 units) and beyond Unicode (the replacement),
+  // at both ends of each range.
+  const std::wstring text = std::wstring(L"pad 7 ") + wchar_t(0x1F600) + wchar_t(0x110000) + wchar_t(0xFFFF) +
+                            wchar_t(0x10000) + wchar_t(0x10FFFF) + wchar_t(-1);
   const zcUIRect pixels(3, 4, 20, 10);
   const zcRect client(2.5, 3, 10, 4.5);
   const zcColor dark = zcColor::blackColor(), light = zcColor::whiteColor();

@@ -25,6 +25,7 @@
 #include "zfound/geometry.h"
 #include "zfound/strings.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cmath>
@@ -407,8 +408,15 @@ public:
   }
 
   void count(std::int32_t n, std::size_t) { *this || n; }
+  // Points in one piece of room.
   void points(const std::vector<zcPoint>& v) {
-    for (const zcPoint& q : v) *this || q;
+    put(16 * v.size(), [&](unsigned char* p) {
+      for (const zcPoint& q : v) {
+        zfStoreF64(p, q.x());
+        zfStoreF64(p + 8, q.y());
+        p += 16;
+      }
+    });
   }
   void raw(const unsigned char* p, std::size_t n) {
     if (n > 0) put(n, [&](unsigned char* out) { std::memcpy(out, p, n); });
@@ -419,20 +427,29 @@ public:
       p[v.size()] = 0;
     });
   }
-  // UTF-16 units as zfToUtf16 makes them, then the terminating 0.
+  // UTF-16 units as zfToUtf16 makes them, then the terminating 0: a character
+  // beyond the basic plane as its surrogate pair, one beyond the last code point as
+  // U+FFFD.
   void text(const std::wstring& v) {
-    for (wchar_t w : v) {
-      char32_t c = static_cast<char32_t>(w);
-      if (c > 0x10FFFF) c = 0xFFFD;
-      if (c >= 0x10000) {
-        c -= 0x10000;
-        unit(0xD800 + (c >> 10));
-        unit(0xDC00 + (c & 0x3FF));
-      } else {
-        unit(c);
+    auto isPair = [](wchar_t w) { return static_cast<char32_t>(w) - 0x10000 <= 0xFFFFF; };
+    if constexpr (Sizing) {
+      // Most text has no pair: one look that stops at the first.
+      const std::size_t pairs = std::none_of(v.begin(), v.end(), isPair)
+                                    ? 0
+                                    : static_cast<std::size_t>(std::count_if(v.begin(), v.end(), isPair));
+      size_ += 2 * (v.size() + pairs + 1);
+    } else {
+      for (wchar_t w : v) {
+        const char32_t c = static_cast<char32_t>(w);
+        if (isPair(w)) {
+          unit(0xD800 + ((c - 0x10000) >> 10));
+          unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+          unit(c > 0xFFFF ? 0xFFFD : c);
+        }
       }
+      unit(0);
     }
-    unit(0);
   }
 
   template <class T, std::size_t N>
@@ -456,11 +473,10 @@ private:
     }
     return *this;
   }
+  // One UTF-16 unit at the moving pointer.
   void unit(char32_t u) {
-    put(2, [&](unsigned char* p) {
-      p[0] = static_cast<unsigned char>(u);
-      p[1] = static_cast<unsigned char>(u >> 8);
-    });
+    zfStoreU16(at_, static_cast<std::uint16_t>(u));
+    at_ += 2;
   }
 
   unsigned char* at_ = nullptr;
