@@ -296,8 +296,7 @@ void zcUITablet::optimizeDrawing(bool on, Layers layer) {
 
 // --- The drawing step -------------------------------------------------------------------
 
-bool zcUITablet::okToDraw(Layers layer) {
-  if (hidden_ != 0 || !drawOn_) return false;
+bool zcUITablet::okToDrawScope_(Layers layer) {
   if (layer != eImage && !(layer == eOverlay && drawOnOverlay_)) return false;
   zcUIScope* s = drawScope_[layer];
   if (!s) return false;
@@ -316,11 +315,6 @@ void zcUITablet::newParentTablet(zcUITablet*) {}
 void zcUITablet::parentMapChanged() {}
 
 // --- Shared pieces of the drawing calls -------------------------------------------------
-
-const zcGraphicProps& zcUITabletPrivate::defaultProps() {
-  static const zcGraphicProps props;
-  return props;
-}
 
 const zcPoint& zcUITabletPrivate::resolve(zcUITablet& t, const zcPoint& p, Layers layer, zcPoint& mapped) {
   zcUIScope& s = scope(t, layer);

@@ -48,7 +48,11 @@ void zcUITablet::drawPointIcon(const zcPoint& p, const zcColor& color, Layers la
 
 void zcUITabletPrivate::drawSegment(zcUITablet& t, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props,
                                     Layers layer) {
-  if (t.okToDraw(layer)) scope(t, layer).draw(zcLineSeg(t.scaledMap_.mapPoint(p1), t.scaledMap_.mapPoint(p2)), props);
+  if (t.okToDraw(layer)) {
+    t.segment_.p1(t.scaledMap_.mapPoint(p1));
+    t.segment_.p2(t.scaledMap_.mapPoint(p2));
+    scope(t, layer).draw(t.segment_, props);
+  }
   if (t.recordOn_) record<zc_UISketchOpLineSeg>(t, layer, props, p1, p2);
 }
 

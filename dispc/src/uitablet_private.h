@@ -24,7 +24,10 @@ public:
     return props;
   }
   // The properties that calls without properties record.
-  static const zcGraphicProps& defaultProps();
+  static const zcGraphicProps& defaultProps() {
+    static const zcGraphicProps props;
+    return props;
+  }
 
   // Appends one operation when recording is on: the properties block (when they
   // changed), the header with the layer as given and the color, and the payload of
@@ -52,35 +55,25 @@ public:
     zcUISketch& s = t.sketch_;
     // New properties: a block first, remembered only once the operation is whole.
     const bool block = !(props == s.props());
-    // The block (if any) and the header in one piece of room with `payload` bytes
-    // more; where the payload goes.
-    auto begin = [&](long payload) {
-      unsigned char* room = s.append((block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload);
-      if (block) {
-        zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, props);
-        room += zcUISketch::kPropsBlockSize;
-      }
-      zc_SketchWriter out(room);
-      out || static_cast<unsigned char>(opcode) || static_cast<unsigned char>(layer) || color;
-      return room + zcUISketch::kHeaderSize;
-    };
-    constexpr long kFixed = zc_sketch::KindOf<R, false>::kFixedLength;
-    if constexpr (kFixed >= 0) {
-      // A payload of fixed length: stored in the same room, which nothing can fail to fill.
-      zc_SketchWriter out(begin(kFixed));
-      zc_sketch::Payload<R>::fields(out, values...);
-      assert(out.at() == s.data() + s.size());
-    } else {
-      const zcUISketchMark start = s.mark();
-      try {
-        begin(0);
-        zc_SketchWriter out(s);
-        zc_sketch::Payload<R>::fields(out, values...);
-      } catch (...) {
-        s.remove(start, s.mark());
-        throw;
-      }
+    // The payload's length: the kind's fixed length, or what its description writes
+    // for these values. Then the block (if any), the header and the payload in one
+    // piece of room, which only a failed growth can refuse and nothing can fail to
+    // fill (the sizer ran the same description over the same values).
+    long payload = zc_sketch::KindOf<R, false>::kFixedLength;
+    if constexpr (zc_sketch::KindOf<R, false>::kFixedLength < 0) {
+      zc_SketchSizer size;
+      zc_sketch::Payload<R>::fields(size, values...);
+      payload = static_cast<long>(size.size());
     }
+    unsigned char* room = s.append((block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload);
+    if (block) {
+      zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, props);
+      room += zcUISketch::kPropsBlockSize;
+    }
+    zc_SketchWriter out(room);
+    out || static_cast<unsigned char>(opcode) || static_cast<unsigned char>(layer) || color;
+    zc_sketch::Payload<R>::fields(out, values...);
+    assert(out.at() == s.data() + s.size());
     if (block) s.props(props);
   }
 

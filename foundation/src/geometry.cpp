@@ -321,8 +321,6 @@ zcArchive& operator||(zcArchive& archive, zc2Rigid& value) {
   return archive;
 }
 
-bool zfIsFinite(const zcVector<2>& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); }
-
 bool zfIsFinite(const zcMatrix<2>& m) {
   return std::isfinite(m.element(0, 0)) && std::isfinite(m.element(0, 1)) && std::isfinite(m.element(1, 0)) &&
          std::isfinite(m.element(1, 1));

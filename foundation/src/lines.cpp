@@ -137,17 +137,7 @@ zcLineSeg::zcLineSeg(const zcLineSeg& other) = default;
 zcLineSeg& zcLineSeg::operator=(const zcLineSeg&) = default;
 zcLineSeg::~zcLineSeg() = default;
 
-void zcLineSeg::p1(const zcPoint& p) {
-  requireFinite(p);
-  mutating_();
-  p1_ = p;
-}
-
-void zcLineSeg::p2(const zcPoint& p) {
-  requireFinite(p);
-  mutating_();
-  p2_ = p;
-}
+void zcLineSeg::throwNonFinite_() { throwNonFinite(); }
 
 zcRadian zcLineSeg::angle() const {
   if (degen()) throw zcShapesError::NoTangent(L"a segment of zero length has no direction");

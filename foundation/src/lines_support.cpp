@@ -24,9 +24,7 @@ double scaleOf(const std::vector<zcPoint>& points, const zcPoint& p) {
 
 }  // namespace
 
-void requireFinite(const zcVector<2>& v) {
-  if (!zfIsFinite(v)) throw zcShapesError::BadParams(L"non-finite coordinate");
-}
+void throwNonFinite() { throw zcShapesError::BadParams(L"non-finite coordinate"); }
 
 void requireFinite(const std::vector<zcPoint>& points) {
   for (const zcPoint& p : points) requireFinite(p);

@@ -14,7 +14,10 @@ namespace zc_lines {
 
 
 // Raises zcShapesError::BadParams for a non-finite point.
-void requireFinite(const zcVector<2>& v);
+[[noreturn]] void throwNonFinite();
+inline void requireFinite(const zcVector<2>& v) {
+  if (!zfIsFinite(v)) throwNonFinite();
+}
 void requireFinite(const std::vector<zcPoint>& points);
 
 // Fraction t in [0, 1] of the point of segment ab nearest to p (0 for a = b).

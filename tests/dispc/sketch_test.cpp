@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <new>
@@ -347,6 +348,27 @@ TEST(SketchOpHeader, ParsesBlocksAndCarriesPropertiesForward) {
   // The carried header holds properties in another color: that is a new block.
   h.populateSketch(out);
   EXPECT_EQ(out.size(), 30 + 8 + 30);
+}
+
+TEST(SketchOpHeader, EachHeaderColorIsTakenByteForByte) {
+  // Colors that compare equal but are stored differently (a stock color, its index
+  // and its triple), one after another: each header hands over its own bytes, and
+  // the properties' pen color follows even where a caller changed it in between.
+  const zcColor colors[] = {zcColor::red, zcColor(zcColor::red.index()), zcColor(zcColor::red.rgbStruct()),
+                            zcColor(zcColor::red.rgbStruct()), zcColor::red};
+  zcUISketch s;
+  for (const zcColor& c : colors) s.opcode(2, 1, c);
+  zc_UISketchOpHeader h;
+  for (std::size_t i = 0; i < std::size(colors); ++i) {
+    h.props().penColor(zcColor::blue);
+    ASSERT_EQ(h.parseByteStream(s.data() + 8 * i, 8), 8);
+    EXPECT_EQ(h.color().flags(), colors[i].flags()) << i;
+    EXPECT_EQ(h.props().penColor().flags(), colors[i].flags()) << i;
+    zcUISketch back;
+    h.populateSketch(back);
+    const Bytes own(s.data() + 8 * i, s.data() + 8 * i + 8);
+    EXPECT_EQ(Bytes(back.data() + back.size() - 8, back.data() + back.size()), own) << i;
+  }
 }
 
 TEST(SketchOpHeader, MalformedFramingIsRefusedAndTheHeaderKept) {

@@ -91,7 +91,22 @@ protected:
   void serialize_(zcArchive& archive, unsigned char version);
 
 private:
+  friend class zcUISketch;
   static zcPersistent* make();
+
+  // The values of `o`, without the mutation hook: for the properties a sketch
+  // remembers, which nothing can track.
+  void assignValues_(const zcGraphicProps& o) {
+    penColor_ = o.penColor_;
+    penWidth_ = o.penWidth_;
+    penStyle_ = o.penStyle_;
+    fill_ = o.fill_;
+    penJoin_ = o.penJoin_;
+    penEndCap_ = o.penEndCap_;
+    arrowHead_ = o.arrowHead_;
+    arrowHeadForward_ = o.arrowHeadForward_;
+    showVertex_ = o.showVertex_;
+  }
 
   zcColor penColor_;
   std::int32_t penWidth_;

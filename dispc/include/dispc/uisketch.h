@@ -128,7 +128,7 @@ private:
   zcUISketch(const unsigned char* bytes, long n);
 
   const zcGraphicProps& props() const { return props_; }
-  void props(const zcGraphicProps& p) { props_ = p; }
+  void props(const zcGraphicProps& p) { props_.assignValues_(p); }
   // Makes the capacity at least `needed` by the growth rule.
   void reserve_(long needed);
   // The block byte `op` and the properties record, when they change.

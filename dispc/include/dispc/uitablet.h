@@ -161,7 +161,7 @@ public:
 
   // The drawing step of every call (see the top of this file); takes a new time stamp
   // when it allows drawing outside an update.
-  bool okToDraw(Layers layer);
+  bool okToDraw(Layers layer) { return hidden_ == 0 && drawOn_ && okToDrawScope_(layer); }
 
   // --- Points -----------------------------------------------------------------------------
   void draw(const zcPoint& p, const zcGraphicProps& props, Layers layer);
@@ -343,6 +343,8 @@ private:
   void setMap();
   // The copy of a recorder's state behind the copy constructor and assignment.
   void copyState_(const zcUITablet& other);
+  // okToDraw past visibility and drawOn(): the layer and its scope.
+  bool okToDrawScope_(Layers layer);
 
   zcUIScope* drawScope_[2] = {nullptr, nullptr};
   zcUIScope* ownScope_[2] = {nullptr, nullptr};
@@ -368,6 +370,9 @@ private:
   std::list<zcUITablet*> kids_;
   std::list<zcUITablet*>::iterator sibling_;
   zcRect clipRects_[2];
+  // The mapped segment that draw(zcLineSeg) hands to a scope: one object whose end
+  // points change from call to call.
+  zcLineSeg segment_;
 
   static std::uint32_t gTimeStamp_;
 };

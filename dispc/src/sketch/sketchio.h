@@ -25,6 +25,7 @@
 #include "zfound/geometry.h"
 #include "zfound/strings.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cmath>
@@ -51,8 +52,8 @@ public:
   // Bytes read so far.
   std::size_t consumed() const { return used_; }
 
-  // The hot fields of recording take the quick path (quickPut, the sketch's inline
-  // append); everything else goes through field(), out of line in sketchio.cpp.
+  // The hot fields of reading take the quick path (quickTake, when they fit);
+  // everything else goes through field(), out of line in sketchio.cpp.
   zc_SketchIO& field(double& v);
   zc_SketchIO& field(std::int32_t& v);
   zc_SketchIO& field(zcVector<2>& v);
@@ -76,8 +77,8 @@ public:
     return *this;
   }
   zc_SketchIO& operator||(std::int32_t& v) {
-    if (unsigned char* p = quickPut(4)) {
-      zfStoreI32(p, v);
+    if (const unsigned char* p = quickTake(4)) {
+      v = zfLoadI32(p);
       return *this;
     }
     return field(v);
@@ -101,10 +102,6 @@ public:
     return *this;
   }
   zc_SketchIO& operator||(double& v) {
-    if (unsigned char* p = quickPut(8)) {
-      zfStoreF64(p, v);
-      return *this;
-    }
     if (const unsigned char* p = quickTake(8)) {
       v = finite(zfLoadF64(p));
       return *this;
@@ -112,11 +109,6 @@ public:
     return field(v);
   }
   zc_SketchIO& operator||(zcVector<2>& v) {
-    if (unsigned char* p = quickPut(16)) {
-      zfStoreF64(p, v.x());
-      zfStoreF64(p + 8, v.y());
-      return *this;
-    }
     if (const unsigned char* p = quickTake(16)) {
       v = zcVector<2>(finite(zfLoadF64(p)), finite(zfLoadF64(p + 8)));
       return *this;
@@ -328,9 +320,6 @@ public:
   }
 
 private:
-  // Room for n bytes at the end of the sketch being written (the sketch's inline
-  // append), or null when reading or archiving.
-  unsigned char* quickPut(std::size_t n) { return out_ ? out_->append(static_cast<long>(n)) : nullptr; }
   unsigned char* put(std::size_t n) { return out_->append(static_cast<long>(n)); }
   // The next n bytes read when they are there; null otherwise (field() then raises
   // or archives).
@@ -358,116 +347,114 @@ template <class IO, class T>
 using zc_SketchLocal = std::conditional_t<IO::kWriting, const T&, T>;
 
 // The writing direction of the field descriptions, for recording: the values go
-// straight into the sketch's bytes, with no record object and no virtual call. Over
-// the room of a kind of fixed length (appended in one piece with its header) each
-// field is a store at a moving pointer; over a sketch each field appends inline.
-class zc_SketchWriter {
+// straight into a piece of the sketch's room, with no record object and no virtual
+// call; each field is a store at a moving pointer. The same description run over a
+// zc_SketchSizer first tells how long that room must be (for kinds without a fixed
+// length), so that an operation is appended in one piece.
+template <bool Sizing>
+class zc_SketchWriterOf {
 public:
   static constexpr bool kWriting = true;
 
-  explicit zc_SketchWriter(unsigned char* room) : at_(room) {}
-  explicit zc_SketchWriter(zcUISketch& out) : out_(&out) {}
+  zc_SketchWriterOf() requires Sizing = default;
+  explicit zc_SketchWriterOf(unsigned char* room) requires(!Sizing) : at_(room) {}
 
   static constexpr bool loading() { return false; }
   static constexpr bool archiving() { return false; }
-  // Where the next byte goes over a fixed room.
+  // Where the next byte goes (writing); the bytes described so far (sizing).
   const unsigned char* at() const { return at_; }
+  std::size_t size() const { return size_; }
 
   template <class T, class Make>
   void load(const T&, Make&&) {}
   void fits(std::size_t) const {}
 
-  zc_SketchWriter& operator||(unsigned char v) {
-    *put(1) = v;
-    return *this;
+  zc_SketchWriterOf& operator||(unsigned char v) {
+    return put(1, [&](unsigned char* p) { *p = v; });
   }
-  zc_SketchWriter& operator||(bool v) { return *this || static_cast<unsigned char>(v ? 1 : 0); }
-  zc_SketchWriter& operator||(std::int32_t v) {
-    zfStoreI32(put(4), v);
-    return *this;
+  zc_SketchWriterOf& operator||(bool v) { return *this || static_cast<unsigned char>(v ? 1 : 0); }
+  zc_SketchWriterOf& operator||(std::int32_t v) {
+    return put(4, [&](unsigned char* p) { zfStoreI32(p, v); });
   }
-  zc_SketchWriter& operator||(float v) {
+  zc_SketchWriterOf& operator||(float v) {
     std::uint32_t bits;
     std::memcpy(&bits, &v, 4);
-    zfStoreU32(put(4), bits);
-    return *this;
+    return put(4, [&](unsigned char* p) { zfStoreU32(p, bits); });
   }
-  zc_SketchWriter& operator||(double v) {
-    zfStoreF64(put(8), v);
-    return *this;
+  zc_SketchWriterOf& operator||(double v) {
+    return put(8, [&](unsigned char* p) { zfStoreF64(p, v); });
   }
-  zc_SketchWriter& operator||(const zcVector<2>& v) {
-    unsigned char* p = put(16);
-    zfStoreF64(p, v.x());
-    zfStoreF64(p + 8, v.y());
-    return *this;
-  }
-  zc_SketchWriter& operator||(const zcPair<long>& v) {
+  zc_SketchWriterOf& operator||(const zcVector<2>& v) { return *this || v.x() || v.y(); }
+  zc_SketchWriterOf& operator||(const zcPair<long>& v) {
     return *this || static_cast<std::int32_t>(v.x()) || static_cast<std::int32_t>(v.y());
   }
-  zc_SketchWriter& operator||(const zcColor& v) {
-    v.writeImage(zcImageOut<zcColor::kImageSize>(put(zcColor::kImageSize), zcColor::kImageSize));
+  zc_SketchWriterOf& operator||(const zcColor& v) {
+    image<zcColor, zcColor::kImageSize>(v);
     return *this;
   }
-  zc_SketchWriter& operator||(const zcUIRect& v) {
+  zc_SketchWriterOf& operator||(const zcUIRect& v) {
     return *this || static_cast<std::int32_t>(v.left()) || static_cast<std::int32_t>(v.top()) ||
            static_cast<std::int32_t>(v.width()) || static_cast<std::int32_t>(v.height());
   }
-  zc_SketchWriter& operator||(const zcUIFormat& v) {
+  zc_SketchWriterOf& operator||(const zcUIFormat& v) {
     return *this || static_cast<std::int32_t>(v.fontId()) || static_cast<std::int32_t>(v.alignment());
   }
-  zc_SketchWriter& operator||(const zcXform<2>& v) {
+  zc_SketchWriterOf& operator||(const zcXform<2>& v) {
     image<zcXform<2>, zkXformImageSize>(v);
     return *this;
   }
-  zc_SketchWriter& operator||(std::uint64_t v) {
+  zc_SketchWriterOf& operator||(std::uint64_t v) {
     return *this || static_cast<std::int32_t>(v & 0xFFFFFFFFu) || static_cast<std::int32_t>(v >> 32);
   }
 
   void count(std::int32_t n, std::size_t) { *this || n; }
   // Points in one piece of room.
   void points(const std::vector<zcPoint>& v) {
-    unsigned char* p = put(16 * v.size());
-    for (const zcPoint& q : v) {
-      zfStoreF64(p, q.x());
-      zfStoreF64(p + 8, q.y());
-      p += 16;
-    }
+    put(16 * v.size(), [&](unsigned char* p) {
+      for (const zcPoint& q : v) {
+        zfStoreF64(p, q.x());
+        zfStoreF64(p + 8, q.y());
+        p += 16;
+      }
+    });
   }
   void raw(const unsigned char* p, std::size_t n) {
-    if (n > 0) std::memcpy(put(n), p, n);
+    if (n > 0) put(n, [&](unsigned char* out) { std::memcpy(out, p, n); });
   }
   void text(const std::string& v) {
-    unsigned char* p = put(v.size() + 1);
-    std::memcpy(p, v.data(), v.size());
-    p[v.size()] = 0;
+    put(v.size() + 1, [&](unsigned char* p) {
+      std::memcpy(p, v.data(), v.size());
+      p[v.size()] = 0;
+    });
   }
-  // UTF-16 units as zfToUtf16 makes them, then the terminating 0.
+  // UTF-16 units as zfToUtf16 makes them, then the terminating 0: a character
+  // beyond the basic plane as its surrogate pair, one beyond the last code point as
+  // U+FFFD.
   void text(const std::wstring& v) {
-    std::size_t units = 1;
-    for (wchar_t w : v) units += utf16Units(w);
-    unsigned char* p = put(2 * units);
-    auto unit = [&p](char32_t u) {
-      *p++ = static_cast<unsigned char>(u);
-      *p++ = static_cast<unsigned char>(u >> 8);
-    };
-    for (wchar_t w : v) {
-      char32_t c = static_cast<char32_t>(w);
-      if (c > 0x10FFFF) c = 0xFFFD;
-      if (c >= 0x10000) {
-        c -= 0x10000;
-        unit(0xD800 + (c >> 10));
-        unit(0xDC00 + (c & 0x3FF));
-      } else {
-        unit(c);
+    auto isPair = [](wchar_t w) { return static_cast<char32_t>(w) - 0x10000 <= 0xFFFFF; };
+    if constexpr (Sizing) {
+      // Most text has no pair: one look that stops at the first.
+      const std::size_t pairs = std::none_of(v.begin(), v.end(), isPair)
+                                    ? 0
+                                    : static_cast<std::size_t>(std::count_if(v.begin(), v.end(), isPair));
+      size_ += 2 * (v.size() + pairs + 1);
+    } else {
+      for (wchar_t w : v) {
+        const char32_t c = static_cast<char32_t>(w);
+        if (isPair(w)) {
+          unit(0xD800 + ((c - 0x10000) >> 10));
+          unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+          unit(c > 0xFFFF ? 0xFFFD : c);
+        }
       }
+      unit(0);
     }
-    unit(0);
   }
 
   template <class T, std::size_t N>
   void image(const T& v) {
-    v.writeImage(zcImageOut<N>(put(N), N));
+    put(N, [&](unsigned char* p) { v.writeImage(zcImageOut<N>(p, N)); });
   }
   template <class S, class Fields>
   void shape(const S&, Fields&& fields) {
@@ -475,17 +462,25 @@ public:
   }
 
 private:
-  static std::size_t utf16Units(wchar_t w) {
-    const auto c = static_cast<char32_t>(w);
-    return c >= 0x10000 && c <= 0x10FFFF ? 2 : 1;
+  // n bytes, stored by `store` at the moving pointer, or only counted.
+  template <class Store>
+  zc_SketchWriterOf& put(std::size_t n, Store&& store) {
+    if constexpr (Sizing) {
+      size_ += n;
+    } else {
+      store(at_);
+      at_ += n;
+    }
+    return *this;
   }
-  unsigned char* put(std::size_t n) {
-    if (out_) return out_->append(static_cast<long>(n));
-    unsigned char* p = at_;
-    at_ += n;
-    return p;
+  // One UTF-16 unit at the moving pointer.
+  void unit(char32_t u) {
+    zfStoreU16(at_, static_cast<std::uint16_t>(u));
+    at_ += 2;
   }
 
   unsigned char* at_ = nullptr;
-  zcUISketch* out_ = nullptr;
+  std::size_t size_ = 0;
 };
+using zc_SketchWriter = zc_SketchWriterOf<false>;
+using zc_SketchSizer = zc_SketchWriterOf<true>;

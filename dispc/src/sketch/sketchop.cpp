@@ -9,8 +9,8 @@
 #include "zfound/handle.h"
 
 #include <array>
+#include <cstring>
 #include <memory>
-#include <optional>
 #include <typeinfo>
 
 namespace {
@@ -57,6 +57,13 @@ auto asSketchError(F&& f) {
   } catch (const zcException&) {
     throw zcUIError::InvalidUISketch();
   }
+}
+
+// True when the color reads back from `image` as it is (the reserved sixth byte aside).
+bool holds(const zcColor& color, zcImageIn<zcColor::kImageSize> image) {
+  unsigned char own[zcColor::kImageSize];
+  color.writeImage(zcImageOut<zcColor::kImageSize>(own, zcColor::kImageSize));
+  return std::memcmp(own, image.data(), zcColor::kImageSize - 1) == 0;
 }
 
 std::size_t availableBytes(long available) {
@@ -123,39 +130,32 @@ long zc_UISketchOpHeader::parseByteStream(const unsigned char* p, long available
 }
 
 long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) {
-  auto need = [&](std::size_t n) {
-    if (n > available) throw zcUIError::InvalidUISketch();
-  };
-  // Read into locals first: a refused operation leaves the header as it was. Only a
-  // properties block copies the properties.
-  std::optional<zcGraphicProps> block;
-  signed char propsVersion = propsVersion_;
-  std::size_t at = 0;
-  need(1);
-  if (p[0] == zcUISketch::kPropsOpcode) {
-    need(zcUISketch::kPropsBlockSize + 1);
-    propsVersion = static_cast<signed char>(p[1]);
-    if (propsVersion != 0) throw zcUIError::InvalidUISketch();
-    block.emplace(props_).readRecord(p + 2);
-    if (p[zcUISketch::kPropsBlockSize] == zcUISketch::kPropsOpcode) throw zcUIError::InvalidUISketch();
-    at = zcUISketch::kPropsBlockSize;
-  }
-  need(at + zcUISketch::kHeaderSize);
-  const std::int32_t opcode = p[at];
+  // Everything is checked before anything changes: a refused operation leaves the
+  // header as it was. Only a properties block copies the properties.
+  if (available < 1) throw zcUIError::InvalidUISketch();
+  const bool block = p[0] == zcUISketch::kPropsOpcode;
+  const std::size_t at = block ? zcUISketch::kPropsBlockSize : 0;
+  if (at + zcUISketch::kHeaderSize > available) throw zcUIError::InvalidUISketch();
+  if (block && (p[1] != 0 || p[at] == zcUISketch::kPropsOpcode)) throw zcUIError::InvalidUISketch();
   const unsigned char layer = p[at + 1];
   if (layer > zcUITablet::eBothLayers) throw zcUIError::InvalidUISketch();
-  const zcColor color = zcColor::readImage(zcImageIn<zcColor::kImageSize>(p + at + 2, zcColor::kImageSize));
+  const zcImageIn<zcColor::kImageSize> color(p + at + 2, zcColor::kImageSize);
 
-  mutating_();
   if (block) {
+    zcGraphicProps props(props_);
+    props.readRecord(p + 2);
+    mutating_();
     hasProps_ = true;
-    propsVersion_ = propsVersion;
-    props_ = *block;
+    propsVersion_ = 0;
+    props_ = props;
+  } else {
+    mutating_();
   }
-  props_.penColor(color);
-  opcode_ = opcode;
+  // The color is read, and handed to the properties, only when it changes.
+  if (!holds(color_, color)) color_ = zcColor::readImage(color);
+  if (!holds(props_.penColor(), color)) props_.penColor(color_);
+  opcode_ = p[at];
   layer_ = static_cast<zcUITablet::Layers>(layer);
-  color_ = color;
   return static_cast<long>(at + zcUISketch::kHeaderSize);
 }
 

@@ -1,12 +1,15 @@
 // The payload of each operation kind the tablet records, described once:
 // Payload<Record>::fields reads, writes and archives it (zc_SketchIO, handed the
-// record's own values by the record's fields_) and records it (zc_SketchWriter,
-// handed the values of the drawing call, with no record built). Each field goes
-// through `io ||` or one of the io's forms; `io.load` rebuilds a value only when
-// reading, and a writer reads a value where it is (zc_SketchLocal).
+// record's own values by the record's fields_), measures it (zc_SketchSizer) and
+// records it (zc_SketchWriter), both handed the values of the drawing call, with no
+// record built. Each field goes through `io ||` or one of the io's forms; `io.load`
+// rebuilds a value only when reading, and a writer reads a value where it is
+// (zc_SketchLocal).
 //
-//   zc_SketchWriter out(sketch);
-//   zc_sketch::Payload<zc_UISketchOpCircle>::fields(out, circle);   // 24 bytes
+//   zc_SketchSizer size;
+//   zc_sketch::Payload<zc_UISketchOpPolyline>::fields(size, polyline);   // size.size()
+//   zc_SketchWriter out(room);                                           // that many bytes
+//   zc_sketch::Payload<zc_UISketchOpPolyline>::fields(out, polyline);
 #pragma once
 
 #include "sketchio.h"

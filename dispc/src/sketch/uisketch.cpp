@@ -74,7 +74,7 @@ void zcUISketch::writeBlock_(unsigned char op, const zcGraphicProps& props) {
   if (props == props_) return;
   // Room first: a failed growth must leave the remembered properties alone.
   storeBlock_(append(kPropsBlockSize), op, props);
-  props_ = props;
+  props_.assignValues_(props);
 }
 
 void zcUISketch::writePropsBlock(const zcGraphicProps& props) { writeBlock_(kPropsOpcode, props); }

@@ -18,6 +18,16 @@ using zcImageOut = std::span<unsigned char, N>;
 template <std::size_t N>
 using zcImageIn = std::span<const unsigned char, N>;
 
+// A 16-bit unit in one store on a little-endian host (UTF-16 text in sketches).
+inline void zfStoreU16(unsigned char* p, std::uint16_t v) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, 2);
+  } else {
+    p[0] = static_cast<unsigned char>(v);
+    p[1] = static_cast<unsigned char>(v >> 8);
+  }
+}
+
 inline void zfStoreU32(unsigned char* p, std::uint32_t v) {
   const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
                               static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};

@@ -337,7 +337,7 @@ private:
 // Tolerant comparison: |a − b| <= tol, per component or entry. Equal infinities are
 // equal; NaN equals nothing.
 // True when every stored number is finite (no NaN, no infinity).
-ZFOUND_API bool zfIsFinite(const zcVector<2>& v);
+inline bool zfIsFinite(const zcVector<2>& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); }
 ZFOUND_API bool zfIsFinite(const zcMatrix<2>& m);
 ZFOUND_API bool zfIsFinite(const zcXform<2>& x);
 

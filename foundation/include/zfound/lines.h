@@ -78,8 +78,17 @@ public:
 
   const zcPoint& p1() const { return p1_; }
   const zcPoint& p2() const { return p2_; }
-  void p1(const zcPoint& p);
-  void p2(const zcPoint& p);
+  // Inline: a tablet moves the ends of one mapped segment for every segment it paints.
+  void p1(const zcPoint& p) {
+    requireFinite_(p);
+    mutating_();
+    p1_ = p;
+  }
+  void p2(const zcPoint& p) {
+    requireFinite_(p);
+    mutating_();
+    p2_ = p;
+  }
 
   double length() const { return p1_.distance(p2_); }
   // Direction of p2 − p1, in (−π, π]; NoTangent when degenerate.
@@ -128,6 +137,11 @@ protected:
 
 private:
   static zcPersistent* make();
+  // zcShapesError::BadParams for a non-finite point.
+  static void requireFinite_(const zcPoint& p) {
+    if (!zfIsFinite(p)) throwNonFinite_();
+  }
+  [[noreturn]] static void throwNonFinite_();
   zcPoint p1_;
   zcPoint p2_;
 };
