@@ -16,7 +16,7 @@ decltype(auto) zcGenPoly::guarded_(F&& f) const {
   }
 }
 
-class zcGenPolyPrivate : public zcGenPoly {
+class DISPC_API zcGenPolyPrivate : public zcGenPoly {
 public:
   // The poly's number of polygon segment i (the vertex where it arrives, i + 1
   // modulo n); zcShapesError::BadCoef unless 0 <= i < numSegments().
