@@ -19,12 +19,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes bytesOf(const zcGenPoly& g) {
-  zcGenPoly copy(g);
-  zcArchive out;
-  out || copy;
-  return out.bytes();
-}
+Bytes bytesOf(const zcGenPoly& value) { return zc_test::ownBytes(value); }
 
 zcGenPoly openChain(std::vector<zcPoint> points) {
   zcGenPoly g;

@@ -23,9 +23,8 @@ constexpr double kZeroTol = 1e-15;
 // A rounding fraction this close to 1 leaves no straight part on its sides.
 constexpr double kFullRounding = 1e-9;
 
-// The vertex every editing call builds: sharp fractions, no label, no tolerance.
 zcSMDGDPolyVertex newVertex(const zcVector<2>& p, double rounding, const zcRadian& span) {
-  return zcSMDGDPolyVertex(p, rounding, zcDegree(span), 0.5, 0.5, -1, zcDimTol(-1.0, -1.0, -1.0, zcDimTol::eLimits));
+  return zcGenPolyPrivate::newVertex(p, rounding, span);
 }
 
 zcSMDGDPolyVertex arcVertex(const zcVector<2>& p, double spanDegrees, double rounding = 0.0) {
@@ -67,6 +66,11 @@ zcSMDGDPoly roundedSquare(double fx, double fy) {
 }  // namespace
 
 // --- Construction -------------------------------------------------------------------------------
+
+zcSMDGDPolyVertex zcGenPolyPrivate::newVertex(const zcVector<2>& p, double rounding, const zcRadian& span,
+                                              const zcDimTol& tol) {
+  return zcSMDGDPolyVertex(p, rounding, zcDegree(span), 0.5, 0.5, -1, tol);
+}
 
 const zc_Instantiator zcGenPoly::sExemplar(typeid(zcGenPoly), "zcGenPoly", &zcGenPoly::make);
 
@@ -317,14 +321,18 @@ void zcGenPoly::open() {
   adoptPoly_(std::move(work));
 }
 
-void zcGenPoly::close(const zcRadian& span) {
+void zcGenPoly::close(const zcRadian& span) { close_(span, nullptr); }
+
+void zcGenPoly::close_(const zcRadian& span, const zcDimTol* tol) {
   requireEditable_();
   // A closed polygon needs two vertices (the poly's own rule for every other edit).
   if (numVertices() < 2) throw zcShapesError::BadGeom(L"a closed polygon needs two vertices");
   std::unique_ptr<zcSMDGDPoly> work = workCopy_();
   guarded_([&] {
+    // The closing segment ends at vertex 0.
     zcSMDGDPolyVertex first = work->vertex(0);
     first.segmentAngleSpan(zcDegree(span));
+    if (tol) first.segmentLengthTol(*tol);
     work->replaceVertex(0, first);
     work->close();
   });

@@ -21,6 +21,10 @@ public:
   // The poly's number of polygon segment i (the vertex where it arrives, i + 1
   // modulo n); zcShapesError::BadCoef unless 0 <= i < numSegments().
   static long polySegment(const zcGenPoly& g, long segment);
+  // The vertex the editing calls build: corner fractions 0.5, no label, the given
+  // length tolerance (by default none, as limits).
+  static zcSMDGDPolyVertex newVertex(const zcVector<2>& p, double rounding, const zcRadian& span,
+                                     const zcDimTol& tol = zcDimTol(-1.0, -1.0, -1.0, zcDimTol::eLimits));
   // drawToScope with `xform` in place of the polygon's own transform: the tablet
   // draws with its scaled map composed in, without copying the poly.
   static void drawToScope(const zcGenPoly& g, const zcGraphicProps& props, zcUIScope& scope,

@@ -278,6 +278,8 @@ protected:
   zcSMDGDPoly& smdPoly_() { return *poly_; }
   std::unique_ptr<zcSMDGDPoly> workCopy_() const { return std::make_unique<zcSMDGDPoly>(*poly_); }
   void adoptPoly_(std::unique_ptr<zcSMDGDPoly> poly);
+  // close() with, when given, the closing segment's length tolerance set as well.
+  void close_(const zcRadian& span, const zcDimTol* tol);
   template <class F>
   decltype(auto) guarded_(F&& f) const;
 
