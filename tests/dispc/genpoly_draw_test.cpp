@@ -4,13 +4,13 @@
 
 #include "support/logging_scope.h"
 #include "support/shape_area.h"
+#include "support/sketch_stream.h"
 #include "support/smdpoly_builders.h"
 #include "wrfm/genpoly_private.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <random>
 #include <sstream>
 #include <string>
@@ -28,13 +28,7 @@ struct Segment {
 std::vector<Segment> segmentsOf(const zcLoggingScope& scope) {
   std::vector<Segment> out;
   for (const std::string& entry : scope.callsOf("drawLineSeg")) {
-    const char* p = entry.c_str() + std::string("drawLineSeg (").size();
-    char* end = nullptr;
-    double v[4];
-    for (double& x : v) {
-      x = std::strtod(p, &end);
-      p = end + (*end == ')' ? 3 : 1);  // past ",", or past ")-("
-    }
+    const std::vector<double> v = zc_test::numbersIn(entry);
     out.push_back({zcPoint(v[0], v[1]), zcPoint(v[2], v[3])});
   }
   return out;

@@ -221,7 +221,8 @@ TEST(GenPolyTablet, MalformedPayloadsGiveOnlyInvalidSketch) {
   SketchBytes flags = good;
   zfStoreI32(flags.data() + payloadAt + 56, 2);
   zfStoreI32(flags.data() + good.size() - 4, 2);
-  const auto* read = dynamic_cast<const zc_UISketchOpGenPoly*>(opsOf(zc_test::sketchOf(flags))[0].record.rep());
+  const std::vector<Op> flagged = opsOf(zc_test::sketchOf(flags));
+  const auto* read = dynamic_cast<const zc_UISketchOpGenPoly*>(flagged[0].record.rep());
   ASSERT_NE(read, nullptr);
   EXPECT_FALSE(read->poly().editable);
   EXPECT_FALSE(read->poly().open);

@@ -5,6 +5,7 @@
 #include "zfound/archive.h"
 
 #include "support/logging_scope.h"
+#include "support/sketch_stream.h"
 #include "zfound/checks.h"
 
 #include <gtest/gtest.h>
@@ -159,8 +160,14 @@ TEST(WireframePolarity, FlagsHookAndMirrors) {
   b.drawToScope(zcGraphicProps(), scopeB);
   ASSERT_EQ(scopeA.calls().size(), scopeB.calls().size());
   EXPECT_NE(scopeA.calls(), scopeB.calls());
-  const auto tip = [](const std::string& stroke) { return stroke.substr(0, stroke.find(")-(")); };
-  EXPECT_EQ(tip(scopeA.calls()[4]), tip(scopeB.calls()[4]));
+  // The first arrow's first arm: from the same tip, the other way round.
+  const std::vector<double> armA = zc_test::numbersIn(scopeA.callsOf("drawLineSeg")[4]);
+  const std::vector<double> armB = zc_test::numbersIn(scopeB.callsOf("drawLineSeg")[4]);
+  EXPECT_EQ(armA[0], armB[0]);
+  EXPECT_EQ(armA[1], armB[1]);
+  EXPECT_NEAR(armA[2] - armA[0], -(armB[2] - armB[0]), 1e-12);
+  EXPECT_NEAR(armA[3] - armA[1], -(armB[3] - armB[1]), 1e-12);
+  EXPECT_NE(armA[2], armA[0]);
 }
 
 TEST(WireframeShape, MapsComparisonAndThePolyItHolds) {
