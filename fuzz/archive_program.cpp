@@ -4,6 +4,7 @@
 #include "dispc/dispprop.h"
 #include "dispc/graphic.h"
 #include "dispc/uierror.h"
+#include "dispc/wrfm/wirefrm.h"
 
 #include "zfound/conics.h"
 #include "zfound/curves.h"
@@ -52,14 +53,25 @@ void pointer(zcArchive& a) {
         new zcGenRect(zcVector<2>(1, 2), zcVector<2>(3, 2), zcRadian(0.3), zcVector<2>(1, 0.5)),
         new zcShapeTree({new zcLineSeg(zcPoint(0, 0), zcPoint(1, 1)),
                          new zcBezierCurve(zcPoint(0, 0), zcPoint(1, 2), zcPoint(3, 2), zcPoint(4, 0))}),
+        new zcGenPoly(zcGenPoly(zcGenRect(zcVector<2>(1, 2), zcVector<2>(3, 2), zcRadian(0.3), zcVector<2>(1, 0.5)))),
+        new zc2Wireframe(zcGenPoly(zcRect(0, 0, 4, 3)), zcDimTol(-1, 0.5, 0.5, zcDimTol::eOffsets)),
     };
-    static zcPersistent* const samples[] = {&failure, &message, &props, nullptr,
-                                            shapes[0].rep(), shapes[1].rep(), shapes[2].rep(),
-                                            shapes[3].rep(), shapes[4].rep()};
+    static zcPersistent* const samples[] = {&failure,        &message,        &props,          nullptr,
+                                            shapes[0].rep(), shapes[1].rep(), shapes[2].rep(), shapes[3].rep(),
+                                            shapes[4].rep(), shapes[5].rep(), shapes[6].rep()};
     static unsigned next = 0;
     p = samples[next++ % std::size(samples)];
   }
   a.serializePointer(p);
+  // A loaded polygon holds its poly unvalidated: its questions may be refused, never
+  // answered by reading past its caches.
+  if (const auto* polygon = dynamic_cast<const zcGenPoly*>(p)) {
+    try {
+      polygon->decompose();
+      polygon->encloseRect();
+    } catch (const zcException&) {
+    }
+  }
   if (a.isLoading() && p) {
     if (auto* shared = dynamic_cast<zcRepBase*>(p))
       loadedShared().emplace_back(shared);

@@ -2,6 +2,7 @@
 
 #include "dispc/sketchop.h"
 #include "dispc/uitablet.h"
+#include "dispc/wrfm/wirefrm.h"
 
 #include "support/logging_scope.h"
 
@@ -40,8 +41,8 @@ bool walk(const zcUISketch& s, zcUISketch* rewritten) {
 
 // Replays a sketch that walked onto tablets over logging scopes, over a small Cairo
 // screen and onto a recorder. Replay may refuse what the sketch holds only with the
-// classes it documents (an invalid sketch, a generalized polygon that cannot be
-// replayed yet, a value the geometry cannot map); anything else escapes. The tablet
+// classes it documents (an invalid sketch, a kind of shape a tablet does not draw, a
+// value the geometry cannot map); anything else escapes. The tablet
 // must come out as it went in.
 namespace {
 template <class F>
@@ -195,6 +196,18 @@ std::vector<std::uint8_t> zfSampleSketchBytes() {
      false);
   op(zc_UISketchOpPolyline(zcPolyline({zcPoint(0, 0), zcPoint(1, 1), zcPoint(2, 0)}, false)), false);
   op(zc_UISketchOpEllipseArc2(), false);
+  // A generalized polygon (an arc, outward and inward roundings) and a wireframe, as
+  // a tablet records them.
+  zcGenPoly polygon;
+  polygon.insertVertex(zcPoint(0, 0), 0, zcRadian(0));
+  polygon.insertVertex(zcPoint(8, 0), 2, zcRadian(0));
+  polygon.insertVertex(zcPoint(8, 6), -1, zcRadian(0.5));
+  polygon.close();
+  zcUITablet recorder;
+  recorder.draw(polygon, thick, zcUITablet::eOverlay);
+  recorder.draw(zc2Wireframe(polygon, zcDimTol(-1, 0.5, 0.5, zcDimTol::eOffsets)), zcGraphicProps(),
+                zcUITablet::eImage);
+  s.append(recorder.sketch().data(), recorder.sketch().size());
   return std::vector<std::uint8_t>(s.bytes().begin(), s.bytes().end());
 }
 

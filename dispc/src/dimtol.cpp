@@ -34,6 +34,15 @@ zcDimTol::zcDimTol(double nominal, double minTol, double maxTol, TolType type)
   if (anyGiven && !isValid_(nominal, minTol, maxTol, type)) throw zcShapesError::BadGeom();
 }
 
+zcDimTol zcDimTol::fromStored(double nominal, double minTol, double maxTol, TolType type) {
+  zcDimTol tol;
+  tol.nominal_ = nominal;
+  tol.minTol_ = minTol;
+  tol.maxTol_ = maxTol;
+  tol.type_ = type;
+  return tol;
+}
+
 // Types this library does not know (only an archive can bring one) convert like
 // offsets, as the scale-type mapping treats them.
 double zcDimTol::newTol_(double value, TolType target, double sign) const {

@@ -1,8 +1,10 @@
 // The composite drawing calls: those built on other calls or on several scope
 // slots, areas, clip rectangles, icons, shape dispatch and sketch replay.
 #include "dispc/uitablet.h"
+#include "dispc/wrfm/wirefrm.h"
 
 #include "uitablet_private.h"
+#include "wrfm/genpoly_private.h"
 
 #include "zfound/shape.h"
 
@@ -166,6 +168,34 @@ void zcUITablet::draw(const zcGenAnnulus& annulus, const zcGraphicProps& props, 
 
 void zcUITablet::draw(const zcGenAnnulus& annulus, const zcColor& color, Layers layer) {
   draw(annulus, P::colorProps(color), layer);
+}
+
+// --- Generalized polygons --------------------------------------------------------------------
+
+namespace {
+// The polygon draws itself, under the scaled map, inside one scope compound.
+void paintPolygon(zcUITablet& t, const zcGenPoly& polygon, const zcGraphicProps& props, Layers layer) {
+  P::Compound compound(t, layer);
+  zcGenPolyPrivate::drawToScope(polygon, props, P::scope(t, layer), t.scaledMap() * polygon.xform());
+}
+}  // namespace
+
+void zcUITablet::draw(const zcGenPoly& polygon, const zcGraphicProps& props, Layers layer) {
+  if (okToDraw(layer)) paintPolygon(*this, polygon, props, layer);
+  if (recordOn_) P::recordFilled<zc_UISketchOpGenPoly>(*this, layer, props, zcGenPolyPrivate::stored(polygon));
+}
+
+void zcUITablet::draw(const zcGenPoly& polygon, const zcColor& color, bool fill, Layers layer) {
+  draw(polygon, P::colorProps(color, fill), layer);
+}
+
+void zcUITablet::draw(const zc2Wireframe& wireframe, const zcGraphicProps& props, Layers layer) {
+  if (okToDraw(layer)) paintPolygon(*this, wireframe, props, layer);
+  if (recordOn_) P::record<zc_UISketchOpWireframe>(*this, layer, props, zcGenPolyPrivate::stored(wireframe));
+}
+
+void zcUITablet::draw(const zc2Wireframe& wireframe, const zcColor& color, bool fill, Layers layer) {
+  draw(wireframe, P::colorProps(color, fill), layer);
 }
 
 // --- Markers -------------------------------------------------------------------------------
@@ -457,7 +487,8 @@ void zcUITablet::draw(const zcShape& shape, const zcGraphicProps& props, Layers 
       drawAs<zcEllipseArc2>(*this, shape, props, layer) || drawAs<zcAnnulus>(*this, shape, props, layer) ||
       drawAs<zcEllipseAnnulusSection>(*this, shape, props, layer) ||
       drawAs<zcGenRect>(*this, shape, props, layer) || drawAs<zcGenAnnulus>(*this, shape, props, layer) ||
-      drawAs<zcAffineRectangle>(*this, shape, props, layer) || drawAs<zcBezierCurve>(*this, shape, props, layer))
+      drawAs<zcAffineRectangle>(*this, shape, props, layer) || drawAs<zcBezierCurve>(*this, shape, props, layer) ||
+      drawAs<zc2Wireframe>(*this, shape, props, layer) || drawAs<zcGenPoly>(*this, shape, props, layer))
     return;
   throw zcUIError::NotImplemented();
 }

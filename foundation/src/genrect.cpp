@@ -1,7 +1,10 @@
 #include "zfound/genrect.h"
 
 #include "genrect_support.h"
+#include "zfound/conics.h"
+#include "zfound/lines.h"
 #include "zfound/rect.h"
+#include "zfound/trees.h"
 
 #include <algorithm>
 #include <cmath>
@@ -353,6 +356,19 @@ Box zc_genrect::boxOf(const zcGenRect& g) {
 }
 
 zcRect zcGenRect::boundingBox() const { return zc_genrect::boxOf(zc_genrect::boxOf(*this)); }
+
+zcShapePtr zcGenRect::decompose() const {
+  std::vector<zcShapePtr> out;
+  for (const Piece& p : boundaryPieces(*this)) {
+    if (!p.arc) {
+      out.push_back(zcShapePtr(new zcLineSeg(p.a, p.b)));
+      continue;
+    }
+    const zcEllipse2 e(zcXform<2>(fromColumns(p.u, p.v), p.center));
+    out.push_back(zcShapePtr(new zcEllipseArc2(e, zcRadian(p.t0), zcRadian(p.t1 - p.t0))));
+  }
+  return zcShapePtr(new zcContourTree(std::move(out), true));
+}
 
 zcPoint zcGenRect::nearestBoundaryPoint(const zcPoint& p) const {
   const std::vector<Piece> pieces = boundaryPieces(*this);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 // --- Sampling parameters ----------------------------------------------------------
 
@@ -39,9 +40,24 @@ bool zcShape::isCompound() const { return false; }
 bool zcShape::isConnected() const { return true; }
 bool zcShape::isMultipleContours_() const { return false; }
 
-double zcShape::perimeter() const { throw zcShapesError::BadGeom(L"the shape has no perimeter"); }
+// The slots below answer through the decomposition of a kind that decomposes into
+// other kinds; the default decomposition (a copy) would only ask the same question
+// again.
+namespace {
+zcShapePtr decomposedOrNull(const zcShape& s) {
+  zcShapePtr d = s.decompose();
+  if (!d || typeid(*d) == typeid(s)) return zcShapePtr();
+  return d;
+}
+}  // namespace
 
-double zcShape::nearestPerimPos(const zcPoint&) const {
+double zcShape::perimeter() const {
+  if (const zcShapePtr d = decomposedOrNull(*this)) return d->perimeter();
+  throw zcShapesError::BadGeom(L"the shape has no perimeter");
+}
+
+double zcShape::nearestPerimPos(const zcPoint& p) const {
+  if (const zcShapePtr d = decomposedOrNull(*this)) return d->nearestPerimPos(p);
   throw zcShapesError::NotOpenContour(L"perimeter positions need a curve");
 }
 
@@ -58,7 +74,8 @@ zcShapePtr zcShape::reverse() const { return reverse_(); }
 zcShapePtr zcShape::reverse_() const { return clone(); }
 zcShapePtr zcShape::decompose() const { return clone(); }
 
-zcShapePtr zcShape::subShape(double, double) const {
+zcShapePtr zcShape::subShape(double from, double to) const {
+  if (const zcShapePtr d = decomposedOrNull(*this)) return d->subShape(from, to);
   throw zcShapesError::NotOpenContour(L"sub-shapes need a curve");
 }
 
@@ -66,7 +83,8 @@ void zcShape::sample(const zcSampleParams&, zcSampleResult&) const {
   throw zcShapesError::BadGeom(L"the shape is not a curve");
 }
 
-void zcShape::perimPointAndTangent_(double, zcPoint&, zcRadian&) const {
+void zcShape::perimPointAndTangent_(double position, zcPoint& point, zcRadian& tangent) const {
+  if (const zcShapePtr d = decomposedOrNull(*this)) return d->perimPointAndTangent(position, point, tangent);
   throw zcShapesError::NotOpenContour(L"perimeter positions need a curve");
 }
 

@@ -36,10 +36,6 @@ public:
         static_cast<void (zcShape::*)(double, zcPoint&, zcRadian&) const>(&zcShapeTreePrivate::perimPointAndTangent_);
     (s.*hook)(position, point, tangent);
   }
-  static bool isMultipleContours(const zcShape& s) {
-    const auto hook = static_cast<bool (zcShape::*)() const>(&zcShapeTreePrivate::isMultipleContours_);
-    return (s.*hook)();
-  }
 
   // The point (and tangent) at a perimeter position of a contour, from the pieces'
   // lengths; positions are clamped to the contour. Pieces without length are
@@ -115,12 +111,12 @@ const zcShapePtr& zcShapeTree::child(long i) const {
 }
 
 void zcShapeTree::addChild(const zcShapePtr& child) {
-  std::vector<zcShapePtr> next = children_;
-  next.push_back(child);
-  checkChildren_(next);
+  checkAppend_(child);
   mutating_();
-  children_ = std::move(next);
+  children_.push_back(child);
 }
+
+void zcShapeTree::checkAppend_(const zcShapePtr& child) const { zcShapeTree::checkChildren_({child}); }
 
 void zcShapeTree::setChildren_(std::vector<zcShapePtr> children) {
   mutating_();
@@ -294,20 +290,54 @@ zcContourTree& zcContourTree::operator=(const zcContourTree&) = default;
 
 zcContourTree::~zcContourTree() = default;
 
+namespace {
+
+double extentOf(const zcPoint& a, const zcPoint& b) {
+  return std::max({std::abs(a.x()), std::abs(a.y()), std::abs(b.x()), std::abs(b.y())});
+}
+
+void checkPiece(const zcShape& piece) {
+  if (!piece.isOpenContour()) throw zcShapesError::NotOpenContour(L"a contour piece that is not an open contour");
+}
+
+}  // namespace
+
 void zcContourTree::checkChildren_(const std::vector<zcShapePtr>& pieces) const {
   zcShapeTree::checkChildren_(pieces);
   std::vector<zcPoint> starts, ends;
   double size = 0.0;
   for (const zcShapePtr& c : pieces) {
-    if (!c->isOpenContour()) throw zcShapesError::NotOpenContour(L"a contour piece that is not an open contour");
+    checkPiece(*c);
     starts.push_back(c->startPoint());
     ends.push_back(c->endPoint());
-    for (const zcPoint& q : {starts.back(), ends.back()}) size = std::max({size, std::abs(q.x()), std::abs(q.y())});
+    size = std::max(size, extentOf(starts.back(), ends.back()));
   }
   const double tol = 1e-7 * size;
   for (std::size_t i = 1; i < pieces.size(); ++i)
     if (ends[i - 1].distance(starts[i]) > tol) throw zcShapesError::BadParams(L"contour pieces that do not join");
   if (closed_ && !pieces.empty() && ends.back().distance(starts.front()) > tol)
+    throw zcShapesError::BadParams(L"a closed contour that does not return to its start");
+}
+
+double zcContourTree::extent() const {
+  const std::vector<zcShapePtr>& pieces = children();
+  if (extentOf_ > pieces.size()) extentOf_ = 0, extent_ = 0.0;
+  for (; extentOf_ < pieces.size(); ++extentOf_)
+    extent_ = std::max(extent_, extentOf(pieces[extentOf_]->startPoint(), pieces[extentOf_]->endPoint()));
+  return extent_;
+}
+
+void zcContourTree::checkAppend_(const zcShapePtr& piece) const {
+  zcShapeTree::checkAppend_(piece);
+  checkPiece(*piece);
+  const zcPoint start = piece->startPoint(), end = piece->endPoint();
+  // The tolerance of the whole list with the piece added: the joins already checked
+  // stay within it, since it only grows.
+  const double tol = 1e-7 * std::max(extent(), extentOf(start, end));
+  if (!children().empty() && children().back()->endPoint().distance(start) > tol)
+    throw zcShapesError::BadParams(L"contour pieces that do not join");
+  const zcPoint first = children().empty() ? start : children().front()->startPoint();
+  if (closed_ && end.distance(first) > tol)
     throw zcShapesError::BadParams(L"a closed contour that does not return to its start");
 }
 
@@ -512,6 +542,7 @@ void zcContourTree::dispatchSerialize(zcArchive& archive) {
     mutating_();
     closed_ = closed;
     if (read) setChildren_(std::move(loaded));
+    extentOf_ = 0;
   });
 }
 
@@ -569,7 +600,7 @@ bool zcGenShape::hasTangent() const { return shape_ && shape_->hasTangent(); }
 bool zcGenShape::isCompound() const { return shape_ && shape_->isCompound(); }
 bool zcGenShape::isConnected() const { return !shape_ || shape_->isConnected(); }
 bool zcGenShape::isMultipleContours_() const {
-  return shape_ && zcShapeTreePrivate::isMultipleContours(*shape_);
+  return shape_ && shape_->isMultipleContours();
 }
 
 zcRect zcGenShape::boundingBox() const { return held().boundingBox(); }
@@ -675,7 +706,7 @@ bool zcMappedShape::hasTangent() const { return shape_ && mapped()->hasTangent()
 bool zcMappedShape::isCompound() const { return shape_ && shape_->isCompound(); }
 bool zcMappedShape::isConnected() const { return !shape_ || shape_->isConnected(); }
 bool zcMappedShape::isMultipleContours_() const {
-  return shape_ && zcShapeTreePrivate::isMultipleContours(*mapped());
+  return shape_ && mapped()->isMultipleContours();
 }
 
 zcRect zcMappedShape::boundingBox() const { return mapped()->boundingBox(); }

@@ -168,14 +168,14 @@ TEST_F(Program, DumpLengthsTileTheSketchAndTheCountMatchesTheDemo) {
   EXPECT_NE(demo_.out.find(": " + n + " operations, "), std::string::npos);  // the demo's own walk
 }
 
-// Every kind the tablet records, except the read-only String, the nested Sketch
-// (which archives refuse) and the polygon kinds that come with generalized polygons.
+// Every kind the tablet records, except the read-only String and the nested Sketch
+// (which archives refuse).
 TEST_F(Program, DumpListsEveryRecordedKindOnBothLayers) {
   std::set<std::string> kinds, layers;
   for (const DumpLine& d : ops_) kinds.insert(d.name), layers.insert(d.layer);
   std::set<std::string> expected;
   for (const zcUISketchOpKind& k : zfUISketchOpKinds()) expected.insert(k.name);
-  for (const char* absent : {"String", "Sketch", "GenPoly", "Wireframe"}) expected.erase(absent);
+  for (const char* absent : {"String", "Sketch"}) expected.erase(absent);
   EXPECT_EQ(kinds, expected);
   EXPECT_EQ(layers, (std::set<std::string>{"image", "overlay"}));
 }

@@ -11,6 +11,7 @@
 #include "dispc/sketchop.h"
 #include "dispc/uitablet.h"
 #include "dispc/uierror.h"
+#include "dispc/wrfm/wirefrm.h"
 
 #include "zscreen/screen.h"
 
@@ -170,8 +171,20 @@ void drawPointsAndLines(zcUITablet& t) {
     t.draw(zcPolygon({c.at(34, 30), c.at(46, 60), c.at(14, 42), c.at(54, 42), c.at(22, 60)}, zcPolygon::eAlternate),
            pen(zcColor::blue, 1, 0, true), Tablet::eImage);
     t.draw(zcPolygon({c.at(70, 30), c.at(118, 40), c.at(80, 65)}, zcPolygon::eWinding), zcColor::red, Tablet::eOverlay);
-    t.drawPolygon({c.at(20, 75), c.at(60, 110), c.at(100, 75), c.at(60, 90)}, zcPolygon::eWinding, zcColor::yellow,
+    t.drawPolygon({c.at(8, 75), c.at(34, 110), c.at(60, 75), c.at(34, 90)}, zcPolygon::eWinding, zcColor::yellow,
                   Tablet::eOverlay);
+    // A generalized polygon (rounded corners, an arc, direction arrows with polarity
+    // marks) and a wireframe with toleranced sides and a rounded corner.
+    zcGenPoly outline;
+    outline.insertVertex(c.at(68, 76), 0, deg(0));
+    outline.insertVertex(c.at(92, 76), 5, deg(0));
+    outline.insertVertex(c.at(92, 112), 0, deg(0));
+    outline.insertVertex(c.at(68, 112), -4, deg(-50));
+    outline.close();
+    t.draw(outline, zcColor::orange, false, Tablet::eImage);
+    zc2Wireframe frame(zcGenPoly(c.rect(98, 76, 24, 36)), zcDimTol(-1, 0.5, 0.5, zcDimTol::eOffsets));
+    frame.vertexRoundingSize(0, 6);
+    t.draw(frame, pen(zcColor::green, 1), Tablet::eOverlay);
   }
   {
     Cell c(t, 4, 0, L"curves");

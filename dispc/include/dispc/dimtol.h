@@ -43,6 +43,9 @@ public:
   // Raises zcShapesError::BadGeom when any number is given (not exactly −1) and the
   // four do not make a valid tolerance (see isValid_).
   explicit zcDimTol(double nominal, double minTol = -1.0, double maxTol = -1.0, TolType type = eLimits);
+  // The four numbers as a stored form holds them, taken without validation, as
+  // loading an archive takes them (a sketch's copy of a poly's vertices).
+  static zcDimTol fromStored(double nominal, double minTol, double maxTol, TolType type);
 
   // The stored numbers, in the current tolerance type.
   double nomDim() const { return nominal_; }

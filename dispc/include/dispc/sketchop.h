@@ -752,9 +752,14 @@ struct DISPC_API zc_UISketchPolyData {
 // 34 and 38 GenPoly: transform (56 bytes), editable (i32), vertex count n (i32), n
 // vertices of 64 bytes (point, radius, span, three tolerance values, tolerance type
 // as 64 bits), the n rounded start points, the n rounded end points, the n rounded
-// spans, open (i32): 68 + 104n bytes.
+// spans, open (i32): 68 + 104n bytes. The two i32 flags are true for exactly 1. The
+// tolerance type is kept as its 64 bits (read and written back unchanged); replay
+// refuses one outside 0 to 2 with zcUIError::InvalidUISketch.
 // Version 0 holds the same bytes; each vertex's tolerance is rebuilt (and so
 // validated) through the zcDimTol constructor instead of being copied.
+// Replay rebuilds the polygon as stored, without validating it again; pieces that
+// cannot be built are left out of the drawing. A filled polygon (38) paints its
+// outline.
 class DISPC_API zc_UISketchOpGenPoly : public zc_UISketchOpData {
 public:
   zc_UISketchOpGenPoly() = default;
@@ -769,7 +774,8 @@ protected:
   ZC_UISKETCH_OP_PROTOCOL(zc_UISketchOpGenPoly)
 };
 
-// 41 Wireframe: as GenPoly, for the wireframe's polygon.
+// 41 Wireframe: as GenPoly, for the wireframe's polygon. The layout has no polarity:
+// a replayed wireframe draws its arrows as for positive polarity.
 class DISPC_API zc_UISketchOpWireframe : public zc_UISketchOpGenPoly {
 public:
   using zc_UISketchOpGenPoly::zc_UISketchOpGenPoly;

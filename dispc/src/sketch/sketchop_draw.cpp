@@ -3,8 +3,10 @@
 #include "dispc/sketchop.h"
 
 #include "dispc/uitablet.h"
+#include "dispc/wrfm/wirefrm.h"
 
 #include "../uitablet_private.h"
+#include "../wrfm/genpoly_private.h"
 
 #include "zfound/strings.h"
 
@@ -83,7 +85,16 @@ void zc_UISketchOpGenShape::draw(zcUITablet& t, zc_UISketchOpHeader& header) con
   t.draw(shape, header.color(), header.layer());
 }
 
-// Generalized polygons and wireframes replay through the generalized polygon, which
-// builds on the SMD poly; until it exists they cannot be replayed.
-void zc_UISketchOpGenPoly::draw(zcUITablet&, zc_UISketchOpHeader&) const { throw zcUIError::NotImplemented(); }
-void zc_UISketchOpWireframe::draw(zcUITablet&, zc_UISketchOpHeader&) const { throw zcUIError::NotImplemented(); }
+// The polygon as it was stored, without validating it again: it was valid where it
+// was drawn, and pieces that cannot be built are left out of the drawing.
+void zc_UISketchOpGenPoly::draw(zcUITablet& t, zc_UISketchOpHeader& header) const {
+  zcGenPoly polygon;
+  zcGenPolyPrivate::assignStored(polygon, poly_);
+  t.draw(polygon, header.props(), header.layer());
+}
+
+void zc_UISketchOpWireframe::draw(zcUITablet& t, zc_UISketchOpHeader& header) const {
+  zc2Wireframe wireframe;
+  zcGenPolyPrivate::assignStored(wireframe, poly_);
+  t.draw(wireframe, header.props(), header.layer());
+}

@@ -139,34 +139,7 @@ bool zc_UISketchPolyData::operator==(const zc_UISketchPolyData& o) const {
          roundedEnds == o.roundedEnds && roundedSpans == o.roundedSpans && open == o.open;
 }
 
-void zc_UISketchOpGenPoly::fields_(zc_SketchIO& io) {
-  zc_UISketchPolyData& d = poly_;
-  std::int32_t editable = d.editable ? 1 : 0;
-  io || d.xform || editable;
-  std::int32_t n = static_cast<std::int32_t>(d.vertices.size());
-  // A vertex takes 64 bytes and its rounding data 40; the open flag follows.
-  io.count(n, 104);
-  if (io.loading()) {
-    if (!io.archiving() && static_cast<std::size_t>(n) * 104 + 4 > io.remaining()) throw zcUIError::InvalidUISketch();
-    d.editable = editable == 1;
-    d.vertices.assign(static_cast<std::size_t>(n), zc_UISketchPolyData::Vertex());
-    d.roundedStarts.assign(static_cast<std::size_t>(n), zcPoint());
-    d.roundedEnds.assign(static_cast<std::size_t>(n), zcPoint());
-    d.roundedSpans.assign(static_cast<std::size_t>(n), 0.0);
-  } else if (d.roundedStarts.size() != d.vertices.size() || d.roundedEnds.size() != d.vertices.size() ||
-             d.roundedSpans.size() != d.vertices.size()) {
-    // A writer never produces a payload its own reader would misread.
-    throw zcUIError::BadParams();
-  }
-  for (zc_UISketchPolyData::Vertex& v : d.vertices)
-    io || v.point || v.radius || v.span || v.tolerance[0] || v.tolerance[1] || v.tolerance[2] || v.toleranceType;
-  for (zcPoint& p : d.roundedStarts) io || p;
-  for (zcPoint& p : d.roundedEnds) io || p;
-  for (double& s : d.roundedSpans) io || s;
-  std::int32_t open = d.open ? 1 : 0;
-  io || open;
-  if (io.loading()) d.open = open == 1;
-}
+ZC_SKETCH_FIELDS(zc_UISketchOpGenPoly, poly_)
 
 void zc_UISketchOpGenPoly::fieldsV0_(zc_SketchIO& io) {
   fields_(io);

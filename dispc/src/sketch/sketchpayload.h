@@ -445,4 +445,46 @@ struct Payload<zc_UISketchOpEllipseArc2> {
   }
 };
 
+// The polygon of GenPoly and Wireframe: transform, editable (i32, exactly 1 reads as
+// true), vertex count n (i32), n vertices of 64 bytes (point, radius, span in degrees,
+// three tolerance values, tolerance type as 64 bits), the n rounded start points, end
+// points and spans, open (i32, exactly 1 reads as true): 68 + 104n bytes. The type
+// field is kept whole, so payloads read and write back byte for byte; replaying one
+// refuses a type other than 0 to 2 (the tolerance types there are).
+template <>
+struct Payload<zc_UISketchOpGenPoly> {
+  template <class IO>
+  static void fields(IO& io, Field<IO, zc_UISketchPolyData> d) {
+    Local<IO, std::int32_t> editable = d.editable ? 1 : 0;
+    io || d.xform || editable;
+    Local<IO, std::int32_t> n = static_cast<std::int32_t>(d.vertices.size());
+    // A vertex takes 64 bytes and its rounding data 40; the open flag follows.
+    io.count(n, 104);
+    if constexpr (!IO::kWriting) {
+      if (io.loading()) {
+        if (!io.archiving()) io.fits(static_cast<std::size_t>(n) * 104 + 4);
+        d.editable = editable == 1;
+        d.vertices.assign(static_cast<std::size_t>(n), zc_UISketchPolyData::Vertex());
+        d.roundedStarts.assign(static_cast<std::size_t>(n), zcPoint());
+        d.roundedEnds.assign(static_cast<std::size_t>(n), zcPoint());
+        d.roundedSpans.assign(static_cast<std::size_t>(n), 0.0);
+      } else if (d.roundedStarts.size() != d.vertices.size() || d.roundedEnds.size() != d.vertices.size() ||
+                 d.roundedSpans.size() != d.vertices.size()) {
+        // A writer never produces a payload its own reader would misread.
+        throw zcUIError::BadParams();
+      }
+    }
+    for (auto& v : d.vertices)
+      io || v.point || v.radius || v.span || v.tolerance[0] || v.tolerance[1] || v.tolerance[2] || v.toleranceType;
+    io.points(d.roundedStarts);
+    io.points(d.roundedEnds);
+    for (auto& span : d.roundedSpans) io || span;
+    Local<IO, std::int32_t> open = d.open ? 1 : 0;
+    io || open;
+    io.load(d.open, [&] { return open == 1; });
+  }
+};
+template <>
+struct Payload<zc_UISketchOpWireframe> : Payload<zc_UISketchOpGenPoly> {};
+
 }  // namespace zc_sketch

@@ -473,6 +473,25 @@ void zcSMDGDPoly::open() {
   }
 }
 
+void zcSMDGDPolyPrivate::assignStored(zcSMDGDPoly& poly, std::vector<zcSMDGDPolyVertex> vertices,
+                                      std::vector<zcVector<2>> roundedStarts, std::vector<zcVector<2>> roundedEnds,
+                                      std::vector<double> roundedSpans, bool open) {
+  const std::size_t n = vertices.size();
+  if (roundedStarts.size() != n || roundedEnds.size() != n || roundedSpans.size() != n)
+    throw zcShapesError::BadParams(L"rounding caches that disagree with the vertex count");
+  poly.mutating_();
+  poly.vertices_ = std::move(vertices);
+  poly.roundedStart_ = std::move(roundedStarts);
+  poly.roundedEnd_ = std::move(roundedEnds);
+  poly.roundedSpan_ = std::move(roundedSpans);
+  poly.open_ = open;
+  poly.rebuildLabels_();
+  // Nothing is known about pieces that were not validated here.
+  poly.pieces_ = Pieces::eUnknown;
+  poly.spread_ = -1.0;
+  poly.index_.reset();
+}
+
 zcSMDGDPolyPrivate::zcSMDGDPolyPrivate(const std::wstring& name) : zcSMDGDPoly(name) {}
 
 zcSMDGDPolyPrivate::zcSMDGDPolyPrivate(const zcSMDGDPoly& poly) : zcPersistent(poly), zcSMDGDPoly(poly) {}

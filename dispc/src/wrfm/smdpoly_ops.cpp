@@ -282,6 +282,15 @@ bool zcSMDGDPoly::isDirectionPositive() const {
 
 // --- Dominant angle --------------------------------------------------------------------------------
 
+zc2Rigid zcSMDGDPolyPrivate::position(const zcSMDGDPoly& poly) {
+  const auto& v = poly.vertices();
+  if (v.empty()) return zc2Rigid();
+  zcVector<2> sum;
+  for (const zcSMDGDPolyVertex& vertex : v) sum += vertex.point();
+  const zcRadian turn = v.size() < 2 ? zcRadian(0.0) : (v[1].point() - v[0].point()).angle();
+  return zc2Rigid(turn, sum / static_cast<double>(v.size()));
+}
+
 zcDegree zcSMDGDPolyPrivate::dominantAngle(const zcSMDGDPoly& poly) {
   const long n = poly.numVertices();
   if (n < 2) return zcDegree(0.0);

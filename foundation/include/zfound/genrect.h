@@ -127,6 +127,12 @@ public:
   // (zcShapesError::BadParams) unless the corners are sharp.
   void sample(const zcSampleParams& params, zcSampleResult& result) const override;
   zcShapePtr clone() const override;
+  // The boundary as a closed zcContourTree from the start point described above: the
+  // sides as zcLineSeg pieces (a side that full rounding shrinks to nothing left
+  // out) and the rounded corners as zcEllipseArc2 quarters. The perimeter
+  // positions (nearestPerimPos, perimPointAndTangent, subShape) are those of this
+  // contour.
+  zcShapePtr decompose() const override;
 
   // The image under x: center x(c), matrix M·A⁻¹ for x's matrix A, same fractions.
   // A singular x raises zcMathError::Singular.

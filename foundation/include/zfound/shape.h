@@ -97,9 +97,12 @@ public:
   virtual zcRect boundingBox() const = 0;
   // The point of the shape nearest to p (of a region: of its boundary or inside).
   virtual zcPoint nearestPoint(const zcPoint& p) const = 0;
-  // Length of a curve or of a region's boundary (zcShapesError::BadGeom by default).
+  // Length of a curve or of a region's boundary. By default the length of what
+  // decompose() gives when that is a shape of another kind (a kind that answers
+  // through its decomposition need not define it); zcShapesError::BadGeom otherwise.
   virtual double perimeter() const;
-  // Arc length position of the point of the curve nearest to p.
+  // Arc length position of the point of the curve nearest to p; by default through
+  // decompose() as perimeter() is, else zcShapesError::NotOpenContour.
   virtual double nearestPerimPos(const zcPoint& p) const;
 
   virtual zcPoint startPoint() const;
@@ -124,7 +127,8 @@ public:
   virtual zcShapePtr reverse() const;
   // The shape as simpler shapes (segments, arcs, trees of them); a copy by default.
   virtual zcShapePtr decompose() const;
-  // The part of a curve between two perimeter positions.
+  // The part of a curve between two perimeter positions; by default through
+  // decompose() as perimeter() is, else zcShapesError::NotOpenContour.
   virtual zcShapePtr subShape(double from, double to) const;
 
   // The shape clipped to a window: a null handle when nothing is left.
@@ -137,6 +141,8 @@ public:
   void perimPointAndTangent(double position, zcPoint& point, zcRadian& tangent) const {
     perimPointAndTangent_(position, point, tangent);
   }
+  // True for shapes whose boundary is several contours (annuli, trees of several).
+  bool isMultipleContours() const { return isMultipleContours_(); }
 
   // Distance from p to the shape (0 inside a region).
   double distToPoint(const zcPoint& p) const;
@@ -156,7 +162,8 @@ protected:
   virtual zcShapePtr reverse_() const;
   virtual bool equal_(const zcShape& other) const = 0;
   virtual bool isMultipleContours_() const;  // default false
-  // Point and tangent direction at a perimeter position of a curve.
+  // Point and tangent direction at a perimeter position of a curve; by default
+  // through decompose() as perimeter() is, else zcShapesError::NotOpenContour.
   virtual void perimPointAndTangent_(double position, zcPoint& point, zcRadian& tangent) const;
   // A new copy, owned by the caller.
   virtual zcShape* cloneThat_() const;

@@ -48,7 +48,8 @@ public:
   const std::vector<zcShapePtr>& children() const { return children_; }
   // Appends a child; raises as the constructor does and as the kind's own checks
   // do (a contour tree checks that the piece continues the contour), and leaves the
-  // tree unchanged then.
+  // tree unchanged then. Only the new child is checked: growing a tree child by
+  // child takes time in proportion to its size.
   void addChild(const zcShapePtr& child);
 
   bool isCompound() const override { return true; }
@@ -86,6 +87,9 @@ protected:
   // zcBadPointer for a null child and zcShapesError::BadParams for a cycle. A
   // contour tree adds its contour checks.
   virtual void checkChildren_(const std::vector<zcShapePtr>& children) const;
+  // Checks one child about to be appended to the present ones (what checkChildren_
+  // would check of the longer list, in time independent of the tree's size).
+  virtual void checkAppend_(const zcShapePtr& child) const;
   // The zcShapeTree level of the archive form. Loading reads the children into
   // `loaded` (leaving the tree as it is) and returns true; returns false when the
   // level was already handled in this pass.
@@ -188,12 +192,18 @@ protected:
   zcShapePtr clip_(const zcRect& window, zcClipInfo& info) const override;
   void perimPointAndTangent_(double position, zcPoint& point, zcRadian& tangent) const override;
   void checkChildren_(const std::vector<zcShapePtr>& children) const override;
+  void checkAppend_(const zcShapePtr& child) const override;
   void dispatchSerialize(zcArchive& archive) override;
 
 private:
   static zcPersistent* make();
+  // The largest end point coordinate of the pieces (the scale of the join
+  // tolerance), kept for the first extentOf_ pieces so that appending stays cheap.
+  double extent() const;
 
   bool closed_ = false;
+  mutable double extent_ = 0.0;
+  mutable std::size_t extentOf_ = 0;
 };
 
 // A shape carried as its own serialized form: the archive bytes of the shape

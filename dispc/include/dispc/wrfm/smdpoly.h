@@ -52,6 +52,9 @@
 #include <string>
 #include <vector>
 
+class zcGenPoly;
+class zc2Wireframe;
+
 // The three colors of an SMD description: its wireframe, its synthetic image and the
 // background of synthetic images. (Kept beside the poly until the drawing module
 // that owns it lands.)
@@ -116,6 +119,9 @@ public:
 
   // Open, no vertices, weight 1, default colors.
   explicit zcSMDGDPoly(const std::wstring& name = L"poly");
+  // The poly that the wireframe holds, name included (the name given is replaced by
+  // it); the wireframe's transform plays no part.
+  zcSMDGDPoly(const zc2Wireframe& wireframe, const std::wstring& name);
   zcSMDGDPoly(const zcSMDGDPoly& other);
   zcSMDGDPoly& operator=(const zcSMDGDPoly& other);
   ~zcSMDGDPoly() override;
@@ -455,6 +461,9 @@ public:
   // invalidVertices for a poly without vertices.
   static zcVector<2> closestPoint(const zcSMDGDPoly& poly, const zcVector<2>& point);
   static double distToPoint(const zcSMDGDPoly& poly, const zcVector<2>& point);
+  // The rigid transform turned as the chord from vertex 0 to vertex 1 (0 below two
+  // vertices) and moved to the mean of the vertex points ((0, 0) without vertices).
+  static zc2Rigid position(const zcSMDGDPoly& poly);
   // The direction in which the outline mostly runs (its chords weighted by length,
   // folded onto one quarter turn), reduced to within 45 degrees of 0; 0 for fewer
   // than two vertices.
@@ -470,6 +479,18 @@ public:
   // The direction within the window (start, span) farthest from every range start.
   static zcDegree safestDirection_(const std::vector<zc2SegmentArc>& ranges, zcDegree start = zcDegree(0.0),
                                    zcDegree span = zcDegree(360.0));
+
+  // --- Generalized polygons and wireframes ------------------------------------------------------
+  // The poly a generalized polygon (a wireframe) holds, and its transform.
+  static const zcSMDGDPoly& poly(const zcGenPoly& polygon);
+  static const zcXform<2>& wireframeXform(const zcGenPoly& polygon);
+  // Puts a stored form in place without validating it, as loading an archive does:
+  // the vertices (labels rebuilt), the three rounding caches (one entry per vertex,
+  // zcShapesError::BadParams otherwise) and the open flag. For sketches that carry
+  // a poly already validated where it was drawn.
+  static void assignStored(zcSMDGDPoly& poly, std::vector<zcSMDGDPolyVertex> vertices,
+                           std::vector<zcVector<2>> roundedStarts, std::vector<zcVector<2>> roundedEnds,
+                           std::vector<double> roundedSpans, bool open);
 
   // --- Builders ---------------------------------------------------------------------------------
   // The corner piece of vertex v: an open poly through the parts of the two adjacent

@@ -1,0 +1,163 @@
+// Shapes that answer through their decomposition, contours grown piece by piece, and
+// the public view of a shape's contour count.
+#include "zfound/conics.h"
+#include "zfound/genrect.h"
+#include "zfound/lines.h"
+#include "zfound/rect.h"
+#include "zfound/trees.h"
+
+#include "checks.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <typeinfo>
+#include <vector>
+
+using namespace zc_test;
+
+namespace {
+
+// n segments joining points around a circle of radius r, counter-clockwise.
+std::vector<zcShapePtr> ring(long n, double r) {
+  std::vector<zcShapePtr> pieces;
+  for (long i = 0; i < n; ++i) {
+    const double a = 2 * zkPi * i / n, b = 2 * zkPi * (i + 1) / n;
+    pieces.push_back(new zcLineSeg(zcPoint(r * std::cos(a), r * std::sin(a)), zcPoint(r * std::cos(b), r * std::sin(b))));
+  }
+  return pieces;
+}
+
+}  // namespace
+
+TEST(ContourGrowth, AddChildChecksWhatTheListWouldAndKeepsTheTreeOnRefusal) {
+  // Rows: a piece appended to an open or closed contour; accepted exactly when the
+  // list constructor accepts the longer list.
+  const zcShapePtr ab = new zcLineSeg(zcPoint(0, 0), zcPoint(1, 0));
+  const zcShapePtr bc = new zcLineSeg(zcPoint(1, 0), zcPoint(1, 1));
+  const zcShapePtr ca = new zcLineSeg(zcPoint(1, 1), zcPoint(0, 0));
+  const zcShapePtr far = new zcLineSeg(zcPoint(5, 5), zcPoint(6, 5));
+  const zcShapePtr region = new zcCircle(zcPoint(1, 0), 1);
+  const zcShapePtr loop = new zcEllipseArc2();  // a whole circle: starts where it ends
+  struct Row {
+    std::vector<zcShapePtr> before;
+    zcShapePtr piece;
+    bool closed;
+  };
+  const std::vector<Row> rows = {
+      {{}, ab, false},   {{ab}, bc, false},   {{ab}, far, false},   {{ab, bc}, ca, false},
+      {{}, ab, true},    {{}, loop, true},    {{loop}, loop, true}, {{loop}, ab, true},
+      {{ab}, region, false}, {{ab}, zcShapePtr(), false},
+  };
+  int accepted = 0;
+  for (const Row& row : rows) {
+    std::vector<zcShapePtr> longer = row.before;
+    longer.push_back(row.piece);
+    bool listAccepts = true;
+    try {
+      zcContourTree(longer, row.closed);
+    } catch (const zcException&) {
+      listAccepts = false;
+    }
+    zcContourTree tree(row.before, row.closed);
+    const std::vector<unsigned char> before = archivedShape(tree);
+    bool appended = true;
+    try {
+      tree.addChild(row.piece);
+    } catch (const zcException&) {
+      appended = false;
+    }
+    EXPECT_EQ(appended, listAccepts) << "row with " << row.before.size() << " pieces, closed " << row.closed;
+    if (!appended) {
+      EXPECT_EQ(archivedShape(tree), before);
+    }
+    accepted += appended;
+  }
+  EXPECT_EQ(accepted, 5);
+
+  // A cycle is refused by the one-piece check as well (a tree below itself would
+  // make every query recurse forever).
+  const zcShapePtr outer(new zcShapeTree);
+  const zcShapePtr inner(new zcShapeTree);
+  static_cast<zcShapeTree&>(*outer).addChild(inner);
+  EXPECT_THROW(static_cast<zcShapeTree&>(*inner).addChild(outer), zcShapesError::BadParams);
+  EXPECT_EQ(static_cast<zcShapeTree&>(*inner).numChildren(), 0);
+}
+
+TEST(ContourGrowth, ALargeOpenContourGrowsPieceByPieceToTheListsContour) {
+  // 20000 pieces: each append checks its own join only (a quadratic check would
+  // take minutes here).
+  const std::vector<zcShapePtr> pieces = ring(20000, 1000.0);
+  zcContourTree grown(false);
+  for (const zcShapePtr& p : pieces) grown.addChild(p);
+  const zcContourTree listed(pieces, true);
+  EXPECT_EQ(grown.numChildren(), 20000);
+  EXPECT_NEAR(grown.perimeter(), listed.perimeter(), 1e-6);
+  EXPECT_NEAR(grown.perimeter(), 2 * zkPi * 1000.0, 1e-3);
+  // The tolerance follows the largest coordinate: a join 1e-5 off passes at size
+  // 1000, one 1e-3 off does not.
+  const zcPoint end = grown.endPoint();
+  EXPECT_NO_THROW(grown.addChild(new zcLineSeg(end + zcVector<2>(1e-5, 0), end + zcVector<2>(1, 0))));
+  EXPECT_THROW(grown.addChild(new zcLineSeg(end + zcVector<2>(1 + 1e-3, 0), end + zcVector<2>(2, 0))),
+               zcShapesError::BadParams);
+}
+
+TEST(GenRectDecomposition, PiecesRunTheBoundaryFromTheSamplingStart) {
+  // Rows: sharp, rounded, one side fully rounded, an ellipse; each under a skew.
+  const std::vector<zcVector<2>> fractions = {{0, 0}, {0.25, 0.5}, {1, 0.3}, {1, 1}};
+  const std::vector<long> pieceCounts = {4, 8, 6, 4};
+  for (std::size_t i = 0; i < fractions.size(); ++i) {
+    SCOPED_TRACE(i);
+    const zcGenRect g = zcGenRect(zcPoint(3, -2), zcMatrix<2>(0.5, 0.2, -0.1, 0.25), fractions[i]).map(skewXform());
+    const zcShapePtr d = g.decompose();
+    const auto* contour = dynamic_cast<const zcContourTree*>(d.rep());
+    ASSERT_NE(contour, nullptr);
+    EXPECT_TRUE(contour->isClosed());
+    EXPECT_EQ(contour->numChildren(), pieceCounts[i]);
+    for (const zcShapePtr& p : contour->children())
+      EXPECT_TRUE(typeid(*p) == typeid(zcLineSeg) || typeid(*p) == typeid(zcEllipseArc2));
+    EXPECT_NEAR(contour->perimeter(), g.perimeter(), 1e-9 * g.perimeter());
+    EXPECT_EQ(contour->isRightHanded(), g.isRightHanded());
+    const zcSampleResult s = sampled(g, {.tolerance = 1e-3});
+    EXPECT_TRUE(zfRealEq(contour->children().front()->startPoint(), s.points.front(), 1e-12));
+    for (const zcPoint& p : s.points) EXPECT_LT(contour->nearestPoint(p).distance(p), 1e-9);
+  }
+}
+
+TEST(InheritedSlots, AKindThatDecomposesAnswersPerimeterQueriesThroughItsPieces) {
+  const zcGenRect g(zcPoint(0, 0), zcVector<2>(4, 2), zcRadian(0), zcVector<2>(1, 1));
+  // The start is (−3, −2), the bottom side runs to (3, −2), then the corner at (3, −1).
+  EXPECT_NEAR(g.nearestPerimPos(zcPoint(0, -5)), 3.0, 1e-12);
+  zcPoint p;
+  zcRadian t;
+  g.perimPointAndTangent(3.0, p, t);
+  EXPECT_TRUE(zfRealEq(p, zcPoint(0, -2), 1e-12));
+  EXPECT_NEAR(t.value(), 0.0, 1e-12);
+  g.perimPointAndTangent(6.0 + zkPi / 2 + 1.0, p, t);  // one unit up the right side
+  EXPECT_TRUE(zfRealEq(p, zcPoint(4, 0), 1e-9));
+  EXPECT_NEAR(t.value(), zkPi / 2, 1e-9);
+  const zcShapePtr part = g.subShape(1.0, 5.0);
+  EXPECT_NEAR(part->perimeter(), 4.0, 1e-12);
+  EXPECT_TRUE(zfRealEq(part->startPoint(), zcPoint(-2, -2), 1e-12));
+
+  // Kinds whose decomposition is themselves keep their refusals.
+  const zc2Point point(zcPoint(1, 1));
+  EXPECT_THROW(point.perimeter(), zcShapesError::BadGeom);
+  EXPECT_THROW(point.nearestPerimPos(zcPoint(0, 0)), zcShapesError::NotOpenContour);
+  EXPECT_THROW(point.subShape(0, 1), zcShapesError::NotOpenContour);
+  EXPECT_THROW(point.perimPointAndTangent(0, p, t), zcShapesError::NotOpenContour);
+}
+
+TEST(ShapeContours, MultipleContoursAreVisibleFromOutside) {
+  const zcCircle circle;
+  const zcShapePtr a = new zcLineSeg(zcPoint(0, 0), zcPoint(1, 0));
+  const zcShapePtr b = new zcLineSeg(zcPoint(5, 0), zcPoint(6, 0));
+  const zcShapeTree two({a, b});
+  const zcShapeTree one({a});
+  const zcAnnulus annulus;
+  const zcGenShape carried(annulus);
+  const zcMappedShape mapped(zcShapePtr(new zcAnnulus), skewXform());
+  const std::vector<std::pair<const zcShape*, bool>> rows = {
+      {&circle, false}, {&two, true}, {&one, false}, {&annulus, true}, {&carried, true}, {&mapped, true}};
+  for (const auto& [shape, multiple] : rows) EXPECT_EQ(shape->isMultipleContours(), multiple) << typeid(*shape).name();
+}
