@@ -489,7 +489,7 @@ void zcSMDGDPolyPrivate::assignStored(zcSMDGDPoly& poly, std::vector<zcSMDGDPoly
   // Nothing is known about pieces that were not validated here.
   poly.pieces_ = Pieces::eUnknown;
   poly.spread_ = -1.0;
-  poly.index_.reset();
+  poly.index_.value.reset();
 }
 
 zcSMDGDPolyPrivate::zcSMDGDPolyPrivate(const std::wstring& name) : zcSMDGDPoly(name) {}
