@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,3 +133,19 @@ TEST(VectorScreen, PaintsThePelsOfARasterScreenAndSavesThem) {
 }
 
 }  // namespace
+
+// A pipe or device is written in place: renaming a file over it would replace it.
+TEST(AtomicWrite, APipeTargetIsWrittenInPlaceAndStaysAPipe) {
+  const TempDir dir;
+  const fs::path target = dir.path / "pipe";
+  ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
+  const int reader = ::open(target.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const std::string bytes = "bytes";
+  zfWriteFileAtomically(target.string(), bytes.data(), bytes.size());
+  char got[8] = {};
+  EXPECT_EQ(::read(reader, got, sizeof got), 5);
+  ::close(reader);
+  EXPECT_EQ(std::string(got), bytes);
+  EXPECT_TRUE(fs::is_fifo(target));
+}
