@@ -3,6 +3,8 @@
 # lists them and stops with status 1; DISPC_SKIP_DEPS skips it; an unknown group is a
 # usage error. dpkg-query is replaced by one that finds nothing installed.
 set -euo pipefail
+# The caller's own setting must not reach the runs below.
+unset DISPC_SKIP_DEPS
 deps=$1
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
