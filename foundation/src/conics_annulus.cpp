@@ -173,19 +173,31 @@ zcEllipseAnnulus::~zcEllipseAnnulus() = default;
 
 double zcEllipseAnnulus::checkedRatio(const zcEllipse& inner, const zcEllipse& outer) {
   // Compare point sets through the shape matrices S = U Uᵀ, which do not depend on
-  // the parameterization: the inner one must be q² times the outer one.
-  const zcMatrix<2> uo = outer.unitXform().matrix(), ui = inner.unitXform().matrix();
-  const zcMatrix<2> so = uo * uo.transpose(), si = ui * ui.transpose();
-  const double traceO = so.element(0, 0) + so.element(1, 1);
-  const double traceI = si.element(0, 0) + si.element(1, 1);
+  // the parameterization: the inner one must be q² times the outer one. Radii whose
+  // squares overflow are compared in units of the outer size instead.
   const double size = std::max(outer.xRadius(), outer.yRadius());
   if (inner.center().distance(outer.center()) > 1e-9 * size)
     throw zcShapesError::BadParams(L"the annulus ellipses are not concentric");
+  zcMatrix<2> so, si;
+  double unit = 1.0, traceO = 0.0, traceI = 0.0;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const zcMatrix<2> scale = zcMatrix<2>::scaling(unit, unit);
+    const zcMatrix<2> uo = scale * outer.unitXform().matrix(), ui = scale * inner.unitXform().matrix();
+    so = uo * uo.transpose();
+    si = ui * ui.transpose();
+    traceO = so.element(0, 0) + so.element(1, 1);
+    traceI = si.element(0, 0) + si.element(1, 1);
+    if ((std::isfinite(traceO) && std::isfinite(traceI)) || size == 0.0) break;
+    unit = 1.0 / size;
+  }
+  if (!std::isfinite(traceO) || !std::isfinite(traceI))
+    throw zcShapesError::BadRadius(L"inner ellipse beyond the outer ellipse");
   const double q = traceO > 0.0 ? std::sqrt(traceI / traceO) : 0.0;
   if (traceO == 0.0 && traceI > 0.0) throw zcShapesError::BadRadius(L"inner ellipse beyond the outer ellipse");
+  const double scaledSize = size * unit;
   for (int r = 0; r < 2; ++r)
     for (int c = 0; c < 2; ++c)
-      if (std::abs(si.element(r, c) - q * q * so.element(r, c)) > 2e-9 * size * size)
+      if (std::abs(si.element(r, c) - q * q * so.element(r, c)) > 2e-9 * scaledSize * scaledSize)
         throw zcShapesError::BadParams(L"the annulus ellipses differ in shape or orientation");
   if (q > 1.0 + 1e-9) throw zcShapesError::BadRadius(L"inner ellipse beyond the outer ellipse");
   return std::min(q, 1.0);

@@ -5,6 +5,7 @@
 
 #include "zscreen/file.h"
 
+#include "dispc/uierror.h"
 #include "dispc/uisketch.h"
 
 #include "zfound/archive.h"
@@ -79,7 +80,12 @@ zcUISketch zfReadSketchArchive(const std::string& path) {
     throw zcArchive::BadFormat(name + L" holds no sketch: the archive holds other data");
   zcArchive in(bytes);
   zcUISketch sketch;
-  in || sketch;
+  try {
+    in || sketch;
+  } catch (const zcUIError::InvalidUISketch&) {
+    // The sketch error carries no text: say which file and what is wrong with it.
+    throw zcArchive::BadFormat(name + L" holds an invalid sketch: its operations do not parse");
+  }
   // A file with more in it than one sketch is not what this program writes.
   if (in.remaining() != 0)
     throw zcArchive::BadFormat(std::to_wstring(in.remaining()) + L" bytes follow the sketch in " + name);

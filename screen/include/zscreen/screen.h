@@ -174,8 +174,9 @@ public:
   // (pixels in SVG, points in PDF), the overlay over the image. The same paths, pens
   // and text that painted the pels are written as vector paths and glyphs, at the same
   // pixel-snapped coordinates; pels written directly (images, set, flood fills,
-  // backgrounds) are embedded as images of the rectangle they changed. A raster screen
-  // raises zcScreenError::BadParams.
+  // backgrounds, an overlay erased to its pass color) are embedded as images of the
+  // rectangle they changed, so what was drawn before such a write reaches the file as
+  // pels. A raster screen raises zcScreenError::BadParams.
   bool isVector() const;
   void save(const std::string& path, zeVectorFormat format) const;
   // Reads a PNG (gray, RGB or RGBA) into the image layer with its top-left pel at
