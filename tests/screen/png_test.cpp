@@ -1,29 +1,66 @@
+// PNG files written and read back, converted, cropped and refused; files written whole
+// or not at all; vector screens.
+#include "zscreen/file.h"
 #include "zscreen/png.h"
+#include "zscreen/screen.h"
+
+#include "dispc/uitablet.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdint>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+namespace fs = std::filesystem;
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-std::string tempPath(const std::string& name) { return ::testing::TempDir() + name; }
-
-Bytes readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+std::string readText(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void writeFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+Bytes readFile(const fs::path& p) {
+  const std::string text = readText(p);
+  return Bytes(text.begin(), text.end());
 }
+
+// A directory of its own for each test, removed with it.
+struct TempDir {
+  fs::path path = fs::temp_directory_path() / ("zscreen_png_test-" + std::to_string(::getpid()));
+  TempDir() { fs::create_directories(path); }
+  ~TempDir() { fs::remove_all(path); }
+  std::string operator/(const char* name) const { return (path / name).string(); }
+  long entries() const { return long(std::distance(fs::directory_iterator(path), {})); }
+};
+
+// Writes past `bytes` fail (EFBIG) while it lives, as a full disk would.
+struct FileSizeLimit {
+  rlimit saved{};
+  void (*savedHandler)(int);
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved);
+    savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedHandler);
+  }
+};
 
 // --- A minimal PNG writer for files libpng's writer does not make ---------------------------
 
@@ -95,14 +132,16 @@ zcPelBuffer<unsigned char> grayRamp(long w, long h) {
   return img;
 }
 
-zcPelBuffer<zcPackedRGB32> colorRamp(long w, long h, bool alpha) {
-  zcPelBuffer<zcPackedRGB32> img(w, h);
+// Pels that do not compress, with a top byte of 0 or of varied alpha.
+zcPelBuffer<zcPackedRGB32> noise(long w, long h, bool alpha) {
+  zcPelBuffer<zcPackedRGB32> pels(w, h);
+  std::uint32_t v = 12345;
   for (long y = 0; y < h; ++y)
     for (long x = 0; x < w; ++x) {
-      const std::uint32_t a = alpha ? std::uint32_t((x * 40 + y) & 0xFF) << 24 : 0;
-      img.set(x, y, zcPackedRGB32(a | std::uint32_t(x * 9) << 16 | std::uint32_t(y * 13) << 8 | std::uint32_t(x ^ y)));
+      v = v * 1103515245u + 12345u;
+      pels.set(x, y, zcPackedRGB32((v >> 8) | (alpha ? v << 24 : 0u)));
     }
-  return img;
+  return pels;
 }
 
 template <class T>
@@ -122,80 +161,72 @@ void expectReadFails(const Bytes& bytes, const char* what) {
 
 }  // namespace
 
-TEST(PngRoundTrip, GrayRGBAndRGBA) {
-  const std::string path = tempPath("png_roundtrip.png");
-  const zcPelBuffer<unsigned char> gray = grayRamp(17, 5);
-  zfWritePngGray(path, gray);
-  const zcPngImage g = zfReadPng(path);
+TEST(PngRoundTrip, GrayRGBAndRGBAWholeAndCropped) {
+  const TempDir dir;
+  const zcPelBuffer<unsigned char> gray = grayRamp(37, 23);
+  const zcPelBuffer<zcPackedRGB32> rgb = noise(9, 11, false), rgba = noise(37, 23, true);
+  zfWritePngGray(dir / "gray.png", gray);
+  zfWritePngRGB(dir / "rgb.png", rgb);
+  zfWritePngRGBA(dir / "rgba.png", rgba);
+  const zcPngImage g = zfReadPng(dir / "gray.png"), c = zfReadPng(dir / "rgb.png"), a = zfReadPng(dir / "rgba.png");
   EXPECT_EQ(g.format, zcPngImage::eGray);
   EXPECT_FALSE(g.rgb.isBound());
   expectSamePels<unsigned char>(g.gray, gray);
-
-  const zcPelBuffer<zcPackedRGB32> rgb = colorRamp(9, 11, false);
-  zfWritePngRGB(path, rgb);
-  const zcPngImage c = zfReadPng(path);
   EXPECT_EQ(c.format, zcPngImage::eRGB);
   EXPECT_EQ(c.width(), 9);
   EXPECT_EQ(c.height(), 11);
   expectSamePels<zcPackedRGB32>(c.rgb, rgb);
-
-  const zcPelBuffer<zcPackedRGB32> rgba = colorRamp(6, 7, true);
-  zfWritePngRGBA(path, rgba);
-  const zcPngImage a = zfReadPng(path);
   EXPECT_EQ(a.format, zcPngImage::eRGBA);
   expectSamePels<zcPackedRGB32>(a.rgb, rgba);
 
+  // A cropped read is the window of the whole image.
+  for (const auto& [w, h] : {std::pair{10L, 5L}, std::pair{37L, 1L}, std::pair{50L, 40L}}) {
+    const zcPngImage cropped = zfReadPng(dir / "rgba.png", w, h), croppedGray = zfReadPng(dir / "gray.png", w, h);
+    expectSamePels<zcPackedRGB32>(cropped.rgb, rgba.window(0, 0, std::min(w, 37L), std::min(h, 23L)));
+    expectSamePels<unsigned char>(croppedGray.gray, gray.window(0, 0, std::min(w, 37L), std::min(h, 23L)));
+  }
+  EXPECT_THROW(zfReadPng(dir / "gray.png", 0, 5), zcScreenError::BadParams);
+  EXPECT_THROW(zfReadPng(dir.path.string(), 5, 5), zcScreenError::IOError);
+
   // RGB writing drops the top byte; a window writes only its pels.
-  zfWritePngRGB(path, rgba.window(2, 3, 3, 2));
-  const zcPngImage w = zfReadPng(path);
+  zfWritePngRGB(dir / "window.png", rgba.window(2, 3, 3, 2));
+  const zcPngImage w = zfReadPng(dir / "window.png");
   ASSERT_EQ(w.width(), 3);
   ASSERT_EQ(w.height(), 2);
   EXPECT_EQ(w.rgb.get(0, 0).value(), rgba.get(2, 3).value() & 0xFFFFFFu);
   EXPECT_EQ(w.rgb.get(2, 1).value(), rgba.get(4, 4).value() & 0xFFFFFFu);
-  std::remove(path.c_str());
 }
 
+// 16-bit gray gives its high bytes, 1-bit gray 0 and 255; a palette image gives RGB,
+// or RGBA with transparency; gray with alpha gives RGBA.
 TEST(PngRead, ConvertsOtherFormatsTo8Bits) {
-  // 16-bit gray: the high bytes.
-  const Bytes gray16 = craftPng(2, 1, 16, 0, {0, 0x12, 0x34, 0xAB, 0xCD});
-  const zcPngImage g = zfReadPngBytes(gray16.data(), gray16.size());
-  ASSERT_EQ(g.format, zcPngImage::eGray);
-  EXPECT_EQ(g.gray.get(0, 0), 0x12);
-  EXPECT_EQ(g.gray.get(1, 0), 0xAB);
-
-  // 1-bit gray scales to 0 and 255.
-  const Bytes gray1 = craftPng(3, 1, 1, 0, {0, 0b10100000});
-  const zcPngImage b = zfReadPngBytes(gray1.data(), gray1.size());
-  EXPECT_EQ(b.gray.get(0, 0), 255);
-  EXPECT_EQ(b.gray.get(1, 0), 0);
-  EXPECT_EQ(b.gray.get(2, 0), 255);
-
-  // A palette image, with and without transparency.
   const Bytes plte{10, 20, 30, 200, 100, 50};
-  const Bytes pal = craftPng(2, 1, 8, 3, {0, 1, 0}, plte);
-  const zcPngImage p = zfReadPngBytes(pal.data(), pal.size());
-  ASSERT_EQ(p.format, zcPngImage::eRGB);
-  EXPECT_EQ(p.rgb.get(0, 0).value(), 0xC86432u);
-  EXPECT_EQ(p.rgb.get(1, 0).value(), 0x0A141Eu);
-  const Bytes palT = craftPng(2, 1, 8, 3, {0, 1, 0}, plte, {0x80});
-  const zcPngImage t = zfReadPngBytes(palT.data(), palT.size());
-  ASSERT_EQ(t.format, zcPngImage::eRGBA);
-  EXPECT_EQ(t.rgb.get(0, 0).value(), 0xFFC86432u);
-  EXPECT_EQ(t.rgb.get(1, 0).value(), 0x800A141Eu);
-
-  // Gray with alpha becomes RGBA.
-  const Bytes ga = craftPng(1, 1, 8, 4, {0, 90, 30});
-  const zcPngImage a = zfReadPngBytes(ga.data(), ga.size());
-  ASSERT_EQ(a.format, zcPngImage::eRGBA);
-  EXPECT_EQ(a.rgb.get(0, 0).value(), 0x1E5A5A5Au);
+  const struct {
+    Bytes png;
+    zcPngImage::zeFormat format;
+    std::vector<std::uint32_t> row;
+  } rows[] = {
+      {craftPng(2, 1, 16, 0, {0, 0x12, 0x34, 0xAB, 0xCD}), zcPngImage::eGray, {0x12, 0xAB}},
+      {craftPng(3, 1, 1, 0, {0, 0b10100000}), zcPngImage::eGray, {255, 0, 255}},
+      {craftPng(2, 1, 8, 3, {0, 1, 0}, plte), zcPngImage::eRGB, {0xC86432u, 0x0A141Eu}},
+      {craftPng(2, 1, 8, 3, {0, 1, 0}, plte, {0x80}), zcPngImage::eRGBA, {0xFFC86432u, 0x800A141Eu}},
+      {craftPng(1, 1, 8, 4, {0, 90, 30}), zcPngImage::eRGBA, {0x1E5A5A5Au}},
+  };
+  for (const auto& r : rows) {
+    const zcPngImage img = zfReadPngBytes(r.png.data(), r.png.size());
+    ASSERT_EQ(img.format, r.format) << &r - rows;
+    ASSERT_EQ(img.width(), long(r.row.size())) << &r - rows;
+    for (long x = 0; x < img.width(); ++x)
+      EXPECT_EQ(r.format == zcPngImage::eGray ? img.gray.get(x, 0) : img.rgb.get(x, 0).value(), r.row[std::size_t(x)])
+          << &r - rows << " at " << x;
+  }
 }
 
 TEST(PngRead, BadFilesRaiseTheirErrors) {
-  EXPECT_THROW(zfReadPng(tempPath("png_no_such_file.png")), zcScreenError::IOError);
-
-  const std::string path = tempPath("png_bad.png");
-  zfWritePngRGB(path, colorRamp(40, 30, false));
-  const Bytes good = readFile(path);
+  const TempDir dir;
+  EXPECT_THROW(zfReadPng(dir / "no_such_file.png"), zcScreenError::IOError);
+  zfWritePngRGB(dir / "bad.png", noise(40, 30, false));
+  const Bytes good = readFile(dir / "bad.png");
   ASSERT_GT(good.size(), 100u);
   EXPECT_NO_THROW(zfReadPngBytes(good.data(), good.size()));
 
@@ -213,8 +244,9 @@ TEST(PngRead, BadFilesRaiseTheirErrors) {
   for (const std::size_t keep : {std::size_t(5), std::size_t(20), std::size_t(40), good.size() / 2, good.size() - 12})
     expectReadFails<zcScreenError::PngError>(Bytes(good.begin(), good.begin() + long(keep)), "truncated");
   // The same from a file.
-  writeFile(path, Bytes(good.begin(), good.end() - 30));
-  EXPECT_THROW(zfReadPng(path), zcScreenError::PngError);
+  std::ofstream(dir / "bad.png", std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(good.data()), std::streamsize(good.size() - 30));
+  EXPECT_THROW(zfReadPng(dir / "bad.png"), zcScreenError::PngError);
 
   // A damaged chunk checksum.
   Bytes crc = good;
@@ -231,10 +263,6 @@ TEST(PngRead, BadFilesRaiseTheirErrors) {
   expectReadFails<zcScreenError::PngError>(craftPng(4, 3, 8, 2, raw), "missing rows");
   const Bytes control = craftPng(4, 1, 8, 2, raw);
   EXPECT_EQ(zfReadPngBytes(control.data(), control.size()).rgb.get(3, 0).value(), 0x070707u);
-  std::remove(path.c_str());
-}
-
-TEST(PngRead, HeadersAskingForHugeImagesAreRefused) {
   // Small files whose header claims more pels than their data can hold.
   expectReadFails<zcScreenError::PngError>(craftPng(60000, 60000, 8, 2, {0, 1, 2, 3}), "beyond the pel limit");
   expectReadFails<zcScreenError::PngError>(craftPng(4000, 4000, 8, 6, {0, 1, 2, 3}), "beyond the data");
@@ -242,11 +270,73 @@ TEST(PngRead, HeadersAskingForHugeImagesAreRefused) {
   expectReadFails<zcScreenError::PngError>(craftPng(0, 1, 8, 0, {0}), "zero width");
 }
 
-TEST(PngWrite, RefusesEmptyBuffersAndUnwritablePaths) {
-  const std::string path = tempPath("png_never_written.png");
-  std::remove(path.c_str());
-  EXPECT_THROW(zfWritePngGray(path, zcPelBuffer<unsigned char>()), zcScreenError::BadParams);
-  EXPECT_THROW(zfWritePngRGBA(path, zcPelBuffer<zcPackedRGB32>(0, 3)), zcScreenError::BadParams);
-  EXPECT_TRUE(readFile(path).empty());
-  EXPECT_THROW(zfWritePngGray(tempPath("no_such_dir/x.png"), grayRamp(2, 2)), zcScreenError::IOError);
+TEST(AtomicWrite, AFailedWriteKeepsTheEarlierFileAndLeavesNoTemporary) {
+  const TempDir dir;
+  const fs::path target = dir.path / "picture.png";
+  std::ofstream(target) << "earlier";
+  ::chmod(target.c_str(), 0640);
+  {
+    const FileSizeLimit limit(4096);
+    try {
+      zfWritePngRGB(target.string(), noise(200, 200, false));
+      ADD_FAILURE() << "the write past the limit succeeded";
+    } catch (const zcScreenError::IOError& e) {
+      EXPECT_NE(e.what().find("cannot write " + target.string() + ": File too large"), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_EQ(readText(target), "earlier");
+  EXPECT_EQ(dir.entries(), 1);
+  // A write that succeeds replaces the file and keeps its permissions.
+  zfWritePngRGB(target.string(), noise(20, 10, false));
+  EXPECT_EQ(zfReadPng(target.string()).width(), 20);
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640));
+  EXPECT_EQ(dir.entries(), 1);
+  EXPECT_THROW(zfWriteFileAtomically(dir.path.string(), "x", 1), zcScreenError::IOError);
+  EXPECT_THROW(zfWriteFileAtomically((dir.path / "none" / "x").string(), "x", 1), zcScreenError::IOError);
+  // Empty buffers are refused before anything is written.
+  EXPECT_THROW(zfWritePngGray(dir / "never.png", zcPelBuffer<unsigned char>()), zcScreenError::BadParams);
+  EXPECT_THROW(zfWritePngRGBA(dir / "never.png", zcPelBuffer<zcPackedRGB32>(0, 3)), zcScreenError::BadParams);
+  EXPECT_THROW(zfWritePngGray(dir / "none/x.png", grayRamp(2, 2)), zcScreenError::IOError);
+  EXPECT_EQ(dir.entries(), 1);
+}
+
+TEST(VectorScreen, PaintsThePelsOfARasterScreenAndSavesThem) {
+  const TempDir dir;
+  zcScreen raster(120, 90), vector(120, 90, zcRGB(0, 0, 0), zcScreen::eVector);
+  for (zcScreen* s : {&raster, &vector}) {
+    zcUITablet t(&s->image(), &s->overlay());
+    t.visible(true);
+    t.draw(zcCircle(zcPoint(40, 40), 25), zcGraphicProps(zcColor::red, 3, zcGraphicProps::ePenStyleDefault, true),
+           zcUITablet::eImage);
+    t.draw(zcRect(60, 10, 30, 30), zcColor::blue, true, zcUITablet::eOverlay);
+    t.draw(zcRect(65, 15, 10, 10), zcColor::pass, true, zcUITablet::eOverlay);
+    t.fill(zcPoint(5, 85), zcColor::green, zcColor::red, zcUITablet::eFillType0, zcUITablet::eImage);
+  }
+  const zcPelBuffer<zcPackedRGB32> a = raster.composite(), b = vector.composite();
+  for (long y = 0; y < 90; ++y)
+    for (long x = 0; x < 120; ++x) ASSERT_EQ(a.get(x, y).value(), b.get(x, y).value()) << x << ',' << y;
+  EXPECT_FALSE(raster.isVector());
+  EXPECT_THROW(raster.save(dir / "r.svg", zcScreen::eSvg), zcScreenError::BadParams);
+  vector.save(dir / "v.svg", zcScreen::eSvg);
+  vector.save(dir / "v.pdf", zcScreen::ePdf);
+  const std::string svg = readText(dir.path / "v.svg");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("</svg>"), std::string::npos);
+  EXPECT_EQ(readText(dir.path / "v.pdf").substr(0, 5), "%PDF-");
+}
+
+// A pipe or device is written in place: renaming a file over it would replace it.
+TEST(AtomicWrite, APipeTargetIsWrittenInPlaceAndStaysAPipe) {
+  const TempDir dir;
+  const fs::path target = dir.path / "pipe";
+  ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
+  const int reader = ::open(target.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const std::string bytes = "bytes";
+  zfWriteFileAtomically(target.string(), bytes.data(), bytes.size());
+  char got[8] = {};
+  EXPECT_EQ(::read(reader, got, sizeof got), 5);
+  ::close(reader);
+  EXPECT_EQ(std::string(got), bytes);
+  EXPECT_TRUE(fs::is_fifo(target));
 }
