@@ -16,81 +16,99 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <span>
+#include <type_traits>
 
 namespace {
 constexpr long kMaxListedPels = 4096;
 
-std::string flag(bool b) { return b ? "1" : "0"; }
+// --- Renderings of arguments, and entries made of them ---------------------------------
 
-std::string pair(double x, double y) { return "(" + zcLoggingScope::text(x) + "," + zcLoggingScope::text(y) + ")"; }
-std::string pair(const zcPoint& p) { return pair(p.x(), p.y()); }
-std::string pair(const zcPair<long>& p) { return "(" + std::to_string(p.x()) + "," + std::to_string(p.y()) + ")"; }
-std::string pair(const zcPair<double>& p) { return pair(p.x(), p.y()); }
+std::string render(const std::string& s) { return s; }
+std::string render(const char* s) { return s; }
+std::string render(const zcColor& c) { return zcLoggingScope::text(c); }
+std::string render(const zcGraphicProps& p) { return zcLoggingScope::text(p); }
+std::string render(const zcUIRect& r) { return zcLoggingScope::text(r); }
+std::string render(const zcPair<long>& p) { return "(" + std::to_string(p.x()) + "," + std::to_string(p.y()) + ")"; }
+template <class P>
+  requires requires(const P& p) { double(p.x()) + double(p.y()); }
+std::string render(const P& p) {  // points and pairs of doubles
+  return "(" + zcLoggingScope::text(p.x()) + "," + zcLoggingScope::text(p.y()) + ")";
+}
+// Numbers: doubles in their shortest exact form, flags 0 or 1, pels of 16 or 32 bits in hex.
+template <class T>
+  requires std::is_arithmetic_v<T> || std::is_enum_v<T>
+std::string render(T v) {
+  if constexpr (std::is_floating_point_v<T>) return zcLoggingScope::text(v);
+  else return std::to_string(static_cast<long long>(v));
+}
+template <class T>
+  requires std::is_same_v<T, zcPackedRGB16> || std::is_same_v<T, zcPackedRGB32>
+std::string render(T v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, std::is_same_v<T, zcPackedRGB16> ? "0x%04X" : "0x%06X", unsigned(v.value()));
+  return buf;
+}
+
+// `pattern` with each "%" replaced by the rendering of the next argument.
+template <class... A>
+std::string entry(std::string_view pattern, const A&... args) {
+  const std::vector<std::string> parts{render(args)...};
+  std::string out;
+  std::size_t next = 0;
+  for (const char c : pattern) c == '%' ? out += parts.at(next++) : out += c;
+  return out;
+}
 
 std::string quoted(const std::wstring& text) {
   std::string out = "\"";
   for (const char c : zfConvertString(text)) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned>(c));
-      out += buf;
-    } else {
-      out += c;
-    }
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+    out += c == '"' || c == '\\' ? std::string{'\\', c} : static_cast<unsigned char>(c) < 0x20 ? hex : std::string{c};
   }
   return out + "\"";
 }
 
+// Values joined with ",".
+template <class C>
+std::string joined(const C& values) {
+  std::string out;
+  for (const auto& v : values) out += (out.empty() ? "" : ",") + render(v);
+  return out;
+}
+
+std::string list(std::initializer_list<double> values) { return "[" + joined(values) + "]"; }
+
+std::string matrix(const zcMatrix<2>& m) {
+  return list({m.element(0, 0), m.element(0, 1), m.element(1, 0), m.element(1, 1)});
+}
+
 std::string xform(const zcXform<2>& x) {
   const zcMatrix<2> m = x.matrix();
-  return "[" + zcLoggingScope::text(m.element(0, 0)) + "," + zcLoggingScope::text(m.element(0, 1)) + "," +
-         zcLoggingScope::text(m.element(1, 0)) + "," + zcLoggingScope::text(m.element(1, 1)) + "," +
-         zcLoggingScope::text(x.trans().x()) + "," + zcLoggingScope::text(x.trans().y()) + "]";
+  return list({m.element(0, 0), m.element(0, 1), m.element(1, 0), m.element(1, 1), x.trans().x(), x.trans().y()});
 }
 
 std::string geometry(const zcEllipse::zcEllipseGeom& g) {
-  return "center=" + pair(g.center()) + " radii=" + pair(g.xRadius(), g.yRadius()) +
-         " rot=" + zcLoggingScope::text(g.rotation().value()) + (g.isRightHanded() ? "" : " mirrored");
+  return entry("center=% radii=% rot=%", g.center(), zcPair<double>(g.xRadius(), g.yRadius()),
+               g.rotation().value()) +
+         (g.isRightHanded() ? "" : " mirrored");
 }
 
-std::string angles(zcRadian start, zcRadian span) {
-  return "start=" + zcLoggingScope::text(start.value()) + " span=" + zcLoggingScope::text(span.value());
-}
+std::string angles(zcRadian start, zcRadian span) { return entry("start=% span=%", start.value(), span.value()); }
 
 std::string vertices(const std::vector<zcPoint>& points) {
   std::string out = "n=" + std::to_string(points.size());
-  for (const zcPoint& p : points) out += " " + pair(p);
+  for (const zcPoint& p : points) out += " " + render(p);
   return out;
 }
 
+// Rows of values joined with ";".
 std::string runs(const zcRLEBuffer& image) {
   std::string out;
-  for (long r = 0; r < image.rowCount(); ++r) {
-    if (r > 0) out += ';';
-    bool first = true;
-    for (const unsigned char b : image.row(r)) {
-      if (!first) out += ',';
-      out += std::to_string(b);
-      first = false;
-    }
-  }
+  for (long r = 0; r < image.rowCount(); ++r) out += (r > 0 ? ";" : "") + joined(image.row(r));
   return out;
-}
-
-std::string pelText(unsigned char v) { return std::to_string(v); }
-std::string pelText(unsigned short v) { return std::to_string(v); }
-std::string pelText(zcPackedRGB16 v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%04X", static_cast<unsigned>(v.value()));
-  return buf;
-}
-std::string pelText(zcPackedRGB32 v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%06X", static_cast<unsigned>(v.value()));
-  return buf;
 }
 
 template <class T>
@@ -100,20 +118,16 @@ std::string pels(const zcPelBuffer_const<T>& image) {
   if (image.width() * image.height() > kMaxListedPels || image.height() > kMaxListedPels)
     return "pels=(" + std::to_string(image.width() * image.height()) + " pels)";
   std::string out = "pels=";
-  for (long r = 0; r < image.height(); ++r) {
-    if (r > 0) out += ';';
-    const T* row = image.width() > 0 ? image.rowPointer(image.offset().y() + r) : nullptr;
-    for (long c = 0; c < image.width(); ++c) {
-      if (c > 0) out += ',';
-      out += pelText(row[c]);
-    }
-  }
+  for (long r = 0; r < image.height(); ++r)
+    out += (r > 0 ? ";" : "") +
+           joined(std::span<const T>(image.width() > 0 ? image.rowPointer(image.offset().y() + r) : nullptr,
+                                     static_cast<std::size_t>(image.width())));
   return out;
 }
 
 template <class T>
 std::string sizeText(const T& image) {
-  return "size=" + std::to_string(image.width()) + "x" + std::to_string(image.height());
+  return entry("size=%x%", image.width(), image.height());
 }
 
 // Display factor of a reduction slot's scale: below 1 as given, above 1 its reciprocal.
@@ -123,9 +137,13 @@ long scaledSide(long side, double factor) {
   const double v = std::ceil(static_cast<double>(side) * factor);
   return std::isfinite(v) && v > 0.0 ? static_cast<long>(std::min(v, static_cast<double>(zkPelLimit))) : 0;
 }
+
+std::string_view nameOf(const std::string& entry) { return std::string_view(entry).substr(0, entry.find(' ')); }
+
+bool anyLocked(const std::vector<bool>& locks) { return std::find(locks.begin(), locks.end(), true) != locks.end(); }
 }  // namespace
 
-// --- Construction -----------------------------------------------------------------------
+// --- Construction and the log ---------------------------------------------------------------
 
 zcLoggingScope::zcLoggingScope(const zcPair<long>& size, const zcPair<long>& origin, std::string label)
     : zcUIScope(origin), size_(size), label_(std::move(label)) {}
@@ -137,20 +155,8 @@ zcLoggingScope::~zcLoggingScope() {
     kid->maker_ = nullptr;
     delete kid;
   }
-  if (maker_) {
-    std::vector<zcLoggingScope*>& siblings = maker_->made_;
-    siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-  }
+  if (maker_) std::erase(maker_->made_, this);
 }
-
-// --- The log --------------------------------------------------------------------------------
-
-namespace {
-std::string_view nameOf(const std::string& entry) {
-  const std::size_t space = entry.find(' ');
-  return std::string_view(entry).substr(0, space);
-}
-}  // namespace
 
 std::size_t zcLoggingScope::count(std::string_view name) const {
   return static_cast<std::size_t>(
@@ -159,8 +165,7 @@ std::size_t zcLoggingScope::count(std::string_view name) const {
 
 std::vector<std::string> zcLoggingScope::callsOf(std::string_view name) const {
   std::vector<std::string> out;
-  for (const std::string& e : calls_)
-    if (nameOf(e) == name) out.push_back(e);
+  std::copy_if(calls_.begin(), calls_.end(), std::back_inserter(out), [&](const auto& e) { return nameOf(e) == name; });
   return out;
 }
 
@@ -192,46 +197,41 @@ std::string zcLoggingScope::text(const zcColor& color) {
                {&zcColor::blueColor(), "blue"},     {&zcColor::purpleColor(), "purple"},
                {&zcColor::magentaColor(), "magenta"}, {&zcColor::passColor(), "pass"}};
   const zcRGB& rgb = color.rgbStruct();
-  const std::string triple =
-      std::to_string(rgb.r()) + "," + std::to_string(rgb.g()) + "," + std::to_string(rgb.b());
+  const std::string triple = entry("%,%,%", rgb.r(), rgb.g(), rgb.b());
   if (color.isStockColor() && color.isIndexColor()) {
     for (const auto& s : stock)
       if (s.color->index() == color.index() && s.color->rgbStruct() == rgb) return s.name;
-    return "stock(" + std::to_string(color.index()) + ";" + triple + ")";
+    return entry("stock(%;%)", color.index(), triple);
   }
-  if (color.isIndexColor()) return "index(" + std::to_string(color.index()) + ")";
-  return "rgb(" + triple + ")";
+  return color.isIndexColor() ? entry("index(%)", color.index()) : "rgb(" + triple + ")";
 }
 
 std::string zcLoggingScope::text(const zcGraphicProps& props) {
-  std::string out = "color=" + text(props.penColor()) + " width=" + std::to_string(props.penWidth());
-  if (props.fill()) out += " fill";
-  if (props.penStyle() != 0) out += " style=" + std::to_string(props.penStyle());
-  if (props.penJoin() != 0) out += " join=" + std::to_string(props.penJoin());
-  if (props.penEndCap() != 0) out += " cap=" + std::to_string(props.penEndCap());
-  if (!props.arrowHead()) out += " noArrow";
-  if (!props.arrowHeadForward()) out += " backArrow";
-  if (props.showVertex()) out += " vertex";
+  std::string out = entry("color=% width=%", props.penColor(), props.penWidth());
+  const std::pair<bool, std::string> fields[] = {{props.fill(), " fill"},
+                                                 {props.penStyle() != 0, entry(" style=%", props.penStyle())},
+                                                 {props.penJoin() != 0, entry(" join=%", props.penJoin())},
+                                                 {props.penEndCap() != 0, entry(" cap=%", props.penEndCap())},
+                                                 {!props.arrowHead(), " noArrow"},
+                                                 {!props.arrowHeadForward(), " backArrow"},
+                                                 {props.showVertex(), " vertex"}};
+  for (const auto& [shown, field] : fields) out += shown ? field : "";
   return out;
 }
 
 std::string zcLoggingScope::text(const zcUIRect& rect) {
-  return "[" + std::to_string(rect.left()) + "," + std::to_string(rect.top()) + "," + std::to_string(rect.width()) +
-         "," + std::to_string(rect.height()) + "]";
+  return entry("[%,%,%,%]", rect.left(), rect.top(), rect.width(), rect.height());
 }
 
 std::string zcLoggingScope::position(const zcPoint& p) const {
-  return (&p == &drawPoint() ? "@drawPoint" : "") + pair(p);
+  return (&p == &drawPoint() ? "@drawPoint" : "") + render(p);
 }
 
 // --- Change bookkeeping -------------------------------------------------------------------
 
 void zcLoggingScope::painted(const zcUIRect& r, bool opaque) {
   if (r.isNull()) return;
-  if (inhibited_) {
-    collectClientChange(r);
-    return;
-  }
+  if (inhibited_) return collectClientChange(r);
   change(r, opaque);
   modified(true);
 }
@@ -242,11 +242,8 @@ zcUIRect zcLoggingScope::pixelBox(const zcShape& shape) const {
   try {
     const zcRect box = shape.boundingBox();
     if (box.isEmpty()) return zcUIRect::null;
-    const long x0 = xCoord(box.ul());
-    const long y0 = yCoord(box.ul());
-    const long x1 = xCoord(box.lr()) + 1;
-    const long y1 = yCoord(box.lr()) + 1;
-    return zcUIRect(x0, y0, x1 - x0, y1 - y0);
+    const long x0 = xCoord(box.ul()), y0 = yCoord(box.ul());
+    return zcUIRect(x0, y0, xCoord(box.lr()) + 1 - x0, yCoord(box.lr()) + 1 - y0);
   } catch (const zcException&) {
     return zcUIRect::null;
   }
@@ -264,7 +261,7 @@ zcUIRect zcLoggingScope::imageBox(const zcPoint& pos, long width, long height) c
 
 void zcLoggingScope::moved(const zcUIScope& parent, const zcUIRect& r) {
   const auto* logging = dynamic_cast<const zcLoggingScope*>(&parent);
-  log("moved " + (logging ? logging->label() : std::string("?")) + " " + text(r));
+  log(entry("moved % %", logging ? logging->label() : "?", r));
   size_ = r.sz();
 }
 
@@ -275,31 +272,29 @@ zcUIScope* zcLoggingScope::makeKidScope(const zcUIRect& r, bool temporary) {
   made_.push_back(kid);
   kid->move(*this, r);
   kid->clear();
-  log("makeKidScope " + text(r) + " temporary=" + flag(temporary) + " -> " + kid->label());
+  log(entry("makeKidScope % temporary=% -> %", r, temporary, kid->label()));
   return kid;
 }
 
 void zcLoggingScope::dragStart() { log("dragStart"); }
 void zcLoggingScope::dragStop() { log("dragStop"); }
 void zcLoggingScope::dragErase() { log("dragErase"); }
-void zcLoggingScope::dragAnimate(bool on) { log("dragAnimate " + flag(on)); }
+void zcLoggingScope::dragAnimate(bool on) { log(entry("dragAnimate %", on)); }
 
 void zcLoggingScope::lockScreenUpdatesPush(bool lock) {
-  log("lockScreenUpdatesPush " + flag(lock));
+  log(entry("lockScreenUpdatesPush %", lock));
   locks_.push_back(lock);
 }
 
 bool zcLoggingScope::lockScreenUpdatesPop() {
   if (!locks_.empty()) locks_.pop_back();
-  const bool locked = std::find(locks_.begin(), locks_.end(), true) != locks_.end();
-  log("lockScreenUpdatesPop -> " + flag(locked));
-  return locked;
+  log(entry("lockScreenUpdatesPop -> %", anyLocked(locks_)));
+  return anyLocked(locks_);
 }
 
 bool zcLoggingScope::screenUpdatesLocked() const {
-  const bool locked = std::find(locks_.begin(), locks_.end(), true) != locks_.end();
-  log("screenUpdatesLocked -> " + flag(locked));
-  return locked;
+  log(entry("screenUpdatesLocked -> %", anyLocked(locks_)));
+  return anyLocked(locks_);
 }
 
 void zcLoggingScope::hook10_() { log("hook10"); }
@@ -307,92 +302,82 @@ void zcLoggingScope::hook11_() { log("hook11"); }
 void zcLoggingScope::hook24_() { log("hook24"); }
 void zcLoggingScope::hook59_() { log("hook59"); }
 void zcLoggingScope::hook60_() { log("hook60"); }
-void zcLoggingScope::optimizeDrawing(bool on) { log("optimizeDrawing " + flag(on)); }
+void zcLoggingScope::optimizeDrawing(bool on) { log(entry("optimizeDrawing %", on)); }
 
 // --- Vector painting ----------------------------------------------------------------------
 
 void zcLoggingScope::draw(const zcGenShape& shape, const zcColor& color) {
-  std::string kind = "empty";
-  std::string box = "none";
+  std::string kind = "empty", box = "none";
   if (!shape.isEmpty()) {
     const char* name = zc_Instantiator::nameOf(*shape.shape());
     kind = name ? name : "?";
     try {
       const zcRect b = shape.boundingBox();
-      box = pair(b.ul()) + "-" + pair(b.lr());
+      box = entry("%-%", b.ul(), b.lr());
     } catch (const zcException&) {
     }
   }
-  log("drawGenShape " + kind + " box=" + box + " color=" + text(color));
+  log(entry("drawGenShape % box=% color=%", kind, box, color));
   painted(pixelBox(shape));
 }
 
 void zcLoggingScope::draw(const zcEllipseArc& arc, const zcGraphicProps& props) {
-  log("drawEllipseArc " + geometry(arc.geom()) + " " + angles(arc.phiStart(), arc.phiSpan()) + " " + text(props));
+  log(entry("drawEllipseArc % % %", geometry(arc.geom()), angles(arc.phiStart(), arc.phiSpan()), props));
   painted(pixelBox(arc));
 }
 
 void zcLoggingScope::draw(const zcEllipse& ellipse, const zcGraphicProps& props) {
-  log("drawEllipse " + geometry(ellipse.geom()) + " " + text(props));
+  log(entry("drawEllipse % %", geometry(ellipse.geom()), props));
   painted(pixelBox(ellipse));
 }
 
 void zcLoggingScope::draw(const zcPolygon& polygon, const zcGraphicProps& props) {
-  log(std::string("drawPolygon ") + (polygon.fillMode() == zcPolygon::eWinding ? "winding " : "alternate ") +
-      vertices(polygon.vertices()) + " " + text(props));
+  log(entry("drawPolygon % % %", polygon.fillMode() == zcPolygon::eWinding ? "winding" : "alternate",
+            vertices(polygon.vertices()), props));
   painted(pixelBox(polygon));
 }
 
 void zcLoggingScope::draw(const zcPolyline& polyline, const zcGraphicProps& props) {
-  log(std::string("drawPolyline ") + (polyline.isClosed() ? "closed " : "open ") + vertices(polyline.vertices()) +
-      " " + text(props));
+  log(entry("drawPolyline % % %", polyline.isClosed() ? "closed" : "open", vertices(polyline.vertices()), props));
   painted(pixelBox(polyline));
 }
 
 void zcLoggingScope::draw(const zcGenRect& rect, const zcGraphicProps& props) {
-  const zcMatrix<2>& m = rect.matrix();
-  log("drawGenRect center=" + pair(rect.center()) + " matrix=[" + text(m.element(0, 0)) + "," +
-      text(m.element(0, 1)) + "," + text(m.element(1, 0)) + "," + text(m.element(1, 1)) +
-      "] round=" + pair(rect.roundFractions()) + " " + text(props));
+  log(entry("drawGenRect center=% matrix=% round=% %", rect.center(), matrix(rect.matrix()), rect.roundFractions(),
+            props));
   painted(pixelBox(rect));
 }
 
 void zcLoggingScope::draw(const zcEllipseArc2& arc, const zcGraphicProps& props) {
-  log("drawEllipseArc2 xform=" + xform(arc.ellFromUnitCirc()) + " " + angles(arc.phiStart(), arc.phiSpan()) + " " +
-      text(props));
+  log(entry("drawEllipseArc2 xform=% % %", xform(arc.ellFromUnitCirc()), angles(arc.phiStart(), arc.phiSpan()), props));
   painted(pixelBox(arc));
 }
 
 void zcLoggingScope::draw(const zcEllipse2& ellipse, const zcGraphicProps& props) {
-  log("drawEllipse2 xform=" + xform(ellipse.ellFromUnitCirc()) + " " + text(props));
+  log(entry("drawEllipse2 xform=% %", xform(ellipse.ellFromUnitCirc()), props));
   painted(pixelBox(ellipse));
 }
 
 void zcLoggingScope::draw(const zcLineSeg& segment, const zcGraphicProps& props) {
-  log("drawLineSeg " + pair(segment.p1()) + "-" + pair(segment.p2()) + " " + text(props));
+  log(entry("drawLineSeg %-% %", segment.p1(), segment.p2(), props));
   painted(pixelBox(segment));
 }
 
 void zcLoggingScope::draw(const zcPoint& point, const zcGraphicProps& props) {
-  log("drawPoint " + position(point) + " " + text(props));
+  log(entry("drawPoint % %", position(point), props));
   painted(imageBox(point, 1, 1));
 }
 
 void zcLoggingScope::drawTo(const zcPoint& p, const zcGraphicProps& props) {
-  log("drawTo " + position(p) + " from " + pair(drawPoint()) + " " + text(props));
-  const long x0 = drawX();
-  const long y0 = drawY();
-  const long x1 = xCoord(p);
-  const long y1 = yCoord(p);
+  log(entry("drawTo % from % %", position(p), drawPoint(), props));
+  const long x0 = drawX(), y0 = drawY(), x1 = xCoord(p), y1 = yCoord(p);
   drawStart(p);
   painted(zcUIRect(std::min(x0, x1), std::min(y0, y1), std::abs(x1 - x0) + 1, std::abs(y1 - y0) + 1));
 }
 
 void zcLoggingScope::drawToRelPels(long dx, long dy, const zcGraphicProps& props) {
-  log("drawToRelPels " + pair(zcPair<long>(dx, dy)) + " from [" + std::to_string(drawX()) + "," +
-      std::to_string(drawY()) + "] " + text(props));
-  const long x0 = drawX();
-  const long y0 = drawY();
+  const long x0 = drawX(), y0 = drawY();
+  log(entry("drawToRelPels % from [%,%] %", zcPair<long>(dx, dy), x0, y0, props));
   moveToRel(dx, dy);
   painted(zcUIRect(std::min(x0, drawX()), std::min(y0, drawY()), std::abs(drawX() - x0) + 1,
                    std::abs(drawY() - y0) + 1));
@@ -402,47 +387,41 @@ void zcLoggingScope::drawToRelPels(long dx, long dy, const zcGraphicProps& props
 
 void zcLoggingScope::draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground,
                           const zcColor& background, const zcUIFormat& format) {
-  log("drawText " + quoted(text) + " " + position(pos) + " fg=" + zcLoggingScope::text(foreground) +
-      " bg=" + zcLoggingScope::text(background) + " font=" + std::to_string(format.fontId()) +
-      " align=" + std::to_string(format.alignment()));
+  log(entry("drawText % % fg=% bg=% font=% align=%", quoted(text), position(pos), foreground, background,
+            format.fontId(), format.alignment()));
   painted(format.alignRect(imageBox(pos, textCell_.x() * static_cast<long>(text.size()), textCell_.y())));
 }
 
 void zcLoggingScope::textRect(const std::wstring& text, const zcPoint& pos, const zcUIFormat& format,
                               zcUIRect& out) {
   out = format.alignRect(imageBox(pos, textCell_.x() * static_cast<long>(text.size()), textCell_.y()));
-  log("textRect " + quoted(text) + " " + position(pos) + " font=" + std::to_string(format.fontId()) +
-      " align=" + std::to_string(format.alignment()) + " -> " + zcLoggingScope::text(out));
+  log(entry("textRect % % font=% align=% -> %", quoted(text), position(pos), format.fontId(), format.alignment(),
+            out));
 }
 
 // --- Images -------------------------------------------------------------------------------
 
 void zcLoggingScope::draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<zcColor>& colorMap,
                           bool passThrough, unsigned char passValue) {
-  std::string map;
-  for (const zcColor& c : colorMap) map += (map.empty() ? "" : ",") + text(c);
-  log("drawIcon " + position(pos) + " " + sizeText(image) + " map=[" + map + "] pass=" + flag(passThrough) + "/" +
-      std::to_string(passValue) + " runs=" + runs(image));
+  log(entry("drawIcon % % map=[%] pass=%/% runs=%", position(pos), sizeText(image), joined(colorMap), passThrough,
+            passValue, runs(image)));
   lastRLE_ = image;
   painted(imageBox(pos, image.width(), image.height()));
 }
 
 void zcLoggingScope::draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<unsigned char>& colorMap,
                           bool passThrough, unsigned char passValue, bool flagValue) {
-  std::string map;
-  for (const unsigned char c : colorMap) map += (map.empty() ? "" : ",") + std::to_string(c);
-  log("drawRLE " + position(pos) + " " + sizeText(image) + " map=[" + map + "] pass=" + flag(passThrough) + "/" +
-      std::to_string(passValue) + " flag=" + flag(flagValue) + " runs=" + runs(image));
+  log(entry("drawRLE % % map=[%] pass=%/% flag=% runs=%", position(pos), sizeText(image), joined(colorMap),
+            passThrough, passValue, flagValue, runs(image)));
   lastRLE_ = image;
   painted(imageBox(pos, image.width(), image.height()));
 }
 
-#define ZC_LOGGING_UNSCALED(T, NAME)                                                                      \
-  void zcLoggingScope::draw(const zcPelBuffer_const<T>& image, const zcPoint& pos, bool passThrough,       \
-                            T passValue) {                                                               \
-    log(std::string(NAME " ") + position(pos) + " " + sizeText(image) + " pass=" + flag(passThrough) + "/" + \
-        pelText(passValue) + " " + pels(image));                                                         \
-    painted(imageBox(pos, image.width(), image.height()));                                               \
+#define ZC_LOGGING_UNSCALED(T, NAME)                                                                             \
+  void zcLoggingScope::draw(const zcPelBuffer_const<T>& image, const zcPoint& pos, bool passThrough,             \
+                            T passValue) {                                                                       \
+    log(entry(NAME " % % pass=%/% %", position(pos), sizeText(image), passThrough, passValue, pels(image)));     \
+    painted(imageBox(pos, image.width(), image.height()));                                                       \
   }
 ZC_LOGGING_UNSCALED(zcPackedRGB32, "drawRGB32")
 ZC_LOGGING_UNSCALED(zcPackedRGB16, "drawRGB16")
@@ -451,27 +430,25 @@ ZC_LOGGING_UNSCALED(unsigned short, "drawPel16")
 
 void zcLoggingScope::draw(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, bool passThrough,
                           unsigned char passValue, bool flagValue) {
-  log("drawPel8 " + position(pos) + " " + sizeText(image) + " pass=" + flag(passThrough) + "/" + pelText(passValue) +
-      " flag=" + flag(flagValue) + " " + pels(image));
+  log(entry("drawPel8 % % pass=%/% flag=% %", position(pos), sizeText(image), passThrough, passValue, flagValue,
+            pels(image)));
   painted(imageBox(pos, image.width(), image.height()));
 }
 
-#define ZC_LOGGING_SCALED(T, KIND)                                                                             \
-  void zcLoggingScope::drawReduced(const zcPelBuffer_const<T>& image, const zcPoint& pos,                     \
+#define ZC_LOGGING_SCALED(T, KIND)                                                                               \
+  void zcLoggingScope::drawReduced(const zcPelBuffer_const<T>& image, const zcPoint& pos,                       \
                                    const zcPair<double>& scale, bool passThrough, T passValue, bool flagValue) { \
-    log("drawReduced" KIND " " + position(pos) + " scale=" + pair(scale) + " " + sizeText(image) +             \
-        " pass=" + flag(passThrough) + "/" + pelText(passValue) + " flag=" + flag(flagValue) + " " +           \
-        pels(image));                                                                                          \
-    painted(imageBox(pos, scaledSide(image.width(), reducedFactor(scale.x())),                                 \
-                     scaledSide(image.height(), reducedFactor(scale.y()))));                                   \
-  }                                                                                                            \
-  void zcLoggingScope::drawMagnified(const zcPelBuffer_const<T>& image, const zcPoint& pos,                   \
+    log(entry("drawReduced" KIND " % scale=% % pass=%/% flag=% %", position(pos), scale, sizeText(image),        \
+              passThrough, passValue, flagValue, pels(image)));                                                  \
+    painted(imageBox(pos, scaledSide(image.width(), reducedFactor(scale.x())),                                   \
+                     scaledSide(image.height(), reducedFactor(scale.y()))));                                     \
+  }                                                                                                              \
+  void zcLoggingScope::drawMagnified(const zcPelBuffer_const<T>& image, const zcPoint& pos,                     \
                                      const zcPair<double>& scale, bool passThrough, T passValue, bool flagValue, \
-                                     InterpolationModes mode) {                                                \
-    log("drawMagnified" KIND " " + position(pos) + " scale=" + pair(scale) + " " + sizeText(image) +           \
-        " pass=" + flag(passThrough) + "/" + pelText(passValue) + " flag=" + flag(flagValue) +                 \
-        " mode=" + std::to_string(mode) + " " + pels(image));                                                  \
-    painted(imageBox(pos, scaledSide(image.width(), scale.x()), scaledSide(image.height(), scale.y())));       \
+                                     InterpolationModes mode) {                                                  \
+    log(entry("drawMagnified" KIND " % scale=% % pass=%/% flag=% mode=% %", position(pos), scale,               \
+              sizeText(image), passThrough, passValue, flagValue, mode, pels(image)));                           \
+    painted(imageBox(pos, scaledSide(image.width(), scale.x()), scaledSide(image.height(), scale.y())));         \
   }
 ZC_LOGGING_SCALED(zcPackedRGB32, "RGB32")
 ZC_LOGGING_SCALED(zcPackedRGB16, "RGB16")
@@ -482,18 +459,18 @@ ZC_LOGGING_SCALED(unsigned char, "Pel8")
 // --- Areas --------------------------------------------------------------------------------
 
 void zcLoggingScope::set(const zcUIRect& rect, const zcColor& color) {
-  log("setRect " + text(rect) + " color=" + text(color));
+  log(entry("setRect % color=%", rect, color));
   painted(rect, true);
 }
 
 void zcLoggingScope::set(const zcColor& color) {
-  log("setAll color=" + text(color));
+  log(entry("setAll color=%", color));
   painted(zcUIRect(zcPair<long>(), size_), true);
 }
 
 void zcLoggingScope::fill(const zcPair<long>& pos, const zcColor& fillColor, const zcColor& boundary,
                           bool fillType0) {
-  log("fill " + pair(pos) + " fill=" + text(fillColor) + " boundary=" + text(boundary) + " type0=" + flag(fillType0));
+  log(entry("fill % fill=% boundary=% type0=%", pos, fillColor, boundary, fillType0));
   painted(zcUIRect(zcPair<long>(), size_));
 }
 
@@ -501,4 +478,4 @@ bool zcLoggingScope::drawingInhibited(Layers) const { return inhibited_; }
 
 zcPair<long> zcLoggingScope::size() const { return size_; }
 
-void zcLoggingScope::displayClipRectChanged(const zcUIRect& r) { log("displayClipRectChanged " + text(r)); }
+void zcLoggingScope::displayClipRectChanged(const zcUIRect& r) { log(entry("displayClipRectChanged %", r)); }

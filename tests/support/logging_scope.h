@@ -8,34 +8,11 @@
 //   EXPECT_EQ(scope.count("drawPoint"), 2u);
 //   scope.clear();
 //
-// Entry format: the slot's name, a space, then its arguments. Names are unique per
-// slot (the overloaded draw slots get the shape's or image's kind in the name):
-//   moved <parent label> [x,y,w,h]           makeKidScope [x,y,w,h] temporary=0 -> <kid label>
-//   dragStart  dragStop  dragErase  dragAnimate 1
-//   lockScreenUpdatesPush 1  lockScreenUpdatesPop -> 0  screenUpdatesLocked -> 1
-//   hook10  hook11  hook24  hook59  hook60  optimizeDrawing 1
-//   drawGenShape <class name> box=(x0,y0)-(x1,y1) color=<color>
-//   drawEllipseArc center=(x,y) radii=(a,b) rot=r [mirrored] start=s span=p <props>
-//   drawEllipse center=(x,y) radii=(a,b) rot=r [mirrored] <props>
-//   drawEllipseArc2 xform=[m00,m01,m10,m11,tx,ty] start=s span=p <props>
-//   drawEllipse2 xform=[m00,m01,m10,m11,tx,ty] <props>
-//   drawPolygon alternate|winding n=k (x,y) ... <props>
-//   drawPolyline open|closed n=k (x,y) ... <props>
-//   drawGenRect center=(x,y) matrix=[m00,m01,m10,m11] round=(fx,fy) <props>
-//   drawLineSeg (x1,y1)-(x2,y2) <props>      drawPoint <pos> <props>
-//   drawTo <pos> from <pos> <props>          drawToRelPels (dx,dy) from [X,Y] <props>
-//   drawText "text" <pos> fg=<color> bg=<color> font=f align=a
-//   textRect "text" <pos> font=f align=a -> [x,y,w,h]
-//   drawIcon <pos> size=WxH map=[<color>,...] pass=p/v runs=<runs>
-//   drawRLE <pos> size=WxH map=[m,...] pass=p/v flag=f runs=<runs>
-//   drawRGB32|drawRGB16|drawPel16 <pos> size=WxH pass=p/v pels=<pels>
-//   drawPel8 <pos> size=WxH pass=p/v flag=f pels=<pels>
-//   drawReduced<Kind> <pos> scale=(sx,sy) size=WxH pass=p/v flag=f pels=<pels>
-//   drawMagnified<Kind> <pos> scale=(sx,sy) size=WxH pass=p/v flag=f mode=m pels=<pels>
-//     (<Kind> is RGB32, RGB16, Pel16 or Pel8)
-//   setRect [x,y,w,h] color=<color>   setAll color=<color>
-//   fill (x,y) fill=<color> boundary=<color> type0=1
-//   displayClipRectChanged [x,y,w,h]
+// Entry format: the slot's name, a space, then its arguments, as the patterns in
+// logging_scope.cpp spell them, each % standing for one argument ("drawLineSeg %-% %"
+// logs "drawLineSeg (1,2)-(3,4) color=cyan width=1"). Names are unique per slot: the
+// overloaded draw slots get the shape's or image's kind in the name (drawEllipseArc2,
+// drawRGB16, drawReducedPel8).
 // Values: numbers in their shortest exact form (1, 0.5, -2.25); booleans 0 or 1;
 // a position (x,y), with the prefix "@drawPoint" when the argument is the scope's own
 // drawing point object; rectangles [x,y,w,h]; a stock color by its name (cyan, pass),
@@ -135,12 +112,6 @@ public:
             unsigned char passValue) override;
   void draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<unsigned char>& colorMap,
             bool passThrough, unsigned char passValue, bool flag) override;
-  void draw(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, bool passThrough,
-            zcPackedRGB32 passValue) override;
-  void draw(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, bool passThrough,
-            zcPackedRGB16 passValue) override;
-  void draw(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, bool passThrough,
-            unsigned short passValue) override;
   void draw(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, bool passThrough,
             unsigned char passValue, bool flag) override;
   void draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground, const zcColor& background,
@@ -153,21 +124,19 @@ public:
   void draw(const zcPoint& point, const zcGraphicProps& props) override;
   void textRect(const std::wstring& text, const zcPoint& pos, const zcUIFormat& format, zcUIRect& out) override;
 
-  void drawReduced(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, const zcPair<double>& scale,
-                   bool passThrough, zcPackedRGB32 passValue, bool flag) override;
-  void drawReduced(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, const zcPair<double>& scale,
-                   bool passThrough, zcPackedRGB16 passValue, bool flag) override;
-  void drawReduced(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, const zcPair<double>& scale,
-                   bool passThrough, unsigned short passValue, bool flag) override;
+  // The pel-buffer slots of one pel type (all but the unscaled 8-bit one).
+#define ZC_LOGGING_PEL_SLOTS(T)                                                                                  \
+  void draw(const zcPelBuffer_const<T>& image, const zcPoint& pos, bool passThrough, T passValue) override;     \
+  void drawReduced(const zcPelBuffer_const<T>& image, const zcPoint& pos, const zcPair<double>& scale,           \
+                   bool passThrough, T passValue, bool flag) override;                                           \
+  void drawMagnified(const zcPelBuffer_const<T>& image, const zcPoint& pos, const zcPair<double>& scale,         \
+                     bool passThrough, T passValue, bool flag, InterpolationModes mode) override;
+  ZC_LOGGING_PEL_SLOTS(zcPackedRGB32)
+  ZC_LOGGING_PEL_SLOTS(zcPackedRGB16)
+  ZC_LOGGING_PEL_SLOTS(unsigned short)
+#undef ZC_LOGGING_PEL_SLOTS
   void drawReduced(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, const zcPair<double>& scale,
                    bool passThrough, unsigned char passValue, bool flag) override;
-  void drawMagnified(const zcPelBuffer_const<zcPackedRGB32>& image, const zcPoint& pos, const zcPair<double>& scale,
-                     bool passThrough, zcPackedRGB32 passValue, bool flag, InterpolationModes mode) override;
-  void drawMagnified(const zcPelBuffer_const<zcPackedRGB16>& image, const zcPoint& pos, const zcPair<double>& scale,
-                     bool passThrough, zcPackedRGB16 passValue, bool flag, InterpolationModes mode) override;
-  void drawMagnified(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos,
-                     const zcPair<double>& scale, bool passThrough, unsigned short passValue, bool flag,
-                     InterpolationModes mode) override;
   void drawMagnified(const zcPelBuffer_const<unsigned char>& image, const zcPoint& pos, const zcPair<double>& scale,
                      bool passThrough, unsigned char passValue, bool flag, InterpolationModes mode) override;
 
