@@ -1,4 +1,4 @@
-#include "archive_program.h"
+#include "programs.h"
 
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
@@ -25,14 +25,8 @@ namespace {
 // Objects read through pointers at the top level; a back-reference may name one twice.
 // Shared representations are held by handles, since a back-reference may also name
 // a part that another object holds.
-std::set<zcPersistent*>& loaded() {
-  static std::set<zcPersistent*> objects;
-  return objects;
-}
-std::vector<zcPtrHandle<zcRepBase>>& loadedShared() {
-  static std::vector<zcPtrHandle<zcRepBase>> objects;
-  return objects;
-}
+std::set<zcPersistent*> loaded;
+std::vector<zcPtrHandle<zcRepBase>> loadedShared;
 
 template <class T>
 void value(zcArchive& a) {
@@ -74,9 +68,9 @@ void pointer(zcArchive& a) {
   }
   if (a.isLoading() && p) {
     if (auto* shared = dynamic_cast<zcRepBase*>(p))
-      loadedShared().emplace_back(shared);
+      loadedShared.emplace_back(shared);
     else
-      loaded().insert(p);
+      loaded.insert(p);
   }
 }
 
@@ -97,7 +91,7 @@ void zfArchiveProgramStep(zcArchive& archive, unsigned char selector) {
 std::size_t zfArchiveProgramStepCount() { return std::size(kSteps); }
 
 void zfArchiveProgramRelease() {
-  for (zcPersistent* p : loaded()) delete p;
-  loaded().clear();
-  loadedShared().clear();
+  for (zcPersistent* p : loaded) delete p;
+  loaded.clear();
+  loadedShared.clear();
 }

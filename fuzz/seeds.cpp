@@ -1,7 +1,5 @@
 // Writes valid inputs as seeds into CORPUS/<target>: seeds CORPUS.
-#include "archive_program.h"
-#include "image_program.h"
-#include "sketch_program.h"
+#include "programs.h"
 
 #include "zscreen/png.h"
 

@@ -1,4 +1,4 @@
-#include "sketch_program.h"
+#include "programs.h"
 
 #include "dispc/sketchop.h"
 #include "dispc/uitablet.h"
@@ -37,14 +37,12 @@ bool walk(const zcUISketch& s, zcUISketch* rewritten) {
   }
   return nested;
 }
-}  // namespace
 
 // Replays a sketch that walked onto tablets over logging scopes, over a small Cairo
 // screen and onto a recorder. Replay may refuse what the sketch holds only with the
 // classes it documents (an invalid sketch, a kind of shape a tablet does not draw, a
-// value the geometry cannot map); anything else escapes. The tablet
-// must come out as it went in.
-namespace {
+// value the geometry cannot map); anything else escapes. The tablet must come out as
+// it went in, with no compound left open on its scopes.
 template <class F>
 void documented(F&& f) {
   try {
@@ -52,16 +50,6 @@ void documented(F&& f) {
   } catch (const zcUIError::InvalidUISketch&) {
   } catch (const zcUIError::NotImplemented&) {
   } catch (const zcShapesError::Errors&) {
-  }
-}
-
-// The logging scopes also count the compounds left open.
-template <class Scope>
-bool unlocked(const Scope& scope) {
-  if constexpr (requires { scope.lockDepth(); }) {
-    return scope.lockDepth() == 0;
-  } else {
-    return true;
   }
 }
 
@@ -73,7 +61,7 @@ void replayOnto(zcUITablet& tablet, const zcUISketch& s, const Scope& image, con
   for (zcUITabletEnums::Layers layer : {zcUITablet::eImage, zcUITablet::eOverlay, zcUITablet::eBothLayers}) {
     documented([&] { tablet.draw(s, zcPoint(3, 4), layer); });
     if (tablet.drawOn().depth() != 1 || tablet.recordOn().depth() != 1 || tablet.drawOnOverlay().depth() != 1 ||
-        !(tablet.scaledMap() == map) || !unlocked(image) || !unlocked(overlay))
+        !(tablet.scaledMap() == map) || image.lockDepth() != 0 || overlay.lockDepth() != 0)
       std::abort();
   }
 }
@@ -127,19 +115,19 @@ void zfWalkSketchBytes(const std::uint8_t* data, std::size_t size) {
 
 void zfReadSketchArchive(const std::uint8_t* data, std::size_t size) {
   zcUISketch s;
+  bool refused = false;
   try {
     zcArchive in(data, size);
     in || s;
   } catch (const zcUIError::Errors&) {
-    if (!s.isNull()) std::abort();  // a refused archive appends nothing
-    return;
+    refused = true;
   } catch (const zcArchive::Errors&) {
-    if (!s.isNull()) std::abort();
-    return;
+    refused = true;
   } catch (const zcBadPointer&) {
-    if (!s.isNull()) std::abort();
-    return;
+    refused = true;
   }
+  if (refused && !s.isNull()) std::abort();  // a refused archive appends nothing
+  if (refused) return;
   zcUISketch rewritten;
   if (walk(s, &rewritten)) return;  // a nested sketch cannot be archived
   // A stream without redundant properties blocks (the records write it back as it

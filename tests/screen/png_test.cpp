@@ -7,6 +7,7 @@
 #include "dispc/uitablet.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -62,16 +63,7 @@ struct FileSizeLimit {
   }
 };
 
-// --- A minimal PNG writer for files libpng's writer does not make ---------------------------
-
-std::uint32_t crc32(const unsigned char* p, std::size_t n, std::uint32_t crc = 0) {
-  crc = ~crc;
-  for (std::size_t i = 0; i < n; ++i) {
-    crc ^= p[i];
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
+// --- PNG files that libpng's writer does not make, chunk by chunk ----------------------------
 
 void put32(Bytes& out, std::uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<unsigned char>(v >> s));
@@ -79,32 +71,16 @@ void put32(Bytes& out, std::uint32_t v) {
 
 void chunk(Bytes& png, const char* type, const Bytes& data) {
   put32(png, static_cast<std::uint32_t>(data.size()));
-  Bytes body(type, type + 4);
-  body.insert(body.end(), data.begin(), data.end());
-  png.insert(png.end(), body.begin(), body.end());
-  put32(png, crc32(body.data(), body.size()));
+  png.insert(png.end(), type, type + 4);
+  png.insert(png.end(), data.begin(), data.end());
+  put32(png, static_cast<std::uint32_t>(::crc32(0, &*(png.end() - long(data.size()) - 4), uInt(data.size() + 4))));
 }
 
-// A zlib stream of stored (uncompressed) deflate blocks.
-Bytes zlibStored(const Bytes& raw) {
-  Bytes out{0x78, 0x01};
-  std::size_t at = 0;
-  do {
-    const std::size_t n = std::min<std::size_t>(raw.size() - at, 65535);
-    out.push_back(at + n == raw.size() ? 1 : 0);
-    out.push_back(static_cast<unsigned char>(n));
-    out.push_back(static_cast<unsigned char>(n >> 8));
-    out.push_back(static_cast<unsigned char>(~n));
-    out.push_back(static_cast<unsigned char>(~n >> 8));
-    out.insert(out.end(), raw.begin() + long(at), raw.begin() + long(at + n));
-    at += n;
-  } while (at < raw.size());
-  std::uint32_t a = 1, b = 0;
-  for (const unsigned char c : raw) {
-    a = (a + c) % 65521;
-    b = (b + a) % 65521;
-  }
-  put32(out, b << 16 | a);
+Bytes deflated(const Bytes& raw) {
+  uLongf n = compressBound(uLong(raw.size()));
+  Bytes out(n);
+  EXPECT_EQ(compress(out.data(), &n, raw.data(), uLong(raw.size())), Z_OK);
+  out.resize(n);
   return out;
 }
 
@@ -120,7 +96,7 @@ Bytes craftPng(std::uint32_t w, std::uint32_t h, int depth, int colorType, const
   chunk(png, "IHDR", ihdr);
   if (!plte.empty()) chunk(png, "PLTE", plte);
   if (!trns.empty()) chunk(png, "tRNS", trns);
-  chunk(png, "IDAT", idat.empty() ? zlibStored(raw) : idat);
+  chunk(png, "IDAT", idat.empty() ? deflated(raw) : idat);
   chunk(png, "IEND", {});
   return png;
 }
@@ -257,7 +233,7 @@ TEST(PngRead, BadFilesRaiseTheirErrors) {
   Bytes raw(1 + 4 * 3, 7);
   expectReadFails<zcScreenError::PngError>(craftPng(4, 1, 8, 2, raw), "row filter 7");
   raw[0] = 0;
-  Bytes broken = zlibStored(raw);
+  Bytes broken = deflated(raw);
   broken[2] = 0x07;  // a reserved deflate block type
   expectReadFails<zcScreenError::PngError>(craftPng(4, 1, 8, 2, raw, {}, {}, broken), "bad deflate data");
   expectReadFails<zcScreenError::PngError>(craftPng(4, 3, 8, 2, raw), "missing rows");

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -165,64 +167,101 @@ TEST(ScreenLayers, SaveAndLoadBackgroundRoundTrip) {
   std::remove(path.c_str());
 }
 
-// --- Pixel positions --------------------------------------------------------------------------
+// --- Pixel positions and shapes ---------------------------------------------------------------
 
-TEST(ScreenPixels, OnePixelSegmentCoversItsRowAndBothEnds) {
-  Scene s;
-  s.tablet.draw(zcLineSeg(zcPoint(0, 5), zcPoint(10, 5)), pen(zcColor::red), kImage);
-  for (long x = 0; x <= 10; ++x) {
-    EXPECT_EQ(s.at(x, 5), kRed) << x;
-    EXPECT_EQ(s.at(x, 4), kGray) << x;
-    EXPECT_EQ(s.at(x, 6), kGray) << x;
+// Each drawing on a fresh 64 × 48 scene against pels it must and must not paint, the
+// box of its ink (null when none; unchecked when not given) and the counts of pels of
+// some colors.
+TEST(ScreenPixels, DrawingsPaintExactlyTheirPels) {
+  const struct {
+    std::function<void(Scene&)> draw;
+    std::vector<std::tuple<long, long, zcRGB>> pels;
+    std::optional<zcUIRect> ink;
+    std::vector<std::pair<zcRGB, long>> counts;
+  } rows[] = {
+      // A one-pixel segment covers its row and both ends; a vertical one its column; an
+      // even width straddles the line between two rows.
+      {[](Scene& s) { s.tablet.draw(zcLineSeg(zcPoint(0, 5), zcPoint(10, 5)), pen(zcColor::red), kImage); }, {},
+       zcUIRect(0, 5, 11, 1), {{kRed, 11}}},
+      {[](Scene& s) { s.tablet.draw(zcLineSeg(zcPoint(20, 10), zcPoint(20, 14)), pen(zcColor::green), kImage); }, {},
+       zcUIRect(20, 10, 1, 5), {{kGreen, 5}}},
+      {[](Scene& s) { s.tablet.draw(zcLineSeg(zcPoint(30, 20), zcPoint(40, 20)), pen(zcColor::blue, 2), kImage); },
+       {{35, 19, kBlue}, {35, 20, kBlue}, {35, 18, kGray}, {35, 21, kGray}}, {}, {}},
+      // Points paint their floor pixel (a hair below 10 too), wide ones a square around it.
+      {[](Scene& s) {
+         s.tablet.draw(zcPoint(3.7, 2.2), pen(zcColor::red), kImage);
+         s.tablet.draw(zcPoint(9.99999999999999, 4), pen(zcColor::green), kImage);
+         s.tablet.draw(zcPoint(20, 20), pen(zcColor::blue, 3), kImage);
+       },
+       {{3, 2, kRed}, {10, 4, kGreen}, {19, 19, kBlue}}, zcUIRect(3, 2, 19, 20), {{kRed, 1}, {kGreen, 1}, {kBlue, 9}}},
+      // Shapes far beyond the screen paint their visible part: a segment; a huge filled
+      // circle whose edge crosses the screen, inside left of the edge; nothing of a
+      // circle entirely outside.
+      {[](Scene& s) { s.tablet.draw(zcLineSeg(zcPoint(-1e9, 7), zcPoint(1e9, 7)), pen(zcColor::red), kImage); }, {},
+       zcUIRect(0, 7, 64, 1), {{kRed, 64}}},
+      {[](Scene& s) {
+         s.tablet.draw(zcCircle(zcPoint(-1e7 + 30, 20), 1e7), pen(zcColor::green, 1, 0, true), kOverlay);
+       },
+       {{10, 20, kGreen}, {28, 20, kGreen}, {33, 20, kGray}, {40, 30, kGray}}, zcUIRect(0, 0, 31, 48), {}},
+      {[](Scene& s) { s.tablet.draw(zcCircle(zcPoint(5e8, 5e8), 10), pen(zcColor::blue, 1, 0, true), kImage); }, {},
+       zcUIRect::null, {}},
+      // An outline circle; a quarter of a circle from angle 0 towards +y.
+      {[](Scene& s) { s.tablet.draw(zcCircle(zcPoint(45, 20), 8), pen(zcColor::green), kImage); },
+       {{45, 20, kGray}, {53, 20, kGreen}, {45, 12, kGreen}}, zcUIRect(37, 12, 17, 17), {}},
+      {[](Scene& s) {
+         const zcEllipse circle(zcPoint(20, 20), 10, 10, zcRadian(0));
+         s.tablet.draw(zcEllipseArc(circle, zcRadian(0), zcRadian(1.5707963267949)), pen(zcColor::red), kImage);
+       },
+       {}, zcUIRect(20, 20, 11, 11), {}},
+      // A rounded rectangle: (11, 24) and (30, 13) the middles of its left and top sides;
+      // (10, 12) the corner of the sharp rectangle; (48, 35) inside the rounded corner.
+      {[](Scene& s) {
+         s.tablet.draw(zcGenRect(zcVector<2>(30, 24), zcVector<2>(20, 12), zcRadian(0), zcVector<2>(6, 6)),
+                       pen(zcColor::green, 1, 0, true), kImage);
+       },
+       {{30, 24, kGreen}, {11, 24, kGreen}, {30, 13, kGreen}, {10, 12, kGray}, {48, 35, kGreen}, {49, 35, kGray}},
+       zcUIRect(10, 12, 41, 25), {}},
+      // Strokes from the drawing point move it.
+      {[](Scene& s) {
+         s.tablet.drawStart(zcPoint(5, 5), kImage);
+         s.tablet.drawTo(zcPoint(15, 5), zcColor::red, kImage);
+         s.tablet.drawToRelPels(0, 10, zcColor::green, kImage);
+         EXPECT_EQ(s.tablet.drawingPoint(kImage), zcPoint(15, 15));
+       },
+       {{5, 5, kRed}, {14, 5, kRed}, {15, 10, kGreen}, {15, 15, kGreen}}, zcUIRect(5, 5, 11, 11), {}},
+      // A generic shape paints its outline.
+      {[](Scene& s) { s.tablet.draw(zcGenShape(zcCircle(zcPoint(20, 20), 6)), zcColor::red, kImage); },
+       {{20, 20, kGray}, {26, 20, kRed}}, zcUIRect(14, 14, 13, 13), {}},
+      // The display clip rectangle limits painting until it is reset.
+      {[](Scene& s) {
+         s.tablet.drawClipRect(zcRect(10, 10, 10, 5), kImage);
+         s.tablet.draw(zcLineSeg(zcPoint(0, 12), zcPoint(63, 12)), pen(zcColor::red), kImage);
+       },
+       {}, zcUIRect(10, 12, 10, 1), {{kRed, 10}}},
+      {[](Scene& s) {
+         s.tablet.drawClipRect(zcRect(10, 10, 10, 5), kImage);
+         s.screen.image().setDisplayClipRect(zcUIRect::null);
+         s.tablet.draw(zcLineSeg(zcPoint(0, 30), zcPoint(63, 30)), pen(zcColor::red), kImage);
+       },
+       {}, zcUIRect(0, 30, 64, 1), {{kRed, 64}}},
+  };
+  for (const auto& row : rows) {
+    Scene s;
+    row.draw(s);
+    const auto what = &row - rows;
+    for (const auto& [x, y, color] : row.pels) EXPECT_EQ(s.at(x, y), color) << "row " << what << ": " << x << "," << y;
+    EXPECT_EQ(s.inkBox(), row.ink.value_or(s.inkBox())) << "row " << what;
+    for (const auto& [color, n] : row.counts) EXPECT_EQ(s.count(color), n) << "row " << what;
   }
-  EXPECT_EQ(s.at(11, 5), kGray);
-  EXPECT_EQ(s.count(kRed), 11);
-
-  // A vertical one, and an even width straddling the line between two rows.
-  s.tablet.draw(zcLineSeg(zcPoint(20, 10), zcPoint(20, 14)), pen(zcColor::green), kImage);
-  EXPECT_EQ(s.inkBox(zcUIRect(15, 8, 10, 10)), zcUIRect(20, 10, 1, 5));
-  s.tablet.draw(zcLineSeg(zcPoint(30, 20), zcPoint(40, 20)), pen(zcColor::blue, 2, 0), kImage);
-  expectPels(s.screen, {{35, 19, kBlue}, {35, 20, kBlue}, {35, 18, kGray}, {35, 21, kGray}});
 }
 
-TEST(ScreenPixels, PointsPaintTheirFloorPixel) {
-  Scene s;
-  s.tablet.draw(zcPoint(3.7, 2.2), pen(zcColor::red), kImage);
-  s.tablet.draw(zcPoint(9.99999999999999, 4), pen(zcColor::green), kImage);  // a hair below 10
-  s.tablet.draw(zcPoint(20, 20), pen(zcColor::blue, 3), kImage);
-  expectPels(s.screen, {{3, 2, kRed}, {10, 4, kGreen}});
-  EXPECT_EQ(s.count(kRed), 1);
-  EXPECT_EQ(s.count(kGreen), 1);
-  EXPECT_EQ(s.count(kBlue), 9);
-  expectPels(s.screen, {{19, 19, kBlue}, {21, 21, kBlue}});
-}
-
-TEST(ScreenPixels, ShapesFarBeyondTheScreenPaintTheirVisiblePart) {
-  Scene s;
-  s.tablet.draw(zcLineSeg(zcPoint(-1e9, 7), zcPoint(1e9, 7)), pen(zcColor::red), kImage);
-  EXPECT_EQ(s.count(kRed), 64);
-  EXPECT_EQ(s.inkBox(), zcUIRect(0, 7, 64, 1));
-  // A huge filled circle whose edge crosses the screen: left of the edge is inside.
-  s.tablet.draw(zcCircle(zcPoint(-1e7 + 30, 20), 1e7), pen(zcColor::green, 1, 0, true), kOverlay);
-  expectPels(s.screen, {{10, 20, kGreen}, {28, 20, kGreen}, {33, 20, kGray}, {40, 30, kGray}});
-  // Entirely outside: nothing.
-  s.tablet.draw(zcCircle(zcPoint(5e8, 5e8), 10), pen(zcColor::blue, 1, 0, true), kImage);
-  EXPECT_EQ(s.count(kBlue), 0);
-}
-
-// --- Shapes -----------------------------------------------------------------------------------
-
-TEST(ScreenShapes, FilledCircleAndOutline) {
+TEST(ScreenShapes, FilledCircleCoversItsArea) {
   Scene s;
   s.tablet.draw(zcCircle(zcPoint(20, 20), 8), pen(zcColor::red, 1, 0, true), kImage);
   // (26, 26) 8.49 from the centre: inside the outline's outer edge.
   expectPels(s.screen, {{20, 20, kRed}, {27, 20, kRed}, {31, 20, kGray}, {26, 26, kRed}, {27, 27, kGray}});
   // The filled disc's area is close to π r² (the outline adds half a pixel around).
   EXPECT_NEAR(double(s.count(kRed)), 3.14159 * 8.5 * 8.5, 20.0);
-
-  s.tablet.draw(zcCircle(zcPoint(45, 20), 8), pen(zcColor::green), kImage);
-  expectPels(s.screen, {{45, 20, kGray}, {53, 20, kGreen}, {45, 12, kGreen}});
-  EXPECT_EQ(s.inkBox(zcUIRect(34, 0, 30, 48)), zcUIRect(37, 12, 17, 17));
 }
 
 TEST(ScreenShapes, PolygonFillModesDifferOnAStar) {
@@ -263,45 +302,6 @@ TEST(ScreenShapes, DashedAndDottedLinesLeaveGaps) {
   EXPECT_EQ(row(5), "######...######...######...######...####");
   EXPECT_EQ(row(8), "#..#..#..#..#..#..#..#..#..#..#..#..#..#");
   EXPECT_EQ(row(11), std::string(40, '.'));  // style 5 strokes nothing
-}
-
-TEST(ScreenShapes, EllipseArcsAndRoundedRectangles) {
-  Scene s;
-  // A quarter of a circle of radius 10 around (20, 20), from angle 0 towards +y.
-  s.tablet.draw(zcEllipseArc(zcEllipse(zcPoint(20, 20), 10, 10, zcRadian(0)), zcRadian(0), zcRadian(1.5707963267949)),
-                pen(zcColor::red), kImage);
-  const zcUIRect arc = s.inkBox();
-  EXPECT_EQ(arc.left(), 20);
-  EXPECT_EQ(arc.top(), 20);
-  EXPECT_EQ(arc.right(), 31);
-  EXPECT_EQ(arc.bottom(), 31);
-
-  // A rounded rectangle: its corners are cut, the middles of its sides are not.
-  Scene r;
-  r.tablet.draw(zcGenRect(zcVector<2>(30, 24), zcVector<2>(20, 12), zcRadian(0), zcVector<2>(6, 6)),
-                pen(zcColor::green, 1, 0, true), kImage);
-  // (11, 24) left side, middle; (30, 13) top side, middle; (10, 12) the corners of the sharp rectangle;
-  // (48, 35) inside the rounded corner; (49, 35) just beyond it.
-  expectPels(r.screen, {{30, 24, kGreen}, {11, 24, kGreen}, {30, 13, kGreen}, {10, 12, kGray}, {50, 36, kGray},
-      {48, 35, kGreen}, {49, 35, kGray}});
-  EXPECT_EQ(r.inkBox(), zcUIRect(10, 12, 41, 25));
-}
-
-TEST(ScreenShapes, StrokesFromTheDrawingPoint) {
-  Scene s;
-  s.tablet.drawStart(zcPoint(5, 5), kImage);
-  s.tablet.drawTo(zcPoint(15, 5), zcColor::red, kImage);
-  s.tablet.drawToRelPels(0, 10, zcColor::green, kImage);
-  expectPels(s.screen, {{5, 5, kRed}, {14, 5, kRed}, {15, 10, kGreen}, {15, 15, kGreen}, {15, 16, kGray}});
-  EXPECT_EQ(s.tablet.drawingPoint(kImage), zcPoint(15, 15));
-  EXPECT_EQ(s.inkBox(), zcUIRect(5, 5, 11, 11));
-}
-
-TEST(ScreenShapes, GenericShapesPaintTheirOutline) {
-  Scene s;
-  s.tablet.draw(zcGenShape(zcCircle(zcPoint(20, 20), 6)), zcColor::red, kImage);
-  expectPels(s.screen, {{20, 20, kGray}, {26, 20, kRed}});
-  EXPECT_EQ(s.inkBox(), zcUIRect(14, 14, 13, 13));
 }
 
 // --- Text -----------------------------------------------------------------------------------
@@ -396,16 +396,6 @@ TEST(ScreenScopes, KidCutByItsParentAndKidOfKid) {
   }
   orphan->set(zcColor::red);
   delete orphan;
-}
-
-TEST(ScreenScopes, DisplayClipRectangleLimitsPainting) {
-  Scene s;
-  s.tablet.drawClipRect(zcRect(10, 10, 10, 5), kImage);
-  s.tablet.draw(zcLineSeg(zcPoint(0, 12), zcPoint(63, 12)), pen(zcColor::red), kImage);
-  EXPECT_EQ(s.inkBox(), zcUIRect(10, 12, 10, 1));
-  s.screen.image().setDisplayClipRect(zcUIRect::null);
-  s.tablet.draw(zcLineSeg(zcPoint(0, 30), zcPoint(63, 30)), pen(zcColor::red), kImage);
-  EXPECT_EQ(s.count(kRed), 10 + 64);
 }
 
 TEST(ScreenScopes, ChangesAreReportedAndInhibitedScopesOnlyMeasure) {

@@ -1,0 +1,46 @@
+// The entry of every fuzz target; the compile definition ZF_TARGET_<NAME> picks what
+// the bytes go through and which exceptions may end it:
+//   ARCHIVE         an archive program (programs.h): a zcException
+//   IMAGE           the value-image readers: a zcException
+//   SKETCH          a walk, replay and archive of a sketch: zcUIError::InvalidUISketch
+//   SKETCH_ARCHIVE  a sketch archive of either version: an archive or sketch
+//                   exception, with nothing appended
+//   PNG             a PNG file: a zcScreenError
+// Never a crash, a read out of bounds or an unbounded allocation.
+#include "programs.h"
+
+#include "zscreen/png.h"
+
+#include "zfound/exception.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+#if defined(ZF_TARGET_ARCHIVE)
+  try {
+    zcArchive in(data, size);
+    for (int steps = 0; in.remaining() > 0 && steps < 4096; ++steps) {
+      unsigned char selector = 0;
+      in || selector;
+      zfArchiveProgramStep(in, selector);
+    }
+  } catch (const zcException&) {
+  }
+  zfArchiveProgramRelease();
+#elif defined(ZF_TARGET_IMAGE)
+  try {
+    zfReadValueImage(data, size);
+  } catch (const zcException&) {
+  }
+#elif defined(ZF_TARGET_SKETCH)
+  zfWalkSketchBytes(data, size);
+#elif defined(ZF_TARGET_SKETCH_ARCHIVE)
+  zfReadSketchArchive(data, size);
+#elif defined(ZF_TARGET_PNG)
+  try {
+    (void)zfReadPngBytes(data, size);
+  } catch (const zcScreenError::Errors&) {
+  }
+#else
+#error "define ZF_TARGET_<NAME> to choose the target"
+#endif
+  return 0;
+}
