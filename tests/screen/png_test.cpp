@@ -47,22 +47,6 @@ struct TempDir {
   long entries() const { return long(std::distance(fs::directory_iterator(path), {})); }
 };
 
-// Writes past `bytes` fail (EFBIG) while it lives, as a full disk would.
-struct FileSizeLimit {
-  rlimit saved{};
-  void (*savedHandler)(int);
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved);
-    savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{bytes, saved.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
-  }
-};
-
 // --- PNG files that libpng's writer does not make, chunk by chunk ----------------------------
 
 void put32(Bytes& out, std::uint32_t v) {
@@ -251,15 +235,20 @@ TEST(AtomicWrite, AFailedWriteKeepsTheEarlierFileAndLeavesNoTemporary) {
   const fs::path target = dir.path / "picture.png";
   std::ofstream(target) << "earlier";
   ::chmod(target.c_str(), 0640);
-  {
-    const FileSizeLimit limit(4096);
-    try {
-      zfWritePngRGB(target.string(), noise(200, 200, false));
-      ADD_FAILURE() << "the write past the limit succeeded";
-    } catch (const zcScreenError::IOError& e) {
-      EXPECT_NE(e.what().find("cannot write " + target.string() + ": File too large"), std::string::npos) << e.what();
-    }
+  // Writes past 4 KiB fail (EFBIG) under the limit, as on a full disk.
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  const rlimit limit{4096, saved.rlim_max};
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  try {
+    zfWritePngRGB(target.string(), noise(200, 200, false));
+    ADD_FAILURE() << "the write past the limit succeeded";
+  } catch (const zcScreenError::IOError& e) {
+    EXPECT_NE(e.what().find("cannot write " + target.string() + ": File too large"), std::string::npos) << e.what();
   }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, handler);
   EXPECT_EQ(readText(target), "earlier");
   EXPECT_EQ(dir.entries(), 1);
   // A write that succeeds replaces the file and keeps its permissions.

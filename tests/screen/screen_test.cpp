@@ -59,15 +59,12 @@ struct Scene {
     const std::vector<zcRGB> all = pels();
     return static_cast<long>(std::count(all.begin(), all.end(), color));
   }
-  // The bounding box of the pels that differ from the background (null when none),
-  // in the whole screen or a window of it.
-  zcUIRect inkBox(const zcUIRect& window = zcUIRect::firstQuad) const {
+  // The bounding box of the pels that differ from the background (null when none).
+  zcUIRect inkBox() const {
     const std::vector<zcRGB> all = pels();
     zcUIRect box;
-    for (long i = 0; i < long(all.size()); ++i) {
-      const zcUIRect pel(i % screen.width(), i / screen.width(), 1, 1);
-      if (all[std::size_t(i)] != screen.background() && window.within(pel)) box |= pel;
-    }
+    for (long i = 0; i < long(all.size()); ++i)
+      if (all[std::size_t(i)] != screen.background()) box |= zcUIRect(i % screen.width(), i / screen.width(), 1, 1);
     return box;
   }
 
@@ -307,13 +304,15 @@ TEST(ScreenShapes, DashedAndDottedLinesLeaveGaps) {
 // --- Text -----------------------------------------------------------------------------------
 
 TEST(ScreenText, InkLiesInTheAlignedTextRect) {
-  for (const auto align : {zcUIFormat::eTopLeft, zcUIFormat::eMiddleCenter, zcUIFormat::eBottomRight}) {
+  // The anchor sits at the corner or centre that the alignment names: at halves 0, 1
+  // or 2 of the box's width and height.
+  for (const auto& [align, half] : {std::pair{zcUIFormat::eTopLeft, 0L}, std::pair{zcUIFormat::eMiddleCenter, 1L},
+                                    std::pair{zcUIFormat::eBottomRight, 2L}}) {
     Scene s(120, 60);
     const zcUIFormat format(align);
-    const zcPoint anchor(60, 30);
     zcUIRect rect;
-    s.tablet.textRect(L"Hello", anchor, format, rect, kImage);
-    s.tablet.draw(L"Hello", anchor, zcColor::white, zcColor::pass, format, kImage);
+    s.tablet.textRect(L"Hello", zcPoint(60, 30), format, rect, kImage);
+    s.tablet.draw(L"Hello", zcPoint(60, 30), zcColor::white, zcColor::pass, format, kImage);
     const zcUIRect ink = s.inkBox();
     ASSERT_FALSE(ink.isNull());
     EXPECT_TRUE(rect.within(ink)) << align;
@@ -322,15 +321,8 @@ TEST(ScreenText, InkLiesInTheAlignedTextRect) {
     EXPECT_LE(rect.right() - ink.right(), 2);
     EXPECT_GT(rect.width(), 20);
     EXPECT_GT(rect.height(), 8);
-    // The anchor sits at the corner or centre that the alignment names.
-    const long ax = align == zcUIFormat::eTopLeft        ? rect.left()
-                    : align == zcUIFormat::eMiddleCenter ? rect.left() + rect.width() / 2
-                                                         : rect.right();
-    const long ay = align == zcUIFormat::eTopLeft        ? rect.top()
-                    : align == zcUIFormat::eMiddleCenter ? rect.top() + rect.height() / 2
-                                                         : rect.bottom();
-    EXPECT_EQ(ax, 60) << align;
-    EXPECT_EQ(ay, 30) << align;
+    EXPECT_EQ(rect.left() + rect.width() * half / 2, 60) << align;
+    EXPECT_EQ(rect.top() + rect.height() * half / 2, 30) << align;
   }
 }
 

@@ -9,9 +9,9 @@
 #include "zfound/bytes.h"
 #include "zfound/geometry.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,23 +33,9 @@ public:
     bytes_.push_back(static_cast<unsigned char>(v));
     return *this;
   }
-  Stream& i32(std::int32_t v) {
-    unsigned char b[4];
-    zfStoreI32(b, v);
-    return raw(b, 4);
-  }
-  Stream& f32(float v) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    unsigned char b[4];
-    zfStoreU32(b, bits);
-    return raw(b, 4);
-  }
-  Stream& f64(double v) {
-    unsigned char b[8];
-    zfStoreF64(b, v);
-    return raw(b, 8);
-  }
+  Stream& i32(std::int32_t v) { return stored<4>(zfStoreI32, v); }
+  Stream& f32(float v) { return stored<4>(zfStoreU32, std::bit_cast<std::uint32_t>(v)); }
+  Stream& f64(double v) { return stored<8>(zfStoreF64, v); }
   Stream& point(double x, double y) { return f64(x).f64(y); }
   Stream& rect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) { return i32(x).i32(y).i32(w).i32(h); }
   Stream& bytes(const Bytes& b) { return raw(b.data(), b.size()); }
@@ -66,6 +52,12 @@ private:
   Stream& raw(const unsigned char* p, std::size_t n) {
     bytes_.insert(bytes_.end(), p, p + n);
     return *this;
+  }
+  template <std::size_t N, class V>
+  Stream& stored(void (*store)(unsigned char*, V), V v) {
+    unsigned char b[N];
+    store(b, v);
+    return raw(b, N);
   }
   Bytes bytes_;
 };
