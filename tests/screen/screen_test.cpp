@@ -241,6 +241,23 @@ TEST(ScreenPixels, DrawingsPaintExactlyTheirPels) {
          s.tablet.draw(zcLineSeg(zcPoint(0, 30), zcPoint(63, 30)), pen(zcColor::red), kImage);
        },
        {}, zcUIRect(0, 30, 64, 1), {{kRed, 64}}},
+      // RGB images on the scope itself: unscaled (the pass value leaves the background),
+      // magnified by (3, 2), and 16-bit pels sampled by 2 (source pel (2, 2) at (21, 21)).
+      {[](Scene& s) {
+         zcPelBuffer<zcPackedRGB32> rgb(2, 2, zcPackedRGB32(1, 2, 3));
+         rgb.set(0, 0, zcPackedRGB32(255, 0, 0));
+         rgb.set(1, 0, zcPackedRGB32(0, 255, 0));
+         rgb.set(0, 1, zcPackedRGB32(0, 0, 255));
+         s.screen.image().draw(rgb, zcPoint(0, 0), true, zcPackedRGB32(1, 2, 3));
+         s.screen.image().expand(rgb, zcPoint(10, 10), zcPair<long>(3, 2), false, zcPackedRGB32(), false, 0);
+         zcPelBuffer<unsigned short> wide(4, 4, 0x1234);
+         wide.set(2, 2, 0xFF00);
+         s.screen.image().sample(wide, zcPoint(20, 20), zcPair<long>(2, 2), false, 0, false);
+       },
+       {{0, 0, kRed}, {1, 0, kGreen}, {0, 1, kBlue}, {1, 1, kGray}, {10, 10, kRed}, {12, 11, kRed}, {13, 11, kGreen},
+        {15, 12, zcRGB(1, 2, 3)}, {16, 12, kGray}, {15, 14, kGray}, {20, 20, zcRGB(0x12, 0x12, 0x12)},
+        {21, 21, zcRGB(255, 255, 255)}, {22, 20, kGray}},
+       zcUIRect(0, 0, 22, 22), {}},
   };
   for (const auto& row : rows) {
     Scene s;
@@ -490,30 +507,6 @@ TEST(ScreenImages, PointIconPaintsItsMarkerOnly) {
   // Only marker pels changed, all to the pen color.
   EXPECT_EQ(s.count(kGreen) + s.count(kGray), 64 * 48);
   EXPECT_LT(s.count(kGreen), 13 * 13);
-}
-
-TEST(ScreenImages, RGBImagesUnscaledMagnifiedAndReduced) {
-  zcPelBuffer<zcPackedRGB32> rgb(2, 2);
-  rgb.set(0, 0, zcPackedRGB32(255, 0, 0));
-  rgb.set(1, 0, zcPackedRGB32(0, 255, 0));
-  rgb.set(0, 1, zcPackedRGB32(0, 0, 255));
-  rgb.set(1, 1, zcPackedRGB32(1, 2, 3));
-  zcScreen screen(32, 32, kGray);
-  zcScreenScope& scope = screen.image();
-  scope.draw(zcPelBuffer_const<zcPackedRGB32>(rgb), zcPoint(0, 0), true, zcPackedRGB32(1, 2, 3));
-  // (1, 1) the pass value.
-  expectPels(screen, {{0, 0, kRed}, {1, 0, kGreen}, {0, 1, kBlue}, {1, 1, kGray}});
-
-  scope.expand(zcPelBuffer_const<zcPackedRGB32>(rgb), zcPoint(10, 10), zcPair<long>(3, 2), false, zcPackedRGB32(),
-               false, 0);
-  expectPels(screen, {{10, 10, kRed}, {12, 11, kRed}, {13, 11, kGreen}, {15, 12, zcRGB(1, 2, 3)}, {16, 12, kGray},
-      {15, 14, kGray}});
-
-  zcPelBuffer<unsigned short> wide(4, 4, 0x1234);
-  wide.set(2, 2, 0xFF00);
-  scope.sample(zcPelBuffer_const<unsigned short>(wide), zcPoint(20, 20), zcPair<long>(2, 2), false, 0, false);
-  // (21, 21) source pel (2, 2).
-  expectPels(screen, {{20, 20, zcRGB(0x12, 0x12, 0x12)}, {21, 21, zcRGB(255, 255, 255)}, {22, 20, kGray}});
 }
 
 // --- Replay ---------------------------------------------------------------------------------

@@ -72,15 +72,10 @@ public:
   // --- Answers -----------------------------------------------------------------------
   void setSize(const zcPair<long>& size) { size_ = size; }
   void setInhibited(bool inhibited) { inhibited_ = inhibited; }
-  // The size of one text character; text is one line of such cells (default 8 × 16).
-  void setTextCell(const zcPair<long>& cell) { textCell_ = cell; }
   long lockDepth() const { return static_cast<long>(locks_.size()); }
   const std::string& label() const { return label_; }
-  // Kid scopes made by makeKidScope that are still alive, oldest first.
-  const std::vector<zcLoggingScope*>& kidScopes() const { return made_; }
 
   // --- Bookkeeping opened up for tests ------------------------------------------------
-  using zcUIScope::collectClientChange;
   using zcUIScope::drawX;
   using zcUIScope::drawY;
   using zcUIScope::kids;
@@ -176,7 +171,8 @@ private:
   zcPair<long> size_;
   std::string label_;
   bool inhibited_ = false;
-  zcPair<long> textCell_{8, 16};
+  // Text is one line of cells of 8 × 16 pixels.
+  const zcPair<long> textCell_{8, 16};
   std::vector<bool> locks_;
   zcRLEBuffer lastRLE_;
   long kidsMade_ = 0;
