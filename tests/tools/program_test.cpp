@@ -101,7 +101,7 @@ void expectError(const Outcome& r, const std::string& text, const std::string& w
   EXPECT_EQ(r.status, 2) << what;
   EXPECT_TRUE(r.out.empty()) << what;
   static const std::regex line(
-      "dispc: (zc\\w+::\\w+ \\(error 0x[0-9A-F]{8}|CLI::\\w+ \\(error 0x[0-9A-F]+)\\)(: .*)?\n");
+      "dispc: (zc\\w+::\\w+ \\(error 0x[0-9A-F]{8}|CLI::\\w+ \\(error 0x[0-9A-F]+)\\): .+\n");
   EXPECT_TRUE(std::regex_match(r.err, line)) << what << ": " << r.err;
   EXPECT_NE(r.err.find(text), std::string::npos) << what << ": " << r.err;
 }
