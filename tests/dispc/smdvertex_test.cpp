@@ -135,9 +135,8 @@ bool tolValid(double nom, double min, double max, Tol::TolType type) {
 
 }  // namespace
 
-TEST(SMDVertexConstruction, DefaultsAndFractionBounds) {
+TEST(SMDVertexConstruction, DefaultsAndFractionBoundsOfEveryFormAndSetter) {
   const Vertex def;
-  EXPECT_TRUE(def.segmentLengthTol() == zcDimTol());
   EXPECT_EQ(def.segmentLengthTol().tolType(), zcDimTol::eLimits);
   EXPECT_TRUE(def == Vertex(zcPoint(0, 0), 0, zcDegree(0), 0.5, 0.5, -1, zcDimTol()));
   const Vertex short4(zcPoint(1, 2), 0.2, 0.9, 4);
@@ -145,6 +144,11 @@ TEST(SMDVertexConstruction, DefaultsAndFractionBounds) {
   EXPECT_TRUE(short4 == Vertex(zcPoint(1, 2), 0, 0.2, 0.9, 4));
   EXPECT_EQ(Vertex(zcPoint(1, 2), -2, 0.2, 0.9, 4).vertexRadius(), -2);
 
+  // A refused setter leaves the vertex byte-identical and tells nobody.
+  Vertex v = unusual();
+  CountingObserver observer;
+  v.track(&observer);
+  const Bytes before = ownBytes(v);
   using Make = std::function<Vertex(double, double)>;
   const Make makers[] = {
       [](double p, double n) { return Vertex(zcPoint(), p, n, -1); },
@@ -158,22 +162,12 @@ TEST(SMDVertexConstruction, DefaultsAndFractionBounds) {
     for (double bad : {0.0099, 1.0001, std::nan("")}) {
       EXPECT_THROW(make(bad, 0.5), Vertex::invalidSegmentLength);
       EXPECT_THROW(make(0.5, bad), Vertex::invalidSegmentLength);
+      EXPECT_THROW(v.percentPrevSegment(bad), Vertex::invalidSegmentLength);
+      EXPECT_THROW(v.percentNextSegment(bad), Vertex::invalidSegmentLength);
     }
-  }
-}
-
-TEST(SMDVertexSetters, RefusedFractionLeavesTheVertexByteIdenticalAndUntold) {
-  Vertex v = unusual();
-  CountingObserver observer;
-  v.track(&observer);
-  const Bytes before = ownBytes(v);
-  for (double bad : {0.0099, 1.0001}) {
-    EXPECT_THROW(v.percentPrevSegment(bad), Vertex::invalidSegmentLength);
-    EXPECT_THROW(v.percentNextSegment(bad), Vertex::invalidSegmentLength);
   }
   EXPECT_EQ(ownBytes(v), before);
   EXPECT_EQ(observer.calls, 0);
-
   // An accepted value tells the hook once, while the vertex is still as it was.
   v.percentPrevSegment(0.01);
   EXPECT_EQ(observer.calls, 1);
