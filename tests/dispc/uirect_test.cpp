@@ -76,6 +76,9 @@ std::string flagsOf(const zcLoggingScope& s) {
   return out;
 }
 
+using Links = std::vector<const zcUIScope*>;  // parent, root
+Links linksOf(const zcLoggingScope& s) { return {s.parent(), s.root()}; }
+
 // Opens up the protected image helpers without touching the logging scope's log.
 class ImageScope : public zcLoggingScope {
 public:
@@ -92,21 +95,13 @@ TEST(FlagStack, PushPopIndexAndAssignmentKeepTheBottomAndRefuseOverflow) {
   zcFlagStack s(true);
   s.push(false);
   s.push(true);
-  EXPECT_TRUE(s);
   EXPECT_EQ(s.depth(), 3);
-  EXPECT_TRUE(s[0]);
-  EXPECT_FALSE(s[1]);
-  EXPECT_TRUE(s[2]);
+  EXPECT_EQ((std::vector<bool>{s, s[0], s[1], s[2]}), (std::vector<bool>{true, true, false, true}));
   EXPECT_THROW(s[3], zcUIError::FlagStackOutOfRange);
   EXPECT_THROW(s[-1], zcUIError::FlagStackOutOfRange);
-  // Assignment replaces the top only.
-  s = false;
-  EXPECT_FALSE(s[0]);
-  EXPECT_FALSE(s[1]);
+  s = false;  // replaces the top only
   EXPECT_EQ(s.depth(), 3);
-  EXPECT_FALSE(s.pop());
-  EXPECT_FALSE(s.pop());
-  EXPECT_TRUE(s);
+  EXPECT_EQ((std::vector<bool>{s.pop(), s.pop(), s}), (std::vector<bool>{false, false, true}));
   EXPECT_THROW(s.pop(), zcUIError::FlagStackUnderflow);
   EXPECT_TRUE(s);
   EXPECT_EQ(s.depth(), 1);
@@ -351,15 +346,12 @@ TEST(ScopeTree, MoveAndSubsetSetOriginsListsAndRoots) {
   kid.change(rect(0, 0, 1, 1), false);
   ASSERT_TRUE(kid.allChanged());
 
-  kid.move(root, rect(10, -5, 30, 20));
+  kid.move(root, rect(10, -5, 30, 20));  // and forgets its changes
   EXPECT_EQ(kid.origin(), zcPair<long>(0, 5));
-  EXPECT_EQ(kid.parent(), &root);
-  EXPECT_EQ(kid.root(), &root);
+  EXPECT_EQ(linksOf(kid), (Links{&root, &root}));
   EXPECT_EQ(root.kids(), (std::list<zcUIScope*>{&kid}));
   EXPECT_EQ(kid.calls(), std::vector<std::string>{"moved root [10,-5,30,20]"});
-  EXPECT_FALSE(kid.allChanged());
-  EXPECT_FALSE(kid.someChanged());
-
+  EXPECT_FALSE(kid.allChanged() || kid.someChanged());
   // A kid's change marks the root.
   kid.change(rect(0, 0, 5, 5), false);
   EXPECT_TRUE(root.anyChanged());
@@ -382,26 +374,22 @@ TEST(ScopeTree, MoveAndSubsetSetOriginsListsAndRoots) {
   EXPECT_TRUE(root.kids().empty());
   EXPECT_EQ(otherRoot.kids(), (std::list<zcUIScope*>{&kid}));
   EXPECT_EQ(grandkid.root(), &otherRoot);
-
   // A scope cannot go below itself; nothing changes.
   EXPECT_THROW(otherRoot.move(grandkid, rect(0, 0, 1, 1)), zcUIError::BadParams);
-  EXPECT_EQ(otherRoot.parent(), nullptr);
-  EXPECT_EQ(otherRoot.root(), &otherRoot);
-  EXPECT_EQ(grandkid.kids().size(), 0u);
+  EXPECT_EQ(linksOf(otherRoot), (Links{nullptr, &otherRoot}));
+  EXPECT_TRUE(grandkid.kids().empty());
 }
 
-TEST(ScopeTree, DeletingTheRootClearsParentsAndRootsBelow) {
+TEST(ScopeTree, DeletingAScopeClearsTheLinksToIt) {
+  // Deleting the root clears the parent and root of its kids, the root of all below.
   auto root = std::make_unique<zcLoggingScope>(zcPair<long>(100, 100), zcPair<long>(), "root");
   zcLoggingScope kid(zcPair<long>(1, 1), zcPair<long>(), "kid");
   zcLoggingScope grandkid(zcPair<long>(1, 1), zcPair<long>(), "grandkid");
   kid.move(*root, rect(0, 0, 50, 50));
   grandkid.move(kid, rect(0, 0, 10, 10));
-
   root.reset();
-  EXPECT_EQ(kid.parent(), nullptr);
-  EXPECT_EQ(kid.root(), nullptr);
-  EXPECT_EQ(grandkid.root(), nullptr);
-  EXPECT_EQ(grandkid.parent(), &kid);
+  EXPECT_EQ(linksOf(kid), (Links{nullptr, nullptr}));
+  EXPECT_EQ(linksOf(grandkid), (Links{&kid, nullptr}));
   // Without a root nothing reaches the deleted scope.
   grandkid.change(rect(0, 0, 2, 2), false);
   EXPECT_FALSE(grandkid.anyChanged());
@@ -416,8 +404,7 @@ TEST(ScopeTree, DeletingTheRootClearsParentsAndRootsBelow) {
   bottom.move(*middle, rect(0, 0, 5, 5));
   middle.reset();
   EXPECT_TRUE(top.kids().empty());
-  EXPECT_EQ(bottom.parent(), nullptr);
-  EXPECT_EQ(bottom.root(), &top);
+  EXPECT_EQ(linksOf(bottom), (Links{nullptr, &top}));
   bottom.change(rect(0, 0, 1, 1), false);
   EXPECT_TRUE(top.anyChanged());
 }
@@ -427,33 +414,28 @@ TEST(ScopeTree, DeletingTheRootClearsParentsAndRootsBelow) {
 TEST(ScopeDrawingPoint, PositionsUseTheToleranceFloorAndTheOrigin) {
   zcLoggingScope parent(zcPair<long>(500, 500), zcPair<long>(), "parent");
   zcLoggingScope scope(zcPair<long>(100, 100), zcPair<long>(10, 20));
+  const auto at = [&] { return zcPair<long>(scope.drawX(), scope.drawY()); };
   scope.drawStart(zcPoint(15.999999999999, 25.5));
-  EXPECT_EQ(scope.drawX(), 6);
-  EXPECT_EQ(scope.drawY(), 5);
+  EXPECT_EQ(at(), zcPair<long>(6, 5));
   EXPECT_EQ(scope.drawPoint(), zcPoint(15.999999999999, 25.5));
-
   scope.moveToRel(3, -2);
-  EXPECT_EQ(scope.drawX(), 9);
-  EXPECT_EQ(scope.drawY(), 3);
-  EXPECT_DOUBLE_EQ(scope.drawPoint().x(), 18.999999999999);
-  EXPECT_DOUBLE_EQ(scope.drawPoint().y(), 23.5);
+  EXPECT_EQ(at(), zcPair<long>(9, 3));
+  EXPECT_TRUE(zfRealEq(scope.drawPoint(), zcPoint(18.999999999999, 23.5), 1e-13));
 
   // After the origin changes, the drawing point object still answers with the stored
   // position; an equal point is converted afresh.
   scope.move(parent, rect(-4, -6, 100, 100));
   ASSERT_EQ(scope.origin(), zcPair<long>(4, 6));
   const zcPoint copy = scope.drawPoint();
-  EXPECT_EQ(scope.xCoord(scope.drawPoint()), 9);
-  EXPECT_EQ(scope.yCoord(scope.drawPoint()), 3);
-  EXPECT_EQ(scope.xCoord(copy), 15);
-  EXPECT_EQ(scope.yCoord(copy), 17);
+  EXPECT_EQ(zcPair<long>(scope.xCoord(scope.drawPoint()), scope.yCoord(scope.drawPoint())), zcPair<long>(9, 3));
+  EXPECT_EQ(zcPair<long>(scope.xCoord(copy), scope.yCoord(copy)), zcPair<long>(15, 17));
   scope.drawStart(scope.drawPoint());  // its own point: the position stays
-  EXPECT_EQ(scope.drawX(), 9);
+  EXPECT_EQ(at(), zcPair<long>(9, 3));
   scope.drawStart(copy);
-  EXPECT_EQ(scope.drawX(), 15);
+  EXPECT_EQ(at(), zcPair<long>(15, 17));
 
   EXPECT_THROW(scope.drawStart(zcPoint(std::nan(""), 1)), zcShapesError::BadParams);
-  EXPECT_EQ(scope.drawX(), 15);
+  EXPECT_EQ(at(), zcPair<long>(15, 17));
   EXPECT_EQ(scope.drawPoint(), copy);
 }
 
