@@ -733,6 +733,8 @@ TEST(SMDPolyPruning, LargeGearsWithArcsAreAcceptedAndACrossedOneRefused) {
 
 TEST(SMDColors, ComparisonAndArchive) {
   const zcSMDColors d(zcColor::redColor(), zcColor(1, 2, 3), zcColor::blackColor());
+  EXPECT_TRUE(d.wireframeDefaultColor() == zcColor::redColor() && d.syntheticDefaultColor() == zcColor(1, 2, 3) &&
+              d.syntheticBackgroundColor() == zcColor::blackColor());
   EXPECT_TRUE(zcSMDColors() != d);
   Bytes v2 = zc_test::expectOwnRoundTrip(d);
   // Version 0 carries nothing and leaves the colors alone.

@@ -120,21 +120,20 @@ TEST(FlagStack, PushPopIndexAndAssignmentKeepTheBottomAndRefuseOverflow) {
 // --- Rectangles ---------------------------------------------------------------------------
 
 TEST(UIRect, EmptyRectanglesBecomeNull) {
-  EXPECT_TRUE(rect(5, 5, 0, 10).isNull());
   const zcUIRect empty[] = {rect(5, 5, 0, 10), rect(5, 5, 10, 0), rect(5, 5, -3, 10), zcUIRect(),
                             zcUIRect(zcPair<long>(1, 2), zcPair<long>(3, -1))};
-  for (std::size_t i = 0; i < std::size(empty); ++i) EXPECT_EQ(empty[i], zcUIRect::null) << "row " << i;
+  for (std::size_t i = 0; i < std::size(empty); ++i) {
+    EXPECT_TRUE(empty[i].isNull()) << "row " << i;
+    EXPECT_EQ(empty[i], zcUIRect::null) << "row " << i;
+  }
 
   EXPECT_EQ(zcUIRect::inf, rect(-0x3FFFFFFF, -0x3FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF));
   EXPECT_EQ(zcUIRect::inf.right(), 0x40000000);
   EXPECT_EQ(zcUIRect::firstQuad, rect(0, 0, 0x3FFFFFFF, 0x3FFFFFFF));
 
-  const zcUIRect r(2, 3, 4, 5);
-  EXPECT_EQ(r.right(), 6);
-  EXPECT_EQ(r.bottom(), 8);
-  EXPECT_EQ(r.ur(), zcPair<long>(6, 3));
-  EXPECT_EQ(r.ll(), zcPair<long>(2, 8));
-  EXPECT_EQ(r.lr(), zcPair<long>(6, 8));
+  const zcUIRect r(2, 3, 4, 5);  // right, bottom; the other corners
+  EXPECT_EQ((std::vector<zcPair<long>>{{r.right(), r.bottom()}, r.ur(), r.ll(), r.lr()}),
+            (std::vector<zcPair<long>>{{6, 8}, {6, 3}, {2, 8}, {6, 8}}));
 
   zcUIRect m = r;
   m.ul(zcPair<long>(-1, -1));
@@ -167,17 +166,15 @@ TEST(UIRect, IntersectionUnionAndContainment) {
   a |= rect(1, 1, 1, 1);
   EXPECT_EQ(a, rect(1, 1, 1, 1));
 
-  EXPECT_TRUE(rect(0, 0, 4, 4).within(rect(2, 2, 2, 2)));
-  EXPECT_FALSE(rect(0, 0, 4, 4).within(rect(2, 2, 3, 2)));
-  EXPECT_TRUE(rect(0, 0, 4, 4).within(zcPair<long>(3, 0)));
-  EXPECT_FALSE(rect(0, 0, 4, 4).within(zcPair<long>(4, 0)));
-  EXPECT_FALSE(rect(0, 0, 4, 4).within(zcPair<long>(0, -1)));
+  const zcUIRect four = rect(0, 0, 4, 4);
+  EXPECT_TRUE(four.within(rect(2, 2, 2, 2)) && four.within(zcPair<long>(3, 0)));
+  EXPECT_FALSE(four.within(rect(2, 2, 3, 2)) || four.within(zcPair<long>(4, 0)) || four.within(zcPair<long>(0, -1)));
 
   const std::pair<zcUIRect, bool> disjoint[] = {
       {rect(4, 0, 4, 4), true}, {rect(0, -4, 4, 4), true}, {rect(3, 3, 4, 4), false}, {zcUIRect::null, true}};
   for (std::size_t i = 0; i < std::size(disjoint); ++i) {
-    EXPECT_EQ(rect(0, 0, 4, 4).nullIntersection(disjoint[i].first), disjoint[i].second) << "row " << i;
-    EXPECT_EQ(disjoint[i].first.nullIntersection(rect(0, 0, 4, 4)), disjoint[i].second) << "row " << i;
+    EXPECT_EQ(four.nullIntersection(disjoint[i].first), disjoint[i].second) << "row " << i;
+    EXPECT_EQ(disjoint[i].first.nullIntersection(four), disjoint[i].second) << "row " << i;
   }
 }
 
@@ -267,9 +264,8 @@ TEST(ScopePixels, ToleranceFloorAndCeiling) {
 }
 
 TEST(ScopeColors, NearestColorTakesTheFirstOfEqualsAndStopsAtAnExactMatch) {
-  const zcColor tie = zcUIScope::nearestColor(zcColor(10, 10, 10), {zcRGB(0, 0, 0), zcRGB(20, 20, 20)});
-  EXPECT_TRUE(tie.isIndexColor());
-  EXPECT_FALSE(tie.isRGBColor());
+  // An index color (flags 4).
+  EXPECT_EQ(zcUIScope::nearestColor(zcColor(10, 10, 10), {zcRGB(0, 0, 0), zcRGB(20, 20, 20)}).flags(), 4);
   // Distances use every channel: (0, 30, 0) is nearer to (0, 0, 0) than (25, 25, 25) is.
   const struct {
     zcColor color;
