@@ -6,7 +6,6 @@
 #include "zfound/archive.h"
 #include "zfound/lines.h"
 
-#include "support/archive_bytes.h"
 #include "support/smdpoly_builders.h"
 #include "zfound/checks.h"
 #include "wrfm/smdpoly_index.h"

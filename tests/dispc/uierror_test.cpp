@@ -1,4 +1,3 @@
-#include "dispc/color.h"
 #include "dispc/dispprop.h"
 #include "dispc/graphic.h"
 #include "dispc/uierror.h"

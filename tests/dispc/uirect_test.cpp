@@ -1,8 +1,6 @@
 #include "dispc/uiscope.h"
-#include "dispc/uitablet.h"
 
 #include "dispc/color.h"
-#include "dispc/dispprop.h"
 #include "dispc/uierror.h"
 #include "dispc/uistring.h"
 
