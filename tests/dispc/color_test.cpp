@@ -237,19 +237,10 @@ TEST(ColorCodes, ToAndFromTheGraphicsListCode) {
   const std::tuple<zgr_color, int, int, int> from[] = {{0x0A141E80, 10, 20, 30},
                                                        {static_cast<zgr_color>(0xFFFFFF80), 255, 255, 255},
                                                        {0x112233FF, 0x11, 0x22, 0x33}};
-  for (const auto& [code, r, g, b] : from) {
-    const zcColor rgb = zfColor(code);
-    EXPECT_EQ(rgb.flags(), 2);
-    expectRGB(rgb.rgbStruct(), r, g, b);
-  }
-  // Codes of no stock color give black.
-  for (zgr_color code : {0, 16, 127, 0x100, 0x7FFFFF00, static_cast<zgr_color>(0x80000000), -1 & ~0x80}) {
-    SCOPED_TRACE(code);
-    const zcColor c = zfColor(code);
-    EXPECT_EQ(c.flags(), 7);
-    EXPECT_EQ(c.index(), 0);
-    expectRGB(c.rgbStruct(), 0, 0, 0);
-  }
+  for (const auto& [code, r, g, b] : from) EXPECT_EQ(stored(zfColor(code)), stored(zcColor(r, g, b))) << code;
+  // Codes of no stock color give stock black (flags, index and triple).
+  for (zgr_color code : {0, 16, 127, 0x100, 0x7FFFFF00, static_cast<zgr_color>(0x80000000), -1 & ~0x80})
+    EXPECT_EQ(stored(zfColor(code)), stored(zcColor::black)) << code;
 }
 
 TEST(ColorArchive, ByteFormsRoundTripAndMalformedInputRaisesArchiveErrors) {
