@@ -121,39 +121,40 @@ TEST(ColorRGB, EqualityIsPerChannelAndOrderIsByIntegerMean) {
 }
 
 TEST(ColorKinds, ConstructorsSetFlagsAndAccessorsRefuseMissingParts) {
-  const zcColor def;
-  EXPECT_EQ(def.flags(), 4);
-  EXPECT_EQ(def.index(), 0);
-  expectRGB(def.rgbStruct(), 0, 0, 0);
-
-  const zcColor index(5);
-  EXPECT_TRUE(index.isIndexColor());
-  EXPECT_FALSE(index.isRGBColor());
-  EXPECT_FALSE(index.isStockColor());
-  EXPECT_EQ(index.index(), 5);
-  expectRGB(index.rgbStruct(), 0, 0, 0);
-  EXPECT_THROW(index.rgb(), zcUIError::NotRGBColor);
-  EXPECT_THROW(index.bgr(), zcUIError::NotRGBColor);
-  EXPECT_THROW(index.rgb15(), zcUIError::NotRGBColor);
-  EXPECT_THROW(index.rgb16(), zcUIError::NotRGBColor);
-
-  const zcColor rgb(1, 2, 3);
-  EXPECT_EQ(rgb.flags(), 2);
-  EXPECT_THROW(rgb.index(), zcUIError::NotIndexColor);
-  EXPECT_EQ(rgb.rgb(), 0x010203u);
-  EXPECT_EQ(rgb.bgr(), 0x030201u);
-  EXPECT_EQ(zcColor(zcRGB(9, 8, 7)).flags(), 2);
-  EXPECT_EQ(zcColor(zcRGB(9, 8, 7)).rgb(), 0x090807u);
-
-  // A stock color answers to all three kinds.
-  const zcColor& red = zcColor::red;
-  EXPECT_EQ(red.flags(), 7);
-  EXPECT_TRUE(red.isStockColor() && red.isRGBColor() && red.isIndexColor());
-  EXPECT_EQ(red.index(), 249);
-  EXPECT_EQ(red.rgb(), 0xFF0000u);
-  EXPECT_EQ(red.bgr(), 0x0000FFu);
-  EXPECT_EQ(red.rgb15(), 0x7C00);
-  EXPECT_EQ(red.rgb16(), 0xF800);
+  // Flags 4: an index color (the default too), 2: an RGB color, 7: a stock color, which
+  // answers to all three kinds. What a color does not carry is refused; an index color
+  // holds the triple (0, 0, 0).
+  const struct {
+    zcColor color;
+    int flags, index;  // index −1: refused
+    long rgb;          // −1: refused
+  } rows[] = {{zcColor(), 4, 0, -1},
+              {zcColor(5), 4, 5, -1},
+              {zcColor(1, 2, 3), 2, -1, 0x010203},
+              {zcColor(zcRGB(9, 8, 7)), 2, -1, 0x090807},
+              {zcColor::red, 7, 249, 0xFF0000}};
+  for (const auto& [c, flags, index, rgb] : rows) {
+    SCOPED_TRACE(flags * 1000 + index);
+    EXPECT_EQ(c.flags(), flags);
+    EXPECT_EQ(c.isStockColor(), flags == 7);
+    EXPECT_EQ(c.isIndexColor(), index >= 0);
+    EXPECT_EQ(c.isRGBColor(), rgb >= 0);
+    if (index >= 0) EXPECT_EQ(c.index(), index);
+    else EXPECT_THROW(c.index(), zcUIError::NotIndexColor);
+    if (rgb < 0) {
+      expectRGB(c.rgbStruct(), 0, 0, 0);
+      EXPECT_THROW(c.rgb(), zcUIError::NotRGBColor);
+      EXPECT_THROW(c.bgr(), zcUIError::NotRGBColor);
+      EXPECT_THROW(c.rgb15(), zcUIError::NotRGBColor);
+      EXPECT_THROW(c.rgb16(), zcUIError::NotRGBColor);
+      continue;
+    }
+    // The packings are the triple's (see ColorRGB).
+    const zcRGB& t = c.rgbStruct();
+    EXPECT_EQ(c.rgb(), rgb);
+    EXPECT_EQ((std::vector<long>{c.rgb(), c.bgr(), c.rgb15(), c.rgb16()}),
+              (std::vector<long>{t.rgb(), t.bgr(), t.rgb15(), t.rgb16()}));
+  }
 }
 
 TEST(ColorEquality, ComparesWhatBothColorsCarry) {
@@ -236,22 +237,13 @@ TEST(ColorCodes, ToAndFromTheGraphicsListCode) {
   const std::tuple<zgr_color, int, int, int> from[] = {{0x0A141E80, 10, 20, 30},
                                                        {static_cast<zgr_color>(0xFFFFFF80), 255, 255, 255},
                                                        {0x112233FF, 0x11, 0x22, 0x33}};
-  for (const auto& [code, r, g, b] : from) {
-    const zcColor rgb = zfColor(code);
-    EXPECT_EQ(rgb.flags(), 2);
-    expectRGB(rgb.rgbStruct(), r, g, b);
-  }
-  // Codes of no stock color give black.
-  for (zgr_color code : {0, 16, 127, 0x100, 0x7FFFFF00, static_cast<zgr_color>(0x80000000), -1 & ~0x80}) {
-    SCOPED_TRACE(code);
-    const zcColor c = zfColor(code);
-    EXPECT_EQ(c.flags(), 7);
-    EXPECT_EQ(c.index(), 0);
-    expectRGB(c.rgbStruct(), 0, 0, 0);
-  }
+  for (const auto& [code, r, g, b] : from) EXPECT_EQ(stored(zfColor(code)), stored(zcColor(r, g, b))) << code;
+  // Codes of no stock color give stock black (flags, index and triple).
+  for (zgr_color code : {0, 16, 127, 0x100, 0x7FFFFF00, static_cast<zgr_color>(0x80000000), -1 & ~0x80})
+    EXPECT_EQ(stored(zfColor(code)), stored(zcColor::black)) << code;
 }
 
-TEST(ColorArchive, ByteFormsRoundTrip) {
+TEST(ColorArchive, ByteFormsRoundTripAndMalformedInputRaisesArchiveErrors) {
   // Version, flags, index, then the triple: version, r, g, b.
   const std::pair<zcColor, Bytes> rows[] = {{zcColor::orange, withHeader({0, 7, 245, 0, 250, 125, 50})},
                                             {zcColor(10, 20, 30), withHeader({0, 2, 0, 0, 10, 20, 30})},
@@ -273,32 +265,27 @@ TEST(ColorArchive, ByteFormsRoundTrip) {
   zcRGB rgb;
   in >> rgb;
   expectRGB(rgb, 1, 2, 3);
-
   // The flag byte comes back as it was read, without validation.
   const zcColor odd = colorFromBytes(2, 99, 1, 2, 3);
   EXPECT_EQ(odd.flags(), 2);
   EXPECT_THROW(odd.index(), zcUIError::NotIndexColor);
-}
 
-TEST(ColorArchive, MalformedInputRaisesArchiveErrors) {
-  const Bytes good = stored(zcColor::orange);
-  // The color's own version byte and its triple's.
+  // The color's own version byte and its triple's, a triple of version −1, every cut.
+  const Bytes& good = rows[0].second;
+  zcColor c;
   for (std::size_t at : {std::size_t(8), std::size_t(11)}) {
     Bytes bytes = good;
     bytes[at] = 1;
-    zcArchive in(bytes);
-    zcColor c;
-    zc_test::expectUnknownVersion([&] { in >> c; }, "dispc/color");
+    zcArchive bad(bytes);
+    zc_test::expectUnknownVersion([&] { bad >> c; }, "dispc/color");
   }
-  zcArchive minusOne(withHeader({0xFF, 1, 2, 3}));  // version -1 of a triple
-  zcRGB rgb;
+  zcArchive minusOne(withHeader({0xFF, 1, 2, 3}));
   EXPECT_THROW(minusOne >> rgb, zcArchive::UnknownVersion);
-  zcColor c;
   for (std::size_t size = kHeader.size(); size < good.size(); ++size) {
     zcArchive cut(Bytes(good.begin(), good.begin() + long(size)));
     EXPECT_THROW(cut >> c, zcArchive::UnexpectedEnd) << size;
   }
-
+  // Reading from a storing archive or writing into a loading one changes neither.
   zcArchive storing;
   EXPECT_THROW(storing >> c, zcArchive::BadFormat);
   EXPECT_THROW(storing >> rgb, zcArchive::BadFormat);
@@ -306,40 +293,37 @@ TEST(ColorArchive, MalformedInputRaisesArchiveErrors) {
   zcArchive loading(good);
   EXPECT_THROW(loading << zcColor::red, zcArchive::BadFormat);
   EXPECT_THROW(loading << zcRGB(), zcArchive::BadFormat);
-  // Nothing was consumed by the refused calls.
   EXPECT_EQ(loading.remaining(), 7u);
 }
 
 // --- Graphic properties ----------------------------------------------------------------------------
 
-TEST(GraphicPropsConstruction, DefaultsWidthCheckAndColorEquality) {
-  // Equality compares every field (see the setters), so the default is the four-argument
-  // form whose other fields follow.
+TEST(GraphicProps, DefaultsSettersAndTheHookBeforeEveryChange) {
+  // Equality compares every field (see the setters below), so the default is the
+  // four-argument form whose other fields follow.
   EXPECT_TRUE(Props() == Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
   EXPECT_FALSE(Props() != Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
   // Pen colors compare as colors do: stock red equals index 249, RGB red does not.
   const Props indexRed(zcColor(249), 2, Props::ePenStyleDefault, false);
   EXPECT_TRUE(Props(zcColor::red, 2, Props::ePenStyleDefault, false) == indexRed);
   EXPECT_TRUE(Props(zcColor(255, 0, 0), 2, Props::ePenStyleDefault, false) != indexRed);
-  // The fields the four-argument form does not take.
+  // The fields the four-argument form does not take: join, end cap, arrow head,
+  // forward, show vertex.
   const Props four(zcColor::red, 0, static_cast<Props::zePenStyle>(5), true);
-  EXPECT_EQ(four.penJoin(), 0);
-  EXPECT_EQ(four.penEndCap(), 0);
-  EXPECT_TRUE(four.arrowHead());
-  EXPECT_TRUE(four.arrowHeadForward());
-  EXPECT_FALSE(four.showVertex());
-  // Widths the 32-bit field cannot hold would wrap to negative or small values.
-  for (long width : {-1L, LONG_MIN, 2147483648L, 4294967297L})
-    EXPECT_THROW(Props(zcColor::red, width, Props::ePenStyleDefault, false), Props::BadParams) << width;
-}
+  EXPECT_EQ((std::vector<int>{four.penJoin(), four.penEndCap(), four.arrowHead(), four.arrowHeadForward(),
+                              four.showVertex()}),
+            (std::vector<int>{0, 0, 1, 1, 0}));
 
-TEST(GraphicPropsSetters, EverySetterCallsTheHookBeforeTheChangeAndARefusedOneNot) {
+  // Widths the 32-bit field cannot hold would wrap to negative or small values; a
+  // refused one leaves the object alone and tells nobody.
   Props p = unusual();
   PropsObserver observer;
   p.track(&observer);
   const Props copy = p;
-  for (long width : {-1L, LONG_MIN, 2147483648L, 4294967297L})
+  for (long width : {-1L, LONG_MIN, 2147483648L, 4294967297L}) {
+    EXPECT_THROW(Props(zcColor::red, width, Props::ePenStyleDefault, false), Props::BadParams) << width;
     EXPECT_THROW(p.penWidth(width), Props::BadParams) << width;
+  }
   EXPECT_EQ(observer.calls, 0);
   EXPECT_TRUE(p == copy);
 
@@ -380,13 +364,12 @@ TEST(GraphicPropsSetters, EverySetterCallsTheHookBeforeTheChangeAndARefusedOneNo
   Props tracked(p);
   EXPECT_FALSE(tracked.isTracked());
   tracked.fill(true);
-  EXPECT_EQ(observer.calls, calls);
   p.track(nullptr);
   p.fill(true);
   EXPECT_EQ(observer.calls, calls);
 }
 
-TEST(GraphicPropsArchive, ByteFormRoundTripsAndUncheckedValues) {
+TEST(GraphicPropsArchive, ByteFormRoundTripsUncheckedValuesAndMalformedInput) {
   const Bytes expected = zc_test::Stream()
                              .bytes(kHeader)
                              .u8(0)                                  // version
@@ -433,26 +416,21 @@ TEST(GraphicPropsArchive, ByteFormRoundTripsAndUncheckedValues) {
   EXPECT_EQ(back.penWidth(), -5);
   EXPECT_EQ(back.penEndCap(), -4);
   EXPECT_THROW(back.penWidth(-5), Props::BadParams);
-}
 
-TEST(GraphicPropsArchive, MalformedInputRaisesArchiveErrors) {
-  const Bytes good = zc_test::ownBytes(unusual());
-  // The properties' version byte, then the color's, checked by the color.
+  // The properties' version byte, then the color's, checked by the color; every cut; a
+  // boolean byte other than 0 or 1.
   for (const auto& [at, where] : {std::pair<std::size_t, const char*>{0, "dispc/dispprop"}, {1, "dispc/color"}}) {
-    Bytes bytes = good;
+    Bytes bytes = expected;
     bytes[kHeader.size() + at] = 1;
-    zcArchive in(bytes);
-    Props r;
-    zc_test::expectUnknownVersion([&] { in || r; }, where);
+    zcArchive bad(bytes);
+    zc_test::expectUnknownVersion([&] { bad || back; }, where);
   }
-  Props r;
-  for (std::size_t size = kHeader.size(); size < good.size(); ++size) {
-    zcArchive cut(Bytes(good.begin(), good.begin() + long(size)));
-    EXPECT_THROW(cut || r, zcArchive::UnexpectedEnd) << size;
+  for (std::size_t size = kHeader.size(); size < expected.size(); ++size) {
+    zcArchive cut(Bytes(expected.begin(), expected.begin() + long(size)));
+    EXPECT_THROW(cut || back, zcArchive::UnexpectedEnd) << size;
   }
-  // A boolean byte other than 0 or 1 is not a boolean.
-  Bytes bytes = good;
-  bytes.back() = 2;
-  zcArchive in(bytes);
-  EXPECT_THROW(in || r, zcArchive::BadFormat);
+  Bytes notBool = expected;
+  notBool.back() = 2;
+  zcArchive bad(notBool);
+  EXPECT_THROW(bad || back, zcArchive::BadFormat);
 }

@@ -1,8 +1,6 @@
 #include "dispc/uiscope.h"
-#include "dispc/uitablet.h"
 
 #include "dispc/color.h"
-#include "dispc/dispprop.h"
 #include "dispc/uierror.h"
 #include "dispc/uistring.h"
 
@@ -67,6 +65,18 @@ zcPelBuffer<unsigned char> ramp(long w, long h) {
   return image;
 }
 
+// The change flags that are set, by initials: some, all, opaque, any, tracking.
+std::string flagsOf(const zcLoggingScope& s) {
+  std::string out;
+  for (const auto& [on, initial] : {std::pair{s.someChanged(), 's'}, {s.allChanged(), 'a'}, {s.opaque(), 'o'},
+                                    {s.anyChanged(), 'y'}, {s.trackChanges(), 't'}})
+    if (on) out += initial;
+  return out;
+}
+
+using Links = std::vector<const zcUIScope*>;  // parent, root
+Links linksOf(const zcLoggingScope& s) { return {s.parent(), s.root()}; }
+
 // Opens up the protected image helpers without touching the logging scope's log.
 class ImageScope : public zcLoggingScope {
 public:
@@ -83,21 +93,13 @@ TEST(FlagStack, PushPopIndexAndAssignmentKeepTheBottomAndRefuseOverflow) {
   zcFlagStack s(true);
   s.push(false);
   s.push(true);
-  EXPECT_TRUE(s);
   EXPECT_EQ(s.depth(), 3);
-  EXPECT_TRUE(s[0]);
-  EXPECT_FALSE(s[1]);
-  EXPECT_TRUE(s[2]);
+  EXPECT_EQ((std::vector<bool>{s, s[0], s[1], s[2]}), (std::vector<bool>{true, true, false, true}));
   EXPECT_THROW(s[3], zcUIError::FlagStackOutOfRange);
   EXPECT_THROW(s[-1], zcUIError::FlagStackOutOfRange);
-  // Assignment replaces the top only.
-  s = false;
-  EXPECT_FALSE(s[0]);
-  EXPECT_FALSE(s[1]);
+  s = false;  // replaces the top only
   EXPECT_EQ(s.depth(), 3);
-  EXPECT_FALSE(s.pop());
-  EXPECT_FALSE(s.pop());
-  EXPECT_TRUE(s);
+  EXPECT_EQ((std::vector<bool>{s.pop(), s.pop(), s}), (std::vector<bool>{false, false, true}));
   EXPECT_THROW(s.pop(), zcUIError::FlagStackUnderflow);
   EXPECT_TRUE(s);
   EXPECT_EQ(s.depth(), 1);
@@ -116,21 +118,20 @@ TEST(FlagStack, PushPopIndexAndAssignmentKeepTheBottomAndRefuseOverflow) {
 // --- Rectangles ---------------------------------------------------------------------------
 
 TEST(UIRect, EmptyRectanglesBecomeNull) {
-  EXPECT_TRUE(rect(5, 5, 0, 10).isNull());
   const zcUIRect empty[] = {rect(5, 5, 0, 10), rect(5, 5, 10, 0), rect(5, 5, -3, 10), zcUIRect(),
                             zcUIRect(zcPair<long>(1, 2), zcPair<long>(3, -1))};
-  for (std::size_t i = 0; i < std::size(empty); ++i) EXPECT_EQ(empty[i], zcUIRect::null) << "row " << i;
+  for (std::size_t i = 0; i < std::size(empty); ++i) {
+    EXPECT_TRUE(empty[i].isNull()) << "row " << i;
+    EXPECT_EQ(empty[i], zcUIRect::null) << "row " << i;
+  }
 
   EXPECT_EQ(zcUIRect::inf, rect(-0x3FFFFFFF, -0x3FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF));
   EXPECT_EQ(zcUIRect::inf.right(), 0x40000000);
   EXPECT_EQ(zcUIRect::firstQuad, rect(0, 0, 0x3FFFFFFF, 0x3FFFFFFF));
 
-  const zcUIRect r(2, 3, 4, 5);
-  EXPECT_EQ(r.right(), 6);
-  EXPECT_EQ(r.bottom(), 8);
-  EXPECT_EQ(r.ur(), zcPair<long>(6, 3));
-  EXPECT_EQ(r.ll(), zcPair<long>(2, 8));
-  EXPECT_EQ(r.lr(), zcPair<long>(6, 8));
+  const zcUIRect r(2, 3, 4, 5);  // right, bottom; the other corners
+  EXPECT_EQ((std::vector<zcPair<long>>{{r.right(), r.bottom()}, r.ur(), r.ll(), r.lr()}),
+            (std::vector<zcPair<long>>{{6, 8}, {6, 3}, {2, 8}, {6, 8}}));
 
   zcUIRect m = r;
   m.ul(zcPair<long>(-1, -1));
@@ -163,17 +164,15 @@ TEST(UIRect, IntersectionUnionAndContainment) {
   a |= rect(1, 1, 1, 1);
   EXPECT_EQ(a, rect(1, 1, 1, 1));
 
-  EXPECT_TRUE(rect(0, 0, 4, 4).within(rect(2, 2, 2, 2)));
-  EXPECT_FALSE(rect(0, 0, 4, 4).within(rect(2, 2, 3, 2)));
-  EXPECT_TRUE(rect(0, 0, 4, 4).within(zcPair<long>(3, 0)));
-  EXPECT_FALSE(rect(0, 0, 4, 4).within(zcPair<long>(4, 0)));
-  EXPECT_FALSE(rect(0, 0, 4, 4).within(zcPair<long>(0, -1)));
+  const zcUIRect four = rect(0, 0, 4, 4);
+  EXPECT_TRUE(four.within(rect(2, 2, 2, 2)) && four.within(zcPair<long>(3, 0)));
+  EXPECT_FALSE(four.within(rect(2, 2, 3, 2)) || four.within(zcPair<long>(4, 0)) || four.within(zcPair<long>(0, -1)));
 
   const std::pair<zcUIRect, bool> disjoint[] = {
       {rect(4, 0, 4, 4), true}, {rect(0, -4, 4, 4), true}, {rect(3, 3, 4, 4), false}, {zcUIRect::null, true}};
   for (std::size_t i = 0; i < std::size(disjoint); ++i) {
-    EXPECT_EQ(rect(0, 0, 4, 4).nullIntersection(disjoint[i].first), disjoint[i].second) << "row " << i;
-    EXPECT_EQ(disjoint[i].first.nullIntersection(rect(0, 0, 4, 4)), disjoint[i].second) << "row " << i;
+    EXPECT_EQ(four.nullIntersection(disjoint[i].first), disjoint[i].second) << "row " << i;
+    EXPECT_EQ(disjoint[i].first.nullIntersection(four), disjoint[i].second) << "row " << i;
   }
 }
 
@@ -263,9 +262,8 @@ TEST(ScopePixels, ToleranceFloorAndCeiling) {
 }
 
 TEST(ScopeColors, NearestColorTakesTheFirstOfEqualsAndStopsAtAnExactMatch) {
-  const zcColor tie = zcUIScope::nearestColor(zcColor(10, 10, 10), {zcRGB(0, 0, 0), zcRGB(20, 20, 20)});
-  EXPECT_TRUE(tie.isIndexColor());
-  EXPECT_FALSE(tie.isRGBColor());
+  // An index color (flags 4).
+  EXPECT_EQ(zcUIScope::nearestColor(zcColor(10, 10, 10), {zcRGB(0, 0, 0), zcRGB(20, 20, 20)}).flags(), 4);
   // Distances use every channel: (0, 30, 0) is nearer to (0, 0, 0) than (25, 25, 25) is.
   const struct {
     zcColor color;
@@ -286,23 +284,17 @@ TEST(ScopeColors, NearestColorTakesTheFirstOfEqualsAndStopsAtAnExactMatch) {
 TEST(ScopeChanges, ChangeClipsToTheScopeAndCollectsClientChangesUnclipped) {
   zcLoggingScope scope(zcPair<long>(100, 50), zcPair<long>(5, 7));
   scope.clientChangeEnable(true);
-  scope.change(rect(-10, -10, 30, 30), true);
+  scope.change(rect(-10, -10, 30, 30), true);  // opaque only for a change of the whole scope
   EXPECT_EQ(scope.changeRect(), rect(5, 7, 20, 20));
-  EXPECT_TRUE(scope.someChanged());
-  EXPECT_FALSE(scope.allChanged());
-  EXPECT_FALSE(scope.opaque());  // opaque only for a change of the whole scope
-  EXPECT_TRUE(scope.anyChanged());
+  EXPECT_EQ(flagsOf(scope), "syt");
   EXPECT_FALSE(scope.modified());
 
   scope.clearAnyChanged();
   scope.change(rect(200, 0, 10, 10), false);  // outside: only the client rectangle grows
   EXPECT_EQ(scope.changeRect(), rect(5, 7, 20, 20));
-  EXPECT_FALSE(scope.anyChanged());
-
-  scope.change(rect(-5, 0, 120, 60), true);
-  EXPECT_TRUE(scope.allChanged());
-  EXPECT_TRUE(scope.opaque());
-  EXPECT_TRUE(scope.trackChanges());  // collecting client changes keeps tracking on
+  EXPECT_EQ(flagsOf(scope), "st");
+  scope.change(rect(-5, 0, 120, 60), true);  // collecting client changes keeps tracking on
+  EXPECT_EQ(flagsOf(scope), "saoyt");
 
   EXPECT_EQ(scope.clientChangedRect(false), rect(-5, -3, 220, 70));
   EXPECT_FALSE(scope.clientChangeEnable());
@@ -310,12 +302,9 @@ TEST(ScopeChanges, ChangeClipsToTheScopeAndCollectsClientChangesUnclipped) {
   scope.change(rect(-50, -50, 1, 1), false);
   EXPECT_EQ(scope.clientChangedRect(true), rect(-5, -3, 220, 70));
 
-  scope.noChange();
-  EXPECT_FALSE(scope.allChanged());
-  EXPECT_FALSE(scope.someChanged());
+  scope.noChange();  // leaves the other flags alone
   EXPECT_EQ(scope.changeRect(), zcUIRect::null);
-  EXPECT_TRUE(scope.opaque());  // noChange leaves the other flags alone
-
+  EXPECT_EQ(flagsOf(scope), "oyt");
   // Turning collection on again starts from null.
   scope.clientChangeEnable(true);
   EXPECT_EQ(scope.clientChangedRect(true), zcUIRect::null);
@@ -324,18 +313,15 @@ TEST(ScopeChanges, ChangeClipsToTheScopeAndCollectsClientChangesUnclipped) {
 TEST(ScopeChanges, AllChangeDependsOnInhibition) {
   zcLoggingScope scope(zcPair<long>(30, 20), zcPair<long>(1, 2));
   scope.allChange();
-  EXPECT_TRUE(scope.allChanged());
+  EXPECT_EQ(flagsOf(scope), "say");
   EXPECT_EQ(scope.changeRect(), rect(1, 2, 30, 20));
   EXPECT_EQ(scope.clientChangedRect(true), zcUIRect::inf + zcPair<long>(1, 2));
-  EXPECT_TRUE(scope.anyChanged());
 
   scope.noChange();
   scope.clearAnyChanged();
   scope.setInhibited(true);
   scope.allChange();
-  EXPECT_TRUE(scope.allChanged());
-  EXPECT_FALSE(scope.someChanged());
-  EXPECT_TRUE(scope.anyChanged());
+  EXPECT_EQ(flagsOf(scope), "ay");
 
   // A change that covers the scope in two parts sets all-changed; a later smaller
   // change rectangle (after noChange) clears it again.
@@ -354,15 +340,12 @@ TEST(ScopeTree, MoveAndSubsetSetOriginsListsAndRoots) {
   kid.change(rect(0, 0, 1, 1), false);
   ASSERT_TRUE(kid.allChanged());
 
-  kid.move(root, rect(10, -5, 30, 20));
+  kid.move(root, rect(10, -5, 30, 20));  // and forgets its changes
   EXPECT_EQ(kid.origin(), zcPair<long>(0, 5));
-  EXPECT_EQ(kid.parent(), &root);
-  EXPECT_EQ(kid.root(), &root);
+  EXPECT_EQ(linksOf(kid), (Links{&root, &root}));
   EXPECT_EQ(root.kids(), (std::list<zcUIScope*>{&kid}));
   EXPECT_EQ(kid.calls(), std::vector<std::string>{"moved root [10,-5,30,20]"});
-  EXPECT_FALSE(kid.allChanged());
-  EXPECT_FALSE(kid.someChanged());
-
+  EXPECT_FALSE(kid.allChanged() || kid.someChanged());
   // A kid's change marks the root.
   kid.change(rect(0, 0, 5, 5), false);
   EXPECT_TRUE(root.anyChanged());
@@ -385,26 +368,22 @@ TEST(ScopeTree, MoveAndSubsetSetOriginsListsAndRoots) {
   EXPECT_TRUE(root.kids().empty());
   EXPECT_EQ(otherRoot.kids(), (std::list<zcUIScope*>{&kid}));
   EXPECT_EQ(grandkid.root(), &otherRoot);
-
   // A scope cannot go below itself; nothing changes.
   EXPECT_THROW(otherRoot.move(grandkid, rect(0, 0, 1, 1)), zcUIError::BadParams);
-  EXPECT_EQ(otherRoot.parent(), nullptr);
-  EXPECT_EQ(otherRoot.root(), &otherRoot);
-  EXPECT_EQ(grandkid.kids().size(), 0u);
+  EXPECT_EQ(linksOf(otherRoot), (Links{nullptr, &otherRoot}));
+  EXPECT_TRUE(grandkid.kids().empty());
 }
 
-TEST(ScopeTree, DeletingTheRootClearsParentsAndRootsBelow) {
+TEST(ScopeTree, DeletingAScopeClearsTheLinksToIt) {
+  // Deleting the root clears the parent and root of its kids, the root of all below.
   auto root = std::make_unique<zcLoggingScope>(zcPair<long>(100, 100), zcPair<long>(), "root");
   zcLoggingScope kid(zcPair<long>(1, 1), zcPair<long>(), "kid");
   zcLoggingScope grandkid(zcPair<long>(1, 1), zcPair<long>(), "grandkid");
   kid.move(*root, rect(0, 0, 50, 50));
   grandkid.move(kid, rect(0, 0, 10, 10));
-
   root.reset();
-  EXPECT_EQ(kid.parent(), nullptr);
-  EXPECT_EQ(kid.root(), nullptr);
-  EXPECT_EQ(grandkid.root(), nullptr);
-  EXPECT_EQ(grandkid.parent(), &kid);
+  EXPECT_EQ(linksOf(kid), (Links{nullptr, nullptr}));
+  EXPECT_EQ(linksOf(grandkid), (Links{&kid, nullptr}));
   // Without a root nothing reaches the deleted scope.
   grandkid.change(rect(0, 0, 2, 2), false);
   EXPECT_FALSE(grandkid.anyChanged());
@@ -419,8 +398,7 @@ TEST(ScopeTree, DeletingTheRootClearsParentsAndRootsBelow) {
   bottom.move(*middle, rect(0, 0, 5, 5));
   middle.reset();
   EXPECT_TRUE(top.kids().empty());
-  EXPECT_EQ(bottom.parent(), nullptr);
-  EXPECT_EQ(bottom.root(), &top);
+  EXPECT_EQ(linksOf(bottom), (Links{nullptr, &top}));
   bottom.change(rect(0, 0, 1, 1), false);
   EXPECT_TRUE(top.anyChanged());
 }
@@ -430,33 +408,28 @@ TEST(ScopeTree, DeletingTheRootClearsParentsAndRootsBelow) {
 TEST(ScopeDrawingPoint, PositionsUseTheToleranceFloorAndTheOrigin) {
   zcLoggingScope parent(zcPair<long>(500, 500), zcPair<long>(), "parent");
   zcLoggingScope scope(zcPair<long>(100, 100), zcPair<long>(10, 20));
+  const auto at = [&] { return zcPair<long>(scope.drawX(), scope.drawY()); };
   scope.drawStart(zcPoint(15.999999999999, 25.5));
-  EXPECT_EQ(scope.drawX(), 6);
-  EXPECT_EQ(scope.drawY(), 5);
+  EXPECT_EQ(at(), zcPair<long>(6, 5));
   EXPECT_EQ(scope.drawPoint(), zcPoint(15.999999999999, 25.5));
-
   scope.moveToRel(3, -2);
-  EXPECT_EQ(scope.drawX(), 9);
-  EXPECT_EQ(scope.drawY(), 3);
-  EXPECT_DOUBLE_EQ(scope.drawPoint().x(), 18.999999999999);
-  EXPECT_DOUBLE_EQ(scope.drawPoint().y(), 23.5);
+  EXPECT_EQ(at(), zcPair<long>(9, 3));
+  EXPECT_TRUE(zfRealEq(scope.drawPoint(), zcPoint(18.999999999999, 23.5), 1e-13));
 
   // After the origin changes, the drawing point object still answers with the stored
   // position; an equal point is converted afresh.
   scope.move(parent, rect(-4, -6, 100, 100));
   ASSERT_EQ(scope.origin(), zcPair<long>(4, 6));
   const zcPoint copy = scope.drawPoint();
-  EXPECT_EQ(scope.xCoord(scope.drawPoint()), 9);
-  EXPECT_EQ(scope.yCoord(scope.drawPoint()), 3);
-  EXPECT_EQ(scope.xCoord(copy), 15);
-  EXPECT_EQ(scope.yCoord(copy), 17);
+  EXPECT_EQ(zcPair<long>(scope.xCoord(scope.drawPoint()), scope.yCoord(scope.drawPoint())), zcPair<long>(9, 3));
+  EXPECT_EQ(zcPair<long>(scope.xCoord(copy), scope.yCoord(copy)), zcPair<long>(15, 17));
   scope.drawStart(scope.drawPoint());  // its own point: the position stays
-  EXPECT_EQ(scope.drawX(), 9);
+  EXPECT_EQ(at(), zcPair<long>(9, 3));
   scope.drawStart(copy);
-  EXPECT_EQ(scope.drawX(), 15);
+  EXPECT_EQ(at(), zcPair<long>(15, 17));
 
   EXPECT_THROW(scope.drawStart(zcPoint(std::nan(""), 1)), zcShapesError::BadParams);
-  EXPECT_EQ(scope.drawX(), 15);
+  EXPECT_EQ(at(), zcPair<long>(15, 17));
   EXPECT_EQ(scope.drawPoint(), copy);
 }
 
