@@ -93,12 +93,8 @@ TEST(MatrixAxes, MirrorsRotationsAndScales) {
 TEST(MatrixAxes, ConstructionFromAxesRoundTrips) {
   const zcMatrix<2> m(2, 3, zcRadian(0.3), zcRadian(-2.5));
   EXPECT_TRUE(zfRealEq(m, zcMatrix<2>(2 * std::cos(0.3), -3 * std::sin(-2.5), 2 * std::sin(0.3), 3 * std::cos(-2.5)), 0));
-  EXPECT_NEAR(m.xScale(), 2.0, 1e-14);
-  EXPECT_NEAR(m.yScale(), 3.0, 1e-14);
-  EXPECT_NEAR(m.xRot().value(), 0.3, 1e-14);
-  EXPECT_NEAR(m.yRot().value(), -2.5, 1e-14);
-
-  for (const zcMatrix<2>& any : {zcMatrix<2>(1.5, -0.7, 0.2, -2.1), zcMatrix<2>(0, 1, 1, 0), zcMatrix<2>(1, 0, 0, -1)}) {
+  for (const zcMatrix<2>& any :
+       {m, zcMatrix<2>(1.5, -0.7, 0.2, -2.1), zcMatrix<2>(0, 1, 1, 0), zcMatrix<2>(1, 0, 0, -1)}) {
     const zcMatrix<2> back(any.xScale(), any.yScale(), any.xRot(), any.yRot());
     EXPECT_TRUE(zfRealEq(back, any, 1e-14));
   }
@@ -126,7 +122,7 @@ TEST(MatrixInverse, ProductsAndSingularity) {
   EXPECT_THROW(m.col(-1), zcShapesError::BadParams);
 }
 
-TEST(XformMath, ShearMapsAngles) {
+TEST(XformMath, AnglesInverseAndComposition) {
   const zcXform<2> shear(zcMatrix<2>(1, 1, 0, 1), zcVector<2>(7, -3));
   EXPECT_NEAR(zcDegree(shear.mapAngle(zcRadian(zcDegree(90)))).value(), 45.0, 1e-12);
   EXPECT_NEAR(zcDegree(shear.invMapAngle(zcRadian(zcDegree(45)))).value(), 90.0, 1e-12);
@@ -135,9 +131,7 @@ TEST(XformMath, ShearMapsAngles) {
   EXPECT_EQ(shear.mapAngle(zcRadian(zkPi)).value(), zkPi);
   EXPECT_EQ(shear.mapPoint(zcPoint(1, 2)), zcPoint(10, -1));
   EXPECT_EQ(shear.invMapPoint(zcPoint(10, -1)), zcPoint(1, 2));
-}
 
-TEST(XformMath, InverseAndComposition) {
   const zcXform<2> x(zcMatrix<2>(2, 0.5, -1, 3), zcVector<2>(4, -6));
   EXPECT_EQ(x.determinant(), 6.5);
   EXPECT_TRUE(zfRealEq(x * x.inverse(), zcXform<2>(), 1e-12));

@@ -292,7 +292,7 @@ constexpr std::size_t kPelsAt = 8 + 1 + 1 + 4 + 4 + 8 + 56;  // header, version,
 
 }  // namespace
 
-TEST(PelBufferArchive, RoundTripOfAWindow) {
+TEST(PelBufferArchive, RoundTripOfAWindowAndRefusals) {
   Buf8 img = numbered(5, 4);
   Buf8 roi = img.window(1, 1, 3, 2);
   roi.offset(zcPair<long>(-7, 70000));
@@ -314,9 +314,8 @@ TEST(PelBufferArchive, RoundTripOfAWindow) {
   zcArchive inNone(ownBytes(Buf8()));
   inNone || back;
   EXPECT_FALSE(back.isBound());
-}
 
-TEST(PelBufferArchive, MalformedArchivesLeaveTheBufferUnchanged) {
+  // Malformed forms leave the target as it was.
   const Bytes good = ownBytes(numbered(3, 2));
   const auto expectRefused = [](const Bytes& bytes, auto exceptionTag) {
     Buf8 target(2, 1, 42);

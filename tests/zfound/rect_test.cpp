@@ -59,7 +59,7 @@ TEST(RectBasics, ConstructionAccessorsAndRefusals) {
   EXPECT_THROW(sampled(empty, {.tolerance = 0.1}), zcShapesError::EmptyShape);
 }
 
-TEST(RectEnclose, EmptyIsTheIdentityAndPointsCount) {
+TEST(RectEnclose, EmptyIsTheIdentityPointsCountAndIntersections) {
   zcRect box;
   box.enclose(zcRect());
   EXPECT_TRUE(box.isEmpty());
@@ -82,9 +82,7 @@ TEST(RectEnclose, EmptyIsTheIdentityAndPointsCount) {
   zcRect far(zcPoint(5, 5), zcVector<2>(1, 1));
   far.enclose(zcRect(zcPoint(0, 0), zcVector<2>()));
   EXPECT_EQ(far, zcRect(zcPoint(0, 0), zcVector<2>(6, 6)));
-}
 
-TEST(RectEnclose, ContainsIntersectsAndIntersection) {
   const zcRect a(zcPoint(0, 0), zcVector<2>(4, 4));
   const zcRect b(zcPoint(2, 3), zcVector<2>(5, 5));
   const zcRect touching(zcPoint(4, 0), zcVector<2>(1, 1));
