@@ -379,6 +379,7 @@ TEST(PointKinds, CrossAxesAndPointImagesBoxesAndArchiveForms) {
   EXPECT_EQ(axes.nearestPoint(zcPoint(3, 0)), zcPoint(3, 1));
   EXPECT_EQ(axes.nearestPoint(zcPoint(0, 3)), zcPoint(1, 3));
   EXPECT_DOUBLE_EQ(axes.distToPoint(zcPoint(3, 2)), 1.0);
+  EXPECT_EQ(axes.xAxis(), zcLineSeg(zcPoint(1, 1), zcPoint(5, 1)));
   expectOwnRoundTrip(axes);
   expectRefused<zcArchive::BadFormat>(ownForm([](zcArchive& a) { zcPoint p(0, 0), q = kNan; a || p || q || p; }), axes);
 
