@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <string>
 #include <tuple>
-#include <vector>
 
 namespace {
 

@@ -138,8 +138,8 @@ TEST(BezierCurve, MatchesItsDefinitionAndTurns) {
     SCOPED_TRACE(testing::Message() << "weights " << c.weight(0) << " " << c.weight(1) << " " << c.weight(2));
     expectMatchesDefinition(c, [&](double t) { return reference(c, t); }, probes);
     for (const zcPoint& p : probes) EXPECT_TRUE(zfRealEq(c.nearestPoint(p), c.point(c.nearestParam(p)), 1e-12));
-    expectSampledWithin(c, [&](double t) { return reference(c, t); }, [&](const zcPoint& p) { return c.distToPoint(p); },
-                        {0.1, 0.01, 1e-4});
+    expectSampledWithin(c, [&](double t) { return reference(c, t); },
+                        [&](const zcPoint& p) { return c.distToPoint(p); }, {0.1, 0.01, 1e-4});
   }
 
   const zcBezierCurve q = quarterCircle();

@@ -223,7 +223,7 @@ TEST(Sets, TheDegenerateFlagBoxesNearestPointsAndArchives) {
   bytes[10] = 0;  // the flag, after the header and the two version bytes
   expectRefused<zcArchive::BadFormat>(bytes, zcLineSegSet(strict));
 
-  // Point sets: box, nearest point, own form (version, count, points).
+  // Point sets.
   const zcPointSet set({zcPoint(1, 5), zcPoint(-2, 3), zcPoint(4, -1)});
   EXPECT_EQ(set.boundingBox(), zcRect(zcPoint(-2, -1), zcVector<2>(6, 6)));
   EXPECT_EQ(set.nearestPoint(zcPoint(3, 0)), zcPoint(4, -1));
