@@ -75,22 +75,16 @@ inline void expectShapeRoundTrip(const zcShape& shape, std::size_t cutStep = 0) 
         << "cut at " << n;
 }
 
-constexpr long kAnyLine = -1;  // UnknownVersion from a source line (> 0)
-constexpr long kNoLine = -2;   // the line is not checked
-
-// `load` raises UnknownVersion naming `where` and the source line `line`.
+// `load` raises UnknownVersion naming `where` and the source line `line` (any line > 0 when -1).
 template <class F>
-void expectUnknownVersion(F&& load, const std::string& where, long line = kAnyLine) {
+void expectUnknownVersion(F&& load, const std::string& where, long line = -1) {
   try {
     load();
     ADD_FAILURE() << "unknown version accepted; expected one in " << where;
   } catch (const zcArchive::UnknownVersion& e) {
     EXPECT_EQ(e.where(), where);
-    if (line == kAnyLine) {
-      EXPECT_GT(e.line(), 0);
-    } else if (line != kNoLine) {
-      EXPECT_EQ(e.line(), line);
-    }
+    if (line < 0) EXPECT_GT(e.line(), 0);
+    else EXPECT_EQ(e.line(), line);
   }
 }
 

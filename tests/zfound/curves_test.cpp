@@ -41,13 +41,9 @@ zcPoint reference(const zcBezierCurve& c, double t) {
   return num / den;
 }
 
-zcXform<2> skewMap() {
-  return zcXform<2>(zcMatrix<2>::rotation(zcRadian(0.7)) * zcMatrix<2>::scaling(3.0, 0.25), zcVector<2>(-4, 9));
-}
-
 }  // namespace
 
-TEST(BezierCurve, ConstructionRefusesBadValues) {
+TEST(BezierCurve, ConstructionArchiveAndImageRefuseBadValues) {
   const zcPoint o(0, 0), a(1, 1);
   EXPECT_THROW(zcBezierCurve(o, a, a, o, 1, 0, 1, 1), zcShapesError::BadParams);
   EXPECT_THROW(zcBezierCurve(o, a, a, o, 1, -2, 1, 1), zcShapesError::BadParams);
@@ -63,6 +59,15 @@ TEST(BezierCurve, ConstructionRefusesBadValues) {
   EXPECT_TRUE(zcBezierCurve(o, a, a, o, 2, 2, 2, 2).isPolynomial());
   EXPECT_TRUE(zcBezierCurve().degen());
   EXPECT_THROW(zcBezierCurve().startAngle(), zcShapesError::NoTangent);
+
+  // A weight that is not positive is refused and the target keeps its value.
+  expectRefused<zcArchive::BadFormat>(withDouble(ownBytes(c), -8, -1.0), quarterCircle());
+
+  // Four control points, then four weights.
+  const auto image = imageOf<zkBezierCurveImageSize>(c);
+  expectDoublesAt(image.data(), {{16, 1.0}, {72, 5.0}});  // P1.x, w1
+  EXPECT_TRUE(zcBezierCurve::readImage(image) == c);
+  EXPECT_THROW(zcBezierCurve::readImage(withDouble(image, 88, 0.0)), zcShapesError::BadParams);
 }
 
 TEST(BezierCurve, EvaluationMatchesTheDefinitionAndTheCircle) {
@@ -90,7 +95,7 @@ TEST(BezierCurve, EvaluationMatchesTheDefinitionAndTheCircle) {
   EXPECT_NEAR(cusp.tangentAngle(0.0).value(), zkPi / 4, 1e-12);
 }
 
-TEST(BezierCurve, SplitPartAndReverseKeepTheCurve) {
+TEST(BezierCurve, SplitPartReverseAndLengthsKeepTheCurve) {
   const zcBezierCurve c = wavy();
   zcBezierCurve a, b;
   c.split(0.3, a, b);
@@ -107,17 +112,13 @@ TEST(BezierCurve, SplitPartAndReverseKeepTheCurve) {
   const auto& rc = dynamic_cast<const zcBezierCurve&>(*r);
   EXPECT_TRUE(zfRealEq(rc.point(0.25), c.point(0.75), 1e-12));
   EXPECT_EQ(rc.startPoint(), c.endPoint());
-}
 
-TEST(BezierCurve, LengthsAndPerimeterPositions) {
   const zcBezierCurve q = quarterCircle();
   EXPECT_NEAR(q.perimeter(), zkPi / 2, 1e-13);
   EXPECT_NEAR(q.arcLength(0.0, 0.5), zkPi / 4, 1e-13);  // symmetric weights
   const double t = q.paramAtLength(zkPi / 6);
   EXPECT_NEAR(q.point(t).angle().value(), zkPi / 6, 1e-12);
   EXPECT_NEAR(q.nearestPerimPos(zcPoint(3 * std::cos(1.0), 3 * std::sin(1.0))), 1.0, 1e-12);
-
-  const zcBezierCurve c = wavy();
   const zcShapePtr sub = c.subShape(1.0, 3.0);
   EXPECT_NEAR(sub->perimeter(), 2.0, 1e-10);
   EXPECT_TRUE(zfRealEq(sub->startPoint(), c.point(c.paramAtLength(1.0)), 1e-12));
@@ -129,25 +130,20 @@ TEST(BezierCurve, LengthsAndPerimeterPositions) {
 }
 
 // Curves with uneven weights, S bends and loops against their definition: boxes,
-// nearest points (also by parameter) and winding angles.
-TEST(BezierCurve, MatchesItsDefinition) {
-  EXPECT_TRUE(zfRealEq(quarterCircle().boundingBox(), zcRect(0, 0, 1, 1), 1e-15));
+// nearest points (also by parameter), winding angles and samples within the tolerance.
+TEST(BezierCurve, MatchesItsDefinitionAndTurns) {
   const std::vector<zcPoint> probes = {zcPoint(2, 0.5),   zcPoint(-3, 4),    zcPoint(10, -10), zcPoint(1.2, 1.1),
                                        zcPoint(3.5, -0.5), zcPoint(0.72, 0.72), wavy().point(0.37)};
   for (const zcBezierCurve& c : {wavy(), quarterCircle(), steep(), loop()}) {
     SCOPED_TRACE(testing::Message() << "weights " << c.weight(0) << " " << c.weight(1) << " " << c.weight(2));
     expectMatchesDefinition(c, [&](double t) { return reference(c, t); }, probes);
     for (const zcPoint& p : probes) EXPECT_TRUE(zfRealEq(c.nearestPoint(p), c.point(c.nearestParam(p)), 1e-12));
+    expectSampledWithin(c, [&](double t) { return reference(c, t); },
+                        [&](const zcPoint& p) { return c.distToPoint(p); }, {0.1, 0.01, 1e-4});
   }
-  // The center of the quarter circle sees every point at distance 1.
-  EXPECT_NEAR(quarterCircle().distToPoint(zcPoint(0, 0)), 1.0, 1e-12);
-  EXPECT_TRUE(zfRealEq(quarterCircle().nearestPoint(zcPoint(2, 2)), zcPoint(kRoot2 / 2, kRoot2 / 2), 1e-12));
-}
 
-TEST(BezierCurve, TurningAndWinding) {
   const zcBezierCurve q = quarterCircle();
   EXPECT_NEAR(q.tangentRotation().value(), zkPi / 2, 1e-12);
-  EXPECT_NEAR(q.windingAngle(zcPoint(0, 0)).value(), zkPi / 2, 1e-12);
   EXPECT_THROW(q.windingAngle(q.point(0.4)), zcShapesError::BadGeom);
   EXPECT_NEAR(q.reverse()->tangentRotation().value(), -zkPi / 2, 1e-12);
   // An S bend turns right and back: no net rotation.
@@ -160,20 +156,14 @@ TEST(BezierCurve, TurningAndWinding) {
   EXPECT_NEAR(loop.tangentRotation().value(), sum, 1e-9);
 }
 
-TEST(BezierCurve, SampleStaysWithinTolerance) {
-  for (const zcBezierCurve& c : {wavy(), quarterCircle(), loop()})
-    expectSampledWithin(c, [&](double t) { return reference(c, t); }, [&](const zcPoint& p) { return c.distToPoint(p); },
-                        {0.1, 0.01, 1e-4});
-  // A circle's chords are within the tolerance of the arc, and not needlessly many.
-  EXPECT_LE(sampled(quarterCircle(), {.tolerance = 1e-3}).points.size(), 40u);
-}
-
 TEST(BezierCurve, SampleSpacingUniformAndOverflow) {
   const zcBezierCurve q = quarterCircle();
   zcSampleResult a = sampled(q, {.spacing = 0.1});
   for (std::size_t i = 1; i < a.points.size(); ++i)
     EXPECT_LE(std::abs((a.points[i].angle() - a.points[i - 1].angle()).value()), 0.1 + 1e-12);
   EXPECT_GE(a.points.size(), 17u);  // at least ⌈(π/2) / 0.1⌉ + 1
+  // A circle's chords are within the tolerance of the arc, and not needlessly many.
+  EXPECT_LE(sampled(q, {.tolerance = 1e-3}).points.size(), 40u);
 
   const zcSampleResult u = sampled(q, {.spacing = 0.1, .uniform = true});
   ASSERT_EQ(u.points.size(), 17u);  // 15 full steps and a shorter last one
@@ -185,20 +175,6 @@ TEST(BezierCurve, SampleSpacingUniformAndOverflow) {
   EXPECT_THROW(sampled(wavy(), {.tolerance = 1e-9, .maxPoints = 50}), zcShapesError::SampleOverflow);
   EXPECT_THROW(sampled(q, {}), zcShapesError::BadParams);
 }
-
-TEST(BezierCurve, ArchiveAndImage) {
-  const zcBezierCurve c = wavy();
-  // A weight that is not positive is refused and the target keeps its value.
-  expectRefused<zcArchive::BadFormat>(withDouble(ownBytes(c), -8, -1.0), quarterCircle());
-
-  // Four control points, then four weights.
-  const auto image = imageOf<zkBezierCurveImageSize>(c);
-  expectDoublesAt(image.data(), {{16, 1.0}, {72, 5.0}});  // P1.x, w1
-  EXPECT_TRUE(zcBezierCurve::readImage(image) == c);
-  EXPECT_THROW(zcBezierCurve::readImage(withDouble(image, 88, 0.0)), zcShapesError::BadParams);
-}
-
-// --- Splines -------------------------------------------------------------------------------
 
 namespace {
 
@@ -230,7 +206,7 @@ const std::vector<zcPoint> kPoints = {zcPoint(0, 0), zcPoint(2, 3), zcPoint(5, 1
 
 }  // namespace
 
-TEST(CubicSpline, PiecesMustJoin) {
+TEST(CubicSpline, PiecesMustJoinAndArchivesMustHoldThem) {
   const zcBezierCurve a(zcPoint(0, 0), zcPoint(1, 1), zcPoint(2, 1), zcPoint(3, 0));
   const zcBezierCurve b(zcPoint(3, 0), zcPoint(4, -1), zcPoint(5, -1), zcPoint(6, 0), 1, 2, 2, 1);
   const zcBezierCurve gap(zcPoint(3.01, 0), zcPoint(4, -1), zcPoint(5, -1), zcPoint(6, 0));
@@ -255,6 +231,14 @@ TEST(CubicSpline, PiecesMustJoin) {
   EXPECT_EQ(twice.size(), once.size() + 1);
   EXPECT_EQ(std::count(once.begin(), once.end(), zcPoint(3, 0)), 1);
   EXPECT_EQ(std::count(twice.begin(), twice.end(), zcPoint(3, 0)), 2);
+
+  // A count larger than the bytes left is refused before anything is allocated.
+  Bytes bad = ownBytes(zcCubicSpline({wavy()}));
+  zfStoreU32(bad.data() + 8 + 2, 0x7fffffff);  // header, two version bytes, count
+  expectRefused<zcArchive::BadCount>(bad, zcCubicSpline());
+  // Knots that decrease make no spline.
+  const Bytes knots = ownBytes(zcDeBoorSpline(kPoints, {-1, 0, 0.5, 1, 1.5, 2, 4, 4, 5, 6}));
+  expectRefused<zcArchive::BadFormat>(withDouble(knots, -8, -100.0), zcDeBoorSpline(kPoints));  // the last knot
 }
 
 TEST(CubicSpline, SubShapeUniformSampleAndTurning) {
@@ -340,9 +324,8 @@ TEST(InterpSpline, InterpolatesSmoothly) {
   EXPECT_THROW(zcInterpSpline({zcPoint(0, 0)}), zcShapesError::BadParams);
   EXPECT_THROW(zcInterpSpline({zcPoint(0, 0), zcPoint(1, 0)}, zcInterpSpline::ePeriodic), zcShapesError::BadParams);
   EXPECT_THROW(zcInterpSpline({zcPoint(0, 0), zcPoint(NAN, 0)}), zcShapesError::BadParams);
-}
 
-TEST(InterpSpline, ClosedSplineTurnsAndWindsOnce) {
+  // A closed spline turns and winds once.
   const zcInterpSpline ring({zcPoint(1, 0), zcPoint(0, 1), zcPoint(-1, 0), zcPoint(0, -1)}, zcInterpSpline::ePeriodic);
   EXPECT_NEAR(ring.tangentRotation().value(), 2 * zkPi, 1e-12);
   EXPECT_NEAR(ring.windingAngle(zcPoint(0.1, 0.2)).value(), 2 * zkPi, 1e-12);
@@ -384,7 +367,7 @@ std::vector<zcPoint> controlPoints(const zcShape& s) {
 // The curve of the mapped data is the mapped curve: affine maps move the control points
 // and keep the weights.
 TEST(CubicSpline, EveryKindMapsItsControlPointsAndMapsBack) {
-  const zcXform<2> x = skewMap();
+  const zcXform<2> x = skewXform();
   const zcInterpSpline periodic(kPoints, zcInterpSpline::ePeriodic);
   for (const zcShapePtr& s : std::vector<zcShapePtr>{
            new zcBezierCurve(wavy()), new zcDeBoorSpline(kPoints), new zcInterpSpline(periodic),
@@ -399,14 +382,4 @@ TEST(CubicSpline, EveryKindMapsItsControlPointsAndMapsBack) {
     expectPoints(controlPoints(*m->mapShape(x.inverse())), controlPoints(*s), 1e-9);
   }
   EXPECT_EQ(wavy().map(x).weights(), wavy().weights());
-}
-
-TEST(CubicSpline, ArchivesWithImpossibleCountsOrKnotsAreRefused) {
-  // A count larger than the bytes left is refused before anything is allocated.
-  Bytes bad = ownBytes(zcCubicSpline({wavy()}));
-  zfStoreU32(bad.data() + 8 + 2, 0x7fffffff);  // header, two version bytes, count
-  expectRefused<zcArchive::BadCount>(bad, zcCubicSpline());
-  // Knots that decrease make no spline.
-  const Bytes knots = ownBytes(zcDeBoorSpline(kPoints, {-1, 0, 0.5, 1, 1.5, 2, 4, 4, 5, 6}));
-  expectRefused<zcArchive::BadFormat>(withDouble(knots, -8, -100.0), zcDeBoorSpline(kPoints));  // the last knot
 }

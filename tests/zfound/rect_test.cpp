@@ -59,7 +59,7 @@ TEST(RectBasics, ConstructionAccessorsAndRefusals) {
   EXPECT_THROW(sampled(empty, {.tolerance = 0.1}), zcShapesError::EmptyShape);
 }
 
-TEST(RectEnclose, EmptyIsTheIdentityAndPointsCount) {
+TEST(RectEnclose, EmptyIsTheIdentityPointsCountAndIntersections) {
   zcRect box;
   box.enclose(zcRect());
   EXPECT_TRUE(box.isEmpty());
@@ -82,9 +82,7 @@ TEST(RectEnclose, EmptyIsTheIdentityAndPointsCount) {
   zcRect far(zcPoint(5, 5), zcVector<2>(1, 1));
   far.enclose(zcRect(zcPoint(0, 0), zcVector<2>()));
   EXPECT_EQ(far, zcRect(zcPoint(0, 0), zcVector<2>(6, 6)));
-}
 
-TEST(RectEnclose, ContainsIntersectsAndIntersection) {
   const zcRect a(zcPoint(0, 0), zcVector<2>(4, 4));
   const zcRect b(zcPoint(2, 3), zcVector<2>(5, 5));
   const zcRect touching(zcPoint(4, 0), zcVector<2>(1, 1));
@@ -150,7 +148,7 @@ TEST(RectMapping, AxisScalingKeepsARectOtherMapsGiveAGenRect) {
   EXPECT_TRUE(static_cast<const zcRect&>(*emptyImage).isEmpty());
 }
 
-TEST(RectImage, EightyEightBytesWithTheNumbersAtTheirOffsets) {
+TEST(RectForms, EightyEightByteImageAndArchivesThatRefuseMalformedForms) {
   const zcRect r(zcPoint(-1.5, 2.25), zcVector<2>(3.5, 0.125));
   static_assert(zkRectImageSize == 88);
   const auto image = imageOf<zkRectImageSize>(r);
@@ -160,9 +158,7 @@ TEST(RectImage, EightyEightBytesWithTheNumbersAtTheirOffsets) {
   // Readers ignore the housekeeping bytes.
   EXPECT_EQ(zcRect::readImage(withByte(withByte(image, 0, 0x7F), 87, 0x13)), r);
   EXPECT_THROW(zcRect::readImage(withDouble(image, 32, -1.0)), zcShapesError::BadParams);
-}
 
-TEST(RectArchive, RefusesMalformedFormsAndLoadsGoodOnes) {
   const zcRect before(zcPoint(7, 8), zcVector<2>(1, 1));
   expectRefused<zcArchive::BadFormat>(rectForm(false, zcPoint(0, 0), zcVector<2>(-1, 2)), before);
   expectRefused<zcArchive::BadFormat>(rectForm(false, zcPoint(NAN, 0), zcVector<2>(1, 2)), before);
@@ -172,3 +168,4 @@ TEST(RectArchive, RefusesMalformedFormsAndLoadsGoodOnes) {
   in || static_cast<zcPersistent&>(target);
   EXPECT_EQ(target, zcRect(zcPoint(3, 4), zcVector<2>(5, 6)));
 }
+

@@ -114,7 +114,7 @@ TEST(RLEEncoding, RandomImagesRoundTrip) {
   }
 }
 
-TEST(RLEValidation, MalformedRunDataIsRefused) {
+TEST(RLEValidation, MalformedRunDataAndArchivesAreRefused) {
   using Rows = std::vector<Bytes>;
   // Valid: any value byte in the terminating pair; a width-0 row is the pair alone.
   EXPECT_EQ(rowOf(zcRLEBuffer(3, Rows{{1, 2, 2, 1, 9, 0}}), 0), (Bytes{1, 2, 2, 1, 9, 0}));
@@ -147,9 +147,8 @@ TEST(RLEValidation, MalformedRunDataIsRefused) {
   EXPECT_THROW(none.window(0, 0, 0, 0), zcPel::UnboundWindow);
   EXPECT_THROW(zcRLEBuffer::encode(Buf8()), zcPel::UnboundWindow);
   EXPECT_THROW(zcRLEBuffer(3, Rows{{1, 3, 0, 0}}).window(1, 0, 3, 1), zcPel::BadCoord);
-}
 
-TEST(RLEArchive, MalformedArchivesLeaveTheImageUnchanged) {
+  // Malformed archives leave the image unchanged.
   const Bytes good = zc_test::ownBytes(zcRLEBuffer(3, {{1, 3, 0, 0}, {2, 1, 4, 2, 0, 0}}, zcPair<long>(1, 2)));
   // header 8, version, flag, width 4, height 4, offset 8, then count 4 + row bytes
   ASSERT_EQ(good.size(), 8u + 2 + 16 + 4 + 4 + 4 + 6);
@@ -163,3 +162,4 @@ TEST(RLEArchive, MalformedArchivesLeaveTheImageUnchanged) {
   expectRefused<zcArchive::BadFormat>(withByte(good, 13, 0x80), original);  // negative width
   expectRefused<zcArchive::BadCount>(withByte(good, 34, 0x10), original);   // second row count of 16 bytes
 }
+
