@@ -463,6 +463,10 @@ TEST(ConicsConstruction, RefusesInvalidValuesAndSettersKeepState) {
   EXPECT_THROW(zcEllipseAnnulus(zcEllipse(zcPoint(1, 1), 2, 1, deg(0)), outer), zcShapesError::BadParams);
   EXPECT_THROW(zcEllipseAnnulus(zcEllipse(zcPoint(1, 1.5), 2, 1, deg(30)), outer), zcShapesError::BadParams);
   EXPECT_THROW(zcEllipseAnnulus(zcEllipse(zcPoint(1, 1), 8, 4, deg(30)), outer), zcShapesError::BadRadius);
+  // Radii whose squares overflow are compared in units of the outer size.
+  const zcEllipse huge(zcPoint(), 4e200, 2e200, deg(30));
+  EXPECT_NEAR(zcEllipseAnnulus(zcEllipse(zcPoint(), 1e200, 2e200, deg(120)), huge).ratio(), 0.5, 1e-15);
+  EXPECT_THROW(zcEllipseAnnulus(huge, zcEllipse(zcPoint(), 4e-200, 2e-200, deg(30))), zcShapesError::BadRadius);
 
   zcCircle c(zcPoint(1, 1), 2);
   EXPECT_THROW(c.radius(-3), zcShapesError::BadRadius);
