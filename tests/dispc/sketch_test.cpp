@@ -36,7 +36,7 @@ Bytes payloadOf(const zc_UISketchOpData& record) {
   return bytesOf(s);
 }
 
-Bytes archived(zcUISketch& s) {
+Bytes archived(zcUISketch s) {
   zcArchive out;
   out || s;
   return out.bytes();
@@ -412,23 +412,20 @@ zcUISketch mixedSketch(bool withNested = true) {
   return s;
 }
 
-TEST(SketchWalk, ReturnsWholeLengthsAndEndsExactly) {
-  zcUISketch s = headed();
-  zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)).populateSketch(s);
+// One operation returns its whole length, and offsets at the size or before the start
+// are refused. Walks the mixed sketch, every prefix and every third one-byte change of
+// it: only InvalidUISketch may come out, and a walk ends exactly at the size, after
+// one operation per sample for the whole sketch.
+TEST(SketchWalk, WholeLengthsAndOnlyInvalidSketchFromTruncatedOrCorruptedOnes) {
+  zcUISketch one = headed();
+  zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)).populateSketch(one);
   zc_UISketchOpHeader h;
   zc_UISketchOpData* record = nullptr;
-  EXPECT_EQ(zfParseUISketch(s, 0, h, &record), 30 + 24);
+  EXPECT_EQ(zfParseUISketch(one, 0, h, &record), 30 + 24);
   RecordPtr owned(record);
-  ASSERT_NE(dynamic_cast<zc_UISketchOpCircle*>(record), nullptr);
-  EXPECT_EQ(static_cast<zc_UISketchOpCircle*>(record)->circle().radius(), 3);
-  EXPECT_THROW(zfParseUISketch(s, s.size(), h, nullptr), zcUIError::InvalidUISketch);
-  EXPECT_THROW(zfParseUISketch(s, -1, h, nullptr), zcUIError::InvalidUISketch);
-}
-
-// Walks the mixed sketch, every prefix and every third one-byte change of it: only
-// InvalidUISketch may come out, and a walk ends exactly at the size, after one
-// operation per sample for the whole sketch.
-TEST(SketchWalk, TruncatedAndCorruptedSketchesGiveOnlyInvalidSketch) {
+  EXPECT_EQ(dynamic_cast<zc_UISketchOpCircle&>(*record).circle().radius(), 3);
+  EXPECT_THROW(zfParseUISketch(one, one.size(), h, nullptr), zcUIError::InvalidUISketch);
+  EXPECT_THROW(zfParseUISketch(one, -1, h, nullptr), zcUIError::InvalidUISketch);
   const Bytes bytes = bytesOf(mixedSketch());
   auto walk = [](const zcUISketch& s) {
     zc_UISketchOpHeader header;
@@ -447,26 +444,6 @@ TEST(SketchWalk, TruncatedAndCorruptedSketchesGiveOnlyInvalidSketch) {
     changed[i] ^= 0xA5;
     walk(sketchOf(changed));
   }
-}
-
-TEST(SketchArchive, RedundantPropertiesBlocksAreDropped) {
-  // Two operations that both carry the same block (joined from two recordings).
-  zcUISketch one = headed(zcColor::cyan);
-  zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)).populateSketch(one);
-  zcUISketch twice = one + one;
-  const zcUISketch back = loaded(archived(twice));
-  EXPECT_EQ(back.size(), twice.size() - 22);
-  zcUISketch expected = one;
-  expected.append(one.data() + 22, one.size() - 22);
-  EXPECT_EQ(bytesOf(back), bytesOf(expected));
-}
-
-TEST(SketchArchive, NestedSketchCannotBeWritten) {
-  zcUISketch s;
-  zc_UISketchOpHeader(15, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(s);
-  zc_UISketchOpSketch(mixedSketch(false), zcPoint(1, 1)).populateSketch(s);
-  zcArchive out;
-  EXPECT_THROW(out || s, zcUIError::NotImplemented);
 }
 
 TEST(SketchArchive, ReadsVersion0AndConvertsOldLayouts) {
@@ -504,7 +481,7 @@ TEST(SketchArchive, ReadsVersion0AndConvertsOldLayouts) {
   EXPECT_EQ(bytesOf(back), bytesOf(expected));
 }
 
-TEST(SketchArchive, ReadsVersion0ImagesOfTheOlderShapes) {
+TEST(SketchArchive, ReadsVersion0ImagesOfTheOlderShapesAndPolygons) {
   // A GenRect in its 96-byte form: center, matrix row by row, one ignored f64,
   // rounding fractions, 24 ignored bytes.
   Bytes v0(96, 0x77);
@@ -517,12 +494,39 @@ TEST(SketchArchive, ReadsVersion0ImagesOfTheOlderShapes) {
   const zcGenRect expected(zcVector<2>(1, 2), zcMatrix<2>(0.5, 0, 0, 0.25), zcVector<2>(0.5, 0));
   EXPECT_EQ(payloadOf(rect), payloadOf(zc_UISketchOpGenRect(expected)));
   EXPECT_THROW(rect.parseVersion0ByteStream(v0.data(), 95), zcUIError::InvalidUISketch);
+  // Polygons rebuild their tolerances.
+  zc_UISketchPolyData poly = squarePoly();
+  for (auto& v : poly.vertices) v.toleranceType = 0;  // limits: 3.9 <= 4 <= 4.1
+  const Bytes good = payloadOf(zc_UISketchOpGenPoly(poly));
+  zc_UISketchOpGenPoly read;
+  EXPECT_EQ(read.parseVersion0ByteStream(good.data(), static_cast<long>(good.size())),
+            static_cast<long>(good.size()));
+  EXPECT_TRUE(read.poly() == poly);
+
+  poly.vertices[1].tolerance[1] = 4.5;  // a lower limit above the nominal
+  const Bytes bad = payloadOf(zc_UISketchOpGenPoly(poly));
+  zc_UISketchOpGenPoly current, old;
+  EXPECT_EQ(current.parseByteStream(bad.data(), static_cast<long>(bad.size())), static_cast<long>(bad.size()));
+  EXPECT_THROW(old.parseVersion0ByteStream(bad.data(), static_cast<long>(bad.size())), zcUIError::InvalidUISketch);
 }
 
-TEST(SketchArchive, RoundTripsAndMalformedArchivesLeaveTheSketchAsItWas) {
+TEST(SketchArchive, RoundTripsDropRedundantBlocksAndMalformedArchivesLeaveTheSketchAsItWas) {
   zcUISketch source = mixedSketch(false);
   const Bytes bytes = archived(source);
   EXPECT_EQ(bytesOf(loaded(bytes)), bytesOf(source));
+  // A nested sketch cannot be written.
+  zcUISketch nested;
+  zc_UISketchOpHeader(15, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(nested);
+  zc_UISketchOpSketch(source, zcPoint(1, 1)).populateSketch(nested);
+  zcArchive refused;
+  EXPECT_THROW(refused || nested, zcUIError::NotImplemented);
+  // Two operations that both carry the same block (joined from two recordings): the
+  // second block is dropped.
+  zcUISketch one = headed(zcColor::cyan);
+  zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)).populateSketch(one);
+  zcUISketch expected = one;
+  expected.append(one.data() + 22, one.size() - 22);
+  EXPECT_EQ(bytesOf(loaded(archived(one + one))), bytesOf(expected));
   zcUISketch empty;  // an empty image of any height
   zc_UISketchOpHeader(12, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(empty);
   zc_UISketchOpPelBuf8(zcPelBuffer<unsigned char>(0, 5000), zcPoint(), false, 0, false).populateSketch(empty);
@@ -582,22 +586,6 @@ TEST(SketchArchive, BackReferencesToEarlierRecordsStayValid) {
   bytes.resize(bytes.size() - 10);
   bytes.insert(bytes.end(), {2, 2, 0, 0, 0, 2, 2, 0, 0, 0});
   EXPECT_THROW(loaded(bytes), zcArchive::WrongClass);
-}
-
-TEST(SketchArchive, Version0PolygonsRebuildTheirTolerances) {
-  zc_UISketchPolyData poly = squarePoly();
-  for (auto& v : poly.vertices) v.toleranceType = 0;  // limits: 3.9 <= 4 <= 4.1
-  const Bytes good = payloadOf(zc_UISketchOpGenPoly(poly));
-  zc_UISketchOpGenPoly read;
-  EXPECT_EQ(read.parseVersion0ByteStream(good.data(), static_cast<long>(good.size())),
-            static_cast<long>(good.size()));
-  EXPECT_TRUE(read.poly() == poly);
-
-  poly.vertices[1].tolerance[1] = 4.5;  // a lower limit above the nominal
-  const Bytes bad = payloadOf(zc_UISketchOpGenPoly(poly));
-  zc_UISketchOpGenPoly current, old;
-  EXPECT_EQ(current.parseByteStream(bad.data(), static_cast<long>(bad.size())), static_cast<long>(bad.size()));
-  EXPECT_THROW(old.parseVersion0ByteStream(bad.data(), static_cast<long>(bad.size())), zcUIError::InvalidUISketch);
 }
 
 // --- The sketch buffer ------------------------------------------------------------------------------
