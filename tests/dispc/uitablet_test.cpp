@@ -109,6 +109,7 @@ TEST(TabletRecording, RecorderWritesBlocksOnChangeHeaderAndPayloadButNeverDraws)
   t.textRect(L"abc", zcPoint(10, 10), zcUIFormat(0, zcUIFormat::eTopLeft), out, eImage);
   EXPECT_TRUE(out.isNull());
   EXPECT_EQ(bytesOf(t.sketch()), recorded);
+  ASSERT_TRUE(quarter(1.0).degen());
   t.draw(quarter(1.0), pen(zcColor::red, 1), eImage);
   EXPECT_EQ(opcodesOf(t.sketch()).back(), 7);
 }
@@ -378,6 +379,7 @@ TEST(TabletAreas, ClipRectangleBecomesAPixelRectangle) {
   Screen s;
   s.tablet.recordOn() = true;
   s.tablet.drawClipRect(zcRect(1.2, 2.5, 3, 4), eImage);  // its log and bytes: a row of TabletCalls
+  EXPECT_EQ(s.image.displayClipRect(), zcUIRect(1, 2, 4, 5));
   EXPECT_TRUE(zfRealEq(s.tablet.clipRect(eImage), zcRect(1.2, 2.5, 3, 4), 0));
   EXPECT_EQ(s.tablet.clipRect(eOverlay).width(), 0);
   // Both layers, through the maps: (2.4, 5) to (8.4, 13).
