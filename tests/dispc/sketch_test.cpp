@@ -275,13 +275,6 @@ TEST(SketchOpKinds, ValuesSurviveTheirPayloads) {
   EXPECT_EQ(pels.pels().get(5, -1), 12);
   EXPECT_EQ(pels.value(), 9);
   EXPECT_FALSE(pels.flag2());
-
-  zc_UISketchOpGenPoly poly;
-  const Bytes g = payloadOf(zc_UISketchOpGenPoly(squarePoly()));
-  poly.parseByteStream(g.data());
-  EXPECT_TRUE(poly.poly() == squarePoly());
-  EXPECT_EQ(zfLoadI32(g.data() + 56), 1);  // editable
-  EXPECT_EQ(zfLoadI32(g.data() + 60), 3);  // vertex count
 }
 
 // Bounded readers refuse bad counts and values, each with InvalidUISketch.

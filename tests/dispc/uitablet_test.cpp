@@ -118,52 +118,44 @@ TEST(TabletOkToDraw, EachConditionSuppressesPainting) {
   Screen s;
   EXPECT_FALSE(s.tablet.recordOn());
   EXPECT_FALSE(s.tablet.okToDraw(eBoth));  // its calls are rows of TabletCalls
-  auto paints = [&s](zcUITablet::Layers layer) {
-    s.clear();
-    const bool ok = s.tablet.okToDraw(layer);
-    s.tablet.draw(zcPoint(1, 2), zcColor::red, layer);
-    const bool painted = s.scope(layer).count("drawPoint") == 1;
-    EXPECT_EQ(ok, painted) << layer;
-    return painted;
-  };
-  EXPECT_TRUE(paints(eImage));
-  EXPECT_TRUE(paints(eOverlay));
   EXPECT_FALSE(s.tablet.okToDraw(static_cast<zcUITablet::Layers>(-1)));
-  // 1. Hidden (hides nest: two hides need two shows).
-  s.tablet.visible(false);
-  s.tablet.visible(false);
-  s.tablet.visible(true);
-  EXPECT_FALSE(paints(eImage));
-  EXPECT_FALSE(paints(eOverlay));
-  s.tablet.visible(true);
-  EXPECT_TRUE(paints(eImage));
-  // 2. drawOn off stops both layers.
-  s.tablet.drawOn().push(false);
-  EXPECT_FALSE(paints(eImage));
-  EXPECT_FALSE(paints(eOverlay));
-  s.tablet.drawOn().pop();
-  // 3. drawOnOverlay off stops the overlay only.
-  s.tablet.drawOnOverlay() = false;
-  EXPECT_FALSE(paints(eOverlay));
-  EXPECT_TRUE(paints(eImage));
-  s.tablet.drawOnOverlay() = true;
-  // 4. No scope for the layer.
-  {
-    zcLoggingScope image(zcPair<long>(50, 50));
-    zcUITablet t(&image, nullptr);
-    t.visible(true);
-    EXPECT_TRUE(t.okToDraw(eImage));
-    EXPECT_FALSE(t.okToDraw(eOverlay));
-    image.clear();
-    t.draw(zcPoint(1, 2), zcColor::red, eOverlay);
-    EXPECT_TRUE(image.calls().empty());
+  // A condition, whether the image and the overlay then paint (and okToDraw says so),
+  // and its undoing.
+  using Change = std::function<void()>;
+  const std::tuple<const char*, Change, bool, bool, Change> rows[] = {
+      {"shown", [] {}, true, true, [] {}},
+      {"hidden: two hides need two shows",
+       [&s] {
+         s.tablet.visible(false);
+         s.tablet.visible(false);
+         s.tablet.visible(true);
+       },
+       false, false, [&s] { s.tablet.visible(true); }},
+      {"drawOn off", [&s] { s.tablet.drawOn().push(false); }, false, false, [&s] { s.tablet.drawOn().pop(); }},
+      {"drawOnOverlay off", [&s] { s.tablet.drawOnOverlay() = false; }, true, false,
+       [&s] { s.tablet.drawOnOverlay() = true; }},
+      {"an inhibited image scope", [&s] { s.image.setInhibited(true); }, false, true, [] {}},
+      {"one that collects client changes", [&s] { s.image.clientChangeEnable(true); }, true, true, [] {}},
+  };
+  for (const auto& [what, set, image, overlay, undo] : rows) {
+    set();
+    for (const auto& [layer, paints] : {std::pair{eImage, image}, {eOverlay, overlay}}) {
+      s.clear();
+      EXPECT_EQ(s.tablet.okToDraw(layer), paints) << what << " " << layer;
+      s.tablet.draw(zcPoint(1, 2), zcColor::red, layer);
+      EXPECT_EQ(s.scope(layer).count("drawPoint"), paints ? 1u : 0u) << what << " " << layer;
+    }
+    undo();
   }
-  // 5. An inhibited scope, unless it collects client changes.
-  s.image.setInhibited(true);
-  EXPECT_FALSE(paints(eImage));
-  EXPECT_TRUE(paints(eOverlay));
-  s.image.clientChangeEnable(true);
-  EXPECT_TRUE(paints(eImage));
+  // No scope for the layer.
+  zcLoggingScope only(zcPair<long>(50, 50));
+  zcUITablet t(&only, nullptr);
+  t.visible(true);
+  EXPECT_TRUE(t.okToDraw(eImage));
+  EXPECT_FALSE(t.okToDraw(eOverlay));
+  only.clear();
+  t.draw(zcPoint(1, 2), zcColor::red, eOverlay);
+  EXPECT_TRUE(only.calls().empty());
 }
 
 TEST(TabletOkToDraw, TimeStampMovesAtMostOncePerTabletBetweenChanges) {
