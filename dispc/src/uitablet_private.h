@@ -11,6 +11,7 @@
 
 #include <cassert>
 #include <optional>
+#include <tuple>
 
 class zcUITabletPrivate : public zcUITablet {
 public:
@@ -48,33 +49,70 @@ public:
                           const V&... values) {
     recordAs<R>(t, zc_sketch::opcodeOf<R>(), layer, props, color, values...);
   }
+  // The same properties (the common case) and new ones take paths of their own.
   template <class R, class... V>
-  static void recordAs(zcUITablet& t, long opcode, Layers layer, const zcGraphicProps& props, const zcColor& color,
-                       const V&... values) {
+  static void recordAs(zcUITablet& t, unsigned char opcode, Layers layer, const zcGraphicProps& props,
+                       const zcColor& color, const V&... values) {
     if (!t.recordOn_) return;
+    if (props == t.sketch_.props()) return append<R, false>(t, opcode, layer, props, color, values...);
+    append<R, true>(t, opcode, layer, props, color, values...);
+  }
+  // The operation, after a properties block when Block (remembered only once the
+  // operation is whole). The payload's length is the kind's fixed length, or what its
+  // description writes for these values; the block, the header and the payload then
+  // go into one piece of room, which nothing can fail to fill (the sizer ran the
+  // same description over the same values).
+  template <class R, bool Block, class... V>
+  [[gnu::always_inline]] static void append(zcUITablet& t, unsigned char opcode, Layers layer,
+                                            const zcGraphicProps& props, const zcColor& color, const V&... values) {
     zcUISketch& s = t.sketch_;
-    // New properties: a block first, remembered only once the operation is whole.
-    const bool block = !(props == s.props());
-    // The payload's length: the kind's fixed length, or what its description writes
-    // for these values. Then the block (if any), the header and the payload in one
-    // piece of room, which only a failed growth can refuse and nothing can fail to
-    // fill (the sizer ran the same description over the same values).
     long payload = zc_sketch::KindOf<R, false>::kFixedLength;
     if constexpr (zc_sketch::KindOf<R, false>::kFixedLength < 0) {
       zc_SketchSizer size;
       zc_sketch::Payload<R>::fields(size, values...);
       payload = static_cast<long>(size.size());
     }
-    unsigned char* room = s.append((block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload);
-    if (block) {
+    const long n = (Block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload;
+    unsigned char* room = s.appendInPlace_(n);
+    // Growing is the one step that can fail, and the one call: out of line, where it
+    // starts the operation over, so that the common path needs no stack frame.
+    if (!room)
+      return appendGrowing<R>(n, std::tuple<zcUITablet&, unsigned char, Layers, const zcGraphicProps&, const zcColor&,
+                                            const V&...>(t, opcode, layer, props, color, values...));
+    if constexpr (Block) {
       zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, props);
       room += zcUISketch::kPropsBlockSize;
     }
     zc_SketchWriter out(room);
-    out || static_cast<unsigned char>(opcode) || static_cast<unsigned char>(layer) || color;
+    out || opcode || static_cast<unsigned char>(layer) || color;
     zc_sketch::Payload<R>::fields(out, values...);
     assert(out.at() == s.data() + s.size());
-    if (block) s.props(props);
+    if constexpr (Block) s.props(props);
+  }
+
+  // recordAs over again once the sketch has room for the n bytes it appends.
+  template <class R, class Args>
+  [[gnu::cold, gnu::noinline]] static void appendGrowing(long n, const Args& args) {
+    std::get<0>(args).sketch_.reserveMore_(n);
+    std::apply([](auto&... a) { recordAs<R>(a...); }, args);
+  }
+
+  // A drawing call: paint(t, layer, args...) when the layer may be drawn on, then
+  // record(t, layer, args...), which records when recording is on. Both are lambdas
+  // without captures. Recording is inlined here whole, painting stays out of line:
+  // a tablet that is not visible (and so paints nothing) records without a stack
+  // frame.
+  template <class Paint, class Record, class... A>
+  [[gnu::noinline, gnu::flatten]] static void paintAndRecord(zcUITablet& t, Layers layer, Paint paint, Record record,
+                                                             const A&... args) {
+    if (t.visible()) return paintThenRecord(t, layer, paint, record, args...);
+    record(t, layer, args...);
+  }
+  template <class Paint, class Record, class... A>
+  [[gnu::noinline]] static void paintThenRecord(zcUITablet& t, Layers layer, Paint paint, Record record,
+                                                const A&... args) {
+    if (t.okToDraw(layer)) paint(t, layer, args...);
+    record(t, layer, args...);
   }
 
   // draw(zcLineSeg) from its end points (replay hands them as it read them): the

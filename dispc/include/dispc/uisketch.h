@@ -66,11 +66,7 @@ public:
   // zcUIError::BadParams.
   unsigned char* append(long n) {
     // Recording appends a few bytes at a time: the common case stays inline.
-    if (n >= 0 && n <= static_cast<long>(capacity_) - size_) {
-      unsigned char* start = data_ + size_;
-      size_ += static_cast<std::int32_t>(n);
-      return start;
-    }
+    if (unsigned char* start = appendInPlace_(n)) return start;
     return grow_(n);
   }
   void append(const void* bytes, long n);
@@ -139,6 +135,17 @@ private:
     out[0] = op;
     props.writeRecord(out + 1);
   }
+  // Room for n more bytes (n > 0) when the capacity holds them, else null.
+  unsigned char* appendInPlace_(long n) {
+    if (n >= 0 && n <= static_cast<long>(capacity_) - size_) {
+      unsigned char* start = data_ + size_;
+      size_ += static_cast<std::int32_t>(n);
+      return start;
+    }
+    return nullptr;
+  }
+  // Makes room for n more bytes (append() grows through it).
+  void reserveMore_(long n);
   // append() when the bytes do not fit.
   unsigned char* grow_(long n);
 

@@ -26,6 +26,7 @@
 #include "zfound/strings.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cmath>
@@ -34,6 +35,10 @@
 #include <string>
 #include <type_traits>
 #include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 class zc_SketchIO {
 public:
@@ -408,13 +413,21 @@ public:
   }
 
   void count(std::int32_t n, std::size_t) { *this || n; }
-  // Points in one piece of room.
+  // Points in one piece of room. On a little-endian host a point's bytes are its
+  // two f64 as they are, copied two points at a time.
   void points(const std::vector<zcPoint>& v) {
     put(16 * v.size(), [&](unsigned char* p) {
-      for (const zcPoint& q : v) {
-        zfStoreF64(p, q.x());
-        zfStoreF64(p + 8, q.y());
-        p += 16;
+      const zcPoint* q = v.data();
+      std::size_t n = v.size();
+      if constexpr (kPointsAsBytes) {
+        std::size_t i = 0;
+        for (; i + 2 <= n; i += 2) std::memcpy(p + 16 * i, q + i, 32);
+        if (i < n) std::memcpy(p + 16 * i, q + i, 16);
+      } else {
+        for (; n > 0; --n, ++q, p += 16) {
+          zfStoreF64(p, q->x());
+          zfStoreF64(p + 8, q->y());
+        }
       }
     });
   }
@@ -429,26 +442,31 @@ public:
   }
   // UTF-16 units as zfToUtf16 makes them, then the terminating 0: a character
   // beyond the basic plane as its surrogate pair, one beyond the last code point as
-  // U+FFFD.
+  // U+FFFD. Most text lies in the basic plane: its characters are their units.
   void text(const std::wstring& v) {
-    auto isPair = [](wchar_t w) { return static_cast<char32_t>(w) - 0x10000 <= 0xFFFFF; };
     if constexpr (Sizing) {
-      // Most text has no pair: one look that stops at the first.
-      const std::size_t pairs = std::none_of(v.begin(), v.end(), isPair)
-                                    ? 0
-                                    : static_cast<std::size_t>(std::count_if(v.begin(), v.end(), isPair));
+      const std::size_t pairs =
+          narrow<false>(v, nullptr) ? 0 : static_cast<std::size_t>(std::count_if(v.begin(), v.end(), isPair));
       size_ += 2 * (v.size() + pairs + 1);
     } else {
-      for (wchar_t w : v) {
-        const char32_t c = static_cast<char32_t>(w);
-        if (isPair(w)) {
-          unit(0xD800 + ((c - 0x10000) >> 10));
-          unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-          unit(c > 0xFFFF ? 0xFFFD : c);
+      // Each character as its low 16 bits, then the full conversion over the same
+      // room when one of them was not in the basic plane.
+      unsigned char* p = at_;
+      if (narrow<true>(v, p)) {
+        p += 2 * v.size();
+      } else {
+        for (wchar_t w : v) {
+          const char32_t c = static_cast<char32_t>(w);
+          if (isPair(w)) {
+            unit(p, 0xD800 + ((c - 0x10000) >> 10));
+            unit(p, 0xDC00 + ((c - 0x10000) & 0x3FF));
+          } else {
+            unit(p, c > 0xFFFF ? 0xFFFD : c);
+          }
         }
       }
-      unit(0);
+      unit(p, 0);
+      at_ = p;
     }
   }
 
@@ -473,10 +491,48 @@ private:
     }
     return *this;
   }
-  // One UTF-16 unit at the moving pointer.
-  void unit(char32_t u) {
-    zfStoreU16(at_, static_cast<std::uint16_t>(u));
-    at_ += 2;
+  static constexpr bool kPointsAsBytes = std::endian::native == std::endian::little && sizeof(zcPoint) == 16 &&
+                                         std::is_trivially_copyable_v<zcPoint>;
+  // A character that takes a surrogate pair.
+  static bool isPair(wchar_t w) { return static_cast<char32_t>(w) - 0x10000 <= 0xFFFFF; }
+  // Whether no character of v lies beyond the basic plane (nor is negative), so
+  // that each is its own UTF-16 unit; with Store, each character's low 16 bits go to
+  // p as well. Four characters at a time where SSE2 is there, the last four
+  // overlapping the ones before.
+  template <bool Store>
+  static bool narrow(const std::wstring& v, unsigned char* p) {
+    const wchar_t* w = v.data();
+    const std::size_t n = v.size();
+#if defined(__SSE2__) || defined(_M_X64)
+    if constexpr (sizeof(wchar_t) == 4) {
+      if (n >= 4) {
+        __m128i seen = _mm_setzero_si128();
+        const auto four = [&](std::size_t i) {
+          const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + i));
+          seen = _mm_or_si128(seen, c);
+          if constexpr (Store) {
+            // The low halves sign-extended, which the saturating pack keeps as they are.
+            const __m128i low = _mm_srai_epi32(_mm_slli_epi32(c, 16), 16);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 2 * i), _mm_packs_epi32(low, low));
+          }
+        };
+        for (std::size_t i = 0; i + 4 < n; i += 4) four(i);
+        four(n - 4);
+        return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(seen, 16), _mm_setzero_si128())) == 0xFFFF;
+      }
+    }
+#endif
+    std::uint32_t seen = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      seen |= static_cast<std::uint32_t>(w[i]);
+      if constexpr (Store) zfStoreU16(p + 2 * i, static_cast<std::uint16_t>(w[i]));
+    }
+    return seen <= 0xFFFF;
+  }
+  // One UTF-16 unit at p, which moves past it.
+  static void unit(unsigned char*& p, char32_t u) {
+    zfStoreU16(p, static_cast<std::uint16_t>(u));
+    p += 2;
   }
 
   unsigned char* at_ = nullptr;

@@ -56,10 +56,14 @@ void zcUISketch::reserve_(long needed) {
   capacity_ = static_cast<std::int32_t>(grown);
 }
 
-unsigned char* zcUISketch::grow_(long n) {
+void zcUISketch::reserveMore_(long n) {
   if (n < 0) throw zcUIError::BadParams();
   if (n > kMaxSize - size_) throw BadAllocation();
   reserve_(size_ + n);
+}
+
+unsigned char* zcUISketch::grow_(long n) {
+  reserveMore_(n);
   unsigned char* start = data_ + size_;
   size_ += static_cast<std::int32_t>(n);
   return start;
