@@ -38,33 +38,33 @@ public:
   // operation is appended whole or not at all.
   template <class R, class... V>
   static void record(zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
-    recordAs<R>(t, zc_sketch::opcodeOf<R>(), layer, props, props.penColor(), values...);
+    recordAs<R, false>(t, layer, props, props.penColor(), values...);
   }
   template <class R, class... V>
   static void recordFilled(zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
-    recordAs<R>(t, zc_sketch::opcodeOf<R>(props.fill()), layer, props, props.penColor(), values...);
+    recordAs<R, true>(t, layer, props, props.penColor(), values...);
   }
   template <class R, class... V>
   static void recordColor(zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color,
                           const V&... values) {
-    recordAs<R>(t, zc_sketch::opcodeOf<R>(), layer, props, color, values...);
+    recordAs<R, false>(t, layer, props, color, values...);
   }
   // The same properties (the common case) and new ones take paths of their own.
-  template <class R, class... V>
-  static void recordAs(zcUITablet& t, unsigned char opcode, Layers layer, const zcGraphicProps& props,
-                       const zcColor& color, const V&... values) {
+  template <class R, bool Filled, class... V>
+  static void recordAs(zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color,
+                       const V&... values) {
     if (!t.recordOn_) return;
-    if (props == t.sketch_.props()) return append<R, false>(t, opcode, layer, props, color, values...);
-    append<R, true>(t, opcode, layer, props, color, values...);
+    if (props == t.sketch_.props()) return append<R, Filled, false>(t, layer, props, color, values...);
+    append<R, Filled, true>(t, layer, props, color, values...);
   }
   // The operation, after a properties block when Block (remembered only once the
   // operation is whole). The payload's length is the kind's fixed length, or what its
   // description writes for these values; the block, the header and the payload then
   // go into one piece of room, which nothing can fail to fill (the sizer ran the
   // same description over the same values).
-  template <class R, bool Block, class... V>
-  [[gnu::always_inline]] static void append(zcUITablet& t, unsigned char opcode, Layers layer,
-                                            const zcGraphicProps& props, const zcColor& color, const V&... values) {
+  template <class R, bool Filled, bool Block, class... V>
+  [[gnu::always_inline]] static void append(zcUITablet& t, Layers layer, const zcGraphicProps& props,
+                                            const zcColor& color, const V&... values) {
     zcUISketch& s = t.sketch_;
     long payload = zc_sketch::KindOf<R, false>::kFixedLength;
     if constexpr (zc_sketch::KindOf<R, false>::kFixedLength < 0) {
@@ -73,28 +73,30 @@ public:
       payload = static_cast<long>(size.size());
     }
     const long n = (Block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload;
-    unsigned char* room = s.appendInPlace_(n);
     // Growing is the one step that can fail, and the one call: out of line, where it
     // starts the operation over, so that the common path needs no stack frame.
-    if (!room)
-      return appendGrowing<R>(n, std::tuple<zcUITablet&, unsigned char, Layers, const zcGraphicProps&, const zcColor&,
-                                            const V&...>(t, opcode, layer, props, color, values...));
+    if (!s.hasRoom_(n))
+      return appendGrowing<R, Filled>(
+          n, std::tuple<zcUITablet&, Layers, const zcGraphicProps&, const zcColor&, const V&...>(t, layer, props,
+                                                                                                 color, values...));
+    unsigned char* room = s.appendInRoom_(n);
     if constexpr (Block) {
       zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, props);
       room += zcUISketch::kPropsBlockSize;
     }
     zc_SketchWriter out(room);
-    out || opcode || static_cast<unsigned char>(layer) || color;
+    out || static_cast<unsigned char>(zc_sketch::opcodeOf<R>(Filled && props.fill()))
+        || static_cast<unsigned char>(layer) || color;
     zc_sketch::Payload<R>::fields(out, values...);
     assert(out.at() == s.data() + s.size());
     if constexpr (Block) s.props(props);
   }
 
   // recordAs over again once the sketch has room for the n bytes it appends.
-  template <class R, class Args>
+  template <class R, bool Filled, class Args>
   [[gnu::cold, gnu::noinline]] static void appendGrowing(long n, const Args& args) {
     std::get<0>(args).sketch_.reserveMore_(n);
-    std::apply([](auto&... a) { recordAs<R>(a...); }, args);
+    std::apply([](auto&... a) { recordAs<R, Filled>(a...); }, args);
   }
 
   // A drawing call: paint(t, layer, args...) when the layer may be drawn on, then

@@ -66,8 +66,7 @@ public:
   // zcUIError::BadParams.
   unsigned char* append(long n) {
     // Recording appends a few bytes at a time: the common case stays inline.
-    if (unsigned char* start = appendInPlace_(n)) return start;
-    return grow_(n);
+    return hasRoom_(n) ? appendInRoom_(n) : grow_(n);
   }
   void append(const void* bytes, long n);
 
@@ -135,16 +134,14 @@ private:
     out[0] = op;
     props.writeRecord(out + 1);
   }
-  // Room for n more bytes (n > 0) when the capacity holds them, else null.
-  unsigned char* appendInPlace_(long n) {
-    if (n >= 0 && n <= static_cast<long>(capacity_) - size_) {
-      unsigned char* start = data_ + size_;
-      size_ += static_cast<std::int32_t>(n);
-      return start;
-    }
-    return nullptr;
+  // Whether the capacity holds n more bytes (n >= 0), and those bytes when it does.
+  bool hasRoom_(long n) const { return n >= 0 && n <= static_cast<long>(capacity_) - size_; }
+  unsigned char* appendInRoom_(long n) {
+    unsigned char* start = data_ + size_;
+    size_ += static_cast<std::int32_t>(n);
+    return start;
   }
-  // Makes room for n more bytes (append() grows through it).
+  // Makes the capacity hold n more bytes (append() grows through it).
   void reserveMore_(long n);
   // append() when the bytes do not fit.
   unsigned char* grow_(long n);
