@@ -13,6 +13,7 @@
 #include "zfound/lines.h"
 #include "zfound/pelbuf.h"
 #include "zfound/rect.h"
+#include "zfound/strings.h"
 #include "zfound/trees.h"
 
 #include <gtest/gtest.h>
@@ -544,6 +545,31 @@ TEST(TabletText, TextRectAsksTheScopeAndRecordsNothing) {
   recorder.textRect(L"abc", zcPoint(10, 10), zcUIFormat(0, zcUIFormat::eTopLeft), out, eImage);
   EXPECT_TRUE(out.isNull());
   EXPECT_TRUE(recorder.sketch().isNull());
+}
+
+TEST(TabletText, RecordsTheUtf16UnitsOfTextOfEveryLength) {
+  // Lengths on both sides of the four characters narrowed at a time, in the basic
+  // plane throughout or with one character beyond it, beyond Unicode or negative at
+  // each place: the payload ends with the units zfToUtf16 makes, then a 0.
+  for (std::size_t n = 0; n <= 9; ++n) {
+    for (const wchar_t odd : {wchar_t(0x10000), wchar_t(0x10FFFF), wchar_t(0x110000), wchar_t(-1)}) {
+      for (std::size_t at = 0; at <= n; ++at) {  // at == n: none
+        std::wstring text;
+        for (std::size_t i = 0; i < n; ++i) text += i == at ? odd : wchar_t(i % 2 ? 0xFFFF : L'a' + i);
+        zcUITablet t;
+        t.draw(text, zcPoint(1, 2), zcColor::red, zcColor::blue, zcUIFormat(0, zcUIFormat::eTopLeft), eImage);
+        Bytes units;
+        for (const char16_t u : zfToUtf16(text) + u'\0') {
+          units.push_back(static_cast<unsigned char>(u));
+          units.push_back(static_cast<unsigned char>(u >> 8));
+        }
+        const Bytes payload = opsOf(t.sketch()).at(0).payload;
+        ASSERT_GE(payload.size(), 30u);
+        EXPECT_EQ(Bytes(payload.begin() + 30, payload.end()), units)
+            << "n " << n << ", at " << at << ", odd " << static_cast<long>(odd);
+      }
+    }
+  }
 }
 
 // A call made on a shown, recording 100 × 80 tablet at a scale: every entry the two

@@ -516,7 +516,11 @@ private:
             _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 2 * i), _mm_packs_epi32(low, low));
           }
         };
-        for (std::size_t i = 0; i + 4 < n; i += 4) four(i);
+        std::size_t i = 0;
+        do {
+          four(i);
+          i += 4;
+        } while (i + 4 < n);
         four(n - 4);
         return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(seen, 16), _mm_setzero_si128())) == 0xFFFF;
       }
