@@ -58,45 +58,68 @@ public:
     append<R, Filled, true>(t, layer, props, color, values...);
   }
   // The operation, after a properties block when Block (remembered only once the
-  // operation is whole). The payload's length is the kind's fixed length, or what its
-  // description writes for these values; the block, the header and the payload then
-  // go into one piece of room, which nothing can fail to fill (the sizer ran the
-  // same description over the same values).
+  // operation is whole): the block, the header and the payload in one piece of room
+  // as long as the payload's description measures for these values (the kind's fixed
+  // length, or what a sizer counts). The first try counts wide text in the basic
+  // plane and appends within the capacity; growing the sketch (the one step that can
+  // fail) and text beyond the plane take the exact way, out of line, so that the
+  // common path needs no stack frame.
   template <class R, bool Filled, bool Block, class... V>
   [[gnu::always_inline]] static void append(zcUITablet& t, Layers layer, const zcGraphicProps& props,
                                             const zcColor& color, const V&... values) {
     zcUISketch& s = t.sketch_;
+    const long n = length<R, Block>(false, values...);
+    if (s.hasRoom_(n)) {
+      unsigned char* room = s.appendInRoom_(n);
+      if (fill<R, Filled, Block>(room, room + n, false, layer, props, color, values...)) {
+        if constexpr (Block) s.props(props);
+        return;
+      }
+      s.remove(zcUISketchMark(s.size() - n), s.mark());
+    }
+    appendExactly<R, Filled, Block>(
+        std::tuple<zcUITablet&, Layers, const zcGraphicProps&, const zcColor&, const V&...>(t, layer, props, color,
+                                                                                           values...));
+  }
+  template <class R, bool Filled, bool Block, class Args>
+  [[gnu::cold, gnu::noinline]] static void appendExactly(const Args& args) {
+    std::apply(
+        [](zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color, const auto&... values) {
+          zcUISketch& s = t.sketch_;
+          const long n = length<R, Block>(true, values...);
+          unsigned char* room = s.append(n);
+          fill<R, Filled, Block>(room, room + n, true, layer, props, color, values...);
+          if constexpr (Block) s.props(props);
+        },
+        args);
+  }
+  // The length of the operation, exact or counting wide text in the basic plane.
+  template <class R, bool Block, class... V>
+  static long length(bool exact, const V&... values) {
     long payload = zc_sketch::KindOf<R, false>::kFixedLength;
     if constexpr (zc_sketch::KindOf<R, false>::kFixedLength < 0) {
-      zc_SketchSizer size;
+      zc_SketchSizer size(exact);
       zc_sketch::Payload<R>::fields(size, values...);
       payload = static_cast<long>(size.size());
     }
-    const long n = (Block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload;
-    // Growing is the one step that can fail, and the one call: out of line, where it
-    // starts the operation over, so that the common path needs no stack frame.
-    if (!s.hasRoom_(n))
-      return appendGrowing<R, Filled>(
-          n, std::tuple<zcUITablet&, Layers, const zcGraphicProps&, const zcColor&, const V&...>(t, layer, props,
-                                                                                                 color, values...));
-    unsigned char* room = s.appendInRoom_(n);
+    return (Block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload;
+  }
+  // The operation written into [room, end), which its length measured the same way:
+  // false when the writing is not whole (text beyond the basic plane, not exact).
+  template <class R, bool Filled, bool Block, class... V>
+  [[gnu::always_inline]] static bool fill(unsigned char* room, [[maybe_unused]] const unsigned char* end, bool exact,
+                                          Layers layer, const zcGraphicProps& props, const zcColor& color,
+                                          const V&... values) {
     if constexpr (Block) {
       zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, props);
       room += zcUISketch::kPropsBlockSize;
     }
-    zc_SketchWriter out(room);
+    zc_SketchWriter out(room, exact);
     out || static_cast<unsigned char>(zc_sketch::opcodeOf<R>(Filled && props.fill()))
         || static_cast<unsigned char>(layer) || color;
     zc_sketch::Payload<R>::fields(out, values...);
-    assert(out.at() == s.data() + s.size());
-    if constexpr (Block) s.props(props);
-  }
-
-  // recordAs over again once the sketch has room for the n bytes it appends.
-  template <class R, bool Filled, class Args>
-  [[gnu::cold, gnu::noinline]] static void appendGrowing(long n, const Args& args) {
-    std::get<0>(args).sketch_.reserveMore_(n);
-    std::apply([](auto&... a) { recordAs<R, Filled>(a...); }, args);
+    assert(out.at() == end);
+    return out.whole();
   }
 
   // A drawing call: paint(t, layer, args...) when the layer may be drawn on, then

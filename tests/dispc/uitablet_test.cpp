@@ -557,13 +557,17 @@ TEST(TabletText, RecordsTheUtf16UnitsOfTextOfEveryLength) {
         std::wstring text;
         for (std::size_t i = 0; i < n; ++i) text += i == at ? odd : wchar_t(i % 2 ? 0xFFFF : L'a' + i);
         zcUITablet t;
+        t.sketch().append(256);  // capacity to spare: the text is first written in place
+        t.sketch().erase();
         t.draw(text, zcPoint(1, 2), zcColor::red, zcColor::blue, zcUIFormat(0, zcUIFormat::eTopLeft), eImage);
         Bytes units;
         for (const char16_t u : zfToUtf16(text) + u'\0') {
           units.push_back(static_cast<unsigned char>(u));
           units.push_back(static_cast<unsigned char>(u >> 8));
         }
-        const Bytes payload = opsOf(t.sketch()).at(0).payload;
+        const std::vector<zc_test::Op> ops = opsOf(t.sketch());
+        ASSERT_EQ(ops.size(), 1u);
+        const Bytes& payload = ops[0].payload;
         ASSERT_GE(payload.size(), 30u);
         EXPECT_EQ(Bytes(payload.begin() + 30, payload.end()), units)
             << "n " << n << ", at " << at << ", odd " << static_cast<long>(odd);

@@ -356,19 +356,26 @@ using zc_SketchLocal = std::conditional_t<IO::kWriting, const T&, T>;
 // call; each field is a store at a moving pointer. The same description run over a
 // zc_SketchSizer first tells how long that room must be (for kinds without a fixed
 // length), so that an operation is appended in one piece.
+//
+// Wide text nearly always lies in the basic plane, one UTF-16 unit a character. A
+// sizer that is not exact counts it so, without looking at it; a writer that is not
+// exact then finds out, and when a character lay beyond the plane the room it was
+// given was too short for the text: the writing is not whole (whole() is false),
+// and the operation is written over by an exact sizer and writer.
 template <bool Sizing>
 class zc_SketchWriterOf {
 public:
   static constexpr bool kWriting = true;
 
-  zc_SketchWriterOf() requires Sizing = default;
-  explicit zc_SketchWriterOf(unsigned char* room) requires(!Sizing) : at_(room) {}
+  explicit zc_SketchWriterOf(bool exact) requires Sizing : exact_(exact) {}
+  zc_SketchWriterOf(unsigned char* room, bool exact) requires(!Sizing) : at_(room), exact_(exact) {}
 
   static constexpr bool loading() { return false; }
   static constexpr bool archiving() { return false; }
   // Where the next byte goes (writing); the bytes described so far (sizing).
   const unsigned char* at() const { return at_; }
   std::size_t size() const { return size_; }
+  bool whole() const { return whole_; }
 
   template <class T, class Make>
   void load(const T&, Make&&) {}
@@ -445,14 +452,18 @@ public:
   // U+FFFD. Most text lies in the basic plane: its characters are their units.
   void text(const std::wstring& v) {
     if constexpr (Sizing) {
-      const std::size_t pairs =
-          narrow<false>(v, nullptr) ? 0 : static_cast<std::size_t>(std::count_if(v.begin(), v.end(), isPair));
-      size_ += 2 * (v.size() + pairs + 1);
+      std::size_t units = v.size() + 1;
+      if (exact_ && !narrow<false>(v, nullptr))
+        units += static_cast<std::size_t>(std::count_if(v.begin(), v.end(), isPair));
+      size_ += 2 * units;
     } else {
-      // Each character as its low 16 bits, then the full conversion over the same
-      // room when one of them was not in the basic plane.
+      // Each character as its low 16 bits, then, when one of them was not in the
+      // basic plane, the full conversion over the same room (which an exact sizer
+      // measured) or nothing more (the writing is not whole).
       unsigned char* p = at_;
-      if (narrow<true>(v, p)) {
+      const bool basic = narrow<true>(v, p);
+      if (basic || !exact_) {
+        whole_ = whole_ && basic;
         p += 2 * v.size();
       } else {
         for (wchar_t w : v) {
@@ -541,6 +552,8 @@ private:
 
   unsigned char* at_ = nullptr;
   std::size_t size_ = 0;
+  bool exact_;
+  bool whole_ = true;
 };
 using zc_SketchWriter = zc_SketchWriterOf<false>;
 using zc_SketchSizer = zc_SketchWriterOf<true>;
