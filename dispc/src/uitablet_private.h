@@ -75,7 +75,7 @@ public:
         if constexpr (Block) s.props(props);
         return;
       }
-      s.remove(zcUISketchMark(s.size() - n), s.mark());
+      s.remove(zcUISketchMark(s.size() - n), s.mark());  // the room given back
     }
     appendExactly<R, Filled, Block>(
         std::tuple<zcUITablet&, Layers, const zcGraphicProps&, const zcColor&, const V&...>(t, layer, props, color,

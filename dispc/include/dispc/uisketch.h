@@ -141,8 +141,6 @@ private:
     size_ += static_cast<std::int32_t>(n);
     return start;
   }
-  // Makes the capacity hold n more bytes (append() grows through it).
-  void reserveMore_(long n);
   // append() when the bytes do not fit.
   unsigned char* grow_(long n);
 

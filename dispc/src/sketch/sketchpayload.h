@@ -45,9 +45,8 @@ void rectFields(IO& io, Field<IO, zcRect> rect) {
 }
 
 // A list of points after its count (16 bytes each, and `trailing` bytes follow).
-// Inlined into each payload, where a writer's copy is a few stores.
 template <class IO>
-[[gnu::always_inline]] inline void pointList(IO& io, Field<IO, std::vector<zcPoint>> points, std::size_t trailing) {
+void pointList(IO& io, Field<IO, std::vector<zcPoint>> points, std::size_t trailing) {
   Local<IO, std::int32_t> n = static_cast<std::int32_t>(points.size());
   io.count(n, 16);
   io.fits(static_cast<std::size_t>(n) * 16 + trailing);

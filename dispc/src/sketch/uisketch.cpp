@@ -56,14 +56,10 @@ void zcUISketch::reserve_(long needed) {
   capacity_ = static_cast<std::int32_t>(grown);
 }
 
-void zcUISketch::reserveMore_(long n) {
+unsigned char* zcUISketch::grow_(long n) {
   if (n < 0) throw zcUIError::BadParams();
   if (n > kMaxSize - size_) throw BadAllocation();
   reserve_(size_ + n);
-}
-
-unsigned char* zcUISketch::grow_(long n) {
-  reserveMore_(n);
   unsigned char* start = data_ + size_;
   size_ += static_cast<std::int32_t>(n);
   return start;
