@@ -576,6 +576,22 @@ TEST(TabletText, RecordsTheUtf16UnitsOfTextOfEveryLength) {
   }
 }
 
+TEST(TabletRecording, PolylinesOfEveryLengthRecordTheirPoints) {
+  // Fewer points than the four copied at a time, and more, overlapping the last four.
+  for (int n = 0; n <= 9; ++n) {
+    std::vector<zcPoint> points;
+    Stream expected;
+    expected.header(44, 0, kCyan).i32(n);
+    for (int i = 0; i < n; ++i) {
+      points.emplace_back(i + 0.25, -i * 1.5);
+      expected.point(i + 0.25, -i * 1.5);
+    }
+    zcUITablet t;
+    t.draw(zcPolyline(points, n % 2 == 1), zcGraphicProps(), eImage);
+    EXPECT_EQ(bytesOf(t.sketch()), expected.u8(n % 2).get()) << "n " << n;
+  }
+}
+
 // A call made on a shown, recording 100 × 80 tablet at a scale: every entry the two
 // scopes logged, the opcodes recorded, and the whole recording where it is given.
 struct Row {

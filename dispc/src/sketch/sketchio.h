@@ -421,15 +421,23 @@ public:
 
   void count(std::int32_t n, std::size_t) { *this || n; }
   // Points in one piece of room. On a little-endian host a point's bytes are its
-  // two f64 as they are, copied two points at a time.
+  // two f64 as they are, copied four points at a time (the last four overlapping
+  // the ones before), or one at a time when there are fewer.
   void points(const std::vector<zcPoint>& v) {
     put(16 * v.size(), [&](unsigned char* p) {
       const zcPoint* q = v.data();
       std::size_t n = v.size();
       if constexpr (kPointsAsBytes) {
-        std::size_t i = 0;
-        for (; i + 2 <= n; i += 2) std::memcpy(p + 16 * i, q + i, 32);
-        if (i < n) std::memcpy(p + 16 * i, q + i, 16);
+        if (n >= 4) {
+          std::size_t i = 0;
+          do {
+            std::memcpy(p + 16 * i, q + i, 64);
+            i += 4;
+          } while (i + 4 < n);
+          std::memcpy(p + 16 * (n - 4), q + n - 4, 64);
+        } else {
+          for (std::size_t i = 0; i < n; ++i) std::memcpy(p + 16 * i, q + i, 16);
+        }
       } else {
         for (; n > 0; --n, ++q, p += 16) {
           zfStoreF64(p, q->x());
