@@ -20,16 +20,14 @@ void checkWidth(long width) {
 zcGraphicProps::zcGraphicProps() : zcGraphicProps(zcColor::cyanColor(), 1, ePenStyleDefault, false) {}
 
 zcGraphicProps::zcGraphicProps(const zcColor& color, long width, zePenStyle style, bool fill)
-    : penColor_(color),
-      penWidth_(static_cast<std::int32_t>(width)),
-      penStyle_(style),
-      fill_(fill),
-      penJoin_(ePenJoinDefault),
-      penEndCap_(ePenEndCapDefault),
-      arrowHead_(true),
-      arrowHeadForward_(true),
-      showVertex_(false) {
+    : values_{{}, color} {
   checkWidth(width);
+  // Version 0, join and end cap 0, no vertex markers: the zeros above.
+  values_.record[kFillAt] = fill ? 1 : 0;
+  zfStoreI32(values_.record + kWidthAt, static_cast<std::int32_t>(width));
+  zfStoreI32(values_.record + kStyleAt, style);
+  values_.record[kArrowHeadAt] = 1;
+  values_.record[kArrowHeadForwardAt] = 1;
 }
 
 zcGraphicProps::zcGraphicProps(const zcGraphicProps& other) = default;
@@ -39,48 +37,48 @@ zcGraphicProps& zcGraphicProps::operator=(const zcGraphicProps&) = default;
 
 void zcGraphicProps::penColor(const zcColor& color) {
   mutating_();
-  penColor_ = color;
+  values_.penColor = color;
 }
 
 void zcGraphicProps::penWidth(long width) {
   checkWidth(width);
   mutating_();
-  penWidth_ = static_cast<std::int32_t>(width);
+  zfStoreI32(values_.record + kWidthAt, static_cast<std::int32_t>(width));
 }
 
 void zcGraphicProps::penStyle(zePenStyle style) {
   mutating_();
-  penStyle_ = style;
+  zfStoreI32(values_.record + kStyleAt, style);
 }
 
 void zcGraphicProps::fill(bool fill) {
   mutating_();
-  fill_ = fill;
+  values_.record[kFillAt] = fill ? 1 : 0;
 }
 
 void zcGraphicProps::penJoin(zePenJoin join) {
   mutating_();
-  penJoin_ = join;
+  zfStoreI32(values_.record + kJoinAt, join);
 }
 
 void zcGraphicProps::penEndCap(zePenEndCap endCap) {
   mutating_();
-  penEndCap_ = endCap;
+  zfStoreI32(values_.record + kEndCapAt, endCap);
 }
 
 void zcGraphicProps::arrowHead(bool on) {
   mutating_();
-  arrowHead_ = on;
+  values_.record[kArrowHeadAt] = on ? 1 : 0;
 }
 
 void zcGraphicProps::arrowHeadForward(bool forward) {
   mutating_();
-  arrowHeadForward_ = forward;
+  values_.record[kArrowHeadForwardAt] = forward ? 1 : 0;
 }
 
 void zcGraphicProps::showVertex(bool show) {
   mutating_();
-  showVertex_ = show;
+  values_.record[kShowVertexAt] = show ? 1 : 0;
 }
 
 zcPersistent* zcGraphicProps::make() { return new zcGraphicProps; }
@@ -94,29 +92,22 @@ void zcGraphicProps::serialize_(zcArchive& archive, unsigned char version) {
   if (version != 0) throw zcArchive::UnknownVersion("dispc/dispprop", __LINE__);
   zcPersistent::dispatchSerialize(archive);
   if (archive.isLoading()) mutating_();
-  long width = penWidth_;
-  int style = penStyle_, join = penJoin_, endCap = penEndCap_;
-  archive || penColor_ || width || style || fill_ || join || endCap || arrowHead_ || arrowHeadForward_ ||
-      showVertex_;
-  penWidth_ = static_cast<std::int32_t>(width);
-  penStyle_ = static_cast<zePenStyle>(style);
-  penJoin_ = static_cast<zePenJoin>(join);
-  penEndCap_ = static_cast<zePenEndCap>(endCap);
+  long width = penWidth();
+  int style = penStyle(), join = penJoin(), endCap = penEndCap();
+  bool fill = this->fill(), arrow = arrowHead(), forward = arrowHeadForward(), vertex = showVertex();
+  archive || values_.penColor || width || style || fill || join || endCap || arrow || forward || vertex;
+  // Stored back as read (or as they were): nothing read is validated.
+  values_.record[kFillAt] = fill ? 1 : 0;
+  zfStoreI32(values_.record + kWidthAt, static_cast<std::int32_t>(width));
+  zfStoreI32(values_.record + kStyleAt, style);
+  zfStoreI32(values_.record + kJoinAt, join);
+  zfStoreI32(values_.record + kEndCapAt, endCap);
+  values_.record[kArrowHeadAt] = arrow ? 1 : 0;
+  values_.record[kArrowHeadForwardAt] = forward ? 1 : 0;
+  values_.record[kShowVertexAt] = vertex ? 1 : 0;
 }
 
 void zcGraphicProps::writeRecord(zcUISketch& sketch) const { writeRecord(sketch.append(kRecordSize)); }
-
-void zcGraphicProps::writeRecord(unsigned char* out) const {
-  out[0] = 0;
-  out[1] = fill_ ? 1 : 0;
-  zfStoreI32(out + 2, penWidth_);
-  zfStoreI32(out + 6, penStyle_);
-  zfStoreI32(out + 10, penJoin_);
-  zfStoreI32(out + 14, penEndCap_);
-  out[18] = arrowHead_ ? 1 : 0;
-  out[19] = arrowHeadForward_ ? 1 : 0;
-  out[20] = showVertex_ ? 1 : 0;
-}
 
 void zcGraphicProps::readRecord(const unsigned char* in) {
   fill(in[0] != 0);

@@ -48,12 +48,17 @@ void zcUITablet::drawPointIcon(const zcPoint& p, const zcColor& color, Layers la
 
 void zcUITabletPrivate::drawSegment(zcUITablet& t, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props,
                                     Layers layer) {
-  if (t.okToDraw(layer)) {
-    t.segment_.p1(t.scaledMap_.mapPoint(p1));
-    t.segment_.p2(t.scaledMap_.mapPoint(p2));
-    scope(t, layer).draw(t.segment_, props);
-  }
-  if (t.recordOn_) record<zc_UISketchOpLineSeg>(t, layer, props, p1, p2);
+  paintAndRecord(
+      t, layer,
+      [](zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
+        t.segment_.p1(t.scaledMap_.mapPoint(p1));
+        t.segment_.p2(t.scaledMap_.mapPoint(p2));
+        scope(t, layer).draw(t.segment_, props);
+      },
+      [](zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
+        record<zc_UISketchOpLineSeg>(t, layer, props, p1, p2);
+      },
+      p1, p2, props);
 }
 
 void zcUITablet::draw(const zcLineSeg& seg, const zcGraphicProps& props, Layers layer) {
@@ -124,16 +129,30 @@ void zcUITablet::drawPolygon(const std::vector<zcPoint>& vertices, zcPolygon::Po
 }
 
 void zcUITablet::draw(const zcPolyline& polyline, const zcGraphicProps& props, Layers layer) {
-  if (okToDraw(layer)) P::scope(*this, layer).draw(polyline.map(scaledMap_), props);
-  if (recordOn_) P::record<zc_UISketchOpPolyline>(*this, layer, props, polyline);
+  P::paintAndRecord(
+      *this, layer,
+      [](zcUITablet& t, Layers layer, const zcPolyline& polyline, const zcGraphicProps& props) {
+        P::scope(t, layer).draw(polyline.map(t.scaledMap_), props);
+      },
+      [](zcUITablet& t, Layers layer, const zcPolyline& polyline, const zcGraphicProps& props) {
+        P::record<zc_UISketchOpPolyline>(t, layer, props, polyline);
+      },
+      polyline, props);
 }
 
 // --- Conics --------------------------------------------------------------------------------
 
 void zcUITablet::draw(const zcCircle& circle, const zcGraphicProps& props, Layers layer) {
   // Painted as its ellipse; a tablet that only records builds none.
-  if (okToDraw(layer)) P::scope(*this, layer).draw(zcEllipse(circle).map(scaledMap_), props);
-  if (recordOn_) P::recordFilled<zc_UISketchOpCircle>(*this, layer, props, circle);
+  P::paintAndRecord(
+      *this, layer,
+      [](zcUITablet& t, Layers layer, const zcCircle& circle, const zcGraphicProps& props) {
+        P::scope(t, layer).draw(zcEllipse(circle).map(t.scaledMap_), props);
+      },
+      [](zcUITablet& t, Layers layer, const zcCircle& circle, const zcGraphicProps& props) {
+        P::recordFilled<zc_UISketchOpCircle>(t, layer, props, circle);
+      },
+      circle, props);
 }
 
 void zcUITablet::draw(const zcCircle& circle, const zcColor& color, bool fill, Layers layer) {
@@ -220,19 +239,25 @@ void zcUITablet::drawGenRect(const zcPair<double>& center, const zcPair<double>&
 }
 
 void zcUITablet::draw(const zcRect& rect, const zcGraphicProps& props, Layers layer) {
-  if (okToDraw(layer)) {
-    zcUIScope& s = P::scope(*this, layer);
-    const zcPoint c[4] = {scaledMap_.mapPoint(rect.ul()), scaledMap_.mapPoint(rect.ur()),
-                          scaledMap_.mapPoint(rect.lr()), scaledMap_.mapPoint(rect.ll())};
-    if (props.fill()) {
-      s.draw(zcPolygon(std::vector<zcPoint>(c, c + 4)), props);
-    } else {
-      P::Compound compound(*this, layer);
-      s.drawStart(c[0]);
-      for (int i = 1; i <= 4; ++i) s.drawTo(c[i % 4], props);
-    }
-  }
-  if (recordOn_) P::record<zc_UISketchOpRect>(*this, layer, props, rect);
+  P::paintAndRecord(
+      *this, layer,
+      [](zcUITablet& t, Layers layer, const zcRect& rect, const zcGraphicProps& props) {
+        zcUIScope& s = P::scope(t, layer);
+        const zcXform<2>& map = t.scaledMap_;
+        const zcPoint c[4] = {map.mapPoint(rect.ul()), map.mapPoint(rect.ur()), map.mapPoint(rect.lr()),
+                              map.mapPoint(rect.ll())};
+        if (props.fill()) {
+          s.draw(zcPolygon(std::vector<zcPoint>(c, c + 4)), props);
+        } else {
+          P::Compound compound(t, layer);
+          s.drawStart(c[0]);
+          for (int i = 1; i <= 4; ++i) s.drawTo(c[i % 4], props);
+        }
+      },
+      [](zcUITablet& t, Layers layer, const zcRect& rect, const zcGraphicProps& props) {
+        P::record<zc_UISketchOpRect>(t, layer, props, rect);
+      },
+      rect, props);
 }
 
 void zcUITablet::draw(const zcRect& rect, const zcColor& color, bool fill, Layers layer) {
@@ -290,11 +315,19 @@ void zcUITablet::draw(const zcGenShape& shape, const zcColor& color, Layers laye
 
 void zcUITablet::draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground,
                       const zcColor& background, const zcUIFormat& format, Layers layer) {
-  if (okToDraw(layer)) {
-    zcPoint mapped;
-    P::scope(*this, layer).draw(text, P::resolve(*this, pos, layer, mapped), foreground, background, format);
-  }
-  if (recordOn_) P::recordColor<zc_UISketchOpUnicodeString>(*this, layer, P::defaultProps(), foreground, text, pos, background, format);
+  P::paintAndRecord(
+      *this, layer,
+      [](zcUITablet& t, Layers layer, const std::wstring& text, const zcPoint& pos, const zcColor& foreground,
+         const zcColor& background, const zcUIFormat& format) {
+        zcPoint mapped;
+        P::scope(t, layer).draw(text, P::resolve(t, pos, layer, mapped), foreground, background, format);
+      },
+      [](zcUITablet& t, Layers layer, const std::wstring& text, const zcPoint& pos, const zcColor& foreground,
+         const zcColor& background, const zcUIFormat& format) {
+        P::recordColor<zc_UISketchOpUnicodeString>(t, layer, P::defaultProps(), foreground, text, pos, background,
+                                                   format);
+      },
+      text, pos, foreground, background, format);
 }
 
 void zcUITablet::textRect(const std::wstring& text, const zcPoint& pos, const zcUIFormat& format, zcUIRect& out,

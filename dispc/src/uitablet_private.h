@@ -11,6 +11,7 @@
 
 #include <cassert>
 #include <optional>
+#include <tuple>
 
 class zcUITabletPrivate : public zcUITablet {
 public:
@@ -37,44 +38,106 @@ public:
   // operation is appended whole or not at all.
   template <class R, class... V>
   static void record(zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
-    recordAs<R>(t, zc_sketch::opcodeOf<R>(), layer, props, props.penColor(), values...);
+    recordAs<R, false>(t, layer, props, props.penColor(), values...);
   }
   template <class R, class... V>
   static void recordFilled(zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
-    recordAs<R>(t, zc_sketch::opcodeOf<R>(props.fill()), layer, props, props.penColor(), values...);
+    recordAs<R, true>(t, layer, props, props.penColor(), values...);
   }
   template <class R, class... V>
   static void recordColor(zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color,
                           const V&... values) {
-    recordAs<R>(t, zc_sketch::opcodeOf<R>(), layer, props, color, values...);
+    recordAs<R, false>(t, layer, props, color, values...);
   }
-  template <class R, class... V>
-  static void recordAs(zcUITablet& t, long opcode, Layers layer, const zcGraphicProps& props, const zcColor& color,
+  // The same properties (the common case) and new ones take paths of their own.
+  template <class R, bool Filled, class... V>
+  static void recordAs(zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color,
                        const V&... values) {
     if (!t.recordOn_) return;
+    if (props == t.sketch_.props()) return append<R, Filled, false>(t, layer, props, color, values...);
+    append<R, Filled, true>(t, layer, props, color, values...);
+  }
+  // The operation, after a properties block when Block (remembered only once the
+  // operation is whole): the block, the header and the payload in one piece of room
+  // as long as the payload's description measures for these values (the kind's fixed
+  // length, or what a sizer counts). The first try counts wide text in the basic
+  // plane and appends within the capacity; growing the sketch (the one step that can
+  // fail) and text beyond the plane take the exact way, out of line, so that the
+  // common path needs no stack frame.
+  template <class R, bool Filled, bool Block, class... V>
+  [[gnu::always_inline]] static void append(zcUITablet& t, Layers layer, const zcGraphicProps& props,
+                                            const zcColor& color, const V&... values) {
     zcUISketch& s = t.sketch_;
-    // New properties: a block first, remembered only once the operation is whole.
-    const bool block = !(props == s.props());
-    // The payload's length: the kind's fixed length, or what its description writes
-    // for these values. Then the block (if any), the header and the payload in one
-    // piece of room, which only a failed growth can refuse and nothing can fail to
-    // fill (the sizer ran the same description over the same values).
+    const long n = length<R, Block>(false, values...);
+    if (s.hasRoom_(n)) {
+      unsigned char* room = s.appendInRoom_(n);
+      if (fill<R, Filled, Block>(room, room + n, false, layer, props, color, values...)) {
+        if constexpr (Block) s.props(props);
+        return;
+      }
+      s.remove(zcUISketchMark(s.size() - n), s.mark());  // the room given back
+    }
+    appendExactly<R, Filled, Block>(
+        std::tuple<zcUITablet&, Layers, const zcGraphicProps&, const zcColor&, const V&...>(t, layer, props, color,
+                                                                                           values...));
+  }
+  template <class R, bool Filled, bool Block, class Args>
+  [[gnu::cold, gnu::noinline]] static void appendExactly(const Args& args) {
+    std::apply(
+        [](zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color, const auto&... values) {
+          zcUISketch& s = t.sketch_;
+          const long n = length<R, Block>(true, values...);
+          unsigned char* room = s.append(n);
+          fill<R, Filled, Block>(room, room + n, true, layer, props, color, values...);
+          if constexpr (Block) s.props(props);
+        },
+        args);
+  }
+  // The length of the operation, exact or counting wide text in the basic plane.
+  template <class R, bool Block, class... V>
+  static long length(bool exact, const V&... values) {
     long payload = zc_sketch::KindOf<R, false>::kFixedLength;
     if constexpr (zc_sketch::KindOf<R, false>::kFixedLength < 0) {
-      zc_SketchSizer size;
+      zc_SketchSizer size(exact);
       zc_sketch::Payload<R>::fields(size, values...);
       payload = static_cast<long>(size.size());
     }
-    unsigned char* room = s.append((block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload);
-    if (block) {
+    return (Block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload;
+  }
+  // The operation written into [room, end), which its length measured the same way:
+  // false when the writing is not whole (text beyond the basic plane, not exact).
+  template <class R, bool Filled, bool Block, class... V>
+  [[gnu::always_inline]] static bool fill(unsigned char* room, [[maybe_unused]] const unsigned char* end, bool exact,
+                                          Layers layer, const zcGraphicProps& props, const zcColor& color,
+                                          const V&... values) {
+    if constexpr (Block) {
       zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, props);
       room += zcUISketch::kPropsBlockSize;
     }
-    zc_SketchWriter out(room);
-    out || static_cast<unsigned char>(opcode) || static_cast<unsigned char>(layer) || color;
+    zc_SketchWriter out(room, exact);
+    out || static_cast<unsigned char>(zc_sketch::opcodeOf<R>(Filled && props.fill()))
+        || static_cast<unsigned char>(layer) || color;
     zc_sketch::Payload<R>::fields(out, values...);
-    assert(out.at() == s.data() + s.size());
-    if (block) s.props(props);
+    assert(out.at() == end);
+    return out.whole();
+  }
+
+  // A drawing call: paint(t, layer, args...) when the layer may be drawn on, then
+  // record(t, layer, args...), which records when recording is on. Both are lambdas
+  // without captures. Recording is inlined here whole, painting stays out of line:
+  // a tablet that is not visible (and so paints nothing) records without a stack
+  // frame.
+  template <class Paint, class Record, class... A>
+  [[gnu::noinline, gnu::flatten]] static void paintAndRecord(zcUITablet& t, Layers layer, Paint paint, Record record,
+                                                             const A&... args) {
+    if (t.visible()) return paintThenRecord(t, layer, paint, record, args...);
+    record(t, layer, args...);
+  }
+  template <class Paint, class Record, class... A>
+  [[gnu::noinline]] static void paintThenRecord(zcUITablet& t, Layers layer, Paint paint, Record record,
+                                                const A&... args) {
+    if (t.okToDraw(layer)) paint(t, layer, args...);
+    record(t, layer, args...);
   }
 
   // draw(zcLineSeg) from its end points (replay hands them as it read them): the

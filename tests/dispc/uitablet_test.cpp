@@ -19,6 +19,7 @@
 #include "zfound/pelbuf.h"
 #include "zfound/rect.h"
 #include "zfound/rle.h"
+#include "zfound/strings.h"
 #include "zfound/trees.h"
 
 #include <gtest/gtest.h>
@@ -500,6 +501,51 @@ TEST(TabletSections, ArcsEndsAndArrowHeadAndTheTwoOpcodes) {
     EXPECT_EQ(ops[0].opcode, opcode);
     ASSERT_EQ(ops[0].payload.size(), 552 + flags.size());
     EXPECT_EQ(Bytes(ops[0].payload.begin() + 552, ops[0].payload.end()), flags);
+  }
+}
+
+TEST(TabletText, RecordsTheUtf16UnitsOfTextOfEveryLength) {
+  // Lengths on both sides of the four characters narrowed at a time, in the basic
+  // plane throughout or with one character beyond it, beyond Unicode or negative at
+  // each place: the payload ends with the units zfToUtf16 makes, then a 0.
+  for (std::size_t n = 0; n <= 9; ++n) {
+    for (const wchar_t odd : {wchar_t(0x10000), wchar_t(0x10FFFF), wchar_t(0x110000), wchar_t(-1)}) {
+      for (std::size_t at = 0; at <= n; ++at) {  // at == n: none
+        std::wstring text;
+        for (std::size_t i = 0; i < n; ++i) text += i == at ? odd : wchar_t(i % 2 ? 0xFFFF : L'a' + i);
+        zcUITablet t;
+        t.sketch().append(256);  // capacity to spare: the text is first written in place
+        t.sketch().erase();
+        t.draw(text, zcPoint(1, 2), zcColor::red, zcColor::blue, zcUIFormat(0, zcUIFormat::eTopLeft), eImage);
+        Bytes units;
+        for (const char16_t u : zfToUtf16(text) + u'\0') {
+          units.push_back(static_cast<unsigned char>(u));
+          units.push_back(static_cast<unsigned char>(u >> 8));
+        }
+        const std::vector<zc_test::Op> ops = opsOf(t.sketch());
+        ASSERT_EQ(ops.size(), 1u);
+        const Bytes& payload = ops[0].payload;
+        ASSERT_GE(payload.size(), 30u);
+        EXPECT_EQ(Bytes(payload.begin() + 30, payload.end()), units)
+            << "n " << n << ", at " << at << ", odd " << static_cast<long>(odd);
+      }
+    }
+  }
+}
+
+TEST(TabletRecording, PolylinesOfEveryLengthRecordTheirPoints) {
+  // Fewer points than the four copied at a time, and more, overlapping the last four.
+  for (int n = 0; n <= 9; ++n) {
+    std::vector<zcPoint> points;
+    Stream expected;
+    expected.header(44, 0, kCyan).i32(n);
+    for (int i = 0; i < n; ++i) {
+      points.emplace_back(i + 0.25, -i * 1.5);
+      expected.point(i + 0.25, -i * 1.5);
+    }
+    zcUITablet t;
+    t.draw(zcPolyline(points, n % 2 == 1), zcGraphicProps(), eImage);
+    EXPECT_EQ(bytesOf(t.sketch()), expected.u8(n % 2).get()) << "n " << n;
   }
 }
 

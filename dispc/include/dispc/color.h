@@ -15,6 +15,8 @@
 #include "zfound/bytes.h"
 
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 class zcArchive;
 
@@ -87,6 +89,8 @@ public:
   // an RGB value and the values agree. A stock color thus equals the index color of
   // its index and the RGB color of its triple; an index color never equals an RGB one.
   bool operator==(const zcColor& o) const {
+    // The common case first: the same bytes, which are equal when they carry either.
+    if (std::memcmp(this, &o, sizeof(zcColor)) == 0) return flags_ & (eIndexBit | eRGBBit);
     if (isIndexColor() && o.isIndexColor()) return index_ == o.index_;
     if (isRGBColor() && o.isRGBColor()) return rgb_ == o.rgb_;
     return false;
@@ -97,12 +101,10 @@ public:
   // 0 (index 0 for an RGB color). Reading takes the first five as they are.
   static constexpr std::size_t kImageSize = 6;
   void writeImage(zcImageOut<kImageSize> out) const {
-    out[0] = flags_;
-    out[1] = index_;
-    out[2] = rgb_.r();
-    out[3] = rgb_.g();
-    out[4] = rgb_.b();
-    out[5] = 0;
+    // Two stores: the first four bytes, then blue and the reserved 0.
+    zfStoreU32(out.data(), std::uint32_t(flags_) | std::uint32_t(index_) << 8 | std::uint32_t(rgb_.r()) << 16 |
+                               std::uint32_t(rgb_.g()) << 24);
+    zfStoreU16(out.data() + 4, rgb_.b());
   }
   static zcColor readImage(zcImageIn<kImageSize> in);
 
@@ -143,6 +145,8 @@ private:
   unsigned char index_;
   zcRGB rgb_;
 };
+// Equal bytes are equal values (operator== compares them first).
+static_assert(std::has_unique_object_representations_v<zcColor>);
 
 // Archive forms: a signed version byte 0, then the fields (a color's triple carries
 // its own version byte). << stores and >> loads; each raises zcArchive::BadFormat on

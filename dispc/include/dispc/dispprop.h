@@ -12,8 +12,11 @@
 #include "dispc/color.h"
 #include "dispc/export.h"
 
+#include "zfound/bytes.h"
 #include "zfound/exception.h"
 #include "zfound/persistent.h"
+
+#include <cstring>
 
 class zcUISketch;
 
@@ -34,15 +37,15 @@ public:
   zcGraphicProps& operator=(const zcGraphicProps& other);
   ~zcGraphicProps() override;
 
-  const zcColor& penColor() const { return penColor_; }
-  long penWidth() const { return penWidth_; }
-  zePenStyle penStyle() const { return penStyle_; }
-  bool fill() const { return fill_; }
-  zePenJoin penJoin() const { return penJoin_; }
-  zePenEndCap penEndCap() const { return penEndCap_; }
-  bool arrowHead() const { return arrowHead_; }
-  bool arrowHeadForward() const { return arrowHeadForward_; }
-  bool showVertex() const { return showVertex_; }
+  const zcColor& penColor() const { return values_.penColor; }
+  long penWidth() const { return zfLoadI32(values_.record + kWidthAt); }
+  zePenStyle penStyle() const { return static_cast<zePenStyle>(zfLoadI32(values_.record + kStyleAt)); }
+  bool fill() const { return values_.record[kFillAt] != 0; }
+  zePenJoin penJoin() const { return static_cast<zePenJoin>(zfLoadI32(values_.record + kJoinAt)); }
+  zePenEndCap penEndCap() const { return static_cast<zePenEndCap>(zfLoadI32(values_.record + kEndCapAt)); }
+  bool arrowHead() const { return values_.record[kArrowHeadAt] != 0; }
+  bool arrowHeadForward() const { return values_.record[kArrowHeadForwardAt] != 0; }
+  bool showVertex() const { return values_.record[kShowVertexAt] != 0; }
 
   // Setters call the mutation hook first. penWidth raises BadParams for a negative
   // width before anything happens; no other setter validates.
@@ -56,10 +59,13 @@ public:
   void arrowHeadForward(bool forward);
   void showVertex(bool show);
 
+  // The same record and equal pen colors.
   bool operator==(const zcGraphicProps& o) const {
-    return penWidth_ == o.penWidth_ && penStyle_ == o.penStyle_ && fill_ == o.fill_ && penJoin_ == o.penJoin_ &&
-           penEndCap_ == o.penEndCap_ && arrowHead_ == o.arrowHead_ && arrowHeadForward_ == o.arrowHeadForward_ &&
-           showVertex_ == o.showVertex_ && penColor_ == o.penColor_;
+    // The common case first: the same bytes, equal values when the color carries an
+    // index or a triple.
+    if (std::memcmp(&values_, &o.values_, sizeof values_) == 0)
+      return values_.penColor.isIndexColor() || values_.penColor.isRGBColor();
+    return std::memcmp(values_.record, o.values_.record, kRecordSize) == 0 && values_.penColor == o.values_.penColor;
   }
   bool operator!=(const zcGraphicProps& other) const { return !(*this == other); }
 
@@ -69,7 +75,7 @@ public:
   // appended to the sketch, or stored at `out` (room for kRecordSize bytes).
   static constexpr long kRecordSize = 21;
   void writeRecord(zcUISketch& sketch) const;
-  void writeRecord(unsigned char* out) const;
+  void writeRecord(unsigned char* out) const { std::memcpy(out, values_.record, kRecordSize); }
   // Reads the record body (the 20 bytes after the version byte) into these
   // properties through the setters, in the order fill, width, style, join, end cap,
   // arrow head, arrow head forward, show vertex. A negative width raises BadParams
@@ -97,24 +103,19 @@ private:
   // The values of `o`, without the mutation hook: for the properties a sketch
   // remembers, which nothing can track.
   void assignValues_(const zcGraphicProps& o) {
-    penColor_ = o.penColor_;
-    penWidth_ = o.penWidth_;
-    penStyle_ = o.penStyle_;
-    fill_ = o.fill_;
-    penJoin_ = o.penJoin_;
-    penEndCap_ = o.penEndCap_;
-    arrowHead_ = o.arrowHead_;
-    arrowHeadForward_ = o.arrowHeadForward_;
-    showVertex_ = o.showVertex_;
+    values_ = o.values_;
   }
 
-  zcColor penColor_;
-  std::int32_t penWidth_;
-  zePenStyle penStyle_;
-  bool fill_;
-  zePenJoin penJoin_;
-  zePenEndCap penEndCap_;
-  bool arrowHead_;
-  bool arrowHeadForward_;
-  bool showVertex_;
+  // Where each value sits in the record.
+  static constexpr long kFillAt = 1, kWidthAt = 2, kStyleAt = 6, kJoinAt = 10, kEndCapAt = 14, kArrowHeadAt = 18,
+                        kArrowHeadForwardAt = 19, kShowVertexAt = 20;
+
+  // The values: all but the pen color as their record, so that comparing, recording
+  // and remembering properties move bytes.
+  struct Values {
+    unsigned char record[kRecordSize];
+    zcColor penColor;
+  };
+  static_assert(std::has_unique_object_representations_v<Values>);
+  Values values_;
 };

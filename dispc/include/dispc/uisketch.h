@@ -66,12 +66,7 @@ public:
   // zcUIError::BadParams.
   unsigned char* append(long n) {
     // Recording appends a few bytes at a time: the common case stays inline.
-    if (n >= 0 && n <= static_cast<long>(capacity_) - size_) {
-      unsigned char* start = data_ + size_;
-      size_ += static_cast<std::int32_t>(n);
-      return start;
-    }
-    return grow_(n);
+    return hasRoom_(n) ? appendInRoom_(n) : grow_(n);
   }
   void append(const void* bytes, long n);
 
@@ -138,6 +133,13 @@ private:
   static void storeBlock_(unsigned char* out, unsigned char op, const zcGraphicProps& props) {
     out[0] = op;
     props.writeRecord(out + 1);
+  }
+  // Whether the capacity holds n more bytes (n >= 0), and those bytes when it does.
+  bool hasRoom_(long n) const { return n >= 0 && n <= static_cast<long>(capacity_) - size_; }
+  unsigned char* appendInRoom_(long n) {
+    unsigned char* start = data_ + size_;
+    size_ += static_cast<std::int32_t>(n);
+    return start;
   }
   // append() when the bytes do not fit.
   unsigned char* grow_(long n);

@@ -26,6 +26,7 @@
 #include "zfound/strings.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cmath>
@@ -34,6 +35,10 @@
 #include <string>
 #include <type_traits>
 #include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 class zc_SketchIO {
 public:
@@ -351,19 +356,26 @@ using zc_SketchLocal = std::conditional_t<IO::kWriting, const T&, T>;
 // call; each field is a store at a moving pointer. The same description run over a
 // zc_SketchSizer first tells how long that room must be (for kinds without a fixed
 // length), so that an operation is appended in one piece.
+//
+// Wide text nearly always lies in the basic plane, one UTF-16 unit a character. A
+// sizer that is not exact counts it so, without looking at it; a writer that is not
+// exact then finds out, and when a character lay beyond the plane the room it was
+// given was too short for the text: the writing is not whole (whole() is false),
+// and the operation is written over by an exact sizer and writer.
 template <bool Sizing>
 class zc_SketchWriterOf {
 public:
   static constexpr bool kWriting = true;
 
-  zc_SketchWriterOf() requires Sizing = default;
-  explicit zc_SketchWriterOf(unsigned char* room) requires(!Sizing) : at_(room) {}
+  explicit zc_SketchWriterOf(bool exact) requires Sizing : exact_(exact) {}
+  zc_SketchWriterOf(unsigned char* room, bool exact) requires(!Sizing) : at_(room), exact_(exact) {}
 
   static constexpr bool loading() { return false; }
   static constexpr bool archiving() { return false; }
   // Where the next byte goes (writing); the bytes described so far (sizing).
   const unsigned char* at() const { return at_; }
   std::size_t size() const { return size_; }
+  bool whole() const { return whole_; }
 
   template <class T, class Make>
   void load(const T&, Make&&) {}
@@ -408,13 +420,29 @@ public:
   }
 
   void count(std::int32_t n, std::size_t) { *this || n; }
-  // Points in one piece of room.
+  // Points in one piece of room. On a little-endian host a point's bytes are its
+  // two f64 as they are, copied four points at a time (the last four overlapping
+  // the ones before), or one at a time when there are fewer.
   void points(const std::vector<zcPoint>& v) {
     put(16 * v.size(), [&](unsigned char* p) {
-      for (const zcPoint& q : v) {
-        zfStoreF64(p, q.x());
-        zfStoreF64(p + 8, q.y());
-        p += 16;
+      const zcPoint* q = v.data();
+      std::size_t n = v.size();
+      if constexpr (kPointsAsBytes) {
+        if (n >= 4) {
+          std::size_t i = 0;
+          do {
+            std::memcpy(p + 16 * i, q + i, 64);
+            i += 4;
+          } while (i + 4 < n);
+          std::memcpy(p + 16 * (n - 4), q + n - 4, 64);
+        } else {
+          for (std::size_t i = 0; i < n; ++i) std::memcpy(p + 16 * i, q + i, 16);
+        }
+      } else {
+        for (; n > 0; --n, ++q, p += 16) {
+          zfStoreF64(p, q->x());
+          zfStoreF64(p + 8, q->y());
+        }
       }
     });
   }
@@ -429,26 +457,35 @@ public:
   }
   // UTF-16 units as zfToUtf16 makes them, then the terminating 0: a character
   // beyond the basic plane as its surrogate pair, one beyond the last code point as
-  // U+FFFD.
+  // U+FFFD. Most text lies in the basic plane: its characters are their units.
   void text(const std::wstring& v) {
-    auto isPair = [](wchar_t w) { return static_cast<char32_t>(w) - 0x10000 <= 0xFFFFF; };
     if constexpr (Sizing) {
-      // Most text has no pair: one look that stops at the first.
-      const std::size_t pairs = std::none_of(v.begin(), v.end(), isPair)
-                                    ? 0
-                                    : static_cast<std::size_t>(std::count_if(v.begin(), v.end(), isPair));
-      size_ += 2 * (v.size() + pairs + 1);
+      std::size_t units = v.size() + 1;
+      if (exact_ && !narrow<false>(v, nullptr))
+        units += static_cast<std::size_t>(std::count_if(v.begin(), v.end(), isPair));
+      size_ += 2 * units;
     } else {
-      for (wchar_t w : v) {
-        const char32_t c = static_cast<char32_t>(w);
-        if (isPair(w)) {
-          unit(0xD800 + ((c - 0x10000) >> 10));
-          unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-          unit(c > 0xFFFF ? 0xFFFD : c);
+      // Each character as its low 16 bits, then, when one of them was not in the
+      // basic plane, the full conversion over the same room (which an exact sizer
+      // measured) or nothing more (the writing is not whole).
+      unsigned char* p = at_;
+      const bool basic = narrow<true>(v, p);
+      if (basic || !exact_) {
+        whole_ = whole_ && basic;
+        p += 2 * v.size();
+      } else {
+        for (wchar_t w : v) {
+          const char32_t c = static_cast<char32_t>(w);
+          if (isPair(w)) {
+            unit(p, 0xD800 + ((c - 0x10000) >> 10));
+            unit(p, 0xDC00 + ((c - 0x10000) & 0x3FF));
+          } else {
+            unit(p, c > 0xFFFF ? 0xFFFD : c);
+          }
         }
       }
-      unit(0);
+      unit(p, 0);
+      at_ = p;
     }
   }
 
@@ -473,14 +510,58 @@ private:
     }
     return *this;
   }
-  // One UTF-16 unit at the moving pointer.
-  void unit(char32_t u) {
-    zfStoreU16(at_, static_cast<std::uint16_t>(u));
-    at_ += 2;
+  static constexpr bool kPointsAsBytes = std::endian::native == std::endian::little && sizeof(zcPoint) == 16 &&
+                                         std::is_trivially_copyable_v<zcPoint>;
+  // A character that takes a surrogate pair.
+  static bool isPair(wchar_t w) { return static_cast<char32_t>(w) - 0x10000 <= 0xFFFFF; }
+  // Whether no character of v lies beyond the basic plane (nor is negative), so
+  // that each is its own UTF-16 unit; with Store, each character's low 16 bits go to
+  // p as well. Four characters at a time where SSE2 is there, the last four
+  // overlapping the ones before.
+  template <bool Store>
+  static bool narrow(const std::wstring& v, unsigned char* p) {
+    const wchar_t* w = v.data();
+    const std::size_t n = v.size();
+#if defined(__SSE2__) || defined(_M_X64)
+    if constexpr (sizeof(wchar_t) == 4) {
+      if (n >= 4) {
+        __m128i seen = _mm_setzero_si128();
+        const auto four = [&](std::size_t i) {
+          const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + i));
+          seen = _mm_or_si128(seen, c);
+          if constexpr (Store) {
+            // The low halves sign-extended, which the saturating pack keeps as they are.
+            const __m128i low = _mm_srai_epi32(_mm_slli_epi32(c, 16), 16);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 2 * i), _mm_packs_epi32(low, low));
+          }
+        };
+        std::size_t i = 0;
+        do {
+          four(i);
+          i += 4;
+        } while (i + 4 < n);
+        four(n - 4);
+        return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(seen, 16), _mm_setzero_si128())) == 0xFFFF;
+      }
+    }
+#endif
+    std::uint32_t seen = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      seen |= static_cast<std::uint32_t>(w[i]);
+      if constexpr (Store) zfStoreU16(p + 2 * i, static_cast<std::uint16_t>(w[i]));
+    }
+    return seen <= 0xFFFF;
+  }
+  // One UTF-16 unit at p, which moves past it.
+  static void unit(unsigned char*& p, char32_t u) {
+    zfStoreU16(p, static_cast<std::uint16_t>(u));
+    p += 2;
   }
 
   unsigned char* at_ = nullptr;
   std::size_t size_ = 0;
+  bool exact_;
+  bool whole_ = true;
 };
 using zc_SketchWriter = zc_SketchWriterOf<false>;
 using zc_SketchSizer = zc_SketchWriterOf<true>;

@@ -6,9 +6,9 @@
 // rebuilds a value only when reading, and a writer reads a value where it is
 // (zc_SketchLocal).
 //
-//   zc_SketchSizer size;
+//   zc_SketchSizer size(true);                                           // exact
 //   zc_sketch::Payload<zc_UISketchOpPolyline>::fields(size, polyline);   // size.size()
-//   zc_SketchWriter out(room);                                           // that many bytes
+//   zc_SketchWriter out(room, true);                                     // that many bytes
 //   zc_sketch::Payload<zc_UISketchOpPolyline>::fields(out, polyline);
 #pragma once
 
