@@ -255,17 +255,6 @@ TEST(GraphicProps, DefaultsSettersAndTheHookBeforeEveryChange) {
   // Equality compares every field (see the setters below), so the default is the
   // four-argument form whose other fields follow.
   EXPECT_TRUE(Props() == Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
-  EXPECT_FALSE(Props() != Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
-  // Pen colors compare as colors do: stock red equals index 249, RGB red does not.
-  const Props indexRed(zcColor(249), 2, Props::ePenStyleDefault, false);
-  EXPECT_TRUE(Props(zcColor::red, 2, Props::ePenStyleDefault, false) == indexRed);
-  EXPECT_TRUE(Props(zcColor(255, 0, 0), 2, Props::ePenStyleDefault, false) != indexRed);
-  // The fields the four-argument form does not take: join, end cap, arrow head,
-  // forward, show vertex.
-  const Props four(zcColor::red, 0, static_cast<Props::zePenStyle>(5), true);
-  EXPECT_EQ((std::vector<int>{four.penJoin(), four.penEndCap(), four.arrowHead(), four.arrowHeadForward(),
-                              four.showVertex()}),
-            (std::vector<int>{0, 0, 1, 1, 0}));
 
   // Widths the 32-bit field cannot hold would wrap to negative or small values; a
   // refused one leaves the object alone and tells nobody.
