@@ -1,11 +1,10 @@
 // Building SMD polys in tests: vertices by position, rounding, span and tolerance,
-// chains appended vertex by vertex, the rounded square most cases start from, gear
-// outlines, and a vertex list written as C++ (for the failure lines of random tests).
+// chains appended vertex by vertex, the rounded square most cases start from, and a
+// vertex list written as C++ (for the failure lines of random tests).
 #pragma once
 
 #include "dispc/wrfm/smdpoly.h"
 
-#include <cmath>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -37,19 +36,6 @@ inline zcSMDGDPoly build(const std::vector<zcSMDGDPolyVertex>& list, bool closed
 // The square of side 10 at the origin, counter-clockwise, vertex 1 rounded by r.
 inline zcSMDGDPoly square(double r = 0.0) {
   return build({vx(0, 0), vx(10, 0, r), vx(10, 10), vx(0, 10)}, true);
-}
-
-// A closed gear of n vertices (n a multiple of 4) around the origin, radius 1000: each
-// tooth runs out by an arc of `span` degrees, down, in by an arc of −span, and up.
-inline std::vector<zcSMDGDPolyVertex> gear(long n, double span) {
-  std::vector<zcSMDGDPolyVertex> list;
-  for (long i = 0; i < n; ++i) {
-    const double a = 2.0 * zkPi * static_cast<double>(i) / static_cast<double>(n);
-    const double r = i % 4 < 2 ? 1000.0 : 998.5;
-    const double s = i % 4 == 1 ? span : i % 4 == 3 ? -span : 0.0;
-    list.emplace_back(zcPoint(r * std::cos(a), r * std::sin(a)), 0.0, zcDegree(s), 0.5, 0.5, -1, zcDimTol());
-  }
-  return list;
 }
 
 // The list as a C++ expression of this header's build(), numbers in full precision.
