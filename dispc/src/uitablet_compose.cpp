@@ -9,9 +9,11 @@
 #include "zfound/shape.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <utility>
 
 namespace {
 using P = zcUITabletPrivate;
@@ -334,7 +336,30 @@ void paintOutline(zcUITablet& t, const zcUIRect& r, const zcColor& light, const 
   const zcGraphicProps lightPen = P::colorProps(light), darkPen = P::colorProps(dark);
   s.drawStart(zcPoint(static_cast<double>(r.left()), static_cast<double>(r.top())));
   P::Compound compound(t, layer);
+  // A frame shows only where one of its four edges crosses the scope: frame i has its
+  // edges at left + i, right - i, top + i and bottom - i. The frames between those
+  // ranges are passed over with one move, so a huge width costs no more than the
+  // scope's size.
+  const zcPair<long> size = s.size();
+  const long x0 = s.origin().x(), y0 = s.origin().y(), x1 = x0 + size.x() - 1, y1 = y0 + size.y() - 1;
+  const long right = r.left() + r.width() - 1, bottom = r.top() + r.height() - 1;
+  const std::pair<long, long> shown[] = {{x0 - r.left(), x1 - r.left()},
+                                         {right - x1, right - x0},
+                                         {y0 - r.top(), y1 - r.top()},
+                                         {bottom - y1, bottom - y0}};
+  const auto nextShown = [&](long i) {
+    long next = LONG_MAX;
+    for (const auto& [lo, hi] : shown)
+      if (hi >= i) next = std::min(next, std::max(lo, i));
+    return next;
+  };
   for (long i = 0; i < width; ++i) {
+    const long next = nextShown(i);
+    if (next > i) {  // frames that do not show
+      if (next >= width) break;
+      s.moveToRel(next - i, next - i);
+      i = next;
+    }
     const long w = r.width() - 1 - 2 * i, h = r.height() - 1 - 2 * i;
     if (w < 1 || h < 1) break;
     s.drawToRelPels(w, 0, lightPen);

@@ -1197,4 +1197,17 @@ TEST(TabletReplay, MalformedSketchRaisesAndLeavesTheTabletAsItWas) {
   EXPECT_EQ(s.image.calls(), Strings{"drawPoint (2,2) color=red width=1"});
 }
 
+// A frame 10⁹ pels wide around the 100 × 80 scope paints only the frames whose edges
+// can cross it (500 to 539 here, 4 strokes each), in one compound, and passes over the
+// 500 outer ones with one move.
+TEST(TabletOutline, FramesThatCannotShowCostNothing) {
+  Screen s;
+  s.tablet.outline3D(zcUIRect(-500, -500, 1101, 1081), zcColor::white, zcColor::black, 1000000000, eImage);
+  const std::vector<std::string> strokes = s.image.callsOf("drawToRelPels");
+  ASSERT_EQ(strokes.size(), 160u);
+  EXPECT_EQ(strokes.front(), "drawToRelPels (100,0) from [0,0] color=white width=1");
+  EXPECT_EQ(strokes.back(), "drawToRelPels (0,-2) from [39,41] color=white width=1");
+  EXPECT_EQ(s.image.calls().size(), 162u);
+}
+
 }  // namespace
