@@ -269,15 +269,6 @@ TEST(ScreenPixels, DrawingsPaintExactlyTheirPels) {
   }
 }
 
-TEST(ScreenShapes, FilledCircleCoversItsArea) {
-  Scene s;
-  s.tablet.draw(zcCircle(zcPoint(20, 20), 8), pen(zcColor::red, 1, 0, true), kImage);
-  // (26, 26) 8.49 from the centre: inside the outline's outer edge.
-  expectPels(s.screen, {{20, 20, kRed}, {27, 20, kRed}, {31, 20, kGray}, {26, 26, kRed}, {27, 27, kGray}});
-  // The filled disc's area is close to π r² (the outline adds half a pixel around).
-  EXPECT_NEAR(double(s.count(kRed)), 3.14159 * 8.5 * 8.5, 20.0);
-}
-
 TEST(ScreenShapes, PolygonFillModesDifferOnAStar) {
   // A five-pointed star drawn in one stroke: its centre is wound twice.
   std::vector<zcPoint> star;
