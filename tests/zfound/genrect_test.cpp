@@ -39,22 +39,9 @@ TEST(GenRectConstruction, FormsAgreeDeriveTheRightQuantitiesAndMap) {
   // M carries the rectangle onto the square: a corner goes to (1, 1).
   EXPECT_TRUE(zfRealEq(g.matrix() * (g.corners()[2] - g.center()), zcVector<2>(1, 1), 1e-12));
 
-  // Every constructor rebuilds the same rectangle from the accessors it pairs with.
-  EXPECT_TRUE(zfRealEq(zcGenRect(g.center(), g.matrix(), g.roundFractions()), g, 1e-12));
-  EXPECT_TRUE(zfRealEq(zcGenRect(g.center(), g.halfSizes(), g.orient(), g.round()), g, 1e-12));
-  const zcGenRect sheared = g.map(skewXform());
-  EXPECT_TRUE(zfRealEq(zcGenRect(sheared.center(), sheared.xHalfSide(), sheared.yHalfSide(), sheared.round()),
-                       sheared, 1e-12));
-  EXPECT_TRUE(zfRealEq(zcGenRect::fromUnitXform(sheared.unitXform(), sheared.roundFractions()), sheared, 1e-12));
-
-  // From an axis-aligned rectangle: sharp, same corners.
-  const zcGenRect fromRect(zcRect(zcPoint(1, 2), zcVector<2>(6, 4)));
-  EXPECT_TRUE(fromRect.isSharp());
-  EXPECT_TRUE(zfRealEq(fromRect.corners()[0], zcPoint(1, 2), 1e-15));
-  EXPECT_TRUE(zfRealEq(fromRect.corners()[2], zcPoint(7, 6), 1e-15));
-
   // Mapped, the center goes to the center and the boundary onto the boundary.
   expectMapsAsItsKind(g);
+  const zcGenRect sheared = g.map(skewXform());
   const zcPoint onArc = g.nearestBoundaryPoint(g.center() + zcVector<2>(10, 10));
   EXPECT_TRUE(zfRealEq(sheared.center(), skewXform().mapPoint(g.center()), 1e-12));
   EXPECT_LT(sheared.nearestBoundaryPoint(skewXform().mapPoint(onArc)).distance(skewXform().mapPoint(onArc)), 1e-9);

@@ -53,19 +53,6 @@ TEST(Angles, NormBoundariesAndQuarterTurnsAreExact) {
   EXPECT_EQ((2.0 * zcRadian(1.5) - zcRadian(1)).value(), 2.0);
 }
 
-TEST(Vector, DirectionAndLength) {
-  const zcVector<2> v(3, 4);
-  EXPECT_EQ(v.length(), 5.0);
-  EXPECT_EQ(v.unit(), zcVector<2>(0.6, 0.8));
-  // Positive cross product: the second vector lies counter-clockwise.
-  EXPECT_GT(zcVector<2>(1, 0).cross(zcVector<2>(0, 1)), 0.0);
-  EXPECT_EQ(v.perp(), zcVector<2>(-4, 3));
-  EXPECT_EQ(zcVector<2>(-1, 0).angle().value(), zkPi);
-  EXPECT_TRUE(zfRealEq(zcVector<2>(zcRadian(zcDegree(120)), 2), zcVector<2>(-1, kSqrt3), 1e-15));
-  EXPECT_THROW(zcVector<2>().unit(), zcMathError::Singular);
-  EXPECT_THROW(zcVector<2>(INFINITY, 0).unit(), zcMathError::Singular);
-}
-
 TEST(MatrixAxes, MirrorsRotationsScalesAndConstructionFromAxes) {
   const double c = kSqrt3 / 2;
   struct Row {
@@ -99,11 +86,6 @@ TEST(MatrixAxes, MirrorsRotationsScalesAndConstructionFromAxes) {
 
 TEST(MatrixInverse, ProductsAndSingularity) {
   const zcMatrix<2> m(1.5, -0.7, 0.2, -2.1);
-  EXPECT_TRUE(zfRealEq(m * m.inverse(), zcMatrix<2>(), 1e-15));
-  EXPECT_TRUE(zfRealEq(m.inverse() * m, zcMatrix<2>(), 1e-15));
-  EXPECT_EQ(m.transpose(), zcMatrix<2>(1.5, 0.2, -0.7, -2.1));
-  EXPECT_EQ(m * zcVector<2>(1, 0), m.col(0));
-
   EXPECT_THROW(zcMatrix<2>(1, 2, 2, 4).inverse(), zcMathError::Singular);
   // The determinant underflows to 0.
   EXPECT_THROW(zcMatrix<2>(1e-200, 0, 0, 1e-200).inverse(), zcMathError::Singular);
@@ -140,7 +122,6 @@ TEST(XformMath, AnglesInverseCompositionAndSingularity) {
   EXPECT_TRUE(zfRealEq((shift * turn).mapPoint(zcPoint(1, 0)), zcPoint(10, 1), 1e-15));
   EXPECT_TRUE(zfRealEq((turn * shift).mapPoint(zcPoint(1, 0)), zcPoint(0, 11), 1e-14));
   const zcXform<2> product = x * zcXform<2>::scaling(2, -1);
-  EXPECT_EQ(product.determinant(), product.matrix().determinant());
   EXPECT_EQ(product.determinant(), -13.0);
 
   const zcXform<2> flat(zcMatrix<2>(1, 2, 2, 4), zcVector<2>(1, 1));
