@@ -542,7 +542,7 @@ TEST(SketchArchive, RoundTripsDropRedundantBlocksAndMalformedArchivesLeaveTheSke
   signed char version = 2;
   out || version;
   zcArchive in(out.bytes());
-  zc_test::expectUnknownVersion([&] { in || target; }, "dispc/uisketch", zc_test::kNoLine);
+  zc_test::expectUnknownVersion([&] { in || target; }, "dispc/uisketch");
   // A record's own version other than 0: the byte after its class name.
   RecordPtr record(new zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)));
   zcArchive recordOut;
@@ -556,7 +556,7 @@ TEST(SketchArchive, RoundTripsDropRedundantBlocksAndMalformedArchivesLeaveTheSke
   recordBytes[recordVersion] = 1;
   zcArchive recordIn(recordBytes);
   RecordPtr back;
-  zc_test::expectUnknownVersion([&] { recordIn || back; }, "dispc/sketchop", zc_test::kNoLine);
+  zc_test::expectUnknownVersion([&] { recordIn || back; }, "dispc/sketchop");
 }
 
 TEST(SketchArchive, BackReferencesToEarlierRecordsStayValid) {
