@@ -386,31 +386,6 @@ TEST(LineSegConstruction, RefusesDegenerateInputAndMaps) {
   EXPECT_FALSE(none.validPoint(zcPoint(1e-300, 0)));
 }
 
-TEST(LineSegRange, EndsCountOnlyWhenInclusiveAndPointsWithinTheTolerance) {
-  // Length 10 along a slant, so that the tolerance (1e-13 here) survives the rotation.
-  const zcPoint a(1, 1), b(7, 9);
-  const zc2SegmentLine s(a, b);
-  const zcVector<2> u = (b - a) / 10.0, n = u.perp();
-  EXPECT_TRUE(s.inRange(a + u * 5 + n * 100, false));  // the distance from the line does not matter
-  for (const zcPoint& end : {a, b, a + u * 5e-14, b - u * 5e-14, a - u * 5e-14, b + u * 5e-14}) {
-    EXPECT_TRUE(s.inRange(end + n, true));
-    EXPECT_FALSE(s.inRange(end + n, false));
-  }
-  EXPECT_FALSE(s.inRange(a - u * 1e-9, true));
-  EXPECT_FALSE(s.inRange(b + u * 1e-9, true));
-
-  // The closest point is the foot inside, the nearer end outside; a point is on the
-  // segment within length × 1e-14, whatever the flag.
-  const zc2SegmentLine x(zcPoint(0, 0), zcPoint(10, 0));
-  EXPECT_EQ(x.closestPoint(zcPoint(3, 4)), zcPoint(3, 0));
-  EXPECT_EQ(x.closestPoint(zcPoint(-2, 1)), zcPoint(0, 0));
-  EXPECT_DOUBLE_EQ(x.distToPoint(zcPoint(13, -4)), 5);
-  EXPECT_TRUE(x.validPoint(zcPoint(4, 5e-14), true));
-  EXPECT_TRUE(x.validPoint(zcPoint(4, -5e-14), false));
-  EXPECT_FALSE(x.validPoint(zcPoint(4, 1e-12), true));
-  EXPECT_FALSE(x.validPoint(zcPoint(-1e-12, 0), true));
-}
-
 TEST(LineSegEquality, CoordinatesWithinTenToTheMinusFifteenAndText) {
   const zcPoint p1(0, 0), p2(1e-3, -2e-3);
   const zc2SegmentLine s(p1, p2);

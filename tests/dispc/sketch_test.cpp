@@ -300,7 +300,8 @@ TEST(SketchOpKinds, BoundedReadersRefuseBadCounts) {
 
 TEST(SketchOpHeader, ParsesBlocksCarriesPropertiesForwardAndKeepsEachColorsBytes) {
   zcUISketch s = headed();
-  s.opcode(5, 0, zcColor(1, 2, 3));
+  s.opcode(5, 0, zcColor(1, 2, 3));  // a header without a block, in an RGB color
+  EXPECT_EQ(Bytes(s.data() + 30, s.data() + 38), (Bytes{5, 0, 2, 0, 1, 2, 3, 0}));
 
   zc_UISketchOpHeader h;
   EXPECT_EQ(h.parseByteStream(s.data()), 30);
@@ -616,23 +617,6 @@ TEST(SketchGrowth, AllocatesExactlyThenDoublesAndAFailedGrowthChangesNothing) {
   }
   EXPECT_EQ(bytesOf(small), (Bytes{1, 2, 3}));
   EXPECT_EQ(small.capacity(), capacity);
-}
-
-TEST(SketchFraming, HeaderBytesAndErasingForgetsTheRememberedProperties) {
-  const std::tuple<int, int, zcColor, Bytes> headers[] = {{5, 1, zcColor::red, {5, 1, 7, 249, 255, 0, 0, 0}},
-                                                          {28, 2, zcColor(1, 2, 3), {28, 2, 2, 0, 1, 2, 3, 0}},
-                                                          {0, 0, zcColor(17), {0, 0, 4, 17, 0, 0, 0, 0}}};
-  for (const auto& [opcode, layer, color, bytes] : headers) {
-    zcUISketch h;
-    h.opcode(opcode, layer, color);
-    EXPECT_EQ(bytesOf(h), bytes) << opcode;
-  }
-  // Blocks come only on a change (the tablet's recordings show the sequence).
-  zcUISketch s;
-  s.opcode(40, cyanProps());
-  s.erase();
-  s.opcode(40, cyanProps());
-  EXPECT_EQ(s.size(), 22);
 }
 
 TEST(SketchMarks, CutJoinInsertRemove) {

@@ -868,35 +868,6 @@ TEST(TabletReplayEveryCall, RecordsReplayToTheSameBytesAndPainting) {
   }
 }
 
-TEST(TabletReplay, LayerFilteringKeepsTheLayerAndBothLayerOperations) {
-  zcUITablet recorder;
-  Screen s;
-  recorder.draw(zcPoint(1, 1), zcColor::red, eImage);
-  recorder.draw(zcPoint(2, 2), zcColor::red, eOverlay);
-  recorder.draw(zcPoint(3, 3), zcColor::red, eBoth);
-  // On one layer the layer's own and the both-layer operations paint, the other scope
-  // hears nothing; on both layers each operation paints on its own layer, one recorded
-  // for both layers nowhere, and both scopes are locked and optimized.
-  const std::string one = "drawPoint (1,1) color=red width=1", two = "drawPoint (2,2) color=red width=1",
-                    three = "drawPoint (3,3) color=red width=1";
-  const std::tuple<Layers, Strings, Strings> rows[] = {{eImage, {one, three}, {}},
-                                                       {eOverlay, {}, {two, three}},
-                                                       {eBoth, {one}, {two}}};
-  for (const auto& [layer, image, overlay] : rows) {
-    s.clear();
-    s.tablet.draw(recorder.sketch(), zcPoint(0, 0), layer);
-    EXPECT_EQ(s.image.callsOf("drawPoint"), image) << layer;
-    EXPECT_EQ(s.overlay.callsOf("drawPoint"), overlay) << layer;
-    EXPECT_TRUE(!image.empty() || s.image.calls().empty()) << layer;
-    EXPECT_TRUE(!overlay.empty() || s.overlay.calls().empty()) << layer;
-  }
-  for (zcLoggingScope* scope : {&s.image, &s.overlay}) {
-    EXPECT_EQ(scope->callsOf("optimizeDrawing"), (Strings{"optimizeDrawing 1", "optimizeDrawing 0"}));
-    EXPECT_EQ(scope->count("lockScreenUpdatesPush"), 1u);
-    EXPECT_EQ(scope->lockDepth(), 0);
-  }
-}
-
 TEST(TabletReplay, OffsetMovesTheReplayAndNestedSketchesAddTheirOwn) {
   zcUITablet inner;
   inner.draw(zcPoint(1, 2), zcColor::red, eImage);
