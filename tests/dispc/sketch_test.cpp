@@ -259,6 +259,7 @@ TEST(SketchOpKinds, ValuesSurviveTheirPayloads) {
   arc.parseByteStream(a.data());
   EXPECT_FALSE(arc.ellipseArc().ellipse().isRightHanded());
   EXPECT_DOUBLE_EQ(arc.ellipseArc().phiSpan().value(), -2);
+  EXPECT_EQ(a[40], 0);  // the handedness byte
   zc_UISketchOpUnicodeString text;
   const Bytes t = payloadOf(zc_UISketchOpUnicodeString(L"\U0001F600", zcPoint(), zcColor::red, format(1, 2)));
   text.parseByteStream(t.data());
