@@ -169,12 +169,6 @@ std::vector<std::string> zcLoggingScope::callsOf(std::string_view name) const {
   return out;
 }
 
-std::vector<std::string> zcLoggingScope::names() const {
-  std::vector<std::string> out;
-  for (const std::string& e : calls_) out.emplace_back(nameOf(e));
-  return out;
-}
-
 // --- Renderings -----------------------------------------------------------------------------
 
 std::string zcLoggingScope::text(double value) {

@@ -62,8 +62,6 @@ public:
   std::size_t count(std::string_view name) const;
   // The entries of one slot name, in order.
   std::vector<std::string> callsOf(std::string_view name) const;
-  // The slot names of all entries, in order.
-  std::vector<std::string> names() const;
   // The latest entry; empty when there is none.
   std::string last() const { return calls_.empty() ? std::string() : calls_.back(); }
   // The latest run-length image that reached slot 17 or 18 (default when none).

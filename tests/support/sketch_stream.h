@@ -9,7 +9,6 @@
 #include "zfound/bytes.h"
 #include "zfound/geometry.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -34,7 +33,6 @@ public:
     return *this;
   }
   Stream& i32(std::int32_t v) { return stored<4>(zfStoreI32, v); }
-  Stream& f32(float v) { return stored<4>(zfStoreU32, std::bit_cast<std::uint32_t>(v)); }
   Stream& f64(double v) { return stored<8>(zfStoreF64, v); }
   Stream& point(double x, double y) { return f64(x).f64(y); }
   Stream& rect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) { return i32(x).i32(y).i32(w).i32(h); }
