@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iomanip>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -298,6 +300,193 @@ TEST(SegmentIntersection, TangenciesSharedEndsAndNearMisses) {
   }
   // Points come in the line's direction.
   EXPECT_LT(upper.intersection(zcFLine(zcPoint(5, 0), zcPoint(-5, 0)))[0].distance(zcPoint(2, 0)), 1e-12);
+}
+
+// --- Against dense sampling ---------------------------------------------------------------------
+
+namespace {
+
+// A piece as the test knows it: a point at u in [0, 1] and a distance off the piece,
+// computed without the class (an arc in its local frame, which the test's maps
+// stretch by at most 2.5).
+struct Piece {
+  bool isArc = false, stretched = false;
+  zcPoint a, b;                         // line
+  zcPoint c;                            // arc, local
+  double r = 1, start = 0, span = 360;  // degrees
+  zcXform<2> x;
+
+  zcPoint at(double u) const {
+    if (!isArc) return a + (b - a) * u;
+    const double ang = (start + span * u) * zkPi / 180;
+    return x.mapPoint(c + zcVector<2>(std::cos(ang), std::sin(ang)) * r);
+  }
+  double offBy(const zcPoint& p) const {
+    if (!isArc) return p.distance(a + (b - a) * std::clamp((p - a).dot(b - a) / (b - a).lengthSq(), 0.0, 1.0));
+    const zcPoint q = x.invMapPoint(p);
+    const double along = normDeg((span >= 0 ? 1 : -1) * (std::atan2(q.y() - c.y(), q.x() - c.x()) * 180 / zkPi - start));
+    const double beyond = std::abs(span) >= 360 ? 0 : std::min(std::max(0.0, along - std::abs(span)), 360 - along);
+    return std::abs(q.distance(c) - r) + beyond * zkPi / 180 * r;
+  }
+  zc2SegmentArc arc() const { return x * zc2SegmentArc(c, r, zcDegree(start), zcDegree(span)); }
+  std::vector<zcPoint> ends() const {
+    if (isArc && std::abs(span) >= 360) return {};
+    return {at(0), at(1)};
+  }
+  // The piece as C++, to paste into a regression test.
+  std::string cpp() const {
+    std::ostringstream out;
+    out << std::setprecision(17);
+    if (!isArc) {
+      out << "zc2SegmentLine(zcPoint(" << a.x() << ", " << a.y() << "), zcPoint(" << b.x() << ", " << b.y() << "))";
+      return out.str();
+    }
+    const zcMatrix<2> m = x.matrix();
+    out << "zcXform<2>(zcMatrix<2>(" << m.element(0, 0) << ", " << m.element(0, 1) << ", " << m.element(1, 0) << ", "
+        << m.element(1, 1) << "), zcVector<2>(" << x.trans().x() << ", " << x.trans().y() << ")) * zc2SegmentArc(zcPoint("
+        << c.x() << ", " << c.y() << "), " << r << ", zcDegree(" << start << "), zcDegree(" << span << "))";
+    return out.str();
+  }
+};
+
+// Crossings of the two pieces sampled as polylines of 1000 chords, with the sine of
+// the crossing angle. Runs of 25 chords are boxed so that few pairs are tried.
+std::vector<std::pair<zcPoint, double>> sampledCrossings(const Piece& p, const Piece& q) {
+  const int n = 1000, run = 25;
+  std::vector<zcPoint> sp(n + 1), sq(n + 1);
+  for (int i = 0; i <= n; ++i) sp[i] = p.at(double(i) / n), sq[i] = q.at(double(i) / n);
+  const auto box = [&](const std::vector<zcPoint>& s, int from) {
+    zcRect r;
+    for (int i = from; i <= from + run; ++i) r.enclose(s[i]);
+    return r;
+  };
+  std::vector<zcRect> boxQ;
+  for (int j = 0; j < n; j += run) boxQ.push_back(box(sq, j));
+  std::vector<std::pair<zcPoint, double>> out;
+  for (int bi = 0; bi < n; bi += run) {
+    const zcRect boxP = box(sp, bi);
+    for (int bj = 0; bj < n; bj += run) {
+      if (!boxP.intersects(boxQ[bj / run])) continue;
+      for (int i = bi; i < bi + run; ++i) {
+        for (int j = bj; j < bj + run; ++j) {
+          const zcVector<2> r = sp[i + 1] - sp[i], s = sq[j + 1] - sq[j], w = sq[j] - sp[i];
+          const double den = r.cross(s);
+          if (den == 0) continue;
+          const double u = w.cross(s) / den, v = w.cross(r) / den;
+          if (u >= 0 && u < 1 && v >= 0 && v < 1) out.push_back({sp[i] + r * u, std::abs(den) / (r.length() * s.length())});
+        }
+      }
+    }
+  }
+  return out;
+}
+
+zcXform<2> randomXform(std::mt19937& rng, int kind) {
+  std::uniform_real_distribution<double> unit(-1, 1);
+  const zcVector<2> shift(3 * unit(rng), 3 * unit(rng));
+  if (kind == 0) return zcXform<2>::translation(shift);
+  if (kind == 1) {  // a similarity, mirrored half of the time
+    const double s = 1.2 + 0.6 * unit(rng), turn = zkPi * unit(rng), flip = unit(rng) < 0 ? -1 : 1;
+    return zcXform<2>(zcMatrix<2>(s, s, zcRadian(turn), zcRadian(turn)) * zcMatrix<2>(1, 0, 0, flip), shift);
+  }
+  for (;;) {  // singular values between 0.4 and 2.5, visibly unequal
+    const zcMatrix<2> m(2 * unit(rng), 2 * unit(rng), 2 * unit(rng), 2 * unit(rng));
+    const double sumSq = m.col(0).lengthSq() + m.col(1).lengthSq(), det = std::abs(m.determinant());
+    const double big = std::sqrt(sumSq / 2 + std::sqrt(std::max(0.0, sumSq * sumSq / 4 - det * det))), small = det / big;
+    if (small > 0.4 && big < 2.5 && big / small > 1.3) return zcXform<2>(m, shift);
+  }
+}
+
+Piece randomArc(std::mt19937& rng) {
+  std::uniform_real_distribution<double> unit(0, 1);
+  Piece p;
+  p.isArc = true;
+  p.c = zcPoint(-2 + 4 * unit(rng), -2 + 4 * unit(rng));
+  p.r = 0.5 + 2.5 * unit(rng);
+  p.start = -180 + 360 * unit(rng);
+  p.span = (unit(rng) < 0.5 ? -1 : 1) * (unit(rng) < 0.15 ? 360 : 20 + 320 * unit(rng));
+  const int kind = static_cast<int>(unit(rng) * 3);
+  p.x = randomXform(rng, kind);
+  p.stretched = kind == 2;
+  return p;
+}
+
+// Lines through the region of the arcs, so that most pairs cross.
+Piece randomLine(std::mt19937& rng) {
+  std::uniform_real_distribution<double> unit(0, 1);
+  const zcPoint mid(-3 + 6 * unit(rng), -3 + 6 * unit(rng));
+  const zcVector<2> half(zcRadian(2 * zkPi * unit(rng)), 2 + 4 * unit(rng));
+  Piece p;
+  p.a = mid - half;
+  p.b = mid + half;
+  return p;
+}
+
+double nearestOf(const std::vector<zcPoint>& points, const zcPoint& p) {
+  double best = std::numeric_limits<double>::infinity();
+  for (const zcPoint& q : points) best = std::min(best, q.distance(p));
+  return best;
+}
+
+// Every reported point lies on both pieces; exclusive results are the inclusive ones
+// away from the ends; every clean sampled crossing is reported. Returns the number
+// of sampled crossings checked.
+int checkPair(const Piece& p, const Piece& q, const std::function<std::vector<zcPoint>(bool)>& intersect) {
+  const std::vector<zcPoint> inclusive = intersect(false), exclusive = intersect(true);
+  std::vector<zcPoint> ends = p.ends();
+  for (const zcPoint& e : q.ends()) ends.push_back(e);
+  for (const zcPoint& hit : inclusive) {
+    EXPECT_LT(std::max(p.offBy(hit), q.offBy(hit)), 1e-9) << hit.x() << " " << hit.y();
+    if (nearestOf(ends, hit) > 1e-6) {
+      EXPECT_LT(nearestOf(exclusive, hit), 1e-12) << hit.x() << " " << hit.y();
+    }
+  }
+  for (const zcPoint& hit : exclusive) {
+    EXPECT_LT(nearestOf(inclusive, hit), 1e-12);
+    EXPECT_GT(nearestOf(ends, hit), 1e-9);
+  }
+  int checked = 0;
+  for (const auto& [at, sine] : sampledCrossings(p, q)) {
+    // Shallow crossings are near tangencies, where the sampling is not precise.
+    if (sine < 0.25 || nearestOf(ends, at) < 1e-2) continue;
+    EXPECT_LT(nearestOf(inclusive, at), 1e-3) << "missed crossing at " << at.x() << " " << at.y();
+    ++checked;
+  }
+  return checked;
+}
+
+}  // namespace
+
+// Seed 42: an arc against a line; seed 7: two arcs, each against the other; seed 5:
+// two lines. Enough clean crossings must be checked, under stretching maps too.
+TEST(SegmentIntersection, AgreesWithSamplingAgainstLinesAndArcs) {
+  for (const auto& [seed, kind, least, leastStretched] :
+       {std::tuple{42u, 0, 120, 40}, {7u, 1, 200, 120}, {5u, 2, 140, -1}}) {
+    std::mt19937 rng(seed);
+    int checked = 0, checkedStretched = 0;
+    for (int i = 0; i < 400 && !testing::Test::HasFailure(); ++i) {
+      const Piece p = kind == 2 ? randomLine(rng) : randomArc(rng), q = kind == 1 ? randomArc(rng) : randomLine(rng);
+      SCOPED_TRACE("seed " + std::to_string(seed) + " pair " + std::to_string(i) + ": (" + p.cpp() +
+                   ").intersection(" + q.cpp() + ", exclusive);");
+      int n = 0;
+      if (kind == 1) {
+        const zc2SegmentArc a = p.arc(), b = q.arc();
+        n = checkPair(p, q, [&](bool exclusive) { return a.intersection(b, exclusive); }) +
+            checkPair(q, p, [&](bool exclusive) { return b.intersection(a, exclusive); });
+      } else if (kind == 0) {
+        const zc2SegmentArc a = p.arc();
+        const zc2SegmentLine l(q.a, q.b);
+        n = checkPair(p, q, [&](bool exclusive) { return a.intersection(l, exclusive); });
+      } else {
+        const zc2SegmentLine l(p.a, p.b), m(q.a, q.b);
+        n = checkPair(p, q, [&](bool exclusive) { return l.intersection(m, exclusive); });
+      }
+      checked += n;
+      checkedStretched += p.stretched || q.stretched ? n : 0;
+    }
+    EXPECT_GT(checked, least) << seed;
+    EXPECT_GT(checkedStretched, leastStretched) << seed;
+  }
 }
 
 // --- Equality, text, archive ----------------------------------------------------------------------
