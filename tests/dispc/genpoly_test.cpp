@@ -621,6 +621,44 @@ TEST(GenPolyDecomposition, AgreesWithThePolyOnRandomMappedPolygons) {
   EXPECT_GT(open, 10);
 }
 
+TEST(GenPolyDecomposition, OneVertexAndInwardCorners) {
+  // A closed polygon of one vertex (only loaded data makes one): a zero-length segment.
+  zc_UISketchPolyData one;
+  one.vertices.resize(1);
+  one.vertices[0].point = zcPoint(2, 3);
+  one.roundedStarts = one.roundedEnds = {zcPoint(2, 3)};
+  one.roundedSpans = {0.0};
+  one.open = false;
+  one.xform = zcXform<2>::translation(zcVector<2>(1, 1));
+  zcGenPoly single;
+  zcGenPolyPrivate::assignStored(single, one);
+  const zcShapePtr dot = single.decompose();
+  ASSERT_EQ(typeid(*dot), typeid(zcLineSeg));
+  EXPECT_TRUE(zfRealEq(dot->startPoint(), zcPoint(3, 4), 0) && zfRealEq(dot->endPoint(), zcPoint(3, 4), 0));
+
+  // An inward corner is what negCornerArc_ makes of it.
+  class Marked : public zcGenPoly {
+  public:
+    using zcGenPoly::zcGenPoly;
+    mutable std::vector<const zcShape*> made;
+
+  protected:
+    zcPtrHandle<zcEllipseArc2> negCornerArc_(const zcEllipseArc2& arc) const override {
+      zcPtrHandle<zcEllipseArc2> h(new zcEllipseArc2(arc));
+      made.push_back(h.rep());
+      return h;
+    }
+  };
+  Marked marked{zcRect(0, 0, 10, 10)};
+  marked.vertexRoundingSize(1, -2.0);
+  marked.vertexRoundingSize(3, 2.0);
+  const zcShapePtr corners = marked.decompose();
+  const auto& parts = static_cast<const zcContourTree&>(*corners).children();
+  ASSERT_EQ(marked.made.size(), 1u);
+  EXPECT_EQ(parts.size(), 6u);
+  EXPECT_EQ(parts[1].rep(), marked.made[0]);  // vertex 0's segment, then vertex 1's corner
+}
+
 // --- Drawing --------------------------------------------------------------------------------------
 
 TEST(GenPolyDrawing, ArcsBecomeChainedChordsWithinTheirErrorAndABoundedCount) {
@@ -954,4 +992,22 @@ TEST(GenPolyTablet, MalformedPayloadsGiveOnlyInvalidSketch) {
   EXPECT_NO_THROW(screen.tablet.draw(zc_test::sketchOf(bad), zcPoint(), zcUITablet::eImage));
   EXPECT_GT(screen.image.count("drawLineSeg"), 0u);
   EXPECT_EQ(screen.image.lockDepth(), 0);
+  // Caches that disagree with their vertices (any finite values): replay paints what
+  // it can and never fails otherwise.
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> any(-1e6, 1e6);
+  for (int round = 0; round < 300; ++round) {
+    SketchBytes noisy = good;
+    for (int k = 0; k < 6; ++k) {
+      const std::size_t at = 64 + 8 * (rng() % ((104 * 4) / 8));
+      if ((at - 64) % 64 == 56) continue;  // tolerance types: refused above
+      zfStoreF64(noisy.data() + payloadAt + at, round % 3 == 0 ? any(rng) : any(rng) * 1e-6);
+    }
+    Screen painted;
+    try {
+      painted.tablet.draw(zc_test::sketchOf(noisy), zcPoint(), zcUITablet::eImage);
+    } catch (const zcUIError::InvalidUISketch&) {
+    }
+    EXPECT_EQ(painted.image.lockDepth(), 0) << "seed 7, round " << round;
+  }
 }
