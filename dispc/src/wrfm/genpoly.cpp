@@ -576,23 +576,26 @@ void zcGenPoly::dispatchSerialize(zcArchive& archive) {
   zfSerializeLevel(archive, this, "zcGenPoly", 0, [&](unsigned char v) { serialize_(archive, v); });
 }
 
-namespace {
-
-// The fields after the version (and the shape part): loaded into temporaries, so a
-// failed load leaves the polygon as it was.
-struct Fields {
+void zcGenPolyPrivate::loadFields(zcGenPoly& g, zcArchive& archive) {
   zcSMDGDPoly poly;
   zcXform<2> xform;
   bool editable = true;
-};
-
-void loadFields(zcArchive& archive, Fields& f) {
-  archive || f.poly || f.xform || f.editable;
-  if (f.editable && !f.xform.isIdentity())
-    throw zcArchive::BadFormat(L"an editable polygon under a transform");
+  archive || poly || xform || editable;
+  if (editable && !xform.isIdentity()) throw zcArchive::BadFormat(L"an editable polygon under a transform");
+  g.mutating_();
+  *g.poly_ = std::move(poly);
+  g.xform_ = xform;
+  g.editable_ = editable;
 }
 
-}  // namespace
+void zcGenPolyPrivate::loadSimpleHead(zcGenPoly& g, zcArchive& archive, const char* module, long line) {
+  if (!archive.isLoading()) throw zcArchive::BadFormat(L"loadSimple needs a loading archive");
+  // The shape part, read here, is marked read: a form read after it skips it.
+  g.zcShape::dispatchSerialize(archive);
+  signed char version = 0;
+  archive || version;
+  if (version != 0) throw zcArchive::UnknownVersion(module, line);
+}
 
 void zcGenPoly::serialize_(zcArchive& archive, unsigned char version) {
   if (version != 0) throw zcArchive::UnknownVersion(kModule, kSerializeLine);
@@ -601,24 +604,10 @@ void zcGenPoly::serialize_(zcArchive& archive, unsigned char version) {
     archive || *poly_ || xform_ || editable_;
     return;
   }
-  Fields f;
-  loadFields(archive, f);
-  mutating_();
-  *poly_ = std::move(f.poly);
-  xform_ = f.xform;
-  editable_ = f.editable;
+  zcGenPolyPrivate::loadFields(*this, archive);
 }
 
 void zcGenPoly::loadSimple(zcArchive& archive) {
-  if (!archive.isLoading()) throw zcArchive::BadFormat(L"loadSimple needs a loading archive");
-  zcShape::dispatchSerialize(archive);
-  signed char version = 0;
-  archive || version;
-  if (version != 0) throw zcArchive::UnknownVersion(kModule, kLoadSimpleLine);
-  Fields f;
-  loadFields(archive, f);
-  mutating_();
-  *poly_ = std::move(f.poly);
-  xform_ = f.xform;
-  editable_ = f.editable;
+  zcGenPolyPrivate::loadSimpleHead(*this, archive, kModule, kLoadSimpleLine);
+  zcGenPolyPrivate::loadFields(*this, archive);
 }

@@ -38,4 +38,11 @@ public:
   // zcUIError::InvalidUISketch.
   static zc_UISketchPolyData stored(const zcGenPoly& g);
   static void assignStored(zcGenPoly& g, const zc_UISketchPolyData& data);
+
+  // The archive form after the version and the shape part (poly, transform, editable),
+  // read into temporaries and adopted whole, so a failed load leaves g as it was.
+  static void loadFields(zcGenPoly& g, zcArchive& archive);
+  // The head of a loadSimple form: a loading archive, the shape part, and version
+  // byte 0 (zcArchive::UnknownVersion naming `module` and `line` otherwise).
+  static void loadSimpleHead(zcGenPoly& g, zcArchive& archive, const char* module, long line);
 };

@@ -139,12 +139,8 @@ void zc2Wireframe::serialize_(zcArchive& archive, unsigned char version) {
 }
 
 void zc2Wireframe::loadSimple(zcArchive& archive) {
-  if (!archive.isLoading()) throw zcArchive::BadFormat(L"loadSimple needs a loading archive");
-  // The shape part, read here, is marked read: the polygon's form skips it.
-  zcShape::dispatchSerialize(archive);
-  signed char version = 0;
-  archive || version;
-  if (version != 0) throw zcArchive::UnknownVersion(kModule, kLoadSimpleLine);
+  // The polygon's form that follows skips the shape part read here.
+  zcGenPolyPrivate::loadSimpleHead(*this, archive, kModule, kLoadSimpleLine);
   zcGenPoly::loadSimple(archive);
 }
 
