@@ -296,14 +296,7 @@ void zcUITablet::optimizeDrawing(bool on, Layers layer) {
 
 // --- The drawing step -------------------------------------------------------------------
 
-bool zcUITablet::okToDrawScope_(Layers layer) {
-  if (layer != eImage && !(layer == eOverlay && drawOnOverlay_)) return false;
-  zcUIScope* s = drawScope_[layer];
-  if (!s) return false;
-  if (s->drawingInhibited(layer) && !s->clientChangeEnable()) return false;
-  if (!updating_ && gTimeStamp_ != stamp_) stamp_ = ++gTimeStamp_;
-  return true;
-}
+bool zcUITablet::okToDrawScope_(Layers layer) { return zcUITabletPrivate::scopeAllows(*this, layer); }
 
 // --- Hooks ------------------------------------------------------------------------------
 

@@ -51,8 +51,7 @@ void zcUITabletPrivate::drawSegment(zcUITablet& t, const zcPoint& p1, const zcPo
   paintAndRecord(
       t, layer,
       [](zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
-        t.segment_.p1(t.scaledMap_.mapPoint(p1));
-        t.segment_.p2(t.scaledMap_.mapPoint(p2));
+        t.segment_.ends(t.scaledMap_.mapPoint(p1), t.scaledMap_.mapPoint(p2));
         scope(t, layer).draw(t.segment_, props);
       },
       [](zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {

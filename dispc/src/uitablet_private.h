@@ -136,8 +136,21 @@ public:
   template <class Paint, class Record, class... A>
   [[gnu::noinline]] static void paintThenRecord(zcUITablet& t, Layers layer, Paint paint, Record record,
                                                 const A&... args) {
-    if (t.okToDraw(layer)) paint(t, layer, args...);
+    if (okToDraw(t, layer)) paint(t, layer, args...);
     record(t, layer, args...);
+  }
+
+  // okToDraw(layer) inline, with its scope step (okToDrawScope_): the layer is one
+  // that may be drawn on, its scope is there and not inhibited (or takes client
+  // changes anyway); the tablet's draw stamp then moves on unless it is updating.
+  static bool okToDraw(zcUITablet& t, Layers layer) { return t.hidden_ == 0 && t.drawOn_ && scopeAllows(t, layer); }
+  static bool scopeAllows(zcUITablet& t, Layers layer) {
+    if (layer != eImage && !(layer == eOverlay && t.drawOnOverlay_)) return false;
+    zcUIScope* s = t.drawScope_[layer];
+    if (!s) return false;
+    if (s->drawingInhibited(layer) && !s->clientChangeEnable()) return false;
+    if (!t.updating_ && gTimeStamp_ != t.stamp_) t.stamp_ = ++gTimeStamp_;
+    return true;
   }
 
   // draw(zcLineSeg) from its end points (replay hands them as it read them): the

@@ -86,8 +86,11 @@ protected:
   void dispatchSerialize(zcArchive& archive) override;
 
 private:
+  friend class zcUISketchCursor;
   static zcPersistent* make();
-  long parse_(const unsigned char* p, std::size_t available);
+  inline long parse_(const unsigned char* p, std::size_t available);
+  long parseBlock_(const unsigned char* p, std::size_t available);
+  inline void adopt_(const unsigned char* header);
 
   bool hasProps_ = false;
   signed char propsVersion_ = 0;
@@ -135,6 +138,7 @@ protected:
   virtual void fieldsV0_(zc_SketchIO& io) { fields_(io); }
 
 private:
+  friend class zcUISketchCursor;
   long read_(const unsigned char* p, std::size_t available, bool version0, bool bounded);
 };
 
@@ -171,7 +175,7 @@ public:
   zcUISketchCursor(const zcUISketchCursor&) = delete;
   zcUISketchCursor& operator=(const zcUISketchCursor&) = delete;
 
-  bool atEnd() const;
+  bool atEnd() const { return at_ >= sketch_.size(); }
   // Where the next operation starts.
   long position() const { return at_; }
   // Reads the next operation and moves past it; its record stays valid until the

@@ -57,7 +57,7 @@ public:
   // Bytes read so far.
   std::size_t consumed() const { return used_; }
 
-  // The hot fields of reading take the quick path (quickTake, when they fit);
+  // The hot fields of reading take the quick path (quick, when they fit);
   // everything else goes through field(), out of line in sketchio.cpp.
   zc_SketchIO& field(double& v);
   zc_SketchIO& field(std::int32_t& v);
@@ -82,10 +82,7 @@ public:
     return *this;
   }
   zc_SketchIO& operator||(std::int32_t& v) {
-    if (const unsigned char* p = quickTake(4)) {
-      v = zfLoadI32(p);
-      return *this;
-    }
+    if (quick(4, [&](const unsigned char* p) { v = zfLoadI32(p); })) return *this;
     return field(v);
   }
   zc_SketchIO& operator||(float& v) {
@@ -107,17 +104,12 @@ public:
     return *this;
   }
   zc_SketchIO& operator||(double& v) {
-    if (const unsigned char* p = quickTake(8)) {
-      v = finite(zfLoadF64(p));
-      return *this;
-    }
+    if (quick(8, [&](const unsigned char* p) { v = finite(zfLoadF64(p)); })) return *this;
     return field(v);
   }
   zc_SketchIO& operator||(zcVector<2>& v) {
-    if (const unsigned char* p = quickTake(16)) {
-      v = zcVector<2>(finite(zfLoadF64(p)), finite(zfLoadF64(p + 8)));
+    if (quick(16, [&](const unsigned char* p) { v = zcVector<2>(finite(zfLoadF64(p)), finite(zfLoadF64(p + 8))); }))
       return *this;
-    }
     return field(v);
   }
   // A coordinate or size read: finite, or the sketch is malformed.
@@ -326,13 +318,16 @@ public:
 
 private:
   unsigned char* put(std::size_t n) { return out_->append(static_cast<long>(n)); }
-  // The next n bytes read when they are there; null otherwise (field() then raises
-  // or archives).
-  const unsigned char* quickTake(std::size_t n) {
-    if (!reading_ || n > available_ - used_) return nullptr;
+  // The next n bytes handed to `read` and consumed when they are there; false
+  // otherwise (field() then raises, writes or archives). Only a reader has bytes
+  // available, so the test alone tells the reading direction.
+  template <class Read>
+  bool quick(std::size_t n, Read&& read) {
+    if (n > available_ - used_) return false;
     const unsigned char* p = in_ + used_;
     used_ += n;
-    return p;
+    read(p);
+    return true;
   }
 
   bool reading_ = false;

@@ -40,16 +40,19 @@ const Kind* kindOf(long opcode) {
   return &kKinds[opcode];
 }
 
+// Raised out of line, so that the hot paths set up no exception object.
+[[noreturn, gnu::cold, gnu::noinline]] void invalid() { throw zcUIError::InvalidUISketch(); }
+
 const Kind& checkedKind(long opcode) {
   const Kind* kind = kindOf(opcode);
-  if (!kind) throw zcUIError::InvalidUISketch();
+  if (!kind) invalid();
   return *kind;
 }
 
 // The library's own walks report every malformed operation as an invalid sketch,
 // whatever part of the foundation refused its bytes.
 template <class F>
-auto asSketchError(F&& f) {
+decltype(auto) asSketchError(F&& f) {
   try {
     return f();
   } catch (const zcUIError::InvalidUISketch&) {
@@ -129,34 +132,42 @@ long zc_UISketchOpHeader::parseByteStream(const unsigned char* p, long available
   return asSketchError([&] { return parse_(p, availableBytes(available)); });
 }
 
+// Everything is checked before anything changes: a refused operation leaves the
+// header as it was. Only a properties block copies the properties.
 long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) {
-  // Everything is checked before anything changes: a refused operation leaves the
-  // header as it was. Only a properties block copies the properties.
-  if (available < 1) throw zcUIError::InvalidUISketch();
-  const bool block = p[0] == zcUISketch::kPropsOpcode;
-  const std::size_t at = block ? zcUISketch::kPropsBlockSize : 0;
-  if (at + zcUISketch::kHeaderSize > available) throw zcUIError::InvalidUISketch();
-  if (block && (p[1] != 0 || p[at] == zcUISketch::kPropsOpcode)) throw zcUIError::InvalidUISketch();
-  const unsigned char layer = p[at + 1];
-  if (layer > zcUITablet::eBothLayers) throw zcUIError::InvalidUISketch();
-  const zcImageIn<zcColor::kImageSize> color(p + at + 2, zcColor::kImageSize);
+  if (available < 1) invalid();
+  if (p[0] == zcUISketch::kPropsOpcode) return parseBlock_(p, available);
+  if (available < zcUISketch::kHeaderSize || p[1] > zcUITablet::eBothLayers) invalid();
+  mutating_();
+  adopt_(p);
+  return zcUISketch::kHeaderSize;
+}
 
-  if (block) {
-    zcGraphicProps props(props_);
-    props.readRecord(p + 2);
-    mutating_();
-    hasProps_ = true;
-    propsVersion_ = 0;
-    props_ = props;
-  } else {
-    mutating_();
-  }
-  // The color is read, and handed to the properties, only when it changes.
+// A properties block and the header after it; out of line, as most operations
+// have none.
+[[gnu::noinline]] long zc_UISketchOpHeader::parseBlock_(const unsigned char* p, std::size_t available) {
+  constexpr std::size_t at = zcUISketch::kPropsBlockSize;
+  if (at + zcUISketch::kHeaderSize > available || p[1] != 0 || p[at] == zcUISketch::kPropsOpcode ||
+      p[at + 1] > zcUITablet::eBothLayers)
+    invalid();
+  zcGraphicProps props(props_);
+  props.readRecord(p + 2);
+  mutating_();
+  hasProps_ = true;
+  propsVersion_ = 0;
+  props_ = props;
+  adopt_(p + at);
+  return static_cast<long>(at + zcUISketch::kHeaderSize);
+}
+
+// The opcode, layer and color of checked header bytes. The color is read, and
+// handed to the properties, only when it changes.
+void zc_UISketchOpHeader::adopt_(const unsigned char* header) {
+  const zcImageIn<zcColor::kImageSize> color(header + 2, zcColor::kImageSize);
   if (!holds(color_, color)) color_ = zcColor::readImage(color);
   if (!holds(props_.penColor(), color)) props_.penColor(color_);
-  opcode_ = p[at];
-  layer_ = static_cast<zcUITablet::Layers>(layer);
-  return static_cast<long>(at + zcUISketch::kHeaderSize);
+  opcode_ = header[0];
+  layer_ = static_cast<zcUITablet::Layers>(header[1]);
 }
 
 void zc_UISketchOpHeader::populateSketch(zcUISketch& sketch) const {
@@ -260,31 +271,36 @@ zcUISketchCursor::zcUISketchCursor(const zcUISketch& sketch, long offset, zc_UIS
 
 zcUISketchCursor::~zcUISketchCursor() = default;
 
-bool zcUISketchCursor::atEnd() const { return at_ >= sketch_.size(); }
-
+// The header and the payload are read inline, within what remains of the sketch
+// (and within the kind's fixed length, when it has one).
 zc_UISketchOpData& zcUISketchCursor::next() {
   const long size = sketch_.size();
-  if (at_ < 0 || at_ >= size) throw zcUIError::InvalidUISketch();
+  if (at_ < 0 || at_ >= size) invalid();
   const unsigned char* p = sketch_.data() + at_;
-  const long headerLength = header_->parseByteStream(p, size - at_);
-  const Kind& kind = checkedKind(header_->opcode());
-  const long opcode = kind.kind.opcode;
-  const long fixed = kind.kind.fixedLength;
-  long available = size - at_ - headerLength;
-  if (fixed >= 0) {
-    if (available < fixed) throw zcUIError::InvalidUISketch();
-    available = fixed;
-  }
-  if (records_.empty()) records_.resize(kOpcodeLimit);
-  std::unique_ptr<zc_UISketchOpData>& record = records_[opcode];
-  if (!record) record.reset(kind.make());
-  const long payloadLength = record->parseByteStream(p + headerLength, available);
-  if (fixed >= 0 && payloadLength != fixed) throw zcUIError::InvalidUISketch();
-  block_ = headerLength > zcUISketch::kHeaderSize;
-  offset_ = at_;
-  at_ += headerLength + payloadLength;
-  last_ = opcode;
-  return *record;
+  const std::size_t left = static_cast<std::size_t>(size - at_);
+  return asSketchError([&]() -> zc_UISketchOpData& {
+    const std::size_t headerLength = static_cast<std::size_t>(header_->parse_(p, left));
+    const Kind& kind = checkedKind(header_->opcode());
+    const long opcode = kind.kind.opcode;
+    const long fixed = kind.kind.fixedLength;
+    std::size_t available = left - headerLength;
+    if (fixed >= 0) {
+      if (available < static_cast<std::size_t>(fixed)) invalid();
+      available = static_cast<std::size_t>(fixed);
+    }
+    if (records_.empty()) records_.resize(kOpcodeLimit);
+    std::unique_ptr<zc_UISketchOpData>& record = records_[opcode];
+    if (!record) record.reset(kind.make());
+    zc_SketchIO in(p + headerLength, available);
+    record->fields_(in);
+    const std::size_t payloadLength = in.consumed();
+    if (fixed >= 0 && payloadLength != static_cast<std::size_t>(fixed)) invalid();
+    block_ = headerLength > zcUISketch::kHeaderSize;
+    offset_ = at_;
+    at_ += static_cast<long>(headerLength + payloadLength);
+    last_ = opcode;
+    return *record;
+  });
 }
 
 zc_UISketchOpData* zcUISketchCursor::release() {

@@ -29,12 +29,20 @@ using zc_sketch::rectFields;
 
 ZC_SKETCH_FIELDS(zc_UISketchOpPoint, point_)
 
+namespace {
+// A segment's end points archived in the segment's own form (out of the reading
+// path, which then needs no stack frame).
+[[gnu::noinline]] void archiveEnds(zcArchive& archive, zcPoint& p1, zcPoint& p2) {
+  zcLineSeg seg(p1, p2);
+  archive || seg;
+  p1 = seg.p1();
+  p2 = seg.p2();
+}
+}  // namespace
+
 void zc_UISketchOpLineSeg::fields_(zc_SketchIO& io) {
-  if (!io.archiving()) return zc_sketch::Payload<zc_UISketchOpLineSeg>::fields(io, p1_, p2_);
-  zcLineSeg seg(p1_, p2_);
-  io.archive() || seg;
-  p1_ = seg.p1();
-  p2_ = seg.p2();
+  if (io.archiving()) return archiveEnds(io.archive(), p1_, p2_);
+  zc_sketch::Payload<zc_UISketchOpLineSeg>::fields(io, p1_, p2_);
 }
 
 ZC_SKETCH_FIELDS(zc_UISketchOpLine, line_)

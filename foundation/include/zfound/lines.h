@@ -89,6 +89,13 @@ public:
     mutating_();
     p2_ = p;
   }
+  // Both ends at once: one check of the four coordinates, one mutation.
+  void ends(const zcPoint& p1, const zcPoint& p2) {
+    if (!zfIsFinite(p1) || !zfIsFinite(p2)) throwNonFinite_();
+    mutating_();
+    p1_ = p1;
+    p2_ = p2;
+  }
 
   double length() const { return p1_.distance(p2_); }
   // Direction of p2 − p1, in (−π, π]; NoTangent when degenerate.
