@@ -46,20 +46,6 @@ void zcUITablet::drawPointIcon(const zcPoint& p, const zcColor& color, Layers la
 
 // --- Lines ---------------------------------------------------------------------------------
 
-void zcUITabletPrivate::drawSegment(zcUITablet& t, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props,
-                                    Layers layer) {
-  paintAndRecord(
-      t, layer,
-      [](zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
-        t.segment_.ends(t.scaledMap_.mapPoint(p1), t.scaledMap_.mapPoint(p2));
-        scope(t, layer).draw(t.segment_, props);
-      },
-      [](zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
-        record<zc_UISketchOpLineSeg>(t, layer, props, p1, p2);
-      },
-      p1, p2, props);
-}
-
 void zcUITablet::draw(const zcLineSeg& seg, const zcGraphicProps& props, Layers layer) {
   P::drawSegment(*this, seg.p1(), seg.p2(), props, layer);
 }

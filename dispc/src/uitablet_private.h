@@ -154,9 +154,21 @@ public:
   }
 
   // draw(zcLineSeg) from its end points (replay hands them as it read them): the
-  // mapped segment to the scope, the end points to the sketch.
+  // mapped segment to the scope, the end points to the sketch. Inline, so that a
+  // caller goes straight to the shared step.
   static void drawSegment(zcUITablet& t, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props,
-                          Layers layer);
+                          Layers layer) {
+    paintAndRecord(
+        t, layer,
+        [](zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
+          t.segment_.ends(t.scaledMap_.mapPoint(p1), t.scaledMap_.mapPoint(p2));
+          scope(t, layer).draw(t.segment_, props);
+        },
+        [](zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
+          record<zc_UISketchOpLineSeg>(t, layer, props, p1, p2);
+        },
+        p1, p2, props);
+  }
 
   // The drawing scope of a layer that okToDraw allowed (never null then).
   static zcUIScope& scope(zcUITablet& t, Layers layer) { return *t.drawScope_[layer]; }

@@ -173,6 +173,23 @@ TEST(ColorEquality, ComparesWhatBothColorsCarry) {
   }
 }
 
+// A color has its own image, whatever the reserved sixth byte, and no image that
+// differs in any of the first five bytes (kind flags, index, red, green, blue).
+TEST(ColorImage, HasImageComparesTheFiveBytes) {
+  for (const zcColor& c : {zcColor(7), zcColor(1, 2, 3), zcColor::red, colorFromBytes(7, 249, 1, 2, 3)}) {
+    unsigned char image[zcColor::kImageSize];
+    c.writeImage(zcImageOut<zcColor::kImageSize>(image, zcColor::kImageSize));
+    const zcImageIn<zcColor::kImageSize> in(image, zcColor::kImageSize);
+    image[5] = 0x5A;
+    EXPECT_TRUE(c.hasImage(in));
+    for (std::size_t i = 0; i + 1 < zcColor::kImageSize; ++i) {
+      image[i] ^= 0x10;
+      EXPECT_FALSE(c.hasImage(in)) << "byte " << i;
+      image[i] ^= 0x10;
+    }
+  }
+}
+
 TEST(ColorCodes, ToAndFromTheGraphicsListCode) {
   // An RGB color keeps its RGB code, even with a stock triple; stock colors read from
   // an archive take the code of the first stock color they equal, else 0.

@@ -124,6 +124,24 @@ TEST(ShapeAssignment, TellsTheObserverOnceBeforeTheChange) {
   EXPECT_EQ(target.l + target.r + target.b, 6);
 }
 
+// Both ends of a segment move with one check and one call of the hook, before the
+// change; a non-finite coordinate in any of the four places changes nothing.
+TEST(ShapeMutation, SegmentEndsTogether) {
+  zcLineSeg seg(zcPoint(1, 2), zcPoint(3, 4));
+  Recorder firstX([](const zcPersistent& o) { return dynamic_cast<const zcLineSeg&>(o).p1().x(); });
+  seg.track(&firstX);
+  seg.ends(zcPoint(5, 6), zcPoint(7, 8));
+  EXPECT_EQ(seg, zcLineSeg(zcPoint(5, 6), zcPoint(7, 8)));
+  EXPECT_EQ(firstX.seen, std::vector<double>{1});
+  for (int bad = 0; bad < 4; ++bad) {
+    double v[4] = {9, 9, 9, 9};
+    v[bad] = bad % 2 ? NAN : INFINITY;
+    EXPECT_THROW(seg.ends(zcPoint(v[0], v[1]), zcPoint(v[2], v[3])), zcShapesError::BadParams);
+    EXPECT_EQ(seg, zcLineSeg(zcPoint(5, 6), zcPoint(7, 8)));
+  }
+  EXPECT_EQ(firstX.seen.size(), 1u);
+}
+
 TEST(ShapeClip, WholeShapesByTheirBoxesRegionsAsPolygonsCurvesInPieces) {
   zcClipInfo info;
   const zcCircle inside(zcPoint(5, 5), 2);

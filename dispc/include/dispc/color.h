@@ -107,6 +107,9 @@ public:
     zfStoreU16(out.data() + 4, rgb_.b());
   }
   static zcColor readImage(zcImageIn<kImageSize> in);
+  // True when the color reads back from the image as it is (the reserved sixth byte
+  // aside): the image's first five bytes are the color's own, in the same order.
+  bool hasImage(zcImageIn<kImageSize> in) const { return std::memcmp(this, in.data(), kImageSize - 1) == 0; }
 
   // The sixteen stock colors, built on first use.
   static const zcColor& blackColor();
@@ -145,6 +148,10 @@ private:
   unsigned char index_;
   zcRGB rgb_;
 };
+
+// hasImage and operator== read a color as its five bytes: kind flags, index, red,
+// green, blue.
+static_assert(sizeof(zcColor) == zcColor::kImageSize - 1 && sizeof(zcRGB) == 3 && std::is_standard_layout_v<zcColor>);
 // Equal bytes are equal values (operator== compares them first).
 static_assert(std::has_unique_object_representations_v<zcColor>);
 

@@ -201,6 +201,11 @@ private:
   zc_UISketchOpHeader* header_;
   std::vector<std::unique_ptr<zc_UISketchOpData>> records_;
   long last_ = -1;
+  // The kind last looked up: its opcode, its record (null once released) and its
+  // fixed length. The next operation of that kind skips the table.
+  long kind_ = -1;
+  zc_UISketchOpData* record_ = nullptr;
+  long fixed_ = -1;
 };
 
 // Parses the operation at `offset` of the sketch, bounded by the sketch's size, and

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+void zc_SketchIO::invalid() { throw zcUIError::InvalidUISketch(); }
+
 zc_SketchIO& zc_SketchIO::field(double& v) {
   if (archive_) {
     *archive_ || v;

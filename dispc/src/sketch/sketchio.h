@@ -114,9 +114,11 @@ public:
   }
   // A coordinate or size read: finite, or the sketch is malformed.
   static double finite(double v) {
-    if (!std::isfinite(v)) throw zcUIError::InvalidUISketch();
+    if (!std::isfinite(v)) invalid();
     return v;
   }
+  // Raises zcUIError::InvalidUISketch, out of line.
+  [[noreturn]] static void invalid();
   // A pixel pair: two i32.
   zc_SketchIO& operator||(zcPair<long>& v) {
     if (archive_) {

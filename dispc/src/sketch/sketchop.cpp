@@ -62,13 +62,6 @@ decltype(auto) asSketchError(F&& f) {
   }
 }
 
-// True when the color reads back from `image` as it is (the reserved sixth byte aside).
-bool holds(const zcColor& color, zcImageIn<zcColor::kImageSize> image) {
-  unsigned char own[zcColor::kImageSize];
-  color.writeImage(zcImageOut<zcColor::kImageSize>(own, zcColor::kImageSize));
-  return std::memcmp(own, image.data(), zcColor::kImageSize - 1) == 0;
-}
-
 std::size_t availableBytes(long available) {
   if (available < 0) throw zcUIError::InvalidUISketch();
   return static_cast<std::size_t>(available);
@@ -164,8 +157,8 @@ long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) 
 // handed to the properties, only when it changes.
 void zc_UISketchOpHeader::adopt_(const unsigned char* header) {
   const zcImageIn<zcColor::kImageSize> color(header + 2, zcColor::kImageSize);
-  if (!holds(color_, color)) color_ = zcColor::readImage(color);
-  if (!holds(props_.penColor(), color)) props_.penColor(color_);
+  if (!color_.hasImage(color)) color_ = zcColor::readImage(color);
+  if (!props_.penColor().hasImage(color)) props_.penColor(color_);
   opcode_ = header[0];
   layer_ = static_cast<zcUITablet::Layers>(header[1]);
 }
@@ -280,31 +273,37 @@ zc_UISketchOpData& zcUISketchCursor::next() {
   const std::size_t left = static_cast<std::size_t>(size - at_);
   return asSketchError([&]() -> zc_UISketchOpData& {
     const std::size_t headerLength = static_cast<std::size_t>(header_->parse_(p, left));
-    const Kind& kind = checkedKind(header_->opcode());
-    const long opcode = kind.kind.opcode;
-    const long fixed = kind.kind.fixedLength;
-    std::size_t available = left - headerLength;
-    if (fixed >= 0) {
-      if (available < static_cast<std::size_t>(fixed)) invalid();
-      available = static_cast<std::size_t>(fixed);
+    const long opcode = header_->opcode();
+    // An operation of the kind last read takes that kind's record and length again.
+    if (opcode != kind_ || !record_) {
+      const Kind& kind = checkedKind(opcode);
+      if (records_.empty()) records_.resize(kOpcodeLimit);
+      std::unique_ptr<zc_UISketchOpData>& record = records_[opcode];
+      if (!record) record.reset(kind.make());
+      record_ = record.get();
+      fixed_ = kind.kind.fixedLength;
+      kind_ = opcode;
     }
-    if (records_.empty()) records_.resize(kOpcodeLimit);
-    std::unique_ptr<zc_UISketchOpData>& record = records_[opcode];
-    if (!record) record.reset(kind.make());
+    std::size_t available = left - headerLength;
+    if (fixed_ >= 0) {
+      if (available < static_cast<std::size_t>(fixed_)) invalid();
+      available = static_cast<std::size_t>(fixed_);
+    }
     zc_SketchIO in(p + headerLength, available);
-    record->fields_(in);
+    record_->fields_(in);
     const std::size_t payloadLength = in.consumed();
-    if (fixed >= 0 && payloadLength != static_cast<std::size_t>(fixed)) invalid();
+    if (fixed_ >= 0 && payloadLength != static_cast<std::size_t>(fixed_)) invalid();
     block_ = headerLength > zcUISketch::kHeaderSize;
     offset_ = at_;
     at_ += static_cast<long>(headerLength + payloadLength);
     last_ = opcode;
-    return *record;
+    return *record_;
   });
 }
 
 zc_UISketchOpData* zcUISketchCursor::release() {
   if (last_ < 0 || !records_[last_]) throw zcUIError::InvalidUISketch();
+  if (records_[last_].get() == record_) record_ = nullptr;
   return records_[last_].release();
 }
 
