@@ -117,8 +117,9 @@ public:
     if (!std::isfinite(v)) invalid();
     return v;
   }
-  // Raises zcUIError::InvalidUISketch, out of line.
-  [[noreturn]] static void invalid();
+  // Raises zcUIError::InvalidUISketch, out of line, so that the hot paths that
+  // refuse bytes set up no exception object.
+  [[noreturn, gnu::cold]] static void invalid();
   // A pixel pair: two i32.
   zc_SketchIO& operator||(zcPair<long>& v) {
     if (archive_) {

@@ -40,12 +40,9 @@ const Kind* kindOf(long opcode) {
   return &kKinds[opcode];
 }
 
-// Raised out of line, so that the hot paths set up no exception object.
-[[noreturn, gnu::cold, gnu::noinline]] void invalid() { throw zcUIError::InvalidUISketch(); }
-
 const Kind& checkedKind(long opcode) {
   const Kind* kind = kindOf(opcode);
-  if (!kind) invalid();
+  if (!kind) zc_SketchIO::invalid();
   return *kind;
 }
 
@@ -128,9 +125,9 @@ long zc_UISketchOpHeader::parseByteStream(const unsigned char* p, long available
 // Everything is checked before anything changes: a refused operation leaves the
 // header as it was. Only a properties block copies the properties.
 long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) {
-  if (available < 1) invalid();
+  if (available < 1) zc_SketchIO::invalid();
   if (p[0] == zcUISketch::kPropsOpcode) return parseBlock_(p, available);
-  if (available < zcUISketch::kHeaderSize || p[1] > zcUITablet::eBothLayers) invalid();
+  if (available < zcUISketch::kHeaderSize || p[1] > zcUITablet::eBothLayers) zc_SketchIO::invalid();
   mutating_();
   adopt_(p);
   return zcUISketch::kHeaderSize;
@@ -142,7 +139,7 @@ long zc_UISketchOpHeader::parse_(const unsigned char* p, std::size_t available) 
   constexpr std::size_t at = zcUISketch::kPropsBlockSize;
   if (at + zcUISketch::kHeaderSize > available || p[1] != 0 || p[at] == zcUISketch::kPropsOpcode ||
       p[at + 1] > zcUITablet::eBothLayers)
-    invalid();
+    zc_SketchIO::invalid();
   zcGraphicProps props(props_);
   props.readRecord(p + 2);
   mutating_();
@@ -268,7 +265,7 @@ zcUISketchCursor::~zcUISketchCursor() = default;
 // (and within the kind's fixed length, when it has one).
 zc_UISketchOpData& zcUISketchCursor::next() {
   const long size = sketch_.size();
-  if (at_ < 0 || at_ >= size) invalid();
+  if (at_ < 0 || at_ >= size) zc_SketchIO::invalid();
   const unsigned char* p = sketch_.data() + at_;
   const std::size_t left = static_cast<std::size_t>(size - at_);
   return asSketchError([&]() -> zc_UISketchOpData& {
@@ -286,13 +283,13 @@ zc_UISketchOpData& zcUISketchCursor::next() {
     }
     std::size_t available = left - headerLength;
     if (fixed_ >= 0) {
-      if (available < static_cast<std::size_t>(fixed_)) invalid();
+      if (available < static_cast<std::size_t>(fixed_)) zc_SketchIO::invalid();
       available = static_cast<std::size_t>(fixed_);
     }
     zc_SketchIO in(p + headerLength, available);
     record_->fields_(in);
     const std::size_t payloadLength = in.consumed();
-    if (fixed_ >= 0 && payloadLength != static_cast<std::size_t>(fixed_)) invalid();
+    if (fixed_ >= 0 && payloadLength != static_cast<std::size_t>(fixed_)) zc_SketchIO::invalid();
     block_ = headerLength > zcUISketch::kHeaderSize;
     offset_ = at_;
     at_ += static_cast<long>(headerLength + payloadLength);
