@@ -88,6 +88,7 @@ protected:
 private:
   friend class zcUISketchCursor;
   static zcPersistent* make();
+  // Inline: the cursor's step reads the common header in place (sketchop.cpp).
   inline long parse_(const unsigned char* p, std::size_t available);
   long parseBlock_(const unsigned char* p, std::size_t available);
   inline void adopt_(const unsigned char* header);
