@@ -429,12 +429,9 @@ TEST(ScopeRunLengthSample, IntegerReductionCarriesRemaindersAcrossRuns) {
   scope.sample(image, at, {}, zcPair<double>(-0.5, 0.5), false, 0, false);
   scope.sample(zcRLEBuffer(), at, {}, zcPair<double>(0.5, 0.5), false, 0, false);
   EXPECT_TRUE(scope.calls().empty());
-}
 
-TEST(ScopeRunLengthSample, OtherScalesGoMappedToTheReducingSlot) {
-  const zcRLEBuffer image(4, {{1, 2, 2, 2, 0, 0}});
-  zcLoggingScope scope;
-  scope.sample(image, zcPoint(4, 5), {0, 10, 20}, zcPair<double>(0.4, 0.4), true, 2, false);
+  // Other scales go mapped to the reducing slot.
+  scope.sample(zcRLEBuffer(4, {{1, 2, 2, 2, 0, 0}}), at, {0, 10, 20}, zcPair<double>(0.4, 0.4), true, 2, false);
   EXPECT_EQ(scope.calls(), std::vector<std::string>{
                                "drawReducedPel8 (4,5) scale=(0.4,0.4) size=4x1 pass=1/20 flag=0 pels=10,10,20,20"});
 }

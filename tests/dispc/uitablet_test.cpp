@@ -676,27 +676,6 @@ TEST(TabletDispatch, ShapesGoToTheCallOfTheirKind) {
   EXPECT_EQ(bytesOf(t.sketch()), before);
 }
 
-TEST(TabletDispatch, GenericShapeMapsItselfAndRecordsItsBytes) {
-  Screen s;
-  s.tablet.recordOn() = true;
-  s.tablet.scaleExact(zcPair<double>(2, 2));
-  s.clear();
-  const zcGenShape shape{zcCircle(zcPoint(10, 10), 5)};
-  s.tablet.draw(shape, zcColor::red, eImage);
-  ASSERT_EQ(s.image.calls().size(), 1u);
-  EXPECT_NE(s.image.calls()[0].find(" box=(10,10)-(30,30) color=red"), std::string::npos) << s.image.calls()[0];
-  const std::vector<Op> ops = opsOf(s.tablet.sketch());
-  ASSERT_EQ(ops.size(), 1u);
-  EXPECT_EQ(ops[0].opcode, 33);
-  const Bytes& p = ops[0].payload;
-  ASSERT_GE(p.size(), 26u);
-  EXPECT_EQ(Bytes(p.begin(), p.begin() + 6), kRed);
-  const long n = zfLoadI32(p.data() + 22);
-  ASSERT_EQ(static_cast<long>(p.size()), 26 + n);
-  const zcGenShape back = zcGenShape::fromBytes(p.data() + 26, static_cast<std::size_t>(n));
-  EXPECT_TRUE(back == shape);
-}
-
 // --- Replay --------------------------------------------------------------------------------------
 
 struct Call {
