@@ -40,13 +40,7 @@ using zc_test::vx;
 
 Bytes bytesOf(const Poly& p) { return zc_test::ownBytes(p); }
 
-Poly load(const Bytes& bytes) {
-  Poly p(L"other");
-  zcArchive in(bytes);
-  in || p;
-  EXPECT_EQ(in.remaining(), 0u);
-  return p;
-}
+Poly load(const Bytes& bytes) { return zc_test::loaded(bytes, Poly(L"other")); }
 
 // Runs an edit that must fail with E and leave the poly byte for byte as it was.
 template <class E>

@@ -42,12 +42,7 @@ Stream vertexPrefix(unsigned char version, const std::u16string& name, double pr
   return b;
 }
 
-Vertex load(const Bytes& bytes, Vertex into = Vertex()) {
-  zcArchive in(bytes);
-  in || into;
-  EXPECT_EQ(in.remaining(), 0u);
-  return into;
-}
+Vertex load(const Bytes& bytes, Vertex into = Vertex()) { return zc_test::loaded(bytes, into); }
 
 // Every field away from its default.
 Vertex unusual() {

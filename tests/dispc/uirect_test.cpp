@@ -27,11 +27,7 @@ namespace {
 
 const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
 
-std::vector<unsigned char> withHeader(std::vector<unsigned char> body) {
-  std::vector<unsigned char> bytes = kHeader;
-  bytes.insert(bytes.end(), body.begin(), body.end());
-  return bytes;
-}
+using zc_test::withHeader;
 
 zcUIRect rect(long x, long y, long w, long h) { return zcUIRect(x, y, w, h); }
 

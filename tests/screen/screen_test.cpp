@@ -247,29 +247,6 @@ TEST(ScreenPixels, DrawingsPaintExactlyTheirPels) {
   }
 }
 
-TEST(ScreenShapes, PolygonFillModesDifferOnAStar) {
-  // A five-pointed star drawn in one stroke: its centre is wound twice.
-  std::vector<zcPoint> star;
-  for (int i = 0; i < 5; ++i) {
-    const double a = -3.14159265358979 / 2 + i * 4 * 3.14159265358979 / 5;
-    star.emplace_back(24 + 20 * std::cos(a), 24 + 20 * std::sin(a));
-  }
-  Scene alternate, winding;
-  alternate.tablet.draw(zcPolygon(star, zcPolygon::eAlternate), pen(zcColor::red, 1, 0, true), kImage);
-  winding.tablet.draw(zcPolygon(star, zcPolygon::eWinding), pen(zcColor::red, 1, 0, true), kImage);
-  EXPECT_EQ(alternate.at(24, 24), kGray);
-  EXPECT_EQ(winding.at(24, 24), kRed);
-  // A point inside one of the star's tips is filled in both.
-  EXPECT_EQ(alternate.at(24, 8), kRed);
-  EXPECT_EQ(winding.at(24, 8), kRed);
-  EXPECT_GT(winding.count(kRed), alternate.count(kRed) + 50);
-
-  // Without the fill flag only the outline paints.
-  Scene outline;
-  outline.tablet.draw(zcPolygon(star, zcPolygon::eWinding), pen(zcColor::red), kImage);
-  expectPels(outline.screen, {{24, 24, kGray}, {24, 4, kRed}});
-}
-
 TEST(ScreenShapes, DashedAndDottedLinesLeaveGaps) {
   Scene s(64, 16);
   auto row = [&](long y) {
@@ -423,29 +400,6 @@ TEST(ScreenAreas, FloodFillStopsAtTheBoundaryColor) {
   // Starting on the boundary color fills nothing.
   s.tablet.fill(zcPair<long>(10, 10), zcColor::blue, zcColor::red, zcUITablet::eFillType0, kImage);
   EXPECT_EQ(s.at(10, 10), kRed);
-}
-
-// --- Images ---------------------------------------------------------------------------------
-
-TEST(ScreenImages, PassThroughLeavesTheBackground) {
-  Scene s;
-  zcPelBuffer<unsigned char> pels(4, 2, 243);
-  pels.set(0, 0, 249);  // red through the palette
-  pels.set(3, 1, 100);  // gray 100
-  s.tablet.draw(pels, zcPoint(10, 10), true, 243, false, kImage);
-  expectPels(s.screen, {{10, 10, kRed}, {13, 11, zcRGB(100, 100, 100)}, {11, 10, kGray}});
-  EXPECT_EQ(s.inkBox(), zcUIRect(10, 10, 4, 2));
-
-  // Without pass-through the pass index paints its palette entry; with the flag the
-  // pels are gray levels (249 is then a light gray, not red).
-  s.tablet.draw(pels, zcPoint(20, 10), false, 243, true, kImage);
-  expectPels(s.screen, {{20, 10, zcRGB(249, 249, 249)}, {21, 10, zcRGB(243, 243, 243)}});
-
-  // A run-length image through a byte map: pel 1 → index 252 (blue), 0 passes.
-  zcRLEBuffer rle(3, {{0, 1, 1, 2, 0, 0}, {1, 3, 0, 0}});
-  s.tablet.draw(rle, zcPoint(30, 30), {0, 252}, true, 0, false, kImage);
-  expectPels(s.screen, {{30, 30, kGray}, {31, 30, kBlue}, {32, 31, kBlue}});
-  EXPECT_EQ(s.count(kBlue), 5);
 }
 
 // --- Replay ---------------------------------------------------------------------------------
