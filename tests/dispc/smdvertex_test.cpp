@@ -208,7 +208,7 @@ TEST(SMDVertexEquality, ToleranceWholeTurnsAndIgnoredName) {
   EXPECT_TRUE(named == Vertex(zcPoint(1, 2), 0.5, zcDegree(90), 0.25, 0.75, 3, zcDimTol()));
 }
 
-TEST(SMDVertexArchive, Version2FormAndOlderVersions) {
+TEST(SMDVertexArchive, Version2FormOlderVersionsAndMalformedInputThatLeavesTheVertexAsItWas) {
   const Bytes expected = Stream()
                             .bytes(kHeader).u8(2).u8(0).i32(0)  // versions, empty name
                             .point(3, -4).f64(1.5).f64(-60).f64(0.3).f64(0.7).i32(12)
@@ -229,9 +229,6 @@ TEST(SMDVertexArchive, Version2FormAndOlderVersions) {
   const Bytes b1 = vertexPrefix(1, u"").f64(0.1).f64(0.2).i32(std::int32_t(0xDEADBEEF));
   EXPECT_TRUE(load(b1).segmentLengthTol() == zcDimTol(-1, 0.1, 0.2, zcDimTol::eOffsets));
   EXPECT_TRUE(load(b1, unusual()).segmentLengthTol() == zcDimTol(8, 0.1, 0.2, zcDimTol::eOffsets));
-}
-
-TEST(SMDVertexArchive, MalformedInputLeavesTheVertexAsItWas) {
   const Bytes good = ownBytes(unusual());
   Bytes v3 = good, base1 = good, tol1 = good;
   v3[kHeader.size()] = 3;
@@ -301,7 +298,7 @@ TEST(SMDDimensionValidation, EachRuleRaisesItsOwnMessageAndSetChangesNothing) {
   EXPECT_THROW(Dim(5, 6, 7), zcSMDDimensionErrors);
 }
 
-TEST(SMDDimensionScaling, EachScaleTypeAndTheUnsetNominal) {
+TEST(SMDDimensionScaling, EachScaleTypeTheUnsetNominalAndExclusiveOrInclusiveBounds) {
   expectDim(2.0 * Dim(5, 4, 6, Dim::eScaleNominal), 10, 9, 11, Dim::eScaleNominal);
   expectDim(2.0 * Dim(5, 4, 6, Dim::eScaleAll), 10, 8, 12, Dim::eScaleAll);
   expectDim(2.0 * Dim(5, 4, 6, Dim::eNoScaling), 5, 4, 6, Dim::eNoScaling);
@@ -319,9 +316,6 @@ TEST(SMDDimensionScaling, EachScaleTypeAndTheUnsetNominal) {
   EXPECT_TRUE(Dim(5, 4, 6) == Dim(5 + 4e-16, 4, 6));
   EXPECT_TRUE(Dim(5, 4, 6) != Dim(5, 4, 6 + 1e-14));
   EXPECT_TRUE(Dim(5, 4, 6) != Dim(5, 4, 6, Dim::eScaleAll));
-}
-
-TEST(DimensionBounds, WithinToleranceIsExclusiveAndScaledIsWithinIsInclusive) {
   const Dim d(5, 4, 6, Dim::eScaleNominal);
   EXPECT_FALSE(d.withinTolerance(4, 1));
   EXPECT_FALSE(d.withinTolerance(6, 1));
@@ -363,7 +357,7 @@ TEST(DimTolConversion, BetweenLimitsOffsetsAndPercentages) {
   expectTol(bare, -1, 4, 6, Tol::eLimits);
 }
 
-TEST(DimTolValidity, ProvisionalNominalForTolerancesWithoutOne) {
+TEST(DimTolValidity, ProvisionalNominalAndRefusedSettersLeaveTheToleranceAsItWas) {
   EXPECT_TRUE(tolValid(-1, 4, 6, Tol::eLimits));
   EXPECT_FALSE(tolValid(-1, 6, 4, Tol::eLimits));  // the middle, 5, lies below the minimum
   EXPECT_TRUE(tolValid(-1, -1, 1.5, Tol::eLimits));
@@ -377,9 +371,6 @@ TEST(DimTolValidity, ProvisionalNominalForTolerancesWithoutOne) {
   EXPECT_FALSE(tolValid(5, 5, 1, Tol::eOffsets));  // lower limit 0
   EXPECT_FALSE(tolValid(5, -0.5, 1, Tol::eOffsets));
   EXPECT_FALSE(tolValid(0, -1, -1, Tol::eOffsets));
-}
-
-TEST(DimTolSetters, RefusedValuesLeaveTheToleranceAsItWas) {
   Tol t(10, 1, 2, Tol::eOffsets);
   EXPECT_THROW(t.limits(11, 12), zcShapesError::BadGeom);
   EXPECT_THROW(t.offsets(12, 1), zcShapesError::BadGeom);

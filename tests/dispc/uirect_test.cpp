@@ -134,7 +134,7 @@ TEST(UIRect, EmptyRectanglesBecomeNull) {
   EXPECT_EQ(m, zcUIRect::null);
 }
 
-TEST(UIRect, IntersectionUnionAndContainment) {
+TEST(UIRect, IntersectionUnionContainmentAndTranslation) {
   // Both orders: a, b, a & b, a | b.
   const std::array<zcUIRect, 4> rows[] = {
       {rect(0, 0, 10, 10), rect(10, 0, 5, 5), zcUIRect::null, rect(0, 0, 15, 10)},
@@ -166,9 +166,6 @@ TEST(UIRect, IntersectionUnionAndContainment) {
     EXPECT_EQ(four.nullIntersection(disjoint[i].first), disjoint[i].second) << "row " << i;
     EXPECT_EQ(disjoint[i].first.nullIntersection(four), disjoint[i].second) << "row " << i;
   }
-}
-
-TEST(UIRect, TranslationNormalizesOnlyInCopies) {
   EXPECT_EQ(rect(1, 2, 3, 4) + zcPair<long>(10, -20), rect(11, -18, 3, 4));
   EXPECT_EQ(rect(1, 2, 3, 4) - zcPair<long>(1, 2), rect(0, 0, 3, 4));
   EXPECT_EQ(zcUIRect::null + zcPair<long>(5, 5), zcUIRect::null);
@@ -201,7 +198,7 @@ TEST(UIRectArchive, BytesRoundTripAndRefusals) {
 
 // --- Text format ------------------------------------------------------------------------
 
-TEST(UIFormat, AlignRectPlacesTheBoxAroundTheAnchor) {
+TEST(UIFormat, AlignRectAroundTheAnchorAndTheCheckedProcessWideDefaultFont) {
   const zcUIRect box(100, 100, 10, 7);
   const std::vector<zcPair<long>> corners = {{100, 100}, {95, 100}, {90, 100}, {100, 97}, {95, 97},
                                              {90, 97},   {100, 93}, {95, 93},  {90, 93}};
@@ -211,9 +208,6 @@ TEST(UIFormat, AlignRectPlacesTheBoxAroundTheAnchor) {
   }
   EXPECT_EQ(zcUIFormat(0, zcUIFormat::eMiddleCenter).alignRect(zcUIRect::null), zcUIRect::null);
   EXPECT_EQ(zcUIFormat(0, static_cast<zcUIFormat::Alignment>(9)).alignRect(box), box);
-}
-
-TEST(UIFormat, DefaultFontIdIsProcessWideAndChecked) {
   EXPECT_EQ(zcUIFormat::defaultFontId(), -1);
   EXPECT_EQ(zcUIFormat().fontId(), -1);
   EXPECT_EQ(zcUIFormat().alignment(), zcUIFormat::eTopLeft);

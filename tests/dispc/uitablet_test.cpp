@@ -97,7 +97,7 @@ TEST(TabletRecording, RecorderWritesBlocksOnChangeHeaderAndPayloadButNeverDraws)
   EXPECT_EQ(opcodesOf(t.sketch()).back(), 7);
 }
 
-TEST(TabletOkToDraw, EachConditionSuppressesPainting) {
+TEST(TabletOkToDraw, EachConditionSuppressesPaintingAndTheTimeStampMovesOncePerTablet) {
   Screen s;
   EXPECT_FALSE(s.tablet.recordOn());
   EXPECT_FALSE(s.tablet.okToDraw(eBoth));  // its calls are rows of TabletCalls
@@ -139,6 +139,13 @@ TEST(TabletOkToDraw, EachConditionSuppressesPainting) {
   only.clear();
   t.draw(zcPoint(1, 2), zcColor::red, eOverlay);
   EXPECT_TRUE(only.calls().empty());
+  Screen a, b;
+  const std::uint32_t c0 = zcUITablet::timeStamp();
+  for (Screen* s : {&a, &a, &b, &a}) s->tablet.draw(zcPoint(1, 2), zcColor::red, eImage);
+  b.tablet.draw(zcPoint(1, 2), zcColor::red, eBoth);  // paints nothing
+  EXPECT_EQ(zcUITablet::timeStamp(), c0 + 3);
+  EXPECT_EQ(a.tablet.drawStamp(), c0 + 3);
+  EXPECT_EQ(b.tablet.drawStamp(), c0 + 2);
 }
 
 TEST(TabletMaps, ScaleExactChoosesTheModeByTheXFactorAndRefusalsChangeNothing) {
@@ -215,16 +222,6 @@ TEST(TabletMaps, CoordinateHelpersUseTheScaledMapAndTheToleranceFloor) {
   EXPECT_THROW(s.tablet.drawingPoint(eBoth), zcUIError::BadLayer);
   zcUITablet recorder;
   EXPECT_EQ(recorder.drawingPoint(eImage), zcPoint(0, 0));
-}
-
-TEST(TabletOkToDraw, TimeStampMovesAtMostOncePerTabletBetweenChanges) {
-  Screen a, b;
-  const std::uint32_t c0 = zcUITablet::timeStamp();
-  for (Screen* s : {&a, &a, &b, &a}) s->tablet.draw(zcPoint(1, 2), zcColor::red, eImage);
-  b.tablet.draw(zcPoint(1, 2), zcColor::red, eBoth);  // paints nothing
-  EXPECT_EQ(zcUITablet::timeStamp(), c0 + 3);
-  EXPECT_EQ(a.tablet.drawStamp(), c0 + 3);
-  EXPECT_EQ(b.tablet.drawStamp(), c0 + 2);
 }
 
 class RedrawCounter : public zcUITablet {

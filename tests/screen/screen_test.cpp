@@ -83,7 +83,7 @@ std::string tempPath(const char* name) { return ::testing::TempDir() + name; }
 
 // --- The screen itself ----------------------------------------------------------------------
 
-TEST(ScreenLayers, StartWithBackgroundAndClearOverlay) {
+TEST(ScreenLayers, StartWithBackgroundAndClearOverlayAndMapIndexColors) {
   const zcScreen screen(5, 4, kBlue);
   expectPels(screen, {{0, 0, kBlue}, {4, 3, kBlue}});
   EXPECT_EQ(screen.layer(kImage).get(2, 2).value(), 0xFF0000FFu);
@@ -95,9 +95,6 @@ TEST(ScreenLayers, StartWithBackgroundAndClearOverlay) {
   EXPECT_THROW(screen.layer(zcUITablet::eBothLayers), zcUIError::BadLayer);
   EXPECT_THROW(zcScreen(0, 10), zcScreenError::BadParams);
   EXPECT_THROW(zcScreen(10, 40000), zcScreenError::BadParams);
-}
-
-TEST(ScreenLayers, PaletteMapsIndexColors) {
   Scene s(8, 8);
   const std::vector<zcRGB> palette = s.screen.palette();
   ASSERT_EQ(palette.size(), 256u);
@@ -334,7 +331,7 @@ TEST(ScreenScopes, KidCutByItsParentAndKidOfKid) {
   delete orphan;
 }
 
-TEST(ScreenScopes, ChangesAreReportedAndInhibitedScopesOnlyMeasure) {
+TEST(ScreenScopes, ChangesAreReportedInhibitedScopesOnlyMeasureAndLocksStack) {
   Scene s;
   zcScreenScope& image = s.screen.image();
   image.noChange();
@@ -365,9 +362,6 @@ TEST(ScreenScopes, ChangesAreReportedAndInhibitedScopesOnlyMeasure) {
   EXPECT_TRUE(kid->drawingInhibited(kImage));
   image.inhibitDrawing(false);
   EXPECT_FALSE(image.drawingInhibited(kOverlay));
-}
-
-TEST(ScreenScopes, LockStackAnswersWhetherStillLocked) {
   zcScreen screen(4, 4);
   zcScreenScope& scope = screen.overlay();
   scope.lockScreenUpdatesPush(true);
