@@ -661,7 +661,7 @@ TEST(GenPolyDecomposition, OneVertexAndInwardCorners) {
 
 // --- Drawing --------------------------------------------------------------------------------------
 
-TEST(GenPolyDrawing, ArcsBecomeChainedChordsWithinTheirErrorAndABoundedCount) {
+TEST(GenPolyDrawing, ArcsBecomeBoundedChainedChordsAndLongSegmentsArrowsWithMarksThatFollowMirrors) {
   // A whole unit circle scaled to radius ρ: 73 chords at 0.04 (5 degree steps), 100
   // at 100 (steps of 2 acos(0.9995)), a bounded count at 1e20.
   const struct {
@@ -687,9 +687,6 @@ TEST(GenPolyDrawing, ArcsBecomeChainedChordsWithinTheirErrorAndABoundedCount) {
   for (const auto& [rho, chords] : {std::pair{0.04, 74ul}, std::pair{100.0, 100ul}}) {
     EXPECT_EQ(drawn(zcGenPoly(zcCircle(zcPoint(0, 0), rho)), noArrows()).size(), chords);
   }
-}
-
-TEST(GenPolyDrawing, ArrowsOnLongSegmentsWithMarksThatFollowMirrors) {
   // Sides 20, 2, 20, 2: the arrow size is 4, so the short sides get none. The plus
   // mark lies on the left of the heading (y up), on its right under a mirror.
   const zcGenPoly g(zcRect(0, 0, 20, 2));  // (20,0) (20,2) (0,2) (0,0)
@@ -731,7 +728,7 @@ TEST(GenPolyDrawing, ArrowsOnLongSegmentsWithMarksThatFollowMirrors) {
 
 // --- Wireframes ------------------------------------------------------------------------------------
 
-TEST(WireframeTolerances, InsertionSplitsASegmentsToleranceAndClosingSetsOne) {
+TEST(WireframeTolerances, InsertionSplitsASegmentsToleranceClosingSetsOneAndRefusedEditsChangeNothing) {
   zc2Wireframe w = box();
   for (long s = 0; s < 4; ++s) expectTol(w.segmentLengthTol(s), s % 2 ? 10 : 4, kWide);
   // Splitting segment 0 at (10, 1): the first part takes the new tolerance, the second
@@ -762,9 +759,6 @@ TEST(WireframeTolerances, InsertionSplitsASegmentsToleranceAndClosingSetsOne) {
     copy.close(zcRadian(1.0), kWide);
     EXPECT_EQ(bytesOf(copy), bytesOf(closed));
   }
-}
-
-TEST(WireframeTolerances, RefusedEditsChangeNothing) {
   using Edit = std::function<void(zc2Wireframe&)>;
   const zc2Wireframe mapped = box().map(zcXform<2>::scaling(1, 2));
   const std::tuple<const char*, zc2Wireframe, bool, Edit> rows[] = {  // bad index or bad geometry

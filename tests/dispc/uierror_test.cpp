@@ -92,7 +92,7 @@ public:
 // archived as one version byte 0 per class level (a class carrying a message string
 // ends with an empty one), an unknown version at any level naming that level, and
 // rethrown as itself.
-TEST(UIErrorClasses, EveryClassIsRegisteredWithItsNumberAndArchivesItsLevels) {
+TEST(UIErrorClasses, EveryClassIsRegisteredWithItsNumberArchivesItsLevelsAndCopiesKeepTheMessage) {
   for (const Row& row : kClasses) {
     SCOPED_TRACE(row.name);
     std::unique_ptr<zcException> e = create(row.name);
@@ -133,9 +133,6 @@ TEST(UIErrorClasses, EveryClassIsRegisteredWithItsNumberAndArchivesItsLevels) {
   EXPECT_EQ(zc_Instantiator::create("zcGraphic::Errors"), nullptr);
   EXPECT_EQ(zc_test::ownBytes(zcSMDDimension::badDimensionValue(L"Nominal must be >= minimum")),
             zc_test::ownBytes(zcSMDDimension::badDimensionValue()));
-}
-
-TEST(UIErrorClasses, AssignmentAndCopiesKeepTheMessage) {
   CountingObserver observer;
   zcGraphic::BadParams target(L"old");
   target.track(&observer);
