@@ -266,7 +266,7 @@ TEST(TabletMaps, EverySetterRecomputesTellsTheKidsAndRedraws) {
   EXPECT_TRUE(t.scaledMap().mapPoint(zcPoint(0, 0)) == zcPoint(1, 1));
 }
 
-TEST(TabletAreas, SetColorEmptiesTheSketchAndKeepsTheClipRectangle) {
+TEST(TabletAreas, SetColorEmptiesTheSketchKeepsTheClipRectangleAndTheComplementPaintsOutside) {
   zcUITablet t;
   const zcLineSeg seg(zcPoint(1, 1), zcPoint(5, 1));
   t.draw(seg, pen(zcColor::red, 3), eImage);
@@ -280,9 +280,6 @@ TEST(TabletAreas, SetColorEmptiesTheSketchAndKeepsTheClipRectangle) {
   t.drawClipRect(zcRect(0, 0, 5, 5), eBoth);
   t.set(zcColor::blue, eBoth);
   EXPECT_EQ(bytesOf(t.sketch()), Stream().header(17, 2, kBlue).get());
-}
-
-TEST(TabletAreas, SetComplementPaintsEverythingOutsideTheRectangle) {
   Screen s;
   s.tablet.recordOn() = true;
   s.tablet.scaleExact(zcPair<double>(2, 2));

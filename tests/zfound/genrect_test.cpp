@@ -66,7 +66,7 @@ TEST(GenRectConstruction, FormsAgreeDeriveTheRightQuantitiesMapAndRefuseInvalidI
             zcVector<2>(1, 1));
 }
 
-TEST(GenRectGeometry, DistancesAndInsideOnHandComputedCases) {
+TEST(GenRectGeometry, DistancesInsideBoxesAndPerimetersOnHandComputedCases) {
   const zcGenRect g = roundedRect();
   EXPECT_TRUE(g.within(zcPoint(10, 5)));
   EXPECT_TRUE(g.within(zcPoint(14, 5)));        // on a side
@@ -96,9 +96,6 @@ TEST(GenRectGeometry, DistancesAndInsideOnHandComputedCases) {
   EXPECT_NEAR(e.distToPoint(foot + normal), 1.0, 1e-9);
   EXPECT_TRUE(e.within(foot));
   EXPECT_FALSE(e.within(foot + normal * 1e-6));
-}
-
-TEST(GenRectGeometry, BoxesAndPerimeters) {
   // A rectangle with round corners of radius r turned by θ reaches
   // (hx − r)|cos θ| + (hy − r)|sin θ| + r along x.
   const double hw = 3 * kSqrt3 / 2 + 0.5 + 1, hh = 1.5 + kSqrt3 / 2 + 1;
