@@ -130,7 +130,7 @@ bool tolValid(double nom, double min, double max, Tol::TolType type) {
 
 }  // namespace
 
-TEST(SMDVertexConstruction, DefaultsAndFractionBoundsOfEveryFormAndSetter) {
+TEST(SMDVertexConstruction, DefaultsFractionBoundsAndEqualityByToleranceWholeTurnsIgnoringTheName) {
   EXPECT_TRUE(Vertex() == Vertex(zcPoint(0, 0), 0, zcDegree(0), 0.5, 0.5, -1, zcDimTol()));
   const Vertex short4(zcPoint(1, 2), 0.2, 0.9, 4);
   EXPECT_TRUE(short4.segmentLengthTol() == zcDimTol(-1, -1, -1, zcDimTol::eOffsets));
@@ -165,9 +165,6 @@ TEST(SMDVertexConstruction, DefaultsAndFractionBoundsOfEveryFormAndSetter) {
   EXPECT_EQ(observer.calls, 1);
   EXPECT_EQ(observer.seen, before);
   EXPECT_EQ(v.percentPrevSegment(), 0.01);
-}
-
-TEST(SMDVertexEquality, ToleranceWholeTurnsAndIgnoredName) {
   const Vertex base = unusual();
   Vertex a(zcPoint(), 0, zcDegree(90), 0.5, 0.5, -1, zcDimTol());
   Vertex b = a;
@@ -268,7 +265,7 @@ TEST(SMDDescriptionDrawing, SyntheticDrawingThroughAHandleUsesTheLinearMapAtTheO
 
 // --- Dimensions and tolerances ---------------------------------------------------------------------
 
-TEST(SMDDimensionValidation, EachRuleRaisesItsOwnMessageAndSetChangesNothing) {
+TEST(SMDDimension, EachRuleRaisesItsOwnMessageEachScaleTypeAndTheBounds) {
   struct Case {
     double nom, min, max;
     const wchar_t* message;  // empty: valid
@@ -296,9 +293,6 @@ TEST(SMDDimensionValidation, EachRuleRaisesItsOwnMessageAndSetChangesNothing) {
   }
   expectDim(Dim(), -1, -1, -1, Dim::eNoScaling);
   EXPECT_THROW(Dim(5, 6, 7), zcSMDDimensionErrors);
-}
-
-TEST(SMDDimensionScaling, EachScaleTypeTheUnsetNominalAndExclusiveOrInclusiveBounds) {
   expectDim(2.0 * Dim(5, 4, 6, Dim::eScaleNominal), 10, 9, 11, Dim::eScaleNominal);
   expectDim(2.0 * Dim(5, 4, 6, Dim::eScaleAll), 10, 8, 12, Dim::eScaleAll);
   expectDim(2.0 * Dim(5, 4, 6, Dim::eNoScaling), 5, 4, 6, Dim::eNoScaling);

@@ -113,7 +113,7 @@ TEST(FlagStack, PushPopIndexAndAssignmentKeepTheBottomAndRefuseOverflow) {
 
 // --- Rectangles ---------------------------------------------------------------------------
 
-TEST(UIRect, EmptyRectanglesBecomeNull) {
+TEST(UIRect, EmptyRectanglesBecomeNullSetOperationsContainmentAndTranslation) {
   const zcUIRect empty[] = {rect(5, 5, 0, 10), rect(5, 5, 10, 0), rect(5, 5, -3, 10), zcUIRect(),
                             zcUIRect(zcPair<long>(1, 2), zcPair<long>(3, -1))};
   for (std::size_t i = 0; i < std::size(empty); ++i) {
@@ -132,9 +132,6 @@ TEST(UIRect, EmptyRectanglesBecomeNull) {
   EXPECT_EQ(m, zcUIRect::null);
   m.ul(zcPair<long>(9, 9));  // a null rectangle does not move
   EXPECT_EQ(m, zcUIRect::null);
-}
-
-TEST(UIRect, IntersectionUnionContainmentAndTranslation) {
   // Both orders: a, b, a & b, a | b.
   const std::array<zcUIRect, 4> rows[] = {
       {rect(0, 0, 10, 10), rect(10, 0, 5, 5), zcUIRect::null, rect(0, 0, 15, 10)},

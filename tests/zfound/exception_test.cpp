@@ -85,4 +85,3 @@ TEST(FoundationExceptions, StatusTableBasesRethrownCopiesAndRegistryRoundTripsKe
     zc_test::expectUnknownVersion([&] { bad || geom; }, names[level - 8], 0);
   }
 }
-
