@@ -160,10 +160,10 @@ void zcUITablet::front() {
   std::list<zcUITablet*>& list = parent_->kids_;
   const std::vector<zcUITablet*> passed(std::next(sibling_), list.end());
   list.splice(list.end(), list, sibling_);
-  if (!visible()) return;
   const zcUIRect mine = absRect();
+  // The walk toward the front ends at the first hidden sibling.
   for (zcUITablet* sibling : passed) {
-    if (!sibling->visible()) continue;
+    if (!sibling->visible()) break;
     const zcUIRect overlap = sibling->absRect() & mine;
     if (overlap.isNull()) continue;
     for (Layers l : kLayers) {

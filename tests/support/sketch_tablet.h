@@ -1,37 +1,22 @@
-// A screen tablet that repaints what it was asked to draw: every call made through
-// paint() is drawn on the tablet and recorded into a sketch it holds, and redraw_()
-// replays that sketch on the layers being updated.
-//
-//   zcSketchTablet root(&screen.image(), &screen.overlay());
-//   root.paint([](zcUITablet& t) { t.set(zcColor::blue, zcUITablet::eImage); });
-//   zcSketchTablet kid(root, zcUIRect(10, 10, 30, 20));
-//   kid.visible(true);                       // replays its sketch
+// A screen tablet that repaints what it was asked to draw: paint() draws on the tablet
+// and adds the same calls to a sketch it holds, which redraw_() replays.
 #pragma once
 
 #include "dispc/uitablet.h"
 
-#include <utility>
-
 class zcSketchTablet : public zcUITablet {
-public:
+ public:
   using zcUITablet::zcUITablet;
-
-  // Draws f on this tablet and adds it to the held sketch.
   template <class F>
   void paint(F&& f) {
     f(static_cast<zcUITablet&>(*this));
     f(recorder_);
   }
-  const zcUISketch& held() const { return recorder_.sketch(); }
-  void hold(const zcUISketch& sketch) { recorder_.sketch() = sketch; }
-  int redraws = 0;
+  zcUISketch& held() { return recorder_.sketch(); }
 
-protected:
-  void redraw_() override {
-    ++redraws;
-    draw(recorder_.sketch(), zcPoint(), updateLayers());
-  }
+ protected:
+  void redraw_() override { draw(recorder_.sketch(), zcPoint(), updateLayers()); }
 
-private:
+ private:
   zcUITablet recorder_;
 };
