@@ -185,9 +185,8 @@ public:
   // The tree (uitablet_tree.cpp).
   // Deletes the owned scopes of one layer down the subtree of t, t included.
   static void parentScopesDeleted(zcUITablet& t, Layers layer);
-  // A kid scope of the parent's own scope of the layer for t's rectangle, when the
-  // parent has one.
-  static void makeOwnScope(zcUITablet& t, Layers layer);
+  // A kid scope of the parent's own scope of the layer for r, when the parent has one.
+  static void makeOwnScope(zcUITablet& t, Layers layer, const zcUIRect& r);
   // The root's own scope of a layer replaced; its rectangle fitted to its scopes.
   static void replaceRootScope(zcUITablet& root, Layers layer, zcUIScope* scope, bool own);
   static void fitRoot(zcUITablet& root);

@@ -17,6 +17,7 @@
 
 #include <iterator>
 #include <memory>
+#include <vector>
 
 namespace {
 using zc_tablet::checkLayer;
@@ -54,10 +55,10 @@ void zcUITabletPrivate::parentScopesDeleted(zcUITablet& t, Layers layer) {
   t.ownsScope_[layer] = false;
 }
 
-void zcUITabletPrivate::makeOwnScope(zcUITablet& t, Layers layer) {
+void zcUITabletPrivate::makeOwnScope(zcUITablet& t, Layers layer, const zcUIRect& r) {
   zcUIScope* from = t.parent_ ? t.parent_->ownScope_[layer] : nullptr;
   if (!from) return;
-  t.ownScope_[layer] = t.drawScope_[layer] = from->makeKidScope(t.scopeRect_, false);
+  t.ownScope_[layer] = t.drawScope_[layer] = from->makeKidScope(r, false);
   t.ownsScope_[layer] = t.ownScope_[layer] != nullptr;
 }
 
@@ -77,7 +78,7 @@ void zcUITablet::newScope(bool quiet) {
     } else if (ownScope_[l]) {
       ownScope_[l]->move(*from, scopeRect_);
     } else {
-      P::makeOwnScope(*this, l);
+      P::makeOwnScope(*this, l, scopeRect_);
     }
     drawScope_[l] = ownScope_[l];
   }
@@ -137,21 +138,20 @@ void zcUITablet::setScope(zcUIScope* image, zcUIScope* overlay, bool own) {
 void zcUITablet::setParent(zcUITablet& p, const zcUIRect& r) {
   for (const zcUITablet* a = &p; a; a = a->parent_)
     if (a == this) throw zcUIError::BadParams();
-  const zcUIRect old = scopeRect_;
-  if (visible_(false)) erase(zcUIRect(zcPair<long>(), old.sz()), eBothLayers);
+  if (visible_(false)) erase(zcUIRect(zcPair<long>(), scopeRect_.sz()), eBothLayers);
   if (parent_) parent_->kids_.erase(sibling_);
+  // The kids' scopes were made from this tablet's: they go with them, deepest first.
   P::dropScopes(*this);
   parent_ = &p;
+  scopeOrg_ = zcPair<long>(p.scopeOrg_.x() + r.left(), p.scopeOrg_.y() + r.top());
+  for (Layers l : kLayers) P::makeOwnScope(*this, l, r);
   p.kids_.push_back(this);
   sibling_ = std::prev(p.kids_.end());
-  scopeRect_ = r;
-  scopeOrg_ = zcPair<long>(p.scopeOrg_.x() + r.left(), p.scopeOrg_.y() + r.top());
-  for (Layers l : kLayers) P::makeOwnScope(*this, l);
-  // The kids' scopes again, below the new ones.
-  for (zcUITablet* kid : kids_) kid->newScope(true);
+  // Each kid rejoins this tablet in its place, its scopes rebuilt below the new ones.
+  const std::vector<zcUITablet*> kids(kids_.begin(), kids_.end());
+  for (zcUITablet* kid : kids) kid->setParent(*this, kid->scopeRect_);
   newParentTablet(&p);
-  if (old.ul() != r.ul()) move_();
-  if (old.sz() != r.sz()) resize_();
+  scopeRect(r);
   if (visible_(true)) fullDraw(eBothLayers);
 }
 

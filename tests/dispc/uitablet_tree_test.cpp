@@ -110,7 +110,8 @@ TEST(TabletTree, ScopeCallsOfStackingMovingHidingAndReparenting) {
        {&t.b, &t.c, &t.a}},
       {[&] { t.a.setParent(t.b, zcUIRect(1, 2, 10, 10)); },
        {"image: makeKidScope [15,10,30,30] temporary=1 -> image/8",
-        "image/2: makeKidScope [1,2,10,10] temporary=0 -> image/2/2", "image/2/2: drawPoint (1,1) color=red width=1"},
+        "image/2: makeKidScope [1,2,10,10] temporary=0 -> image/2/2", "image/2/2: moved image/2 [1,2,10,10]",
+        "image/2/2: drawPoint (1,1) color=red width=1"},
        {&t.b, &t.c}},
   };
   for (const auto& step : steps) {
