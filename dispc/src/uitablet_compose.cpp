@@ -458,11 +458,7 @@ zcRLEBuffer zcUITablet::makeIcon(const wchar_t* pattern, const std::vector<unsig
 }
 
 const zcRLEBuffer& zcUITablet::pointIcon() {
-  static const wchar_t* const pattern =
-      L"/.....+0+...../.....+0+...../.....+0+...../...+00000+.../...0++0++0.../+++0++0++0+++/"
-      L"0000000000000/+++0++0++0+++/...0++0++0.../...+00000+.../.....+0+...../.....+0+...../"
-      L".....+0+...../";
-  static const zcRLEBuffer icon = makeIcon(pattern, {0});
+  static const zcRLEBuffer icon = makeIcon(pointIconData_, {0});
   return icon;
 }
 
