@@ -165,6 +165,22 @@ private:
   S shape_;
 };
 
+// The members both concrete templates declare: registration, and the slots they fill.
+// draw makes one call: tablet.draw(shape, props(), layer).
+#define ZC_GRAPHIC_SHAPE_PROTOCOL()                                      \
+  static zcPersistent* make();                                          \
+  class DISPC_API Instantiator : public zc_Instantiator {               \
+  public:                                                               \
+    Instantiator();                                                     \
+  };                                                                    \
+  static const Instantiator sExemplar;                                  \
+                                                                        \
+protected:                                                              \
+  void draw(void* context) const override;                              \
+  void draw(zcUITablet& tablet, zcUITablet::Layers layer) const override; \
+  void serialize_(zcArchive& archive, unsigned char version) override;  \
+  void dispatchSerialize(zcArchive& archive) override;
+
 template <class S>
 class DISPC_API zcGraphicSimple : public zcGraphicBuiltin<S> {
 public:
@@ -180,19 +196,7 @@ public:
   zcPtrHandle<zcGraphic> map(const zcXform<2>& x) const override;
   zcPtrHandle<zcGraphic> clone() const override;
 
-  static zcPersistent* make();
-  class DISPC_API Instantiator : public zc_Instantiator {
-  public:
-    Instantiator();
-  };
-  static const Instantiator sExemplar;
-
-protected:
-  void draw(void* context) const override;
-  // One call: tablet.draw(shape, props(), layer).
-  void draw(zcUITablet& tablet, zcUITablet::Layers layer) const override;
-  void serialize_(zcArchive& archive, unsigned char version) override;
-  void dispatchSerialize(zcArchive& archive) override;
+  ZC_GRAPHIC_SHAPE_PROTOCOL()
 };
 
 template <class S, class F>
@@ -213,18 +217,7 @@ public:
   zcPtrHandle<zcGraphic> map(const zcXform<2>& x) const override;
   zcPtrHandle<zcGraphic> clone() const override;
 
-  static zcPersistent* make();
-  class DISPC_API Instantiator : public zc_Instantiator {
-  public:
-    Instantiator();
-  };
-  static const Instantiator sExemplar;
-
-protected:
-  void draw(void* context) const override;
-  void draw(zcUITablet& tablet, zcUITablet::Layers layer) const override;
-  void serialize_(zcArchive& archive, unsigned char version) override;
-  void dispatchSerialize(zcArchive& archive) override;
+  ZC_GRAPHIC_SHAPE_PROTOCOL()
 };
 
 // The instances, one row each: the library defines and registers exactly these.
