@@ -53,7 +53,8 @@ void BM_DirectCallsOntoRecorder(benchmark::State& state) {
   std::vector<zcLineSeg> segs;
   std::vector<zcRect> rects;
   std::vector<zcPolyline> lines;
-  for (const zcPtrHandle<zcGraphic>& g : drawingList(kDrawn).items()) {
+  const zcGraphicList list = drawingList(kDrawn);
+  for (const zcPtrHandle<zcGraphic>& g : list.items()) {
     if (const auto* s = dynamic_cast<const zcGraphicSimple<zcLineSeg>*>(g.rep())) segs.push_back(s->item());
     if (const auto* r = dynamic_cast<const zcGraphicWithFill<zcRect, zcGenRect>*>(g.rep())) rects.push_back(r->item());
     if (const auto* p = dynamic_cast<const zcGraphicSimple<zcPolyline>*>(g.rep())) lines.push_back(p->item());
