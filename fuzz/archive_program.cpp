@@ -88,6 +88,8 @@ void graphicList(zcArchive& a) {
   zcUITablet recorder;
   for (const zcPtrHandle<zcGraphic>& g : list.items()) {
     if (!g) continue;
+    // A later back-reference may name what the list read: it lives as long as the program.
+    if (a.isLoading()) loadedShared.emplace_back(g.rep());
     try {
       recorder.draw(*g, zcUITablet::eOverlay);
       g->encloseRect();
