@@ -493,6 +493,14 @@ void zcUITablet::draw(const zcShape& shape, const zcGraphicProps& props, Layers 
     draw(*generic, props.penColor(), layer);
     return;
   }
+  if (const auto* fline = dynamic_cast<const zcFLine*>(&shape)) {
+    draw(zcLine(fline->direction(), fline->point()), props, layer);
+    return;
+  }
+  if (const auto* annulus = dynamic_cast<const zcEllipseAnnulus*>(&shape)) {
+    draw(zcGenShape(*annulus), props.penColor(), layer);
+    return;
+  }
   if (const auto* spline = dynamic_cast<const zcCubicSpline*>(&shape)) {
     // Interpolating, Hermite and de Boor splines draw as their chain of pieces.
     draw(spline->cubicSpline(), props, layer);

@@ -538,5 +538,6 @@ int zfRunDemo(const std::string& dir) {
               same ? "identical" : "DIFFERENT");
   const bool sketchOk = sketchRoundTrip(dir);
   const bool sceneOk = sceneRoundTrip(dir);
-  return tableOk && same && sketchOk && sceneOk ? 0 : 1;
+  const bool listOk = zfGraphicListDemo(dir);
+  return tableOk && same && sketchOk && sceneOk && listOk ? 0 : 1;
 }

@@ -54,6 +54,7 @@
 
 class zcGenPoly;
 class zc2Wireframe;
+class zcGraphic;
 
 class DISPC_API zcUITablet : public zcUITabletEnums {
 public:
@@ -336,9 +337,14 @@ public:
   // The shape maps itself; the mapped copy goes to the scope's generic-shape slot.
   void draw(const zcGenShape& shape, const zcColor& color, Layers layer);
   // By the dynamic kind: a mapped shape as its shape under its transform, a tree child
-  // by child, every other kind through its own call (splines as cubic splines). A kind
-  // without a call raises zcUIError::NotImplemented.
+  // by child, every other kind through its own call (splines as cubic splines). An
+  // implicit line draws as the zcLine of its direction and point; an ellipse annulus,
+  // which has no call of its own, as a generic shape in the pen color (GenShape). A
+  // kind without a call raises zcUIError::NotImplemented.
   void draw(const zcShape& shape, const zcGraphicProps& props, Layers layer);
+  // A graphic draws itself with its own properties (dispc/graphic.h);
+  // zcUIError::NotImplemented for one whose builtin flag is cleared.
+  void draw(const zcGraphic& graphic, Layers layer);
 
   // --- Text -------------------------------------------------------------------------------
   void draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground, const zcColor& background,
