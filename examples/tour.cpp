@@ -1,8 +1,9 @@
 // The README's tour as a program: colors, pen properties, a transform, an archive
 // round trip, a mapped shape, a recording tablet whose sketch is walked operation by
-// operation, and an exception.
+// operation, a graphic list, and an exception.
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
+#include "dispc/graphic.h"
 #include "dispc/sketchop.h"
 #include "dispc/uitablet.h"
 
@@ -52,6 +53,20 @@ int main() {
   }
   zcArchive archive;
   archive || recorder.sketch();
+
+  zcPtrHandle<zcGraphic> disk = zcGraphic::makeShapeGraphic(zcCircle(zcPoint(5, 5), 3), pen);
+  zcGraphicList list;
+  list.append(disk, false);
+  list.append(disk->map(zcXform<2>(zcMatrix<2>(2, 0, 0, 1), zcVector<2>())), false);
+  zcUISketch drawn = list.sketch(zcUITablet::eOverlay);
+  zcArchive lists;
+  lists || list;
+  zcArchive listsIn(lists.bytes());
+  zcGraphicList back;
+  listsIn || back;
+  std::cout << "graphic list: " << back.items().size() << " graphics, sketch of " << drawn.size()
+            << " bytes, read back " << (back.sketch(zcUITablet::eOverlay) == drawn ? "identical" : "different")
+            << '\n';
 
   try {
     zcColor(5).rgb();

@@ -74,12 +74,38 @@ void pointer(zcArchive& a) {
   }
 }
 
+// A graphic list: a shared member, a null one and a nested group when storing; what is
+// read is drawn, measured and mapped, so a malformed list shows in any of them.
+void graphicList(zcArchive& a) {
+  zcGraphicList list;
+  if (a.isStoring()) {
+    const zcGraphicProps props(zcColor::red, 2, zcGraphicProps::ePenStyleDefault, true);
+    const zcShapeTree tree({new zcCircle(zcPoint(1, 1), 2), new zcShapeTree({new zcRect(0, 0, 2, 1)})});
+    const zcPtrHandle<zcGraphic> seg = zcGraphic::makeShapeGraphic(zcLineSeg(zcPoint(0, 0), zcPoint(3, 4)), props);
+    list.items() = {seg, zcPtrHandle<zcGraphic>(), zcGraphic::makeShapeGraphic(tree, props), seg};
+  }
+  a || list;
+  zcUITablet recorder;
+  for (const zcPtrHandle<zcGraphic>& g : list.items()) {
+    if (!g) continue;
+    // A later back-reference may name what the list read: it lives as long as the program.
+    if (a.isLoading()) loadedShared.emplace_back(g.rep());
+    try {
+      recorder.draw(*g, zcUITablet::eOverlay);
+      g->encloseRect();
+      g->distToPoint(zcPoint(1, 1));
+      g->map(zcXform<2>::rotation(zcRadian(0.5)));
+    } catch (const zcException&) {
+    }
+  }
+}
+
 using Step = void (*)(zcArchive&);
 const Step kSteps[] = {
     value<bool>, value<unsigned char>, value<int>, value<long>, value<unsigned long>, value<double>,
     value<std::wstring>, value<zcVector<2>>, value<zcXform<2>>, value<zc2Rigid>, value<zcPair<long>>,
     value<zcColor>, value<zcPelBuffer<unsigned char>>, value<zcRLEBuffer>, value<zcRGB>,
-    value<zcGraphicProps>, pointer,
+    value<zcGraphicProps>, pointer, graphicList,
 };
 
 }  // namespace

@@ -13,20 +13,8 @@
 std::uint32_t zcUITablet::gTimeStamp_ = 1;
 
 namespace {
-void checkLayer(zcUITabletEnums::Layers layer, long highest) {
-  if (layer < 0 || layer > highest) throw zcUIError::BadLayer();
-}
-
-// Both layers in turn for eBothLayers, else the one given.
-template <class F>
-void forLayers(zcUITabletEnums::Layers layer, F&& f) {
-  if (layer == zcUITabletEnums::eBothLayers) {
-    f(zcUITabletEnums::eImage);
-    f(zcUITabletEnums::eOverlay);
-  } else {
-    f(layer);
-  }
-}
+using zc_tablet::checkLayer;
+using zc_tablet::forLayers;
 }  // namespace
 
 // --- Construction ------------------------------------------------------------------------
@@ -118,6 +106,12 @@ void zcUITabletPrivate::dropScopes(zcUITablet& t) {
 }
 
 zcUITablet::~zcUITablet() {
+  // Off the screen first: an ancestor repaints what it covered. A destructor cannot
+  // report a painting failure; the tree is taken apart all the same.
+  try {
+    if (visible_(false)) erase(zcUIRect(zcPair<long>(), scopeRect_.sz()), eBothLayers);
+  } catch (...) {
+  }
   if (parent_) parent_->kids_.erase(sibling_);
   // The kids become roots without the scopes that came from this tablet's.
   for (zcUITablet* kid : kids_) {
@@ -229,17 +223,18 @@ zcPoint zcUITablet::drawingPoint(Layers layer) const {
 // --- Visibility and repainting ----------------------------------------------------------
 
 bool zcUITablet::visible(bool show) {
-  if (show) {
-    if (hidden_ <= 0) return false;
-    if (--hidden_ > 0) return false;
+  if (!visible_(show)) return false;
+  if (show)
     fullDraw(eBothLayers);
-    return true;
-  }
-  if (hidden_++ > 0) return false;
-  // Hidden now: what it painted stays until its parent repaints the area; a
-  // recording tablet forgets its drawing.
-  if (recordOn_) sketch_.erase();
+  else
+    erase(eBothLayers);
   return true;
+}
+
+bool zcUITablet::visible_(bool show) {
+  if (!show) return hidden_++ == 0;
+  if (hidden_ <= 0) return false;
+  return --hidden_ == 0;
 }
 
 void zcUITablet::redraw(Layers layer) {

@@ -458,11 +458,7 @@ zcRLEBuffer zcUITablet::makeIcon(const wchar_t* pattern, const std::vector<unsig
 }
 
 const zcRLEBuffer& zcUITablet::pointIcon() {
-  static const wchar_t* const pattern =
-      L"/.....+0+...../.....+0+...../.....+0+...../...+00000+.../...0++0++0.../+++0++0++0+++/"
-      L"0000000000000/+++0++0++0+++/...0++0++0.../...+00000+.../.....+0+...../.....+0+...../"
-      L".....+0+...../";
-  static const zcRLEBuffer icon = makeIcon(pattern, {0});
+  static const zcRLEBuffer icon = makeIcon(pointIconData_, {0});
   return icon;
 }
 
@@ -495,6 +491,14 @@ void zcUITablet::draw(const zcShape& shape, const zcGraphicProps& props, Layers 
   }
   if (const auto* generic = dynamic_cast<const zcGenShape*>(&shape)) {
     draw(*generic, props.penColor(), layer);
+    return;
+  }
+  if (const auto* fline = dynamic_cast<const zcFLine*>(&shape)) {
+    draw(zcLine(fline->direction(), fline->point()), props, layer);
+    return;
+  }
+  if (const auto* annulus = dynamic_cast<const zcEllipseAnnulus*>(&shape)) {
+    draw(zcGenShape(*annulus), props.penColor(), layer);
     return;
   }
   if (const auto* spline = dynamic_cast<const zcCubicSpline*>(&shape)) {

@@ -13,6 +13,24 @@
 #include <optional>
 #include <tuple>
 
+namespace zc_tablet {
+// zcUIError::BadLayer unless 0 <= layer <= highest.
+inline void checkLayer(zcUITabletEnums::Layers layer, long highest) {
+  if (layer < 0 || layer > highest) throw zcUIError::BadLayer();
+}
+
+// Both layers in turn for eBothLayers, else the one given.
+template <class F>
+void forLayers(zcUITabletEnums::Layers layer, F&& f) {
+  if (layer == zcUITabletEnums::eBothLayers) {
+    f(zcUITabletEnums::eImage);
+    f(zcUITabletEnums::eOverlay);
+  } else {
+    f(layer);
+  }
+}
+}  // namespace zc_tablet
+
 class zcUITabletPrivate : public zcUITablet {
 public:
   using Layers = zcUITablet::Layers;
@@ -188,6 +206,20 @@ public:
   static zcRect& clip(zcUITablet& t, Layers layer) { return t.clipRects_[layer]; }
   // Deletes the owned scopes of the tablet and of its subtree.
   static void dropScopes(zcUITablet& t);
+
+  // The tree (uitablet_tree.cpp).
+  // Deletes the owned scopes of one layer down the subtree of t, t included.
+  static void parentScopesDeleted(zcUITablet& t, Layers layer);
+  // A kid scope of the parent's own scope of the layer for r, when the parent has one.
+  static void makeOwnScope(zcUITablet& t, Layers layer, const zcUIRect& r);
+  // The root's own scope of a layer replaced; its rectangle fitted to its scopes.
+  static void replaceRootScope(zcUITablet& root, Layers layer, zcUIScope* scope, bool own);
+  static void fitRoot(zcUITablet& root);
+  // One layer of update(r, …) and of update(layer).
+  static void updateRect(zcUITablet& t, const zcUIRect& r, Layers layer, bool partial);
+  static void updateChanges(zcUITablet& t, Layers layer);
+  static void eraseLayer(zcUITablet& t, const zcUIRect& r, Layers layer);
+  static std::uint32_t nextStamp() { return ++zcUITablet::gTimeStamp_; }
   static zcUISketch& sketch(zcUITablet& t) { return t.sketch_; }
   static void restoreMap(zcUITablet& t, const zcXform<2>& scaledMap, const zcPair<long>& dragDel) {
     t.scaledMap_ = scaledMap;

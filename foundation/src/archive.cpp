@@ -32,6 +32,7 @@ struct zcArchive::Tables {
   std::set<std::pair<const void*, std::string>> visited;
   int depth = 0;
   bool lastLoadWasNew = false;
+  std::size_t lastNewIndex = 0;  // its entry in `loaded` (objects read inside it follow)
   bool broken = false;  // loading an object failed: the rest cannot be trusted
 };
 
@@ -325,18 +326,24 @@ void zcArchive::serializePointer(zcPersistent*& object) {
   }
   t.complete[index] = true;
   t.lastLoadWasNew = true;
+  t.lastNewIndex = index;
   object = made;
 }
 
 void zcArchive::refuseLoaded(zcPersistent* base, const std::type_info&) {
-  Tables& t = *tables_;
   const char* name = zc_Instantiator::nameOf(*base);
   std::wstring text = L"an object of class " + widen(name ? name : "?") + L" where another class is expected";
-  if (t.lastLoadWasNew) {
-    t.loaded.back() = nullptr;
-    delete base;
-  }
+  dropLoaded(base);
   throw WrongClass(text);
+}
+
+void zcArchive::dropLoaded(zcPersistent* base) {
+  Tables& t = *tables_;
+  if (!t.lastLoadWasNew) return;
+  t.lastLoadWasNew = false;
+  // The objects read inside it go with it: no back-reference may reach them either.
+  for (std::size_t i = t.lastNewIndex; i < t.loaded.size(); ++i) t.loaded[i] = nullptr;
+  delete base;
 }
 
 // --- Files --------------------------------------------------------------------------

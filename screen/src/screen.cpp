@@ -118,8 +118,9 @@ zcScreen::zcScreen(long width, long height, const zcRGB& background, zeKind kind
   imageLayer_ = std::make_shared<zc_ScreenLayer>(width, height, false, palette, kind == eVector);
   overlayLayer_ = std::make_shared<zc_ScreenLayer>(width, height, true, palette, kind == eVector);
   const zcUIRect all(0, 0, width, height);
-  image_ = zf_ScreenMakeScope(imageLayer_, all);
-  overlay_ = zf_ScreenMakeScope(overlayLayer_, all);
+  imageLayer_->blank = zf_ScreenOpaque(background_);
+  image_ = zf_ScreenMakeScope(imageLayer_, all, true);
+  overlay_ = zf_ScreenMakeScope(overlayLayer_, all, true);
   clear();
 }
 
@@ -136,8 +137,8 @@ void zcScreen::palette(const std::vector<zcRGB>& entries) {
 }
 
 void zcScreen::clear() {
-  imageLayer_->fillAll(zf_ScreenOpaque(background_));
-  overlayLayer_->fillAll(0);
+  imageLayer_->fillAll(imageLayer_->blank);
+  overlayLayer_->fillAll(overlayLayer_->blank);
 }
 
 zcPelBuffer<zcPackedRGB32> zcScreen::composite() const {

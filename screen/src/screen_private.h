@@ -46,11 +46,15 @@ struct zc_ScreenLayer {
   long height = 0;
   long stride = 0;
   bool overlay = false;
+  // What a blank pel holds: the background on the image layer, 0 on the overlay.
+  std::uint32_t blank = 0;
   std::shared_ptr<std::vector<zcRGB>> palette;
 };
 
 // A root or kid scope of the layer, painting through the screen's slots.
-std::unique_ptr<zcScreenScope> zf_ScreenMakeScope(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect);
+// A root scope is opaque and its temporary kids start blank.
+std::unique_ptr<zcScreenScope> zf_ScreenMakeScope(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect,
+                                                  bool root = false);
 
 // An opaque pel of the color.
 inline std::uint32_t zf_ScreenOpaque(const zcRGB& c) {

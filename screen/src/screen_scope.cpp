@@ -73,6 +73,12 @@ class zcScreenScopePrivate final : public zcScreenScope {
 public:
   using S = zcScreenScope;
 
+  // A root scope of its screen: opaque, its temporary kids start blank.
+  static void markRoot(S& s) {
+    s.root_ = true;
+    s.opaque(true);
+  }
+
   zcScreenScopePrivate(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect)
       : zcScreenScope(std::move(layer), layerRect) {}
 
@@ -536,17 +542,54 @@ void zcScreenScopePrivate::moved(const zcUIScope& parent, const zcUIRect& r) {
   layerRect_ = zcUIRect(pb.x() + r.left(), pb.y() + r.top(), r.width(), r.height()) & screenParent->layerRect_;
 }
 
-zcUIScope* zcScreenScopePrivate::makeKidScope(const zcUIRect& r, bool) {
+zcUIScope* zcScreenScopePrivate::makeKidScope(const zcUIRect& r, bool temporary) {
   std::unique_ptr<zcScreenScope> kid(new zcScreenScopePrivate(layer_, zcUIRect::null));
   kid->inhibited_ = inhibited_;
-  kid->move(*this, r);
+  if (!temporary) {
+    kid->move(*this, r);
+    return kid.release();
+  }
+  // An update repaints part of this scope: same pixel coordinates, clipped to r.
+  kid->subset(*this, r);
+  if (root_ && !inhibited_) {
+    const zcUIRect area = kid->layerRect_;
+    if (!area.isNull()) {
+      zc_ScreenLayer& l = *layer_;
+      l.flush();
+      for (long y = area.top(); y < area.bottom(); ++y) std::fill_n(l.row(y) + area.left(), area.width(), l.blank);
+      l.dirty(area.left(), area.top(), area.width(), area.height());
+    }
+  }
   return kid.release();
 }
 
-void zcScreenScopePrivate::dragStart() {}
-void zcScreenScopePrivate::dragStop() {}
-void zcScreenScopePrivate::dragErase() {}
-void zcScreenScopePrivate::dragAnimate(bool) {}
+void zcScreenScopePrivate::dragStart() {
+  const zcUIRect r = layerRect_;
+  std::vector<std::uint32_t> pels;
+  zc_ScreenLayer& l = *layer_;
+  l.flush();
+  for (long y = r.top(); y < r.bottom(); ++y) pels.insert(pels.end(), l.row(y) + r.left(), l.row(y) + r.right());
+  dragPels_ = std::move(pels);
+  dragRect_ = r;
+}
+
+void zcScreenScopePrivate::dragStop() {
+  dragPels_.clear();
+  dragRect_ = zcUIRect::null;
+}
+
+void zcScreenScopePrivate::dragErase() {
+  if (dragPels_.empty()) return;
+  const zcUIRect r = dragRect_;
+  zc_ScreenLayer& l = *layer_;
+  l.flush();
+  for (long y = 0; y < r.height(); ++y)
+    std::copy_n(dragPels_.begin() + y * r.width(), r.width(), l.row(r.top() + y) + r.left());
+  l.dirty(r.left(), r.top(), r.width(), r.height());
+  P::painted(*this, r - base_);
+}
+
+void zcScreenScopePrivate::dragAnimate(bool on) { dragAnimated_ = on; }
 
 void zcScreenScopePrivate::lockScreenUpdatesPush(bool lock) { locks_.push_back(lock); }
 
@@ -856,6 +899,9 @@ void zcScreenScopePrivate::drawMagnified(const zcPelBuffer_const<unsigned char>&
           P::byteTable(*this, nullptr, flag, passThrough, passValue));
 }
 
-std::unique_ptr<zcScreenScope> zf_ScreenMakeScope(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect) {
-  return std::make_unique<zcScreenScopePrivate>(std::move(layer), layerRect);
+std::unique_ptr<zcScreenScope> zf_ScreenMakeScope(std::shared_ptr<zc_ScreenLayer> layer, const zcUIRect& layerRect,
+                                                  bool root) {
+  auto scope = std::make_unique<zcScreenScopePrivate>(std::move(layer), layerRect);
+  if (root) P::markRoot(*scope);
+  return scope;
 }

@@ -25,17 +25,8 @@ namespace {
 using zc_test::Bytes;
 const Bytes& kHeader = zc_test::kArchiveHeader;
 
-Bytes withHeader(std::initializer_list<unsigned char> body) {
-  Bytes bytes = kHeader;
-  bytes.insert(bytes.end(), body);
-  return bytes;
-}
-
-Bytes stored(const zcColor& color) {
-  zcArchive out;
-  out << color;
-  return out.bytes();
-}
+using zc_test::stored;
+using zc_test::withHeader;
 
 // A color exactly as an archive holds it: version, flags, index, rgb version, r, g, b.
 zcColor colorFromBytes(unsigned char flags, unsigned char index, unsigned char r, unsigned char g, unsigned char b) {

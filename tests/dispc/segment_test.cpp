@@ -67,13 +67,7 @@ void expectSame(const zc2SegmentLine& a, const zc2SegmentLine& b) {
   EXPECT_EQ(a.p2(), b.p2());
 }
 
-// A value written with operator<< (the storing form), with its archive header.
-template <class T>
-Bytes stored(const T& value) {
-  zcArchive out;
-  out << value;
-  return out.bytes();
-}
+using zc_test::stored;
 
 }  // namespace
 

@@ -40,13 +40,7 @@ using zc_test::vx;
 
 Bytes bytesOf(const Poly& p) { return zc_test::ownBytes(p); }
 
-Poly load(const Bytes& bytes) {
-  Poly p(L"other");
-  zcArchive in(bytes);
-  in || p;
-  EXPECT_EQ(in.remaining(), 0u);
-  return p;
-}
+Poly load(const Bytes& bytes) { return zc_test::loaded(bytes, Poly(L"other")); }
 
 // Runs an edit that must fail with E and leave the poly byte for byte as it was.
 template <class E>
@@ -759,28 +753,6 @@ TEST(SMDPolyMeeting, IntersectionsOfTwoPolys) {
   // Touching at a shared sharp vertex gives that point once.
   expectNear(a.intersection_(build({vx(10, 10), vx(20, 10), vx(20, 20)}, false)), pts({10, 10}));
   EXPECT_TRUE(a.intersection_(build({vx(30, 30), vx(40, 30)}, false)).empty());
-}
-
-TEST(SMDPolyReversal, OnceAndTwice) {
-  // The arc now arrives at A with its tolerance; the corner fractions swap.
-  const zcDimTol t(-1, 0.5, 0.5, zcDimTol::eOffsets);
-  const Poly ab = build({vx(0, 0), Vertex(zcPoint(4, 0), 0.0, zcDegree(90), 0.2, 0.7, -1, t)}, false);
-  Poly ba;
-  Priv::reversePoly(ab, ba);
-  EXPECT_EQ(points(ba), pts({4, 0, 0, 0}));
-  expectValues({spans(ba)[1], ba.vertex(0).percentPrevSegment(), ba.vertex(0).percentNextSegment()}, {-90.0, 0.7, 0.2});
-  EXPECT_TRUE(ba.vertex(1).segmentLengthTol() == t && ba.isDirectionReversed());
-  Priv::reversePoly(ba, ba);  // in place, and back again
-  EXPECT_TRUE(ba == ab);
-
-  // Extensions swap ends; the direction flag turns with the outline.
-  Poly sq = extendedSquare(2.0);
-  sq.forwardPercExtension_(1, 0.1);
-  Poly back;
-  Priv::reversePoly(sq, back);
-  EXPECT_EQ(points(back), pts({0, 10, 10, 10, 10, 0, 0, 0}));
-  EXPECT_EQ(back.vertex(2).backwardExtension(), 0.1);
-  EXPECT_TRUE(back.isDirectionPositive());
 }
 
 TEST(SMDPolyPieces, DeleteSegmentsConnectAndConvert) {

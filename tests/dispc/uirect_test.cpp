@@ -27,11 +27,7 @@ namespace {
 
 const zc_test::Bytes& kHeader = zc_test::kArchiveHeader;
 
-std::vector<unsigned char> withHeader(std::vector<unsigned char> body) {
-  std::vector<unsigned char> bytes = kHeader;
-  bytes.insert(bytes.end(), body.begin(), body.end());
-  return bytes;
-}
+using zc_test::withHeader;
 
 zcUIRect rect(long x, long y, long w, long h) { return zcUIRect(x, y, w, h); }
 
@@ -117,7 +113,7 @@ TEST(FlagStack, PushPopIndexAndAssignmentKeepTheBottomAndRefuseOverflow) {
 
 // --- Rectangles ---------------------------------------------------------------------------
 
-TEST(UIRect, EmptyRectanglesBecomeNull) {
+TEST(UIRect, EmptyRectanglesBecomeNullSetOperationsContainmentAndTranslation) {
   const zcUIRect empty[] = {rect(5, 5, 0, 10), rect(5, 5, 10, 0), rect(5, 5, -3, 10), zcUIRect(),
                             zcUIRect(zcPair<long>(1, 2), zcPair<long>(3, -1))};
   for (std::size_t i = 0; i < std::size(empty); ++i) {
@@ -136,9 +132,6 @@ TEST(UIRect, EmptyRectanglesBecomeNull) {
   EXPECT_EQ(m, zcUIRect::null);
   m.ul(zcPair<long>(9, 9));  // a null rectangle does not move
   EXPECT_EQ(m, zcUIRect::null);
-}
-
-TEST(UIRect, IntersectionUnionAndContainment) {
   // Both orders: a, b, a & b, a | b.
   const std::array<zcUIRect, 4> rows[] = {
       {rect(0, 0, 10, 10), rect(10, 0, 5, 5), zcUIRect::null, rect(0, 0, 15, 10)},
@@ -170,9 +163,6 @@ TEST(UIRect, IntersectionUnionAndContainment) {
     EXPECT_EQ(four.nullIntersection(disjoint[i].first), disjoint[i].second) << "row " << i;
     EXPECT_EQ(disjoint[i].first.nullIntersection(four), disjoint[i].second) << "row " << i;
   }
-}
-
-TEST(UIRect, TranslationNormalizesOnlyInCopies) {
   EXPECT_EQ(rect(1, 2, 3, 4) + zcPair<long>(10, -20), rect(11, -18, 3, 4));
   EXPECT_EQ(rect(1, 2, 3, 4) - zcPair<long>(1, 2), rect(0, 0, 3, 4));
   EXPECT_EQ(zcUIRect::null + zcPair<long>(5, 5), zcUIRect::null);
@@ -205,7 +195,7 @@ TEST(UIRectArchive, BytesRoundTripAndRefusals) {
 
 // --- Text format ------------------------------------------------------------------------
 
-TEST(UIFormat, AlignRectPlacesTheBoxAroundTheAnchor) {
+TEST(UIFormat, AlignRectAroundTheAnchorAndTheCheckedProcessWideDefaultFont) {
   const zcUIRect box(100, 100, 10, 7);
   const std::vector<zcPair<long>> corners = {{100, 100}, {95, 100}, {90, 100}, {100, 97}, {95, 97},
                                              {90, 97},   {100, 93}, {95, 93},  {90, 93}};
@@ -215,9 +205,6 @@ TEST(UIFormat, AlignRectPlacesTheBoxAroundTheAnchor) {
   }
   EXPECT_EQ(zcUIFormat(0, zcUIFormat::eMiddleCenter).alignRect(zcUIRect::null), zcUIRect::null);
   EXPECT_EQ(zcUIFormat(0, static_cast<zcUIFormat::Alignment>(9)).alignRect(box), box);
-}
-
-TEST(UIFormat, DefaultFontIdIsProcessWideAndChecked) {
   EXPECT_EQ(zcUIFormat::defaultFontId(), -1);
   EXPECT_EQ(zcUIFormat().fontId(), -1);
   EXPECT_EQ(zcUIFormat().alignment(), zcUIFormat::eTopLeft);
@@ -429,12 +416,9 @@ TEST(ScopeRunLengthSample, IntegerReductionCarriesRemaindersAcrossRuns) {
   scope.sample(image, at, {}, zcPair<double>(-0.5, 0.5), false, 0, false);
   scope.sample(zcRLEBuffer(), at, {}, zcPair<double>(0.5, 0.5), false, 0, false);
   EXPECT_TRUE(scope.calls().empty());
-}
 
-TEST(ScopeRunLengthSample, OtherScalesGoMappedToTheReducingSlot) {
-  const zcRLEBuffer image(4, {{1, 2, 2, 2, 0, 0}});
-  zcLoggingScope scope;
-  scope.sample(image, zcPoint(4, 5), {0, 10, 20}, zcPair<double>(0.4, 0.4), true, 2, false);
+  // Other scales go mapped to the reducing slot.
+  scope.sample(zcRLEBuffer(4, {{1, 2, 2, 2, 0, 0}}), at, {0, 10, 20}, zcPair<double>(0.4, 0.4), true, 2, false);
   EXPECT_EQ(scope.calls(), std::vector<std::string>{
                                "drawReducedPel8 (4,5) scale=(0.4,0.4) size=4x1 pass=1/20 flag=0 pels=10,10,20,20"});
 }

@@ -97,7 +97,7 @@ TEST(TabletRecording, RecorderWritesBlocksOnChangeHeaderAndPayloadButNeverDraws)
   EXPECT_EQ(opcodesOf(t.sketch()).back(), 7);
 }
 
-TEST(TabletOkToDraw, EachConditionSuppressesPainting) {
+TEST(TabletOkToDraw, EachConditionSuppressesPaintingAndTheTimeStampMovesOncePerTablet) {
   Screen s;
   EXPECT_FALSE(s.tablet.recordOn());
   EXPECT_FALSE(s.tablet.okToDraw(eBoth));  // its calls are rows of TabletCalls
@@ -139,6 +139,13 @@ TEST(TabletOkToDraw, EachConditionSuppressesPainting) {
   only.clear();
   t.draw(zcPoint(1, 2), zcColor::red, eOverlay);
   EXPECT_TRUE(only.calls().empty());
+  Screen a, b;
+  const std::uint32_t c0 = zcUITablet::timeStamp();
+  for (Screen* s : {&a, &a, &b, &a}) s->tablet.draw(zcPoint(1, 2), zcColor::red, eImage);
+  b.tablet.draw(zcPoint(1, 2), zcColor::red, eBoth);  // paints nothing
+  EXPECT_EQ(zcUITablet::timeStamp(), c0 + 3);
+  EXPECT_EQ(a.tablet.drawStamp(), c0 + 3);
+  EXPECT_EQ(b.tablet.drawStamp(), c0 + 2);
 }
 
 TEST(TabletMaps, ScaleExactChoosesTheModeByTheXFactorAndRefusalsChangeNothing) {
@@ -217,16 +224,6 @@ TEST(TabletMaps, CoordinateHelpersUseTheScaledMapAndTheToleranceFloor) {
   EXPECT_EQ(recorder.drawingPoint(eImage), zcPoint(0, 0));
 }
 
-TEST(TabletOkToDraw, TimeStampMovesAtMostOncePerTabletBetweenChanges) {
-  Screen a, b;
-  const std::uint32_t c0 = zcUITablet::timeStamp();
-  for (Screen* s : {&a, &a, &b, &a}) s->tablet.draw(zcPoint(1, 2), zcColor::red, eImage);
-  b.tablet.draw(zcPoint(1, 2), zcColor::red, eBoth);  // paints nothing
-  EXPECT_EQ(zcUITablet::timeStamp(), c0 + 3);
-  EXPECT_EQ(a.tablet.drawStamp(), c0 + 3);
-  EXPECT_EQ(b.tablet.drawStamp(), c0 + 2);
-}
-
 class RedrawCounter : public zcUITablet {
 public:
   using zcUITablet::zcUITablet;
@@ -269,7 +266,7 @@ TEST(TabletMaps, EverySetterRecomputesTellsTheKidsAndRedraws) {
   EXPECT_TRUE(t.scaledMap().mapPoint(zcPoint(0, 0)) == zcPoint(1, 1));
 }
 
-TEST(TabletAreas, SetColorEmptiesTheSketchAndKeepsTheClipRectangle) {
+TEST(TabletAreas, SetColorEmptiesTheSketchKeepsTheClipRectangleAndTheComplementPaintsOutside) {
   zcUITablet t;
   const zcLineSeg seg(zcPoint(1, 1), zcPoint(5, 1));
   t.draw(seg, pen(zcColor::red, 3), eImage);
@@ -283,9 +280,6 @@ TEST(TabletAreas, SetColorEmptiesTheSketchAndKeepsTheClipRectangle) {
   t.drawClipRect(zcRect(0, 0, 5, 5), eBoth);
   t.set(zcColor::blue, eBoth);
   EXPECT_EQ(bytesOf(t.sketch()), Stream().header(17, 2, kBlue).get());
-}
-
-TEST(TabletAreas, SetComplementPaintsEverythingOutsideTheRectangle) {
   Screen s;
   s.tablet.recordOn() = true;
   s.tablet.scaleExact(zcPair<double>(2, 2));
@@ -674,27 +668,6 @@ TEST(TabletDispatch, ShapesGoToTheCallOfTheirKind) {
   const Bytes before = bytesOf(t.sketch());
   EXPECT_THROW(t.draw(UnknownShape(), props, eImage), zcUIError::NotImplemented);
   EXPECT_EQ(bytesOf(t.sketch()), before);
-}
-
-TEST(TabletDispatch, GenericShapeMapsItselfAndRecordsItsBytes) {
-  Screen s;
-  s.tablet.recordOn() = true;
-  s.tablet.scaleExact(zcPair<double>(2, 2));
-  s.clear();
-  const zcGenShape shape{zcCircle(zcPoint(10, 10), 5)};
-  s.tablet.draw(shape, zcColor::red, eImage);
-  ASSERT_EQ(s.image.calls().size(), 1u);
-  EXPECT_NE(s.image.calls()[0].find(" box=(10,10)-(30,30) color=red"), std::string::npos) << s.image.calls()[0];
-  const std::vector<Op> ops = opsOf(s.tablet.sketch());
-  ASSERT_EQ(ops.size(), 1u);
-  EXPECT_EQ(ops[0].opcode, 33);
-  const Bytes& p = ops[0].payload;
-  ASSERT_GE(p.size(), 26u);
-  EXPECT_EQ(Bytes(p.begin(), p.begin() + 6), kRed);
-  const long n = zfLoadI32(p.data() + 22);
-  ASSERT_EQ(static_cast<long>(p.size()), 26 + n);
-  const zcGenShape back = zcGenShape::fromBytes(p.data() + 26, static_cast<std::size_t>(n));
-  EXPECT_TRUE(back == shape);
 }
 
 // --- Replay --------------------------------------------------------------------------------------

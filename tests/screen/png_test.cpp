@@ -157,7 +157,7 @@ TEST(PngRoundTrip, GrayRGBAndRGBAWholeAndCropped) {
 
 // 16-bit gray gives its high bytes, 1-bit gray 0 and 255; a palette image gives RGB,
 // or RGBA with transparency; gray with alpha gives RGBA.
-TEST(PngRead, ConvertsOtherFormatsTo8Bits) {
+TEST(PngRead, ConvertsOtherFormatsTo8BitsAndBadFilesRaiseTheirErrors) {
   const Bytes plte{10, 20, 30, 200, 100, 50};
   const struct {
     Bytes png;
@@ -178,9 +178,6 @@ TEST(PngRead, ConvertsOtherFormatsTo8Bits) {
       EXPECT_EQ(r.format == zcPngImage::eGray ? img.gray.get(x, 0) : img.rgb.get(x, 0).value(), r.row[std::size_t(x)])
           << &r - rows << " at " << x;
   }
-}
-
-TEST(PngRead, BadFilesRaiseTheirErrors) {
   const TempDir dir;
   EXPECT_THROW(zfReadPng(dir / "no_such_file.png"), zcScreenError::IOError);
   zfWritePngRGB(dir / "bad.png", noise(40, 30, false));

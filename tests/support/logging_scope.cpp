@@ -286,16 +286,6 @@ bool zcLoggingScope::lockScreenUpdatesPop() {
   return anyLocked(locks_);
 }
 
-bool zcLoggingScope::screenUpdatesLocked() const {
-  log(entry("screenUpdatesLocked -> %", anyLocked(locks_)));
-  return anyLocked(locks_);
-}
-
-void zcLoggingScope::hook10_() { log("hook10"); }
-void zcLoggingScope::hook11_() { log("hook11"); }
-void zcLoggingScope::hook24_() { log("hook24"); }
-void zcLoggingScope::hook59_() { log("hook59"); }
-void zcLoggingScope::hook60_() { log("hook60"); }
 void zcLoggingScope::optimizeDrawing(bool on) { log(entry("optimizeDrawing %", on)); }
 
 // --- Vector painting ----------------------------------------------------------------------

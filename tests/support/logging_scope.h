@@ -94,7 +94,6 @@ public:
   void dragAnimate(bool on) override;
   void lockScreenUpdatesPush(bool lock) override;
   bool lockScreenUpdatesPop() override;
-  bool screenUpdatesLocked() const override;
   void optimizeDrawing(bool on) override;
 
   void draw(const zcGenShape& shape, const zcColor& color) override;
@@ -147,13 +146,6 @@ public:
   static std::string text(const zcColor& color);
   static std::string text(const zcGraphicProps& props);
   static std::string text(const zcUIRect& rect);
-
-protected:
-  void hook10_() override;
-  void hook11_() override;
-  void hook24_() override;
-  void hook59_() override;
-  void hook60_() override;
 
 private:
   void log(std::string entry) const { calls_.push_back(std::move(entry)); }

@@ -114,6 +114,23 @@ Bytes expectOwnRoundTrip(const T& value) {
   return bytes;
 }
 
+// A value written with operator<< (the storing form), with its archive header.
+template <class T>
+Bytes stored(const T& value) {
+  zcArchive out;
+  out << value;
+  return out.bytes();
+}
+
+// `bytes` read into `into` in place, to the last byte.
+template <class T>
+T loaded(const Bytes& bytes, T into = T()) {
+  zcArchive in(bytes);
+  in || into;
+  EXPECT_EQ(in.remaining(), 0u);
+  return into;
+}
+
 // Loading `bytes` into `target` raises Ex and leaves the target as it was.
 template <class Ex, class T>
 void expectRefused(const Bytes& bytes, T target) {

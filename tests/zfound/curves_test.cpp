@@ -43,7 +43,7 @@ zcPoint reference(const zcBezierCurve& c, double t) {
 
 }  // namespace
 
-TEST(BezierCurve, ConstructionArchiveAndImageRefuseBadValues) {
+TEST(BezierCurve, ConstructionRefusesBadValuesAndEvaluationMatchesTheDefinitionAndTheCircle) {
   const zcPoint o(0, 0), a(1, 1);
   EXPECT_THROW(zcBezierCurve(o, a, a, o, 1, 0, 1, 1), zcShapesError::BadParams);
   EXPECT_THROW(zcBezierCurve(o, a, a, o, 1, -2, 1, 1), zcShapesError::BadParams);
@@ -68,9 +68,6 @@ TEST(BezierCurve, ConstructionArchiveAndImageRefuseBadValues) {
   expectDoublesAt(image.data(), {{16, 1.0}, {72, 5.0}});  // P1.x, w1
   EXPECT_TRUE(zcBezierCurve::readImage(image) == c);
   EXPECT_THROW(zcBezierCurve::readImage(withDouble(image, 88, 0.0)), zcShapesError::BadParams);
-}
-
-TEST(BezierCurve, EvaluationMatchesTheDefinitionAndTheCircle) {
   const zcBezierCurve w = wavy();
   const zcBezierCurve q = quarterCircle();
   for (int i = 0; i <= 20; ++i) {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-TEST(FoundationExceptions, StatusTableRaisesTheDocumentedClass) {
+TEST(FoundationExceptions, StatusTableBasesRethrownCopiesAndRegistryRoundTripsKeepTheirData) {
   EXPECT_NO_THROW(zfThrowExceptionOnFailure(0));
   EXPECT_NO_THROW(zfThrowExceptionOnFailure(17));
   EXPECT_THROW(zfThrowExceptionOnFailure(-1), zcShapesError::BadParams);
@@ -28,9 +28,6 @@ TEST(FoundationExceptions, StatusTableRaisesTheDocumentedClass) {
     EXPECT_EQ(e.status(), -99);
     EXPECT_EQ(e.message(), L"failed status -99");
   }
-}
-
-TEST(FoundationExceptions, CaughtThroughEveryBaseAndRethrownAsACopy) {
   try {
     throw zcShapesError::NotRegion(L"an open contour");
   } catch (const zcShapesError::Errors& e) {
@@ -55,9 +52,6 @@ TEST(FoundationExceptions, CaughtThroughEveryBaseAndRethrownAsACopy) {
   } catch (const zcShapesError::BadRadius& e) {
     EXPECT_EQ(e.messageString(), L"negative radius");  // the leak checker sees the free
   }
-}
-
-TEST(FoundationExceptions, RoundTripThroughTheRegistryKeepsTheirDataAndLevelVersions) {
   zcArchive out;
   zcException* written[] = {new zcArchive::UnknownVersion("dispc/glist", 77), new zcFailedStatus(-42),
                             new zcShapesError::SampleOverflow(L"too many points")};
@@ -91,4 +85,3 @@ TEST(FoundationExceptions, RoundTripThroughTheRegistryKeepsTheirDataAndLevelVers
     zc_test::expectUnknownVersion([&] { bad || geom; }, names[level - 8], 0);
   }
 }
-

@@ -139,7 +139,7 @@ TEST(XformMath, AnglesInverseCompositionAndSingularity) {
   EXPECT_THROW(far.inverse(), zcMathError::Singular);
 }
 
-TEST(XformImage, LittleEndianSevenDoubles) {
+TEST(XformImage, LittleEndianSevenDoublesAndRigidMaps) {
   const zcXform<2> x(zcMatrix<2>(1, 2, 3, 4), zcVector<2>(5, 6));
   unsigned char image[zkXformImageSize];
   x.writeImage(image);
@@ -158,9 +158,6 @@ TEST(XformImage, LittleEndianSevenDoubles) {
   const zcXform<2> read = zcXform<2>::readImage(image);
   EXPECT_EQ(read.determinant(), -2.0);
   EXPECT_EQ(read, x);
-}
-
-TEST(Rigid, MapsComposesAndAgreesWithXform) {
   const zc2Rigid r(zcRadian(zcDegree(90)), zcVector<2>(1, 2));
   EXPECT_TRUE(zfRealEq(r.mapPoint(zcPoint(1, 0)), zcPoint(1, 3), 1e-15));
   EXPECT_TRUE(zfRealEq(r.invMapPoint(zcPoint(1, 3)), zcPoint(1, 0), 1e-15));
@@ -179,7 +176,7 @@ TEST(Rigid, MapsComposesAndAgreesWithXform) {
   EXPECT_EQ(zc2Rigid(zcRadian(-zkPi), zcVector<2>(1, 1)), zc2Rigid(zcRadian(zkPi), zcVector<2>(1, 1)));
 }
 
-TEST(RealEq, TolerancesAndSpecialValues) {
+TEST(Scalars, RealEqTolerancesAndRoundingRange) {
   EXPECT_TRUE(zfRealEq(1.0, 1.5, 0.5));
   EXPECT_FALSE(zfRealEq(1.0, 1.5, 0.4999));
   EXPECT_TRUE(zfRealEq(INFINITY, INFINITY, 0));
@@ -189,9 +186,6 @@ TEST(RealEq, TolerancesAndSpecialValues) {
   EXPECT_FALSE(zfRealEq(zcRadian(0), zcRadian(2 * zkPi), 1e-9));
   // The translation counts; the determinant follows from the matrix.
   EXPECT_FALSE(zfRealEq(zcXform<2>(), zcXform<2>::translation(zcVector<2>(0, 1)), 0.5));
-}
-
-TEST(Rounding, FloorCeilAndRange) {
   const double lowest = static_cast<double>(std::numeric_limits<long>::min());
   for (const auto& [v, f] : {std::pair{-0.5, -1L}, {2.0, 2L}, {lowest, std::numeric_limits<long>::min()}})
     EXPECT_EQ(zfIFloor(v), f) << v;

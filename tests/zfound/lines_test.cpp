@@ -100,7 +100,7 @@ TEST(LineSeg, DistancesEndsAndPieces) {
   EXPECT_THROW(zcLineSeg(kNan, zcPoint()), zcShapesError::BadParams);
 }
 
-TEST(Line, DirectionPointAndTheFourNumbers) {
+TEST(Line, DirectionPointTheFourNumbersClippingAndTheImplicitForm) {
   const zcLine l(zcVector<2>(3, 4), zcPoint(1, 1));
   EXPECT_EQ(l.dir(), zcVector<2>(0.6, 0.8));
   EXPECT_FALSE(l.isFinite());
@@ -139,9 +139,6 @@ TEST(Line, DirectionPointAndTheFourNumbers) {
   good || target;
   EXPECT_EQ(target, l);
   expectRefused<zcArchive::BadFormat>(lineForm(zcVector<2>(3, 4)), l);
-}
-
-TEST(Line, ClippingToAWindowAndTheImplicitForm) {
   const zcRect window(zcPoint(0, 0), zcVector<2>(10, 5));
   zcClipInfo info;
   // The diagonal y = x enters at the origin and leaves through the top at (5, 5).

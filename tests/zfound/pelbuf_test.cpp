@@ -221,14 +221,11 @@ void expectReplication(T dark, T light) {
 
 }  // namespace
 
-TEST(AffineResampling, NearestIntegerMagnificationReplicatesPels) {
+TEST(AffineResampling, NearestIntegerMagnificationAndABilinearHandComputedCase) {
   expectReplication<unsigned char>(0, 255);
   expectReplication<unsigned short>(1000, 60000);
   expectReplication<zcPackedRGB16>(zcPackedRGB16(0x1234), zcPackedRGB16(0xFEDC));
   expectReplication<zcPackedRGB32>(zcPackedRGB32(0x00102030), zcPackedRGB32(0x00F0E0D0));
-}
-
-TEST(AffineResampling, BilinearHandComputedCase) {
   // Source pels 0 100 / 200 40. Target pel c samples x = 0.75 + c / 4 at y = 1, the
   // row midway between the two pel centers.
   Buf8 src(2, 2);

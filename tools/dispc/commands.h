@@ -16,6 +16,10 @@ class zcUISketch;
 // Writes the demo's files into `dir` and reports on standard output.
 int zfRunDemo(const std::string& dir);
 
+// The demo's graphic list: archived into `dir`, read back, drawn to PNG; true when the
+// list read back records the same sketch.
+bool zfGraphicListDemo(const std::string& dir);
+
 // Lists the operations of the sketch archive at `path`, one line each.
 int zfRunDump(const std::string& path);
 

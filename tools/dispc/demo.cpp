@@ -9,6 +9,7 @@
 #include "dispc/dispprop.h"
 #include "dispc/graphic.h"
 #include "dispc/sketchop.h"
+#include "dispc/uibitmap.h"
 #include "dispc/uitablet.h"
 #include "dispc/uierror.h"
 #include "dispc/wrfm/wirefrm.h"
@@ -363,11 +364,12 @@ void drawAreasAndImages(zcUITablet& t, bool nested) {
     for (long y = 0; y < ramp.height(); ++y)
       for (long x = 0; x < ramp.width(); ++x) ramp.set(x, y, static_cast<unsigned char>(x * 160 / 63 + y * 95 / 47));
     t.draw(ramp, c.at(8, 26), false, 0, true, Tablet::eImage);
-    const zcRLEBuffer icon = zcUITablet::makeIcon(L"|..1111..|.122221.|12233221|12333321|12333321|12233221|"
-                                                  L".122221.|..1111..|",
-                                                  {});
-    const std::vector<unsigned char> map = {0, zcColor::red.index(), zcColor::yellow.index(), zcColor::white.index()};
-    t.draw(icon, c.at(84, 30), map, true, zcColor::pass.index(), false, Tablet::eOverlay);
+    const zcUIBitmap icon(zcUITablet::makeIcon(L"|..1111..|.122221.|12233221|12333321|12333321|12233221|"
+                                               L".122221.|..1111..|",
+                                               {}),
+                          {0, zcColor::red.index(), zcColor::yellow.index(), zcColor::white.index()}, true,
+                          zcColor::pass.index());
+    t.draw(icon, c.at(84, 30), icon.colorMap(), icon.passThrough(), icon.passColor(), false, Tablet::eOverlay);
     t.draw(zcUITablet::pointIcon(), c.at(84, 60), {zcColor::green.index()}, true, zcColor::pass.index(), false,
            Tablet::eImage);
     zcPelBuffer<unsigned char> bars(40, 30, zcColor::pass.index());
@@ -536,5 +538,6 @@ int zfRunDemo(const std::string& dir) {
               same ? "identical" : "DIFFERENT");
   const bool sketchOk = sketchRoundTrip(dir);
   const bool sceneOk = sceneRoundTrip(dir);
-  return tableOk && same && sketchOk && sceneOk ? 0 : 1;
+  const bool listOk = zfGraphicListDemo(dir);
+  return tableOk && same && sketchOk && sceneOk && listOk ? 0 : 1;
 }

@@ -54,6 +54,7 @@
 
 class zcGenPoly;
 class zc2Wireframe;
+class zcGraphic;
 
 class DISPC_API zcUITablet : public zcUITabletEnums {
 public:
@@ -149,6 +150,83 @@ public:
   static std::uint32_t timeStamp() { return gTimeStamp_; }
   // The counter value of this tablet's last drawing.
   std::uint32_t drawStamp() const { return stamp_; }
+
+  // --- Tree ---------------------------------------------------------------------------
+  // Kids stand back to front: firstKid() is the back-most, lastKid() the front-most;
+  // nextSib() is the next toward the front, prevSib() the next toward the back (null
+  // at the ends and for a root).
+  zcUITablet* firstKid() const;
+  zcUITablet* lastKid() const;
+  zcUITablet* nextSib() const;
+  zcUITablet* prevSib() const;
+  long numKids() const { return static_cast<long>(kids_.size()); }
+  // Moves the tablet (and its subtree) under p at r (p's pixels), front-most, its
+  // scopes rebuilt from p's; hidden for the change and shown again. A tablet cannot
+  // become its own descendant: zcUIError::BadParams, nothing changed.
+  void setParent(zcUITablet& p, const zcUIRect& r);
+  // To the front or the back of the parent's kids; the uncovered or covered parts are
+  // repainted (front) or marked changed for the next update (back).
+  void front();
+  void back();
+  // A new rectangle in the parent's pixels; moveRel, moveAbs and size are its short
+  // forms. Uncovering part of the old area erases the tablet for the change.
+  void scopeRect(const zcUIRect& r);
+  void moveRel(const zcPair<long>& d);
+  void moveAbs(const zcPair<long>& p);
+  void size(const zcPair<long>& s);
+  // The root scope of a layer (0 or 1, else BadLayer) for the whole tree, owned when
+  // `own`: the tablets below lose the scopes they made from the old one and make new
+  // ones; the root's rectangle takes the largest size of its scopes.
+  void setScope(Layers layer, zcUIScope* scope, bool own);
+  void setScope(zcUIScope* image, zcUIScope* overlay, bool own);
+  // (origin, size) of the drawing scope and of the own scope of a layer; null without
+  // one; BadLayer above layer 1.
+  zcUIRect activeScope(Layers layer) const;
+  zcUIRect currentScope(Layers layer) const;
+
+  // --- Updates and change tracking -------------------------------------------------------
+  // Repaints r (screen pixels) on the layer (both for eBothLayers) through a temporary
+  // kid scope: partial repaints this tablet only and notes the change on its scope;
+  // otherwise the tablet and its kids are repainted there.
+  void update(const zcUIRect& r, Layers layer, bool partial);
+  // Repaints, down the tree from this tablet, what the changes noted on the scopes
+  // uncovered: kids and tablets in front that were drawn before a change repaint it.
+  void update(Layers layer);
+  // Removes what the tablet painted in r (tablet pixels): the nearest ancestor whose
+  // scope of the layer is opaque repaints it. erase(layer) takes the whole tablet and
+  // also empties the sketch of a recording tablet.
+  void erase(const zcUIRect& r, Layers layer);
+  void erase(Layers layer);
+  // Client change collection on both drawing scopes, and the collected rectangles
+  // (out[0] image, out[1] overlay; null without a scope) in the tablet's pixels;
+  // keep false switches collection off.
+  bool recordChanges() const;
+  void recordChanges(bool on);
+  void getChanges(zcUIRect* out, bool keep);
+  // Something was painted on the layer by this tablet or a kid since the last erase.
+  bool modified(Layers layer) const;
+  void modified(Layers layer, bool on);
+  bool opaque(Layers layer) const;
+  void opaque(Layers layer, bool on);
+  // The redraw stamp: the counter value of this tablet's last redraw.
+  std::uint32_t redrawStamp() const { return redrawStamp_; }
+  // The pixel rectangle that drawing the sketch at the offset on the layer (eImage or
+  // eOverlay) would change, measured without painting; null without a scope. It is at
+  // most a pen's reach larger than what paints: ceil(width / 2) + 2 pixels on each side
+  // of a stroke's geometry (5 × width + 2 for mitred joins).
+  zcUIRect encloseRect(const zcUISketch& sketch, const zcPoint& offset, Layers layer) const;
+  // A recorder for anyone who wants to record without a screen.
+  static zcUITablet& scratchPad();
+  static bool overlaySupported() { return true; }
+
+  // --- Dragging ----------------------------------------------------------------------------
+  // Forwarded to the drawing scope unless it is inhibited; BadLayer above layer 1.
+  void dragStart(Layers layer);
+  void dragStop(Layers layer);
+  void dragErase(Layers layer);
+  void dragAnimate(bool on, Layers layer);
+  // Shifts the scaled map by d pixels until the next map change.
+  void dragDel(const zcPair<long>& d);
 
   // --- Scope compounds and locks --------------------------------------------------------
   // Forwarded to the drawing scope (both for eBothLayers); zcUIError::BadLayer above
@@ -259,9 +337,14 @@ public:
   // The shape maps itself; the mapped copy goes to the scope's generic-shape slot.
   void draw(const zcGenShape& shape, const zcColor& color, Layers layer);
   // By the dynamic kind: a mapped shape as its shape under its transform, a tree child
-  // by child, every other kind through its own call (splines as cubic splines). A kind
-  // without a call raises zcUIError::NotImplemented.
+  // by child, every other kind through its own call (splines as cubic splines). An
+  // implicit line draws as the zcLine of its direction and point; an ellipse annulus,
+  // which has no call of its own, as a generic shape in the pen color (GenShape). A
+  // kind without a call raises zcUIError::NotImplemented.
   void draw(const zcShape& shape, const zcGraphicProps& props, Layers layer);
+  // A graphic draws itself with its own properties (dispc/graphic.h);
+  // zcUIError::NotImplemented for one whose builtin flag is cleared.
+  void draw(const zcGraphic& graphic, Layers layer);
 
   // --- Text -------------------------------------------------------------------------------
   void draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground, const zcColor& background,
@@ -320,6 +403,11 @@ public:
   // index 243), and the icon maker for text patterns.
   static const zcRLEBuffer& pointIcon();
   static zcRLEBuffer makeIcon(const wchar_t* pattern, const std::vector<unsigned char>& colorMap);
+  // Whether cell p of a pattern is touched (a digit or "+"). rowLength counts a row
+  // with its separator; −1 takes it from the first row. Never reads past the pattern.
+  static bool iconTouched(const wchar_t* pattern, const zcPair<long>& p, long rowLength);
+  // The point icon's hit test at p relative to its centre.
+  static bool pointIconTouched(const zcPair<long>& p);
 
   // --- Sketches ---------------------------------------------------------------------------
   // Replays the sketch moved by `offset`: the operations of the layer (and those
@@ -336,9 +424,17 @@ protected:
   virtual void clipped_();
   virtual void newParentTablet(zcUITablet* parent);
   virtual void parentMapChanged();
+  // The root scope's any-changed flag of the layer's own scope.
+  bool anyChanged(Layers layer) const;
+  void clearAnyChanged(Layers layer);
 
 private:
   friend class zcUITabletPrivate;
+  // visible() counting without painting; true when visibility changed.
+  bool visible_(bool show);
+  // Rebuilds scopeOrg and the own scopes from the parent's, then the kids'; quiet
+  // skips the clipped_() check.
+  void newScope(bool quiet);
   // Recomputes the scaled map from the base map, the mode and the factors.
   void setMap();
   // The copy of a recorder's state behind the copy constructor and assignment.
@@ -375,4 +471,6 @@ private:
   zcLineSeg segment_;
 
   static std::uint32_t gTimeStamp_;
+  // The point icon's pattern: "/" and 13 rows of 13 cells, each ended by "/".
+  static const wchar_t* const pointIconData_;
 };

@@ -133,6 +133,19 @@ public:
     if (isLoading()) object = castLoaded<T>(base);
   }
 
+  // The same, except that loading gives null for an object that is not a T: an
+  // object made for this pointer is freed (a later back-reference to it or to what
+  // was read inside it is refused), one read before is left to its owner.
+  template <class T>
+  void serializePointerOrNull(T*& object) {
+    zcPersistent* base = object;
+    serializePointer(base);
+    if (isLoading()) {
+      object = dynamic_cast<T*>(base);
+      if (base && !object) dropLoaded(base);
+    }
+  }
+
 protected:
   // For archives over other media (files): storing, or loading from the given bytes.
   zcArchive(bool storing, std::vector<unsigned char> bytes);
@@ -146,6 +159,9 @@ private:
     return typed;
   }
   [[noreturn]] void refuseLoaded(zcPersistent* base, const std::type_info& wanted);
+  // Frees the object the last pointer load made (when it made one) and forgets it
+  // and the objects read inside it.
+  void dropLoaded(zcPersistent* base);
   void checkHeader();
   void put(const void* data, std::size_t size);
   void get(void* data, std::size_t size);

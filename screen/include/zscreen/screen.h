@@ -61,10 +61,17 @@
 // clip. Fill type 0 (fillType0 true) fills outward from the start pixel up to pels of
 // the boundary color; type 1 fills the connected area of the start pixel's own color.
 //
-// Scopes. The two root scopes belong to the screen. makeKidScope makes a scope that
-// paints into the same layer, clipped to its rectangle within its parent, with its
-// own origin; the caller owns it, and it stays valid (painting into the layer it
-// shares) even after the screen is gone. A screen scope moved onto a scope of another
+// Scopes. The two root scopes belong to the screen and are opaque: a tablet on them
+// repaints their whole area when it redraws, because a temporary kid scope made from
+// a root scope (the scopes of a tablet update) starts blank: its area is set to the
+// background on the image layer and cleared on the overlay. makeKidScope makes a
+// scope that paints into the same layer, clipped to its rectangle within its parent,
+// with its own origin (a temporary one keeps its maker's pixel coordinates); the
+// caller owns it, and it stays valid (painting into the layer it shares) even after
+// the screen is gone.
+// Dragging: dragStart keeps a copy of the pels of the scope's area, dragErase puts
+// them back (so what was drawn since goes), dragStop forgets them; dragAnimate only
+// records whether animation is on. A screen scope moved onto a scope of another
 // layer or another kind paints nothing. Painting is also clipped to the display clip
 // rectangle (screen pixels) while it is not null. An inhibited scope
 // (inhibitDrawing(true)) paints nothing and collects client changes only. Every
@@ -80,6 +87,7 @@
 
 #include "zfound/pelbuf.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,6 +113,9 @@ public:
   void inhibitDrawing(bool on) { inhibited_ = on; }
   // The number of entries on the screen-update lock stack.
   long lockDepth() const { return static_cast<long>(locks_.size()); }
+  // Between dragStart and dragStop; dragAnimate's last setting.
+  bool dragging() const { return !dragPels_.empty(); }
+  bool dragAnimated() const { return dragAnimated_; }
 
 protected:
   // Scopes are made by their screen (and by makeKidScope), which implement the
@@ -119,7 +130,13 @@ private:
   zcUIRect layerRect_;
   zcPair<long> base_;
   bool inhibited_ = false;
+  // A root scope of its screen: its temporary kids start blank.
+  bool root_ = false;
   std::vector<bool> locks_;
+  // The pels of layerRect_ kept by dragStart (premultiplied, row by row), and where.
+  std::vector<std::uint32_t> dragPels_;
+  zcUIRect dragRect_;
+  bool dragAnimated_ = false;
   // The Cairo context and the pen state set on it, made on first use and dropped
   // when the clip changes.
   std::unique_ptr<zc_ScreenContext> context_;

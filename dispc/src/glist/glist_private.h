@@ -1,0 +1,28 @@
+// Helpers shared by the sources of the graphics module: the protected slots of other
+// graphics, the run-time class name that unknown versions report, and the archive form
+// of one item pointer.
+#pragma once
+
+#include "dispc/graphic.h"
+
+#include <string>
+#include <vector>
+
+// Source name that archive errors of this module report.
+inline constexpr const char* zkGraphicModule = "dispc/glist";
+
+class zcGraphicPrivate : public zcGraphic {
+public:
+  static void draw(const zcGraphic& g, zcUITablet& tablet, zcUITablet::Layers layer) { g.draw(tablet, layer); }
+  static void setProps(zcGraphic& g, const zcGraphicProps& props) { g.setProps_(props); }
+  // Items the factory built: they become the group's items as they are.
+  static void adoptItems(zcGraphicGroup& group, std::vector<zcPtrHandle<zcGraphic>> items);
+  // The registered name of the graphic's class.
+  static std::string className(const zcGraphic& g);
+  // One item handle as a persistent pointer; loading gives null for an object that is
+  // not a graphic.
+  static void serializeItem(zcArchive& archive, zcPtrHandle<zcGraphic>& item);
+  // Clones of the handles, or zcBadPointer for a null one (after those before it).
+  static void appendClones(std::vector<zcPtrHandle<zcGraphic>>& to, const std::vector<zcPtrHandle<zcGraphic>>& from,
+                           std::size_t count);
+};
