@@ -3,6 +3,7 @@
 // and through its recording), mapped (against the shape mapped directly) and archived
 // (round trip, rewriting, refused versions at each level).
 #include "support/archive_bytes.h"
+#include "support/sketch_stream.h"
 #include "support/tablet_screen.h"
 
 #include "dispc/graphic.h"
@@ -29,10 +30,6 @@ using Layers = zcUITablet::Layers;
 using Handle = zcPtrHandle<zcGraphic>;
 using Call = std::function<void(zcUITablet&, const zcGraphicProps&, Layers)>;
 constexpr Layers eImage = zcUITablet::eImage;
-
-zcGraphicProps pen(const zcColor& color, long width, bool fill = false) {
-  return zcGraphicProps(color, width, zcGraphicProps::ePenStyleDefault, fill);
-}
 
 std::string nameOf(const zcGraphic& g) { return zc_Instantiator::nameOf(g); }
 
@@ -356,9 +353,7 @@ TEST(GraphicGroups, PropertiesBoxesDistancesDrawingAndDeepCopies) {
 template <class E>
 void expectListRefused(const Bytes& tail, zcGraphicList& list) {
   const Bytes before = listBytes(list);
-  Bytes b = kArchiveHeader;
-  b.insert(b.end(), tail.begin(), tail.end());
-  zcArchive a(b);
+  zcArchive a(withHeader(tail));
   EXPECT_THROW(a || list, E);
   EXPECT_EQ(listBytes(list), before);
 }

@@ -261,31 +261,6 @@ TEST(ScreenShapes, DashedAndDottedLinesLeaveGaps) {
   EXPECT_EQ(row(11), std::string(40, '.'));  // style 5 strokes nothing
 }
 
-// --- Text -----------------------------------------------------------------------------------
-
-TEST(ScreenText, InkLiesInTheAlignedTextRect) {
-  // The anchor sits at the corner or centre that the alignment names: at halves 0, 1
-  // or 2 of the box's width and height.
-  for (const auto& [align, half] : {std::pair{zcUIFormat::eTopLeft, 0L}, std::pair{zcUIFormat::eMiddleCenter, 1L},
-                                    std::pair{zcUIFormat::eBottomRight, 2L}}) {
-    Scene s(120, 60);
-    const zcUIFormat format(align);
-    zcUIRect rect;
-    s.tablet.textRect(L"Hello", zcPoint(60, 30), format, rect, kImage);
-    s.tablet.draw(L"Hello", zcPoint(60, 30), zcColor::white, zcColor::pass, format, kImage);
-    const zcUIRect ink = s.inkBox();
-    ASSERT_FALSE(ink.isNull());
-    EXPECT_TRUE(rect.within(ink)) << align;
-    // The box is no larger than the text needs: ink reaches near both sides.
-    EXPECT_LE(ink.left() - rect.left(), 2);
-    EXPECT_LE(rect.right() - ink.right(), 2);
-    EXPECT_GT(rect.width(), 20);
-    EXPECT_GT(rect.height(), 8);
-    EXPECT_EQ(rect.left() + rect.width() * half / 2, 60) << align;
-    EXPECT_EQ(rect.top() + rect.height() * half / 2, 30) << align;
-  }
-}
-
 // --- Scopes ---------------------------------------------------------------------------------
 
 TEST(ScreenScopes, KidScopePaintsOnlyInsideItsRectangle) {

@@ -2,6 +2,7 @@
 // root, the screen equals a fresh one on which the final tree is drawn whole. Point
 // icons and images paint their pels, directly and replayed from archived sketches;
 // recorded changes and encloseRect cover what drawing changed.
+#include "support/sketch_stream.h"
 #include "support/sketch_tablet.h"
 
 #include "zscreen/screen.h"
@@ -18,6 +19,7 @@
 
 namespace {
 
+using zc_test::pen;
 constexpr auto eImage = zcUITablet::eImage;
 constexpr auto eOverlay = zcUITablet::eOverlay;
 const zcRGB kBackground(40, 40, 40);
@@ -60,10 +62,6 @@ struct Mirror {
   zcSketchTablet root;
   std::vector<std::unique_ptr<zcSketchTablet>> tablets;
 };
-
-zcGraphicProps pen(const zcColor& c, long width, bool fill = false) {
-  return zcGraphicProps(c, width, zcGraphicProps::ePenStyleDefault, fill);
-}
 
 }  // namespace
 

@@ -96,26 +96,8 @@ TEST(GenRectGeometry, DistancesInsideBoxesAndPerimetersOnHandComputedCases) {
   EXPECT_NEAR(e.distToPoint(foot + normal), 1.0, 1e-9);
   EXPECT_TRUE(e.within(foot));
   EXPECT_FALSE(e.within(foot + normal * 1e-6));
-  // A rectangle with round corners of radius r turned by θ reaches
-  // (hx − r)|cos θ| + (hy − r)|sin θ| + r along x.
-  const double hw = 3 * kSqrt3 / 2 + 0.5 + 1, hh = 1.5 + kSqrt3 / 2 + 1;
-  expectBox(roundedRect(zcRadian(zkPi / 6)).boundingBox(), 10 - hw, 5 - hh, 10 + hw, 5 + hh);
-  // Both fractions 1: the ellipse of radii 3 and 1 turned by 30 degrees.
-  const zcGenRect tilted(zcVector<2>(1, 1), zcVector<2>(3, 1), zcRadian(zkPi / 6), zcVector<2>(3, 1));
-  EXPECT_TRUE(tilted.isEllipse());
-  const double ex = std::sqrt(9 * 0.75 + 0.25), ey = std::sqrt(9 * 0.25 + 0.75);
-  expectBox(tilted.boundingBox(), 1 - ex, 1 - ey, 1 + ex, 1 + ey);
-
-  // Straight parts 2·(6 + 2), plus one full circle of radius 1 from the corners.
-  EXPECT_NEAR(roundedRect().perimeter(), 16 + 2 * zkPi, 1e-12);
-  const zcGenRect sharp(zcVector<2>(0, 0), zcVector<2>(2, 1), zcRadian(1), zcVector<2>(0, 0.5));
-  EXPECT_TRUE(sharp.isSharp());
-  EXPECT_NEAR(sharp.perimeter(), 12.0, 1e-12);
-  // The ellipse of semi-axes 2 and 1 (the complete elliptic integral, 8 E(√3/2)).
+  // The perimeter of a sheared ellipse (semi-axes 2 and 1) against a fine polyline.
   const zcGenRect ellipse(zcVector<2>(0, 0), zcVector<2>(2, 1), zcRadian(0.4), zcVector<2>(2, 1));
-  EXPECT_NEAR(ellipse.perimeter(), 9.688448220547675, 1e-12);
-  // The same ellipse under a shear keeps its area-independent image perimeter only
-  // through the conjugate diameters: compare with a fine polyline.
   const zcGenRect sheared = ellipse.map(skewXform());
   const std::vector<zcPoint> points = sampled(sheared, {.tolerance = 1e-9}).points;
   double length = 0.0;

@@ -11,8 +11,6 @@ using namespace zc_test;
 
 namespace {
 
-const double kSqrt3 = std::sqrt(3.0);
-
 TEST(Angles, NormBoundariesAndQuarterTurnsAreExact) {
   EXPECT_EQ(zcRadian(2 * zkPi).norm().value(), 0.0);
   EXPECT_EQ(zcRadian(-zkPi).signedNorm().value(), zkPi);
@@ -51,37 +49,6 @@ TEST(Angles, NormBoundariesAndQuarterTurnsAreExact) {
   EXPECT_EQ((zcDegree(350) + zcDegree(20)).value(), 370.0);
   EXPECT_LT(zcRadian(0), zcRadian(2 * zkPi));
   EXPECT_EQ((2.0 * zcRadian(1.5) - zcRadian(1)).value(), 2.0);
-}
-
-TEST(MatrixAxes, MirrorsRotationsScalesAndConstructionFromAxes) {
-  const double c = kSqrt3 / 2;
-  struct Row {
-    zcMatrix<2> m;
-    double xRot, yRot, xScale, yScale, tol;
-  };
-  const Row rows[] = {
-      {zcMatrix<2>(1, 0, 0, -1), 0, zkPi, 1, 1, 0},  // the y-axis image turned by π, never −π
-      {zcMatrix<2>(-1, 0, 0, 1), zkPi, 0, 1, 1, 0},
-      {zcMatrix<2>(c, 0.5, 0.5, -c), zkPi / 6, -5 * zkPi / 6, 1, 1, 1e-15},  // rotation by 30° after diag(1, −1)
-      {zcMatrix<2>(1, -1.5 * kSqrt3, kSqrt3, 1.5), zkPi / 3, zkPi / 3, 2, 3, 1e-15},  // 60° after diag(2, 3)
-      {zcMatrix<2>(1, 1, 0, 1), 0, -zkPi / 4, 1, std::sqrt(2.0), 1e-15}};  // a shear tilts the y-axis image
-  for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.m.element(0, 0) << " " << r.m.element(0, 1) << " " << r.m.element(1, 0) << " "
-                                    << r.m.element(1, 1));
-    EXPECT_NEAR(r.m.xRot().value(), r.xRot, r.tol);
-    EXPECT_NEAR(r.m.yRot().value(), r.yRot, r.tol);
-    EXPECT_NEAR(r.m.xScale(), r.xScale, r.tol);
-    EXPECT_NEAR(r.m.yScale(), r.yScale, r.tol);
-  }
-
-  const zcMatrix<2> m(2, 3, zcRadian(0.3), zcRadian(-2.5));
-  EXPECT_TRUE(zfRealEq(m, zcMatrix<2>(2 * std::cos(0.3), -3 * std::sin(-2.5), 2 * std::sin(0.3), 3 * std::cos(-2.5)), 0));
-  for (const zcMatrix<2>& any :
-       {m, zcMatrix<2>(1.5, -0.7, 0.2, -2.1), zcMatrix<2>(0, 1, 1, 0), zcMatrix<2>(1, 0, 0, -1)}) {
-    const zcMatrix<2> back(any.xScale(), any.yScale(), any.xRot(), any.yRot());
-    EXPECT_TRUE(zfRealEq(back, any, 1e-14));
-  }
-  EXPECT_TRUE(zfRealEq(zcMatrix<2>(1, 1, zcRadian(0), zcRadian(zkPi)), zcMatrix<2>(1, 0, 0, -1), 1e-15));
 }
 
 TEST(MatrixInverse, ProductsAndSingularity) {
