@@ -90,7 +90,7 @@ TEST(ScreenTree, EveryTreeChangeThenUpdateEqualsAFreshDrawing) {
   // front() on the back kid changes the overlap only, to the back kid's pixels.
   const Pels before = pelsOf(screen);
   a.front();
-  EXPECT_TRUE(diffBox(before, pelsOf(screen), 120).within(a.absRect() & b.absRect()));
+  EXPECT_EQ(diffBox(before, pelsOf(screen), 120), a.absRect() & b.absRect());
   EXPECT_EQ(pelsOf(screen), pelsOf(Mirror(root).screen));
   const std::pair<const char*, std::function<void()>> steps[] = {
       {"back", [&] { a.back(); }},
