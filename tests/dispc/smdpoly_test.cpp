@@ -172,23 +172,6 @@ TEST(SMDPolyRounding, SquareCornerOfRadiusTwo) {
   EXPECT_NEAR(cw.roundedSpans()[2], -90.0, kTol);
 }
 
-TEST(SMDPolyRounding, CornerUsesHalfAnInnerSegmentAndAllOfAnEndSegment) {
-  // Radius 6 needs 6 of each adjacent side: more than half of the square's sides.
-  Poly p = square();
-  expectRefused<Poly::invalidRounding>(p, [](Poly& q) { q.replaceVertex(1, vx(10, 0, 6.0)); }, "inner halves");
-  p.replaceVertex(1, vx(10, 0, 5.0));  // exactly half fits
-  expectNear(p.roundPoint_(1), zcPoint(5, 5));
-
-  // In an open chain the first and the last segment lend all of their length.
-  Poly open = build({vx(0, 0), vx(10, 0, 6.0), vx(10, 10)}, false);
-  expectNear(open.roundPoint_(1), zcPoint(4, 6));
-  // The same corner with a further vertex: segment 2 is inner now, so 6 > 5 fails.
-  expectRefused<Poly::invalidRounding>(open, [](Poly& q) { q << vx(20, 10); }, "inner now");
-  // An end vertex keeps its radius unused; once inner on a straight line it fails.
-  Poly straight = build({vx(0, 0), vx(10, 0), vx(10, 10, 1.0)}, false);
-  expectRefused<Poly::invalidRounding>(straight, [](Poly& q) { q << vx(10, 20); }, "straight");
-}
-
 TEST(SMDPolyRounding, RoundingBetweenLineAndArcIsTangentToBoth) {
   // A line along y = 0 into a corner at (10, 0), then a quarter circle up to (10, 10)
   // around (5, 5), bulging to the right: the outline turns left by 45 degrees there.
@@ -206,53 +189,6 @@ TEST(SMDPolyRounding, RoundingBetweenLineAndArcIsTangentToBoth) {
                {135.0, r, big - r, big, r, big * zkPi / 2, 45.0, 135.0});
   EXPECT_GT(p.roundedSpans()[1], 0.0);
   EXPECT_LT(trimmed.length(), seg.length());
-}
-
-TEST(SMDPolyEditing, InsertReplaceDeleteMaintainCachesAndLabels) {
-  // Inserting appends a new label to the list; replacing and deleting rebuild it in vertex order.
-  Poly p;
-  p.insertVertex(-1, vx(10, 0, 0, 7));
-  p.insertVertex(-1, vx(0, 0, 0, 3));  // in front
-  p.insertVertex(1, vx(10, 10, 0, 7));
-  p.insertVertex(2, vx(0, 10, 0, -1));
-  EXPECT_EQ(points(p), pts({0, 0, 10, 0, 10, 10, 0, 10}));
-  EXPECT_EQ(p.subModelLabels(), (std::vector<std::int32_t>{7, 3}));
-  p.close();
-  p.replaceVertex(1, vx(10, 0, 2.0, 4));
-  EXPECT_EQ(p.subModelLabels(), (std::vector<std::int32_t>{3, 4, 7}));
-
-  // The triangle (0,0) (10,0) (0,10) is left, with a corner of 45 degrees at vertex 1:
-  // the rounding follows and starts 2 / tan(22.5) before it.
-  p.deleteVertex(2);
-  EXPECT_EQ(p.subModelLabels(), (std::vector<std::int32_t>{3, 4}));
-  const double back = 2.0 / std::tan(22.5 * zkPi / 180.0), half = 0.5 * std::sqrt(2.0);
-  expectNear({p.roundedStartPoints()[1], p.roundedEndPoints()[1]}, pts({10 - back, 0, 10 - back * half, back * half}));
-
-  p.vertices(p.vertices());  // its own list
-  EXPECT_EQ(points(p), pts({0, 0, 10, 0, 0, 10}));
-  p.vertices({vx(0, 0), vx(4, 0), vx(4, 4)});
-  EXPECT_TRUE(p.isClosed() && p.subModelLabels().empty());
-}
-
-// Refusals of every kind of edit are in SMDPolyRollback; these are the rules' limits.
-TEST(SMDPolyValidation, RoundingReachLabelSharesAndTwoVertexPolys) {
-  // A rounding whose arc reaches into another segment: the notch at x = 9 passes
-  // within 1 of the corner (10, 0) but outside the sharp corner's rounding of 0.5.
-  Poly notch = build({vx(0, 0), vx(10, 0), vx(10, 10), vx(9.2, 10), vx(9.2, 1.5), vx(0, 1.5)}, false);
-  expectRefused<Poly::crossingSegments>(notch, [](Poly& q) { q.replaceVertex(1, vx(10, 0, 4.0)); }, "reach");
-  notch.replaceVertex(1, vx(10, 0, 0.5));
-  // Two neighbours of one sub-model may claim all of their segment (0.6 + 0.4); −1 and
-  // different labels claim nothing.
-  for (const auto& [a, b, next, prev] : {std::tuple{5, 5, 0.6, 0.4}, {-1, -1, 0.9, 0.9}, {1, 2, 0.9, 0.9}}) {
-    EXPECT_NO_THROW(build({Vertex(zcPoint(0, 0), 0.0, 0.5, next, a), Vertex(zcPoint(10, 0), 0.0, prev, 0.5, b)},
-                          false));
-  }
-  // Coincident points in a whole list.
-  EXPECT_THROW(Poly().vertices({vx(1, 1), vx(1, 1)}), zcShapesError::DegenerateShape);
-  // A closed poly needs two vertices.
-  EXPECT_THROW(build({vx(0, 0)}, true), zcShapesError::DegenerateShape);
-  Poly closedPair = build({arcVx(0, 0, 180), arcVx(4, 0, 180)}, true);
-  expectRefused<Poly::invalidVertices>(closedPair, [](Poly& q) { q.deleteVertex(0); }, "delete to one");
 }
 
 TEST(SMDPolyRollback, EveryRefusedEditLeavesTheBytesUnchanged) {

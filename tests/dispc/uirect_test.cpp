@@ -362,17 +362,6 @@ TEST(ScopeTree, DeletingTheRootClearsTheLinksToIt) {
 
 // --- Scope: drawing point ---------------------------------------------------------------------
 
-TEST(ScopeDrawingPoint, PositionsUseTheToleranceFloorAndTheOrigin) {
-  zcLoggingScope scope(zcPair<long>(100, 100), zcPair<long>(10, 20));
-  const auto at = [&] { return zcPair<long>(scope.drawX(), scope.drawY()); };
-  scope.drawStart(zcPoint(18.999999999999, 23.5));
-  EXPECT_EQ(at(), zcPair<long>(9, 3));
-  const zcPoint copy = scope.drawPoint();
-  EXPECT_THROW(scope.drawStart(zcPoint(std::nan(""), 1)), zcShapesError::BadParams);
-  EXPECT_EQ(at(), zcPair<long>(9, 3));
-  EXPECT_EQ(scope.drawPoint(), copy);
-}
-
 // --- Scope: run-length images --------------------------------------------------------------------
 
 TEST(ScopeRunLengthSample, IntegerReductionCarriesRemaindersAcrossRuns) {

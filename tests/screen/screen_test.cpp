@@ -77,8 +77,6 @@ void expectPels(const zcScreen& screen, std::initializer_list<std::tuple<long, l
   for (const auto& [x, y, color] : rows) EXPECT_EQ(screen.pel(x, y), color) << "at " << x << ", " << y;
 }
 
-std::string tempPath(const char* name) { return ::testing::TempDir() + name; }
-
 }  // namespace
 
 // --- The screen itself ----------------------------------------------------------------------
@@ -115,28 +113,6 @@ TEST(ScreenLayers, StartWithBackgroundAndClearOverlayAndMapIndexColors) {
   s.tablet.draw(zcPoint(3, 1), pen(zcColor(10, 20, 30)), kImage);
   // (1, 1) painted before the change; (3, 1) RGB colors bypass the palette.
   expectPels(s.screen, {{1, 1, zcRGB(100, 100, 100)}, {2, 1, kGreen}, {3, 1, zcRGB(10, 20, 30)}});
-}
-
-TEST(ScreenLayers, SaveAndLoadBackgroundRoundTrip) {
-  Scene s(30, 20);
-  s.tablet.draw(zcCircle(zcPoint(10, 10), 6), pen(zcColor::red, 1, 0, true), kImage);
-  s.tablet.draw(zcLineSeg(zcPoint(0, 2), zcPoint(29, 2)), pen(zcColor::green), kOverlay);
-  const std::string path = tempPath("screen_roundtrip.png");
-  s.screen.save(path);
-
-  Scene other(30, 20, kBlack);
-  other.screen.loadBackground(path);
-  EXPECT_EQ(other.pels(), s.pels());
-  // The overlay of the loaded screen is untouched; only the image layer took the file.
-  EXPECT_EQ(other.screen.layer(kOverlay).get(5, 2).value(), 0u);
-
-  // A smaller background lands at (0, 0); a failed load changes nothing.
-  zcScreen small(4, 4, kBlack);
-  small.loadBackground(path);
-  EXPECT_EQ(small.pel(0, 2), kGreen);
-  EXPECT_THROW(small.loadBackground(tempPath("screen_missing.png")), zcScreenError::IOError);
-  EXPECT_EQ(small.pel(0, 2), kGreen);
-  std::remove(path.c_str());
 }
 
 // --- Pixel positions and shapes ---------------------------------------------------------------

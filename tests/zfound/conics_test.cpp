@@ -378,36 +378,6 @@ TEST(ConicsSampling, ToleranceSpacingUniformModeCornersAndLimits) {
   EXPECT_THROW(sampled(zcCircle(zcPoint(), 10), {.tolerance = 1e-6, .maxPoints = 10}), zcShapesError::SampleOverflow);
 }
 
-TEST(ConicsImages, GeometryAndArcImagesHaveTheirOffsets) {
-  const Geom g(zcPoint(1.5, -2), 3, 0.5, zcRadian(0.25), false);
-  const auto b = imageOf<zkEllipseGeomImageSize>(g);
-  expectDoublesAt(b.data(), {{0, 1.5}, {8, -2.0}, {16, 3.0}, {24, 0.5}, {32, 0.25}});
-  expectZeroBytes(b.data(), 40, 48);  // handedness, circle flag, padding
-  EXPECT_EQ(Geom::readImage(b), g);
-  const auto circle = imageOf<zkEllipseGeomImageSize>(Geom(zcPoint(), 2, 2, zcRadian(0)));
-  EXPECT_EQ(circle[40], 1);
-  EXPECT_EQ(circle[41], 1);
-
-  EXPECT_THROW(Geom::readImage(withByte(circle, 40, 2)), zcShapesError::BadParams);
-  EXPECT_THROW(Geom::readImage(withDouble(circle, 24, -1.0)), zcShapesError::BadRadius);
-  EXPECT_THROW(Geom::readImage(withDouble(circle, 32, NAN)), zcShapesError::BadParams);
-
-  const zcEllipseArc arc(zcEllipse(zcPoint(1, 2), 4, 3, zcRadian(0.5), false), zcRadian(-1), zcRadian(2.5));
-  auto ab = imageOf<zkEllipseArcImageSize>(arc);
-  const auto geom = imageOf<zkEllipseGeomImageSize>(arc.geom());
-  EXPECT_TRUE(std::equal(geom.begin(), geom.end(), ab.begin()));
-  const auto x = imageOf<zkXformImageSize>(arc.ellipse().unitXform());
-  EXPECT_TRUE(std::equal(x.begin(), x.end(), ab.begin() + 48));
-  const zcPoint p0 = arc.startPoint(), p1 = arc.endPoint();
-  expectDoublesAt(ab.data(), {{104, p0.x()}, {112, p0.y()}, {120, p1.x()}, {128, p1.y()}, {176, -1.0}, {184, 2.5}});
-  expectZeroBytes(ab.data(), 136, 176);
-  EXPECT_TRUE(zcEllipseArc::readImage(ab) == arc);
-  // Derived bytes are not read.
-  std::fill(ab.begin() + 48, ab.begin() + 176, 0x77);
-  EXPECT_TRUE(zcEllipseArc::readImage(ab) == arc);
-  EXPECT_THROW(zcEllipseArc::readImage(withDouble(ab, 184, 7.0)), zcShapesError::BadParams);
-}
-
 TEST(ConicsImages, SectionImageHasItsOffsetsAndReadsVersion0) {
   const zcEllipseAnnulusSection s(zcEllipseAnnulus(zcEllipse(zcPoint(1, 1), 4, 2, deg(30)), 0.25), deg(10),
                                   deg(200), false, true);
