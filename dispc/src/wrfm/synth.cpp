@@ -48,9 +48,16 @@ void eachRoundedPiece(const zcSMDGDPoly& poly, Line&& line, Arc&& arc) {
 std::vector<zcPoint> sampleBoundary(const zcSMDGDPoly& poly, const zc2XformBase& F) {
   const double scale = largerSingularValue(F.linearXform(zcPoint(0.0, 0.0)).matrix());
   std::vector<zcPoint> points;
+  double orientation = 0.0;
   const auto keep = [&](const zcPoint& world) {
     const zcPoint p = F.mapPoint(world);
     if (!zfIsFinite(p)) throw zcShapesError::BadGeom(L"a boundary point maps to no finite image point");
+    // A map whose Jacobian changes sign along the outline passes it through its horizon
+    // (or folds it): the image is no region.
+    const double det = F.linearXform(world).determinant();
+    if (det * orientation < 0.0 || !std::isfinite(det))
+      throw zcShapesError::BadGeom(L"the map turns the outline inside out");
+    if (det != 0.0) orientation = det;
     if (points.empty() || !zfRealEq(p.x(), points.back().x(), 1e-15) || !zfRealEq(p.y(), points.back().y(), 1e-15))
       points.push_back(p);
   };

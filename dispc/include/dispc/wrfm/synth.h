@@ -21,13 +21,14 @@
 //    within 2 pels of the window's edge left out.
 //  - eExactCoverage: every pel gets its exact covered area, arcs as exact elliptical
 //    arcs, up to the window's edge; for matching model images against camera images.
-//    Overlapping parts of a folded outline count once (nonzero rule, coverage at most 1).
+//    Parts of an outline that overlap count once (nonzero rule, coverage at most 1).
 // The general renderer always uses exact coverage of its sampled polygon.
 //
 // Choices this library makes where the contract leaves them open:
 //  - A singular map (or a buffer transform that makes it singular) draws nothing.
-//  - A map that sends a boundary point to infinity or NaN (a projective map through its
-//    horizon) raises zcShapesError::BadGeom before anything is written.
+//  - A map that sends a boundary point to infinity or NaN, or whose Jacobian changes sign
+//    along the boundary (a projective map through its horizon, a fold), raises
+//    zcShapesError::BadGeom before anything is written.
 //  - The sampling scale of a non-linear map is the larger singular value of its linear
 //    part at the origin.
 //  - Arcs are flattened into at most zkGenPolyMaxChords chords, however large.
