@@ -21,18 +21,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// The parameter within [lo, hi] where r cos(t − φ) = s on a piece that stays within one
-// half turn of t − φ (the one holding `mid`).
-double halfTurnRoot(double ux, double vx, double s, double mid, double lo, double hi) {
-  const double r = std::hypot(ux, vx);
-  const double phi = std::atan2(vx, ux);
-  const double m = std::floor((mid - phi) / kPi);
-  double q = r > 0.0 ? s / r : 0.0;
-  if (std::fmod(m, 2.0) != 0.0) q = -q;
-  const double t = phi + m * kPi + std::acos(std::clamp(q, -1.0, 1.0));
-  return std::clamp(t, lo, hi);
-}
-
 Mono lineMono(const zcPoint& a, const zcPoint& b, double w) {
   Mono m;
   m.a = a;
@@ -54,22 +42,42 @@ std::pair<Mono, Mono> cut(const Mono& m, double s, const zcPoint& q) {
 
 }  // namespace
 
-double Mono::tAtX(double x) const {
-  if (!arc) return b.x() == a.x() ? 0.0 : (x - a.x()) / (b.x() - a.x());
-  return halfTurnRoot(u.x(), v.x(), x - c.x(), 0.5 * (ta + tb), std::min(ta, tb), std::max(ta, tb));
+Mono::Param Mono::Axis::root(double value, double lo, double hi) const {
+  const double q = std::clamp(r > 0.0 ? sign * (value - centre) / r : 0.0, -1.0, 1.0);
+  const double theta = std::acos(q), sinTheta = std::sqrt(std::max(0.0, 1.0 - q * q));
+  const double t = base + theta;
+  // Outside the piece by rounding only: the nearer end.
+  if (t < lo || t > hi) {
+    const double e = t < lo ? lo : hi;
+    return Param{e, std::cos(e), std::sin(e)};
+  }
+  return Param{t, cosBase * q - sinBase * sinTheta, sinBase * q + cosBase * sinTheta};
 }
 
-double Mono::tAtY(double y) const {
-  if (!arc) return b.y() == a.y() ? 0.0 : (y - a.y()) / (b.y() - a.y());
-  return halfTurnRoot(u.y(), v.y(), y - c.y(), 0.5 * (ta + tb), std::min(ta, tb), std::max(ta, tb));
+void Mono::prepare() {
+  const double mid = 0.5 * (ta + tb);
+  const auto axis = [&](double centre, double cu, double cv) {
+    Axis x;
+    x.centre = centre;
+    x.r = std::hypot(cu, cv);
+    const double phi = std::atan2(cv, cu);
+    const double m = std::floor((mid - phi) / kPi);
+    x.base = phi + m * kPi;
+    x.sign = std::fmod(m, 2.0) != 0.0 ? -1.0 : 1.0;
+    x.cosBase = std::cos(x.base);
+    x.sinBase = std::sin(x.base);
+    return x;
+  };
+  ax = axis(c.x(), u.x(), v.x());
+  ay = axis(c.y(), u.y(), v.y());
 }
 
-double Mono::sliver(double s0, double s1) const {
-  if (!arc) return 0.0;
-  const double d = s1 - s0;
+double Mono::sliver(const Param& s0, const Param& s1) const {
+  const double d = s1.t - s0.t;
   const double d2 = d * d;
   // d − sin d loses every digit for a small d; its series does not.
-  const double g = std::abs(d) < 1e-2 ? d * d2 / 6.0 * (1.0 - d2 / 20.0 * (1.0 - d2 / 42.0)) : d - std::sin(d);
+  const double g = std::abs(d) < 1e-2 ? d * d2 / 6.0 * (1.0 - d2 / 20.0 * (1.0 - d2 / 42.0))
+                                      : d - (s1.sin * s0.cos - s1.cos * s0.sin);
   return 0.5 * (u.x() * v.y() - u.y() * v.x()) * g;
 }
 
@@ -97,8 +105,7 @@ void Outline::add(Mono m) {
     m.w = -1.0;
     if (!m.arc) m.ta = 0.0, m.tb = 1.0;
   }
-  m.t = m.ta;
-  m.p = m.a;
+  if (m.arc) m.prepare();
   pieces.push_back(m);
 }
 
@@ -193,7 +200,7 @@ std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win)
   std::vector<Mono> out;
   out.reserve(pieces.size() + 8);
   const auto keep = [&](Mono m) {
-    m.t = m.ta;
+    m.at0 = m.arc ? Mono::Param{m.ta, std::cos(m.ta), std::sin(m.ta)} : Mono::Param{0.0, 1.0, 0.0};
     m.p = m.a;
     if (m.a.y() < m.b.y()) out.push_back(m);
   };

@@ -26,6 +26,15 @@ inline double tolFloor(double x) { return std::floor(x * (1.0 + (x > 0 ? 1e-11 :
 inline double tolCeil(double x) { return std::ceil(x * (1.0 - (x > 0 ? 1e-11 : x < 0 ? -1e-11 : 0.0))); }
 // x + 0.5 truncated for x >= 0, x − 0.5 truncated below.
 inline double nearest(double x) { return x >= 0 ? std::trunc(x + 0.5) : std::trunc(x - 0.5); }
+// ⌊x⌋ and ⌈x⌉ for |x| < 2^62 without a library call (the cell stage takes them per pel).
+inline double fastFloor(double x) {
+  const double i = static_cast<double>(static_cast<long long>(x));
+  return i > x ? i - 1.0 : i;
+}
+inline double fastCeil(double x) {
+  const double i = static_cast<double>(static_cast<long long>(x));
+  return i < x ? i + 1.0 : i;
+}
 // x limited to [lo, hi] and made an integer (lo and hi are integers).
 inline long clampToLong(double x, long lo, long hi) {
   if (!(x > static_cast<double>(lo))) return lo;  // NaN too
@@ -50,26 +59,46 @@ Window boxWindow(const zcPoint& lo, const zcPoint& hi, const Window& within);
 // c + u cos t + v sin t with t from ta (a) to tb (b), either way. a and b are the chain's
 // own points, so consecutive pieces meet exactly.
 struct Mono {
+  // Where an arc's coordinate reaches a value: the parameter and its cosine and sine.
+  struct Param {
+    double t, cos, sin;
+  };
+  // One coordinate of an arc, r cos(t − φ) about its centre, on the half turn
+  // base ≤ t ≤ base + π (base = φ + mπ, sign = (−1)^m) that holds the piece.
+  struct Axis {
+    double centre = 0.0, r = 0.0, base = 0.0, sign = 1.0, cosBase = 1.0, sinBase = 0.0;
+    Param root(double value, double lo, double hi) const;
+  };
+
   zcPoint a, b;
   double ta = 0.0, tb = 1.0;
   double w = 1.0;
   bool arc = false;
   zcPoint c;
   zcVector<2> u, v;
-  // Walking state of the cell stage: the parameter and point reached.
-  double t = 0.0;
+  Axis ax, ay;
+  // Walking state of the cell stage: the parameter reached (with its cosine and sine
+  // for an arc) and the point.
+  Param at0{0.0, 1.0, 0.0};
   zcPoint p;
 
   zcPoint at(double s) const {
     if (!arc) return a + (b - a) * s;
     return c + u * std::cos(s) + v * std::sin(s);
   }
+  zcPoint at(const Param& q) const { return c + u * q.cos + v * q.sin; }
+  // Sets up the axes of an arc whose ta and tb lie within one half turn of each
+  // coordinate (a monotone piece, or a part of one).
+  void prepare();
   // The parameter where the piece reaches x (or y); x within the piece's range.
-  double tAtX(double x) const;
-  double tAtY(double y) const;
-  // The signed area between the arc from s0 to s1 and its chord (0 for a line), with
-  // the sign of the loop arc-then-chord-back.
-  double sliver(double s0, double s1) const;
+  double tAtX(double x) const { return arc ? ax.root(x, std::min(ta, tb), std::max(ta, tb)).t : lineAt(x, a.x(), b.x()); }
+  double tAtY(double y) const { return arc ? ay.root(y, std::min(ta, tb), std::max(ta, tb)).t : lineAt(y, a.y(), b.y()); }
+  // The signed area between the arc from s0 to s1 and its chord, with the sign of the
+  // loop arc-then-chord-back.
+  double sliver(const Param& s0, const Param& s1) const;
+
+private:
+  static double lineAt(double x, double from, double to) { return to == from ? 0.0 : (x - from) / (to - from); }
 };
 
 // The outline in image coordinates, piece by piece in order, each starting where the
@@ -111,7 +140,17 @@ std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win)
 class CellRow {
 public:
   explicit CellRow(const Window& win);
-  void add(long col, double cover, double area);
+  void add(long col, double cover, double area) {
+    // Right of the window a pel changes nothing inside it.
+    if (col >= win_.x1) return;
+    const std::size_t i = static_cast<std::size_t>(col > win_.x0 ? col - win_.x0 : 0);
+    cover_[i] += cover;
+    area_[i] += area;
+    if (!marked_[i]) {
+      marked_[i] = 1;
+      touched_.push_back(static_cast<long>(i));
+    }
+  }
   // Walks the piece from its state down to y = min(row + 1, b.y), adding its cells.
   void walk(Mono& m, long row);
 
@@ -125,6 +164,8 @@ private:
   std::vector<double> cover_, area_;
   std::vector<unsigned char> marked_;
   std::vector<long> touched_;
+  void walkLine(Mono& m, double yEnd, bool last);
+  void walkArc(Mono& m, double yEnd, bool last);
 };
 
 // Sinks of the sweep: the pels of a row (stage 4), or the coverage values themselves.
