@@ -117,6 +117,7 @@ TEST_F(Program, DemoWritesTheSceneChecksEveryReplayAndReportsTheStoredSize) {
   const std::vector<std::string> lines = linesOf(demo_.out);
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines.back(), "scene replay: pixels identical");
+  EXPECT_NE(demo_.out.find("synthetic.png: 528x248"), std::string::npos);
   EXPECT_NE(demo_.out.find("scene drawn directly and replayed: pixels identical\n"), std::string::npos);
   for (const char* map : {"identity", "scale 0.75", "rotation and shear"})
     EXPECT_NE(demo_.out.find(std::string("nested sketch drawn directly and replayed (") + map + "): pixels identical"),

@@ -16,6 +16,10 @@ class zcUISketch;
 // Writes the demo's files into `dir` and reports on standard output.
 int zfRunDemo(const std::string& dir);
 
+// Writes synthetic.png into `dir`: SMD bodies rendered in both coverage modes and under
+// a perspective map.
+bool zfDemoSynthetic(const std::string& dir);
+
 // Lists the operations of the sketch archive at `path`, one line each.
 int zfRunDump(const std::string& path);
 

@@ -535,6 +535,7 @@ int zfRunDemo(const std::string& dir) {
   std::printf("color codes round trip: %s\narchive round trip: %s\n", tableOk ? "ok" : "FAILED",
               same ? "identical" : "DIFFERENT");
   const bool sketchOk = sketchRoundTrip(dir);
+  const bool syntheticOk = zfDemoSynthetic(dir);
   const bool sceneOk = sceneRoundTrip(dir);
-  return tableOk && same && sketchOk && sceneOk ? 0 : 1;
+  return tableOk && same && sketchOk && sceneOk && syntheticOk ? 0 : 1;
 }

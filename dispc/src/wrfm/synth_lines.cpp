@@ -104,7 +104,7 @@ bool inBox(const zcPoint& p, double l, double t, double r, double b) {
 void extentPels(const Window& win, const zcPoint& p, const zcPoint& q, std::vector<std::pair<long, long>>& out) {
   if (p == q) throw zcShapesError::DegenerateShape(L"a segment whose ends coincide");
   if (!zfIsFinite(p) || !zfIsFinite(q)) throw zcPel::BadCoord();
-  const auto [a, b] = p.y() <= q.y() ? std::pair(p, q) : std::pair(q, p);
+  const zcPoint a = p.y() <= q.y() ? p : q, b = p.y() <= q.y() ? q : p;
   const double first = tolCeil(a.y() - 0.5), last = tolFloor(b.y() - 0.5);
   if (first > last) return;
   const auto inside = [&](double c, double r) {
