@@ -41,7 +41,7 @@ bool zfDemoSynthetic(const std::string& dir) {
         zcSMDGDPolyPrivate::drawSynthetic(bodies[i], shift, image, levels[i], true, true,
                                           panel == 0 ? eNeighbourBlend : eExactCoverage);
       } else {
-        const zc2XformBasePtr lens(new zc2XformProjective({0.9, 0.08, 360, -0.03, 0.85, 12, 0.0006, 0.0011, 1}));
+        const zc2XformBasePtr lens(new zc2XformProjective({0.85, 0.12, 362, -0.04, 0.9, 14, 0.0005, 0.0004, 1}));
         zcSMDGDPolyPrivate::drawSynthetic(bodies[i], lens, image, levels[i]);
       }
     }

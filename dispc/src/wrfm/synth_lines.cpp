@@ -22,6 +22,7 @@
 #include "wrfm/synth_private.h"
 
 #include "dispc/wrfm/genpoly.h"
+#include "wrfm/genpoly_private.h"
 
 #include <algorithm>
 #include <utility>
@@ -201,14 +202,9 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
     if (std::none_of(std::begin(edges), std::end(edges), [&](const zcFLine& e) { return !copy.intersection(e).empty(); }))
       return {};
   }
-  // Steps of 5 degrees, or of 2 acos(1 − 0.05 / ρ) when smaller, written
-  // 4 asin(√(0.025 / ρ)) so that a huge ρ keeps a step above 0; chords capped.
-  const double rho = copy.center().distance(copy.arcPoint(zcDegree(0.0)));
-  double step = 5.0;
-  if (rho > 0.05) step = std::min(step, zcDegree(zcRadian(4.0 * std::asin(std::sqrt(0.025 / rho)))).value());
+  // Flattened as the generalized polygon's scope drawing does it (0.05 pel, 5 degrees).
+  const long k = zcGenPolyPrivate::arcChords(arc, X) - 1;
   const double span = arc.angleSpan().value();
-  const double steps = std::abs(span) / step;
-  const long k = steps < static_cast<double>(zkGenPolyMaxChords) ? static_cast<long>(steps) : zkGenPolyMaxChords - 1;
   const double start = arc.startAngle().value(), delta = span / static_cast<double>(k + 1);
   std::vector<zcPoint> points;
   points.reserve(static_cast<std::size_t>(k) + 2);
