@@ -66,19 +66,11 @@ void Mono::prepare() {
     x.sign = std::fmod(m, 2.0) != 0.0 ? -1.0 : 1.0;
     x.cosBase = std::cos(x.base);
     x.sinBase = std::sin(x.base);
+    x.inverseR = x.r > 0.0 ? 1.0 / x.r : 0.0;
     return x;
   };
   ax = axis(c.x(), u.x(), v.x());
   ay = axis(c.y(), u.y(), v.y());
-}
-
-double Mono::sliver(const Param& s0, const Param& s1) const {
-  const double d = s1.t - s0.t;
-  const double d2 = d * d;
-  // d − sin d loses every digit for a small d; its series does not.
-  const double g = std::abs(d) < 1e-2 ? d * d2 / 6.0 * (1.0 - d2 / 20.0 * (1.0 - d2 / 42.0))
-                                      : d - (s1.sin * s0.cos - s1.cos * s0.sin);
-  return 0.5 * (u.x() * v.y() - u.y() * v.x()) * g;
 }
 
 // --- Outline -------------------------------------------------------------------------------------
@@ -202,7 +194,10 @@ std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win)
   const auto keep = [&](Mono m) {
     m.at0 = m.arc ? Mono::Param{m.ta, std::cos(m.ta), std::sin(m.ta)} : Mono::Param{0.0, 1.0, 0.0};
     m.p = m.a;
-    if (m.a.y() < m.b.y()) out.push_back(m);
+    const double dx = m.b.x() - m.a.x(), dy = m.b.y() - m.a.y();
+    m.dxdy = dx / dy;
+    m.dydx = dx != 0.0 ? dy / dx : 0.0;
+    if (dy > 0.0) out.push_back(m);
   };
   for (Mono m : pieces) {
     if (m.b.y() <= y0 || m.a.y() >= y1) continue;

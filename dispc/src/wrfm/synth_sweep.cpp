@@ -8,10 +8,12 @@
 // ordered by the pieces' tops), so a row costs its pieces and its runs, never its width.
 // Coverage follows the nonzero rule: |winding| clamped to 1, so the parts of a folded
 // outline that overlap count once.
+#include "wrfm/synth_cells.h"
 #include "wrfm/synth_fill.h"
-#include "wrfm/synth_private.h"
 
 #include <algorithm>
+#include <bit>
+#include <utility>
 
 namespace zc_synth {
 
@@ -52,22 +54,28 @@ void PelSink::pel(long c, double f) { blendPel(row0[c - x0], v, f); }
 
 template <class Sink>
 void CellRow::sweep(Sink& sink) {
-  std::sort(touched_.begin(), touched_.end());
+  const std::size_t tops = words_.size();
+  const long x0 = x0_;
   double sum = 0.0;
-  long from = win_.x0;
-  for (const long i : touched_) {
-    const long col = win_.x0 + i;
-    // Between touched pels the coverage is the running sum, an integer up to rounding.
-    sink.span(from, col, std::min(1.0, std::abs(sum)));
-    const std::size_t k = static_cast<std::size_t>(i);
-    sum += cover_[k];
-    sink.pel(col, std::min(1.0, std::abs(sum - area_[k])));
-    cover_[k] = area_[k] = 0.0;
-    marked_[k] = 0;
-    from = col + 1;
+  long from = x0;
+  for (std::size_t top = 0; top < tops; ++top) {
+    for (std::uint64_t marks = std::exchange(words_[top], 0); marks != 0; marks &= marks - 1) {
+      const std::size_t word = top * 64 + static_cast<std::size_t>(std::countr_zero(marks));
+      // The touched cells in column order, lowest bit first.
+      for (std::uint64_t bits = std::exchange(bits_[word], 0); bits != 0; bits &= bits - 1) {
+        const long i = static_cast<long>(word * 64) + std::countr_zero(bits);
+        const long col = x0 + i;
+        // Between touched pels the coverage is the running sum, an integer up to rounding.
+        if (from < col) sink.span(from, col, std::min(1.0, std::abs(sum)));
+        Cell& cell = cells_[static_cast<std::size_t>(i)];
+        sum += cell.cover;
+        sink.pel(col, std::min(1.0, std::abs(sum - cell.area)));
+        cell = Cell{};
+        from = col + 1;
+      }
+    }
   }
-  sink.span(from, win_.x1, std::min(1.0, std::abs(sum)));
-  touched_.clear();
+  if (from < x1_) sink.span(from, x1_, std::min(1.0, std::abs(sum)));
 }
 
 template void CellRow::sweep(PelSink&);
@@ -78,9 +86,10 @@ void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
   if (win.empty()) return;
   std::vector<Mono> cut = clipPieces(pieces, win);
   CellRow cells(win);
+  unsigned char* const first = pb.pelPointer(win.x0, win.y0);
   eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
     for (Mono* m : active) cells.walk(*m, row);
-    PelSink sink{pb.pelPointer(win.x0, row), win.x0, v};
+    PelSink sink{first + (row - win.y0) * pb.pitch(), win.x0, v};
     cells.sweep(sink);
   });
 }
