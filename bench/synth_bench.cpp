@@ -171,17 +171,7 @@ void accuracy() {
   const long n = 256;
   for (const int kind : {eCircle, eRoundedRect, eStar}) {
     const zcSMDGDPoly p = shape(kind, static_cast<double>(n));
-    zc_test::Outline ref;
-    for (long k = 0; k < p.numVertices(); ++k) {
-      const long s = p.previousSegmentIndex_(k);
-      const zcPoint a = p.roundedEndPoints()[p.previousVertexIndex_(s)], b = p.roundedStartPoints()[k];
-      if (a != b) zc_test::addLine(ref, a, b);
-      if (p.isVertexRounded_(k)) zc_test::addShape(ref, p.roundedArcVertex_(k).ellipseArc2(), zcXform<2>());
-    }
-    if (kind == eCircle) {
-      ref.clear();
-      for (long s : {1L, 0L}) zc_test::addShape(ref, p.roundedArcSegment_(s).ellipseArc2(), zcXform<2>());
-    }
+    const zc_test::Outline ref = zc_test::outlineOf(p, zcXform<2>());
     std::printf("%s at %ldx%ld, error against exact areas:\n", kShapeNames[kind], n, n);
     for (const zeSyntheticCoverage mode : {eExactCoverage, eNeighbourBlend}) {
       zcPelBuffer<unsigned char> img(n, n);

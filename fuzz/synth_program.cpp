@@ -11,7 +11,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <tuple>
 
 namespace {
 
@@ -79,21 +78,12 @@ void zfDrawSyntheticBytes(const std::uint8_t* data, std::size_t size) {
 }
 
 std::vector<std::uint8_t> zfSyntheticSeed() {
-  // Exact mode, affine; a 32 × 32 window at the origin; the identity; a rounded
-  // triangle with one arc side. A number is 16-bit raw / 256 and an exponent byte 16.
-  std::vector<std::uint8_t> bytes{1, 32, 32, 32, 32};
-  const auto number = [&](double x) {
-    const auto raw = static_cast<std::uint16_t>(static_cast<std::int16_t>(x * 256.0));
-    bytes.insert(bytes.end(), {static_cast<std::uint8_t>(raw), static_cast<std::uint8_t>(raw >> 8), 16});
-  };
-  for (const double e : {1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0}) number(e);
-  bytes.push_back(1);
-  for (const auto& [x, y, span] : {std::tuple(4.0, 4.0, 0), std::tuple(28.0, 6.0, 20), std::tuple(14.0, 27.0, 0)}) {
-    number(x);
-    number(y);
-    bytes.push_back(1);
-    number(2.0);
-    bytes.push_back(static_cast<std::uint8_t>(span));
-  }
-  return bytes;
+  // Exact mode, affine; a 32 × 32 window at the origin; the identity; a triangle with
+  // vertices rounded by 2 and one arc side. A number is 16-bit raw / 256, exponent 16.
+  return {1,  32, 32, 32, 32,                                                        // flags, window
+          0,  1,  16, 0,  0,  16, 0, 0, 16, 0, 0, 16, 0, 1, 16, 0, 0, 16, 0, 0, 16,  // the map
+          0,  0,  16, 0,  1,  16, 1,                                                 // and 3 vertices
+          0,  4,  16, 0,  4,  16, 1, 0, 2,  16, 0,                                   // (4, 4)
+          0,  28, 16, 0,  6,  16, 1, 0, 2,  16, 20,                                  // (28, 6), arc 20°
+          0,  14, 16, 0,  27, 16, 1, 0, 2,  16, 0};                                  // (14, 27)
 }
