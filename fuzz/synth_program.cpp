@@ -18,12 +18,8 @@ namespace {
 // and huge coordinates come up) and small integers from the bytes, zero past the end.
 struct Reader {
   const std::uint8_t* p;
-  std::size_t left;
-  unsigned byte() {
-    if (left == 0) return 0;
-    --left;
-    return *p++;
-  }
+  std::size_t size, at = 0;
+  unsigned byte() { return at < size ? p[at++] : 0; }
   double number() {
     const int raw = static_cast<std::int16_t>(byte() | byte() << 8);
     const int exponent = static_cast<int>(byte() % 48) - 16;
@@ -59,17 +55,10 @@ void zfDrawSyntheticBytes(const std::uint8_t* data, std::size_t size) {
   const zcXform<2> affine(zcMatrix<2>(h9[0], h9[1], h9[3], h9[4]), zcVector<2>(h9[2], h9[5]));
   const auto mode = (flags & 1) ? eExactCoverage : eNeighbourBlend;
   try {
-    switch (flags >> 1 & 3) {
-      case 0:
-        zcSMDGDPolyPrivate::drawSynthetic(poly, affine, win, 255, true, true, mode);
-        break;
-      case 1:
-        zcSMDGDPolyPrivate::drawSynthetic(poly, affine, win, 255, (flags & 8) != 0, (flags & 16) != 0, mode);
-        break;
-      default:
-        zcSMDGDPolyPrivate::drawSynthetic(poly, zc2XformBasePtr(new zc2XformProjective(h9)), win, 255, mode);
-        break;
-    }
+    if (flags & 2)
+      zcSMDGDPolyPrivate::drawSynthetic(poly, zc2XformBasePtr(new zc2XformProjective(h9)), win, 255, mode);
+    else
+      zcSMDGDPolyPrivate::drawSynthetic(poly, affine, win, 255, (flags & 4) == 0, (flags & 8) == 0, mode);
   } catch (const zcException&) {
   }
   for (long r = 0; r < h + 6; ++r)
@@ -80,10 +69,10 @@ void zfDrawSyntheticBytes(const std::uint8_t* data, std::size_t size) {
 std::vector<std::uint8_t> zfSyntheticSeed() {
   // Exact mode, affine; a 32 × 32 window at the origin; the identity; a triangle with
   // vertices rounded by 2 and one arc side. A number is 16-bit raw / 256, exponent 16.
-  return {1,  32, 32, 32, 32,                                                        // flags, window
-          0,  1,  16, 0,  0,  16, 0, 0, 16, 0, 0, 16, 0, 1, 16, 0, 0, 16, 0, 0, 16,  // the map
-          0,  0,  16, 0,  1,  16, 1,                                                 // and 3 vertices
-          0,  4,  16, 0,  4,  16, 1, 0, 2,  16, 0,                                   // (4, 4)
-          0,  28, 16, 0,  6,  16, 1, 0, 2,  16, 20,                                  // (28, 6), arc 20°
-          0,  14, 16, 0,  27, 16, 1, 0, 2,  16, 0};                                  // (14, 27)
+  return {1, 32, 32, 32, 32,                                                          // flags, window
+          0, 1,  16, 0,  0,  16, 0, 0, 16, 0,  0,  16, 0, 1, 16, 0, 0, 16, 0, 0, 16,  // the map
+          0, 0,  16, 0,  1,  16, 1,                                                   // and 3 vertices
+          0, 4,  16, 0,  4,  16, 1, 0, 2,  16, 0,                                     // (4, 4)
+          0, 28, 16, 0,  6,  16, 1, 0, 2,  16, 20,                                    // (28, 6), arc 20°
+          0, 14, 16, 0,  27, 16, 1, 0, 2,  16, 0};                                    // (14, 27)
 }

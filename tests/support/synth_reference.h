@@ -1,13 +1,7 @@
 // Exact per-pel areas of regions, independent of the renderers, to check synthetic
-// drawing against.
-//
-//   zc_test::Outline o = zc_test::outlineOf(poly, M);   // pieces in image coordinates
-//   double f = zc_test::pelArea(o, c, r);               // covered part of pel (c, r)
-//
-// pelArea is Green's theorem on the outline within the pel's row: the integral of
-// (clamp(x, c, c + 1) − c) dy over the parts of the outline with r ≤ y ≤ r + 1, in
-// closed form on lines and on elliptical arcs c + u cos t + v sin t; its magnitude is the
-// covered area for an outline that does not cross itself.
+// drawing against: pelArea(outlineOf(poly, M), c, r) is Green's theorem on the outline
+// within the pel's row, the integral of (clamp(x, c, c + 1) − c) dy, in closed form on
+// lines and on elliptical arcs c + u cos t + v sin t.
 #pragma once
 
 #include "dispc/wrfm/smdpoly.h"
@@ -22,14 +16,14 @@ namespace zc_test {
 // A line p → q (arc false), or the arc c + u cos t + v sin t for t from t0 to t1.
 struct Piece {
   bool arc = false;
-  zcPoint p, q, c;
-  zcVector<2> u, v;
+  zcPoint p{}, q{}, c{};
+  zcVector<2> u{}, v{};
   double t0 = 0.0, t1 = 0.0;
   zcPoint at(double t) const { return arc ? c + u * std::cos(t) + v * std::sin(t) : p + (q - p) * t; }
 };
 using Outline = std::vector<Piece>;
 
-inline void addLine(Outline& o, const zcPoint& p, const zcPoint& q) { o.push_back(Piece{false, p, q, {}, {}, {}, 0.0, 0.0}); }
+inline void addLine(Outline& o, const zcPoint& p, const zcPoint& q) { o.push_back({.p = p, .q = q}); }
 
 // The rounded outline of the poly in image coordinates, from its own pieces.
 inline Outline outlineOf(const zcSMDGDPoly& poly, const zcXform<2>& M) {
@@ -38,15 +32,21 @@ inline Outline outlineOf(const zcSMDGDPoly& poly, const zcXform<2>& M) {
     const zcEllipseArc2 e = a.ellipseArc2();
     const zcXform<2> x = M * e.ellFromUnitCirc();
     const double t0 = e.phiStart().value();
-    o.push_back(Piece{true, {}, {}, x.trans(), x.matrix() * zcVector<2>(1, 0), x.matrix() * zcVector<2>(0, 1), t0,
-                      t0 + e.phiSpan().value()});
+    o.push_back({.arc = true,
+                 .c = x.trans(),
+                 .u = x.matrix() * zcVector<2>(1, 0),
+                 .v = x.matrix() * zcVector<2>(0, 1),
+                 .t0 = t0,
+                 .t1 = t0 + e.phiSpan().value()});
   };
   for (long k = 0; k < poly.numVertices(); ++k) {
     const long s = poly.previousSegmentIndex_(k);
     if (s < 0) continue;
     const zcPoint a = poly.roundedEndPoints()[poly.previousVertexIndex_(s)], b = poly.roundedStartPoints()[k];
-    if (poly.isSegmentArc_(s)) arc(poly.roundedArcSegment_(s));
-    else if (a != b) addLine(o, M.mapPoint(a), M.mapPoint(b));
+    if (poly.isSegmentArc_(s))
+      arc(poly.roundedArcSegment_(s));
+    else if (a != b)
+      addLine(o, M.mapPoint(a), M.mapPoint(b));
     if (poly.isVertexRounded_(k)) arc(poly.roundedArcVertex_(k));
   }
   return o;
@@ -99,9 +99,12 @@ inline double pieceIntegral(const Piece& s, double col, double row) {
     if (b <= a) continue;
     const zcPoint m = s.at(0.5 * (a + b)), pa = s.at(a), pb = s.at(b);
     if (m.y() < row || m.y() > row + 1.0 || m.x() <= col) continue;
-    if (m.x() >= col + 1.0) sum += pb.y() - pa.y();
-    else if (!s.arc) sum += (0.5 * (pa.x() + pb.x()) - col) * (pb.y() - pa.y());
-    else sum += arcIntegral(s, col, a, b);
+    if (m.x() >= col + 1.0)
+      sum += pb.y() - pa.y();
+    else if (!s.arc)
+      sum += (0.5 * (pa.x() + pb.x()) - col) * (pb.y() - pa.y());
+    else
+      sum += arcIntegral(s, col, a, b);
   }
   // An arc run backwards: the integral over [lo, hi] has the opposite sign.
   return s.arc && s.t1 < s.t0 ? -sum : sum;
