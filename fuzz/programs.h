@@ -34,3 +34,9 @@ void zfReadSketchArchive(const std::uint8_t* data, std::size_t size);
 // bytes as a version-0 archive.
 std::vector<std::uint8_t> zfSampleSketchBytes();
 std::vector<std::vector<std::uint8_t>> zfSampleSketchArchives();
+
+// Renders an outline, a map, a window and a mode read from the bytes; aborts when a pel
+// outside the window changes. Every failure must be a zcException.
+void zfDrawSyntheticBytes(const std::uint8_t* data, std::size_t size);
+// A valid input: a rounded triangle in a 32 × 32 window.
+std::vector<std::uint8_t> zfSyntheticSeed();

@@ -39,5 +39,6 @@ int main(int argc, char** argv) {
   zfWritePngGray(corpus + "/png/seed0.png", gray);
   zcPelBuffer<zcPackedRGB32> rgb(4, 4);
   zfWritePngRGBA(corpus + "/png/seed1.png", rgb);
+  write(corpus + "/synth/seed0", zfSyntheticSeed());
   return 0;
 }

@@ -6,6 +6,7 @@
 //   SKETCH_ARCHIVE  a sketch archive of either version: an archive or sketch
 //                   exception, with nothing appended
 //   PNG             a PNG file: a zcScreenError
+//   SYNTH           an outline, map and window rendered synthetically: a zcException
 // Never a crash, a read out of bounds or an unbounded allocation.
 #include "programs.h"
 
@@ -43,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)zfReadPngBytes(data, size);
   } catch (const zcScreenError::Errors&) {
   }
+#elif defined(ZF_TARGET_SYNTH)
+  zfDrawSyntheticBytes(data, size);
 #else
 #error "define ZF_TARGET_<NAME> to choose the target"
 #endif

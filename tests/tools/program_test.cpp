@@ -119,6 +119,7 @@ TEST_F(Program, DemoWritesTheSceneChecksEveryReplayAndReportsTheStoredSize) {
   EXPECT_EQ(lines.back(), "graphic list read back records the same sketch: identical");
   EXPECT_NE(demo_.out.find("scene replay: pixels identical\n"), std::string::npos);
   EXPECT_EQ(png("demo/scene-glist.png").width(), 640);
+  EXPECT_NE(demo_.out.find("synthetic.png: 528x248"), std::string::npos);
   EXPECT_NE(demo_.out.find("scene drawn directly and replayed: pixels identical\n"), std::string::npos);
   for (const char* map : {"identity", "scale 0.75", "rotation and shear"})
     EXPECT_NE(demo_.out.find(std::string("nested sketch drawn directly and replayed (") + map + "): pixels identical"),

@@ -20,6 +20,10 @@ int zfRunDemo(const std::string& dir);
 // list read back records the same sketch.
 bool zfGraphicListDemo(const std::string& dir);
 
+// Writes synthetic.png into `dir`: SMD bodies rendered in both coverage modes and under
+// a perspective map.
+bool zfDemoSynthetic(const std::string& dir);
+
 // Lists the operations of the sketch archive at `path`, one line each.
 int zfRunDump(const std::string& path);
 

@@ -537,7 +537,8 @@ int zfRunDemo(const std::string& dir) {
   std::printf("color codes round trip: %s\narchive round trip: %s\n", tableOk ? "ok" : "FAILED",
               same ? "identical" : "DIFFERENT");
   const bool sketchOk = sketchRoundTrip(dir);
+  const bool syntheticOk = zfDemoSynthetic(dir);
   const bool sceneOk = sceneRoundTrip(dir);
   const bool listOk = zfGraphicListDemo(dir);
-  return tableOk && same && sketchOk && sceneOk && listOk ? 0 : 1;
+  return tableOk && same && sketchOk && sceneOk && syntheticOk && listOk ? 0 : 1;
 }

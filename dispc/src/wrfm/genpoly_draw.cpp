@@ -86,14 +86,8 @@ struct Pen {
 // angle without the cancellation that makes it 0 for a large ρ); at most
 // zkGenPolyMaxChords chords.
 void drawArc(const zc2SegmentArc& arc, const zcXform<2>& xform, const Pen& pen) {
-  const zc2SegmentArc mapped = xform * arc;
-  const double rho = mapped.center().distance(mapped.arcPoint(zcDegree(0.0)));
-  double step = 5.0;
-  if (rho > 0.05) step = std::min(step, zcDegree(zcRadian(4.0 * std::asin(std::sqrt(0.025 / rho)))).value());
+  const long k = zcGenPolyPrivate::arcChords(arc, xform) - 1;
   const double span = arc.angleSpan().value();
-  const double steps = std::abs(span) / step;
-  // A NaN or huge count takes the cap.
-  const long k = steps < static_cast<double>(zkGenPolyMaxChords) ? static_cast<long>(steps) : zkGenPolyMaxChords - 1;
   const double start = arc.startAngle().value();
   const double delta = span / static_cast<double>(k + 1);
   zcPoint previous = xform.mapPoint(arc.arcPoint(zcDegree(start)));
@@ -133,6 +127,16 @@ void drawArrow(const zcPoint& tip, double heading, double s, const zcXform<2>& x
 }
 
 }  // namespace
+
+long zcGenPolyPrivate::arcChords(const zc2SegmentArc& arc, const zcXform<2>& xform) {
+  const zc2SegmentArc mapped = xform * arc;
+  const double rho = mapped.center().distance(mapped.arcPoint(zcDegree(0.0)));
+  double step = 5.0;
+  if (rho > 0.05) step = std::min(step, zcDegree(zcRadian(4.0 * std::asin(std::sqrt(0.025 / rho)))).value());
+  const double steps = std::abs(arc.angleSpan().value()) / step;
+  // A NaN or huge count takes the cap.
+  return steps < static_cast<double>(zkGenPolyMaxChords) ? static_cast<long>(steps) + 1 : zkGenPolyMaxChords;
+}
 
 void zcGenPolyPrivate::drawArcToScope(const zc2SegmentArc& arc, const zcXform<2>& xform, const zcGraphicProps& props,
                                       zcUIScope& scope) {

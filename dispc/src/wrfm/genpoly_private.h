@@ -29,6 +29,9 @@ public:
   // draws with its scaled map composed in, without copying the poly.
   static void drawToScope(const zcGenPoly& g, const zcGraphicProps& props, zcUIScope& scope,
                           const zcXform<2>& xform);
+  // The number of chords an arc (poly frame) is drawn with under xform: steps of 5
+  // degrees, fewer when 0.05 units of error allow, at most zkGenPolyMaxChords.
+  static long arcChords(const zc2SegmentArc& arc, const zcXform<2>& xform);
   // One arc (in the poly's frame) as the chords drawToScope makes of it.
   static void drawArcToScope(const zc2SegmentArc& arc, const zcXform<2>& xform, const zcGraphicProps& props,
                              zcUIScope& scope);

@@ -40,6 +40,7 @@
 #include "dispc/wrfm/arc.h"
 #include "dispc/wrfm/lineseg.h"
 #include "dispc/wrfm/smdvertex.h"
+#include "dispc/wrfm/synth.h"
 
 #include "zfound/exception.h"
 #include "zfound/geometry.h"
@@ -491,6 +492,20 @@ public:
   static void assignStored(zcSMDGDPoly& poly, std::vector<zcSMDGDPolyVertex> vertices,
                            std::vector<zcVector<2>> roundedStarts, std::vector<zcVector<2>> roundedEnds,
                            std::vector<double> roundedSpans, bool open);
+
+  // --- Synthetic drawing (dispc/wrfm/synth.h) --------------------------------------------------
+  // The renderer selector: nothing for an open poly, zcBadPointer for an empty handle,
+  // the exact renderer (both flags true) for a linear map, the general renderer else.
+  static void drawSynthetic(const zcSMDGDPoly& poly, const zcPtrHandle_const<zc2XformBase>& xform,
+                            zcPelBuffer<unsigned char>& pb, unsigned char value,
+                            zeSyntheticCoverage coverage = eNeighbourBlend);
+  // The exact renderer. drawBoundary and fillAndSmooth both true: a filled region with
+  // an anti-aliased boundary; (false, true): the pels whose centres lie inside, set to
+  // value; fillAndSmooth false: the outline in plain lines. With fillAndSmooth an open
+  // poly draws nothing. `coverage` chooses how (true, true) finds boundary pels' values.
+  static void drawSynthetic(const zcSMDGDPoly& poly, const zcXform<2>& xform, zcPelBuffer<unsigned char>& pb,
+                            unsigned char value, bool drawBoundary, bool fillAndSmooth,
+                            zeSyntheticCoverage coverage = eNeighbourBlend);
 
   // --- Builders ---------------------------------------------------------------------------------
   // The corner piece of vertex v: an open poly through the parts of the two adjacent

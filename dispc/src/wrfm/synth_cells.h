@@ -1,0 +1,123 @@
+// Stage 2 of synthetic drawing, exact cells: what each piece of the outline adds to the
+// pels of one row.
+//
+//   CellRow row(win);
+//   for (Mono& m : active) row.walk(m, r);   // every piece crossing row r, in any order
+//   row.sweep(sink);                         // stage 3
+//
+// Per pel, cover is the sum of dy of the pieces within it and area the sum of
+// dy × (mean distance of the piece from the pel's left edge); a pel's signed coverage is
+// then the cover of the pels left of it and its own, minus its area. A piece is walked
+// once, row by row, from pel border to pel border: a line's borders by its slope (a
+// product, no division), an arc's by solving a cos t + b sin t = c (one square root);
+// each part inside one pel adds its chord, an arc part the sliver between chord and arc
+// too, |det| r² (θ − sin θ) / 2 for a circle. The sums do not depend on the order of the
+// pieces. The walk is inline: it runs per piece per row, next to the sweep.
+#pragma once
+
+#include "wrfm/synth_private.h"
+
+#include <algorithm>
+
+namespace zc_synth {
+
+namespace borders {
+
+// A line crosses pel borders where its slope says; it has no sliver.
+struct LineBorders {
+  const Mono& m;
+  double y(double k) const { return m.a.y() + (k - m.a.x()) * m.dydx; }
+  static double extra() { return 0.0; }
+  static double extraEnd() { return 0.0; }
+};
+
+// An arc crosses a border where its x axis reaches it; each part adds the sliver from
+// the last crossing's parameter to its own.
+struct ArcBorders {
+  const Mono& m;
+  double halfDet;
+  Mono::Param& last;
+  Mono::Param next, end;
+  double y(double k) {
+    next = m.ax.at(k);
+    return m.c.y() + m.u.y() * next.cos + m.v.y() * next.sin;
+  }
+  double extra() {
+    const double s = Mono::sliver(halfDet, last, next);
+    last = next;
+    return s;
+  }
+  double extraEnd() {
+    const double s = Mono::sliver(halfDet, last, end);
+    last = end;
+    return s;
+  }
+};
+
+}  // namespace borders
+
+inline CellRow::CellRow(const Window& win)
+    : x0_(win.x0),
+      x1_(win.x1),
+      width_(win.x1 - win.x0),
+      cells_(static_cast<std::size_t>(width_) + 1),
+      bits_(static_cast<std::size_t>(width_) / 64 + 1, 0),
+      words_(bits_.size() / 64 + 1, 0) {}
+
+inline void CellRow::walk(Mono& m, long row) {
+  const double yEnd = std::min(static_cast<double>(row) + 1.0, m.b.y());
+  if (m.p.y() >= yEnd) return;
+  const bool last = yEnd >= m.b.y();
+  const double x0 = m.p.x(), y0 = m.p.y();
+  if (!m.arc) {
+    const double x1 = last ? m.b.x() : m.a.x() + (yEnd - m.a.y()) * m.dxdy;
+    borders::LineBorders line{m};
+    walkParts(m.w, x0, y0, x1, yEnd, line);
+    m.p = zcPoint(x1, yEnd);
+  } else {
+    borders::ArcBorders arc{m, m.halfDet(), m.at0, {},
+                            last ? Mono::Param{m.tb, std::cos(m.tb), std::sin(m.tb)} : m.ay.at(yEnd)};
+    const double x1 = last ? m.b.x() : m.c.x() + m.u.x() * arc.end.cos + m.v.x() * arc.end.sin;
+    walkParts(m.w, x0, y0, x1, yEnd, arc);
+    m.p = zcPoint(x1, yEnd);
+  }
+  if (last) m.p = m.b;
+}
+
+// The piece from (xa, ya) to (xb, yb) within one row, cut at the pel borders between:
+// each part adds its cover, its trapezoid and its sliver to the pel that holds it.
+template <class Border>
+inline void CellRow::walkParts(double w, double xa, double ya, double xb, double yb, Border& border) {
+  // Clipping leaves the ends within the window's columns; this keeps rounding there too.
+  const double left = static_cast<double>(x0_), right = static_cast<double>(x1_);
+  xa = std::clamp(xa, left, right);
+  xb = std::clamp(xb, left, right);
+  const double ca = fastFloor(xa);
+  const auto index = [&](double col) { return static_cast<long>(col) - x0_; };
+  if (xa == xb || ca == fastFloor(xb)) {
+    const double dy = yb - ya;
+    add(index(ca), w * dy, w * (dy * (0.5 * (xa + xb) - ca) + border.extraEnd()));
+    return;
+  }
+  // Borders strictly between the ends; the column of the part before border k is k − 1
+  // going right and k going left.
+  const bool rightward = xb > xa;
+  const double step = rightward ? 1.0 : -1.0;
+  double k = rightward ? ca + 1.0 : fastCeil(xa) - 1.0;
+  double col = rightward ? ca : k;
+  long i = index(col);
+  double px = xa, py = ya;
+  for (; rightward ? k < xb : k > xb; k += step) {
+    const double ny = std::clamp(border.y(k), py, yb);
+    const double dy = ny - py;
+    add(i, w * dy, w * (dy * (0.5 * (px + k) - col) + border.extra()));
+    px = k;
+    py = ny;
+    col += step;
+    i += rightward ? 1 : -1;
+  }
+  const double dy = yb - py;
+  add(i, w * dy, w * (dy * (0.5 * (px + xb) - col) + border.extraEnd()));
+}
+
+}  // namespace zc_synth

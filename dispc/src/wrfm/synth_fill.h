@@ -1,0 +1,27 @@
+// Stage 4 of synthetic drawing, fill: the only places that write pels of a region.
+//
+//   fillRun(row + c0 - x0, c1 - c0, v);   // pels c0 … c1 − 1 of a row, one memset
+//   blendPel(pel, v, f);                  // a boundary pel f covered
+//
+// A blended pel gets old + (v − old) × f, stored as trunc(x + 0.5) (the one rounding
+// rule of the renderers); f is clamped to [0, 1], so f 0 leaves the pel, f 1 gives v.
+#pragma once
+
+#include <cstring>
+
+namespace zc_synth {
+
+inline void fillRun(unsigned char* first, long count, unsigned char v) {
+  if (count > 0) std::memset(first, v, static_cast<std::size_t>(count));
+}
+
+inline unsigned char blendValue(unsigned char from, unsigned char to, double f) {
+  if (!(f > 0.0)) return from;
+  if (f >= 1.0) return to;
+  const double x = from + (static_cast<double>(to) - from) * f;
+  return static_cast<unsigned char>(x + 0.5);
+}
+
+inline void blendPel(unsigned char& pel, unsigned char v, double f) { pel = blendValue(pel, v, f); }
+
+}  // namespace zc_synth

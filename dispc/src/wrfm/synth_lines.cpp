@@ -1,0 +1,266 @@
+// The boundary rasterizers of synthetic drawing: plain Bresenham lines, the neighbour
+// blender (the cell stage of the default coverage mode), arcs as chords, and the
+// horizontal extents of segments.
+//
+//   Stroke s;
+//   if (prepareStroke(pb, a, b, true, s)) drawStroke(pb, s, v, true);
+//
+// Every check (coincident ends, pels outside the window, an unbound buffer) is made by
+// the prepare functions, before any pel is written; drawing cannot fail.
+//
+// The blender, for a line nearer to horizontal (the other one is the same with x and y
+// exchanged): in each column c the line's heights y0, y1 at x = c and c + 1 give rows
+// r0, r1. A pel (c, r) that the line crosses gets A + (B − A) f, A and B its neighbours
+// above and below, f the part of the pel below the line. Within one row f is a
+// trapezoid. Where the line goes down into row r1 = r0 + 1 at x = xm, the row it leaves
+// keeps the triangle (⌈y0⌉ − y0)(xm − c)/2 below it and the row it enters has all but
+// (y1 − ⌊y1⌋)(c + 1 − xm)/2; where it goes up into r1 = r0 − 1 (the mirrored case), the
+// row it leaves has all but (y0 − ⌊y0⌋)(xm − c)/2 below it and the row it enters the
+// triangle (⌈y1⌉ − y1)(c + 1 − xm)/2. Both pels of such a column read their neighbours
+// before either is written.
+#include "wrfm/synth_fill.h"
+#include "wrfm/synth_private.h"
+
+#include "dispc/wrfm/genpoly.h"
+#include "wrfm/genpoly_private.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace zc_synth {
+
+namespace {
+
+// Pel access along a major axis u and a minor axis w; transposed means u is y.
+struct Axes {
+  zcPelBuffer<unsigned char>& pb;
+  bool transposed;
+  bool contains(long u, long w) const { return transposed ? pb.contains(w, u) : pb.contains(u, w); }
+  unsigned char& at(long u, long w) const { return transposed ? *pb.pelPointer(w, u) : *pb.pelPointer(u, w); }
+  // The value of pel (u, w) between its neighbours w − 1 and w + 1, f toward w + 1;
+  // −1 when they are not all in the window.
+  int blended(long u, long w, double f) const {
+    if (!contains(u, w - 1) || !contains(u, w + 1)) return -1;
+    return blendValue(at(u, w - 1), at(u, w + 1), f);
+  }
+  void put(long u, long w, int value) const {
+    if (value >= 0) at(u, w) = static_cast<unsigned char>(value);
+  }
+};
+
+// p and q in (major, minor) coordinates, p.x() ≤ q.x().
+void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
+  const zcVector<2> d = q - p;
+  const double minor = p.y();
+  // Along a pel border a line covers nothing.
+  if (std::abs(d.y()) < 1e-12 * d.length() && std::abs(minor - std::round(minor)) <= 0.001) return;
+  const double first = tolFloor(p.x()), last = tolFloor(q.x());
+  if (first == last) return;
+  const double slope = d.y() / d.x();
+  const auto height = [&](double u) { return p.y() + slope * (u - p.x()); };
+  for (double c = first; c <= last; c += 1.0) {
+    const double w0 = height(c), w1 = height(c + 1.0);
+    const double r0 = tolFloor(w0);
+    double r1 = tolFloor(w1);
+    const long uc = static_cast<long>(c);
+    const long ur0 = static_cast<long>(r0);
+    if (r0 == r1) {
+      axes.put(uc, ur0, axes.blended(uc, ur0, ((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
+      continue;
+    }
+    const bool down = r1 > r0;
+    r1 = down ? r0 + 1.0 : r0 - 1.0;
+    const double border = down ? r1 : r0;
+    const double xm = std::clamp(p.x() + (border - p.y()) / slope, c, c + 1.0);
+    // Both pels take their neighbours as they were before either is written.
+    const long ur1 = static_cast<long>(r1);
+    const int left = axes.blended(uc, ur0, down ? (tolCeil(w0) - w0) * (xm - c) / 2.0
+                                                : 1.0 - (w0 - tolFloor(w0)) * (xm - c) / 2.0);
+    const int entered = axes.blended(uc, ur1, down ? 1.0 - (w1 - tolFloor(w1)) * (c + 1.0 - xm) / 2.0
+                                                   : (tolCeil(w1) - w1) * (c + 1.0 - xm) / 2.0);
+    axes.put(uc, ur0, left);
+    axes.put(uc, ur1, entered);
+  }
+}
+
+void bresenham(zcPelBuffer<unsigned char>& pb, const Stroke& s, unsigned char v) {
+  long c = static_cast<long>(tolFloor(s.a.x())), r = static_cast<long>(tolFloor(s.a.y()));
+  const long c1 = static_cast<long>(tolFloor(s.b.x())), r1 = static_cast<long>(tolFloor(s.b.y()));
+  const long dx = std::abs(c1 - c), dy = -std::abs(r1 - r);
+  const long sx = c < c1 ? 1 : -1, sy = r < r1 ? 1 : -1;
+  long err = dx + dy;
+  for (long n = std::max(dx, -dy); n > 0; --n) {
+    pb.set(c, r, v);
+    const long e2 = 2 * err;
+    if (e2 >= dy) err += dy, c += sx;
+    if (e2 <= dx) err += dx, r += sy;
+  }
+}
+
+bool inBox(const zcPoint& p, double l, double t, double r, double b) {
+  return p.x() >= l && p.x() <= r && p.y() >= t && p.y() <= b;
+}
+
+// The pels a segment marks by drawHorizontalExtentsPelBuf, checked against the window.
+void extentPels(const Window& win, const zcPoint& p, const zcPoint& q, std::vector<std::pair<long, long>>& out) {
+  if (p == q) throw zcShapesError::DegenerateShape(L"a segment whose ends coincide");
+  if (!zfIsFinite(p) || !zfIsFinite(q)) throw zcPel::BadCoord();
+  const zcPoint a = p.y() <= q.y() ? p : q, b = p.y() <= q.y() ? q : p;
+  const double first = tolCeil(a.y() - 0.5), last = tolFloor(b.y() - 0.5);
+  if (first > last) return;
+  const auto inside = [&](double c, double r) {
+    return c >= static_cast<double>(win.x0) && c < static_cast<double>(win.x1) && r >= static_cast<double>(win.y0) &&
+           r < static_cast<double>(win.y1);
+  };
+  if (first == last) {
+    const double c0 = tolCeil(std::min(a.x(), b.x()) - 0.5), c1 = tolFloor(std::max(a.x(), b.x()) - 0.5);
+    if (!inside(c0, first) || !inside(c1, first)) throw zcPel::BadCoord();
+    out.emplace_back(static_cast<long>(c0), static_cast<long>(first));
+    out.emplace_back(static_cast<long>(c1), static_cast<long>(first));
+    return;
+  }
+  const auto column = [&](double r) { return tolFloor((r + 0.5 - a.y()) * (b.x() - a.x()) / (b.y() - a.y()) + a.x()); };
+  // x is monotone in r: the end rows hold the extreme columns.
+  if (!inside(column(first), first) || !inside(column(last), last)) throw zcPel::BadCoord();
+  for (double r = first; r <= last; r += 1.0) {
+    const double c = std::clamp(column(r), static_cast<double>(win.x0), static_cast<double>(win.x1 - 1));
+    out.emplace_back(static_cast<long>(c), static_cast<long>(r));
+  }
+}
+
+void widen(const zcPoint& p, double* xMin, double* xMax, double* yMin, double* yMax) {
+  if (xMin) *xMin = std::min(*xMin, p.x());
+  if (xMax) *xMax = std::max(*xMax, p.x());
+  if (yMin) *yMin = std::min(*yMin, p.y());
+  if (yMax) *yMax = std::max(*yMax, p.y());
+}
+
+}  // namespace
+
+bool prepareStroke(const zcPelBuffer_const<unsigned char>& pb, const zcPoint& a, const zcPoint& b, bool antialias,
+                   Stroke& out) {
+  const Window win = bufferWindow(pb);
+  // The window shrunk by 2 pels keeps a blended pel's neighbours inside it.
+  const double l = static_cast<double>(win.x0) + 2.0, t = static_cast<double>(win.y0) + 2.0;
+  const double r = static_cast<double>(win.x1) - 2.0, bt = static_cast<double>(win.y1) - 2.0;
+  if (r < l || bt < t) return false;
+  if (a == b) throw zcShapesError::DegenerateShape(L"a boundary line whose ends coincide");
+  if (!zfIsFinite(a) || !zfIsFinite(b)) throw zcPel::BadCoord();
+  out = Stroke{a, b};
+  if (!inBox(a, l, t, r, bt) || !inBox(b, l, t, r, bt)) {
+    if ((a.x() < l && b.x() < l) || (a.x() > r && b.x() > r) || (a.y() < t && b.y() < t) ||
+        (a.y() > bt && b.y() > bt))
+      return false;
+    // Liang–Barsky, each cut end put exactly on its edge line.
+    const zcVector<2> d = b - a;
+    double t0 = 0.0, t1 = 1.0;
+    zcPoint e0 = a, e1 = b;
+    const auto edge = [&](double den, double num, bool isX, double at) {
+      if (den == 0.0) return num >= 0.0;
+      const double s = num / den;
+      const zcPoint q = isX ? zcPoint(at, a.y() + d.y() * s) : zcPoint(a.x() + d.x() * s, at);
+      if (den < 0.0 && s > t0) t0 = s, e0 = q;
+      if (den > 0.0 && s < t1) t1 = s, e1 = q;
+      return true;
+    };
+    if (!edge(-d.x(), a.x() - l, true, l) || !edge(d.x(), r - a.x(), true, r) || !edge(-d.y(), a.y() - t, false, t) ||
+        !edge(d.y(), bt - a.y(), false, bt) || t0 > t1)
+      return false;
+    out = Stroke{e0, e1};
+    if (out.a == out.b) throw zcShapesError::DegenerateShape(L"a boundary line clipped to one point");
+  }
+  const double m = antialias ? 1.0 : 0.0;
+  const double c0 = tolFloor(std::min(out.a.x(), out.b.x())) - m, c1 = tolFloor(std::max(out.a.x(), out.b.x())) + m;
+  const double r0 = tolFloor(std::min(out.a.y(), out.b.y())) - m, r1 = tolFloor(std::max(out.a.y(), out.b.y())) + m;
+  if (c0 < static_cast<double>(win.x0) || c1 >= static_cast<double>(win.x1) || r0 < static_cast<double>(win.y0) ||
+      r1 >= static_cast<double>(win.y1))
+    throw zcPel::BadCoord();
+  return true;
+}
+
+void drawStroke(zcPelBuffer<unsigned char>& pb, const Stroke& s, unsigned char v, bool antialias) {
+  if (!antialias) {
+    bresenham(pb, s, v);
+    return;
+  }
+  const zcVector<2> d = s.b - s.a;
+  const bool transposed = std::abs(d.y()) > std::abs(d.x());
+  const auto swap = [&](const zcPoint& p) { return transposed ? zcPoint(p.y(), p.x()) : p; };
+  zcPoint p = swap(s.a), q = swap(s.b);
+  if (q.x() < p.x()) std::swap(p, q);
+  blendLine(Axes{pb, transposed}, p, q);
+}
+
+std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, const zc2SegmentArc& arc,
+                                    const zcXform<2>& X) {
+  const Window win = bufferWindow(pb);
+  const zc2SegmentArc copy = X * arc;
+  const double l = static_cast<double>(win.x0) - 1.0, t = static_cast<double>(win.y0) - 1.0;
+  const double r = static_cast<double>(win.x1) + 1.0, b = static_cast<double>(win.y1) + 1.0;
+  if (!inBox(copy.p1(), l, t, r, b) || !inBox(copy.p2(), l, t, r, b)) {
+    const zcFLine edges[] = {zcFLine(1.0, 0.0, l), zcFLine(1.0, 0.0, r), zcFLine(0.0, 1.0, t), zcFLine(0.0, 1.0, b)};
+    if (std::none_of(std::begin(edges), std::end(edges), [&](const zcFLine& e) { return !copy.intersection(e).empty(); }))
+      return {};
+  }
+  // Flattened as the generalized polygon's scope drawing does it (0.05 pel, 5 degrees).
+  const long k = zcGenPolyPrivate::arcChords(arc, X) - 1;
+  const double span = arc.angleSpan().value();
+  const double start = arc.startAngle().value(), delta = span / static_cast<double>(k + 1);
+  std::vector<zcPoint> points;
+  points.reserve(static_cast<std::size_t>(k) + 2);
+  for (long j = 0; j <= k + 1; ++j)
+    points.push_back(X.mapPoint(arc.arcPoint(zcDegree(start + delta * static_cast<double>(j)))));
+  return points;
+}
+
+void prepareChords(const zcPelBuffer_const<unsigned char>& pb, const std::vector<zcPoint>& points, bool antialias,
+                   std::vector<Stroke>& out) {
+  for (std::size_t j = 0; j + 1 < points.size(); ++j) {
+    if (points[j] == points[j + 1]) throw zcShapesError::DegenerateShape(L"an arc chord whose ends coincide");
+    Stroke s;
+    if (prepareStroke(pb, points[j], points[j + 1], antialias, s)) out.push_back(s);
+  }
+}
+
+}  // namespace zc_synth
+
+using namespace zc_synth;
+
+void drawLinePelBuf(zcPelBuffer<unsigned char> pb, const zc2SegmentLine& line, const zcXform<2>& X,
+                    signed char value, signed char antialias) {
+  Stroke s;
+  if (prepareStroke(pb, X.mapPoint(line.p1()), X.mapPoint(line.p2()), antialias != 0, s))
+    drawStroke(pb, s, static_cast<unsigned char>(value), antialias != 0);
+}
+
+void drawArcPelBuf(zcPelBuffer<unsigned char> pb, const zc2SegmentArc& arc, const zcXform<2>& X, signed char value,
+                   signed char antialias, double* xMin, double* xMax, double* yMin, double* yMax) {
+  const std::vector<zcPoint> points = arcChordPoints(pb, arc, X);
+  std::vector<Stroke> strokes;
+  prepareChords(pb, points, antialias != 0, strokes);
+  for (const Stroke& s : strokes) drawStroke(pb, s, static_cast<unsigned char>(value), antialias != 0);
+  if (!antialias)
+    for (std::size_t j = 1; j < points.size(); ++j) widen(points[j], xMin, xMax, yMin, yMax);
+}
+
+void drawHorizontalExtentsPelBuf(zcPelBuffer<unsigned char> pb, const zc2SegmentLine& line, const zcXform<2>& X,
+                                 signed char value) {
+  std::vector<std::pair<long, long>> pels;
+  extentPels(bufferWindow(pb), X.mapPoint(line.p1()), X.mapPoint(line.p2()), pels);
+  for (const auto& [c, r] : pels) pb.set(c, r, static_cast<unsigned char>(value));
+}
+
+void drawHorizontalExtentsPelBuf(zcPelBuffer<unsigned char> pb, const zc2SegmentArc& arc, const zcXform<2>& X,
+                                 signed char value, double* xMin, double* xMax, double* yMin, double* yMax) {
+  const Window win = bufferWindow(pb);
+  const double span = arc.angleSpan().value();
+  const long n = static_cast<long>(std::abs(span) * 0.2) + 1;
+  const double start = arc.startAngle().value();
+  std::vector<zcPoint> ends;
+  for (long j = 0; j <= n; ++j)
+    ends.push_back(X.mapPoint(arc.arcPoint(zcDegree(start + span * static_cast<double>(j) / static_cast<double>(n)))));
+  std::vector<std::pair<long, long>> pels;
+  for (long j = 0; j < n; ++j) extentPels(win, ends[j], ends[j + 1], pels);
+  for (const zcPoint& p : ends) widen(p, xMin, xMax, yMin, yMax);
+  for (const auto& [c, r] : pels) pb.set(c, r, static_cast<unsigned char>(value));
+}

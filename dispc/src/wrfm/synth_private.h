@@ -1,0 +1,246 @@
+// The stages of synthetic drawing, shared by its files (dispc/wrfm/synth.h is the public
+// side). A rendering runs
+//   edges (synth_edges.cpp)  the outline as monotone pieces in image coordinates;
+//   cells (synth_cells.h)    exact cover and area per pel of one row, or, in the
+//                            neighbour-blend mode, the boundary rasterizers of
+//                            synth_lines.cpp after a fill through pel centres;
+//   sweep (synth_sweep.cpp)  running sums per row, full spans as runs;
+//   fill  (synth_fill.h)     one memset per run, boundary pels blended and rounded.
+#pragma once
+
+#include "dispc/wrfm/smdpoly.h"
+#include "dispc/wrfm/synth.h"
+
+#include "zfound/geometry.h"
+#include "zfound/pelbuf.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace zc_synth {
+
+// ---------------------------------------------------------------------------------------
+// Rounding rules (ε = 1e-11): a value a hair below an integer floors to it, a hair above
+// ceils to it. Results stay doubles; callers clamp before converting to integers.
+inline double tolFloor(double x) { return std::floor(x * (1.0 + (x > 0 ? 1e-11 : x < 0 ? -1e-11 : 0.0))); }
+inline double tolCeil(double x) { return std::ceil(x * (1.0 - (x > 0 ? 1e-11 : x < 0 ? -1e-11 : 0.0))); }
+// x + 0.5 truncated for x >= 0, x − 0.5 truncated below.
+inline double nearest(double x) { return x >= 0 ? std::trunc(x + 0.5) : std::trunc(x - 0.5); }
+// ⌊x⌋ and ⌈x⌉ for |x| < 2^62 without a library call (the cell stage takes them per pel).
+inline double fastFloor(double x) {
+  const double i = static_cast<double>(static_cast<long long>(x));
+  return i > x ? i - 1.0 : i;
+}
+inline double fastCeil(double x) {
+  const double i = static_cast<double>(static_cast<long long>(x));
+  return i < x ? i + 1.0 : i;
+}
+// x limited to [lo, hi] and made an integer (lo and hi are integers).
+inline long clampToLong(double x, long lo, long hi) {
+  if (!(x > static_cast<double>(lo))) return lo;  // NaN too
+  if (x >= static_cast<double>(hi)) return hi;
+  return static_cast<long>(x);
+}
+
+// Pels [x0, x1) × [y0, y1) of the image plane.
+struct Window {
+  long x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool empty() const { return x0 >= x1 || y0 >= y1; }
+};
+// The buffer's window; UnboundWindow for an unbound buffer.
+Window bufferWindow(const zcPelBuffer_const<unsigned char>& pb);
+// The pels that the box [lo, hi] touches, within `within`.
+Window boxWindow(const zcPoint& lo, const zcPoint& hi, const Window& within);
+
+// ---------------------------------------------------------------------------------------
+// Stage 1, edges. A Mono is a piece of the outline along which x and y are both
+// monotone, held downward: a has the smaller y. The outline runs a → b when w is +1 and
+// b → a when w is −1. A line runs with t from 0 (a) to 1 (b); an arc is
+// c + u cos t + v sin t with t from ta (a) to tb (b), either way. a and b are the chain's
+// own points, so consecutive pieces meet exactly.
+struct Mono {
+  // Where an arc's coordinate reaches a value: the parameter and its cosine and sine.
+  struct Param {
+    double t, cos, sin;
+  };
+  // One coordinate of an arc, r cos(t − φ) about its centre, on the half turn
+  // base ≤ t ≤ base + π (base = φ + mπ, sign = (−1)^m) that holds the piece.
+  struct Axis {
+    double centre = 0.0, r = 0.0, base = 0.0, sign = 1.0, cosBase = 1.0, sinBase = 0.0;
+    Param root(double value, double lo, double hi) const;
+    // The cosine and sine of the root alone (t left 0): no arc cosine, one square root.
+    Param at(double value) const {
+      const double q = std::clamp(sign * (value - centre) * inverseR, -1.0, 1.0);
+      const double s = std::sqrt(1.0 - q * q);
+      return Param{0.0, cosBase * q - sinBase * s, sinBase * q + cosBase * s};
+    }
+    double inverseR = 0.0;
+  };
+
+  zcPoint a, b;
+  double ta = 0.0, tb = 1.0;
+  // A line's slopes, dx/dy and dy/dx (0 where infinite), set when the piece is walked.
+  double dxdy = 0.0, dydx = 0.0;
+  double w = 1.0;
+  bool arc = false;
+  zcPoint c;
+  zcVector<2> u, v;
+  Axis ax, ay;
+  // Walking state of the cell stage: the parameter reached (with its cosine and sine
+  // for an arc) and the point.
+  Param at0{0.0, 1.0, 0.0};
+  zcPoint p;
+
+  zcPoint at(double s) const {
+    if (!arc) return a + (b - a) * s;
+    return c + u * std::cos(s) + v * std::sin(s);
+  }
+  zcPoint at(const Param& q) const { return c + u * q.cos + v * q.sin; }
+  // Sets up the axes of an arc whose ta and tb lie within one half turn of each
+  // coordinate (a monotone piece, or a part of one).
+  void prepare();
+  // The parameter where the piece reaches x (or y); x within the piece's range.
+  double tAtX(double x) const { return arc ? ax.root(x, std::min(ta, tb), std::max(ta, tb)).t : lineAt(x, a.x(), b.x()); }
+  double tAtY(double y) const { return arc ? ay.root(y, std::min(ta, tb), std::max(ta, tb)).t : lineAt(y, a.y(), b.y()); }
+  // Half the determinant of (u v): an arc's sliver is that times θ − sin θ.
+  double halfDet() const { return 0.5 * (u.x() * v.y() - u.y() * v.x()); }
+  // The signed area between the arc from s0 to s1 and its chord, with the sign of the
+  // loop arc-then-chord-back; s0 and s1 are at most a half turn apart (their t unused).
+  static double sliver(double halfDet, const Param& s0, const Param& s1) {
+    const double s = s0.cos * s1.sin - s0.sin * s1.cos;  // sin θ, θ = t1 − t0
+    const double c = s0.cos * s1.cos + s0.sin * s1.sin;
+    // θ − sin θ loses every digit for a small θ; the series of arcsin(s) − s does not.
+    const double s2 = s * s;
+    const double g = c > 0.0 && s2 < 2.5e-3
+                         ? s * s2 * (1.0 / 6.0 + s2 * (3.0 / 40.0 + s2 * (5.0 / 112.0 + s2 * (35.0 / 1152.0))))
+                         : std::atan2(s, c) - s;
+    return halfDet * g;
+  }
+
+private:
+  static double lineAt(double x, double from, double to) { return to == from ? 0.0 : (x - from) / (to - from); }
+};
+
+// The outline in image coordinates, piece by piece in order, each starting where the
+// last ended; the pieces are split into Monos as they come. Non-finite points raise
+// zcShapesError::BadGeom.
+class Outline {
+public:
+  void line(const zcPoint& from, const zcPoint& to);
+  // The arc c + u cos t + v sin t from t0 to t1 (|t1 − t0| ≤ 2π); it starts at the
+  // last point and ends at `to` (or at its own end point when `to` is null).
+  void arc(const zcPoint& c, const zcVector<2>& u, const zcVector<2>& v, double t0, double t1,
+           const zcPoint* to = nullptr);
+  // Ends the chain back at its first point.
+  void close();
+  bool hasPoint() const { return started_; }
+  const zcPoint& last() const { return last_; }
+
+  std::vector<Mono> pieces;
+  zcPoint lo, hi;  // the box of every piece
+
+private:
+  void add(Mono m);
+  void extend(const zcPoint& p);
+  bool started_ = false;
+  zcPoint first_, last_;
+};
+
+// The rounded outline of a poly (segments between the roundings, then the rounding
+// arc of their end vertex, as the boundary is drawn), mapped by M.
+void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out);
+// The pieces cut to the window's rows; parts left of it become vertical pieces on its
+// left edge (their cover counts), parts right of it go.
+std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win);
+
+// ---------------------------------------------------------------------------------------
+// Stage 2 (exact coverage): one dense row of cells. cover is Σ dy of the outline within
+// the pel, area Σ dy × (mean distance from the pel's left edge) plus the arcs' slivers,
+// so that a pel's signed coverage is (cover of the pels before it and itself) − area.
+// A bit per pel marks the touched cells and a bit per 64 pels the words that hold one,
+// so the sweep finds the touched cells in column order without a sort and skips 4096
+// untouched pels at a time.
+class CellRow {
+public:
+  explicit CellRow(const Window& win);
+  // Adds to the pel at column x0 + i (0 ≤ i ≤ width); the pel right of the window
+  // changes nothing inside it.
+  void add(long i, double cover, double area) {
+    if (i >= width_) return;
+    Cell& c = cells_[static_cast<std::size_t>(i)];
+    c.cover += cover;
+    c.area += area;
+    bits_[static_cast<std::size_t>(i >> 6)] |= std::uint64_t{1} << (i & 63);
+    words_[static_cast<std::size_t>(i >> 12)] |= std::uint64_t{1} << ((i >> 6) & 63);
+  }
+  // Walks the piece from its state down to y = min(row + 1, b.y), adding its cells.
+  void walk(Mono& m, long row);
+
+  // Stage 3: sweeps the row into the sink and clears the touched cells. A sink takes
+  // span(from, to, f), pels [from, to) at one coverage, and pel(c, f).
+  template <class Sink>
+  void sweep(Sink& sink);
+
+private:
+  struct Cell {
+    double cover = 0.0, area = 0.0;
+  };
+  long x0_, x1_, width_;
+  std::vector<Cell> cells_;
+  std::vector<std::uint64_t> bits_;   // a bit per touched cell
+  std::vector<std::uint64_t> words_;  // a bit per word of bits_ that has one set
+  template <class Border>
+  void walkParts(double w, double x0, double y0, double x1, double y1, Border& border);
+};
+
+// Sinks of the sweep: the pels of a row (stage 4), or the coverage values themselves.
+struct PelSink {
+  unsigned char* row0;  // the row's pel at column x0
+  long x0;
+  unsigned char v;
+  void span(long from, long to, double f);
+  void pel(long c, double f);
+};
+struct CoverageSink {
+  double* row0;
+  long x0;
+  void span(long from, long to, double f) {
+    for (long c = from; c < to; ++c) row0[c - x0] = f;
+  }
+  void pel(long c, double f) { row0[c - x0] = f; }
+};
+
+// The whole exact pipeline over the pieces (unclipped) within the window.
+void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
+                 unsigned char v);
+// The fill through pel centres: in every row, the pels whose centres lie inside
+// (nonzero winding of the pieces), in runs; pels outside `win` stay.
+void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
+                 unsigned char v);
+
+// The covered part of every pel of the window (row by row), for the poly mapped by M into
+// image coordinates: stages 1 to 3 of the exact mode without the 8 bits of stage 4.
+DISPC_API std::vector<double> exactCoverage(const zcSMDGDPoly& poly, const zcXform<2>& M, const Window& win);
+
+// ---------------------------------------------------------------------------------------
+// Boundary rasterizers (synth_lines.cpp). A Stroke is a line in image coordinates that
+// has been clipped to the window shrunk by 2 pels and checked, ready to draw.
+struct Stroke {
+  zcPoint a, b;
+};
+// Clips and checks the mapped line: false when nothing is to be drawn;
+// DegenerateShape, BadCoord, UnboundWindow as drawLinePelBuf raises them.
+bool prepareStroke(const zcPelBuffer_const<unsigned char>& pb, const zcPoint& a, const zcPoint& b, bool antialias,
+                   Stroke& out);
+void drawStroke(zcPelBuffer<unsigned char>& pb, const Stroke& s, unsigned char v, bool antialias);
+// The chord ends of the arc mapped by X, as drawArcPelBuf flattens it; empty when the
+// arc lies wholly outside the window grown by 1 pel.
+DISPC_API std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, const zc2SegmentArc& arc,
+                                    const zcXform<2>& X);
+// Prepares every chord of the points (all checked first), appending to `out`.
+void prepareChords(const zcPelBuffer_const<unsigned char>& pb, const std::vector<zcPoint>& points, bool antialias,
+                   std::vector<Stroke>& out);
+
+}  // namespace zc_synth

@@ -1,0 +1,140 @@
+// Stage 3 of synthetic drawing, sweep: rows of cells or of crossings become runs and
+// blended pels.
+//
+//   renderExact(outline.pieces, win, pb, v);   // exact coverage, stages 1 to 4
+//   fillCentres(outline.pieces, win, pb, v);   // the pels whose centres lie inside
+//
+// Both go down the window's rows with the pieces that cross each row (an active list
+// ordered by the pieces' tops), so a row costs its pieces and its runs, never its width.
+// Coverage follows the nonzero rule: |winding| clamped to 1, so the parts of a folded
+// outline that overlap count once.
+#include "wrfm/synth_cells.h"
+#include "wrfm/synth_fill.h"
+
+#include <algorithm>
+#include <bit>
+#include <utility>
+
+namespace zc_synth {
+
+namespace {
+
+// The pieces in the order of their tops, handed row by row to `f` as those that reach
+// into the row; a piece leaves the list after the last row it reaches.
+template <class F>
+void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
+  std::sort(pieces.begin(), pieces.end(), [](const Mono& l, const Mono& r) { return l.a.y() < r.a.y(); });
+  std::vector<Mono*> active;
+  std::size_t next = 0;
+  for (long row = win.y0; row < win.y1; ++row) {
+    if (active.empty()) {
+      if (next == pieces.size()) break;
+      row = std::max(row, clampToLong(std::floor(pieces[next].a.y()), row, win.y1));
+      if (row >= win.y1) break;
+    }
+    const double bottom = static_cast<double>(row) + 1.0;
+    while (next < pieces.size() && pieces[next].a.y() < bottom) active.push_back(&pieces[next++]);
+    f(row, active);
+    std::erase_if(active, [&](const Mono* m) { return m->b.y() <= bottom; });
+  }
+}
+
+}  // namespace
+
+void PelSink::span(long from, long to, double f) {
+  if (from >= to || f <= 1e-12) return;
+  if (f >= 1.0 - 1e-12) {
+    fillRun(row0 + (from - x0), to - from, v);
+    return;
+  }
+  for (long c = from; c < to; ++c) blendPel(row0[c - x0], v, f);
+}
+
+void PelSink::pel(long c, double f) { blendPel(row0[c - x0], v, f); }
+
+template <class Sink>
+void CellRow::sweep(Sink& sink) {
+  const std::size_t tops = words_.size();
+  const long x0 = x0_;
+  double sum = 0.0;
+  long from = x0;
+  for (std::size_t top = 0; top < tops; ++top) {
+    for (std::uint64_t marks = std::exchange(words_[top], 0); marks != 0; marks &= marks - 1) {
+      const std::size_t word = top * 64 + static_cast<std::size_t>(std::countr_zero(marks));
+      // The touched cells in column order, lowest bit first.
+      for (std::uint64_t bits = std::exchange(bits_[word], 0); bits != 0; bits &= bits - 1) {
+        const long i = static_cast<long>(word * 64) + std::countr_zero(bits);
+        const long col = x0 + i;
+        // Between touched pels the coverage is the running sum, an integer up to rounding.
+        if (from < col) sink.span(from, col, std::min(1.0, std::abs(sum)));
+        Cell& cell = cells_[static_cast<std::size_t>(i)];
+        sum += cell.cover;
+        sink.pel(col, std::min(1.0, std::abs(sum - cell.area)));
+        cell = Cell{};
+        from = col + 1;
+      }
+    }
+  }
+  if (from < x1_) sink.span(from, x1_, std::min(1.0, std::abs(sum)));
+}
+
+template void CellRow::sweep(PelSink&);
+template void CellRow::sweep(CoverageSink&);
+
+void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
+                 unsigned char v) {
+  if (win.empty()) return;
+  std::vector<Mono> cut = clipPieces(pieces, win);
+  CellRow cells(win);
+  unsigned char* const first = pb.pelPointer(win.x0, win.y0);
+  eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
+    for (Mono* m : active) cells.walk(*m, row);
+    PelSink sink{first + (row - win.y0) * pb.pitch(), win.x0, v};
+    cells.sweep(sink);
+  });
+}
+
+std::vector<double> exactCoverage(const zcSMDGDPoly& poly, const zcXform<2>& M, const Window& win) {
+  Outline outline;
+  polyOutline(poly, M, outline);
+  std::vector<double> out(static_cast<std::size_t>((win.x1 - win.x0) * (win.y1 - win.y0)), 0.0);
+  if (win.empty()) return out;
+  std::vector<Mono> cut = clipPieces(outline.pieces, win);
+  CellRow cells(win);
+  eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
+    for (Mono* m : active) cells.walk(*m, row);
+    CoverageSink sink{out.data() + (row - win.y0) * (win.x1 - win.x0), win.x0};
+    cells.sweep(sink);
+  });
+  return out;
+}
+
+void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
+                 unsigned char v) {
+  if (win.empty()) return;
+  std::vector<Mono> sorted = pieces;
+  std::vector<std::pair<double, double>> crossings;
+  const double lo = static_cast<double>(win.x0) - 2.0, hi = static_cast<double>(win.x1) + 2.0;
+  eachRow(sorted, win, [&](long row, std::vector<Mono*>& active) {
+    const double y = static_cast<double>(row) + 0.5;
+    crossings.clear();
+    for (const Mono* m : active) {
+      if (m->a.y() > y || m->b.y() <= y) continue;
+      const double x = m->arc ? m->at(m->tAtY(y)).x() : m->a.x() + (m->b.x() - m->a.x()) * m->tAtY(y);
+      crossings.emplace_back(std::clamp(x, lo, hi), m->w);
+    }
+    std::sort(crossings.begin(), crossings.end());
+    unsigned char* row0 = pb.pelPointer(win.x0, row);
+    double winding = 0.0;
+    for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
+      winding += crossings[i].second;
+      if (winding == 0.0) continue;
+      // Columns under pel-centre coordinates (centres on integers), rounded to nearest.
+      const long c0 = clampToLong(nearest(crossings[i].first - 0.5), win.x0, win.x1);
+      const long c1 = clampToLong(nearest(crossings[i + 1].first - 0.5), win.x0, win.x1);
+      fillRun(row0 + (c0 - win.x0), c1 - c0, v);
+    }
+  });
+}
+
+}  // namespace zc_synth
