@@ -164,20 +164,6 @@ TEST(ColorEquality, ComparesWhatBothColorsCarry) {
   }
 }
 
-// A color has its own image whatever the reserved sixth byte, and no image that
-// differs in one of the first five (kind flags, index, red, green, blue).
-TEST(ColorImage, HasImageComparesTheFiveBytes) {
-  for (const zcColor& c : {zcColor(7), zcColor(1, 2, 3), zcColor::red, colorFromBytes(7, 249, 1, 2, 3)}) {
-    unsigned char b[zcColor::kImageSize];
-    c.writeImage(zcImageOut<zcColor::kImageSize>(b, sizeof b));
-    for (std::size_t i = 0; i < sizeof b; ++i) {
-      b[i] ^= 0x10;
-      EXPECT_EQ(c.hasImage(zcImageIn<zcColor::kImageSize>(b, sizeof b)), i == 5) << "byte " << i;
-      b[i] ^= 0x10;
-    }
-  }
-}
-
 TEST(ColorCodes, ToAndFromTheGraphicsListCode) {
   // An RGB color keeps its RGB code, even with a stock triple; stock colors read from
   // an archive take the code of the first stock color they equal, else 0.

@@ -382,37 +382,6 @@ zcUISketch mixedSketch(bool withNested = true) {
   return s;
 }
 
-// A walk reads every operation of a kind into that kind's one record; a record handed
-// over (release) is the caller's, and the next operation of its kind gets a new one.
-TEST(SketchWalk, OneRecordPerKindUntilReleased) {
-  zcUISketch s;
-  const double radii[] = {1, 2, 0, 3, 4};  // 0: a segment between the circles
-  for (double r : radii) {
-    RecordPtr record(r > 0 ? static_cast<zc_UISketchOpData*>(new zc_UISketchOpCircle(zcCircle(zcPoint(), r)))
-                           : new zc_UISketchOpLineSeg(zcLineSeg(zcPoint(1, 2), zcPoint(3, 4))));
-    zc_UISketchOpHeader(opcodeFor(*record), zcUITablet::eImage, zcColor::red, zcGraphicProps()).populateSketch(s);
-    record->populateSketch(s);
-  }
-  zcUISketchCursor walk(s);
-  std::vector<const zc_UISketchOpData*> read;
-  RecordPtr released;
-  for (std::size_t i = 0; !walk.atEnd(); ++i) {
-    read.push_back(&walk.next());
-    if (i == 1) released = RecordPtr(walk.release());
-  }
-  auto radius = [](const zc_UISketchOpData* r) {
-    return dynamic_cast<const zc_UISketchOpCircle&>(*r).circle().radius();
-  };
-  EXPECT_EQ(read[0], read[1]);
-  EXPECT_EQ(released.rep(), read[1]);
-  EXPECT_EQ(radius(read[1]), 2);
-  EXPECT_NE(read[3], read[1]);
-  EXPECT_EQ(read[3], read[4]);
-  EXPECT_EQ(radius(read[4]), 4);
-  const RecordPtr last(walk.release());
-  EXPECT_THROW(walk.release(), zcUIError::InvalidUISketch);
-}
-
 // One operation returns its whole length, and offsets at the size or before the start
 // are refused. Walks the mixed sketch, every prefix and every third one-byte change of
 // it: only InvalidUISketch may come out, and a walk ends exactly at the size, after

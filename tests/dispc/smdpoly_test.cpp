@@ -172,25 +172,6 @@ TEST(SMDPolyRounding, SquareCornerOfRadiusTwo) {
   EXPECT_NEAR(cw.roundedSpans()[2], -90.0, kTol);
 }
 
-TEST(SMDPolyRounding, RoundingBetweenLineAndArcIsTangentToBoth) {
-  // A line along y = 0 into a corner at (10, 0), then a quarter circle up to (10, 10)
-  // around (5, 5), bulging to the right: the outline turns left by 45 degrees there.
-  const double r = 1.5, big = std::sqrt(50.0);
-  const Poly p = build({vx(0, 0), vx(10, 0, r), arcVx(10, 10, 90), vx(0, 10)}, true);
-  const zc2SegmentArc seg = p.arcSegment_(2), trimmed = p.roundedArcSegment_(2);
-  const zcVector<2> c = p.roundPoint_(1), end = p.roundedEndPoints()[1];
-  // The rounding is tangent to the line from above and to the circle from inside; the
-  // rounded arc segment starts where the rounding ends and keeps its circle.
-  expectNear({seg.center(), p.roundedStartPoints()[1], trimmed.p1(), trimmed.p2(), trimmed.center()},
-             {zcPoint(5, 5), zcPoint(c.x(), 0), end, zcPoint(10, 10), seg.center()});
-  expectValues({Priv::vertexAngle(p, 1).value(), c.y(), c.distance(seg.center()), end.distance(seg.center()),
-                end.distance(c), p.segmentLength_(2), p.segmentStartDirection_(2).value(),
-                p.segmentEndDirection_(2).value()},
-               {135.0, r, big - r, big, r, big * zkPi / 2, 45.0, 135.0});
-  EXPECT_GT(p.roundedSpans()[1], 0.0);
-  EXPECT_LT(trimmed.length(), seg.length());
-}
-
 TEST(SMDPolyRollback, EveryRefusedEditLeavesTheBytesUnchanged) {
   Poly p = square(2.0);
   p.toggleDirection();

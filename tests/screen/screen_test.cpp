@@ -239,23 +239,6 @@ TEST(ScreenShapes, DashedAndDottedLinesLeaveGaps) {
 
 // --- Scopes ---------------------------------------------------------------------------------
 
-TEST(ScreenScopes, KidScopePaintsOnlyInsideItsRectangle) {
-  Scene s;
-  zcUITablet kid(s.tablet, zcUIRect(10, 8, 20, 12));
-  kid.visible(true);
-  kid.draw(zcRect(-100, -100, 400, 400), zcColor::red, true, kImage);
-  EXPECT_EQ(s.inkBox(), zcUIRect(10, 8, 20, 12));
-  EXPECT_EQ(s.count(kRed), 20 * 12);
-
-  // Its pixels are relative to its rectangle.
-  kid.draw(zcPoint(0, 0), pen(zcColor::green), kOverlay);
-  kid.draw(zcPoint(25, 3), pen(zcColor::green), kOverlay);  // outside the kid
-  EXPECT_EQ(s.at(10, 8), kGreen);
-  EXPECT_EQ(s.count(kGreen), 1);
-  ASSERT_NE(kid.drawingScope(kImage), nullptr);
-  EXPECT_EQ(kid.drawingScope(kImage)->size(), zcPair<long>(20, 12));
-}
-
 TEST(ScreenScopes, KidCutByItsParentAndKidOfKid) {
   zcScreen screen(40, 30, kGray);
   // A kid hanging over the left edge: its scope pixel 0 is its pixel 5.

@@ -206,35 +206,6 @@ TEST(ArchivePrimitives, ByteFormAndRefusedValues) {
   EXPECT_EQ(in.remaining(), 0u);
 }
 
-TEST(ArchiveHeader, OtherFormatsVersionsCountsAndEndsAreRefused) {
-  const Bytes good = zcArchive().bytes();
-  EXPECT_NO_THROW(zcArchive{good});
-  EXPECT_THROW(zcArchive{withByte(good, 0, 'Z')}, zcArchive::BadFormat);
-  EXPECT_THROW(zcArchive(good.data(), 5), zcArchive::BadFormat);
-  EXPECT_THROW(zcArchive(Bytes{}), zcArchive::BadFormat);
-  zc_test::expectUnknownVersion([&] { zcArchive in(withByte(good, 4, 2)); }, "zfound/archive");
-  EXPECT_THROW(zcArchive{withByte(good, 7, 1)}, zcArchive::BadFormat);  // reserved
-
-  // A string count larger than what is left; the input ending inside a value.
-  zcArchive out;
-  std::wstring w = L"abc", r = L"unchanged";
-  out || w;
-  zcArchive huge(withByte(out.bytes(), kHeader + 3, 0x7F));
-  EXPECT_THROW(huge || r, zcArchive::BadCount);
-  EXPECT_EQ(r, L"unchanged");
-  zcArchive cut(Bytes(out.bytes().begin(), out.bytes().end() - 1));
-  EXPECT_THROW(cut || r, zcArchive::BadCount);
-  zcArchive empty(good);
-  double d = 0;
-  EXPECT_THROW(empty || d, zcArchive::UnexpectedEnd);
-  EXPECT_THROW(empty.checkCount(1, 1), zcArchive::BadCount);
-  EXPECT_NO_THROW(empty.checkCount(0, 8));
-
-  zcArchive bools(archiveOf({2}));
-  bool b = false;
-  EXPECT_THROW(bools || b, zcArchive::BadFormat);
-}
-
 TEST(ArchiveObjects, SharedVirtualBaseIsWrittenOnce) {
   Diamond d;
   d.baseValue = 11;

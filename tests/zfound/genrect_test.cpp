@@ -128,29 +128,6 @@ TEST(GenRectSampling, PointsLieOnTheBoundaryWithinTolerance) {
   EXPECT_THROW(sampled(roundedRect(), {.spacing = 0.1, .uniform = true}), zcShapesError::BadParams);
 }
 
-TEST(GenRectImage, OffsetsRoundTripAndVersion0Block) {
-  const zcGenRect g = roundedRect(zcRadian(0.3)).map(skewXform());
-  const auto image = imageOf<zkGenRectImageSize>(g);
-  expectDoublesAt(image.data(), {{0, g.center().x()}, {8, g.center().y()}, {16, g.matrix().element(0, 0)},
-                                 {24, g.matrix().element(0, 1)}, {40, g.matrix().element(1, 1)},
-                                 {48, g.matrix().determinant()}, {56, 0.25}, {64, 0.5}, {72, g.halfSizes().x()},
-                                 {88, g.orient().value()}, {104, g.unitXform().matrix().element(0, 1)},
-                                 {128, g.unitXform().matrix().determinant()}, {144, g.round().y()}});
-  const zcGenRect back = zcGenRect::readImage(image);
-  EXPECT_TRUE(back == g);
-  EXPECT_EQ(imageOf<zkGenRectImageSize>(back), image);
-  // The first 96 bytes are the version-0 block; the derived bytes are not read.
-  std::array<unsigned char, zkGenRectImageV0Size> block;
-  std::memcpy(block.data(), image.data(), block.size());
-  EXPECT_TRUE(zcGenRect::readImageV0(withDouble(withDouble(block, 48, 12345.0), 72, -1.0)) == g);
-
-  EXPECT_THROW(zcGenRect::readImage(withDouble(image, 56, 1.25)), zcShapesError::BadRadius);
-  EXPECT_THROW(zcGenRect::readImage(withDouble(image, 8, NAN)), zcShapesError::BadParams);
-  auto flat = image;
-  for (int i = 16; i < 48; i += 8) zfStoreF64(&flat[i], 0.0);  // a zero matrix
-  EXPECT_THROW(zcGenRect::readImage(flat), zcShapesError::DegenerateShape);
-}
-
 zcGenAnnulus ring() {
   // Outer: the rounded rectangle; inner: half sizes (2, 1) at the same center.
   return zcGenAnnulus(zcGenRect(zcVector<2>(10, 5), zcVector<2>(2, 1), zcRadian(0), zcVector<2>(0.5, 0.5)),
