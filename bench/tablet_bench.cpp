@@ -377,6 +377,8 @@ struct MixedWorkload {
   static constexpr int kKinds = 5;
   static constexpr int kPolylinePoints = 8;
   const Workload& pens = workload();
+  // Each kind's shapes in an array of their own, as a caller keeps the shapes it draws.
+  std::vector<zcLineSeg> segments;
   std::vector<zcCircle> circles;
   std::vector<zcRect> rects;
   std::vector<zcPolyline> polylines;
@@ -404,6 +406,7 @@ struct MixedWorkload {
     for (long i = 0; i < kOps; ++i) {
       const zcPoint a(at(rng), at(rng));
       switch (kindOf(i)) {
+        case 0: segments.push_back(pens.segments[static_cast<std::size_t>(i)]); break;
         case 1: circles.emplace_back(a, size(rng)); break;
         case 2: rects.emplace_back(a.x(), a.y(), size(rng), size(rng)); break;
         case 3: {
@@ -430,7 +433,7 @@ struct MixedWorkload {
   void record(zcUITablet& t, long i) const {
     const Call& c = calls[static_cast<std::size_t>(i)];
     switch (c.kind) {
-      case 0: t.draw(pens.segments[i], *c.props, kLayer); break;
+      case 0: t.draw(segments[c.n], *c.props, kLayer); break;
       case 1: t.draw(circles[c.n], *c.props, kLayer); break;
       case 2: t.draw(rects[c.n], *c.props, kLayer); break;
       case 3: t.draw(polylines[c.n], *c.props, kLayer); break;
