@@ -116,6 +116,13 @@ void zcSMDGDPolyPrivate::drawSynthetic(const zcSMDGDPoly& poly, const zcXform<2>
 
   Outline outline;
   if (fillAndSmooth) polyOutline(poly, M, outline);
+  // The exact renderer touches nothing beyond its pieces, whose box is exact.
+  const bool exact = fillAndSmooth && drawBoundary && coverage == eExactCoverage;
+  if (exact) {
+    const Window win = boxWindow(outline.lo, outline.hi, buffer);
+    if (outline.hasPoint() && !win.empty()) renderExact(outline.pieces, win, pb, value);
+    return;
+  }
   const zcRect box = poly.boundingBox(M);
   if (box.isEmpty() && !outline.hasPoint()) return;
   zcPoint lo = box.ul(), hi = box.lr();
@@ -127,10 +134,6 @@ void zcSMDGDPolyPrivate::drawSynthetic(const zcSMDGDPoly& poly, const zcXform<2>
   const Window win = boxWindow(lo, hi, buffer);
   if (win.empty()) return;
 
-  if (fillAndSmooth && drawBoundary && coverage == eExactCoverage) {
-    renderExact(outline.pieces, win, pb, value);
-    return;
-  }
   // Every boundary line is clipped and checked before the fill writes a pel.
   std::vector<Stroke> strokes;
   if (drawBoundary || !fillAndSmooth) {

@@ -59,6 +59,8 @@ struct ArcBorders {
 inline CellRow::CellRow(const Window& win)
     : x0_(win.x0),
       x1_(win.x1),
+      left_(static_cast<double>(win.x0)),
+      right_(static_cast<double>(win.x1)),
       width_(win.x1 - win.x0),
       cells_(static_cast<std::size_t>(width_) + 1),
       bits_(static_cast<std::size_t>(width_) / 64 + 1, 0),
@@ -89,32 +91,32 @@ inline void CellRow::walk(Mono& m, long row) {
 template <class Border>
 inline void CellRow::walkParts(double w, double xa, double ya, double xb, double yb, Border& border) {
   // Clipping leaves the ends within the window's columns; this keeps rounding there too.
-  const double left = static_cast<double>(x0_), right = static_cast<double>(x1_);
-  xa = std::clamp(xa, left, right);
-  xb = std::clamp(xb, left, right);
+  xa = std::clamp(xa, left_, right_);
+  xb = std::clamp(xb, left_, right_);
   const double ca = fastFloor(xa);
-  const auto index = [&](double col) { return static_cast<long>(col) - x0_; };
+  long i = static_cast<long>(ca) - x0_;
   if (xa == xb || ca == fastFloor(xb)) {
     const double dy = yb - ya;
-    add(index(ca), w * dy, w * (dy * (0.5 * (xa + xb) - ca) + border.extraEnd()));
+    add(i, w * dy, w * (dy * (0.5 * (xa + xb) - ca) + border.extraEnd()));
     return;
   }
   // Borders strictly between the ends; the column of the part before border k is k − 1
   // going right and k going left.
-  const bool rightward = xb > xa;
-  const double step = rightward ? 1.0 : -1.0;
-  double k = rightward ? ca + 1.0 : fastCeil(xa) - 1.0;
-  double col = rightward ? ca : k;
-  long i = index(col);
   double px = xa, py = ya;
-  for (; rightward ? k < xb : k > xb; k += step) {
+  const auto part = [&](double k, double col) {
     const double ny = std::clamp(border.y(k), py, yb);
     const double dy = ny - py;
     add(i, w * dy, w * (dy * (0.5 * (px + k) - col) + border.extra()));
     px = k;
     py = ny;
-    col += step;
-    i += rightward ? 1 : -1;
+  };
+  double col;
+  if (xb > xa) {
+    for (col = ca; col + 1.0 < xb; col += 1.0, ++i) part(col + 1.0, col);
+  } else {
+    col = fastCeil(xa) - 1.0;
+    i = static_cast<long>(col) - x0_;
+    for (; col > xb; col -= 1.0, --i) part(col, col);
   }
   const double dy = yb - py;
   add(i, w * dy, w * (dy * (0.5 * (px + xb) - col) + border.extraEnd()));

@@ -10,6 +10,7 @@
 
 #include "dispc/wrfm/smdpoly.h"
 #include "dispc/wrfm/synth.h"
+#include "wrfm/synth_fill.h"
 
 #include "zfound/geometry.h"
 #include "zfound/pelbuf.h"
@@ -187,7 +188,9 @@ private:
   struct Cell {
     double cover = 0.0, area = 0.0;
   };
-  long x0_, x1_, width_;
+  long x0_, x1_;
+  double left_, right_;  // x0_ and x1_
+  long width_;
   std::vector<Cell> cells_;
   std::vector<std::uint64_t> bits_;   // a bit per touched cell
   std::vector<std::uint64_t> words_;  // a bit per word of bits_ that has one set
@@ -200,8 +203,15 @@ struct PelSink {
   unsigned char* row0;  // the row's pel at column x0
   long x0;
   unsigned char v;
-  void span(long from, long to, double f);
-  void pel(long c, double f);
+  void span(long from, long to, double f) {
+    if (from >= to || f <= 1e-12) return;
+    if (f >= 1.0 - 1e-12) {
+      fillRun(row0 + (from - x0), to - from, v);
+      return;
+    }
+    for (long c = from; c < to; ++c) blendPel(row0[c - x0], v, f);
+  }
+  void pel(long c, double f) { blendPel(row0[c - x0], v, f); }
 };
 struct CoverageSink {
   double* row0;

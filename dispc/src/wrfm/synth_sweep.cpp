@@ -41,17 +41,6 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
 
 }  // namespace
 
-void PelSink::span(long from, long to, double f) {
-  if (from >= to || f <= 1e-12) return;
-  if (f >= 1.0 - 1e-12) {
-    fillRun(row0 + (from - x0), to - from, v);
-    return;
-  }
-  for (long c = from; c < to; ++c) blendPel(row0[c - x0], v, f);
-}
-
-void PelSink::pel(long c, double f) { blendPel(row0[c - x0], v, f); }
-
 template <class Sink>
 void CellRow::sweep(Sink& sink) {
   const std::size_t tops = words_.size();
