@@ -91,8 +91,8 @@ inline void CellRow::walk(Mono& m, long row) {
 template <class Border>
 inline void CellRow::walkParts(double w, double xa, double ya, double xb, double yb, Border& border) {
   // Clipping leaves the ends within the window's columns; this keeps rounding there too.
-  xa = std::clamp(xa, left_, right_);
-  xb = std::clamp(xb, left_, right_);
+  xa = clampFast(xa, left_, right_);
+  xb = clampFast(xb, left_, right_);
   const double ca = fastFloor(xa);
   long i = static_cast<long>(ca) - x0_;
   if (xa == xb || ca == fastFloor(xb)) {
@@ -104,7 +104,7 @@ inline void CellRow::walkParts(double w, double xa, double ya, double xb, double
   // going right and k going left.
   double px = xa, py = ya;
   const auto part = [&](double k, double col) {
-    const double ny = std::clamp(border.y(k), py, yb);
+    const double ny = clampFast(border.y(k), py, yb);
     const double dy = ny - py;
     add(i, w * dy, w * (dy * (0.5 * (px + k) - col) + border.extra()));
     px = k;

@@ -66,7 +66,7 @@ void Mono::prepare() {
     x.sign = std::fmod(m, 2.0) != 0.0 ? -1.0 : 1.0;
     x.cosBase = std::cos(x.base);
     x.sinBase = std::sin(x.base);
-    x.inverseR = x.r > 0.0 ? 1.0 / x.r : 0.0;
+    x.signOverR = x.r > 0.0 ? x.sign / x.r : 0.0;
     return x;
   };
   ax = axis(c.x(), u.x(), v.x());

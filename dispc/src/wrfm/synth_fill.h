@@ -2,6 +2,7 @@
 //
 //   fillRun(row + c0 - x0, c1 - c0, v);   // pels c0 … c1 − 1 of a row, one memset
 //   blendPel(pel, v, f);                  // a boundary pel f covered
+//   blendPelUnit(pel, v, f);              // the same, 0 <= f <= 1 known
 //
 // A blended pel gets old + (v − old) × f, stored as trunc(x + 0.5) (the one rounding
 // rule of the renderers); f is clamped to [0, 1], so f 0 leaves the pel, f 1 gives v.
@@ -23,5 +24,9 @@ inline unsigned char blendValue(unsigned char from, unsigned char to, double f) 
 }
 
 inline void blendPel(unsigned char& pel, unsigned char v, double f) { pel = blendValue(pel, v, f); }
+// The same for f already within [0, 1], without the branches: f 0 gives old, f 1 gives v.
+inline void blendPelUnit(unsigned char& pel, unsigned char v, double f) {
+  pel = static_cast<unsigned char>(pel + (static_cast<double>(v) - pel) * f + 0.5);
+}
 
 }  // namespace zc_synth

@@ -38,6 +38,8 @@ inline double fastCeil(double x) {
   const double i = static_cast<double>(static_cast<long long>(x));
   return i < x ? i + 1.0 : i;
 }
+// x limited to [lo, hi] (lo <= hi) by min and max, without branches; NaN stays NaN.
+inline double clampFast(double x, double lo, double hi) { return std::min(std::max(x, lo), hi); }
 // x limited to [lo, hi] and made an integer (lo and hi are integers).
 inline long clampToLong(double x, long lo, long hi) {
   if (!(x > static_cast<double>(lo))) return lo;  // NaN too
@@ -73,11 +75,11 @@ struct Mono {
     Param root(double value, double lo, double hi) const;
     // The cosine and sine of the root alone (t left 0): no arc cosine, one square root.
     Param at(double value) const {
-      const double q = std::clamp(sign * (value - centre) * inverseR, -1.0, 1.0);
+      const double q = clampFast((value - centre) * signOverR, -1.0, 1.0);
       const double s = std::sqrt(1.0 - q * q);
       return Param{0.0, cosBase * q - sinBase * s, sinBase * q + cosBase * s};
     }
-    double inverseR = 0.0;
+    double signOverR = 0.0;  // sign / r, 0 for r 0
   };
 
   zcPoint a, b;
@@ -211,7 +213,7 @@ struct PelSink {
     }
     for (long c = from; c < to; ++c) blendPel(row0[c - x0], v, f);
   }
-  void pel(long c, double f) { blendPel(row0[c - x0], v, f); }
+  void pel(long c, double f) { blendPelUnit(row0[c - x0], v, f); }  // 0 <= f <= 1
 };
 struct CoverageSink {
   double* row0;
