@@ -162,6 +162,7 @@ std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win)
 // Stage 2 (exact coverage): one dense row of cells. cover is Σ dy of the outline within
 // the pel, area Σ dy × (mean distance from the pel's left edge) plus the arcs' slivers,
 // so that a pel's signed coverage is (cover of the pels before it and itself) − area.
+// A row with few parts keeps them in a short list, sorted by column in the sweep.
 // A bit per pel marks the touched cells and a bit per 64 pels the words that hold one,
 // so the sweep finds the touched cells in column order without a sort and skips 4096
 // untouched pels at a time.
@@ -170,13 +171,18 @@ public:
   explicit CellRow(const Window& win);
   // Adds to the pel at column x0 + i (0 ≤ i ≤ width); the pel right of the window
   // changes nothing inside it.
+  // A row's first few parts go to a short list in the order they come; more move to
+  // the dense row (in the same order, so each pel's sums are the same either way).
   void add(long i, double cover, double area) {
     if (i >= width_) return;
-    Cell& c = cells_[static_cast<std::size_t>(i)];
-    c.cover += cover;
-    c.area += area;
-    bits_[static_cast<std::size_t>(i >> 6)] |= std::uint64_t{1} << (i & 63);
-    words_[static_cast<std::size_t>(i >> 12)] |= std::uint64_t{1} << ((i >> 6) & 63);
+    if (!dense_) {
+      if (count_ < kShort) {
+        short_[count_++] = Part{i, cover, area};
+        return;
+      }
+      toDense();
+    }
+    addDense(i, cover, area);
   }
   // Walks the piece from its state down to y = min(row + 1, b.y), adding its cells.
   void walk(Mono& m, long row);
@@ -190,6 +196,26 @@ private:
   struct Cell {
     double cover = 0.0, area = 0.0;
   };
+  struct Part {
+    long i;
+    double cover, area;
+  };
+  static constexpr int kShort = 4;
+  Part short_[kShort];
+  int count_ = 0;
+  bool dense_ = false;
+  void addDense(long i, double cover, double area) {
+    Cell& c = cells_[static_cast<std::size_t>(i)];
+    c.cover += cover;
+    c.area += area;
+    bits_[static_cast<std::size_t>(i >> 6)] |= std::uint64_t{1} << (i & 63);
+    words_[static_cast<std::size_t>(i >> 12)] |= std::uint64_t{1} << ((i >> 6) & 63);
+  }
+  void toDense() {
+    dense_ = true;
+    for (int k = 0; k < count_; ++k) addDense(short_[k].i, short_[k].cover, short_[k].area);
+    count_ = 0;
+  }
   long x0_, x1_;
   double left_, right_;  // x0_ and x1_
   long width_;

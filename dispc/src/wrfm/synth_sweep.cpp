@@ -23,17 +23,20 @@ namespace {
 // into the row; a piece leaves the list after the last row it reaches.
 template <class F>
 void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
-  std::sort(pieces.begin(), pieces.end(), [](const Mono& l, const Mono& r) { return l.a.y() < r.a.y(); });
+  // Pointers sorted, not the pieces themselves (a piece is a few hundred bytes).
+  std::vector<Mono*> order(pieces.size());
+  for (std::size_t k = 0; k < pieces.size(); ++k) order[k] = &pieces[k];
+  std::sort(order.begin(), order.end(), [](const Mono* l, const Mono* r) { return l->a.y() < r->a.y(); });
   std::vector<Mono*> active;
   std::size_t next = 0;
   for (long row = win.y0; row < win.y1; ++row) {
     if (active.empty()) {
-      if (next == pieces.size()) break;
-      row = std::max(row, clampToLong(std::floor(pieces[next].a.y()), row, win.y1));
+      if (next == order.size()) break;
+      row = std::max(row, clampToLong(std::floor(order[next]->a.y()), row, win.y1));
       if (row >= win.y1) break;
     }
     const double bottom = static_cast<double>(row) + 1.0;
-    while (next < pieces.size() && pieces[next].a.y() < bottom) active.push_back(&pieces[next++]);
+    while (next < order.size() && order[next]->a.y() < bottom) active.push_back(order[next++]);
     f(row, active);
     std::erase_if(active, [&](const Mono* m) { return m->b.y() <= bottom; });
   }
@@ -43,26 +46,47 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
 
 template <class Sink>
 void CellRow::sweep(Sink& sink) {
-  const std::size_t tops = words_.size();
   const long x0 = x0_;
   double sum = 0.0;
   long from = x0;
-  for (std::size_t top = 0; top < tops; ++top) {
-    for (std::uint64_t marks = std::exchange(words_[top], 0); marks != 0; marks &= marks - 1) {
-      const std::size_t word = top * 64 + static_cast<std::size_t>(std::countr_zero(marks));
-      // The touched cells in column order, lowest bit first.
-      for (std::uint64_t bits = std::exchange(bits_[word], 0); bits != 0; bits &= bits - 1) {
-        const long i = static_cast<long>(word * 64) + std::countr_zero(bits);
-        const long col = x0 + i;
-        // Between touched pels the coverage is the running sum, an integer up to rounding.
-        if (from < col) sink.span(from, col, std::min(1.0, std::abs(sum)));
-        Cell& cell = cells_[static_cast<std::size_t>(i)];
-        sum += cell.cover;
-        sink.pel(col, std::min(1.0, std::abs(sum - cell.area)));
-        cell = Cell{};
-        from = col + 1;
+  // One touched pel, in column order: the running sum, the span before it, the pel.
+  const auto pel = [&](long col, double cover, double area) {
+    // Between touched pels the coverage is the running sum, an integer up to rounding.
+    if (from < col) sink.span(from, col, std::min(1.0, std::abs(sum)));
+    sum += cover;
+    sink.pel(col, std::min(1.0, std::abs(sum - area)));
+    from = col + 1;
+  };
+  if (!dense_) {
+    // Insertion sort by column keeps the parts of one pel in the order they came.
+    for (int k = 1; k < count_; ++k) {
+      const Part p = short_[k];
+      int j = k;
+      for (; j > 0 && short_[j - 1].i > p.i; --j) short_[j] = short_[j - 1];
+      short_[j] = p;
+    }
+    for (int k = 0; k < count_;) {
+      const long i = short_[k].i;
+      double cover = 0.0, area = 0.0;
+      for (; k < count_ && short_[k].i == i; ++k) cover += short_[k].cover, area += short_[k].area;
+      pel(x0 + i, cover, area);
+    }
+    count_ = 0;
+  } else {
+    const std::size_t tops = words_.size();
+    for (std::size_t top = 0; top < tops; ++top) {
+      for (std::uint64_t marks = std::exchange(words_[top], 0); marks != 0; marks &= marks - 1) {
+        const std::size_t word = top * 64 + static_cast<std::size_t>(std::countr_zero(marks));
+        // The touched cells in column order, lowest bit first.
+        for (std::uint64_t bits = std::exchange(bits_[word], 0); bits != 0; bits &= bits - 1) {
+          const long i = static_cast<long>(word * 64) + std::countr_zero(bits);
+          Cell& cell = cells_[static_cast<std::size_t>(i)];
+          pel(x0 + i, cell.cover, cell.area);
+          cell = Cell{};
+        }
       }
     }
+    dense_ = false;
   }
   if (from < x1_) sink.span(from, x1_, std::min(1.0, std::abs(sum)));
 }
