@@ -117,19 +117,8 @@ std::vector<Row> rows(const zcGraphicProps& p) {
   };
 }
 
-Bytes archived(const Handle& g) {
-  zcArchive out;
-  zcGraphic* rep = g.rep();
-  out.serializePointer(rep);
-  return out.bytes();
-}
-
-Handle loaded(const Bytes& bytes) {
-  zcArchive in(bytes);
-  zcGraphic* rep = nullptr;
-  in.serializePointer(rep);
-  return Handle(rep);
-}
+Bytes archived(const Handle& g) { return archivedPointer(g.rep()); }
+Handle loaded(const Bytes& bytes) { return Handle(loadedPointer<zcGraphic>(bytes)); }
 
 Bytes listBytes(zcGraphicList& list) {
   zcArchive out;

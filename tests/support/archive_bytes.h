@@ -2,6 +2,7 @@
 // little-endian values after it.
 #pragma once
 
+#include "zfound/archive.h"
 #include "zfound/bytes.h"
 
 #include <vector>
@@ -24,6 +25,22 @@ inline void putDouble(Bytes& bytes, double v) {
   unsigned char b[8];
   zfStoreF64(b, v);
   bytes.insert(bytes.end(), b, b + 8);
+}
+
+// The archive of one persistent pointer, and the object read back from such bytes.
+template <class T>
+Bytes archivedPointer(T* rep) {
+  zcArchive out;
+  out.serializePointer(rep);
+  return out.bytes();
+}
+
+template <class T>
+T* loadedPointer(const Bytes& bytes) {
+  zcArchive in(bytes);
+  T* rep = nullptr;
+  in.serializePointer(rep);
+  return rep;
 }
 
 }  // namespace zc_test

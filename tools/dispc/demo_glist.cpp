@@ -53,6 +53,7 @@ std::vector<zcShapePtr> factoryShapes() {
           new zcHermiteSpline({a, c, d}, {zcVector<2>(30, 0), zcVector<2>(0, 30), zcVector<2>(30, 0)}),
           new zcEllipseAnnulus(ellipse, 0.5),
           new zcLineSegSet({zcLineSeg(a, b), zcLineSeg(c, d)}),
+          new zcEllipseAnnulusSection(zcEllipseAnnulus(ellipse, 0.5), zcRadian(0.5), zcRadian(4)),
           new zcShapeTree({new zcCircle(zcPoint(20, 25), 10), new zcShapeTree({new zcRect(40, 15, 20, 20)})})};
 }
 
@@ -66,7 +67,10 @@ std::vector<Handle> constructorGraphics(const zcColor& color, bool fill) {
           new zcGraphicSimple<zcPolygon>(zcPolygon({a, b, c}, zcPolygon::eWinding), props),
           new zcGraphicWithFill<zcEllipse, zcEllipse>(ellipse, props),
           new zcGraphicSimple<zcEllipseArc>(zcEllipseArc(ellipse, zcRadian(1), zcRadian(3.5)), props),
-          new zcGraphicSimple<zcCoordAxes>(zcCoordAxes(zcPoint(10, 40), zcPoint(60, 40), zcPoint(10, 8)), props)};
+          new zcGraphicSimple<zcCoordAxes>(zcCoordAxes(zcPoint(10, 40), zcPoint(60, 40), zcPoint(10, 8)), props),
+          new zcGraphicText(L"Label", zcPoint(10, 25), color, zcColor::black, zcUIFormat(), zcVector<2>(0, 0)),
+          new zcGraphicCross(zcCross(zcPoint(35, 25), zcRadian(0.4), 12), props),
+          new zcGraphicPointIcon(zcPoint(35, 25), props)};
 }
 
 zcGraphicList buildScene() {
@@ -108,7 +112,7 @@ bool zfGraphicListDemo(const std::string& dir) {
   zcArchive in(zfReadArchiveFile(listPath));
   in || back;
 
-  zcScreen screen(640, 480);
+  zcScreen screen(640, 550);  // nine rows of cells
   zcUITablet tablet(&screen.image(), &screen.overlay());
   zfMapTablet(tablet, zcTabletMap());
   back.draw(tablet, zcUITablet::eOverlay);

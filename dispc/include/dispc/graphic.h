@@ -245,6 +245,137 @@ ZC_GRAPHIC_FILL_KINDS(ZC_GRAPHIC_EXTERN_FILL)
 #undef ZC_GRAPHIC_EXTERN_SIMPLE
 #undef ZC_GRAPHIC_EXTERN_FILL
 
+// --- Special graphics ---------------------------------------------------------------------
+//
+// A text label, a cross marker, a point drawn as an icon and an annulus section with
+// arrow heads: each adds data or behavior of its own to the zcGraphic part.
+//
+// Archive forms: a version byte, the zcGraphic part, then the data. Text, cross and
+// point icon write and read version 0; the section writes 1 and also reads 0, whose
+// record ends with two bools (arrow head, arrow head forward). An unknown version
+// raises zcArchive::UnknownVersion ("dispc/glist", line).
+
+// What every special graphic G declares alike: copies, the public slots, registration
+// and the protected slots.
+#define ZC_GRAPHIC_SPECIAL_PROTOCOL(G)                                  \
+  G(const G& other);                                                    \
+  G& operator=(const G& other);                                         \
+  ~G() override;                                                        \
+  zcPtrHandle<zcGraphic> map(const zcXform<2>& x) const override;       \
+  zcPtrHandle<zcGraphic> clone() const override;                        \
+  zcRect encloseRect() const override;                                  \
+  double distToPoint(const zcVector<2>& p) const override;              \
+  static zcPersistent* make();                                          \
+  static const zc_Instantiator sExemplar;                               \
+                                                                        \
+protected:                                                              \
+  void draw(void* context) const override;                              \
+  void draw(zcUITablet& tablet, zcUITablet::Layers layer) const override; \
+  void serialize_(zcArchive& archive, unsigned char version) override;  \
+  void dispatchSerialize(zcArchive& archive) override;
+
+// A string drawn in the pen color at a location, moved by a pixel offset; the other
+// properties play no part. It has no box (the empty rectangle), is never picked
+// (distance 1e308) and is null while the string is empty. It draws with three calls:
+// drawStart(location), moveToRelPels by the offset truncated toward zero, then the
+// string at the drawing point (zcUITablet::drawPointArg()).
+class DISPC_API zcGraphicText : public zcGraphic {
+public:
+  zcGraphicText();
+  // Properties zcGraphicProps(color, 1, 0, false).
+  zcGraphicText(const std::wstring& text, const zcPoint& location, const zcColor& color, const zcColor& background,
+                const zcUIFormat& format, const zcVector<2>& offset);
+
+  // Neither form, nor the setters below, calls the mutation hook.
+  std::wstring& item() { return text_; }
+  const std::wstring& item() const { return text_; }
+  zcPoint location() const { return location_; }
+  void location(const zcPoint& p) { location_ = p; }
+  zcVector<2> offset() const { return offset_; }
+  void offset(const zcVector<2>& v) { offset_ = v; }
+  zcColor backgroundColor() const { return background_; }
+  void backgroundColor(const zcColor& c) { background_ = c; }
+  zcUIFormat format() const { return format_; }
+  void format(const zcUIFormat& f) { format_ = f; }
+
+  bool isNull() const override { return text_.empty(); }
+
+  // clone() and map(x) both give a text of the string, location (mapped), pen color,
+  // background and format, with offset (0, 0) and the color constructor's properties.
+  ZC_GRAPHIC_SPECIAL_PROTOCOL(zcGraphicText)
+
+private:
+  zcPtrHandle<zcGraphic> rebuilt(const zcPoint& at) const;
+
+  std::wstring text_;
+  zcPoint location_;
+  zcColor background_;
+  zcUIFormat format_;
+  zcVector<2> offset_;
+};
+
+// A cross marker drawn with tablet.draw(cross, props()): no box (the empty rectangle),
+// the distance is to its center; map uses the cross's own map.
+class DISPC_API zcGraphicCross : public zcGraphic {
+public:
+  zcGraphicCross();
+  zcGraphicCross(const zcCross& cross, const zcColor& color);
+  zcGraphicCross(const zcCross& cross, const zcGraphicProps& props);
+
+  // Neither form calls the mutation hook.
+  zcCross& item() { return cross_; }
+  const zcCross& item() const { return cross_; }
+
+  ZC_GRAPHIC_SPECIAL_PROTOCOL(zcGraphicCross)
+
+private:
+  zcCross cross_;
+};
+
+// A point drawn as the tablet's point icon (tablet.drawPointIcon(point, props())); its
+// box has its origin at the point and size (1, 1).
+class DISPC_API zcGraphicPointIcon : public zcGraphic {
+public:
+  zcGraphicPointIcon();
+  zcGraphicPointIcon(const zcPoint& point, const zcColor& color);
+  zcGraphicPointIcon(const zcPoint& point, const zcGraphicProps& props);
+
+  // Neither form calls the mutation hook.
+  zcPoint& item() { return point_; }
+  const zcPoint& item() const { return point_; }
+
+  ZC_GRAPHIC_SPECIAL_PROTOCOL(zcGraphicPointIcon)
+
+private:
+  zcPoint point_;
+};
+
+// An ellipse annulus section drawn with tablet.draw(section, props()); whether arrow
+// heads are drawn, and which way, are the properties' arrow head flags. Box and
+// distance are the section's; map uses the section's own map.
+class DISPC_API zcGraphicEllipseAnnulusSection : public zcGraphic {
+public:
+  zcGraphicEllipseAnnulusSection();
+  // Properties zcGraphicProps(color, 1, 0, false), then drawArrowHead(head, forward).
+  zcGraphicEllipseAnnulusSection(const zcEllipseAnnulusSection& section, const zcColor& color, bool arrowHead,
+                                 bool arrowHeadForward);
+  zcGraphicEllipseAnnulusSection(const zcEllipseAnnulusSection& section, const zcGraphicProps& props);
+
+  // The non-const form calls the mutation hook.
+  zcEllipseAnnulusSection& item();
+  const zcEllipseAnnulusSection& item() const { return section_; }
+
+  bool drawArrowHead() const { return props().arrowHead(); }
+  bool drawArrowHeadForward() const { return props().arrowHeadForward(); }
+  // Both flags, through the mutation hooks of the graphic and of its properties.
+  void drawArrowHead(bool head, bool forward);
+
+  ZC_GRAPHIC_SPECIAL_PROTOCOL(zcGraphicEllipseAnnulusSection)
+
+private:
+  zcEllipseAnnulusSection section_;
+};
+
 // --- Groups ------------------------------------------------------------------------------
 //
 // A graphic made of graphics: it draws, measures, maps and archives its items as one,

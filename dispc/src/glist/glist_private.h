@@ -15,6 +15,8 @@ class zcGraphicPrivate : public zcGraphic {
 public:
   static void draw(const zcGraphic& g, zcUITablet& tablet, zcUITablet::Layers layer) { g.draw(tablet, layer); }
   static void setProps(zcGraphic& g, const zcGraphicProps& props) { g.setProps_(props); }
+  // The zcGraphic level of g's archive form.
+  static void serializeBase(zcGraphic& g, zcArchive& archive) { g.zcGraphic::dispatchSerialize(archive); }
   // Items the factory built: they become the group's items as they are.
   static void adoptItems(zcGraphicGroup& group, std::vector<zcPtrHandle<zcGraphic>> items);
   // The registered name of the graphic's class.

@@ -93,7 +93,7 @@ const Builder kRows[] = {
     simple<zcGenPoly, zc2Wireframe>,                simple<zc2Wireframe>,    simple<zcAffineRectangle>,
     simple<zcBezierCurve>,             simple<zcDeBoorSpline>,  simple<zcInterpSpline>,
     simple<zcHermiteSpline>,           filled<zcEllipseAnnulus, zcEllipseAnnulus>,
-    simple<zcLineSegSet>,
+    build<zcEllipseAnnulusSection, zcGraphicEllipseAnnulusSection>, simple<zcLineSegSet>,
 };
 
 }  // namespace
