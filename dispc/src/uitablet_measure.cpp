@@ -104,21 +104,21 @@ public:
     collectClientChange(zcUIRect(zcPair<long>(), size()));
   }
   void drawTo(const zcPoint& p, const zcGraphicProps& props) override {
-    const zcPoint from(double(drawX() + origin().x()), double(drawY() + origin().y()));
+    const zcPoint from = pen();
     drawStart(p);
-    const zcPoint to(double(drawX() + origin().x()), double(drawY() + origin().y()));
-    stroke(zcLineSeg(from, to).boundingBox(), props);
+    stroke(zcLineSeg(from, pen()).boundingBox(), props);
   }
   void drawToRelPels(long dx, long dy, const zcGraphicProps& props) override {
-    const zcPoint from(double(drawX() + origin().x()), double(drawY() + origin().y()));
+    const zcPoint from = pen();
     moveToRel(dx, dy);
-    const zcPoint to(double(drawX() + origin().x()), double(drawY() + origin().y()));
-    stroke(zcLineSeg(from, to).boundingBox(), props);
+    stroke(zcLineSeg(from, pen()).boundingBox(), props);
   }
   bool drawingInhibited(Layers) const override { return true; }
   zcPair<long> size() const override { return real_.size(); }
 
 private:
+  // The drawing point in screen pixels.
+  zcPoint pen() const { return zcPoint(double(drawX() + origin().x()), double(drawY() + origin().y())); }
   static long width(const zcGraphicProps& props) { return std::clamp(props.penWidth(), 1L, kMaxPenWidth); }
   static double reduction(double s) { return s > 1.0 ? 1.0 / s : s; }
 

@@ -1,5 +1,7 @@
 // PNG files written and read back, converted, cropped and refused; files written whole
 // or not at all; vector screens.
+#include "support/files.h"
+
 #include "zscreen/file.h"
 #include "zscreen/png.h"
 #include "zscreen/screen.h"
@@ -26,17 +28,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using zc_test::readBytes;
+using zc_test::readText;
+
 using Bytes = std::vector<unsigned char>;
-
-std::string readText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-Bytes readFile(const fs::path& p) {
-  const std::string text = readText(p);
-  return Bytes(text.begin(), text.end());
-}
 
 // A directory of its own for each test, removed with it.
 struct TempDir {
@@ -181,7 +176,7 @@ TEST(PngRead, ConvertsOtherFormatsTo8BitsAndBadFilesRaiseTheirErrors) {
   const TempDir dir;
   EXPECT_THROW(zfReadPng(dir / "no_such_file.png"), zcScreenError::IOError);
   zfWritePngRGB(dir / "bad.png", noise(40, 30, false));
-  const Bytes good = readFile(dir / "bad.png");
+  const Bytes good = readBytes(dir / "bad.png");
   ASSERT_GT(good.size(), 100u);
   EXPECT_NO_THROW(zfReadPngBytes(good.data(), good.size()));
 

@@ -1,5 +1,7 @@
 // The dispc program run as a user runs it, in a temporary directory: exit status,
 // standard output and error, the files it writes and those it leaves whole.
+#include "support/files.h"
+
 #include "zscreen/png.h"
 #include "zscreen/screen.h"
 
@@ -29,22 +31,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using zc_test::readBytes;
+using zc_test::readText;
+
 using Bytes = std::vector<unsigned char>;
 
 struct Outcome {
   int status = -1;
   std::string out, err;
 };
-
-std::string readText(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-Bytes readBytes(const fs::path& p) {
-  const std::string text = readText(p);
-  return Bytes(text.begin(), text.end());
-}
 
 void writeBytes(const fs::path& p, const Bytes& b) {
   std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
