@@ -1,5 +1,6 @@
-# dispc_pkg_config(NAME DESCRIPTION [REQUIRES...]): writes and installs NAME.pc for
-# the shared library NAME, which requires the libraries of its public interface.
+# dispc_pkg_config(NAME DESCRIPTION [C_ONLY] [REQUIRES...]): writes and installs NAME.pc
+# for the shared library NAME, which requires the libraries of its public interface.
+# A C_ONLY library's flags name no C++ standard.
 #
 # The file is written when the tree is installed, with the prefix given then
 # (`cmake --install BUILD --prefix DIR` included) as an absolute, normalised path, so
@@ -12,9 +13,14 @@
 function(dispc_pkg_config name description)
   set(DISPC_PC_NAME "${name}")
   set(DISPC_PC_DESCRIPTION "${description}")
+  cmake_parse_arguments(PC "C_ONLY" "" "" ${ARGN})
+  set(DISPC_PC_CFLAGS " -std=c++20")
+  if(PC_C_ONLY)
+    set(DISPC_PC_CFLAGS "")
+  endif()
   set(DISPC_PC_REQUIRES "")
-  if(ARGN)
-    list(JOIN ARGN " " requires)
+  if(PC_UNPARSED_ARGUMENTS)
+    list(JOIN PC_UNPARSED_ARGUMENTS " " requires)
     set(DISPC_PC_REQUIRES "Requires: ${requires}\n")
   endif()
   # First pass now (everything but the prefix), second pass at install time.

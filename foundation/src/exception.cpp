@@ -1,9 +1,12 @@
 #include "zfound/exception.h"
 
 #include "zfound/archive.h"
+#include "zfound/status.h"
 #include "zfound/strings.h"
 
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 #include <sstream>
 
 zcException::~zcException() = default;
@@ -47,6 +50,8 @@ void zcExceptionWithString::dispatchSerialize(zcArchive& archive) {
 
 ZC_EXCEPTION_DEFINE(zcBadPointer, zcExceptionWithString, "zcBadPointer", 0x10000001)
 
+ZC_EXCEPTION_DEFINE(zcMalformedData, zcExceptionWithString, "zcMalformedData", 0x10000003)
+
 ZC_EXCEPTION_DEFINE(zcFailedStatus, zcException, "zcFailedStatus", 0x10000002, archive || status_;)
 
 void zcFailedStatus::message_(std::wostream& out) const { out << L"failed status " << status_; }
@@ -72,16 +77,11 @@ ZC_EXCEPTION_DEFINE(zcPel::BadCoord, Errors, "zcPel::BadCoord", 0x10000302)
 
 void zfThrowExceptionOnFailure(long status) {
   switch (status) {
-    case -1: throw zcShapesError::BadParams();
-    case -2: throw zcShapesError::BadGeom();
-    case -3: throw zcShapesError::DegenerateShape();
-    case -4: throw zcShapesError::BadRadius();
-    case -5: throw zcShapesError::BadCoef();
-    case -6: throw zcShapesError::EmptyShape();
-    case -7: throw zcMathError::Singular();
-    case -8: throw zcPel::BadCoord();
-    case -9: throw zcPel::UnboundWindow();
-    case -10: throw zcBadPointer();
+#define ZF_STATUS_RAISE(code, name, raised) \
+  case code:                                \
+    throw raised;
+    ZF_STATUS_TABLE(ZF_STATUS_RAISE)
+#undef ZF_STATUS_RAISE
     default:
       if (status < 0) throw zcFailedStatus(status);
   }

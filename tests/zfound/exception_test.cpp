@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 TEST(FoundationExceptions, StatusTableBasesRethrownCopiesAndRegistryRoundTripsKeepTheirData) {
@@ -21,6 +23,9 @@ TEST(FoundationExceptions, StatusTableBasesRethrownCopiesAndRegistryRoundTripsKe
   EXPECT_THROW(zfThrowExceptionOnFailure(-8), zcPel::BadCoord);
   EXPECT_THROW(zfThrowExceptionOnFailure(-9), zcPel::UnboundWindow);
   EXPECT_THROW(zfThrowExceptionOnFailure(-10), zcBadPointer);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-11), std::length_error);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-12), std::bad_alloc);
+  EXPECT_THROW(zfThrowExceptionOnFailure(-13), zcMalformedData);
   try {
     zfThrowExceptionOnFailure(-99);
     FAIL() << "no exception for -99";

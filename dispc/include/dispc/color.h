@@ -12,6 +12,8 @@
 #include "dispc/export.h"
 #include "dispc/uierror.h"
 
+#include "grlist/grlist.h"
+
 #include "zfound/bytes.h"
 
 #include <cstdint>
@@ -20,9 +22,8 @@
 
 class zcArchive;
 
-// The graphics-list color code: (r << 24 | g << 16 | b << 8 | 0x80) for an RGB value,
-// 0 to 15 for a stock color.
-typedef std::int32_t zgr_color;
+// zgr_color, the graphics-list color code (grlist/grlist.h): (r << 24 | g << 16 |
+// b << 8 | 0x80) for an RGB value, 0 to 15 for a stock color.
 
 // A red/green/blue triple; default black.
 class DISPC_API zcRGB {

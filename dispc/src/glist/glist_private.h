@@ -5,11 +5,19 @@
 
 #include "dispc/graphic.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 // Source name that archive errors of this module report.
 inline constexpr const char* zkGraphicModule = "dispc/glist";
+
+// A text's pixel offset component as a tablet step: truncated toward zero and held
+// within 32 bits (NaN as 0), so that any offset read from outside draws.
+inline long zfOffsetPels(double v) {
+  return std::isnan(v) ? 0 : static_cast<long>(std::clamp(v, -2147483648.0, 2147483647.0));
+}
 
 class zcGraphicPrivate : public zcGraphic {
 public:

@@ -81,7 +81,7 @@ double zcGraphicText::distToPoint(const zcVector<2>&) const { return 1e308; }
 
 void zcGraphicText::draw(zcUITablet& tablet, zcUITablet::Layers layer) const {
   tablet.drawStart(location_, layer);
-  tablet.moveToRelPels(static_cast<long>(offset_.x()), static_cast<long>(offset_.y()), layer);
+  tablet.moveToRelPels(zfOffsetPels(offset_.x()), zfOffsetPels(offset_.y()), layer);
   tablet.draw(text_, zcUITablet::drawPointArg(), color(), background_, format_, layer);
 }
 

@@ -169,6 +169,9 @@ public:
 // A pointer that must not be null was null.
 ZC_EXCEPTION_CLASS_WITH_MESSAGE(ZFOUND_API, zcBadPointer, zcExceptionWithString)
 
+// Bytes from outside (a graphics list's records) that break their documented layout.
+ZC_EXCEPTION_CLASS_WITH_MESSAGE(ZFOUND_API, zcMalformedData, zcExceptionWithString)
+
 // A status code that zfThrowExceptionOnFailure has no class for.
 class ZFOUND_API zcFailedStatus : public zcException {
 public:
@@ -218,11 +221,7 @@ public:
   ZC_EXCEPTION_CLASS(ZFOUND_API, BadCoord, Errors)
 };
 
-// Raises the exception that a failed status names; does nothing for a status >= 0.
-//    -1 zcShapesError::BadParams      -6  zcShapesError::EmptyShape
-//    -2 zcShapesError::BadGeom        -7  zcMathError::Singular
-//    -3 zcShapesError::DegenerateShape -8 zcPel::BadCoord
-//    -4 zcShapesError::BadRadius      -9  zcPel::UnboundWindow
-//    -5 zcShapesError::BadCoef        -10 zcBadPointer
-// Any other negative status raises zcFailedStatus carrying the status.
+// Raises the exception that a failed status names (the table of zfound/status.h, -1
+// to -13); does nothing for a status >= 0. Any other negative status raises
+// zcFailedStatus carrying the status.
 ZFOUND_API void zfThrowExceptionOnFailure(long status);
