@@ -373,8 +373,8 @@ int32_t zmath_shapeEllipse_init(zmath_shapeEllipse* ellipse, const zmath_vector*
   const zmath_shapeEllipse e = {*center,
                                 *radii,
                                 rotation,
-                                {radii->x * c, -radii->y * s, radii->x * s, radii->y * c},
-                                {c / radii->x, s / radii->x, -s / radii->y, c / radii->y}};
+                                {radii->x * c, 0 - radii->y * s, radii->x * s, radii->y * c}, /* 0 - x: no negative zero */
+                                {c / radii->x, s / radii->x, 0 - s / radii->y, c / radii->y}};
   *ellipse = e;
   return ZF_STATUS_OK;
 }

@@ -285,11 +285,16 @@ TEST(GraphicGroups, PropertiesBoxesDistancesDrawingAndDeepCopies) {
   empty.props(pen(zcColor::blue, 5));
   // The first item that is not null gives the properties, else the first handle.
   const Handle seg(new zcGraphicSimple<zcLineSeg>(zcLineSeg(zcPoint(1, 1), zcPoint(3, 1)), zcColor::red));
+  // An empty text is a null member too.
+  const Handle emptyText(new zcGraphicText(L"", zcPoint(), zcColor::green, zcColor::blue, zcUIFormat(), zcVector<2>()));
+  for (const Handle& null : {Handle(new zcGraphicGroup(empty)), emptyText}) {
+    group.items({Handle(), null, seg});
+    nullGroup.items({Handle(), null});
+    EXPECT_TRUE(!group.isNull() && nullGroup.isNull() && group.item(2).rep() != seg.rep());
+    EXPECT_EQ(group.props(), seg->props());
+    EXPECT_EQ(nullGroup.props(), null->props());
+  }
   group.items({Handle(), Handle(new zcGraphicGroup(empty)), seg});
-  nullGroup.items({Handle(), Handle(new zcGraphicGroup(empty))});
-  EXPECT_TRUE(!group.isNull() && nullGroup.isNull() && group.item(2).rep() != seg.rep());
-  EXPECT_EQ(group.props(), seg->props());
-  EXPECT_EQ(nullGroup.props(), empty.props());
   for (const long bad : {-1L, 3L}) {
     try {
       group.item(bad);

@@ -108,14 +108,23 @@ TEST(SpecialGraphics, TextsCloneWithoutOffsetOrPenAndAreNullWhenEmpty) {
 }
 
 TEST(SpecialGraphics, SectionsKeepArrowFlagsInTheirPropertiesAndReadVersionZero) {
-  // Recorded as opcode 7 only with both flags (the tablet's choice: drawing is checked above).
+  // Recorded as opcode 7 only with both flags, else 39 with the flags after the section;
+  // painted with arrow heads only when the head flag is set.
   for (const bool head : {false, true})
     for (const bool forward : {false, true}) {
       const zcGraphicEllipseAnnulusSection s(kSection, zcColor::red, head, forward);
       EXPECT_EQ(std::make_pair(s.drawArrowHead(), s.drawArrowHeadForward()), std::make_pair(head, forward));
       zcUITablet t;
       t.draw(s, eImage);
-      EXPECT_EQ(opcodesOf(t.sketch()), std::vector<long>{head && forward ? 7 : 39});
+      const std::vector<Op> ops = opsOf(t.sketch());
+      ASSERT_EQ(ops.size(), 1u);
+      EXPECT_EQ(ops[0].opcode, head && forward ? 7 : 39);
+      if (ops[0].opcode == 39) {
+        EXPECT_EQ(Bytes(ops[0].payload.end() - 2, ops[0].payload.end()), (Bytes{head, forward}));
+      }
+      Screen screen;
+      screen.tablet.draw(s, eImage);
+      EXPECT_EQ(screen.image.count("drawToRelPels"), head ? 2u : 0u);  // the two arms of the head
     }
   EXPECT_EQ(zc_Instantiator::nameOf(*zcGraphic::makeShapeGraphic(kSection, pen(zcColor::red, 1))), kSectionName);
   // Version 0: the same record with the two bools after the section.
