@@ -73,6 +73,13 @@ TEST(SpecialGraphics, DrawMeasureMapAndArchiveUnderTheirNames) {
     r.direct(direct);
     EXPECT_FALSE(direct.sketch().isNull());
     EXPECT_EQ(bytesOf(viaGraphic.sketch()), bytesOf(direct.sketch()));
+    Screen drawn, replayed;
+    drawn.tablet.draw(g, eImage);
+    replayed.tablet.draw(viaGraphic.sketch(), zcPoint(), eImage);
+    // A replay frames its calls with a screen lock and drawing optimization.
+    const std::vector<std::string>& framed = replayed.image.calls();
+    ASSERT_GE(framed.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(framed.begin() + 2, framed.end() - 2), drawn.image.calls());
     EXPECT_EQ(std::make_tuple(g.encloseRect(), g.distToPoint(kProbe)), std::make_tuple(r.box, r.distance));
     const zcXform<2> shift = zcXform<2>::translation(zcVector<2>(1, 2));
     const Handle image = g.map(shift);
