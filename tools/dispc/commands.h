@@ -20,6 +20,19 @@ int zfRunDemo(const std::string& dir);
 // list read back records the same sketch.
 bool zfGraphicListDemo(const std::string& dir);
 
+// Exports the demo's graphic list (scene.glist in `dir`) to graphics-list records,
+// imports them and draws them into grlist.png; true when exporting the import again
+// gives the same records and drawing the records records what the import draws.
+bool zfGraphicsListDemo(const std::string& dir);
+
+// Prints the graphics-list records of the graphic list archived at `path`, one line
+// each, then each graphic left out by class; writes the records to `output` when given
+// (the records file, tools/dispc/grlist.cpp).
+int zfRunExport(const std::string& path, const std::string& output);
+// Lists the graphics of the records file at `path` as imported, one line each; draws
+// the records into the PNG `output` (640 × 480) when given.
+int zfRunImport(const std::string& path, const std::string& output);
+
 // Writes synthetic.png into `dir`: SMD bodies rendered in both coverage modes and under
 // a perspective map.
 bool zfDemoSynthetic(const std::string& dir);

@@ -539,6 +539,6 @@ int zfRunDemo(const std::string& dir) {
   const bool sketchOk = sketchRoundTrip(dir);
   const bool syntheticOk = zfDemoSynthetic(dir);
   const bool sceneOk = sceneRoundTrip(dir);
-  const bool listOk = zfGraphicListDemo(dir);
+  const bool listOk = zfGraphicListDemo(dir) && zfGraphicsListDemo(dir);
   return tableOk && same && sketchOk && sceneOk && syntheticOk && listOk ? 0 : 1;
 }

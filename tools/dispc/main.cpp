@@ -133,6 +133,14 @@ int main(int argc, char** argv) {
   CLI::App* dump = app.add_subcommand("dump", "list the operations of a sketch archive");
   dump->add_option("SKETCH", dumpPath, "the sketch archive ('-' or /dev/stdin: standard input)")->required();
 
+  std::string listPath, exportOutput, recordsPath, importOutput;
+  CLI::App* exportCmd = app.add_subcommand("export", "print the graphics-list records of a graphic list archive");
+  exportCmd->add_option("LIST", listPath, "the graphic list archive")->required();
+  exportCmd->add_option("-o,--output", exportOutput, "write the records to this file");
+  CLI::App* importCmd = app.add_subcommand("import", "list the graphics of a graphics-list records file");
+  importCmd->add_option("FILE", recordsPath, "the records file, as export -o writes it")->required();
+  importCmd->add_option("-o,--output", importOutput, "draw the records into this PNG");
+
   // A first word that names no subcommand is named back (CLI11 would only say that
   // a subcommand is required).
   if (argc > 1 && argv[1][0] != '-') {
@@ -162,6 +170,8 @@ int main(int argc, char** argv) {
       return zfRunRender(render);
     }
     if (*dump) return zfRunDump(dumpPath);
+    if (*exportCmd) return zfRunExport(listPath, exportOutput);
+    if (*importCmd) return zfRunImport(recordsPath, importOutput);
   } catch (const zcException& e) {
     return report(e.what());
   } catch (const std::bad_alloc&) {
