@@ -40,3 +40,10 @@ std::vector<std::vector<std::uint8_t>> zfSampleSketchArchives();
 void zfDrawSyntheticBytes(const std::uint8_t* data, std::size_t size);
 // A valid input: a rounded triangle in a 32 × 32 window.
 std::vector<std::uint8_t> zfSyntheticSeed();
+
+// The first four bytes as a graphics-list record count, the rest as its records:
+// imported, drawn and printed. Only zcMalformedData (with nothing appended or drawn)
+// and shape failures may end it; import, drawing and printing agree on malformed lists.
+void zfReadGraphicsListBytes(const std::uint8_t* data, std::size_t size);
+// A list of one record of each kind, in that form.
+std::vector<std::uint8_t> zfGraphicsListSeed();

@@ -40,5 +40,6 @@ int main(int argc, char** argv) {
   zcPelBuffer<zcPackedRGB32> rgb(4, 4);
   zfWritePngRGBA(corpus + "/png/seed1.png", rgb);
   write(corpus + "/synth/seed0", zfSyntheticSeed());
+  write(corpus + "/grlist/seed0", zfGraphicsListSeed());
   return 0;
 }

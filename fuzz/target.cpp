@@ -7,6 +7,8 @@
 //                   exception, with nothing appended
 //   PNG             a PNG file: a zcScreenError
 //   SYNTH           an outline, map and window rendered synthetically: a zcException
+//   GRLIST          a graphics list imported, drawn and printed: zcMalformedData or a
+//                   shape failure, and all three agree on what is malformed
 // Never a crash, a read out of bounds or an unbounded allocation.
 #include "programs.h"
 
@@ -46,6 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 #elif defined(ZF_TARGET_SYNTH)
   zfDrawSyntheticBytes(data, size);
+#elif defined(ZF_TARGET_GRLIST)
+  zfReadGraphicsListBytes(data, size);
 #else
 #error "define ZF_TARGET_<NAME> to choose the target"
 #endif
