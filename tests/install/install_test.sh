@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# install_test.sh BUILD BINDIR LIBDIR VERSION CXX CXXFLAGS LDFLAGS
+# install_test.sh BUILD BINDIR LIBDIR VERSION CXX CXXFLAGS LDFLAGS CC
 # Installs BUILD into a temporary prefix, then, with no library path set: runs the
 # installed program, builds the programs of consumer/ through the CMake package and
 # one of them through pkg-config, and runs them. What they print shows on failure.
 set -euo pipefail
 trap 'echo "install test: failed: $BASH_COMMAND (line $LINENO)" >&2' ERR
-build=$1 bindir=$2 libdir=$3 version=$4 cxx=$5 cxxflags=$6 ldflags=$7
+build=$1 bindir=$2 libdir=$3 version=$4 cxx=$5 cxxflags=$6 ldflags=$7 cc=$8
 here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -35,13 +35,15 @@ echo "$demo"
 
 # Through the CMake package.
 cmake -S "$here/consumer" -B "$tmp/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
-  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags"
+  -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+  -DCMAKE_C_COMPILER="$cc" -DCMAKE_C_FLAGS="$cxxflags"
 cmake --build "$tmp/consumer"
 "$tmp/consumer/screen_consumer" "$tmp/cmake.png"
 [ -s "$tmp/cmake.png" ]
 # It needs the foundation library only through the display core's run path.
 [[ $(readelf -d "$tmp/consumer/core_consumer") != *"[libzfound.so"* ]]
 "$tmp/consumer/core_consumer"
+"$tmp/consumer/grlist_consumer" >/dev/null
 
 # Through pkg-config: each library's file brings the one below it.
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
@@ -54,4 +56,7 @@ for lib in zscreen dispc zfound; do [[ $libs == *" -l$lib "* ]]; done
   -Wl,-rpath,"$(pkg-config --variable=libdir zscreen)" $ldflags
 "$tmp/pc_consumer" "$tmp/pkgconfig.png"
 [ -s "$tmp/pkgconfig.png" ]
+# shellcheck disable=SC2046,SC2086
+"$cc" $cxxflags -o "$tmp/pc_grlist" "$here/../grlist/c_program.c" $(pkg-config --cflags --libs grlist) \
+  -Wl,-rpath,"$(pkg-config --variable=libdir grlist)" $ldflags && "$tmp/pc_grlist" >/dev/null
 echo "install test: prefix, program and both consumers work"
