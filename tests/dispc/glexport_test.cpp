@@ -139,7 +139,7 @@ void randomRecords(zgr_list* l, std::mt19937& rng, int count) {
       case 7: zgr_list_appendPolyline(l, c, points.data(), static_cast<std::int32_t>(points.size()), rng() % 3); break;
       case 8: zgr_list_appendShapeAffineRect(l, c, &affine); break;
       case 9: zgr_list_appendTextEx(l, L"Tx\U0001F600", &at, c, colors[rng() % 7], rng() % 11, &b); break;
-      case 10: zgr_list_appendLineSegSet(l, c, &points.data()->x, static_cast<std::int32_t>(points.size() / 2)); break;
+      case 10: zgr_list_appendLineSegSet(l, c, points.empty() ? nullptr : &points[0].x, static_cast<std::int32_t>(points.size() / 2)); break;
       default: zgr_list_appendRaw(l, 11 + rng() % 100, c, &a, 16);
     }
   }
