@@ -7,6 +7,8 @@
 #include "zfound/exception.h"
 
 #include <cstdint>
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -62,17 +64,23 @@ std::int32_t affineRect(zgr_list* list, zgr_color code, const zcGraphicSimple<zc
   return zgr_list_appendShapeAffineRect(list, code, &shape);
 }
 
+// Scratch arrays for the counted kinds, kept between records.
+template <class T>
+std::vector<T>& scratch() {
+  thread_local std::vector<T> values;
+  values.clear();
+  return values;
+}
+
 std::int32_t polyline(zgr_list* list, zgr_color code, const zcGraphicSimple<zcPolyline>& g) {
-  std::vector<zmath_vector> vertices;
-  vertices.reserve(g.item().vertices().size());
+  std::vector<zmath_vector>& vertices = scratch<zmath_vector>();
   for (const zcPoint& p : g.item().vertices()) vertices.push_back(vec(p));
   return zgr_list_appendPolyline(list, code, vertices.data(), static_cast<std::int32_t>(g.item().size()),
                                  g.item().isClosed() ? 1 : 0);
 }
 
 std::int32_t lineSegSet(zgr_list* list, zgr_color code, const zcGraphicSimple<zcLineSegSet>& g) {
-  std::vector<double> ends;
-  ends.reserve(4 * g.item().segments().size());
+  std::vector<double>& ends = scratch<double>();
   for (const zcLineSeg& s : g.item().segments()) ends.insert(ends.end(), {s.p1().x(), s.p1().y(), s.p2().x(), s.p2().y()});
   return zgr_list_appendLineSegSet(list, code, ends.data(), static_cast<std::int32_t>(g.item().size()));
 }
@@ -97,10 +105,18 @@ const Row kRows[] = {
     row<zcGraphicText, text>(),
 };
 
+// The row of a dynamic type is found once per thread: a failed dynamic_cast costs more
+// than writing the record.
 const Row* rowOf(const zcGraphic& g) {
+  thread_local std::vector<std::pair<const std::type_info*, const Row*>> known;
+  const std::type_info* type = &typeid(g);
+  for (const auto& [t, row] : known)
+    if (t == type) return row;
+  const Row* found = nullptr;
   for (const Row& r : kRows)
-    if (r.is(g)) return &r;
-  return nullptr;
+    if (!found && r.is(g)) found = &r;
+  known.emplace_back(type, found);
+  return found;
 }
 
 }  // namespace
