@@ -18,7 +18,6 @@
 namespace {
 constexpr const char* kModule = "dispc/wrfm/smdpoly";
 constexpr unsigned char kPolyVersion = 1;
-constexpr unsigned char kColorsVersion = 1;
 constexpr double kZeroTol = 1e-15;
 // Smallest archive form of one vertex: version, base (version, empty name), point,
 // radius, span, two fractions, label.
@@ -40,63 +39,6 @@ ZC_SMDPOLY_ERROR_DEFINE(noPelBuffer, 0x11000364, L"No pel buffer to draw on.")
 ZC_SMDPOLY_ERROR_DEFINE(badSubModel, 0x11000365, L"The specified sub-model is not 2D")
 ZC_SMDPOLY_ERROR_DEFINE(notClosed, 0x11000366, L"An operation was performed which requires a closed poly.")
 #undef ZC_SMDPOLY_ERROR_DEFINE
-
-// --- zcSMDColors -----------------------------------------------------------------------------
-
-zcSMDColors::zcSMDColors()
-    : wireframe_(zcColor::greenColor()),
-      synthetic_(zcColor::ltGreyColor()),
-      background_(zcColor::dkGreyColor()) {}
-
-zcSMDColors::zcSMDColors(const zcColor& wireframeDefault, const zcColor& syntheticDefault,
-                         const zcColor& syntheticBackground)
-    : wireframe_(wireframeDefault), synthetic_(syntheticDefault), background_(syntheticBackground) {}
-
-zcSMDColors::zcSMDColors(const zcSMDColors&) = default;
-zcSMDColors& zcSMDColors::operator=(const zcSMDColors&) = default;
-zcSMDColors::~zcSMDColors() = default;
-
-void zcSMDColors::wireframeDefaultColor(const zcColor& color) {
-  mutating_();
-  wireframe_ = color;
-}
-
-void zcSMDColors::syntheticDefaultColor(const zcColor& color) {
-  mutating_();
-  synthetic_ = color;
-}
-
-void zcSMDColors::syntheticBackgroundColor(const zcColor& color) {
-  mutating_();
-  background_ = color;
-}
-
-bool zcSMDColors::operator==(const zcSMDColors& o) const {
-  return wireframe_ == o.wireframe_ && synthetic_ == o.synthetic_ && background_ == o.background_;
-}
-
-zcPersistent* zcSMDColors::make() { return new zcSMDColors; }
-const zc_Instantiator zcSMDColors::sExemplar(typeid(zcSMDColors), "zcSMDColors", &zcSMDColors::make);
-
-void zcSMDColors::dispatchSerialize(zcArchive& archive) {
-  zfSerializeLevel(archive, this, "zcSMDColors", kColorsVersion, [&](unsigned char v) { serialize_(archive, v); });
-}
-
-void zcSMDColors::serialize_(zcArchive& archive, unsigned char version) {
-  if (version == 0) return;
-  zcPersistent::dispatchSerialize(archive);
-  if (version > kColorsVersion) throw zcArchive::UnknownVersion("dispc/wrfm/colors", __LINE__);
-  zcColor wireframe = wireframe_;
-  zcColor synthetic = synthetic_;
-  zcColor background = background_;
-  archive || wireframe || synthetic || background;
-  if (archive.isLoading()) {
-    mutating_();
-    wireframe_ = wireframe;
-    synthetic_ = synthetic;
-    background_ = background;
-  }
-}
 
 // --- The edit journal --------------------------------------------------------------------------
 
