@@ -3,7 +3,7 @@
 // further operations in smdpoly_ops.cpp.
 #include "dispc/wrfm/smdpoly.h"
 
-#include "dispc/uierror.h"
+#include "wrfm/smdarchive.h"
 #include "wrfm/smdpoly_index.h"
 
 #include "zfound/archive.h"
@@ -489,40 +489,11 @@ zcSMDDimension zcSMDGDPoly::segmentDimension(long segment) const {
   }
 }
 
-// --- Drawing ---------------------------------------------------------------------------------------
-
-// Drawing comes with the renderers.
-void zcSMDGDPoly::drawWireframe(const zcXform<2>&, zcUITablet&) const { throw zcUIError::NotImplemented(); }
-
-// Drawing comes with the renderers.
-void zcSMDGDPoly::drawSynthetic(const zcXform<2>&, zcPelBuffer<unsigned char>&) const {
-  throw zcUIError::NotImplemented();
-}
-
 // --- Archive ---------------------------------------------------------------------------------------
 
 zcPersistent* zcSMDGDPoly::make() { return new zcSMDGDPoly(L"poly"); }
 const zc_Instantiator zcSMDGDPoly::sExemplar(typeid(zcSMDGDPoly), "zcSMDGDPoly", &zcSMDGDPoly::make);
 
-namespace {
-
-// One list of the archive form: version byte 0, count (u32), elements. Loading checks
-// the count against the bytes left before it allocates.
-template <class T, class Element>
-void serializeList(zcArchive& archive, std::vector<T>& list, std::size_t minBytesEach, Element element) {
-  unsigned char version = 0;
-  archive || version;
-  if (version != 0) throw zcArchive::UnknownVersion(kModule, __LINE__);
-  unsigned long count = static_cast<unsigned long>(list.size());
-  archive || count;
-  if (archive.isLoading()) {
-    archive.checkCount(count, minBytesEach);
-    list.assign(count, T());
-  }
-  for (T& item : list) element(item);
-}
-
-}  // namespace
 
 void zcSMDGDPoly::dispatchSerialize(zcArchive& archive) {
   zfSerializeLevel(archive, this, "zcSMDGDPoly", kPolyVersion, [&](unsigned char v) { serialize_(archive, v); });
@@ -549,15 +520,12 @@ void zcSMDGDPoly::serialize_(zcArchive& archive, unsigned char version) {
     auto& start = loading ? loadedStart : roundedStart_;
     auto& end = loading ? loadedEnd : roundedEnd_;
     auto& span = loading ? loadedSpan : roundedSpan_;
-    serializeList(archive, vertices, kMinVertexBytes, [&](zcSMDGDPolyVertex& v) { archive || v; });
-    serializeList(archive, labels, 4, [&](std::int32_t& label) {
-      long value = label;
-      archive || value;
-      label = static_cast<std::int32_t>(value);
-    });
-    serializeList(archive, start, 16, [&](zcVector<2>& p) { archive || p; });
-    serializeList(archive, end, 16, [&](zcVector<2>& p) { archive || p; });
-    serializeList(archive, span, 8, [&](double& s) { archive || s; });
+    using zc_smd::serializeList;
+    serializeList(archive, vertices, kMinVertexBytes, kModule, [&](zcSMDGDPolyVertex& v) { archive || v; });
+    serializeList(archive, labels, 4, kModule, [&](std::int32_t& label) { zc_smd::serializeLabel(archive, label); });
+    serializeList(archive, start, 16, kModule, [&](zcVector<2>& p) { archive || p; });
+    serializeList(archive, end, 16, kModule, [&](zcVector<2>& p) { archive || p; });
+    serializeList(archive, span, 8, kModule, [&](double& s) { archive || s; });
 
     bool open = open_;
     bool reversed = reversed_;

@@ -184,6 +184,7 @@ public:
   // Equal polys in order, positions aside.
   static bool equivalent(const zcSMDGDModel& a, const zcSMDGDModel& b);
   static const zc2Rigid& position(const zcSMDGDModel& model) { return model.position_; }
+  static void position(zcSMDGDModel& model, const zc2Rigid& at);
   // One three-vertex poly: turned as that poly, at its vertex 1. Otherwise turned as
   // the first poly (0 without polys), at the centre of mass.
   static zc2Rigid normalizedPosition(const zcSMDGDModel& model);

@@ -547,8 +547,11 @@ public:
   // What drawNegWireframe draws of each segment: the segment's rounded form, the
   // extension before its start, the extension beyond its end.
   enum NegWireframeFlags : unsigned { eNegSegment = 1, eNegBackward = 2, eNegForward = 4, eNegAll = 7 };
-  // The mapped segments and their extensions (those not 0) as plain pieces in `color`
-  // on the overlay layer: lines as zcLineSeg, arcs as polylines of their mapped chords.
+  // The mapped segments (unrounded, so that they meet their extensions) and their
+  // extensions (those not 0) as zcLineSeg lines in `color` on the overlay layer, arcs
+  // as chords of at most 5 degrees.
+  // The wireframe that holds a copy of the poly (identity transform).
+  static zc2Wireframe wireframe(const zcSMDGDPoly& poly);
   static void drawNegWireframe(const zcSMDGDPoly& poly, const zcXform<2>& xform, zcUITablet& tablet,
                                const zcColor& color, unsigned flags = eNegAll);
 
