@@ -4,7 +4,7 @@
 #include "dispc/wrfm/smdmodel.h"
 
 #include "dispc/wrfm/wirefrm.h"
-#include "wrfm/smdarchive.h"
+#include "wrfm/smdcommon.h"
 
 #include "zfound/archive.h"
 
@@ -26,13 +26,9 @@ constexpr std::size_t kMinPolyBytes = 1 + 1 + 4 + 5 * 5 + 2 + 1;
 
 ZC_EXCEPTION_FAMILY_SERIALIZE(zcSMDGDModel::Errors, zcException, "zcSMDGDModel::Errors")
 
-#define ZC_SMDMODEL_ERROR_DEFINE(Name, Number, Text)                              \
-  ZC_EXCEPTION_DEFINE(zcSMDGDModel::Name, Errors, "zcSMDGDModel::" #Name, Number) \
-  void zcSMDGDModel::Name::message_(std::wostream& out) const { out << Text; }
-ZC_SMDMODEL_ERROR_DEFINE(invalidIndex, 0x11000370, L"Invalid poly index specified.")
-ZC_SMDMODEL_ERROR_DEFINE(crossingPolys, 0x11000371, L"At least two polys intersect.")
-ZC_SMDMODEL_ERROR_DEFINE(nestedPolys, 0x11000372, L"At least one of the polys is nested.")
-#undef ZC_SMDMODEL_ERROR_DEFINE
+ZC_SMD_ERROR_DEFINE(zcSMDGDModel, invalidIndex, 0x11000370, L"Invalid poly index specified.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDModel, crossingPolys, 0x11000371, L"At least two polys intersect.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDModel, nestedPolys, 0x11000372, L"At least one of the polys is nested.")
 
 // --- State and the poly list -------------------------------------------------------------
 

@@ -3,7 +3,7 @@
 // further operations in smdpoly_ops.cpp.
 #include "dispc/wrfm/smdpoly.h"
 
-#include "wrfm/smdarchive.h"
+#include "wrfm/smdcommon.h"
 #include "wrfm/smdpoly_index.h"
 
 #include "zfound/archive.h"
@@ -28,17 +28,13 @@ constexpr std::size_t kMinVertexBytes = 1 + 1 + 4 + 16 + 8 + 8 + 16 + 4;
 
 ZC_EXCEPTION_FAMILY_SERIALIZE(zcSMDGDPoly::Errors, zcException, "zcSMDGDPoly::Errors")
 
-#define ZC_SMDPOLY_ERROR_DEFINE(Name, Number, Text)                                              \
-  ZC_EXCEPTION_DEFINE(zcSMDGDPoly::Name, Errors, "zcSMDGDPoly::" #Name, Number)                 \
-  void zcSMDGDPoly::Name::message_(std::wostream& out) const { out << Text; }
-ZC_SMDPOLY_ERROR_DEFINE(invalidVertices, 0x11000360, L"Invalid poly vertices.")
-ZC_SMDPOLY_ERROR_DEFINE(crossingSegments, 0x11000361, L"Two or more poly segments cross.")
-ZC_SMDPOLY_ERROR_DEFINE(invalidIndex, 0x11000362, L"Invalid index for poly vertex or segment.")
-ZC_SMDPOLY_ERROR_DEFINE(invalidRounding, 0x11000363, L"Invalid radius for poly vertex rounding.")
-ZC_SMDPOLY_ERROR_DEFINE(noPelBuffer, 0x11000364, L"No pel buffer to draw on.")
-ZC_SMDPOLY_ERROR_DEFINE(badSubModel, 0x11000365, L"The specified sub-model is not 2D")
-ZC_SMDPOLY_ERROR_DEFINE(notClosed, 0x11000366, L"An operation was performed which requires a closed poly.")
-#undef ZC_SMDPOLY_ERROR_DEFINE
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, invalidVertices, 0x11000360, L"Invalid poly vertices.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, crossingSegments, 0x11000361, L"Two or more poly segments cross.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, invalidIndex, 0x11000362, L"Invalid index for poly vertex or segment.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, invalidRounding, 0x11000363, L"Invalid radius for poly vertex rounding.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, noPelBuffer, 0x11000364, L"No pel buffer to draw on.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, badSubModel, 0x11000365, L"The specified sub-model is not 2D")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, notClosed, 0x11000366, L"An operation was performed which requires a closed poly.")
 
 // --- The edit journal --------------------------------------------------------------------------
 

@@ -54,20 +54,9 @@ public:
   ZC_EXCEPTION_FAMILY(DISPC_API, zcException)
 
   // Each failure has a fixed error number and message (see smdmodel.cpp).
-#define ZC_SMDMODEL_ERROR(Name)                                 \
-  class DISPC_API Name : public Errors {                        \
-  public:                                                       \
-    Name() = default;                                           \
-    Name(const Name&) = default;                                \
-    Name& operator=(const Name&) = default;                     \
-    ZC_EXCEPTION_PROTOCOL(Name)                                 \
-  protected:                                                    \
-    void message_(std::wostream& out) const override;           \
-  };
-  ZC_SMDMODEL_ERROR(invalidIndex)   // 0x11000370 "Invalid poly index specified."
-  ZC_SMDMODEL_ERROR(crossingPolys)  // 0x11000371 "At least two polys intersect." (raised by nothing here)
-  ZC_SMDMODEL_ERROR(nestedPolys)    // 0x11000372 "At least one of the polys is nested."
-#undef ZC_SMDMODEL_ERROR
+  ZC_SMD_ERROR(invalidIndex)   // 0x11000370 "Invalid poly index specified."
+  ZC_SMD_ERROR(crossingPolys)  // 0x11000371 "At least two polys intersect." (raised by nothing here)
+  ZC_SMD_ERROR(nestedPolys)    // 0x11000372 "At least one of the polys is nested."
 
   // No polys, the identity position.
   explicit zcSMDGDModel(const std::wstring& name = std::wstring());

@@ -64,24 +64,13 @@ public:
   ZC_EXCEPTION_FAMILY(DISPC_API, zcException)
 
   // Each failure has a fixed error number and message (see smdpoly.cpp).
-#define ZC_SMDPOLY_ERROR(Name)                                  \
-  class DISPC_API Name : public Errors {                        \
-  public:                                                       \
-    Name() = default;                                           \
-    Name(const Name&) = default;                                \
-    Name& operator=(const Name&) = default;                     \
-    ZC_EXCEPTION_PROTOCOL(Name)                                 \
-  protected:                                                    \
-    void message_(std::wostream& out) const override;           \
-  };
-  ZC_SMDPOLY_ERROR(invalidVertices)   // 0x11000360
-  ZC_SMDPOLY_ERROR(crossingSegments)  // 0x11000361
-  ZC_SMDPOLY_ERROR(invalidIndex)      // 0x11000362
-  ZC_SMDPOLY_ERROR(invalidRounding)   // 0x11000363
-  ZC_SMDPOLY_ERROR(noPelBuffer)       // 0x11000364
-  ZC_SMDPOLY_ERROR(badSubModel)       // 0x11000365
-  ZC_SMDPOLY_ERROR(notClosed)         // 0x11000366
-#undef ZC_SMDPOLY_ERROR
+  ZC_SMD_ERROR(invalidVertices)   // 0x11000360
+  ZC_SMD_ERROR(crossingSegments)  // 0x11000361
+  ZC_SMD_ERROR(invalidIndex)      // 0x11000362
+  ZC_SMD_ERROR(invalidRounding)   // 0x11000363
+  ZC_SMD_ERROR(noPelBuffer)       // 0x11000364
+  ZC_SMD_ERROR(badSubModel)       // 0x11000365
+  ZC_SMD_ERROR(notClosed)         // 0x11000366
 
   // Open, no vertices, weight 1, default colors.
   explicit zcSMDGDPoly(const std::wstring& name = L"poly");

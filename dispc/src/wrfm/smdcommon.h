@@ -1,10 +1,20 @@
-// The list form that SMD polys and models archive their vectors in.
+// What the sources of SMD polys and models share: the definitions of their exception
+// classes and the list form their archives use for vectors.
 #pragma once
 
 #include "zfound/archive.h"
+#include "zfound/exception.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <ostream>
 #include <vector>
+
+// Defines the SMD exception class Owner::Name (declared with ZC_SMD_ERROR) with its
+// error number and fixed message.
+#define ZC_SMD_ERROR_DEFINE(Owner, Name, Number, Text)                 \
+  ZC_EXCEPTION_DEFINE(Owner::Name, Errors, #Owner "::" #Name, Number) \
+  void Owner::Name::message_(std::wostream& out) const { out << Text; }
 
 namespace zc_smd {
 
