@@ -368,6 +368,11 @@ TEST(SMDShapes, TestsDimensionsAndFilters) {
   expectRefused<zcSMDGDPolyVertex::invalidSegmentLength, Poly>(longer, [](Poly& p) { Priv::rectWidth(p, zcSMDDimension()); });
   expectRefused<zcSMDGDPolyVertex::invalidSegmentLength, Poly>(
       longer, [](Poly& p) { Priv::autoSegmentLengthTolerance(p, zcDimTol(5, 4.9, 5.1)); });
+  // A poly that is not rectangular is left alone.
+  const Poly triangle = Poly::triangle(6, 3, zcPoint());
+  Poly same = triangle;
+  Priv::rectLength(same, zcSMDDimension(9));
+  EXPECT_EQ(zc_test::ownBytes(same), zc_test::ownBytes(triangle));
   Priv::autoSegmentLengthTolerance(longer, zcDimTol(-1, 0.5, 0.5, zcDimTol::eOffsets));
   EXPECT_TRUE(longer.segmentDimension(2) == zcSMDDimension(2, 1.5, 2.5, zcSMDDimension::eScaleNominal));
 
