@@ -58,13 +58,12 @@ struct ArcBorders {
 
 inline CellRow::CellRow(const Window& win)
     : x0_(win.x0),
-      x1_(win.x1),
       left_(static_cast<double>(win.x0)),
       right_(static_cast<double>(win.x1)),
       width_(win.x1 - win.x0),
-      cells_(static_cast<std::size_t>(width_) + 1),
-      bits_(static_cast<std::size_t>(width_) / 64 + 1, 0),
-      words_(bits_.size() / 64 + 1, 0) {}
+      cells_(static_cast<std::size_t>(width_) + 1) {
+  runs_.reserve(16);
+}
 
 inline void CellRow::walk(Mono& m, long row) {
   const double yEnd = std::min(static_cast<double>(row) + 1.0, m.b.y());
@@ -98,8 +97,10 @@ inline void CellRow::walkParts(double w, double xa, double ya, double xb, double
   if (xa == xb || ca == fastFloor(xb)) {
     const double dy = yb - ya;
     add(i, w * dy, w * (dy * (0.5 * (xa + xb) - ca) + border.extraEnd()));
+    runs_.push_back(Run{i, i});
     return;
   }
+  const long start = i;
   // Borders strictly between the ends; the column of the part before border k is k − 1
   // going right and k going left.
   double px = xa, py = ya;
@@ -120,6 +121,7 @@ inline void CellRow::walkParts(double w, double xa, double ya, double xb, double
   }
   const double dy = yb - py;
   add(i, w * dy, w * (dy * (0.5 * (px + xb) - col) + border.extraEnd()));
+  runs_.push_back(start < i ? Run{start, i} : Run{i, start});
 }
 
 }  // namespace zc_synth

@@ -12,7 +12,6 @@
 #include "wrfm/synth_fill.h"
 
 #include <algorithm>
-#include <bit>
 #include <utility>
 
 namespace zc_synth {
@@ -46,49 +45,38 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
 
 template <class Sink>
 void CellRow::sweep(Sink& sink) {
-  const long x0 = x0_;
-  double sum = 0.0;
-  long from = x0;
-  // One touched pel, in column order: the running sum, the span before it, the pel.
-  const auto pel = [&](long col, double cover, double area) {
-    // Between touched pels the coverage is the running sum, an integer up to rounding.
-    if (from < col) sink.span(from, col, std::min(1.0, std::abs(sum)));
-    sum += cover;
-    sink.pel(col, std::min(1.0, std::abs(sum - area)));
-    from = col + 1;
-  };
-  if (!dense_) {
-    // Insertion sort by column keeps the parts of one pel in the order they came.
-    for (int k = 1; k < count_; ++k) {
-      const Part p = short_[k];
-      int j = k;
-      for (; j > 0 && short_[j - 1].i > p.i; --j) short_[j] = short_[j - 1];
-      short_[j] = p;
-    }
-    for (int k = 0; k < count_;) {
-      const long i = short_[k].i;
-      double cover = 0.0, area = 0.0;
-      for (; k < count_ && short_[k].i == i; ++k) cover += short_[k].cover, area += short_[k].area;
-      pel(x0 + i, cover, area);
-    }
-    count_ = 0;
-  } else {
-    const std::size_t tops = words_.size();
-    for (std::size_t top = 0; top < tops; ++top) {
-      for (std::uint64_t marks = std::exchange(words_[top], 0); marks != 0; marks &= marks - 1) {
-        const std::size_t word = top * 64 + static_cast<std::size_t>(std::countr_zero(marks));
-        // The touched cells in column order, lowest bit first.
-        for (std::uint64_t bits = std::exchange(bits_[word], 0); bits != 0; bits &= bits - 1) {
-          const long i = static_cast<long>(word * 64) + std::countr_zero(bits);
-          Cell& cell = cells_[static_cast<std::size_t>(i)];
-          pel(x0 + i, cell.cover, cell.area);
-          cell = Cell{};
-        }
-      }
-    }
-    dense_ = false;
+  // The runs in column order (insertion sort: a row holds a few), then merged where
+  // they overlap or meet, so that every touched cell is swept once, left to right.
+  Run* const runs = runs_.data();
+  const std::size_t n = runs_.size();
+  for (std::size_t k = 1; k < n; ++k) {
+    const Run r = runs[k];
+    std::size_t j = k;
+    for (; j > 0 && runs[j - 1].first > r.first; --j) runs[j] = runs[j - 1];
+    runs[j] = r;
   }
-  if (from < x1_) sink.span(from, x1_, std::min(1.0, std::abs(sum)));
+  Cell* const cells = cells_.data();
+  double sum = 0.0;
+  long from = 0;
+  for (std::size_t k = 0; k < n;) {
+    const long first = runs[k].first;
+    long last = runs[k].last;
+    for (++k; k < n && runs[k].first <= last + 1; ++k) last = std::max(last, runs[k].last);
+    // Between runs the coverage is the running sum, an integer up to rounding.
+    if (from < first) sink.span(from, first, std::min(1.0, std::abs(sum)));
+    // The cell right of the window (index width) only needs clearing.
+    last = std::min(last, width_ - 1);
+    for (long i = first; i <= last; ++i) {
+      Cell& cell = cells[i];
+      sum += cell.cover;
+      sink.pel(i, std::min(1.0, std::abs(sum - cell.area)));
+      cell = Cell{};
+    }
+    from = std::max(from, last + 1);
+  }
+  cells[width_] = Cell{};
+  runs_.clear();
+  if (from < width_) sink.span(from, width_, std::min(1.0, std::abs(sum)));
 }
 
 template void CellRow::sweep(PelSink&);
@@ -102,7 +90,7 @@ void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
   unsigned char* const first = pb.pelPointer(win.x0, win.y0);
   eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
     for (Mono* m : active) cells.walk(*m, row);
-    PelSink sink{first + (row - win.y0) * pb.pitch(), win.x0, v};
+    PelSink sink{first + (row - win.y0) * pb.pitch(), v};
     cells.sweep(sink);
   });
 }
@@ -116,7 +104,7 @@ std::vector<double> exactCoverage(const zcSMDGDPoly& poly, const zcXform<2>& M, 
   CellRow cells(win);
   eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
     for (Mono* m : active) cells.walk(*m, row);
-    CoverageSink sink{out.data() + (row - win.y0) * (win.x1 - win.x0), win.x0};
+    CoverageSink sink{out.data() + (row - win.y0) * (win.x1 - win.x0)};
     cells.sweep(sink);
   });
   return out;
