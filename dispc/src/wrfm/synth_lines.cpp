@@ -31,12 +31,20 @@ namespace zc_synth {
 
 namespace {
 
-// Pel access along a major axis u and a minor axis w; transposed means u is y.
+// Pel access along a major axis u and a minor axis w; transposed means u is y. The pels
+// are reached from the window's first pel by strides, without a call per pel.
 struct Axes {
-  zcPelBuffer<unsigned char>& pb;
-  bool transposed;
-  bool contains(long u, long w) const { return transposed ? pb.contains(w, u) : pb.contains(u, w); }
-  unsigned char& at(long u, long w) const { return transposed ? *pb.pelPointer(w, u) : *pb.pelPointer(u, w); }
+  Axes(zcPelBuffer<unsigned char>& pb, bool transposed) : first(pb.pelPointer(pb.offset().x(), pb.offset().y())) {
+    const Window win = bufferWindow(pb);
+    const long pitch = pb.pitch();
+    u0 = transposed ? win.y0 : win.x0, u1 = transposed ? win.y1 : win.x1;
+    w0 = transposed ? win.x0 : win.y0, w1 = transposed ? win.x1 : win.y1;
+    su = transposed ? pitch : 1, sw = transposed ? 1 : pitch;
+  }
+  unsigned char* first;
+  long u0, u1, w0, w1, su, sw;
+  bool contains(long u, long w) const { return u >= u0 && u < u1 && w >= w0 && w < w1; }
+  unsigned char& at(long u, long w) const { return first[(u - u0) * su + (w - w0) * sw]; }
   // The value of pel (u, w) between its neighbours w − 1 and w + 1, f toward w + 1;
   // −1 when they are not all in the window.
   int blended(long u, long w, double f) const {
@@ -188,7 +196,7 @@ void drawStroke(zcPelBuffer<unsigned char>& pb, const Stroke& s, unsigned char v
   const auto swap = [&](const zcPoint& p) { return transposed ? zcPoint(p.y(), p.x()) : p; };
   zcPoint p = swap(s.a), q = swap(s.b);
   if (q.x() < p.x()) std::swap(p, q);
-  blendLine(Axes{pb, transposed}, p, q);
+  blendLine(Axes(pb, transposed), p, q);
 }
 
 std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, const zc2SegmentArc& arc,
