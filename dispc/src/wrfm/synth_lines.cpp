@@ -66,26 +66,31 @@ void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
   if (first == last) return;
   const double slope = d.y() / d.x();
   const auto height = [&](double u) { return p.y() + slope * (u - p.x()); };
+  // The heights stay within the window, so the floors need no library call; a column's
+  // right height and its floor are the next column's left ones.
+  const auto floorOf = [](double w) { return fastFloor(w * (1.0 + (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); };
+  const auto ceilOf = [](double w) { return fastCeil(w * (1.0 - (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); };
+  double w1 = height(first), f1 = floorOf(w1);
   for (double c = first; c <= last; c += 1.0) {
-    const double w0 = height(c), w1 = height(c + 1.0);
-    const double r0 = tolFloor(w0);
-    double r1 = tolFloor(w1);
+    const double w0 = w1, r0 = f1;
+    w1 = height(c + 1.0);
+    f1 = floorOf(w1);
     const long uc = static_cast<long>(c);
     const long ur0 = static_cast<long>(r0);
-    if (r0 == r1) {
+    if (r0 == f1) {
       axes.put(uc, ur0, axes.blended(uc, ur0, ((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
       continue;
     }
-    const bool down = r1 > r0;
-    r1 = down ? r0 + 1.0 : r0 - 1.0;
+    const bool down = f1 > r0;
+    const double r1 = down ? r0 + 1.0 : r0 - 1.0;
     const double border = down ? r1 : r0;
     const double xm = std::clamp(p.x() + (border - p.y()) / slope, c, c + 1.0);
     // Both pels take their neighbours as they were before either is written.
     const long ur1 = static_cast<long>(r1);
-    const int left = axes.blended(uc, ur0, down ? (tolCeil(w0) - w0) * (xm - c) / 2.0
-                                                : 1.0 - (w0 - tolFloor(w0)) * (xm - c) / 2.0);
-    const int entered = axes.blended(uc, ur1, down ? 1.0 - (w1 - tolFloor(w1)) * (c + 1.0 - xm) / 2.0
-                                                   : (tolCeil(w1) - w1) * (c + 1.0 - xm) / 2.0);
+    const int left = axes.blended(uc, ur0, down ? (ceilOf(w0) - w0) * (xm - c) / 2.0
+                                                : 1.0 - (w0 - r0) * (xm - c) / 2.0);
+    const int entered = axes.blended(uc, ur1, down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0
+                                                   : (ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
     axes.put(uc, ur0, left);
     axes.put(uc, ur1, entered);
   }

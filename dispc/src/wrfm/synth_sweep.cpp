@@ -124,7 +124,9 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
       const double x = m->arc ? m->at(m->tAtY(y)).x() : m->a.x() + (m->b.x() - m->a.x()) * m->tAtY(y);
       crossings.emplace_back(std::clamp(x, lo, hi), m->w);
     }
-    std::sort(crossings.begin(), crossings.end());
+    // Insertion sort: a row has a few crossings.
+    for (std::size_t k = 1; k < crossings.size(); ++k)
+      for (std::size_t j = k; j > 0 && crossings[j] < crossings[j - 1]; --j) std::swap(crossings[j], crossings[j - 1]);
     unsigned char* row0 = pb.pelPointer(win.x0, row);
     double winding = 0.0;
     for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
