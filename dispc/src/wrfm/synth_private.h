@@ -91,10 +91,12 @@ struct Mono {
   zcPoint c;
   zcVector<2> u, v;
   Axis ax, ay;
-  // Walking state of the cell stage: the parameter reached (with its cosine and sine
-  // for an arc) and the point.
-  Param at0{0.0, 1.0, 0.0};
-  zcPoint p;
+  // Walking state of the cell stage, set by clipPieces: the point reached (x within the
+  // window's columns) and its column ⌊x⌋; for an arc the cosine and sine of the
+  // parameter reached and of the end's, and halfDet().
+  double px = 0.0, py = 0.0, pcol = 0.0;
+  Param at0{0.0, 1.0, 0.0}, atEnd{0.0, 1.0, 0.0};
+  double hd = 0.0;
 
   zcPoint at(double s) const {
     if (!arc) return a + (b - a) * s;
@@ -154,8 +156,8 @@ private:
 // The rounded outline of a poly (segments between the roundings, then the rounding
 // arc of their end vertex, as the boundary is drawn), mapped by M.
 void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out);
-// The pieces cut to the window's rows; parts left of it become vertical pieces on its
-// left edge (their cover counts), parts right of it go.
+// The pieces cut to the window's rows, ready to walk; parts left of it become vertical
+// pieces on its left edge (their cover counts), parts right of it go.
 std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win);
 
 // ---------------------------------------------------------------------------------------
@@ -167,9 +169,11 @@ std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win)
 // overlap) and the pels between them as spans, never the untouched width.
 class CellRow {
 public:
-  explicit CellRow(const Window& win);
-  // Walks the piece from its state down to y = min(row + 1, b.y), adding its cells.
-  void walk(Mono& m, long row);
+  // For pieces cut to the window; a row walks each at most once.
+  CellRow(const Window& win, std::size_t pieces);
+  // Walks the piece from its state down to y = min(bottom, b.y), adding its cells;
+  // bottom is the row's lower edge.
+  void walk(Mono& m, double bottom);
 
   // Stage 3: sweeps the row into the sink and clears the touched cells. A sink takes
   // span(from, to, f), pels [from, to) at one coverage, and pel(i, f), in indices
@@ -196,9 +200,10 @@ private:
   double left_, right_;  // the window's first and end columns
   long width_;
   std::vector<Cell> cells_;
-  std::vector<Run> runs_;
+  std::vector<Run> runs_;  // as many as pieces; the row's first count_ are used
+  std::size_t count_ = 0;
   template <class Border>
-  void walkParts(double w, double x0, double y0, double x1, double y1, Border& border);
+  double walkParts(const Mono& m, double xb, double yb, Border& border);
 };
 
 // Sinks of the sweep: the pels of a row (stage 4), or the coverage values themselves.

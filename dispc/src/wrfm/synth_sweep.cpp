@@ -48,7 +48,7 @@ void CellRow::sweep(Sink& sink) {
   // The runs in column order (insertion sort: a row holds a few), then merged where
   // they overlap or meet, so that every touched cell is swept once, left to right.
   Run* const runs = runs_.data();
-  const std::size_t n = runs_.size();
+  const std::size_t n = count_;
   for (std::size_t k = 1; k < n; ++k) {
     const Run r = runs[k];
     std::size_t j = k;
@@ -75,7 +75,7 @@ void CellRow::sweep(Sink& sink) {
     from = std::max(from, last + 1);
   }
   cells[width_] = Cell{};
-  runs_.clear();
+  count_ = 0;
   if (from < width_) sink.span(from, width_, std::min(1.0, std::abs(sum)));
 }
 
@@ -86,10 +86,11 @@ void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
                  unsigned char v) {
   if (win.empty()) return;
   std::vector<Mono> cut = clipPieces(pieces, win);
-  CellRow cells(win);
+  CellRow cells(win, cut.size());
   unsigned char* const first = pb.pelPointer(win.x0, win.y0);
   eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
-    for (Mono* m : active) cells.walk(*m, row);
+    const double bottom = static_cast<double>(row) + 1.0;
+    for (Mono* m : active) cells.walk(*m, bottom);
     PelSink sink{first + (row - win.y0) * pb.pitch(), v};
     cells.sweep(sink);
   });
@@ -101,9 +102,10 @@ std::vector<double> exactCoverage(const zcSMDGDPoly& poly, const zcXform<2>& M, 
   std::vector<double> out(static_cast<std::size_t>((win.x1 - win.x0) * (win.y1 - win.y0)), 0.0);
   if (win.empty()) return out;
   std::vector<Mono> cut = clipPieces(outline.pieces, win);
-  CellRow cells(win);
+  CellRow cells(win, cut.size());
   eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
-    for (Mono* m : active) cells.walk(*m, row);
+    const double bottom = static_cast<double>(row) + 1.0;
+    for (Mono* m : active) cells.walk(*m, bottom);
     CoverageSink sink{out.data() + (row - win.y0) * (win.x1 - win.x0)};
     cells.sweep(sink);
   });
