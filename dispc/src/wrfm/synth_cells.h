@@ -3,7 +3,7 @@
 //
 //   CellRow row(win, cut.size());
 //   for (Mono& m : active) row.walk(m, r + 1.0);   // every piece crossing row r, any order
-//   row.sweep(sink);                         // stage 3
+//   row.sweep(sink);                                // stage 3
 //
 // Per pel, cover is the sum of dy of the pieces within it and area the sum of
 // dy × (mean distance of the piece from the pel's left edge); a pel's signed coverage is
