@@ -44,7 +44,9 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
 }  // namespace
 
 template <class Sink>
-void CellRow::sweep(Sink& sink) {
+void CellRow::sweep(Sink& to) {
+  // A copy whose fields no pel store can change, so the loops keep them in registers.
+  Sink sink = to;
   // The runs in column order (insertion sort: a row holds a few), then merged where
   // they overlap or meet, so that every touched cell is swept once, left to right.
   Run* const runs = runs_.data();
