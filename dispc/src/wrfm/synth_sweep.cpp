@@ -12,6 +12,7 @@
 #include "wrfm/synth_fill.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace zc_synth {
@@ -28,6 +29,8 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
   std::sort(order.begin(), order.end(), [](const Mono* l, const Mono* r) { return l->a.y() < r->a.y(); });
   std::vector<Mono*> active;
   std::size_t next = 0;
+  // The first row's bottom at which an active piece ends: only then is the list pruned.
+  double firstEnd = std::numeric_limits<double>::infinity();
   for (long row = win.y0; row < win.y1; ++row) {
     if (active.empty()) {
       if (next == order.size()) break;
@@ -35,9 +38,16 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
       if (row >= win.y1) break;
     }
     const double bottom = static_cast<double>(row) + 1.0;
-    while (next < order.size() && order[next]->a.y() < bottom) active.push_back(order[next++]);
+    for (; next < order.size() && order[next]->a.y() < bottom; ++next) {
+      active.push_back(order[next]);
+      firstEnd = std::min(firstEnd, order[next]->b.y());
+    }
     f(row, active);
-    std::erase_if(active, [&](const Mono* m) { return m->b.y() <= bottom; });
+    if (firstEnd <= bottom) {
+      std::erase_if(active, [&](const Mono* m) { return m->b.y() <= bottom; });
+      firstEnd = std::numeric_limits<double>::infinity();
+      for (const Mono* m : active) firstEnd = std::min(firstEnd, m->b.y());
+    }
   }
 }
 
