@@ -42,12 +42,13 @@ py::array checkedU8(py::handle obj, const char* arg, bool writable, int channels
 py::array_t<double, py::array::c_style> checkedRows(py::handle obj, const char* arg, long k) {
   const std::string name(arg);
   py::array_t<double, py::array::c_style> a;
+  const bool text = py::isinstance<py::str>(obj) || py::isinstance<py::bytes>(obj) || obj.is_none();
   try {
     a = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(obj);
   } catch (const py::error_already_set&) {
     a = {};
   }
-  if (!a) {
+  if (text || !a) {
     PyErr_Clear();
     throw py::type_error(name + ": expected an (N, " + std::to_string(k) + ") array of numbers");
   }

@@ -12,7 +12,7 @@ def test_scene_matches_cpp_bytes_and_pixels(scene, cpp_scene):
     assert np.array_equal(screen.composite(), cpp_pels)
     # Every kind of call shows up in the walk, one row per call.
     names = {row[1] for row in tablet.sketch.walk()}
-    assert len(tablet.sketch.walk()) >= 50 and {"Circle", "Text", "Bezier", "GenPoly"} <= names
+    assert len(tablet.sketch.walk()) >= 50 and {"Circle", "UnicodeString", "BezierCurve", "GenPoly", "PelBuf8"} <= names
 
 
 def replayed(sketch):
