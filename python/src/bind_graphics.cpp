@@ -11,8 +11,6 @@
 
 #include "dispc/graphic.h"
 
-#include "zfound/archive.h"
-
 #include <string>
 #include <vector>
 
@@ -26,22 +24,6 @@ using GPtr = zcPtrHandle<zcGraphic>;
 std::string graphicRepr(const G& g) {
   const char* name = zc_Instantiator::nameOf(g);
   return std::string("<") + (name ? name : "zcGraphic") + " " + colorRepr(g.color()) + ">";
-}
-
-// Archive files of one value: the file holds exactly its archive form.
-template <class V>
-void saveFile(V& value, const std::string& path) {
-  zcFileArchive out(path, zcFileArchive::eStore);
-  out || value;
-  out.close();
-}
-template <class V>
-V loadFile(const std::string& path) {
-  zcFileArchive in(path, zcFileArchive::eLoad);
-  V value;
-  in || value;
-  if (in.remaining() != 0) throw zcArchive::BadFormat(L"the archive holds more than was read");
-  return value;
 }
 
 std::vector<GPtr> itemsOf(const zcGraphicGroup& g) {
@@ -69,9 +51,9 @@ void bindGraphic(py::module_& m) {
       .def_static("make_shape_graphic", py::overload_cast<const zcShape&, const zcGraphicProps&>(&G::makeShapeGraphic),
                   "shape"_a, "pen"_a = zcGraphicProps(),
                   "The graphic of the shape's kind (zcGraphic.NoGraphicForShape for a kind without one).")
-      .def("save", [](GPtr& g, const std::string& path) { saveFile(g, path); }, "path"_a,
+      .def("save", [](GPtr& g, const std::string& path) { saveArchive(g, path); }, "path"_a,
            "Writes the graphic's archive file.")
-      .def_static("load", &loadFile<GPtr>, "path"_a, "Reads a graphic archive file.")
+      .def_static("load", &loadArchive<GPtr>, "path"_a, "Reads a graphic archive file.")
       .def("__repr__", &graphicRepr);
 
   py::class_<zcGraphicText, G, zcPtrHandle<zcGraphicText>>(m, "zcGraphicText", "A text label.")
@@ -134,8 +116,8 @@ void bindList(py::module_& m) {
       .def("reset", &Lst::reset)
       .def("draw", &Lst::draw, "tablet"_a, "layer"_a = zcUITablet::eOverlay)
       .def("sketch", &Lst::sketch, "layer"_a = zcUITablet::eOverlay, "The sketch of the list drawn on a recorder.")
-      .def("save", [](Lst& l, const std::string& path) { saveFile(l, path); }, "path"_a)
-      .def_static("load", &loadFile<Lst>, "path"_a, "Reads a graphic list archive file.");
+      .def("save", [](Lst& l, const std::string& path) { saveArchive(l, path); }, "path"_a)
+      .def_static("load", &loadArchive<Lst>, "path"_a, "Reads a graphic list archive file.");
 }
 
 }  // namespace

@@ -14,8 +14,6 @@
 #include "dispc/uisketch.h"
 #include "dispc/uitablet.h"
 
-#include "zfound/archive.h"
-
 #include <string>
 
 namespace zc_py {
@@ -49,20 +47,6 @@ py::list walk(const zcUISketch& s) {
   return rows;
 }
 
-void save(zcUISketch& s, const std::string& path) {
-  zcFileArchive out(path, zcFileArchive::eStore);
-  out || s;
-  out.close();
-}
-
-zcUISketch load(const std::string& path) {
-  zcFileArchive in(path, zcFileArchive::eLoad);
-  zcUISketch s;
-  in || s;
-  if (in.remaining() != 0) throw zcArchive::BadFormat(L"the archive holds more than one sketch");
-  return s;
-}
-
 }  // namespace
 
 void bindSketch(py::module_& m) {
@@ -84,8 +68,8 @@ void bindSketch(py::module_& m) {
       .def("erase", &zcUISketch::erase, "Empties the sketch.")
       .def("walk", &walk,
            "One (offset, name, layer, color, summary) row per operation, as `dispc dump` lists them.")
-      .def("save", &save, py::arg("path"), "Writes the sketch's archive file (zcArchive errors on failure).")
-      .def_static("load", &load, py::arg("path"),
+      .def("save", &saveArchive<zcUISketch>, py::arg("path"), "Writes the sketch's archive file (zcArchive errors on failure).")
+      .def_static("load", &loadArchive<zcUISketch>, py::arg("path"),
                   "Reads a sketch archive file; a damaged one raises the library's archive or sketch error.")
       .attr("__hash__") = py::none();
 }

@@ -8,6 +8,7 @@
 // refused with ValueError before the library sees it.
 #pragma once
 
+#include "zfound/archive.h"
 #include "zfound/geometry.h"
 
 #include <pybind11/numpy.h>
@@ -57,6 +58,23 @@ py::array_t<double, py::array::c_style> checkedRows(py::handle obj, const char* 
 
 // "zcColor.red", "zcColor(42)", "zcColor(1, 2, 3)": the Python spelling of a color.
 std::string colorRepr(const zcColor& c);
+
+// Archive files of one value (a sketch, a graphic handle, a list): the file holds
+// exactly its archive form; the archive's errors on failure.
+template <class V>
+void saveArchive(V& value, const std::string& path) {
+  zcFileArchive out(path, zcFileArchive::eStore);
+  out || value;
+  out.close();
+}
+template <class V>
+V loadArchive(const std::string& path) {
+  zcFileArchive in(path, zcFileArchive::eLoad);
+  V value;
+  in || value;
+  if (in.remaining() != 0) throw zcArchive::BadFormat(L"the archive holds more than one value");
+  return value;
+}
 
 // The binding functions, one per file, called by module.cpp in this order.
 void bindErrors(py::module_& m);
