@@ -45,5 +45,5 @@ std::vector<std::uint8_t> zfSyntheticSeed();
 // imported, drawn and printed. Only zcMalformedData (with nothing appended or drawn)
 // and shape failures may end it; import, drawing and printing agree on malformed lists.
 void zfReadGraphicsListBytes(const std::uint8_t* data, std::size_t size);
-// A list of one record of each kind, in that form.
+// A random list of records of every kind, in that form.
 std::vector<std::uint8_t> zfGraphicsListSeed();
