@@ -6,7 +6,9 @@
 #
 # build     what every build needs: the compiler, CMake, Ninja, and pkg-config, Cairo,
 #           libpng, CLI11 and the DejaVu fonts for the screen library and the program
-# test      build + GoogleTest/GoogleMock (also the sanitizer builds)
+# test      build + GoogleTest/GoogleMock (also the sanitizer builds), and the footprint
+#           library whose outlines the import tests read (their tests skip without it;
+#           installed without recommends, which would bring the whole design suite)
 # bench     build + Google Benchmark
 # fuzz      build + clang and its runtime libraries (libFuzzer, sanitizers)
 # coverage  test + gcovr
@@ -22,7 +24,7 @@ if [ -n "${DISPC_SKIP_DEPS:-}" ] && [ "${DISPC_SKIP_DEPS}" != 0 ]; then
 fi
 
 build=(cmake ninja-build g++ pkg-config libcairo2-dev libpng-dev libcli11-dev fonts-dejavu-core)
-test=(libgtest-dev libgmock-dev)
+test=(libgtest-dev libgmock-dev kicad-footprints)
 bench=(libbenchmark-dev)
 # The unversioned runtime package follows the default clang of the release.
 fuzz=(clang libclang-rt-dev)
