@@ -7,10 +7,13 @@
 //                   exception, with nothing appended
 //   PNG             a PNG file: a zcScreenError
 //   SYNTH           an outline, map and window rendered synthetically: a zcException
+//   FOOTPRINT       footprint text imported, pads included: a zcFootprintImport error
 // Never a crash, a read out of bounds or an unbounded allocation.
 #include "programs.h"
 
 #include "zscreen/png.h"
+
+#include "dispc/wrfm/fpimport.h"
 
 #include "zfound/exception.h"
 
@@ -46,6 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 #elif defined(ZF_TARGET_SYNTH)
   zfDrawSyntheticBytes(data, size);
+#elif defined(ZF_TARGET_FOOTPRINT)
+  try {
+    (void)zcFootprintImport::outlines(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz", true);
+  } catch (const zcFootprintImport::Errors&) {
+  }
 #else
 #error "define ZF_TARGET_<NAME> to choose the target"
 #endif
