@@ -73,10 +73,17 @@ const std::vector<Row> kRows = {
   (fp_rect (start 10 10) (end 11 11) (layer "F.Fab"))
   (fp_line (start 0 0) (end 4 0) (layer "F.Fab")) (fp_line (start 1 1) (end 2 1) (layer "F.Fab"))
   (fp_line (start 4 2) (end 4 0) (layer "F.Fab")) (fp_line (start 0 2) (end 0 0) (layer "F.Fab"))
-  (fp_line (start 4 2) (end 0 2) (layer "F.Fab")) (fp_curve (pts) (layer "F.SilkS"))
+  (fp_line (start 4 2) (end 0 2) (layer "F.Fab")) (fp_circle (center 20 20) (end 21 20) (layer "F.Fab"))
+  (fp_line (start 30 30) (end 31 30) (layer "F.Fab")) (fp_line (start 31 30) (end 30 31) (layer "F.Fab"))
+  (fp_line (start 30 31) (end 30 30) (layer "F.Fab")) (fp_curve (pts) (layer "F.SilkS"))
   (fp_text user "x" (at 0 0) (layer "F.Fab") (effects (font (size 1 1))))
   (pad "1" smd rect (at 1 1) (size 1 1) (layers "F.Cu")))"),
-     false, {{L"body", {{0, 0}, {4, 0}, {4, 2}, {0, 2}}}, {L"outline", {{10, 10}, {11, 10}, {11, 11}, {10, 11}}}}, 1},
+     false,
+     {{L"body", {{0, 0}, {4, 0}, {4, 2}, {0, 2}}},
+      {L"outline", {{10, 10}, {11, 10}, {11, 11}, {10, 11}}},
+      {L"outline", {{19, 20, 180}, {21, 20, 180}}},
+      {L"outline", {{30, 30}, {31, 30}, {30, 31}}}},
+     1},
     {"SMD pads turned and moved; other pads skipped", fp(R"(
   (fp_rect (start 0 0) (end 10 10) (layer "F.Fab"))
   (pad "1" smd rect (at 1 2 90) (size 2 1) (layers "F.Cu"))

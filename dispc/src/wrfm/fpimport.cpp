@@ -47,6 +47,7 @@ struct Piece {
   Vec a, b;
   double span = 0;  // degrees, signed
   long line = 0;
+  std::size_t order = 0;  // the item's place in the file
   bool isDot() const { return span == 0 && a.distance(b) <= kTol; }
   Vec point(double t) const;  // t in [0, 1] along the piece
 };
@@ -140,15 +141,15 @@ private:
     if (head == "fp_line") {
       ++out_.counts.lines;
       const Keys k = keys(node, {"start", "end"});
-      pieces_.push_back(Piece{point(k, 0), point(k, 1), 0.0, node.line});
+      pieces_.push_back(Piece{point(k, 0), point(k, 1), 0.0, node.line, order});
     } else if (head == "fp_arc") {
       ++out_.counts.arcs;
-      arc(node);
+      arc(node, order);
     } else if (head == "fp_circle") {
       ++out_.counts.circles;
       const Keys k = keys(node, {"center", "end"});
-      const Vec c = point(k, 0);
-      closed(node, order, [&] { return zcSMDGDPoly::circle(c.distance(point(k, 1)), c).vertices(); });
+      const Vec c = point(k, 0), e = point(k, 1);
+      closed(node, order, [&] { return zcSMDGDPoly::circle(c.distance(e), c).vertices(); });
     } else if (head == "fp_rect") {
       ++out_.counts.rects;
       const Keys k = keys(node, {"start", "end"});
@@ -222,7 +223,7 @@ private:
     return zcSMDGDPolyVertex(p, radius, zcDegree(span), 0.5, 0.5, -1, zcDimTol(-1.0, -1.0, -1.0, zcDimTol::eOffsets));
   }
 
-  void arc(const Node& node) {
+  void arc(const Node& node, std::size_t order) {
     const Keys k = keys(node, {"start", "end", "mid", "angle"});
     if (k.found[2] && k.found[3]) fail<zcFootprintImport::BadItem>(node.line, "fp_arc with both (mid) and (angle)");
     if (k.found[3]) {
@@ -234,14 +235,14 @@ private:
       const double t = span * kDegree;
       const Vec d = a - c;
       const Vec b = c + Vec(d.x() * std::cos(t) - d.y() * std::sin(t), d.x() * std::sin(t) + d.y() * std::cos(t));
-      pieces_.push_back(Piece{a, b, span, node.line});
+      pieces_.push_back(Piece{a, b, span, node.line, order});
       return;
     }
     const Vec a = point(k, 0), m = point(k, 2), b = point(k, 1);
     if (a.distance(b) <= kTol && a.distance(m) > kTol) {
       // A whole circle (start and end together, mid across): two half turns.
-      pieces_.push_back(Piece{a, m, 180.0, node.line});
-      pieces_.push_back(Piece{m, b, 180.0, node.line});
+      pieces_.push_back(Piece{a, m, 180.0, node.line, order});
+      pieces_.push_back(Piece{m, b, 180.0, node.line, order});
       return;
     }
     const Vec u = m - a, v = b - a;
@@ -258,7 +259,7 @@ private:
     // Through m turning left (turn > 0) the angle grows from a to b.
     double sweep = std::fmod(turn > 0 ? to - from : from - to, 2 * 3.141592653589793);
     if (sweep < 0) sweep += 2 * 3.141592653589793;
-    pieces_.push_back(Piece{a, b, (turn > 0 ? sweep : -sweep) / kDegree, node.line});
+    pieces_.push_back(Piece{a, b, (turn > 0 ? sweep : -sweep) / kDegree, node.line, order});
   }
 
   void polygon(const Node& node, std::size_t order) {
@@ -388,7 +389,7 @@ private:
       }
       // Vertex k is where piece k starts; the piece before it (the last one, for vertex 0)
       // arrives there with its span.
-      Loop loop{i, pieces_[i].line, {}};
+      Loop loop{pieces_[i].order, pieces_[i].line, {}};
       for (std::size_t k = 0; k < chain.size(); ++k) {
         const Step& arriving = chain[(k + chain.size() - 1) % chain.size()];
         const double span = pieces_[arriving.piece].span * (arriving.reversed ? -1 : 1);
