@@ -190,39 +190,38 @@ TEST(FootprintImport, EveryByteCutFailsAsAnImporterError) {
 
 const std::filesystem::path kLibrary = "/usr/share/kicad/footprints";
 
-// The box of the file's F.Fab drawing, from its items alone: arc extremes are the
-// circle's axis points on the side of the chord where the middle point lies.
+// The box of the file's F.Fab drawing, from its items alone: an arc's extremes are its
+// circle's axis points on the side of the chord where its middle point lies.
 zcRect fabBox(const std::string& text) {
   zcRect box;
-  const auto num = [](const zc_fp::Node& item, std::string_view key, std::size_t i) {
-    for (const zc_fp::Node& k : item.items)
-      if (k.head() == key) return k.items[i].number;
-    return 0.0;
-  };
-  const auto pt = [&](const zc_fp::Node& item, std::string_view key) { return Vec(num(item, key, 1), num(item, key, 2)); };
   for (const zc_fp::Node& item : zc_fp::readSExpression(text, "box").items) {
+    std::map<std::string, Vec> at;  // start, mid, end, center; a polygon's points by number
     bool fab = false;
-    for (const zc_fp::Node& k : item.items) fab = fab || (k.head() == "layer" && k.items[1].text == "F.Fab");
+    for (const zc_fp::Node& k : item.items) {
+      fab = fab || (k.head() == "layer" && k.items[1].text == "F.Fab");
+      if (k.items.size() == 3 && k.items[1].kind == zc_fp::Node::eNumber)
+        at[std::string(k.head())] = Vec(k.items[1].number, k.items[2].number);
+      for (std::size_t i = 1; k.head() == "pts" && i < k.items.size(); ++i)
+        at[std::to_string(i)] = Vec(k.items[i].items[1].number, k.items[i].items[2].number);
+    }
     if (!fab || item.head() == "fp_text") continue;
-    if (item.head() == "fp_poly") {
-      for (const zc_fp::Node& k : item.items) {
-        if (k.head() != "pts") continue;
-        for (std::size_t i = 1; i < k.items.size(); ++i) box.enclose(Vec(k.items[i].items[1].number, k.items[i].items[2].number));
-      }
-    } else if (item.head() == "fp_circle") {
-      const Vec c = pt(item, "center");
-      const double r = c.distance(pt(item, "end"));
+    const Vec a = at["start"], b = at["end"], m = at["mid"], c = at["center"];
+    if (item.head() == "fp_circle") {
+      const double r = c.distance(b);
       box.enclose(c - Vec(r, r)).enclose(c + Vec(r, r));
-    } else {
-      const Vec a = pt(item, "start"), b = pt(item, "end");
+    } else if (item.head() == "fp_arc") {
+      // The circumcentre in absolute coordinates.
+      const double d = 2 * (a.x() * (m.y() - b.y()) + m.x() * (b.y() - a.y()) + b.x() * (a.y() - m.y()));
+      const double a2 = a.lengthSq(), m2 = m.lengthSq(), b2 = b.lengthSq();
+      const Vec o = Vec(a2 * (m.y() - b.y()) + m2 * (b.y() - a.y()) + b2 * (a.y() - m.y()),
+                        a2 * (b.x() - m.x()) + m2 * (a.x() - b.x()) + b2 * (m.x() - a.x())) / d;
+      const double r = o.distance(a);
       box.enclose(a).enclose(b);
+      for (const Vec& e : {Vec(r, 0), Vec(0, r), Vec(-r, 0), Vec(0, -r)})
+        if (std::signbit((o + e - a).cross(b - a)) == std::signbit((m - a).cross(b - a))) box.enclose(o + e);
+    } else {
+      for (const auto& [key, p] : at) box.enclose(p);
       if (item.head() == "fp_rect") box.enclose(Vec(a.x(), b.y())).enclose(Vec(b.x(), a.y()));
-      if (item.head() != "fp_arc") continue;
-      const Vec m = pt(item, "mid"), u = m - a, v = b - a;
-      const Vec c = a + Vec(v.y() * u.lengthSq() - u.y() * v.lengthSq(), u.x() * v.lengthSq() - v.x() * u.lengthSq()) / (2 * u.cross(v));
-      const double r = c.distance(a);
-      for (const Vec& d : {Vec(r, 0), Vec(0, r), Vec(-r, 0), Vec(0, -r)})
-        if (std::signbit((c + d - a).cross(b - a)) == std::signbit(u.cross(b - a))) box.enclose(c + d);
     }
   }
   return box;

@@ -149,14 +149,12 @@ private:
       ++out_.counts.circles;
       const Keys k = keys(node, {"center", "end"});
       const Vec c = point(k, 0), e = point(k, 1);
-      closed(node, order, [&] { return zcSMDGDPoly::circle(c.distance(e), c).vertices(); });
+      closed(node, order, guarded(node.line, [&] { return zcSMDGDPoly::circle(c.distance(e), c).vertices(); }));
     } else if (head == "fp_rect") {
       ++out_.counts.rects;
       const Keys k = keys(node, {"start", "end"});
       const Vec s = point(k, 0), e = point(k, 1);
-      closed(node, order, [&] {
-        return std::vector<zcSMDGDPolyVertex>{corner(s), corner(Vec(e.x(), s.y())), corner(e), corner(Vec(s.x(), e.y()))};
-      });
+      closed(node, order, {corner(s), corner(Vec(e.x(), s.y())), corner(e), corner(Vec(s.x(), e.y()))});
     } else if (head == "fp_poly") {
       ++out_.counts.polygons;
       polygon(node, order);
@@ -187,7 +185,8 @@ private:
       if (std::find(std::begin(kIgnored), std::end(kIgnored), name) != std::end(kIgnored)) continue;
       const auto at = std::find(names.begin(), names.end(), name);
       if (at == names.end())
-        fail<zcFootprintImport::UnknownItem>(key.line, "the key '" + std::string(name) + "' in " + head + " is not read");
+        fail<zcFootprintImport::UnknownItem>(key.line,
+                                             "the key '" + std::string(name) + "' in " + head + " is not read");
       const Node*& slot = k.found[static_cast<std::size_t>(at - names.begin())];
       if (slot) fail<zcFootprintImport::BadItem>(key.line, "the key '" + std::string(name) + "' is given twice");
       slot = &key;
@@ -274,24 +273,29 @@ private:
       vs.push_back(corner(point(p, 0)));
     }
     if (vs.size() > 1 && vs.back().point().distance(vs.front().point()) <= kTol) vs.pop_back();
-    closed(node, order, [&] { return vs; });
+    closed(node, order, std::move(vs));
   }
 
+  // The vertices that `build` makes, a poly's refusal of them reported at `line`.
   template <class Build>
-  void closed(const Node& node, std::size_t order, Build build) {
-    Loop loop{order, node.line, {}};
+  std::vector<zcSMDGDPolyVertex> guarded(long line, Build build) const {
     try {
-      loop.vertices = build();
+      return build();
     } catch (const zcException& e) {
-      fail<zcFootprintImport::RefusedOutline>(node.line, "outline refused: " + e.what());
+      fail<zcFootprintImport::RefusedOutline>(line, "outline refused: " + e.what());
     }
-    loops_.push_back(std::move(loop));
+  }
+
+  void closed(const Node& node, std::size_t order, std::vector<zcSMDGDPolyVertex> vertices) {
+    loops_.push_back(Loop{order, node.line, std::move(vertices)});
   }
 
   // --- Pads --------------------------------------------------------------------------------
 
   void pad(const Node& node) {
-    const auto atom = [&](std::size_t i) { return i < node.items.size() && node.items[i].isAtom() ? node.items[i].text : std::string(); };
+    const auto atom = [&](std::size_t i) {
+      return i < node.items.size() && node.items[i].isAtom() ? node.items[i].text : std::string();
+    };
     const std::string number = atom(1), type = atom(2), shape = atom(3);
     if (type != "smd" || (shape != "rect" && shape != "roundrect" && shape != "circle" && shape != "oval")) {
       ++out_.counts.padsSkipped;
@@ -308,13 +312,13 @@ private:
     const std::size_t atCount = at->items.size() == 4 ? 3 : 2;
     const std::vector<double> place = numbers(k, 0, atCount);
     const std::vector<double> wh = numbers(k, 1, 2);
-    if (!(wh[0] > 0 && wh[1] > 0)) fail<zcFootprintImport::BadItem>(node.line, "pad " + number + " has no area");
+    if (!(wh[0] > kTol && wh[1] > kTol)) fail<zcFootprintImport::BadItem>(node.line, "pad " + number + " has no area");
     double r = 0;
     if (shape == "roundrect") r = std::clamp(ratio ? numbers(k, 2, 1)[0] : 0.25, 0.0, 0.5);
     const double w = wh[0] / 2, h = wh[1] / 2, s = std::min(w, h);
     std::vector<zcSMDGDPolyVertex> vs;
     if (shape == "circle" || (shape != "rect" && w == h && (shape == "oval" || r >= 0.5 - 1e-12))) {
-      vs = zcSMDGDPoly::circle(shape == "circle" ? w : s, Vec(0, 0)).vertices();
+      vs = guarded(node.line, [&] { return zcSMDGDPoly::circle(shape == "circle" ? w : s, Vec(0, 0)).vertices(); });
     } else if (shape == "oval" || r >= 0.5 - 1e-12) {
       // Two half circles joined by the long sides, turning the way from `along` to `across`.
       const Vec along = w > h ? Vec(w - s, 0) : Vec(0, h - s), across = w > h ? Vec(0, s) : Vec(s, 0);
