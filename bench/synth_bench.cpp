@@ -94,12 +94,21 @@ struct Cairo {
   }
 };
 
+// Each timed render is one call of its own (renderOurs, renderCairo, renderFloor), so
+// that callgrind counts the instructions of one render: the inclusive cost of renderOurs
+// over its calls from BM_Ours, with
+//   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='*BM_Ours*'
+//   build/bench/bench/synth_bench --benchmark_filter='^BM_Exact/0/256$' --no_accuracy
+[[gnu::noinline]] void renderOurs(const zcSMDGDPoly& p, zcPelBuffer<unsigned char>& img, zeSyntheticCoverage mode) {
+  zcSMDGDPolyPrivate::drawSynthetic(p, zcXform<2>(), img, 255, true, true, mode);
+}
+
 void BM_Ours(benchmark::State& state, zeSyntheticCoverage mode) {
   const long n = state.range(1);
   const zcSMDGDPoly p = shape(static_cast<int>(state.range(0)), static_cast<double>(n));
   zcPelBuffer<unsigned char> img(n, n);
   for (auto _ : state) {
-    zcSMDGDPolyPrivate::drawSynthetic(p, zcXform<2>(), img, 255, true, true, mode);
+    renderOurs(p, img, mode);
     benchmark::DoNotOptimize(img.pelPointer(0, 0));
   }
 }
@@ -107,15 +116,25 @@ void BM_Ours(benchmark::State& state, zeSyntheticCoverage mode) {
 void BM_Blend(benchmark::State& state) { BM_Ours(state, eNeighbourBlend); }
 void BM_Exact(benchmark::State& state) { BM_Ours(state, eExactCoverage); }
 
+[[gnu::noinline]] void renderCairo(Cairo& cairo, const zcSMDGDPoly& p) {
+  cairo.fill(p);
+  cairo_surface_flush(cairo.surface);
+}
+
 void BM_Cairo(benchmark::State& state) {
   const long n = state.range(1);
   const zcSMDGDPoly p = shape(static_cast<int>(state.range(0)), static_cast<double>(n));
   Cairo cairo(static_cast<int>(n));
   for (auto _ : state) {
-    cairo.fill(p);
-    cairo_surface_flush(cairo.surface);
+    renderCairo(cairo, p);
     benchmark::DoNotOptimize(cairo_image_surface_get_data(cairo.surface));
   }
+}
+
+[[gnu::noinline]] void renderFloor(zcPelBuffer<unsigned char>& img, const std::vector<std::pair<long, long>>& spans) {
+  for (std::size_t i = 0; i < spans.size(); i += 2)
+    std::memset(img.pelPointer(spans[i].second, spans[i].first), 255,
+                static_cast<std::size_t>(spans[i + 1].second - spans[i].second));
 }
 
 // One memset per row over the shape's span (taken from an exact rendering).
@@ -132,9 +151,7 @@ void BM_Floor(benchmark::State& state) {
     if (lo < hi) spans.emplace_back(r, lo), spans.emplace_back(r, hi);
   }
   for (auto _ : state) {
-    for (std::size_t i = 0; i < spans.size(); i += 2)
-      std::memset(img.pelPointer(spans[i].second, spans[i].first), 255,
-                  static_cast<std::size_t>(spans[i + 1].second - spans[i].second));
+    renderFloor(img, spans);
     benchmark::DoNotOptimize(img.pelPointer(0, 0));
   }
 }
@@ -187,8 +204,10 @@ void accuracy() {
 
 }  // namespace
 
+// --no_accuracy skips the accuracy table (it dominates a run under callgrind).
 int main(int argc, char** argv) {
-  accuracy();
+  if (argc < 2 || std::strcmp(argv[argc - 1], "--no_accuracy") != 0) accuracy();
+  else --argc;
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

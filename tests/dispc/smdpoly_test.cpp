@@ -1,5 +1,6 @@
 // The SMD poly: its model, validation and rollback, archive, and the operations on it.
 #include "dispc/wrfm/smdpoly.h"
+#include "dispc/wrfm/smdmodel.h"
 
 #include "dispc/uierror.h"
 
@@ -720,16 +721,17 @@ TEST(SMDPolyPieces, DeleteSegmentsConnectAndConvert) {
 TEST(SMDPolyCrop, PiecesInsideAndOutsideACutter) {
   const Poly sq = square();
   const Poly cutter = build({vx(5, -5), vx(15, -5), vx(15, 5), vx(5, 5)}, true);
-  const std::vector<Poly> inside = Priv::crop(sq, cutter, true), outside = Priv::crop(sq, cutter, false);
+  const std::vector<Poly> inside = Priv::crop(sq, cutter, true).polys(),
+                          outside = Priv::crop(sq, cutter, false).polys();
   EXPECT_EQ(points(inside), std::vector<std::vector<zcPoint>>{pts({5, 0, 10, 0, 10, 5})});
   EXPECT_EQ(points(outside), std::vector<std::vector<zcPoint>>{pts({10, 5, 10, 10, 0, 10, 0, 0, 5, 0})});
   // An open chain crossing the cutter twice: in, out, in again.
   const Poly wave = build({vx(0, 1), vx(7, 1), vx(7, 8), vx(12, 8), vx(12, 2)}, false);
-  EXPECT_EQ(points(Priv::crop(wave, cutter, true)), (std::vector{pts({5, 1, 7, 1, 7, 5}), pts({12, 5, 12, 2})}));
+  EXPECT_EQ(points(Priv::crop(wave, cutter, true).polys()), (std::vector{pts({5, 1, 7, 1, 7, 5}), pts({12, 5, 12, 2})}));
   // Not meeting: whole or nothing.
   const Poly small = Poly::rectangle(2, 2, zcPoint(10, 0));
-  EXPECT_TRUE(Priv::crop(small, cutter, true) == std::vector<Poly>{small});
-  EXPECT_TRUE(Priv::crop(small, cutter, false).empty());
+  EXPECT_TRUE(Priv::crop(small, cutter, true).polys() == std::vector<Poly>{small});
+  EXPECT_EQ(Priv::crop(small, cutter, false).numPolys(), 0);
   EXPECT_THROW(Priv::crop(sq, wave, true), Poly::notClosed);
 }
 

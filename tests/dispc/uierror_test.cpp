@@ -25,6 +25,7 @@ const Levels kUI = {"zcUIError::Errors", "zcException"};
 const Levels kGraphic = {"zcGraphic::Errors", "zcExceptionWithString", "zcException"};
 const Levels kPlain = {"zcException"};
 const Levels kPoly = {"zcSMDGDPoly::Errors", "zcException"};
+const Levels kModel = {"zcSMDGDModel::Errors", "zcException"};
 const Levels kVertex = {"zcSMDGDPolyVertex::Errors", "zcException"};
 const Levels kDimension = {"zcSMDDimension::Errors", "zcSMDDimensionErrors", "zcException"};
 
@@ -63,6 +64,9 @@ const Row kClasses[] = {
     {"zcSMDGDPoly::noPelBuffer", 0x11000364, kPoly, "No pel buffer to draw on."},
     {"zcSMDGDPoly::badSubModel", 0x11000365, kPoly, "The specified sub-model is not 2D"},
     {"zcSMDGDPoly::notClosed", 0x11000366, kPoly, "An operation was performed which requires a closed poly."},
+    {"zcSMDGDModel::invalidIndex", 0x11000370, kModel, "Invalid poly index specified."},
+    {"zcSMDGDModel::crossingPolys", 0x11000371, kModel, "At least two polys intersect."},
+    {"zcSMDGDModel::nestedPolys", 0x11000372, kModel, "At least one of the polys is nested."},
     {"zcSMDGDPolyVertex::invalidSegmentLength", 0x11000350, kVertex, "Invalid poly segment length specified at vertex."},
     {"zcSMDDimension::badDimensionValue", 0x11000b00, kDimension},
 };

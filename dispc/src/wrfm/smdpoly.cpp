@@ -3,7 +3,7 @@
 // further operations in smdpoly_ops.cpp.
 #include "dispc/wrfm/smdpoly.h"
 
-#include "dispc/uierror.h"
+#include "wrfm/smdcommon.h"
 #include "wrfm/smdpoly_index.h"
 
 #include "zfound/archive.h"
@@ -18,7 +18,6 @@
 namespace {
 constexpr const char* kModule = "dispc/wrfm/smdpoly";
 constexpr unsigned char kPolyVersion = 1;
-constexpr unsigned char kColorsVersion = 1;
 constexpr double kZeroTol = 1e-15;
 // Smallest archive form of one vertex: version, base (version, empty name), point,
 // radius, span, two fractions, label.
@@ -29,74 +28,13 @@ constexpr std::size_t kMinVertexBytes = 1 + 1 + 4 + 16 + 8 + 8 + 16 + 4;
 
 ZC_EXCEPTION_FAMILY_SERIALIZE(zcSMDGDPoly::Errors, zcException, "zcSMDGDPoly::Errors")
 
-#define ZC_SMDPOLY_ERROR_DEFINE(Name, Number, Text)                                              \
-  ZC_EXCEPTION_DEFINE(zcSMDGDPoly::Name, Errors, "zcSMDGDPoly::" #Name, Number)                 \
-  void zcSMDGDPoly::Name::message_(std::wostream& out) const { out << Text; }
-ZC_SMDPOLY_ERROR_DEFINE(invalidVertices, 0x11000360, L"Invalid poly vertices.")
-ZC_SMDPOLY_ERROR_DEFINE(crossingSegments, 0x11000361, L"Two or more poly segments cross.")
-ZC_SMDPOLY_ERROR_DEFINE(invalidIndex, 0x11000362, L"Invalid index for poly vertex or segment.")
-ZC_SMDPOLY_ERROR_DEFINE(invalidRounding, 0x11000363, L"Invalid radius for poly vertex rounding.")
-ZC_SMDPOLY_ERROR_DEFINE(noPelBuffer, 0x11000364, L"No pel buffer to draw on.")
-ZC_SMDPOLY_ERROR_DEFINE(badSubModel, 0x11000365, L"The specified sub-model is not 2D")
-ZC_SMDPOLY_ERROR_DEFINE(notClosed, 0x11000366, L"An operation was performed which requires a closed poly.")
-#undef ZC_SMDPOLY_ERROR_DEFINE
-
-// --- zcSMDColors -----------------------------------------------------------------------------
-
-zcSMDColors::zcSMDColors()
-    : wireframe_(zcColor::greenColor()),
-      synthetic_(zcColor::ltGreyColor()),
-      background_(zcColor::dkGreyColor()) {}
-
-zcSMDColors::zcSMDColors(const zcColor& wireframeDefault, const zcColor& syntheticDefault,
-                         const zcColor& syntheticBackground)
-    : wireframe_(wireframeDefault), synthetic_(syntheticDefault), background_(syntheticBackground) {}
-
-zcSMDColors::zcSMDColors(const zcSMDColors&) = default;
-zcSMDColors& zcSMDColors::operator=(const zcSMDColors&) = default;
-zcSMDColors::~zcSMDColors() = default;
-
-void zcSMDColors::wireframeDefaultColor(const zcColor& color) {
-  mutating_();
-  wireframe_ = color;
-}
-
-void zcSMDColors::syntheticDefaultColor(const zcColor& color) {
-  mutating_();
-  synthetic_ = color;
-}
-
-void zcSMDColors::syntheticBackgroundColor(const zcColor& color) {
-  mutating_();
-  background_ = color;
-}
-
-bool zcSMDColors::operator==(const zcSMDColors& o) const {
-  return wireframe_ == o.wireframe_ && synthetic_ == o.synthetic_ && background_ == o.background_;
-}
-
-zcPersistent* zcSMDColors::make() { return new zcSMDColors; }
-const zc_Instantiator zcSMDColors::sExemplar(typeid(zcSMDColors), "zcSMDColors", &zcSMDColors::make);
-
-void zcSMDColors::dispatchSerialize(zcArchive& archive) {
-  zfSerializeLevel(archive, this, "zcSMDColors", kColorsVersion, [&](unsigned char v) { serialize_(archive, v); });
-}
-
-void zcSMDColors::serialize_(zcArchive& archive, unsigned char version) {
-  if (version == 0) return;
-  zcPersistent::dispatchSerialize(archive);
-  if (version > kColorsVersion) throw zcArchive::UnknownVersion("dispc/wrfm/colors", __LINE__);
-  zcColor wireframe = wireframe_;
-  zcColor synthetic = synthetic_;
-  zcColor background = background_;
-  archive || wireframe || synthetic || background;
-  if (archive.isLoading()) {
-    mutating_();
-    wireframe_ = wireframe;
-    synthetic_ = synthetic;
-    background_ = background;
-  }
-}
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, invalidVertices, 0x11000360, L"Invalid poly vertices.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, crossingSegments, 0x11000361, L"Two or more poly segments cross.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, invalidIndex, 0x11000362, L"Invalid index for poly vertex or segment.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, invalidRounding, 0x11000363, L"Invalid radius for poly vertex rounding.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, noPelBuffer, 0x11000364, L"No pel buffer to draw on.")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, badSubModel, 0x11000365, L"The specified sub-model is not 2D")
+ZC_SMD_ERROR_DEFINE(zcSMDGDPoly, notClosed, 0x11000366, L"An operation was performed which requires a closed poly.")
 
 // --- The edit journal --------------------------------------------------------------------------
 
@@ -547,40 +485,11 @@ zcSMDDimension zcSMDGDPoly::segmentDimension(long segment) const {
   }
 }
 
-// --- Drawing ---------------------------------------------------------------------------------------
-
-// Drawing comes with the renderers.
-void zcSMDGDPoly::drawWireframe(const zcXform<2>&, zcUITablet&) const { throw zcUIError::NotImplemented(); }
-
-// Drawing comes with the renderers.
-void zcSMDGDPoly::drawSynthetic(const zcXform<2>&, zcPelBuffer<unsigned char>&) const {
-  throw zcUIError::NotImplemented();
-}
-
 // --- Archive ---------------------------------------------------------------------------------------
 
 zcPersistent* zcSMDGDPoly::make() { return new zcSMDGDPoly(L"poly"); }
 const zc_Instantiator zcSMDGDPoly::sExemplar(typeid(zcSMDGDPoly), "zcSMDGDPoly", &zcSMDGDPoly::make);
 
-namespace {
-
-// One list of the archive form: version byte 0, count (u32), elements. Loading checks
-// the count against the bytes left before it allocates.
-template <class T, class Element>
-void serializeList(zcArchive& archive, std::vector<T>& list, std::size_t minBytesEach, Element element) {
-  unsigned char version = 0;
-  archive || version;
-  if (version != 0) throw zcArchive::UnknownVersion(kModule, __LINE__);
-  unsigned long count = static_cast<unsigned long>(list.size());
-  archive || count;
-  if (archive.isLoading()) {
-    archive.checkCount(count, minBytesEach);
-    list.assign(count, T());
-  }
-  for (T& item : list) element(item);
-}
-
-}  // namespace
 
 void zcSMDGDPoly::dispatchSerialize(zcArchive& archive) {
   zfSerializeLevel(archive, this, "zcSMDGDPoly", kPolyVersion, [&](unsigned char v) { serialize_(archive, v); });
@@ -607,15 +516,12 @@ void zcSMDGDPoly::serialize_(zcArchive& archive, unsigned char version) {
     auto& start = loading ? loadedStart : roundedStart_;
     auto& end = loading ? loadedEnd : roundedEnd_;
     auto& span = loading ? loadedSpan : roundedSpan_;
-    serializeList(archive, vertices, kMinVertexBytes, [&](zcSMDGDPolyVertex& v) { archive || v; });
-    serializeList(archive, labels, 4, [&](std::int32_t& label) {
-      long value = label;
-      archive || value;
-      label = static_cast<std::int32_t>(value);
-    });
-    serializeList(archive, start, 16, [&](zcVector<2>& p) { archive || p; });
-    serializeList(archive, end, 16, [&](zcVector<2>& p) { archive || p; });
-    serializeList(archive, span, 8, [&](double& s) { archive || s; });
+    using zc_smd::serializeList;
+    serializeList(archive, vertices, kMinVertexBytes, kModule, [&](zcSMDGDPolyVertex& v) { archive || v; });
+    serializeList(archive, labels, 4, kModule, [&](std::int32_t& label) { zc_smd::serializeLabel(archive, label); });
+    serializeList(archive, start, 16, kModule, [&](zcVector<2>& p) { archive || p; });
+    serializeList(archive, end, 16, kModule, [&](zcVector<2>& p) { archive || p; });
+    serializeList(archive, span, 8, kModule, [&](double& s) { archive || s; });
 
     bool open = open_;
     bool reversed = reversed_;

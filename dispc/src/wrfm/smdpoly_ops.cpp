@@ -1,6 +1,7 @@
 // SMD poly operations: lengths and perimeters, the tolerance check, containment and
 // traversal direction, the dominant angle, segment extensions, corner pieces, meeting
 // points, nearest points and boxes, and the builders of new polys.
+#include "dispc/wrfm/smdmodel.h"
 #include "dispc/wrfm/smdpoly.h"
 
 #include <algorithm>
@@ -711,11 +712,11 @@ std::vector<Cut> cutsOf(const zcSMDGDPoly& poly, long s, const std::vector<Outli
 
 }  // namespace
 
-std::vector<zcSMDGDPoly> zcSMDGDPolyPrivate::crop(const zcSMDGDPoly& poly, const zcSMDGDPoly& cutter,
-                                                  bool keepInside) {
+zcSMDGDModel zcSMDGDPolyPrivate::crop(const zcSMDGDPoly& poly, const zcSMDGDPoly& cutter, bool keepInside) {
   if (cutter.isOpen()) throw notClosed();
   const long n = poly.numVertices();
-  if (n == 0) return {};
+  zcSMDGDModel out;
+  if (n == 0) return out;
   const std::vector<OutlinePiece> cutterPieces = outline(cutter);
   constexpr double kEndTol = 1e-9;
 
@@ -779,12 +780,11 @@ std::vector<zcSMDGDPoly> zcSMDGDPolyPrivate::crop(const zcSMDGDPoly& poly, const
         probe = v.point();
         break;
       }
-    if (!keep(probe)) return {};
-    return {poly};
+    if (keep(probe)) out << poly;
+    return out;
   }
 
   // Runs from one cut vertex to the next (an open chain also ends at its ends).
-  std::vector<zcSMDGDPoly> out;
   long begin = 0;
   if (poly.isClosed())
     while (!cut[begin]) ++begin;
@@ -803,7 +803,7 @@ std::vector<zcSMDGDPoly> zcSMDGDPolyPrivate::crop(const zcSMDGDPoly& poly, const
             piece.isSegmentArc_(1) ? piece.arcSegment_(1).segPoint(0.5) : piece.lineSegment_(1).midPoint();
         if (keep(mid)) {
           copyAttributes(piece);
-          out.push_back(std::move(piece));
+          out << piece;
         }
       }
       run.assign(1, chain[i]);

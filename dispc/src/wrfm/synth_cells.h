@@ -1,9 +1,9 @@
 // Stage 2 of synthetic drawing, exact cells: what each piece of the outline adds to the
 // pels of one row.
 //
-//   CellRow row(win);
-//   for (Mono& m : active) row.walk(m, r);   // every piece crossing row r, in any order
-//   row.sweep(sink);                         // stage 3
+//   CellRow row(win, cut.size());
+//   for (Mono& m : active) row.walk(m, r + 1.0);   // every piece crossing row r, any order
+//   row.sweep(sink);                                // stage 3
 //
 // Per pel, cover is the sum of dy of the pieces within it and area the sum of
 // dy × (mean distance of the piece from the pel's left edge); a pel's signed coverage is
@@ -35,7 +35,6 @@ struct LineBorders {
 // the last crossing's parameter to its own.
 struct ArcBorders {
   const Mono& m;
-  double halfDet;
   Mono::Param& last;
   Mono::Param next, end;
   double y(double k) {
@@ -43,12 +42,12 @@ struct ArcBorders {
     return m.c.y() + m.u.y() * next.cos + m.v.y() * next.sin;
   }
   double extra() {
-    const double s = Mono::sliver(halfDet, last, next);
+    const double s = Mono::sliver(m.hd, last, next);
     last = next;
     return s;
   }
   double extraEnd() {
-    const double s = Mono::sliver(halfDet, last, end);
+    const double s = Mono::sliver(m.hd, last, end);
     last = end;
     return s;
   }
@@ -56,50 +55,46 @@ struct ArcBorders {
 
 }  // namespace borders
 
-inline CellRow::CellRow(const Window& win)
+inline CellRow::CellRow(const Window& win, std::size_t pieces)
     : x0_(win.x0),
-      x1_(win.x1),
       left_(static_cast<double>(win.x0)),
       right_(static_cast<double>(win.x1)),
       width_(win.x1 - win.x0),
       cells_(static_cast<std::size_t>(width_) + 1),
-      bits_(static_cast<std::size_t>(width_) / 64 + 1, 0),
-      words_(bits_.size() / 64 + 1, 0) {}
+      runs_(std::max<std::size_t>(pieces, 1)) {}
 
-inline void CellRow::walk(Mono& m, long row) {
-  const double yEnd = std::min(static_cast<double>(row) + 1.0, m.b.y());
-  if (m.p.y() >= yEnd) return;
+inline void CellRow::walk(Mono& m, double bottom) {
+  const double yEnd = std::min(bottom, m.b.y());
+  if (m.py >= yEnd) return;
   const bool last = yEnd >= m.b.y();
-  const double x0 = m.p.x(), y0 = m.p.y();
+  double xb;
   if (!m.arc) {
-    const double x1 = last ? m.b.x() : m.a.x() + (yEnd - m.a.y()) * m.dxdy;
+    xb = clampFast(last ? m.b.x() : m.a.x() + (yEnd - m.a.y()) * m.dxdy, left_, right_);
     borders::LineBorders line{m};
-    walkParts(m.w, x0, y0, x1, yEnd, line);
-    m.p = zcPoint(x1, yEnd);
+    m.pcol = walkParts(m, xb, yEnd, line);
   } else {
-    borders::ArcBorders arc{m, m.halfDet(), m.at0, {},
-                            last ? Mono::Param{m.tb, std::cos(m.tb), std::sin(m.tb)} : m.ay.at(yEnd)};
-    const double x1 = last ? m.b.x() : m.c.x() + m.u.x() * arc.end.cos + m.v.x() * arc.end.sin;
-    walkParts(m.w, x0, y0, x1, yEnd, arc);
-    m.p = zcPoint(x1, yEnd);
+    borders::ArcBorders arc{m, m.at0, {}, last ? m.atEnd : m.ay.at(yEnd)};
+    xb = clampFast(last ? m.b.x() : m.c.x() + m.u.x() * arc.end.cos + m.v.x() * arc.end.sin, left_, right_);
+    m.pcol = walkParts(m, xb, yEnd, arc);
   }
-  if (last) m.p = m.b;
+  m.px = xb;
+  m.py = yEnd;
 }
 
-// The piece from (xa, ya) to (xb, yb) within one row, cut at the pel borders between:
+// The piece from its point to (xb, yb) within one row, cut at the pel borders between:
 // each part adds its cover, its trapezoid and its sliver to the pel that holds it.
+// Returns ⌊xb⌋.
 template <class Border>
-inline void CellRow::walkParts(double w, double xa, double ya, double xb, double yb, Border& border) {
-  // Clipping leaves the ends within the window's columns; this keeps rounding there too.
-  xa = clampFast(xa, left_, right_);
-  xb = clampFast(xb, left_, right_);
-  const double ca = fastFloor(xa);
+inline double CellRow::walkParts(const Mono& m, double xb, double yb, Border& border) {
+  const double w = m.w, xa = m.px, ya = m.py, ca = m.pcol, cb = fastFloor(xb);
   long i = static_cast<long>(ca) - x0_;
-  if (xa == xb || ca == fastFloor(xb)) {
+  if (ca == cb) {
     const double dy = yb - ya;
     add(i, w * dy, w * (dy * (0.5 * (xa + xb) - ca) + border.extraEnd()));
-    return;
+    runs_[count_++] = Run{i, i};
+    return cb;
   }
+  const long start = i;
   // Borders strictly between the ends; the column of the part before border k is k − 1
   // going right and k going left.
   double px = xa, py = ya;
@@ -120,6 +115,8 @@ inline void CellRow::walkParts(double w, double xa, double ya, double xb, double
   }
   const double dy = yb - py;
   add(i, w * dy, w * (dy * (0.5 * (px + xb) - col) + border.extraEnd()));
+  runs_[count_++] = start < i ? Run{start, i} : Run{i, start};
+  return cb;
 }
 
 }  // namespace zc_synth

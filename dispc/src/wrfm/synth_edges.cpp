@@ -192,8 +192,14 @@ std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win)
   std::vector<Mono> out;
   out.reserve(pieces.size() + 8);
   const auto keep = [&](Mono m) {
-    m.at0 = m.arc ? Mono::Param{m.ta, std::cos(m.ta), std::sin(m.ta)} : Mono::Param{0.0, 1.0, 0.0};
-    m.p = m.a;
+    if (m.arc) {
+      m.at0 = Mono::Param{m.ta, std::cos(m.ta), std::sin(m.ta)};
+      m.atEnd = Mono::Param{m.tb, std::cos(m.tb), std::sin(m.tb)};
+      m.hd = m.halfDet();
+    }
+    m.px = clampFast(m.a.x(), x0, x1);
+    m.py = m.a.y();
+    m.pcol = fastFloor(m.px);
     const double dx = m.b.x() - m.a.x(), dy = m.b.y() - m.a.y();
     m.dxdy = dx / dy;
     m.dydx = dx != 0.0 ? dy / dx : 0.0;

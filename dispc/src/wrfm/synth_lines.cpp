@@ -31,12 +31,20 @@ namespace zc_synth {
 
 namespace {
 
-// Pel access along a major axis u and a minor axis w; transposed means u is y.
+// Pel access along a major axis u and a minor axis w; transposed means u is y. The pels
+// are reached from the window's first pel by strides, without a call per pel.
 struct Axes {
-  zcPelBuffer<unsigned char>& pb;
-  bool transposed;
-  bool contains(long u, long w) const { return transposed ? pb.contains(w, u) : pb.contains(u, w); }
-  unsigned char& at(long u, long w) const { return transposed ? *pb.pelPointer(w, u) : *pb.pelPointer(u, w); }
+  Axes(zcPelBuffer<unsigned char>& pb, bool transposed) : first(pb.pelPointer(pb.offset().x(), pb.offset().y())) {
+    const Window win = bufferWindow(pb);
+    const long pitch = pb.pitch();
+    u0 = transposed ? win.y0 : win.x0, u1 = transposed ? win.y1 : win.x1;
+    w0 = transposed ? win.x0 : win.y0, w1 = transposed ? win.x1 : win.y1;
+    su = transposed ? pitch : 1, sw = transposed ? 1 : pitch;
+  }
+  unsigned char* first;
+  long u0, u1, w0, w1, su, sw;
+  bool contains(long u, long w) const { return u >= u0 && u < u1 && w >= w0 && w < w1; }
+  unsigned char& at(long u, long w) const { return first[(u - u0) * su + (w - w0) * sw]; }
   // The value of pel (u, w) between its neighbours w − 1 and w + 1, f toward w + 1;
   // −1 when they are not all in the window.
   int blended(long u, long w, double f) const {
@@ -58,26 +66,31 @@ void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
   if (first == last) return;
   const double slope = d.y() / d.x();
   const auto height = [&](double u) { return p.y() + slope * (u - p.x()); };
+  // The heights stay within the window, so the floors need no library call; a column's
+  // right height and its floor are the next column's left ones.
+  const auto floorOf = [](double w) { return fastFloor(w * (1.0 + (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); };
+  const auto ceilOf = [](double w) { return fastCeil(w * (1.0 - (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); };
+  double w1 = height(first), f1 = floorOf(w1);
   for (double c = first; c <= last; c += 1.0) {
-    const double w0 = height(c), w1 = height(c + 1.0);
-    const double r0 = tolFloor(w0);
-    double r1 = tolFloor(w1);
+    const double w0 = w1, r0 = f1;
+    w1 = height(c + 1.0);
+    f1 = floorOf(w1);
     const long uc = static_cast<long>(c);
     const long ur0 = static_cast<long>(r0);
-    if (r0 == r1) {
+    if (r0 == f1) {
       axes.put(uc, ur0, axes.blended(uc, ur0, ((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
       continue;
     }
-    const bool down = r1 > r0;
-    r1 = down ? r0 + 1.0 : r0 - 1.0;
+    const bool down = f1 > r0;
+    const double r1 = down ? r0 + 1.0 : r0 - 1.0;
     const double border = down ? r1 : r0;
     const double xm = std::clamp(p.x() + (border - p.y()) / slope, c, c + 1.0);
     // Both pels take their neighbours as they were before either is written.
     const long ur1 = static_cast<long>(r1);
-    const int left = axes.blended(uc, ur0, down ? (tolCeil(w0) - w0) * (xm - c) / 2.0
-                                                : 1.0 - (w0 - tolFloor(w0)) * (xm - c) / 2.0);
-    const int entered = axes.blended(uc, ur1, down ? 1.0 - (w1 - tolFloor(w1)) * (c + 1.0 - xm) / 2.0
-                                                   : (tolCeil(w1) - w1) * (c + 1.0 - xm) / 2.0);
+    const int left = axes.blended(uc, ur0, down ? (ceilOf(w0) - w0) * (xm - c) / 2.0
+                                                : 1.0 - (w0 - r0) * (xm - c) / 2.0);
+    const int entered = axes.blended(uc, ur1, down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0
+                                                   : (ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
     axes.put(uc, ur0, left);
     axes.put(uc, ur1, entered);
   }
@@ -188,7 +201,7 @@ void drawStroke(zcPelBuffer<unsigned char>& pb, const Stroke& s, unsigned char v
   const auto swap = [&](const zcPoint& p) { return transposed ? zcPoint(p.y(), p.x()) : p; };
   zcPoint p = swap(s.a), q = swap(s.b);
   if (q.x() < p.x()) std::swap(p, q);
-  blendLine(Axes{pb, transposed}, p, q);
+  blendLine(Axes(pb, transposed), p, q);
 }
 
 std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, const zc2SegmentArc& arc,

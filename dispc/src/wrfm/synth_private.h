@@ -91,10 +91,12 @@ struct Mono {
   zcPoint c;
   zcVector<2> u, v;
   Axis ax, ay;
-  // Walking state of the cell stage: the parameter reached (with its cosine and sine
-  // for an arc) and the point.
-  Param at0{0.0, 1.0, 0.0};
-  zcPoint p;
+  // Walking state of the cell stage, set by clipPieces: the point reached (x within the
+  // window's columns) and its column ⌊x⌋; for an arc the cosine and sine of the
+  // parameter reached and of the end's, and halfDet().
+  double px = 0.0, py = 0.0, pcol = 0.0;
+  Param at0{0.0, 1.0, 0.0}, atEnd{0.0, 1.0, 0.0};
+  double hd = 0.0;
 
   zcPoint at(double s) const {
     if (!arc) return a + (b - a) * s;
@@ -154,41 +156,28 @@ private:
 // The rounded outline of a poly (segments between the roundings, then the rounding
 // arc of their end vertex, as the boundary is drawn), mapped by M.
 void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out);
-// The pieces cut to the window's rows; parts left of it become vertical pieces on its
-// left edge (their cover counts), parts right of it go.
+// The pieces cut to the window's rows, ready to walk; parts left of it become vertical
+// pieces on its left edge (their cover counts), parts right of it go.
 std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win);
 
 // ---------------------------------------------------------------------------------------
 // Stage 2 (exact coverage): one dense row of cells. cover is Σ dy of the outline within
 // the pel, area Σ dy × (mean distance from the pel's left edge) plus the arcs' slivers,
 // so that a pel's signed coverage is (cover of the pels before it and itself) − area.
-// A row with few parts keeps them in a short list, sorted by column in the sweep.
-// A bit per pel marks the touched cells and a bit per 64 pels the words that hold one,
-// so the sweep finds the touched cells in column order without a sort and skips 4096
-// untouched pels at a time.
+// Each walk of a piece through the row touches one run of neighbouring cells; the row
+// keeps those runs, so the sweep visits the touched cells run by run (merged where they
+// overlap) and the pels between them as spans, never the untouched width.
 class CellRow {
 public:
-  explicit CellRow(const Window& win);
-  // Adds to the pel at column x0 + i (0 ≤ i ≤ width); the pel right of the window
-  // changes nothing inside it.
-  // A row's first few parts go to a short list in the order they come; more move to
-  // the dense row (in the same order, so each pel's sums are the same either way).
-  void add(long i, double cover, double area) {
-    if (i >= width_) return;
-    if (!dense_) {
-      if (count_ < kShort) {
-        short_[count_++] = Part{i, cover, area};
-        return;
-      }
-      toDense();
-    }
-    addDense(i, cover, area);
-  }
-  // Walks the piece from its state down to y = min(row + 1, b.y), adding its cells.
-  void walk(Mono& m, long row);
+  // For pieces cut to the window; a row walks each at most once.
+  CellRow(const Window& win, std::size_t pieces);
+  // Walks the piece from its state down to y = min(bottom, b.y), adding its cells;
+  // bottom is the row's lower edge.
+  void walk(Mono& m, double bottom);
 
   // Stage 3: sweeps the row into the sink and clears the touched cells. A sink takes
-  // span(from, to, f), pels [from, to) at one coverage, and pel(c, f).
+  // span(from, to, f), pels [from, to) at one coverage, and pel(i, f), in indices
+  // from the window's left column.
   template <class Sink>
   void sweep(Sink& sink);
 
@@ -196,58 +185,47 @@ private:
   struct Cell {
     double cover = 0.0, area = 0.0;
   };
-  struct Part {
-    long i;
-    double cover, area;
+  // Cells first … last (indices) touched by one walk.
+  struct Run {
+    long first, last;
   };
-  static constexpr int kShort = 4;
-  Part short_[kShort];
-  int count_ = 0;
-  bool dense_ = false;
-  void addDense(long i, double cover, double area) {
+  // Adds to the cell at index i (0 ≤ i ≤ width); the cell right of the window changes
+  // nothing inside it.
+  void add(long i, double cover, double area) {
     Cell& c = cells_[static_cast<std::size_t>(i)];
     c.cover += cover;
     c.area += area;
-    bits_[static_cast<std::size_t>(i >> 6)] |= std::uint64_t{1} << (i & 63);
-    words_[static_cast<std::size_t>(i >> 12)] |= std::uint64_t{1} << ((i >> 6) & 63);
   }
-  void toDense() {
-    dense_ = true;
-    for (int k = 0; k < count_; ++k) addDense(short_[k].i, short_[k].cover, short_[k].area);
-    count_ = 0;
-  }
-  long x0_, x1_;
-  double left_, right_;  // x0_ and x1_
+  long x0_;
+  double left_, right_;  // the window's first and end columns
   long width_;
   std::vector<Cell> cells_;
-  std::vector<std::uint64_t> bits_;   // a bit per touched cell
-  std::vector<std::uint64_t> words_;  // a bit per word of bits_ that has one set
+  std::vector<Run> runs_;  // as many as pieces; the row's first count_ are used
+  std::size_t count_ = 0;
   template <class Border>
-  void walkParts(double w, double x0, double y0, double x1, double y1, Border& border);
+  double walkParts(const Mono& m, double xb, double yb, Border& border);
 };
 
 // Sinks of the sweep: the pels of a row (stage 4), or the coverage values themselves.
 struct PelSink {
-  unsigned char* row0;  // the row's pel at column x0
-  long x0;
+  unsigned char* row0;  // the row's pel at the window's left column
   unsigned char v;
   void span(long from, long to, double f) {
     if (from >= to || f <= 1e-12) return;
     if (f >= 1.0 - 1e-12) {
-      fillRun(row0 + (from - x0), to - from, v);
+      fillRun(row0 + from, to - from, v);
       return;
     }
-    for (long c = from; c < to; ++c) blendPel(row0[c - x0], v, f);
+    for (long i = from; i < to; ++i) blendPel(row0[i], v, f);
   }
-  void pel(long c, double f) { blendPelUnit(row0[c - x0], v, f); }  // 0 <= f <= 1
+  void pel(long i, double f) { blendPelUnit(row0[i], v, f); }  // 0 <= f <= 1
 };
 struct CoverageSink {
   double* row0;
-  long x0;
   void span(long from, long to, double f) {
-    for (long c = from; c < to; ++c) row0[c - x0] = f;
+    for (long i = from; i < to; ++i) row0[i] = f;
   }
-  void pel(long c, double f) { row0[c - x0] = f; }
+  void pel(long i, double f) { row0[i] = f; }
 };
 
 // The whole exact pipeline over the pieces (unclipped) within the window.

@@ -12,7 +12,7 @@
 #include "wrfm/synth_fill.h"
 
 #include <algorithm>
-#include <bit>
+#include <limits>
 #include <utility>
 
 namespace zc_synth {
@@ -29,6 +29,8 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
   std::sort(order.begin(), order.end(), [](const Mono* l, const Mono* r) { return l->a.y() < r->a.y(); });
   std::vector<Mono*> active;
   std::size_t next = 0;
+  // The first row's bottom at which an active piece ends: only then is the list pruned.
+  double firstEnd = std::numeric_limits<double>::infinity();
   for (long row = win.y0; row < win.y1; ++row) {
     if (active.empty()) {
       if (next == order.size()) break;
@@ -36,59 +38,57 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
       if (row >= win.y1) break;
     }
     const double bottom = static_cast<double>(row) + 1.0;
-    while (next < order.size() && order[next]->a.y() < bottom) active.push_back(order[next++]);
+    for (; next < order.size() && order[next]->a.y() < bottom; ++next) {
+      active.push_back(order[next]);
+      firstEnd = std::min(firstEnd, order[next]->b.y());
+    }
     f(row, active);
-    std::erase_if(active, [&](const Mono* m) { return m->b.y() <= bottom; });
+    if (firstEnd <= bottom) {
+      std::erase_if(active, [&](const Mono* m) { return m->b.y() <= bottom; });
+      firstEnd = std::numeric_limits<double>::infinity();
+      for (const Mono* m : active) firstEnd = std::min(firstEnd, m->b.y());
+    }
   }
 }
 
 }  // namespace
 
 template <class Sink>
-void CellRow::sweep(Sink& sink) {
-  const long x0 = x0_;
-  double sum = 0.0;
-  long from = x0;
-  // One touched pel, in column order: the running sum, the span before it, the pel.
-  const auto pel = [&](long col, double cover, double area) {
-    // Between touched pels the coverage is the running sum, an integer up to rounding.
-    if (from < col) sink.span(from, col, std::min(1.0, std::abs(sum)));
-    sum += cover;
-    sink.pel(col, std::min(1.0, std::abs(sum - area)));
-    from = col + 1;
-  };
-  if (!dense_) {
-    // Insertion sort by column keeps the parts of one pel in the order they came.
-    for (int k = 1; k < count_; ++k) {
-      const Part p = short_[k];
-      int j = k;
-      for (; j > 0 && short_[j - 1].i > p.i; --j) short_[j] = short_[j - 1];
-      short_[j] = p;
-    }
-    for (int k = 0; k < count_;) {
-      const long i = short_[k].i;
-      double cover = 0.0, area = 0.0;
-      for (; k < count_ && short_[k].i == i; ++k) cover += short_[k].cover, area += short_[k].area;
-      pel(x0 + i, cover, area);
-    }
-    count_ = 0;
-  } else {
-    const std::size_t tops = words_.size();
-    for (std::size_t top = 0; top < tops; ++top) {
-      for (std::uint64_t marks = std::exchange(words_[top], 0); marks != 0; marks &= marks - 1) {
-        const std::size_t word = top * 64 + static_cast<std::size_t>(std::countr_zero(marks));
-        // The touched cells in column order, lowest bit first.
-        for (std::uint64_t bits = std::exchange(bits_[word], 0); bits != 0; bits &= bits - 1) {
-          const long i = static_cast<long>(word * 64) + std::countr_zero(bits);
-          Cell& cell = cells_[static_cast<std::size_t>(i)];
-          pel(x0 + i, cell.cover, cell.area);
-          cell = Cell{};
-        }
-      }
-    }
-    dense_ = false;
+void CellRow::sweep(Sink& to) {
+  // A copy whose fields no pel store can change, so the loops keep them in registers.
+  Sink sink = to;
+  // The runs in column order (insertion sort: a row holds a few), then merged where
+  // they overlap or meet, so that every touched cell is swept once, left to right.
+  Run* const runs = runs_.data();
+  const std::size_t n = count_;
+  for (std::size_t k = 1; k < n; ++k) {
+    const Run r = runs[k];
+    std::size_t j = k;
+    for (; j > 0 && runs[j - 1].first > r.first; --j) runs[j] = runs[j - 1];
+    runs[j] = r;
   }
-  if (from < x1_) sink.span(from, x1_, std::min(1.0, std::abs(sum)));
+  Cell* const cells = cells_.data();
+  double sum = 0.0;
+  long from = 0;
+  for (std::size_t k = 0; k < n;) {
+    const long first = runs[k].first;
+    long last = runs[k].last;
+    for (++k; k < n && runs[k].first <= last + 1; ++k) last = std::max(last, runs[k].last);
+    // Between runs the coverage is the running sum, an integer up to rounding.
+    if (from < first) sink.span(from, first, std::min(1.0, std::abs(sum)));
+    // The cell right of the window (index width) only needs clearing.
+    last = std::min(last, width_ - 1);
+    for (long i = first; i <= last; ++i) {
+      Cell& cell = cells[i];
+      sum += cell.cover;
+      sink.pel(i, std::min(1.0, std::abs(sum - cell.area)));
+      cell = Cell{};
+    }
+    from = std::max(from, last + 1);
+  }
+  cells[width_] = Cell{};
+  count_ = 0;
+  if (from < width_) sink.span(from, width_, std::min(1.0, std::abs(sum)));
 }
 
 template void CellRow::sweep(PelSink&);
@@ -98,11 +98,12 @@ void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
                  unsigned char v) {
   if (win.empty()) return;
   std::vector<Mono> cut = clipPieces(pieces, win);
-  CellRow cells(win);
+  CellRow cells(win, cut.size());
   unsigned char* const first = pb.pelPointer(win.x0, win.y0);
   eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
-    for (Mono* m : active) cells.walk(*m, row);
-    PelSink sink{first + (row - win.y0) * pb.pitch(), win.x0, v};
+    const double bottom = static_cast<double>(row) + 1.0;
+    for (Mono* m : active) cells.walk(*m, bottom);
+    PelSink sink{first + (row - win.y0) * pb.pitch(), v};
     cells.sweep(sink);
   });
 }
@@ -113,10 +114,11 @@ std::vector<double> exactCoverage(const zcSMDGDPoly& poly, const zcXform<2>& M, 
   std::vector<double> out(static_cast<std::size_t>((win.x1 - win.x0) * (win.y1 - win.y0)), 0.0);
   if (win.empty()) return out;
   std::vector<Mono> cut = clipPieces(outline.pieces, win);
-  CellRow cells(win);
+  CellRow cells(win, cut.size());
   eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
-    for (Mono* m : active) cells.walk(*m, row);
-    CoverageSink sink{out.data() + (row - win.y0) * (win.x1 - win.x0), win.x0};
+    const double bottom = static_cast<double>(row) + 1.0;
+    for (Mono* m : active) cells.walk(*m, bottom);
+    CoverageSink sink{out.data() + (row - win.y0) * (win.x1 - win.x0)};
     cells.sweep(sink);
   });
   return out;
@@ -136,7 +138,9 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
       const double x = m->arc ? m->at(m->tAtY(y)).x() : m->a.x() + (m->b.x() - m->a.x()) * m->tAtY(y);
       crossings.emplace_back(std::clamp(x, lo, hi), m->w);
     }
-    std::sort(crossings.begin(), crossings.end());
+    // Insertion sort: a row has a few crossings.
+    for (std::size_t k = 1; k < crossings.size(); ++k)
+      for (std::size_t j = k; j > 0 && crossings[j] < crossings[j - 1]; --j) std::swap(crossings[j], crossings[j - 1]);
     unsigned char* row0 = pb.pelPointer(win.x0, row);
     double winding = 0.0;
     for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {

@@ -38,6 +38,7 @@
 #include "dispc/dimtol.h"
 #include "dispc/export.h"
 #include "dispc/wrfm/arc.h"
+#include "dispc/wrfm/colors.h"
 #include "dispc/wrfm/lineseg.h"
 #include "dispc/wrfm/smdvertex.h"
 #include "dispc/wrfm/synth.h"
@@ -54,69 +55,22 @@
 #include <vector>
 
 class zcGenPoly;
+class zcGraphicList;
+class zcSMDGDModel;
 class zc2Wireframe;
-
-// The three colors of an SMD description: its wireframe, its synthetic image and the
-// background of synthetic images. (Kept beside the poly until the drawing module
-// that owns it lands.)
-class DISPC_API zcSMDColors : public virtual zcPersistent {
-public:
-  // Defaults: green wireframes, light grey bodies on dark grey.
-  zcSMDColors();
-  zcSMDColors(const zcColor& wireframeDefault, const zcColor& syntheticDefault, const zcColor& syntheticBackground);
-  zcSMDColors(const zcSMDColors& other);
-  zcSMDColors& operator=(const zcSMDColors& other);
-  ~zcSMDColors() override;
-
-  zcColor wireframeDefaultColor() const { return wireframe_; }
-  zcColor syntheticDefaultColor() const { return synthetic_; }
-  zcColor syntheticBackgroundColor() const { return background_; }
-  void wireframeDefaultColor(const zcColor& color);
-  void syntheticDefaultColor(const zcColor& color);
-  void syntheticBackgroundColor(const zcColor& color);
-
-  bool operator==(const zcSMDColors& other) const;
-  bool operator!=(const zcSMDColors& other) const { return !(*this == other); }
-
-  static const zc_Instantiator sExemplar;
-
-protected:
-  // Archive form, version 1: version byte, the persistence base, the three colors.
-  // Version 0 holds nothing more and leaves the colors as they are.
-  void dispatchSerialize(zcArchive& archive) override;
-  void serialize_(zcArchive& archive, unsigned char version);
-
-private:
-  static zcPersistent* make();
-
-  zcColor wireframe_;
-  zcColor synthetic_;
-  zcColor background_;
-};
 
 class DISPC_API zcSMDGDPoly : public zcSMDGeometricDescription {
 public:
   ZC_EXCEPTION_FAMILY(DISPC_API, zcException)
 
   // Each failure has a fixed error number and message (see smdpoly.cpp).
-#define ZC_SMDPOLY_ERROR(Name)                                  \
-  class DISPC_API Name : public Errors {                        \
-  public:                                                       \
-    Name() = default;                                           \
-    Name(const Name&) = default;                                \
-    Name& operator=(const Name&) = default;                     \
-    ZC_EXCEPTION_PROTOCOL(Name)                                 \
-  protected:                                                    \
-    void message_(std::wostream& out) const override;           \
-  };
-  ZC_SMDPOLY_ERROR(invalidVertices)   // 0x11000360
-  ZC_SMDPOLY_ERROR(crossingSegments)  // 0x11000361
-  ZC_SMDPOLY_ERROR(invalidIndex)      // 0x11000362
-  ZC_SMDPOLY_ERROR(invalidRounding)   // 0x11000363
-  ZC_SMDPOLY_ERROR(noPelBuffer)       // 0x11000364
-  ZC_SMDPOLY_ERROR(badSubModel)       // 0x11000365
-  ZC_SMDPOLY_ERROR(notClosed)         // 0x11000366
-#undef ZC_SMDPOLY_ERROR
+  ZC_SMD_ERROR(invalidVertices)   // 0x11000360
+  ZC_SMD_ERROR(crossingSegments)  // 0x11000361
+  ZC_SMD_ERROR(invalidIndex)      // 0x11000362
+  ZC_SMD_ERROR(invalidRounding)   // 0x11000363
+  ZC_SMD_ERROR(noPelBuffer)       // 0x11000364
+  ZC_SMD_ERROR(badSubModel)       // 0x11000365
+  ZC_SMD_ERROR(notClosed)         // 0x11000366
 
   // Open, no vertices, weight 1, default colors.
   explicit zcSMDGDPoly(const std::wstring& name = L"poly");
@@ -333,11 +287,46 @@ public:
   // centroid.
   static zcSMDGDPoly triangle(double baseWidth, double height, const zcVector<2>& center);
 
+  // --- Shape tests ----------------------------------------------------------------------------
+  // Every segment an arc, the rounded arcs all turning one way with radii within 0.01
+  // of the first's, and their spans summing to a whole turn within 1 degree.
+  static bool isCircle(const zcSMDGDPoly& poly);
+
   // --- Drawing ------------------------------------------------------------------------------
-  // Drawing comes with the renderers; until then both raise zcUIError::NotImplemented.
+  // Drawing onto a tablet goes to the overlay layer.
+  //
+  // A wireframe of the mapped poly in the wireframe default color, unfilled.
   void drawWireframe(const zcXform<2>& xform, zcUITablet& tablet) const override;
-  using zcSMDGeometricDescription::drawSynthetic;
+  // Filled with the gray level of the synthetic default color
+  // (zcSMDColors::colorToGrayScale): the handle form through the renderer selector
+  // (nothing for an open poly, zcBadPointer for an empty handle), this one through the
+  // exact renderer. noPelBuffer for an unbound buffer.
+  void drawSynthetic(const zcPtrHandle_const<zc2XformBase>& xform, zcPelBuffer<unsigned char>& buffer) const override;
   void drawSynthetic(const zcXform<2>& xform, zcPelBuffer<unsigned char>& buffer) const override;
+
+  // The side a direction arrow is drawn at, from the tip in its own frame (x along
+  // travel, y to the left of it): barbs end at (−size, ±size), the plus mark is centred
+  // on (0, size), the minus mark on (0, −size); marks have arms of length 2 along the
+  // target's axes.
+  static constexpr double kDefaultArrowSize = 5.0;
+  // One arrow per segment, at the middle of its rounded form (segments that the
+  // roundings use up get none), pointing the way the outline travels (turned round
+  // while the direction flag is set). Segments go in index order. The list form
+  // appends simple zcLineSeg graphics in the same order as the tablet form draws.
+  void drawDirectionArrows(const zcXform<2>& xform, zcUITablet& tablet, double size = kDefaultArrowSize) const;
+  void drawDirectionArrows(const zcXform<2>& xform, zcGraphicList& list, double size = kDefaultArrowSize) const;
+  // One arrow: the tip at xform(placement's translation), pointing along the direction
+  // the transform maps the placement's rotation to (the transform is applied here once;
+  // the placement is in the poly's coordinates). A transform that mirrors (its y-axis
+  // and x-axis rotations differ by 90 degrees or more) flips the y side, so the plus
+  // mark stays on the image of the left side. Five segments, in this order: the
+  // positive barb (−s, m·s) → tip, the negative barb (−s, −m·s) → tip, the plus mark's
+  // horizontal then vertical arm about (0, m·s), the minus mark about (0, −m·s), each
+  // running from its lower x (or y) end.
+  static void drawArrow(const zcXform<2>& xform, zcUITablet& tablet, const zc2Rigid& placement, double size,
+                        const zcColor& positive, const zcColor& negative);
+  static void drawArrow(const zcXform<2>& xform, zcGraphicList& list, const zc2Rigid& placement, double size,
+                        const zcColor& positive, const zcColor& negative);
 
   static const zc_Instantiator sExemplar;
 
@@ -525,12 +514,35 @@ public:
   // A closed poly through the polygon's vertices (invalidVertices when it has fewer
   // than two).
   static zcSMDGDPoly convert(const zcPolygon& polygon);
-  // The pieces of `poly` cut by the closed poly `cutter` (notClosed otherwise): with
-  // keepInside the pieces inside the cutter, else those outside. The cuts go through
-  // the unrounded segments; each cut point becomes a sharp vertex. A poly that does not
-  // meet the cutter is kept whole or dropped. Pieces are open unless a closed poly is
-  // kept whole; roundings that no longer fit next to a cut raise invalidRounding.
-  static std::vector<zcSMDGDPoly> crop(const zcSMDGDPoly& poly, const zcSMDGDPoly& cutter, bool keepInside);
+  // The pieces of `poly` cut by the closed poly `cutter` (notClosed otherwise), as a
+  // model with an empty name: with keepInside the pieces inside the cutter, else those
+  // outside. The cuts go through the unrounded segments; each cut point becomes a sharp
+  // vertex. A poly that does not meet the cutter is kept whole or dropped. Pieces are
+  // open unless a closed poly is kept whole; roundings that no longer fit next to a cut
+  // raise invalidRounding.
+  static zcSMDGDModel crop(const zcSMDGDPoly& poly, const zcSMDGDPoly& cutter, bool keepInside);
+  // Every vertex point mirrored to (x, −y) and every span negated (validated), the
+  // direction flag toggled.
+  static zcSMDGDPoly flip(const zcSMDGDPoly& poly);
+  // Appends to `out` the corner piece (subPoly, no wrap) of every vertex labelled
+  // `label`, in vertex order, with its labels.
+  static void subModel(const zcSMDGDPoly& poly, std::int32_t label, zcSMDGDModel& out);
+  // `out` becomes the polys of `in` that survive, in order: each poly is compared with
+  // those kept so far; one that meets a kept poly at least as long (perimeter_(0)) is
+  // dropped, otherwise it removes every kept poly it meets and is kept.
+  static void crossingPolysResolve(std::vector<zcSMDGDPoly>& out, const std::vector<zcSMDGDPoly>& in);
+
+  // --- Drawing ----------------------------------------------------------------------------------
+  // What drawNegWireframe draws of each segment: the segment's rounded form, the
+  // extension before its start, the extension beyond its end.
+  enum NegWireframeFlags : unsigned { eNegSegment = 1, eNegBackward = 2, eNegForward = 4, eNegAll = 7 };
+  // The mapped segments (unrounded, so that they meet their extensions) and their
+  // extensions (those not 0) as zcLineSeg lines in `color` on the overlay layer, arcs
+  // as chords of at most 5 degrees.
+  // The wireframe that holds a copy of the poly (identity transform).
+  static zc2Wireframe wireframe(const zcSMDGDPoly& poly);
+  static void drawNegWireframe(const zcSMDGDPoly& poly, const zcXform<2>& xform, zcUITablet& tablet,
+                               const zcColor& color, unsigned flags = eNegAll);
 
   // --- Rectilinear editing -----------------------------------------------------------------
   // Straight segments only, the chord from vertex 1 to vertex 0 axis-parallel, and a
@@ -551,4 +563,41 @@ public:
   // Moves vertex i to `point`; on a rectilinear poly its two neighbours follow across
   // so that the adjacent segments keep their directions. Validated as one edit.
   static void replaceVertexRectilinear(zcSMDGDPoly& poly, long i, const zcVector<2>& point);
+
+  // --- Rectangles ----------------------------------------------------------------------------
+  // No rounded vertex, rectilinear, closed, four vertices, and the length tolerances of
+  // vertices 0 and 2 equal, as those of 1 and 3.
+  static bool isRectangular(const zcSMDGDPoly& poly);
+  using zcSMDGDPoly::rectangle;
+  // The box of a rectangular poly; the empty rectangle for any other.
+  static zcRect rectangle(const zcSMDGDPoly& poly);
+  // The side nearer to horizontal (which = 0) or to vertical (any other) of a
+  // rectangular poly as segmentDimension gives it; all unset for any other poly.
+  static zcSMDDimension rectDim(const zcSMDGDPoly& poly, long which);
+  static zcSMDDimension rectLength(const zcSMDGDPoly& poly) { return rectDim(poly, 0); }
+  static zcSMDDimension rectWidth(const zcSMDGDPoly& poly) { return rectDim(poly, 1); }
+  // Gives the selected side and the one opposite the dimension's nominal, both changing
+  // symmetrically about their middles, and its limits as their length tolerance. A
+  // poly that is not rectangular is left alone. A nominal that is not above 1e-15
+  // (unset, 0, negative) would turn the rectangle inside out: refused with
+  // zcSMDGDPolyVertex::invalidSegmentLength. A refusal leaves the poly unchanged.
+  static void rectDim(zcSMDGDPoly& poly, long which, const zcSMDDimension& dim);
+  static void rectLength(zcSMDGDPoly& poly, const zcSMDDimension& dim) { rectDim(poly, 0, dim); }
+  static void rectWidth(zcSMDGDPoly& poly, const zcSMDDimension& dim) { rectDim(poly, 1, dim); }
+  // Every segment gets the tolerance, vertex by vertex (each step validated); a failure
+  // leaves the poly unchanged.
+  static void autoSegmentLengthTolerance(zcSMDGDPoly& poly, const zcDimTol& tol);
+
+  // --- Filters (in place; the rest keep their order) -------------------------------------------
+  // Keeps the polys whose perimeter_(0) lies in the range.
+  static void perimeterFilter(std::vector<zcSMDGDPoly>& list, const zcRange& range);
+  // With exactly one flag set, keeps only open or only closed polys; else nothing.
+  static void closureFilter(std::vector<zcSMDGDPoly>& list, bool keepOpen, bool keepClosed);
+  // Each poly is replaced by the pieces left after deleting (deleteSegments) its
+  // segments of a length outside the range, those arriving at and leaving a vertex
+  // whose angle (vertexAngle, degrees) is outside the angle range, or those whose
+  // stored span exceeds `span` in magnitude.
+  static void segmentLengthFilter(std::vector<zcSMDGDPoly>& list, const zcRange& range);
+  static void vertexAngleFilter(std::vector<zcSMDGDPoly>& list, const zcAngleRange& range);
+  static void segmentAngleSpanFilter(std::vector<zcSMDGDPoly>& list, zcDegree span);
 };

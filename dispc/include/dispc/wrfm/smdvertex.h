@@ -25,6 +25,20 @@
 #include <cstdint>
 #include <string>
 
+// An exception class of an SMD description with a fixed error number and message,
+// nested in its owner beside the owner's Errors family (defined with
+// ZC_SMD_ERROR_DEFINE in the library's sources).
+#define ZC_SMD_ERROR(Name)                            \
+  class DISPC_API Name : public Errors {              \
+  public:                                             \
+    Name() = default;                                 \
+    Name(const Name&) = default;                      \
+    Name& operator=(const Name&) = default;           \
+    ZC_EXCEPTION_PROTOCOL(Name)                       \
+  protected:                                          \
+    void message_(std::wostream& out) const override; \
+  };
+
 // The base of vertices, polys and models: a name and the two ways of drawing.
 // Drawing synthetically through a transform handle draws through the transform's
 // linear approximation at the origin.
