@@ -1,6 +1,7 @@
 // dispc: the display core from the command line.
 //
-// Exit status: 0 success, 1 a check of the demo or the dump failed, 2 an error (the
+// Exit status: 0 success, 1 a check of the demo or the dump failed or a footprint of a
+// directory was refused, 2 an error (the
 // exception is reported on one line of standard error), or a usage error.
 #include "commands.h"
 
@@ -133,6 +134,17 @@ int main(int argc, char** argv) {
   CLI::App* dump = app.add_subcommand("dump", "list the operations of a sketch archive");
   dump->add_option("SKETCH", dumpPath, "the sketch archive ('-' or /dev/stdin: standard input)")->required();
 
+  zcImportRequest import;
+  CLI::App* importCmd = app.add_subcommand(
+      "import-footprint", "import the fabrication outline of a footprint file (or a .pretty directory) as an SMD model");
+  importCmd->add_option("FOOTPRINT", import.footprint, "a .kicad_mod file, or a directory of them")->required();
+  importCmd->add_option("-o,--output", import.output, "the model archive to write (for a directory: a directory)")
+      ->required();
+  importCmd->add_option("--png", import.png,
+                        "also draw the model: its synthetic image, wireframe and direction arrows (for a directory: "
+                        "a directory)");
+  importCmd->add_flag("--pads", import.pads, "SMD pads become polys too");
+
   // A first word that names no subcommand is named back (CLI11 would only say that
   // a subcommand is required).
   if (argc > 1 && argv[1][0] != '-') {
@@ -162,6 +174,7 @@ int main(int argc, char** argv) {
       return zfRunRender(render);
     }
     if (*dump) return zfRunDump(dumpPath);
+    if (*importCmd) return zfRunImportFootprint(import);
   } catch (const zcException& e) {
     return report(e.what());
   } catch (const std::bad_alloc&) {

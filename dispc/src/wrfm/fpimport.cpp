@@ -501,3 +501,21 @@ zcFootprintImport::Outlines zcFootprintImport::outlinesFromFile(const std::strin
   if (!in.read(text.data(), size)) throw Unreadable(zfConvertString(path + ": " + std::strerror(errno)));
   return outlines(text, path, pads);
 }
+
+namespace {
+zcFootprintImport::Counts assign(const zcFootprintImport::Outlines& outlines, zcSMDGDModel& model) {
+  zcSMDGDModel made(outlines.name);
+  for (const zcSMDGDPoly& poly : outlines.polys) made << poly;
+  model = made;
+  return outlines.counts;
+}
+}  // namespace
+
+zcFootprintImport::Counts zcFootprintImport::read(std::string_view text, const std::string& source,
+                                                  zcSMDGDModel& model, bool pads) {
+  return assign(outlines(text, source, pads), model);
+}
+
+zcFootprintImport::Counts zcFootprintImport::readFile(const std::string& path, zcSMDGDModel& model, bool pads) {
+  return assign(outlinesFromFile(path, pads), model);
+}

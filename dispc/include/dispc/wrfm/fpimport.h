@@ -47,6 +47,7 @@
 #pragma once
 
 #include "dispc/export.h"
+#include "dispc/wrfm/smdmodel.h"
 #include "dispc/wrfm/smdpoly.h"
 
 #include "zfound/exception.h"
@@ -108,4 +109,9 @@ public:
   // The same for the file at `path` (Unreadable when it cannot be read, Malformed when
   // it is larger than the reader takes).
   static Outlines outlinesFromFile(const std::string& path, bool pads = false);
+
+  // The outlines as a model named after the footprint, its polys in the order above;
+  // `model` is assigned only when the import succeeds.
+  static Counts read(std::string_view text, const std::string& source, zcSMDGDModel& model, bool pads = false);
+  static Counts readFile(const std::string& path, zcSMDGDModel& model, bool pads = false);
 };
