@@ -1,9 +1,10 @@
 // Footprint import: the fabrication outline of a footprint file (the S-expression
 // text of a `.kicad_mod`, root `footprint` or the older `module`) as closed SMD polys.
 //
-//   zcFootprintImport::Outlines o = zcFootprintImport::outlinesFromFile("R_0603.kicad_mod");
-//   o.polys[0];                 // the body: the closed outline of largest area
-//   o.counts.markings;          // open chains inside the body, ignored
+//   zcSMDGDModel model;
+//   zcFootprintImport::Counts n = zcFootprintImport::readFile("R_0603.kicad_mod", model);
+//   model.poly(0);              // the body: the closed outline of largest area
+//   n.markings;                 // open chains inside the body, ignored
 //
 // What is read. Only items on the layer F.Fab count, and of them the drawn ones:
 //  - fp_line (start, end) and fp_arc, either (start, mid, end) or the older form
@@ -26,11 +27,13 @@
 // that piece runs, and each piece's data sits on the vertex where it arrives (an arc's
 // signed span; radius 0, fractions 0.5, no label). Where more than two pieces meet,
 // the chain goes on with the one that comes first in the file. Circles, rectangles and
-// polygons are loops of their own. Poly 0 is the body, the loop of largest area
-// (the first of equal ones); the other loops follow in file order. Open chains that lie
-// inside the body or on it (polarity marks, dividers) are ignored and counted; one
-// that leaves the body is refused, naming its loose ends. Coordinates stay those of
-// the file: millimetres, y down, so a positive span turns clockwise as drawn.
+// polygons are loops of their own; a loop that encloses no area (a line drawn there and
+// back) is refused, and a line of no length is an open chain of its own. Poly 0 is the
+// body, the loop of largest area (the first of equal ones); the other loops follow in
+// file order. Open chains that lie inside the body or on it (polarity marks, dividers)
+// are ignored and counted; one that leaves the body is refused, naming its loose ends.
+// Coordinates stay those of the file: millimetres, y down, so a positive span turns
+// clockwise as drawn.
 //
 // Pads (on request): SMD pads of shape rect, roundrect (corners rounded by
 // roundrect_rratio × the shorter side; from a ratio of 0.5 an oval), circle and oval
