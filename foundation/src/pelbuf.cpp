@@ -98,8 +98,13 @@ void zcPelBuffer_const<T>::allocate(long width, long height, const T& initial) {
   zc_PelSizes::check(width, height);
   // One pel at least, so that a bound buffer always has storage to point at.
   const std::size_t count = std::max<std::size_t>(1, static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  storage_ = std::make_shared<T[]>(count, initial);
-  pitch_ = width;
+  adopt(std::make_shared<T[]>(count, initial), width, height, width);
+}
+
+template <class T>
+void zcPelBuffer_const<T>::adopt(std::shared_ptr<T[]> storage, long width, long height, long pitch) {
+  storage_ = std::move(storage);
+  pitch_ = pitch;
   storageHeight_ = height;
   windowX_ = windowY_ = 0;
   width_ = width;
@@ -128,6 +133,17 @@ zcPelBuffer<T> zcPelBuffer_const<T>::clone() const {
 template <class T>
 zcPelBuffer<T>::zcPelBuffer(long width, long height, const T& initial) {
   this->allocate(width, height, initial);
+}
+
+template <class T>
+zcPelBuffer<T> zcPelBuffer<T>::borrow(T* pels, long width, long height, long pitch) {
+  zc_PelSizes::check(width, height);
+  if (!pels) throw zcBadPointer(L"borrowed pels");
+  if (pitch < width || pitch > zkPelLimit) throw zcShapesError::BadParams(L"pel pitch below the width or too large");
+  zcPelBuffer out;
+  // An owner that frees nothing: the pels stay the caller's.
+  out.adopt(std::shared_ptr<T[]>(pels, [](T*) {}), width, height, pitch);
+  return out;
 }
 
 template <class T>

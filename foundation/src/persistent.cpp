@@ -102,6 +102,12 @@ const char* zc_Instantiator::nameOf(const std::type_info& type) {
   return it == r.byType.end() ? nullptr : it->second->name_;
 }
 
+std::vector<std::string> zc_Instantiator::names() {
+  std::vector<std::string> out;
+  for (const auto& entry : registry().byName) out.push_back(entry.first);
+  return out;
+}
+
 const char* zc_Instantiator::nameOf(const zcPersistent& object) {
   return nameOf(typeid(object));
 }

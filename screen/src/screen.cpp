@@ -179,9 +179,13 @@ zcRGB zcScreen::pel(long x, long y) const {
   return zcRGB(v.red(), v.green(), v.blue());
 }
 
-zcPelBuffer<zcPackedRGB32> zcScreen::layer(zcUITabletEnums::Layers which) const {
+const zc_ScreenLayer& zcScreen::layerOf_(zcUITabletEnums::Layers which) const {
   if (which != zcUITabletEnums::eImage && which != zcUITabletEnums::eOverlay) throw zcUIError::BadLayer();
-  const zc_ScreenLayer& l = which == zcUITabletEnums::eImage ? *imageLayer_ : *overlayLayer_;
+  return which == zcUITabletEnums::eImage ? *imageLayer_ : *overlayLayer_;
+}
+
+zcPelBuffer<zcPackedRGB32> zcScreen::layer(zcUITabletEnums::Layers which) const {
+  const zc_ScreenLayer& l = layerOf_(which);
   zcPelBuffer<zcPackedRGB32> out(l.width, l.height);
   l.flush();
   for (long y = 0; y < l.height; ++y) {
@@ -195,6 +199,17 @@ zcPelBuffer<zcPackedRGB32> zcScreen::layer(zcUITabletEnums::Layers which) const 
     }
   }
   return out;
+}
+
+zcScreen::Pels zcScreen::pels(zcUITabletEnums::Layers which) {
+  const zc_ScreenLayer& l = layerOf_(which);
+  l.flush();
+  return Pels{l.row(0), l.width, l.height, l.stride};
+}
+
+void zcScreen::pelsChanged(zcUITabletEnums::Layers which) {
+  const zc_ScreenLayer& l = layerOf_(which);
+  l.dirty(0, 0, l.width, l.height);
 }
 
 void zcScreen::save(const std::string& path) const { zfWritePngRGB(path, composite()); }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# install_test.sh BUILD BINDIR LIBDIR VERSION CXX CXXFLAGS LDFLAGS
+# install_test.sh BUILD BINDIR LIBDIR VERSION CXX CXXFLAGS LDFLAGS [PYTHON SITEDIR]
 # Installs BUILD into a temporary prefix, then, with no library path set: runs the
 # installed program, builds the programs of consumer/ through the CMake package and
-# one of them through pkg-config, and runs them. What they print shows on failure.
+# one of them through pkg-config, and runs them; with PYTHON, imports the package from
+# the prefix's SITEDIR and from the build tree with PYTHONPATH alone. What they print
+# shows on failure.
 set -euo pipefail
 trap 'echo "install test: failed: $BASH_COMMAND (line $LINENO)" >&2' ERR
-build=$1 bindir=$2 libdir=$3 version=$4 cxx=$5 cxxflags=$6 ldflags=$7
+build=$1 bindir=$2 libdir=$3 version=$4 cxx=$5 cxxflags=$6 ldflags=$7 python=${8:-} site=${9:-}
 here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -54,4 +56,16 @@ for lib in zscreen dispc zfound; do [[ $libs == *" -l$lib "* ]]; done
   -Wl,-rpath,"$(pkg-config --variable=libdir zscreen)" $ldflags
 "$tmp/pc_consumer" "$tmp/pkgconfig.png"
 [ -s "$tmp/pkgconfig.png" ]
+# The Python package, from the prefix and from the build tree: each draws and reads back.
+if [ -n "$python" ]; then
+  check='import dispc, sys
+s = dispc.zcScreen(8, 8)
+dispc.zcUITablet(s).draw_circle((4, 4), 2, "red")
+assert s.pel(6, 4) == (255, 0, 0)
+print(dispc.__file__)'
+  from_prefix=$(cd "$tmp" && PYTHONPATH="$prefix/$site" "$python" -c "$check")
+  [[ $from_prefix == "$prefix/$site/dispc/"* ]]
+  from_build=$(cd "$tmp" && PYTHONPATH="$build/python" "$python" -c "$check")
+  [[ $from_build == "$build/python/dispc/"* ]]
+fi
 echo "install test: prefix, program and both consumers work"

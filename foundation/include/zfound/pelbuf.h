@@ -159,6 +159,7 @@ protected:
   // Checks a window rectangle and narrows *this to it.
   void narrow(long x, long y, long w, long h);
   void allocate(long width, long height, const T& initial);
+  void adopt(std::shared_ptr<T[]> storage, long width, long height, long pitch);
 
 private:
   std::shared_ptr<T[]> storage_;
@@ -183,6 +184,11 @@ public:
   // transform. A negative size, or one beyond zkPelLimit, raises
   // zcShapesError::BadParams.
   zcPelBuffer(long width, long height, const T& initial = T());
+  // A buffer over pels it does not own: width × height pels, rows `pitch` pels apart
+  // (pitch >= width), offset (0, 0). The caller keeps the pels alive while any copy
+  // of the buffer lives. Sizes as above (zcShapesError::BadParams), a null pointer
+  // zcBadPointer.
+  static zcPelBuffer borrow(T* pels, long width, long height, long pitch);
 
   using Base::pelPointer;
   using Base::rowPointer;

@@ -12,6 +12,7 @@
 
 #include <string>
 #include <typeinfo>
+#include <vector>
 
 class zcArchive;
 class zcPersistent;
@@ -90,6 +91,9 @@ public:
   // The registered name of an object's dynamic class, or null when unregistered.
   static const char* nameOf(const zcPersistent& object);
   static const char* nameOf(const std::type_info& type);
+  // Every registered name, in increasing order: for callers that mirror the classes
+  // elsewhere (the Python package builds its exception classes from it).
+  static std::vector<std::string> names();
 
 private:
   const std::type_info* type_;

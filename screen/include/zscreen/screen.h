@@ -185,6 +185,19 @@ public:
   // A layer as it is (eImage or eOverlay, else zcUIError::BadLayer), as 0xAARRGGBB
   // pels, not premultiplied (the image layer's alpha is always 255).
   zcPelBuffer<zcPackedRGB32> layer(zcUITabletEnums::Layers which) const;
+  // A layer's own pels, shared rather than copied (eImage or eOverlay, else
+  // zcUIError::BadLayer): premultiplied 0xAARRGGBB words, `stride` bytes from one row
+  // to the next, valid while the screen lives. Painting done before the call is in
+  // them. A caller that writes them calls pelsChanged afterwards, so that painting
+  // (and a vector screen's recording) sees the change.
+  struct Pels {
+    std::uint32_t* data;
+    long width;
+    long height;
+    long stride;
+  };
+  Pels pels(zcUITabletEnums::Layers which);
+  void pelsChanged(zcUITabletEnums::Layers which);
   // Writes the composite as an 8-bit RGB PNG, whole or not at all (zscreen/file.h).
   void save(const std::string& path) const;
   // A vector screen: writes what was painted as SVG or PDF of width × height units
@@ -202,6 +215,9 @@ public:
   void loadBackground(const std::string& path);
 
 private:
+  // The layer of eImage or eOverlay; zcUIError::BadLayer for any other.
+  const zc_ScreenLayer& layerOf_(zcUITabletEnums::Layers which) const;
+
   std::shared_ptr<zc_ScreenLayer> imageLayer_;
   std::shared_ptr<zc_ScreenLayer> overlayLayer_;
   zcRGB background_;
