@@ -7,12 +7,15 @@
 //                   exception, with nothing appended
 //   PNG             a PNG file: a zcScreenError
 //   SYNTH           an outline, map and window rendered synthetically: a zcException
+//   FOOTPRINT       footprint text imported, pads included: a zcFootprintImport error
 //   GRLIST          a graphics list imported, drawn and printed: zcMalformedData or a
 //                   shape failure, and all three agree on what is malformed
 // Never a crash, a read out of bounds or an unbounded allocation.
 #include "programs.h"
 
 #include "zscreen/png.h"
+
+#include "dispc/wrfm/fpimport.h"
 
 #include "zfound/exception.h"
 
@@ -48,6 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 #elif defined(ZF_TARGET_SYNTH)
   zfDrawSyntheticBytes(data, size);
+#elif defined(ZF_TARGET_FOOTPRINT)
+  try {
+    (void)zcFootprintImport::outlines(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz", true);
+  } catch (const zcFootprintImport::Errors&) {
+  }
 #elif defined(ZF_TARGET_GRLIST)
   zfReadGraphicsListBytes(data, size);
 #else

@@ -7,7 +7,10 @@
 # build     what every build needs: the compiler, CMake, Ninja, and pkg-config, Cairo,
 #           libpng, CLI11 and the DejaVu fonts for the screen library and the program;
 #           pybind11, the Python headers and numpy for the Python package
-# test      build + GoogleTest/GoogleMock (also the sanitizer builds), pytest
+# test      build + GoogleTest/GoogleMock (also the sanitizer builds), pytest, and the
+#           footprint library whose outlines the import tests read (their tests skip
+#           without it; installed without recommends, which would bring the whole
+#           design suite)
 # bench     build + Google Benchmark, OpenCV's Python module (a peer for the Python bench)
 # fuzz      build + clang and its runtime libraries (libFuzzer, sanitizers)
 # coverage  test + gcovr
@@ -24,7 +27,7 @@ fi
 
 build=(cmake ninja-build g++ pkg-config libcairo2-dev libpng-dev libcli11-dev fonts-dejavu-core
        pybind11-dev python3-dev python3-numpy)
-test=(libgtest-dev libgmock-dev python3-pytest)
+test=(libgtest-dev libgmock-dev python3-pytest kicad-footprints)
 bench=(libbenchmark-dev python3-opencv)
 # The unversioned runtime package follows the default clang of the release.
 fuzz=(clang libclang-rt-dev)

@@ -4,7 +4,7 @@ set -euo pipefail
 dir=$1
 seconds=${2:-60}
 corpus=fuzz-corpus
-mkdir -p "$corpus/archive" "$corpus/image" "$corpus/sketch" "$corpus/sketch_archive" "$corpus/png" "$corpus/synth" "$corpus/grlist"
+mkdir -p "$corpus/archive" "$corpus/image" "$corpus/sketch" "$corpus/sketch_archive" "$corpus/png" "$corpus/synth" "$corpus/footprint" "$corpus/grlist"
 "$dir/fuzz_seeds" "$corpus"
 status=0
 for target in "$dir"/*_fuzz; do

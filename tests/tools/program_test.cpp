@@ -7,6 +7,7 @@
 
 #include "dispc/sketchop.h"
 #include "dispc/uitablet.h"
+#include "dispc/wrfm/smdmodel.h"
 
 #include "zfound/archive.h"
 
@@ -427,6 +428,37 @@ TEST_F(Program, FailedWritesLeaveTheEarlierFileWhole) {
   // Without the limit the file is replaced.
   EXPECT_EQ(run("render demo/scene.zfar -o out.png").status, 0);
   EXPECT_EQ(png("out.png").width(), 640);
+}
+
+TEST_F(Program, ImportFootprintArchivesAndDrawsTheModelAndNamesTheLineOfBadText) {
+  fs::create_directories(path("fp"));
+  std::ofstream(path("fp/good.kicad_mod")) << "(footprint \"good\"\n (fp_rect (start 0 0) (end 4 2) (layer \"F.Fab\"))\n"
+                                              " (pad \"1\" smd rect (at 1 1) (size 1 1)))\n";
+  std::ofstream(path("fp/bad.kicad_mod")) << "(footprint \"bad\"\n\n (fp_curve (layer \"F.Fab\")))\n";
+  const Outcome good = run("import-footprint fp/good.kicad_mod -o good.zfar --png good.png --pads");
+  ASSERT_EQ(good.status, 0) << good.err;
+  EXPECT_EQ(good.out, "good: 2 polys (1 outlines, 1 pads), 0 markings and 0 texts ignored -> good.zfar, good.png\n");
+  zcSMDGDModel model;
+  zcArchive in(readBytes(path("good.zfar")));
+  in || model;
+  EXPECT_EQ(model.name(), L"good");
+  EXPECT_EQ(model.numPolys(), 2);
+  // 4 mm across at 140 pels a millimetre, a margin of 40: the body's inside is the
+  // synthetic light grey, the margin the dark grey background, the top edge green.
+  const zcPngImage view = png("good.png");
+  ASSERT_EQ(view.width(), 640);
+  EXPECT_EQ(pelAt(view, 320, 180), zcRGB(150, 150, 150));
+  EXPECT_EQ(pelAt(view, 5, 5), zcRGB(50, 50, 50));
+  const zcRGB edge = pelAt(view, 500, 40);
+  EXPECT_TRUE(edge.g() > 150 && edge.r() < 100 && edge.b() < 100);
+
+  expectError(run("import-footprint fp/bad.kicad_mod -o bad.zfar"), "UnknownItem (error 0x11000391): fp/bad.kicad_mod:3: ",
+              "bad");
+  EXPECT_FALSE(fs::exists(path("bad.zfar")));
+  const Outcome all = run("import-footprint fp -o models");
+  EXPECT_EQ(all.status, 1);
+  EXPECT_EQ(linesOf(all.out).back(), "1 imported, 1 refused, 1 zcFootprintImport::UnknownItem");
+  EXPECT_TRUE(fs::exists(path("models/good.zfar")));
 }
 
 }  // namespace

@@ -53,6 +53,17 @@ struct zcRenderRequest {
 };
 int zfRunRender(const zcRenderRequest& request);
 
+// What `dispc import-footprint` was asked for.
+struct zcImportRequest {
+  std::string footprint;  // a footprint file, or a directory of them
+  std::string output;     // the model archive; for a directory, the directory to fill
+  std::string png;        // the drawing to write (for a directory, a directory); empty: none
+  bool pads = false;      // SMD pads become polys too
+};
+// One line per footprint; 0 when every footprint was imported, 1 when a footprint of a
+// directory was refused (a single file's refusal is an exception).
+int zfRunImportFootprint(const zcImportRequest& request);
+
 // --- Shared by the commands ------------------------------------------------------------
 
 // The largest archive file read (1 GiB).

@@ -1,6 +1,7 @@
 // dispc: the display core from the command line.
 //
-// Exit status: 0 success, 1 a check of the demo or the dump failed, 2 an error (the
+// Exit status: 0 success, 1 a check of the demo or the dump failed or a footprint of a
+// directory was refused, 2 an error (the
 // exception is reported on one line of standard error), or a usage error.
 #include "commands.h"
 
@@ -133,13 +134,24 @@ int main(int argc, char** argv) {
   CLI::App* dump = app.add_subcommand("dump", "list the operations of a sketch archive");
   dump->add_option("SKETCH", dumpPath, "the sketch archive ('-' or /dev/stdin: standard input)")->required();
 
+  zcImportRequest import;
+  CLI::App* importCmd = app.add_subcommand(
+      "import-footprint", "import the fabrication outline of a footprint file (or a .pretty directory) as an SMD model");
+  importCmd->add_option("FOOTPRINT", import.footprint, "a .kicad_mod file, or a directory of them")->required();
+  importCmd->add_option("-o,--output", import.output, "the model archive to write (for a directory: a directory)")
+      ->required();
+  importCmd->add_option("--png", import.png,
+                        "also draw the model: its synthetic image, wireframe and direction arrows (for a directory: "
+                        "a directory)");
+  importCmd->add_flag("--pads", import.pads, "SMD pads become polys too");
+
   std::string listPath, exportOutput, recordsPath, importOutput;
   CLI::App* exportCmd = app.add_subcommand("export", "print the graphics-list records of a graphic list archive");
   exportCmd->add_option("LIST", listPath, "the graphic list archive")->required();
   exportCmd->add_option("-o,--output", exportOutput, "write the records to this file");
-  CLI::App* importCmd = app.add_subcommand("import", "list the graphics of a graphics-list records file");
-  importCmd->add_option("FILE", recordsPath, "the records file, as export -o writes it")->required();
-  importCmd->add_option("-o,--output", importOutput, "draw the records into this PNG");
+  CLI::App* recordsCmd = app.add_subcommand("import", "list the graphics of a graphics-list records file");
+  recordsCmd->add_option("FILE", recordsPath, "the records file, as export -o writes it")->required();
+  recordsCmd->add_option("-o,--output", importOutput, "draw the records into this PNG");
 
   // A first word that names no subcommand is named back (CLI11 would only say that
   // a subcommand is required).
@@ -170,8 +182,9 @@ int main(int argc, char** argv) {
       return zfRunRender(render);
     }
     if (*dump) return zfRunDump(dumpPath);
+    if (*importCmd) return zfRunImportFootprint(import);
     if (*exportCmd) return zfRunExport(listPath, exportOutput);
-    if (*importCmd) return zfRunImport(recordsPath, importOutput);
+    if (*recordsCmd) return zfRunImport(recordsPath, importOutput);
   } catch (const zcException& e) {
     return report(e.what());
   } catch (const std::bad_alloc&) {
