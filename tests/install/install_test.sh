@@ -68,9 +68,11 @@ s = dispc.zcScreen(8, 8)
 dispc.zcUITablet(s).draw_circle((4, 4), 2, "red")
 assert s.pel(6, 4) == (255, 0, 0)
 print(dispc.__file__)'
-  from_prefix=$(cd "$tmp" && PYTHONPATH="$prefix/$site" "$python" -c "$check")
+  # A sanitized build's module needs its runtime preloaded (DISPC_PYTHON_PRELOAD).
+  run() { (cd "$tmp" && LD_PRELOAD="${DISPC_PYTHON_PRELOAD:-}" ASAN_OPTIONS=detect_leaks=0 PYTHONPATH="$1" "$python" -c "$check"); }
+  from_prefix=$(run "$prefix/$site")
   [[ $from_prefix == "$prefix/$site/dispc/"* ]]
-  from_build=$(cd "$tmp" && PYTHONPATH="$build/python" "$python" -c "$check")
+  from_build=$(run "$build/python")
   [[ $from_build == "$build/python/dispc/"* ]]
 fi
 echo "install test: prefix, program and both consumers work"
