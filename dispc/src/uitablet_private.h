@@ -129,7 +129,8 @@ public:
       if (!s.appendWithin_(n, room)) return false;
     }
     if (!fill<R, Filled, Block>(room, room + n, Exact, layer, pen, color, values...)) {
-      s.giveBack_(n);
+      // Measured again rather than kept: one register fewer on the common path.
+      s.giveBack_(length<R, Block>(Exact, values...));
       return false;
     }
     if constexpr (Block) s.props(pen);
