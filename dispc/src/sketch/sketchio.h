@@ -546,7 +546,7 @@ private:
           if constexpr (Store) {
             const __m128i u = units(a, b);
             _mm_storel_epi64(reinterpret_cast<__m128i*>(p), u);
-            _mm_storeh_pd(reinterpret_cast<double*>(p + 2 * (n - 4)), _mm_castsi128_pd(u));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 2 * (n - 4)), _mm_unpackhi_epi64(u, u));
           }
         } else {
           seen = _mm_setzero_si128();
