@@ -16,8 +16,7 @@ void checkWidth(long width) {
 }
 }  // namespace
 
-// The accessor, not the static copy: properties may be built while the library loads.
-zcGraphicProps::zcGraphicProps() : zcGraphicProps(zcColor::cyanColor(), 1, ePenStyleDefault, false) {}
+zcGraphicProps::zcGraphicProps() : values_(kDefaultValues) {}
 
 zcGraphicProps::zcGraphicProps(const zcColor& color, long width, zePenStyle style, bool fill)
     : values_{{}, color} {

@@ -46,7 +46,8 @@ void zcUITablet::drawPointIcon(const zcPoint& p, const zcColor& color, Layers la
 
 // --- Lines ---------------------------------------------------------------------------------
 
-void zcUITablet::draw(const zcLineSeg& seg, const zcGraphicProps& props, Layers layer) {
+// Flat: the whole recording path inlined (see paintAndRecord).
+[[gnu::flatten]] void zcUITablet::draw(const zcLineSeg& seg, const zcGraphicProps& props, Layers layer) {
   P::drawSegment(*this, seg.p1(), seg.p2(), props, layer);
 }
 
@@ -113,29 +114,31 @@ void zcUITablet::drawPolygon(const std::vector<zcPoint>& vertices, zcPolygon::Po
   draw(zcPolygon(vertices, mode), color, layer);
 }
 
-void zcUITablet::draw(const zcPolyline& polyline, const zcGraphicProps& props, Layers layer) {
+// Flat: the whole recording path inlined (see paintAndRecord).
+[[gnu::flatten]] void zcUITablet::draw(const zcPolyline& polyline, const zcGraphicProps& props, Layers layer) {
   P::paintAndRecord(
       *this, layer,
       [](zcUITablet& t, Layers layer, const zcPolyline& polyline, const zcGraphicProps& props) {
         P::scope(t, layer).draw(polyline.map(t.scaledMap_), props);
       },
-      [](zcUITablet& t, Layers layer, const zcPolyline& polyline, const zcGraphicProps& props) {
-        P::record<zc_UISketchOpPolyline>(t, layer, props, polyline);
+      [](auto how, zcUITablet& t, Layers layer, const zcPolyline& polyline, const zcGraphicProps& props) {
+        return P::record<zc_UISketchOpPolyline>(how, t, layer, props, polyline);
       },
       polyline, props);
 }
 
 // --- Conics --------------------------------------------------------------------------------
 
-void zcUITablet::draw(const zcCircle& circle, const zcGraphicProps& props, Layers layer) {
+// Flat: the whole recording path inlined (see paintAndRecord).
+[[gnu::flatten]] void zcUITablet::draw(const zcCircle& circle, const zcGraphicProps& props, Layers layer) {
   // Painted as its ellipse; a tablet that only records builds none.
   P::paintAndRecord(
       *this, layer,
       [](zcUITablet& t, Layers layer, const zcCircle& circle, const zcGraphicProps& props) {
         P::scope(t, layer).draw(zcEllipse(circle).map(t.scaledMap_), props);
       },
-      [](zcUITablet& t, Layers layer, const zcCircle& circle, const zcGraphicProps& props) {
-        P::recordFilled<zc_UISketchOpCircle>(t, layer, props, circle);
+      [](auto how, zcUITablet& t, Layers layer, const zcCircle& circle, const zcGraphicProps& props) {
+        return P::recordFilled<zc_UISketchOpCircle>(how, t, layer, props, circle);
       },
       circle, props);
 }
@@ -223,7 +226,8 @@ void zcUITablet::drawGenRect(const zcPair<double>& center, const zcPair<double>&
        color, fill, layer);
 }
 
-void zcUITablet::draw(const zcRect& rect, const zcGraphicProps& props, Layers layer) {
+// Flat: the whole recording path inlined (see paintAndRecord).
+[[gnu::flatten]] void zcUITablet::draw(const zcRect& rect, const zcGraphicProps& props, Layers layer) {
   P::paintAndRecord(
       *this, layer,
       [](zcUITablet& t, Layers layer, const zcRect& rect, const zcGraphicProps& props) {
@@ -239,8 +243,8 @@ void zcUITablet::draw(const zcRect& rect, const zcGraphicProps& props, Layers la
           for (int i = 1; i <= 4; ++i) s.drawTo(c[i % 4], props);
         }
       },
-      [](zcUITablet& t, Layers layer, const zcRect& rect, const zcGraphicProps& props) {
-        P::record<zc_UISketchOpRect>(t, layer, props, rect);
+      [](auto how, zcUITablet& t, Layers layer, const zcRect& rect, const zcGraphicProps& props) {
+        return P::record<zc_UISketchOpRect>(how, t, layer, props, rect);
       },
       rect, props);
 }
@@ -298,7 +302,8 @@ void zcUITablet::draw(const zcGenShape& shape, const zcColor& color, Layers laye
 
 // --- Text ----------------------------------------------------------------------------------
 
-void zcUITablet::draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground,
+// Flat: the whole recording path inlined (see paintAndRecord).
+[[gnu::flatten]] void zcUITablet::draw(const std::wstring& text, const zcPoint& pos, const zcColor& foreground,
                       const zcColor& background, const zcUIFormat& format, Layers layer) {
   P::paintAndRecord(
       *this, layer,
@@ -307,10 +312,9 @@ void zcUITablet::draw(const std::wstring& text, const zcPoint& pos, const zcColo
         zcPoint mapped;
         P::scope(t, layer).draw(text, P::resolve(t, pos, layer, mapped), foreground, background, format);
       },
-      [](zcUITablet& t, Layers layer, const std::wstring& text, const zcPoint& pos, const zcColor& foreground,
-         const zcColor& background, const zcUIFormat& format) {
-        P::recordColor<zc_UISketchOpUnicodeString>(t, layer, P::defaultProps(), foreground, text, pos, background,
-                                                   format);
+      [](auto how, zcUITablet& t, Layers layer, const std::wstring& text, const zcPoint& pos,
+         const zcColor& foreground, const zcColor& background, const zcUIFormat& format) {
+        return P::recordDefault<zc_UISketchOpUnicodeString>(how, t, layer, foreground, text, pos, background, format);
       },
       text, pos, foreground, background, format);
 }

@@ -11,7 +11,6 @@
 
 #include <cassert>
 #include <optional>
-#include <tuple>
 
 namespace zc_tablet {
 // zcUIError::BadLayer unless 0 <= layer <= highest.
@@ -48,12 +47,26 @@ public:
     return props;
   }
 
+  // The values of the properties an operation records.
+  using Pen = zcUISketch::PropsValues;
+  // How a recording call appends. Quick appends within the capacity only, counting
+  // wide text in the basic plane, and reports false, with nothing appended, when the
+  // operation does not fit or its text lies beyond the plane; Exact measures exactly
+  // and grows the sketch (the one step that can fail).
+  struct Quick {
+    static constexpr bool kExact = false;
+  };
+  struct Exact {
+    static constexpr bool kExact = true;
+  };
+
   // Appends one operation when recording is on: the properties block (when they
   // changed), the header with the layer as given and the color, and the payload of
   // record class R written from `values` by R's payload description (no record is
   // built). The opcode is R's (its filled form's for recordFilled when the properties
   // fill). The color is the properties' pen color unless given (recordColor). An
-  // operation is appended whole or not at all.
+  // operation is appended whole or not at all. The forms that take a How report
+  // whether the operation was appended (always, but for Quick).
   template <class R, class... V>
   static void record(zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
     recordAs<R, false>(t, layer, props, props.penColor(), values...);
@@ -67,49 +80,61 @@ public:
                           const V&... values) {
     recordAs<R, false>(t, layer, props, color, values...);
   }
-  // The same properties (the common case) and new ones take paths of their own.
+  template <class R, class How, class... V>
+  static bool record(How how, zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
+    return recordAs<R, false>(how, t, layer, zcUISketch::values_(props), props.penColor(), values...);
+  }
+  template <class R, class How, class... V>
+  static bool recordFilled(How how, zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
+    return recordAs<R, true>(how, t, layer, zcUISketch::values_(props), props.penColor(), values...);
+  }
+  // With the default properties and the color given.
+  template <class R, class How, class... V>
+  static bool recordDefault(How how, zcUITablet& t, Layers layer, const zcColor& color, const V&... values) {
+    return recordAs<R, false>(how, t, layer, zcUISketch::defaultValues_(), color, values...);
+  }
+  // Quick, then Exact out of line when Quick could not.
   template <class R, bool Filled, class... V>
   static void recordAs(zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color,
                        const V&... values) {
-    if (!t.recordOn_) return;
-    if (props == t.sketch_.props()) return append<R, Filled, false>(t, layer, props, color, values...);
-    append<R, Filled, true>(t, layer, props, color, values...);
+    if (!recordAs<R, Filled>(Quick(), t, layer, zcUISketch::values_(props), color, values...))
+      recordExactly<R, Filled>(t, layer, props, color, values...);
+  }
+  template <class R, bool Filled, class... V>
+  [[gnu::cold, gnu::noinline]] static void recordExactly(zcUITablet& t, Layers layer, const zcGraphicProps& props,
+                                                         const zcColor& color, const V&... values) {
+    recordAs<R, Filled>(Exact(), t, layer, zcUISketch::values_(props), color, values...);
+  }
+  // The same properties (the common case) and new ones take paths of their own.
+  template <class R, bool Filled, class How, class... V>
+  [[gnu::always_inline]] static bool recordAs(How, zcUITablet& t, Layers layer, const Pen& pen, const zcColor& color,
+                                              const V&... values) {
+    if (!t.recordOn_) return true;
+    if (t.sketch_.remembers_(pen)) return append<R, Filled, false, How::kExact>(t, layer, pen, color, values...);
+    return append<R, Filled, true, How::kExact>(t, layer, pen, color, values...);
   }
   // The operation, after a properties block when Block (remembered only once the
   // operation is whole): the block, the header and the payload in one piece of room
   // as long as the payload's description measures for these values (the kind's fixed
-  // length, or what a sizer counts). The first try counts wide text in the basic
-  // plane and appends within the capacity; growing the sketch (the one step that can
-  // fail) and text beyond the plane take the exact way, out of line, so that the
-  // common path needs no stack frame.
-  template <class R, bool Filled, bool Block, class... V>
-  [[gnu::always_inline]] static void append(zcUITablet& t, Layers layer, const zcGraphicProps& props,
-                                            const zcColor& color, const V&... values) {
+  // length, or what a sizer counts).
+  template <class R, bool Filled, bool Block, bool Exact, class... V>
+  [[gnu::always_inline]] static bool append(zcUITablet& t, Layers layer, const Pen& pen, const zcColor& color,
+                                            const V&... values) {
     zcUISketch& s = t.sketch_;
-    const long n = length<R, Block>(false, values...);
-    if (s.hasRoom_(n)) {
-      unsigned char* room = s.appendInRoom_(n);
-      if (fill<R, Filled, Block>(room, room + n, false, layer, props, color, values...)) {
-        if constexpr (Block) s.props(props);
-        return;
-      }
-      s.remove(zcUISketchMark(s.size() - n), s.mark());  // the room given back
+    const long n = length<R, Block>(Exact, values...);
+    unsigned char* room;
+    if constexpr (Exact) {
+      room = s.append(n);
+    } else {
+      if (!s.appendWithin_(n, room)) return false;
     }
-    appendExactly<R, Filled, Block>(
-        std::tuple<zcUITablet&, Layers, const zcGraphicProps&, const zcColor&, const V&...>(t, layer, props, color,
-                                                                                           values...));
-  }
-  template <class R, bool Filled, bool Block, class Args>
-  [[gnu::cold, gnu::noinline]] static void appendExactly(const Args& args) {
-    std::apply(
-        [](zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color, const auto&... values) {
-          zcUISketch& s = t.sketch_;
-          const long n = length<R, Block>(true, values...);
-          unsigned char* room = s.append(n);
-          fill<R, Filled, Block>(room, room + n, true, layer, props, color, values...);
-          if constexpr (Block) s.props(props);
-        },
-        args);
+    if (!fill<R, Filled, Block>(room, room + n, Exact, layer, pen, color, values...)) {
+      // Measured again rather than kept: one register fewer on the common path.
+      s.giveBack_(length<R, Block>(Exact, values...));
+      return false;
+    }
+    if constexpr (Block) s.props(pen);
+    return true;
   }
   // The length of the operation, exact or counting wide text in the basic plane.
   template <class R, bool Block, class... V>
@@ -126,14 +151,13 @@ public:
   // false when the writing is not whole (text beyond the basic plane, not exact).
   template <class R, bool Filled, bool Block, class... V>
   [[gnu::always_inline]] static bool fill(unsigned char* room, [[maybe_unused]] const unsigned char* end, bool exact,
-                                          Layers layer, const zcGraphicProps& props, const zcColor& color,
-                                          const V&... values) {
+                                          Layers layer, const Pen& pen, const zcColor& color, const V&... values) {
     if constexpr (Block) {
-      zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, props);
+      zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, pen);
       room += zcUISketch::kPropsBlockSize;
     }
     zc_SketchWriter out(room, exact);
-    out || static_cast<unsigned char>(zc_sketch::opcodeOf<R>(Filled && props.fill()))
+    out || static_cast<unsigned char>(zc_sketch::opcodeOf<R>(Filled && zcUISketch::fills_(pen)))
         || static_cast<unsigned char>(layer) || color;
     zc_sketch::Payload<R>::fields(out, values...);
     assert(out.at() == end);
@@ -141,21 +165,28 @@ public:
   }
 
   // A drawing call: paint(t, layer, args...) when the layer may be drawn on, then
-  // record(t, layer, args...), which records when recording is on. Both are lambdas
-  // without captures. Recording is inlined here whole, painting stays out of line:
-  // a tablet that is not visible (and so paints nothing) records without a stack
-  // frame.
+  // record(how, t, layer, args...), which records when recording is on and reports
+  // whether it did (see Quick). Both are lambdas without captures. Recording is
+  // inlined into the calling function whole; painting and the exact way of recording
+  // stay out of line and are reached by tail calls with the caller's own arguments,
+  // so that a tablet that is not visible (and so paints nothing) records without a
+  // stack frame.
   template <class Paint, class Record, class... A>
-  [[gnu::noinline, gnu::flatten]] static void paintAndRecord(zcUITablet& t, Layers layer, Paint paint, Record record,
-                                                             const A&... args) {
+  [[gnu::always_inline]] static void paintAndRecord(zcUITablet& t, Layers layer, Paint paint, Record record,
+                                                    const A&... args) {
     if (t.visible()) return paintThenRecord(t, layer, paint, record, args...);
-    record(t, layer, args...);
+    if (!record(Quick(), t, layer, args...)) recordExactly(t, layer, record, args...);
   }
   template <class Paint, class Record, class... A>
   [[gnu::noinline]] static void paintThenRecord(zcUITablet& t, Layers layer, Paint paint, Record record,
                                                 const A&... args) {
     if (okToDraw(t, layer)) paint(t, layer, args...);
-    record(t, layer, args...);
+    record(Exact(), t, layer, args...);
+  }
+  template <class Record, class... A>
+  [[gnu::cold, gnu::noinline]] static void recordExactly(zcUITablet& t, Layers layer, Record record,
+                                                         const A&... args) {
+    record(Exact(), t, layer, args...);
   }
 
   // okToDraw(layer) inline, with its scope step (okToDrawScope_): the layer is one
@@ -182,8 +213,8 @@ public:
           t.segment_.ends(t.scaledMap_.mapPoint(p1), t.scaledMap_.mapPoint(p2));
           scope(t, layer).draw(t.segment_, props);
         },
-        [](zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
-          record<zc_UISketchOpLineSeg>(t, layer, props, p1, p2);
+        [](auto how, zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
+          return record<zc_UISketchOpLineSeg>(how, t, layer, props, p1, p2);
         },
         p1, p2, props);
   }

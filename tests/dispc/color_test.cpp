@@ -246,6 +246,18 @@ TEST(GraphicProps, DefaultsSettersAndTheHookBeforeEveryChange) {
   // Equality compares every field (see the setters below), so the default is the
   // four-argument form whose other fields follow.
   EXPECT_TRUE(Props() == Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
+  // Pens of one record compare their colors as colors: a stock color equals its
+  // index and its triple, which differ from each other.
+  const auto with = [](const zcColor& c) { return Props(c, 2, Props::ePenStyleDefault, true); };
+  const struct {
+    zcColor a, b;
+    bool equal;
+  } colors[] = {{zcColor::red, zcColor(249), true}, {zcColor::red, zcColor(255, 0, 0), true},
+                {zcColor(249), zcColor(255, 0, 0), false}, {zcColor(249), zcColor(248), false}};
+  for (const auto& row : colors) {
+    EXPECT_EQ(with(row.a) == with(row.b), row.equal) << int(row.a.index()) << " " << int(row.b.flags());
+    EXPECT_EQ(with(row.b) == with(row.a), row.equal);
+  }
 
   // Widths the 32-bit field cannot hold would wrap to negative or small values; a
   // refused one leaves the object alone and tells nobody.

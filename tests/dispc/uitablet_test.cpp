@@ -442,10 +442,10 @@ TEST(TabletSections, ArcsEndsAndArrowHeadAndTheTwoOpcodes) {
 }
 
 TEST(TabletText, RecordsTheUtf16UnitsOfTextOfEveryLength) {
-  // Lengths on both sides of the four characters narrowed at a time, in the basic
-  // plane throughout or with one character beyond it, beyond Unicode or negative at
-  // each place: the payload ends with the units zfToUtf16 makes, then a 0.
-  for (std::size_t n = 0; n <= 9; ++n) {
+  // Lengths on both sides of the four and eight characters narrowed at a time, in
+  // the basic plane throughout or with one character beyond it, beyond Unicode or
+  // negative at each place: the payload ends with the units zfToUtf16 makes, then a 0.
+  for (std::size_t n = 0; n <= 19; ++n) {
     for (const wchar_t odd : {wchar_t(0x10000), wchar_t(0x10FFFF), wchar_t(0x110000), wchar_t(-1)}) {
       for (std::size_t at = 0; at <= n; ++at) {  // at == n: none
         std::wstring text;
@@ -472,7 +472,7 @@ TEST(TabletText, RecordsTheUtf16UnitsOfTextOfEveryLength) {
 
 TEST(TabletRecording, PolylinesOfEveryLengthRecordTheirPoints) {
   // Fewer points than the four copied at a time, and more, overlapping the last four.
-  for (int n = 0; n <= 9; ++n) {
+  for (int n = 0; n <= 13; ++n) {
     std::vector<zcPoint> points;
     Stream expected;
     expected.header(44, 0, kCyan).i32(n);

@@ -28,7 +28,7 @@ class zcArchive;
 // A red/green/blue triple; default black.
 class DISPC_API zcRGB {
 public:
-  zcRGB(unsigned char r = 0, unsigned char g = 0, unsigned char b = 0) : r_(r), g_(g), b_(b) {}
+  constexpr zcRGB(unsigned char r = 0, unsigned char g = 0, unsigned char b = 0) : r_(r), g_(g), b_(b) {}
 
   unsigned char r() const { return r_; }
   unsigned char g() const { return g_; }
@@ -66,10 +66,10 @@ public:
   enum : unsigned char { eStockBit = 1, eRGBBit = 2, eIndexBit = 4 };
 
   // An index color (default: index 0).
-  zcColor(unsigned char index = 0) : flags_(eIndexBit), index_(index) {}
+  constexpr zcColor(unsigned char index = 0) : flags_(eIndexBit), index_(index) {}
   // RGB colors.
-  zcColor(unsigned char r, unsigned char g, unsigned char b) : flags_(eRGBBit), index_(0), rgb_(r, g, b) {}
-  zcColor(const zcRGB& rgb) : flags_(eRGBBit), index_(0), rgb_(rgb) {}
+  constexpr zcColor(unsigned char r, unsigned char g, unsigned char b) : flags_(eRGBBit), index_(0), rgb_(r, g, b) {}
+  constexpr zcColor(const zcRGB& rgb) : flags_(eRGBBit), index_(0), rgb_(rgb) {}
 
   bool isStockColor() const { return flags_ & eStockBit; }
   bool isRGBColor() const { return flags_ & eRGBBit; }
@@ -139,7 +139,7 @@ public:
 
 private:
   // A stock color: flags 7.
-  zcColor(unsigned char index, unsigned char r, unsigned char g, unsigned char b)
+  constexpr zcColor(unsigned char index, unsigned char r, unsigned char g, unsigned char b)
       : flags_(eStockBit | eRGBBit | eIndexBit), index_(index), rgb_(r, g, b) {}
   const zcRGB& checkedRgb() const;
   friend struct zc_StockColors;

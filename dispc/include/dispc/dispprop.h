@@ -16,6 +16,9 @@
 #include "zfound/exception.h"
 #include "zfound/persistent.h"
 
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 class zcUISketch;
@@ -60,13 +63,7 @@ public:
   void showVertex(bool show);
 
   // The same record and equal pen colors.
-  bool operator==(const zcGraphicProps& o) const {
-    // The common case first: the same bytes, equal values when the color carries an
-    // index or a triple.
-    if (std::memcmp(&values_, &o.values_, sizeof values_) == 0)
-      return values_.penColor.isIndexColor() || values_.penColor.isRGBColor();
-    return std::memcmp(values_.record, o.values_.record, kRecordSize) == 0 && values_.penColor == o.values_.penColor;
-  }
+  bool operator==(const zcGraphicProps& o) const { return same(values_, o.values_); }
   bool operator!=(const zcGraphicProps& other) const { return !(*this == other); }
 
   // The 21-byte sketch record of these properties (the pen color is not part of it):
@@ -102,9 +99,7 @@ private:
 
   // The values of `o`, without the mutation hook: for the properties a sketch
   // remembers, which nothing can track.
-  void assignValues_(const zcGraphicProps& o) {
-    values_ = o.values_;
-  }
+  void assignValues_(const zcGraphicProps& o) { values_ = o.values_; }
 
   // Where each value sits in the record.
   static constexpr long kFillAt = 1, kWidthAt = 2, kStyleAt = 6, kJoinAt = 10, kEndCapAt = 14, kArrowHeadAt = 18,
@@ -117,5 +112,33 @@ private:
     zcColor penColor;
   };
   static_assert(std::has_unique_object_representations_v<Values>);
+  // The defaults: version 0, no fill, width 1, style, join and end cap 0, arrow heads
+  // on and forward, no vertex markers; the pen the stock cyan (index 254, RGB
+  // (0, 255, 255)). A constant, so that recording the default properties needs no
+  // object built while the library loads.
+  static constexpr Values kDefaultValues = {
+      {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0},
+      std::bit_cast<zcColor>(std::array<unsigned char, sizeof(zcColor)>{
+          zcColor::eStockBit | zcColor::eRGBBit | zcColor::eIndexBit, 254, 0, 255, 255})};
+  // Equal values: a and b, or their records and pen colors.
+  static bool same(const Values& a, const Values& b) {
+    const auto* x = reinterpret_cast<const unsigned char*>(&a);
+    const auto* y = reinterpret_cast<const unsigned char*>(&b);
+    const auto word = [](const unsigned char* p) {
+      std::uint64_t v;
+      std::memcpy(&v, p, 8);
+      return v;
+    };
+    // Pens that differ nearly always differ in the first eight bytes of the record
+    // (fill, width), which tell at once. The common case next: the same bytes, equal
+    // values when the color carries an index or a triple.
+    static_assert(sizeof(Values) > 16 && sizeof(Values) <= 24 + 8);
+    constexpr std::size_t kLast = sizeof(Values) - 8;
+    if (word(x) != word(y)) return false;
+    if (((word(x + 8) ^ word(y + 8)) | (word(x + 16) ^ word(y + 16)) | (word(x + kLast) ^ word(y + kLast))) == 0)
+      return a.penColor.isIndexColor() || a.penColor.isRGBColor();
+    return std::memcmp(a.record, b.record, kRecordSize) == 0 && a.penColor == b.penColor;
+  }
+
   Values values_;
 };

@@ -24,6 +24,7 @@
 #include "dispc/export.h"
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 class zcArchive;
@@ -124,6 +125,15 @@ private:
 
   const zcGraphicProps& props() const { return props_; }
   void props(const zcGraphicProps& p) { props_.assignValues_(p); }
+  // Recording works on the values of properties: those of `p`, or the defaults (a
+  // constant); whether they fill; whether they are the remembered ones, which they
+  // then become.
+  using PropsValues = zcGraphicProps::Values;
+  static const PropsValues& values_(const zcGraphicProps& p) { return p.values_; }
+  static constexpr const PropsValues& defaultValues_() { return zcGraphicProps::kDefaultValues; }
+  static bool fills_(const PropsValues& v) { return v.record[zcGraphicProps::kFillAt] != 0; }
+  bool remembers_(const PropsValues& v) const { return zcGraphicProps::same(v, props_.values_); }
+  void props(const PropsValues& v) { props_.values_ = v; }
   // Makes the capacity at least `needed` by the growth rule.
   void reserve_(long needed);
   // The block byte `op` and the properties record, when they change.
@@ -131,8 +141,11 @@ private:
   // The block byte `op` and the properties record stored at `out` (room for
   // kPropsBlockSize bytes); the remembered properties are left to the caller.
   static void storeBlock_(unsigned char* out, unsigned char op, const zcGraphicProps& props) {
+    storeBlock_(out, op, props.values_);
+  }
+  static void storeBlock_(unsigned char* out, unsigned char op, const PropsValues& v) {
     out[0] = op;
-    props.writeRecord(out + 1);
+    std::memcpy(out + 1, v.record, zcGraphicProps::kRecordSize);
   }
   // Whether the capacity holds n more bytes (n >= 0), and those bytes when it does.
   bool hasRoom_(long n) const { return n >= 0 && n <= static_cast<long>(capacity_) - size_; }
@@ -141,6 +154,16 @@ private:
     size_ += static_cast<std::int32_t>(n);
     return start;
   }
+  // Room for n more bytes (n >= 0) at `room` when the capacity holds them.
+  bool appendWithin_(long n, unsigned char*& room) {
+    const long end = size_ + n;
+    if (end > capacity_) return false;
+    room = data_ + size_;
+    size_ = static_cast<std::int32_t>(end);
+    return true;
+  }
+  // The last n bytes appended given back (0 <= n <= size).
+  void giveBack_(long n) { size_ -= static_cast<std::int32_t>(n); }
   // append() when the bytes do not fit.
   unsigned char* grow_(long n);
 

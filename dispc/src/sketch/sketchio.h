@@ -36,7 +36,7 @@
 #include <type_traits>
 #include <vector>
 
-#if defined(__SSE2__) || defined(_M_X64)
+#if defined(__x86_64__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
 
@@ -394,7 +394,11 @@ public:
   zc_SketchWriterOf& operator||(double v) {
     return put(8, [&](unsigned char* p) { zfStoreF64(p, v); });
   }
-  zc_SketchWriterOf& operator||(const zcVector<2>& v) { return *this || v.x() || v.y(); }
+  // A point: its two f64, as they are on a little-endian host.
+  zc_SketchWriterOf& operator||(const zcVector<2>& v) {
+    if constexpr (kPointsAsBytes) return put(16, [&](unsigned char* p) { std::memcpy(p, &v, 16); });
+    return *this || v.x() || v.y();
+  }
   zc_SketchWriterOf& operator||(const zcPair<long>& v) {
     return *this || static_cast<std::int32_t>(v.x()) || static_cast<std::int32_t>(v.y());
   }
@@ -418,31 +422,17 @@ public:
   }
 
   void count(std::int32_t n, std::size_t) { *this || n; }
-  // Points in one piece of room. On a little-endian host a point's bytes are its
-  // two f64 as they are, copied four points at a time (the last four overlapping
-  // the ones before), or one at a time when there are fewer.
-  void points(const std::vector<zcPoint>& v) {
-    put(16 * v.size(), [&](unsigned char* p) {
-      const zcPoint* q = v.data();
-      std::size_t n = v.size();
-      if constexpr (kPointsAsBytes) {
-        if (n >= 4) {
-          std::size_t i = 0;
-          do {
-            std::memcpy(p + 16 * i, q + i, 64);
-            i += 4;
-          } while (i + 4 < n);
-          std::memcpy(p + 16 * (n - 4), q + n - 4, 64);
-        } else {
-          for (std::size_t i = 0; i < n; ++i) std::memcpy(p + 16 * i, q + i, 16);
-        }
-      } else {
-        for (; n > 0; --n, ++q, p += 16) {
-          zfStoreF64(p, q->x());
-          zfStoreF64(p + 8, q->y());
-        }
-      }
-    });
+  // Points in one piece of room, after their count (countedPoints). On a
+  // little-endian host a point's bytes are its two f64 as they are, copied four
+  // points at a time, the last four overlapping the ones before (so that 4 to 8
+  // points take two copies), or one at a time when there are fewer. The vector's
+  // size and data are read before any byte is stored.
+  void points(const std::vector<zcPoint>& v) { storePoints(v.data(), v.size()); }
+  void countedPoints(const std::vector<zcPoint>& v) {
+    const zcPoint* q = v.data();
+    const std::size_t n = v.size();
+    *this || static_cast<std::int32_t>(n);
+    storePoints(q, n);
   }
   void raw(const unsigned char* p, std::size_t n) {
     if (n > 0) put(n, [&](unsigned char* out) { std::memcpy(out, p, n); });
@@ -459,22 +449,25 @@ public:
   void text(const std::wstring& v) {
     if constexpr (Sizing) {
       std::size_t units = v.size() + 1;
-      if (exact_ && !narrow<false>(v, nullptr))
+      if (exact_ && !narrow<false>(v.data(), v.size(), nullptr))
         units += static_cast<std::size_t>(std::count_if(v.begin(), v.end(), isPair));
       size_ += 2 * units;
     } else {
       // Each character as its low 16 bits, then, when one of them was not in the
       // basic plane, the full conversion over the same room (which an exact sizer
-      // measured) or nothing more (the writing is not whole).
+      // measured) or nothing more (the writing is not whole). The string's size and
+      // characters are read before any byte is stored.
+      const wchar_t* w = v.data();
+      const std::size_t n = v.size();
       unsigned char* p = at_;
-      const bool basic = narrow<true>(v, p);
+      const bool basic = narrow<true>(w, n, p);
       if (basic || !exact_) {
         whole_ = whole_ && basic;
-        p += 2 * v.size();
+        p += 2 * n;
       } else {
-        for (wchar_t w : v) {
-          const char32_t c = static_cast<char32_t>(w);
-          if (isPair(w)) {
+        for (std::size_t i = 0; i < n; ++i) {
+          const char32_t c = static_cast<char32_t>(w[i]);
+          if (isPair(w[i])) {
             unit(p, 0xD800 + ((c - 0x10000) >> 10));
             unit(p, 0xDC00 + ((c - 0x10000) & 0x3FF));
           } else {
@@ -497,6 +490,26 @@ public:
   }
 
 private:
+  void storePoints(const zcPoint* q, std::size_t n) {
+    put(16 * n, [&](unsigned char* p) {
+      if constexpr (kPointsAsBytes) {
+        if (n >= 4) {
+          const auto four = [&](std::size_t i) { std::memcpy(p + 16 * i, q + i, 64); };
+          std::size_t i = 0;
+          for (; n - i > 8; i += 4) four(i);
+          four(i);
+          four(n - 4);
+        } else {
+          for (std::size_t i = 0; i < n; ++i) std::memcpy(p + 16 * i, q + i, 16);
+        }
+      } else {
+        for (std::size_t i = 0; i < n; ++i) {
+          zfStoreF64(p + 16 * i, q[i].x());
+          zfStoreF64(p + 16 * i + 8, q[i].y());
+        }
+      }
+    });
+  }
   // n bytes, stored by `store` at the moving pointer, or only counted.
   template <class Store>
   zc_SketchWriterOf& put(std::size_t n, Store&& store) {
@@ -512,34 +525,43 @@ private:
                                          std::is_trivially_copyable_v<zcPoint>;
   // A character that takes a surrogate pair.
   static bool isPair(wchar_t w) { return static_cast<char32_t>(w) - 0x10000 <= 0xFFFFF; }
-  // Whether no character of v lies beyond the basic plane (nor is negative), so
-  // that each is its own UTF-16 unit; with Store, each character's low 16 bits go to
-  // p as well. Four characters at a time where SSE2 is there, the last four
-  // overlapping the ones before.
+  // Whether none of the n characters at w lies beyond the basic plane (nor is
+  // negative), so that each is its own UTF-16 unit; with Store, each character's low
+  // 16 bits go to p as well. On x86-64, eight characters at a time, the last eight
+  // overlapping the ones before; four and four (overlapping) when there are 4 to 8.
   template <bool Store>
-  static bool narrow(const std::wstring& v, unsigned char* p) {
-    const wchar_t* w = v.data();
-    const std::size_t n = v.size();
-#if defined(__SSE2__) || defined(_M_X64)
+  static bool narrow(const wchar_t* w, std::size_t n, unsigned char* p) {
+#if defined(__x86_64__) || defined(_M_X64)
     if constexpr (sizeof(wchar_t) == 4) {
       if (n >= 4) {
-        __m128i seen = _mm_setzero_si128();
-        const auto four = [&](std::size_t i) {
-          const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + i));
-          seen = _mm_or_si128(seen, c);
-          if constexpr (Store) {
-            // The low halves sign-extended, which the saturating pack keeps as they are.
-            const __m128i low = _mm_srai_epi32(_mm_slli_epi32(c, 16), 16);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 2 * i), _mm_packs_epi32(low, low));
-          }
+        const auto load = [&](std::size_t i) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + i)); };
+        // The low halves sign-extended, which the saturating pack keeps as they are.
+        const auto units = [](__m128i a, __m128i b) {
+          return _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(a, 16), 16), _mm_srai_epi32(_mm_slli_epi32(b, 16), 16));
         };
-        std::size_t i = 0;
-        do {
-          four(i);
-          i += 4;
-        } while (i + 4 < n);
-        four(n - 4);
-        return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(seen, 16), _mm_setzero_si128())) == 0xFFFF;
+        __m128i seen;
+        if (n <= 8) {
+          const __m128i a = load(0), b = load(n - 4);
+          seen = _mm_or_si128(a, b);
+          if constexpr (Store) {
+            const __m128i u = units(a, b);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p), u);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 2 * (n - 4)), _mm_unpackhi_epi64(u, u));
+          }
+        } else {
+          seen = _mm_setzero_si128();
+          const auto eight = [&](std::size_t i) {
+            const __m128i a = load(i), b = load(i + 4);
+            seen = _mm_or_si128(seen, _mm_or_si128(a, b));
+            if constexpr (Store) _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2 * i), units(a, b));
+          };
+          std::size_t i = 0;
+          for (; i + 8 <= n; i += 8) eight(i);
+          if (i < n) eight(n - 8);
+        }
+        // Every character below 2^16: the upper halves, packed, are all 0.
+        const __m128i high = _mm_srli_epi32(seen, 16);
+        return _mm_cvtsi128_si64(_mm_packs_epi32(high, high)) == 0;
       }
     }
 #endif

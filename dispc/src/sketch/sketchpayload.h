@@ -45,13 +45,18 @@ void rectFields(IO& io, Field<IO, zcRect> rect) {
 }
 
 // A list of points after its count (16 bytes each, and `trailing` bytes follow).
+// Inline, so that recording a polyline stays one stretch of stores.
 template <class IO>
-void pointList(IO& io, Field<IO, std::vector<zcPoint>> points, std::size_t trailing) {
-  Local<IO, std::int32_t> n = static_cast<std::int32_t>(points.size());
-  io.count(n, 16);
-  io.fits(static_cast<std::size_t>(n) * 16 + trailing);
-  io.load(points, [&] { return std::vector<zcPoint>(static_cast<std::size_t>(n)); });
-  io.points(points);
+[[gnu::always_inline]] inline void pointList(IO& io, Field<IO, std::vector<zcPoint>> points, std::size_t trailing) {
+  if constexpr (IO::kWriting) {
+    io.countedPoints(points);
+  } else {
+    std::int32_t n = static_cast<std::int32_t>(points.size());
+    io.count(n, 16);
+    io.fits(static_cast<std::size_t>(n) * 16 + trailing);
+    io.load(points, [&] { return std::vector<zcPoint>(static_cast<std::size_t>(n)); });
+    io.points(points);
+  }
 }
 
 // A value stored as its value image of N bytes, as a shape or not.
