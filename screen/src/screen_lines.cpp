@@ -73,22 +73,26 @@ Run walk(std::uint32_t* data, const Axis& major, const Axis& minor, std::int64_t
   }
   if (lo > hi) return run;
   const std::int64_t n = A + S * lo;
-  std::int64_t q = floorDiv(n, D), r = n - q * D;
+  const std::int64_t q = floorDiv(n, D);
   run = Run{true, lo, q, hi, floorDiv(A + S * hi, D)};
-  // |S| <= D, so the row moves by at most one per column.
+  // The remainder r of N(i) / D, counted from the other end when the row falls
+  // (r' = D - 1 - r grows by -S), passes D when the row moves; |S| <= D, so it moves
+  // by at most one per column.
+  std::int64_t r = n - q * D, grow = S;
+  long side = minor.step;
+  if (S < 0) {
+    r = D - 1 - r;
+    grow = -S;
+    side = -side;
+  }
   std::int64_t at = lo * major.step + q * minor.step;
   for (std::int64_t i = lo;; ++i) {
     data[at] = value;
     if (i == hi) break;
-    at += major.step;
-    r += S;
-    if (r >= D) {
-      r -= D;
-      at += minor.step;
-    } else if (r < 0) {
-      r += D;
-      at -= minor.step;
-    }
+    r += grow;
+    const bool moves = r >= D;
+    r -= moves ? D : 0;
+    at += major.step + (moves ? side : 0);
   }
   return run;
 }
