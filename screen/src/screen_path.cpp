@@ -72,30 +72,6 @@ void flatten(const zc_ScreenPath& path, std::vector<std::vector<zc_ScreenPoint>>
   }
 }
 
-// Liang–Barsky: clips the segment to the box; false when nothing is left.
-bool clipSegment(zc_ScreenPoint& a, zc_ScreenPoint& b, const zc_ScreenBox& box) {
-  double t0 = 0, t1 = 1;
-  const double dx = b.x - a.x, dy = b.y - a.y;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x - box.x0, box.x1 - a.x, a.y - box.y0, box.y1 - a.y};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double r = q[i] / p[i];
-    if (p[i] < 0)
-      t0 = std::max(t0, r);
-    else
-      t1 = std::min(t1, r);
-    if (t0 > t1) return false;
-  }
-  const zc_ScreenPoint a0 = a;
-  a = {a0.x + t0 * dx, a0.y + t0 * dy};
-  b = {a0.x + t1 * dx, a0.y + t1 * dy};
-  return true;
-}
-
 // Sutherland–Hodgman against one box edge at a time, which keeps the winding number
 // of every point inside the box.
 std::vector<zc_ScreenPoint> clipPolygon(std::vector<zc_ScreenPoint> poly, const zc_ScreenBox& box) {
@@ -148,6 +124,29 @@ std::vector<zc_ScreenPoint> clipPolygon(std::vector<zc_ScreenPoint> poly, const 
 
 }  // namespace
 
+bool zf_ScreenClipSegment(zc_ScreenPoint& a, zc_ScreenPoint& b, const zc_ScreenBox& box) {
+  double t0 = 0, t1 = 1;
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x - box.x0, box.x1 - a.x, a.y - box.y0, box.y1 - a.y};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double r = q[i] / p[i];
+    if (p[i] < 0)
+      t0 = std::max(t0, r);
+    else
+      t1 = std::min(t1, r);
+    if (t0 > t1) return false;
+  }
+  const zc_ScreenPoint a0 = a;
+  a = {a0.x + t0 * dx, a0.y + t0 * dy};
+  b = {a0.x + t1 * dx, a0.y + t1 * dy};
+  return true;
+}
+
 void zf_ScreenEmitGuarded(cairo_t* cr, const zc_ScreenPath& path, const zc_ScreenBox& guard, bool forFill) {
   std::vector<std::vector<zc_ScreenPoint>> lines;
   std::vector<bool> closed;
@@ -167,7 +166,7 @@ void zf_ScreenEmitGuarded(cairo_t* cr, const zc_ScreenPath& path, const zc_Scree
     for (std::size_t j = 0; j < segments && line.size() > 1; ++j) {
       zc_ScreenPoint a = line[j], b = line[(j + 1) % line.size()];
       const zc_ScreenPoint end = b;
-      if (!clipSegment(a, b, guard)) {
+      if (!zf_ScreenClipSegment(a, b, guard)) {
         open = false;
         continue;
       }

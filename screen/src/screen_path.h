@@ -37,6 +37,7 @@ public:
     x0_ = y0_ = HUGE_VAL;
     x1_ = y1_ = -HUGE_VAL;
     finite_ = true;
+    curved_ = false;
   }
   // Added to every point given from now on.
   void offset(double dx, double dy) {
@@ -46,6 +47,7 @@ public:
   void moveTo(double x, double y) { add(eMove, x, y); }
   void lineTo(double x, double y) { add(eLine, x, y); }
   void curveTo(double x1, double y1, double x2, double y2, double x3, double y3) {
+    curved_ = true;
     add(eCurve, x1, y1);
     point(x2, y2);
     point(x3, y3);
@@ -54,6 +56,8 @@ public:
 
   bool empty() const { return pts_.empty(); }
   bool finite() const { return finite_; }
+  // Some part is a curve (not only moves, lines and closes).
+  bool curved() const { return curved_; }
   double left() const { return x0_; }
   double top() const { return y0_; }
   double right() const { return x1_; }
@@ -87,6 +91,7 @@ private:
   double dx_ = 0, dy_ = 0;
   double x0_ = HUGE_VAL, y0_ = HUGE_VAL, x1_ = -HUGE_VAL, y1_ = -HUGE_VAL;
   bool finite_ = true;
+  bool curved_ = false;
 };
 
 struct zc_ScreenBox {
@@ -97,6 +102,9 @@ struct zc_ScreenBox {
 // at most a quarter turn each (exact under the affine map). The path continues with
 // a line to the arc's start unless `move` asks for a new subpath.
 void zf_ScreenAppendArc(zc_ScreenPath& path, const zcMatrix<2>& m, const zcPoint& c, double t0, double span, bool move);
+
+// Liang–Barsky: clips the segment to the box; false when nothing is left.
+bool zf_ScreenClipSegment(zc_ScreenPoint& a, zc_ScreenPoint& b, const zc_ScreenBox& box);
 
 // The path as it is (every coordinate within Cairo's range).
 void zf_ScreenEmit(cairo_t* cr, const zc_ScreenPath& path);

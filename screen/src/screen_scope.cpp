@@ -5,6 +5,7 @@
 // layer pixels are scope pixels plus base_ (where the scope's pixel (0, 0) lies in
 // its layer). Paths are built in layer coordinates, moved by half a pixel for odd pen
 // widths so that strokes run through pixel centres.
+#include "screen_lines.h"
 #include "screen_path.h"
 #include "screen_private.h"
 
@@ -263,10 +264,25 @@ public:
     s.modified(true);
   }
 
+  // A pen that strokes as a thin line (screen_lines.h): one pixel wide and solid, on a
+  // layer without a vector recording, which keeps Cairo's strokes.
+  static bool thinPen(const S& s, const zcGraphicProps& props) {
+    const int style = props.penStyle();
+    return penWidth(props) == 1 && (style < 1 || style > 4) && !s.layer_->recording;
+  }
+
+  // Writes the path's segments as thin lines straight into the layer's pels.
+  static void strokeThin(S& s, const zc_ScreenPath& path, std::uint32_t argb) {
+    zc_ScreenLayer& l = *s.layer_;
+    l.flush();
+    zc_ScreenInk ink;
+    zf_ScreenThinPath(zc_ScreenPels{l.row(0), l.stride / 4}, context(s).clip, path, argb, ink);
+    if (!ink.empty()) l.dirty(ink.x0, ink.y0, ink.width(), ink.height());
+  }
+
   // Fills (when asked) and strokes the path with the pen, and reports it.
   static void paintPath(S& s, const zcGraphicProps& props, bool fill, cairo_fill_rule_t rule) {
     zc_ScreenContext& c = context(s);
-    setPen(c, props);
     const zc_ScreenPath& path = c.path;
     const long width = penWidth(props);
     const bool miter = props.penJoin() == 2 && (props.penStyle() < 1 || props.penStyle() > 4);
@@ -276,8 +292,9 @@ public:
       painted(s, box);
       return;
     }
-    setColor(c, paint(s, props.penColor()));
+    const Paint color = paint(s, props.penColor());
     const bool stroke = props.penStyle() != 5;
+    const bool thin = stroke && !path.curved() && thinPen(s, props);
     const bool safe = path.safe();
     const double margin = 10.0 * width + 16.0;
     const zc_ScreenBox guard{c.clip.left() - margin, c.clip.top() - margin, c.clip.right() + margin,
@@ -285,22 +302,27 @@ public:
     if (!safe &&
         (path.right() < guard.x0 || path.left() > guard.x1 || path.bottom() < guard.y0 || path.top() > guard.y1))
       return;
-    if (fill) {
-      cairo_set_fill_rule(c.cr, rule);
-      if (safe)
-        zf_ScreenEmit(c.cr, path);
-      else
-        zf_ScreenEmitGuarded(c.cr, path, guard, true);
-      cairo_fill(c.cr);
+    if (fill || (stroke && !thin)) {
+      setPen(c, props);
+      setColor(c, color);
+      if (fill) {
+        cairo_set_fill_rule(c.cr, rule);
+        if (safe)
+          zf_ScreenEmit(c.cr, path);
+        else
+          zf_ScreenEmitGuarded(c.cr, path, guard, true);
+        cairo_fill(c.cr);
+      }
+      if (stroke && !thin) {
+        if (safe)
+          zf_ScreenEmit(c.cr, path);
+        else
+          zf_ScreenEmitGuarded(c.cr, path, guard, false);
+        cairo_stroke(c.cr);
+      }
+      settle(s);
     }
-    if (stroke) {
-      if (safe)
-        zf_ScreenEmit(c.cr, path);
-      else
-        zf_ScreenEmitGuarded(c.cr, path, guard, false);
-      cairo_stroke(c.cr);
-    }
-    settle(s);
+    if (thin) strokeThin(s, path, color.argb);
     painted(s, box);
   }
 
