@@ -4,6 +4,7 @@
 
 #include "dispc/uierror.h"
 #include "dispc/uiscope.h"
+#include "wrfm/arc_private.h"
 #include "wrfm/genpoly_private.h"
 
 #include "zfound/trees.h"
@@ -90,9 +91,10 @@ void drawArc(const zc2SegmentArc& arc, const zcXform<2>& xform, const Pen& pen) 
   const double span = arc.angleSpan().value();
   const double start = arc.startAngle().value();
   const double delta = span / static_cast<double>(k + 1);
-  zcPoint previous = xform.mapPoint(arc.arcPoint(zcDegree(start)));
+  const zc2SegmentArcPrivate::MappedPoints pointAt(arc, xform);
+  zcPoint previous = pointAt(start);
   for (long j = 1; j <= k + 1; ++j) {
-    const zcPoint next = xform.mapPoint(arc.arcPoint(zcDegree(start + delta * static_cast<double>(j))));
+    const zcPoint next = pointAt(start + delta * static_cast<double>(j));
     pen(previous, next);
     previous = next;
   }

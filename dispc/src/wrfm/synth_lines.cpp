@@ -22,6 +22,7 @@
 #include "wrfm/synth_private.h"
 
 #include "dispc/wrfm/genpoly.h"
+#include "wrfm/arc_private.h"
 #include "wrfm/genpoly_private.h"
 
 #include <algorithm>
@@ -219,10 +220,10 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
   const long k = zcGenPolyPrivate::arcChords(arc, X) - 1;
   const double span = arc.angleSpan().value();
   const double start = arc.startAngle().value(), delta = span / static_cast<double>(k + 1);
+  const zc2SegmentArcPrivate::MappedPoints pointAt(arc, X);
   std::vector<zcPoint> points;
   points.reserve(static_cast<std::size_t>(k) + 2);
-  for (long j = 0; j <= k + 1; ++j)
-    points.push_back(X.mapPoint(arc.arcPoint(zcDegree(start + delta * static_cast<double>(j)))));
+  for (long j = 0; j <= k + 1; ++j) points.push_back(pointAt(start + delta * static_cast<double>(j)));
   return points;
 }
 
@@ -269,9 +270,9 @@ void drawHorizontalExtentsPelBuf(zcPelBuffer<unsigned char> pb, const zc2Segment
   const double span = arc.angleSpan().value();
   const long n = static_cast<long>(std::abs(span) * 0.2) + 1;
   const double start = arc.startAngle().value();
+  const zc2SegmentArcPrivate::MappedPoints pointAt(arc, X);
   std::vector<zcPoint> ends;
-  for (long j = 0; j <= n; ++j)
-    ends.push_back(X.mapPoint(arc.arcPoint(zcDegree(start + span * static_cast<double>(j) / static_cast<double>(n)))));
+  for (long j = 0; j <= n; ++j) ends.push_back(pointAt(start + span * static_cast<double>(j) / static_cast<double>(n)));
   std::vector<std::pair<long, long>> pels;
   for (long j = 0; j < n; ++j) extentPels(win, ends[j], ends[j + 1], pels);
   for (const zcPoint& p : ends) widen(p, xMin, xMax, yMin, yMax);

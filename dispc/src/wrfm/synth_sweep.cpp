@@ -51,6 +51,45 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
   }
 }
 
+// Where a piece crosses the row centre y, for the fill through pel centres, which keeps
+// only the crossing's column: nearest(x − 0.5) clamped to integers, a step at every
+// integer x. An arc's exact crossing takes an arc cosine for its parameter and a cosine
+// and a sine for its point; the same point follows from the root's cosine q by one
+// square root, off by a few ulps of the arc's size (more near the turning points, where
+// the square root is tiny). Where that cannot change the column (the cheap point farther
+// than 1e-9 of the arc's size from every integer, the root well inside the piece and
+// away from its turning points), it stands in for the exact one; elsewhere the exact one
+// is taken, so the columns are the exact ones.
+class CentreCrossing {
+public:
+  explicit CentreCrossing(const Mono& m) {
+    if (!m.arc || !(m.ay.r > 0.0)) return;
+    // The root is base + acos(q), within [lo, hi] for q within [cos(hi − base), cos(lo − base)].
+    const double lo = std::min(m.ta, m.tb) - m.ay.base, hi = std::max(m.ta, m.tb) - m.ay.base;
+    constexpr double inside = 1e-9, turning = 5e-11;
+    qLo_ = std::max(std::cos(hi), -1.0 + turning) + inside;
+    qHi_ = std::min(std::cos(lo), 1.0 - turning) - inside;
+    margin_ = 1e-9 * (1.0 + std::abs(m.c.x()) + std::abs(m.u.x()) + std::abs(m.v.x()));
+  }
+  double x(const Mono& m, double y) const {
+    if (m.arc) {
+      const Mono::Axis& a = m.ay;
+      const double q = std::clamp(a.r > 0.0 ? a.sign * (y - a.centre) / a.r : 0.0, -1.0, 1.0);
+      if (q > qLo_ && q < qHi_) {
+        const double s = std::sqrt(1.0 - q * q);
+        const double x = m.c.x() + m.u.x() * (a.cosBase * q - a.sinBase * s) + m.v.x() * (a.sinBase * q + a.cosBase * s);
+        if (std::abs(x) < 1e15 && std::abs(x - fastFloor(x + 0.5)) > margin_) return x;
+      }
+      return m.at(m.tAtY(y)).x();
+    }
+    return m.a.x() + (m.b.x() - m.a.x()) * m.tAtY(y);
+  }
+
+private:
+  double qLo_ = 1.0, qHi_ = -1.0;  // no cheap point unless set
+  double margin_ = 0.0;
+};
+
 }  // namespace
 
 template <class Sink>
@@ -128,6 +167,9 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
                  unsigned char v) {
   if (win.empty()) return;
   std::vector<Mono> sorted = pieces;
+  std::vector<CentreCrossing> at;
+  at.reserve(sorted.size());
+  for (const Mono& m : sorted) at.emplace_back(m);
   std::vector<std::pair<double, double>> crossings;
   const double lo = static_cast<double>(win.x0) - 2.0, hi = static_cast<double>(win.x1) + 2.0;
   eachRow(sorted, win, [&](long row, std::vector<Mono*>& active) {
@@ -135,7 +177,7 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
     crossings.clear();
     for (const Mono* m : active) {
       if (m->a.y() > y || m->b.y() <= y) continue;
-      const double x = m->arc ? m->at(m->tAtY(y)).x() : m->a.x() + (m->b.x() - m->a.x()) * m->tAtY(y);
+      const double x = at[static_cast<std::size_t>(m - sorted.data())].x(*m, y);
       crossings.emplace_back(std::clamp(x, lo, hi), m->w);
     }
     // Insertion sort: a row has a few crossings.
