@@ -47,15 +47,56 @@ struct Axes {
   bool contains(long u, long w) const { return u >= u0 && u < u1 && w >= w0 && w < w1; }
   unsigned char& at(long u, long w) const { return first[(u - u0) * su + (w - w0) * sw]; }
   // The value of pel (u, w) between its neighbours w − 1 and w + 1, f toward w + 1;
-  // −1 when they are not all in the window.
+  // −1 when they are not all in the window (kChecked false: known to be).
+  template <bool kChecked>
   int blended(long u, long w, double f) const {
-    if (!contains(u, w - 1) || !contains(u, w + 1)) return -1;
+    if (kChecked && (!contains(u, w - 1) || !contains(u, w + 1))) return -1;
     return blendValue(at(u, w - 1), at(u, w + 1), f);
   }
   void put(long u, long w, int value) const {
     if (value >= 0) at(u, w) = static_cast<unsigned char>(value);
   }
 };
+
+// The line's height w at u, and its rows: floors and ceilings with the rounding rule's
+// tolerance. The heights stay within the window, so the floors need no library call.
+struct Heights {
+  zcPoint p;
+  double slope;
+  double at(double u) const { return p.y() + slope * (u - p.x()); }
+  static double floorOf(double w) { return fastFloor(w * (1.0 + (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); }
+  static double ceilOf(double w) { return fastCeil(w * (1.0 - (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); }
+};
+
+// Columns first … last of the line; a column's right height and its floor are the next
+// column's left ones.
+template <bool kChecked>
+void blendColumns(const Axes& axes, const Heights& h, double first, double last) {
+  double w1 = h.at(first), f1 = Heights::floorOf(w1);
+  for (double c = first; c <= last; c += 1.0) {
+    const double w0 = w1, r0 = f1;
+    w1 = h.at(c + 1.0);
+    f1 = Heights::floorOf(w1);
+    const long uc = static_cast<long>(c);
+    const long ur0 = static_cast<long>(r0);
+    if (r0 == f1) {
+      axes.put(uc, ur0, axes.blended<kChecked>(uc, ur0, ((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
+      continue;
+    }
+    const bool down = f1 > r0;
+    const double r1 = down ? r0 + 1.0 : r0 - 1.0;
+    const double border = down ? r1 : r0;
+    const double xm = std::clamp(h.p.x() + (border - h.p.y()) / h.slope, c, c + 1.0);
+    // Both pels take their neighbours as they were before either is written.
+    const long ur1 = static_cast<long>(r1);
+    const int left = axes.blended<kChecked>(uc, ur0, down ? (Heights::ceilOf(w0) - w0) * (xm - c) / 2.0
+                                                          : 1.0 - (w0 - r0) * (xm - c) / 2.0);
+    const int entered = axes.blended<kChecked>(uc, ur1, down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0
+                                                             : (Heights::ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
+    axes.put(uc, ur0, left);
+    axes.put(uc, ur1, entered);
+  }
+}
 
 // p and q in (major, minor) coordinates, p.x() ≤ q.x().
 void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
@@ -65,35 +106,18 @@ void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
   if (std::abs(d.y()) < 1e-12 * d.length() && std::abs(minor - std::round(minor)) <= 0.001) return;
   const double first = tolFloor(p.x()), last = tolFloor(q.x());
   if (first == last) return;
-  const double slope = d.y() / d.x();
-  const auto height = [&](double u) { return p.y() + slope * (u - p.x()); };
-  // The heights stay within the window, so the floors need no library call; a column's
-  // right height and its floor are the next column's left ones.
-  const auto floorOf = [](double w) { return fastFloor(w * (1.0 + (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); };
-  const auto ceilOf = [](double w) { return fastCeil(w * (1.0 - (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); };
-  double w1 = height(first), f1 = floorOf(w1);
-  for (double c = first; c <= last; c += 1.0) {
-    const double w0 = w1, r0 = f1;
-    w1 = height(c + 1.0);
-    f1 = floorOf(w1);
-    const long uc = static_cast<long>(c);
-    const long ur0 = static_cast<long>(r0);
-    if (r0 == f1) {
-      axes.put(uc, ur0, axes.blended(uc, ur0, ((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
-      continue;
-    }
-    const bool down = f1 > r0;
-    const double r1 = down ? r0 + 1.0 : r0 - 1.0;
-    const double border = down ? r1 : r0;
-    const double xm = std::clamp(p.x() + (border - p.y()) / slope, c, c + 1.0);
-    // Both pels take their neighbours as they were before either is written.
-    const long ur1 = static_cast<long>(r1);
-    const int left = axes.blended(uc, ur0, down ? (ceilOf(w0) - w0) * (xm - c) / 2.0
-                                                : 1.0 - (w0 - r0) * (xm - c) / 2.0);
-    const int entered = axes.blended(uc, ur1, down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0
-                                                   : (ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
-    axes.put(uc, ur0, left);
-    axes.put(uc, ur1, entered);
+  const Heights h{p, d.y() / d.x()};
+  // Heights, and so their floors, change monotonically along the line: the rows a
+  // column writes lie between the end columns' floors, the neighbours read one further.
+  // When all of them lie in the window, no pel needs its check.
+  const double fa = Heights::floorOf(h.at(first)), fb = Heights::floorOf(h.at(last + 1.0));
+  const double lo = std::min(fa, fb) - 1.0, hi = std::max(fa, fb) + 1.0;
+  const bool inside = first >= static_cast<double>(axes.u0) && last < static_cast<double>(axes.u1) &&
+                      lo >= static_cast<double>(axes.w0) && hi < static_cast<double>(axes.w1);
+  if (inside) {
+    blendColumns<false>(axes, h, first, last);
+  } else {
+    blendColumns<true>(axes, h, first, last);
   }
 }
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 namespace zc_synth {
@@ -21,13 +22,15 @@ namespace {
 
 // The pieces in the order of their tops, handed row by row to `f` as those that reach
 // into the row; a piece leaves the list after the last row it reaches.
-template <class F>
-void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
+template <class Pieces, class F>
+void eachRow(Pieces& pieces, const Window& win, F&& f) {
+  using Piece = std::remove_reference_t<decltype(pieces[0])>;  // Mono or const Mono
   // Pointers sorted, not the pieces themselves (a piece is a few hundred bytes).
-  std::vector<Mono*> order(pieces.size());
+  std::vector<Piece*> order(pieces.size());
   for (std::size_t k = 0; k < pieces.size(); ++k) order[k] = &pieces[k];
   std::sort(order.begin(), order.end(), [](const Mono* l, const Mono* r) { return l->a.y() < r->a.y(); });
-  std::vector<Mono*> active;
+  std::vector<Piece*> active;
+  active.reserve(pieces.size());
   std::size_t next = 0;
   // The first row's bottom at which an active piece ends: only then is the list pruned.
   double firstEnd = std::numeric_limits<double>::infinity();
@@ -89,6 +92,16 @@ private:
   double qLo_ = 1.0, qHi_ = -1.0;  // no cheap point unless set
   double margin_ = 0.0;
 };
+
+// The column of a crossing at x for the fill through pel centres:
+// clampToLong(nearest(x − 0.5), lo, hi), by a conversion to integer where x is finite.
+long centreColumn(double x, long lo, long hi) {
+  const double y = x - 0.5;
+  const double t = y >= 0 ? y + 0.5 : y - 0.5;
+  if (!(std::abs(t) < 4.5e15)) return clampToLong(nearest(y), lo, hi);
+  const long n = static_cast<long>(t);
+  return n <= lo ? lo : n >= hi ? hi : n;
+}
 
 }  // namespace
 
@@ -166,31 +179,33 @@ std::vector<double> exactCoverage(const zcSMDGDPoly& poly, const zcXform<2>& M, 
 void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
                  unsigned char v) {
   if (win.empty()) return;
-  std::vector<Mono> sorted = pieces;
   std::vector<CentreCrossing> at;
-  at.reserve(sorted.size());
-  for (const Mono& m : sorted) at.emplace_back(m);
-  std::vector<std::pair<double, double>> crossings;
+  at.reserve(pieces.size());
+  for (const Mono& m : pieces) at.emplace_back(m);
+  // At most one crossing per piece in a row.
+  std::vector<std::pair<double, double>> crossings(pieces.size());
   const double lo = static_cast<double>(win.x0) - 2.0, hi = static_cast<double>(win.x1) + 2.0;
-  eachRow(sorted, win, [&](long row, std::vector<Mono*>& active) {
+  unsigned char* const first = pb.pelPointer(win.x0, win.y0);
+  const long pitch = pb.pitch();
+  eachRow(pieces, win, [&](long row, const std::vector<const Mono*>& active) {
     const double y = static_cast<double>(row) + 0.5;
-    crossings.clear();
+    std::size_t n = 0;
     for (const Mono* m : active) {
       if (m->a.y() > y || m->b.y() <= y) continue;
-      const double x = at[static_cast<std::size_t>(m - sorted.data())].x(*m, y);
-      crossings.emplace_back(std::clamp(x, lo, hi), m->w);
+      const double x = at[static_cast<std::size_t>(m - pieces.data())].x(*m, y);
+      crossings[n++] = {std::clamp(x, lo, hi), m->w};
     }
     // Insertion sort: a row has a few crossings.
-    for (std::size_t k = 1; k < crossings.size(); ++k)
+    for (std::size_t k = 1; k < n; ++k)
       for (std::size_t j = k; j > 0 && crossings[j] < crossings[j - 1]; --j) std::swap(crossings[j], crossings[j - 1]);
-    unsigned char* row0 = pb.pelPointer(win.x0, row);
+    unsigned char* const row0 = first + (row - win.y0) * pitch;
     double winding = 0.0;
-    for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
+    for (std::size_t i = 0; i + 1 < n; ++i) {
       winding += crossings[i].second;
       if (winding == 0.0) continue;
       // Columns under pel-centre coordinates (centres on integers), rounded to nearest.
-      const long c0 = clampToLong(nearest(crossings[i].first - 0.5), win.x0, win.x1);
-      const long c1 = clampToLong(nearest(crossings[i + 1].first - 0.5), win.x0, win.x1);
+      const long c0 = centreColumn(crossings[i].first, win.x0, win.x1);
+      const long c1 = centreColumn(crossings[i + 1].first, win.x0, win.x1);
       fillRun(row0 + (c0 - win.x0), c1 - c0, v);
     }
   });
