@@ -46,16 +46,37 @@ struct Axes {
   long u0, u1, w0, w1, su, sw;
   bool contains(long u, long w) const { return u >= u0 && u < u1 && w >= w0 && w < w1; }
   unsigned char& at(long u, long w) const { return first[(u - u0) * su + (w - w0) * sw]; }
-  // The value of pel (u, w) between its neighbours w − 1 and w + 1, f toward w + 1;
-  // −1 when they are not all in the window (kChecked false: known to be).
-  template <bool kChecked>
-  int blended(long u, long w, double f) const {
-    if (kChecked && (!contains(u, w - 1) || !contains(u, w + 1))) return -1;
-    return blendValue(at(u, w - 1), at(u, w + 1), f);
+};
+
+// Pel (u, w) between its neighbours w − 1 and w + 1. Checked, a pel whose neighbours
+// are not all in the window is left; unchecked, they are known to be.
+template <bool kChecked>
+class Pel {
+public:
+  Pel(const Axes& axes, long u, long w) : axes_(axes), u_(u), w_(w) {}
+  // The blended value, f toward w + 1; −1 for a pel left.
+  int blended(double f) const {
+    if (!axes_.contains(u_, w_ - 1) || !axes_.contains(u_, w_ + 1)) return -1;
+    return blendValue(axes_.at(u_, w_ - 1), axes_.at(u_, w_ + 1), f);
   }
-  void put(long u, long w, int value) const {
-    if (value >= 0) at(u, w) = static_cast<unsigned char>(value);
+  void put(int value) const {
+    if (value >= 0) axes_.at(u_, w_) = static_cast<unsigned char>(value);
   }
+
+private:
+  const Axes& axes_;
+  long u_, w_;
+};
+template <>
+class Pel<false> {
+public:
+  Pel(const Axes& axes, long u, long w) : pel_(&axes.at(u, w)), step_(axes.sw) {}
+  int blended(double f) const { return blendValue(pel_[-step_], pel_[step_], f); }
+  void put(int value) const { *pel_ = static_cast<unsigned char>(value); }
+
+private:
+  unsigned char* pel_;
+  long step_;
 };
 
 // The line's height w at u, and its rows: floors and ceilings with the rounding rule's
@@ -79,22 +100,22 @@ void blendColumns(const Axes& axes, const Heights& h, double first, double last)
     f1 = Heights::floorOf(w1);
     const long uc = static_cast<long>(c);
     const long ur0 = static_cast<long>(r0);
+    const Pel<kChecked> pel0(axes, uc, ur0);
     if (r0 == f1) {
-      axes.put(uc, ur0, axes.blended<kChecked>(uc, ur0, ((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
+      pel0.put(pel0.blended(((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
       continue;
     }
     const bool down = f1 > r0;
     const double r1 = down ? r0 + 1.0 : r0 - 1.0;
     const double border = down ? r1 : r0;
     const double xm = std::clamp(h.p.x() + (border - h.p.y()) / h.slope, c, c + 1.0);
+    const Pel<kChecked> pel1(axes, uc, static_cast<long>(r1));
     // Both pels take their neighbours as they were before either is written.
-    const long ur1 = static_cast<long>(r1);
-    const int left = axes.blended<kChecked>(uc, ur0, down ? (Heights::ceilOf(w0) - w0) * (xm - c) / 2.0
-                                                          : 1.0 - (w0 - r0) * (xm - c) / 2.0);
-    const int entered = axes.blended<kChecked>(uc, ur1, down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0
-                                                             : (Heights::ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
-    axes.put(uc, ur0, left);
-    axes.put(uc, ur1, entered);
+    const int left = pel0.blended(down ? (Heights::ceilOf(w0) - w0) * (xm - c) / 2.0 : 1.0 - (w0 - r0) * (xm - c) / 2.0);
+    const int entered =
+        pel1.blended(down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0 : (Heights::ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
+    pel0.put(left);
+    pel1.put(entered);
   }
 }
 
@@ -241,9 +262,9 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
       return {};
   }
   // Flattened as the generalized polygon's scope drawing does it (0.05 pel, 5 degrees).
-  const long k = zcGenPolyPrivate::arcChords(arc, X) - 1;
-  const double span = arc.angleSpan().value();
-  const double start = arc.startAngle().value(), delta = span / static_cast<double>(k + 1);
+  const zcDegree span = arc.angleSpan();
+  const long k = zcGenPolyPrivate::arcChords(copy, span) - 1;
+  const double start = arc.startAngle().value(), delta = span.value() / static_cast<double>(k + 1);
   const zc2SegmentArcPrivate::MappedPoints pointAt(arc, X);
   std::vector<zcPoint> points;
   points.reserve(static_cast<std::size_t>(k) + 2);
