@@ -93,6 +93,16 @@ struct Heights {
 // column's left ones.
 template <bool kChecked>
 void blendColumns(const Axes& axes, const Heights& h, double first, double last) {
+  if (h.slope == 0.0) {
+    // Along the major axis every column has the same height, row and f.
+    const double w = h.at(first), r = Heights::floorOf(w);
+    const double f = ((r + 1.0 - w) + (r + 1.0 - w)) / 2.0;
+    for (double c = first; c <= last; c += 1.0) {
+      const Pel<kChecked> pel(axes, static_cast<long>(c), static_cast<long>(r));
+      pel.put(pel.blended(f));
+    }
+    return;
+  }
   double w1 = h.at(first), f1 = Heights::floorOf(w1);
   for (double c = first; c <= last; c += 1.0) {
     const double w0 = w1, r0 = f1;
