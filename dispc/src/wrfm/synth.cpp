@@ -141,12 +141,12 @@ void zcSMDGDPolyPrivate::drawSynthetic(const zcSMDGDPoly& poly, const zcXform<2>
         poly,
         [&](const zcVector<2>& a, const zcVector<2>& b) {
           Stroke s;
-          if (prepareStroke(pb, M.mapPoint(a), M.mapPoint(b), fillAndSmooth, s)) strokes.push_back(s);
+          if (prepareStroke(buffer, M.mapPoint(a), M.mapPoint(b), fillAndSmooth, s)) strokes.push_back(s);
         },
-        [&](const zc2SegmentArc& arc) { prepareChords(pb, arcChordPoints(pb, arc, M), fillAndSmooth, strokes); });
+        [&](const zc2SegmentArc& arc) { prepareChords(buffer, arcChordPoints(pb, arc, M), fillAndSmooth, strokes); });
   }
   if (fillAndSmooth) fillCentres(outline.pieces, win, pb, value);
-  for (const Stroke& s : strokes) drawStroke(pb, s, value, fillAndSmooth);
+  drawStrokes(pb, strokes, value, fillAndSmooth);
 }
 
 void zcSMDGDPolyPrivate::drawSynthetic(const zcSMDGDPoly& poly, const zcPtrHandle_const<zc2XformBase>& xform,

@@ -97,9 +97,14 @@ void blendColumns(const Axes& axes, const Heights& h, double first, double last)
     // Along the major axis every column has the same height, row and f.
     const double w = h.at(first), r = Heights::floorOf(w);
     const double f = ((r + 1.0 - w) + (r + 1.0 - w)) / 2.0;
-    for (double c = first; c <= last; c += 1.0) {
-      const Pel<kChecked> pel(axes, static_cast<long>(c), static_cast<long>(r));
-      pel.put(pel.blended(f));
+    if constexpr (kChecked) {
+      for (double c = first; c <= last; c += 1.0) {
+        const Pel<true> pel(axes, static_cast<long>(c), static_cast<long>(r));
+        pel.put(pel.blended(f));
+      }
+    } else {
+      unsigned char* pel = &axes.at(static_cast<long>(first), static_cast<long>(r));
+      for (double c = first; c <= last; c += 1.0, pel += axes.su) *pel = blendValue(pel[-axes.sw], pel[axes.sw], f);
     }
     return;
   }
@@ -206,9 +211,7 @@ void widen(const zcPoint& p, double* xMin, double* xMax, double* yMin, double* y
 
 }  // namespace
 
-bool prepareStroke(const zcPelBuffer_const<unsigned char>& pb, const zcPoint& a, const zcPoint& b, bool antialias,
-                   Stroke& out) {
-  const Window win = bufferWindow(pb);
+bool prepareStroke(const Window& win, const zcPoint& a, const zcPoint& b, bool antialias, Stroke& out) {
   // The window shrunk by 2 pels keeps a blended pel's neighbours inside it.
   const double l = static_cast<double>(win.x0) + 2.0, t = static_cast<double>(win.y0) + 2.0;
   const double r = static_cast<double>(win.x1) - 2.0, bt = static_cast<double>(win.y1) - 2.0;
@@ -247,17 +250,21 @@ bool prepareStroke(const zcPelBuffer_const<unsigned char>& pb, const zcPoint& a,
   return true;
 }
 
-void drawStroke(zcPelBuffer<unsigned char>& pb, const Stroke& s, unsigned char v, bool antialias) {
+void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& strokes, unsigned char v, bool antialias) {
+  if (strokes.empty()) return;
   if (!antialias) {
-    bresenham(pb, s, v);
+    for (const Stroke& s : strokes) bresenham(pb, s, v);
     return;
   }
-  const zcVector<2> d = s.b - s.a;
-  const bool transposed = std::abs(d.y()) > std::abs(d.x());
-  const auto swap = [&](const zcPoint& p) { return transposed ? zcPoint(p.y(), p.x()) : p; };
-  zcPoint p = swap(s.a), q = swap(s.b);
-  if (q.x() < p.x()) std::swap(p, q);
-  blendLine(Axes(pb, transposed), p, q);
+  const Axes along(pb, false), across(pb, true);
+  for (const Stroke& s : strokes) {
+    const zcVector<2> d = s.b - s.a;
+    const bool transposed = std::abs(d.y()) > std::abs(d.x());
+    const auto swap = [&](const zcPoint& p) { return transposed ? zcPoint(p.y(), p.x()) : p; };
+    zcPoint p = swap(s.a), q = swap(s.b);
+    if (q.x() < p.x()) std::swap(p, q);
+    blendLine(transposed ? across : along, p, q);
+  }
 }
 
 std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, const zc2SegmentArc& arc,
@@ -282,12 +289,11 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
   return points;
 }
 
-void prepareChords(const zcPelBuffer_const<unsigned char>& pb, const std::vector<zcPoint>& points, bool antialias,
-                   std::vector<Stroke>& out) {
+void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool antialias, std::vector<Stroke>& out) {
   for (std::size_t j = 0; j + 1 < points.size(); ++j) {
     if (points[j] == points[j + 1]) throw zcShapesError::DegenerateShape(L"an arc chord whose ends coincide");
     Stroke s;
-    if (prepareStroke(pb, points[j], points[j + 1], antialias, s)) out.push_back(s);
+    if (prepareStroke(win, points[j], points[j + 1], antialias, s)) out.push_back(s);
   }
 }
 
@@ -298,16 +304,16 @@ using namespace zc_synth;
 void drawLinePelBuf(zcPelBuffer<unsigned char> pb, const zc2SegmentLine& line, const zcXform<2>& X,
                     signed char value, signed char antialias) {
   Stroke s;
-  if (prepareStroke(pb, X.mapPoint(line.p1()), X.mapPoint(line.p2()), antialias != 0, s))
-    drawStroke(pb, s, static_cast<unsigned char>(value), antialias != 0);
+  if (prepareStroke(bufferWindow(pb), X.mapPoint(line.p1()), X.mapPoint(line.p2()), antialias != 0, s))
+    drawStrokes(pb, {s}, static_cast<unsigned char>(value), antialias != 0);
 }
 
 void drawArcPelBuf(zcPelBuffer<unsigned char> pb, const zc2SegmentArc& arc, const zcXform<2>& X, signed char value,
                    signed char antialias, double* xMin, double* xMax, double* yMin, double* yMax) {
   const std::vector<zcPoint> points = arcChordPoints(pb, arc, X);
   std::vector<Stroke> strokes;
-  prepareChords(pb, points, antialias != 0, strokes);
-  for (const Stroke& s : strokes) drawStroke(pb, s, static_cast<unsigned char>(value), antialias != 0);
+  prepareChords(bufferWindow(pb), points, antialias != 0, strokes);
+  drawStrokes(pb, strokes, static_cast<unsigned char>(value), antialias != 0);
   if (!antialias)
     for (std::size_t j = 1; j < points.size(); ++j) widen(points[j], xMin, xMax, yMin, yMax);
 }
