@@ -156,6 +156,8 @@ void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out) {
   const auto& starts = poly.roundedStartPoints();
   const auto& ends = poly.roundedEndPoints();
   const long n = poly.numVertices();
+  // Room for a segment and a rounding of a few monotone pieces per vertex.
+  out.pieces.reserve(out.pieces.size() + static_cast<std::size_t>(n) * 6);
   for (long k = 0; k < n; ++k) {
     const long s = poly.previousSegmentIndex_(k);
     if (s < 0) continue;

@@ -290,6 +290,7 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
 }
 
 void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool antialias, std::vector<Stroke>& out) {
+  out.reserve(out.size() + points.size());
   for (std::size_t j = 0; j + 1 < points.size(); ++j) {
     if (points[j] == points[j + 1]) throw zcShapesError::DegenerateShape(L"an arc chord whose ends coincide");
     Stroke s;
