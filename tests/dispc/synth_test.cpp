@@ -288,6 +288,24 @@ TEST(SyntheticBlend, BlenderMatchesHalfPlaneCoverageOnPrefilledColumns) {
 
 namespace {
 
+// A star-shaped closed poly: lines, arcs of up to ±35 degrees, some roundings; its
+// vertices in `list` (for messages), nullopt when they make no poly.
+struct StarShape {
+  double r0, r1, step0, step1, roundChance, round0, round1;
+};
+template <class Uni>
+std::optional<zcSMDGDPoly> randomStar(Uni& uni, const StarShape& k, std::vector<zcSMDGDPolyVertex>& list) {
+  for (double a = uni(0, 1); a < 2 * std::numbers::pi; a += uni(k.step0, k.step1)) {
+    const double r = uni(k.r0, k.r1), round = uni(0, 1) < k.roundChance ? uni(k.round0, k.round1) : 0.0;
+    list.push_back(zc_test::arcVx(r * std::cos(a), r * std::sin(a), uni(0, 1) < 0.4 ? uni(-35, 35) : 0.0, round));
+  }
+  try {
+    return build(list, true);
+  } catch (const zcException&) {
+    return std::nullopt;
+  }
+}
+
 // Whether the fill through centres sets pel (c, r): rows are taken at their centres and
 // a crossing at x starts or ends a run at column nearest(x − 0.5), so pel c is set when
 // the point (c + 1, r + 0.5) lies inside (nonzero winding of the ray to its right);
@@ -360,23 +378,15 @@ TEST(SyntheticBlend, FillThroughCentresSetsThePelsWhoseCentresLieInside) {
     // Star-shaped outlines of lines, arcs and roundings, large enough for several bands of
     // rows, under maps with shear and mirrors, in windows that cut them.
     std::vector<zcSMDGDPolyVertex> list;
-    for (double a = uni(0, 1); a < 2 * std::numbers::pi; a += uni(0.5, 1.8)) {
-      const double r = uni(20, 45), round = uni(0, 1) < 0.5 ? uni(1, 12) : 0.0;
-      list.push_back(zc_test::arcVx(r * std::cos(a), r * std::sin(a), uni(0, 1) < 0.4 ? uni(-35, 35) : 0.0, round));
-    }
-    zcSMDGDPoly poly;
-    try {
-      poly = build(list, true);
-    } catch (const zcException&) {
-      continue;
-    }
+    const std::optional<zcSMDGDPoly> poly = randomStar(uni, {20, 45, 0.5, 1.8, 0.5, 1, 12}, list);
+    if (!poly) continue;
     const zcMatrix<2> m(uni(-1.5, 1.5), uni(-1.5, 1.5), uni(-1.5, 1.5), uni(-1.5, 1.5));
     if (std::abs(m.determinant()) < 0.3) continue;
     const zcXform<2> x(m, zcVector<2>(uni(30, 90), uni(30, 90)));
     Image img(static_cast<long>(uni(40, 121)), static_cast<long>(uni(40, 121)));
     img.offset(zcPair<long>(static_cast<long>(uni(-5, 30)), static_cast<long>(uni(-5, 30))));
-    zcSMDGDPolyPrivate::drawSynthetic(poly, x, img, 1, false, true);
-    const zc_test::Outline ref = zc_test::outlineOf(poly, x);
+    zcSMDGDPolyPrivate::drawSynthetic(*poly, x, img, 1, false, true);
+    const zc_test::Outline ref = zc_test::outlineOf(*poly, x);
     eachPel(img, [&](long c, long r) {
       const std::optional<bool> inside = centreInside(ref, c, r);
       if (!inside) return void(++ties);
@@ -394,25 +404,16 @@ TEST(SyntheticExact, RandomPolysUnderRandomMapsMatchTheReferenceEveryPel) {
   long drawn = 0;
   for (unsigned seed = 1; drawn < 1500 && seed < 20000; ++seed) {
     rng.seed(seed);
-    // A star-shaped outline: lines, arcs of up to ±35 degrees, some roundings.
     std::vector<zcSMDGDPolyVertex> list;
-    for (double a = uni(0, 1); a < 2 * std::numbers::pi; a += uni(0.6, 2.0)) {
-      const double r = uni(6, 14), round = uni(0, 1) < 0.4 ? uni(0.3, 2.5) : 0.0;
-      list.push_back(zc_test::arcVx(r * std::cos(a), r * std::sin(a), uni(0, 1) < 0.4 ? uni(-35, 35) : 0.0, round));
-    }
-    zcSMDGDPoly poly;
-    try {
-      poly = build(list, true);
-    } catch (const zcException&) {
-      continue;
-    }
+    const std::optional<zcSMDGDPoly> poly = randomStar(uni, {6, 14, 0.6, 2.0, 0.4, 0.3, 2.5}, list);
+    if (!poly) continue;
     const zcMatrix<2> m(uni(-1.6, 1.6), uni(-1.6, 1.6), uni(-1.6, 1.6), uni(-1.6, 1.6));
     if (std::abs(m.determinant()) < 0.2) continue;
     Image img(static_cast<long>(uni(6, 41)), static_cast<long>(uni(6, 41)));
     img.offset(zcPair<long>(static_cast<long>(uni(-50, 51)), static_cast<long>(uni(-50, 51))));
     const zcXform<2> x(
         m, zcVector<2>(img.offset().x() + uni(-10, img.width() + 10), img.offset().y() + uni(-10, img.height() + 10)));
-    const Errors e = renderAndCompare(poly, x, img);
+    const Errors e = renderAndCompare(*poly, x, img);
     ++drawn;
     if (e.max <= 1) continue;
     // One line to paste as a regression test.
