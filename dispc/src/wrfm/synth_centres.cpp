@@ -116,18 +116,25 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
     const long b1 = std::min(b0 + kBand, win.y1);
     for (; next < spans.size() && spans[next].first < b1; ++next) active.push_back(&spans[next]);
     // Each row's crossings at offset[row − b0] … offset[row − b0 + 1].
-    std::fill(std::begin(offset), std::end(offset), 0u);
+    const long rows = b1 - b0;
+    std::fill(offset, offset + rows + 1, 0u);
     for (const Span* s : active) {
       ++offset[std::max(s->first, b0) - b0 + 1];
       if (s->end < b1) --offset[s->end - b0 + 1];
     }
-    for (long i = 1; i <= kBand; ++i) offset[i] += offset[i - 1];
-    for (long i = 1; i <= kBand; ++i) offset[i] += offset[i - 1];
-    crossings.resize(std::max<std::size_t>(crossings.size(), offset[kBand]));
+    for (long i = 1; i <= rows; ++i) offset[i] += offset[i - 1];
+    for (long i = 1; i <= rows; ++i) offset[i] += offset[i - 1];
+    crossings.resize(std::max<std::size_t>(crossings.size(), offset[rows]));
     std::uint32_t fill[kBand];
-    std::copy(offset, offset + kBand, fill);
+    std::copy(offset, offset + rows, fill);
     for (const Span* s : active) {
       const Mono& m = *s->piece;
+      if (!m.arc && m.a.x() == m.b.x()) {
+        // A vertical line crosses every row at its own x.
+        const Crossing k{centreColumn(std::clamp(m.a.x(), lo, hi), win.x0, win.x1), m.w};
+        for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) crossings[fill[row - b0]++] = k;
+        continue;
+      }
       for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) {
         const double x = s->at.x(m, static_cast<double>(row) + 0.5);
         crossings[fill[row - b0]++] = Crossing{centreColumn(std::clamp(x, lo, hi), win.x0, win.x1), m.w};
@@ -136,10 +143,16 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
     for (long row = b0; row < b1; ++row) {
       Crossing* const c = crossings.data() + offset[row - b0];
       const std::uint32_t n = offset[row - b0 + 1] - offset[row - b0];
+      unsigned char* const row0 = first + (row - win.y0) * pitch;
+      if (n == 2) {
+        // The common row: one run between two crossings, of winding ±1.
+        const long c0 = std::min(c[0].column, c[1].column), c1 = std::max(c[0].column, c[1].column);
+        fillRun(row0 + (c0 - win.x0), c1 - c0, v);
+        continue;
+      }
       // Insertion sort: a row has a few crossings.
       for (std::uint32_t k = 1; k < n; ++k)
         for (std::uint32_t j = k; j > 0 && c[j].column < c[j - 1].column; --j) std::swap(c[j], c[j - 1]);
-      unsigned char* const row0 = first + (row - win.y0) * pitch;
       double winding = 0.0;
       for (std::uint32_t i = 0; i + 1 < n; ++i) {
         winding += c[i].w;

@@ -145,8 +145,9 @@ void Outline::close() {
   if (started_ && last_ != first_) add(lineMono(last_, first_, 1.0));
 }
 
-void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out) {
+void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out, std::vector<zc2SegmentArc>* arcs) {
   const auto arc = [&](const zc2SegmentArc& a) {
+    if (arcs) arcs->push_back(a);
     const zcEllipseArc2 e = a.ellipseArc2();
     const zcXform<2> map = M * e.ellFromUnitCirc();
     const zcMatrix<2> m = map.matrix();

@@ -166,7 +166,9 @@ private:
 
 // The rounded outline of a poly (segments between the roundings, then the rounding
 // arc of their end vertex, as the boundary is drawn), mapped by M.
-void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out);
+// The arcs made on the way are appended to `arcs` when given.
+void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out,
+                 std::vector<zc2SegmentArc>* arcs = nullptr);
 // The pieces cut to the window's rows, ready to walk; parts left of it become vertical
 // pieces on its left edge (their cover counts), parts right of it go.
 std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win);
