@@ -10,8 +10,12 @@ namespace {
 
 // The remainder of value / period in [0, period). fmod is exact, so huge values
 // keep every bit that is left.
+// A value already within one period is its own remainder (fmod returns it as it is),
+// so the library call is left out for it.
+double remainder(double value, double period) { return std::abs(value) < period ? value : std::fmod(value, period); }
+
 double normPeriod(double value, double period) {
-  double r = std::fmod(value, period);
+  double r = remainder(value, period);
   if (r < 0.0) {
     r += period;
     // A remainder just below zero rounds up to the period itself.
@@ -23,7 +27,7 @@ double normPeriod(double value, double period) {
 // The remainder in (−period/2, period/2]. Both corrections are exact (Sterbenz), so
 // −period/2 lands on +period/2 exactly.
 double signedNormPeriod(double value, double period) {
-  double r = std::fmod(value, period);
+  double r = remainder(value, period);
   const double half = period / 2.0;
   if (r > half) {
     r -= period;
@@ -64,6 +68,16 @@ double cos(zcDegree angle) {
   if (d == 0.0) return 1.0;
   if (d == 180.0) return -1.0;
   return std::cos(d / 180.0 * zkPi);
+}
+
+zcVector<2> zfDirection(zcDegree angle) {
+  const double d = angle.signedNorm().value();
+  if (d == 0.0) return zcVector<2>(1.0, 0.0);
+  if (d == 90.0) return zcVector<2>(0.0, 1.0);
+  if (d == 180.0) return zcVector<2>(-1.0, 0.0);
+  if (d == -90.0) return zcVector<2>(0.0, -1.0);
+  const double x = d / 180.0 * zkPi;
+  return zcVector<2>(std::cos(x), std::sin(x));
 }
 
 // --- Vectors -----------------------------------------------------------------

@@ -1,4 +1,5 @@
 #include "dispc/wrfm/arc.h"
+#include "wrfm/arc_private.h"
 
 #include "zfound/xformbase.h"
 
@@ -19,7 +20,7 @@ constexpr double kDegToRad = 0.017453292519943295;
 
 // Degree trigonometry from the foundation is exact at quarter turns, so that the
 // points of axis-aligned arcs and the spans of full circles come out exact.
-zcVector<2> unitAt(zcDegree a) { return zcVector<2>(cos(a), sin(a)); }
+zcVector<2> unitAt(zcDegree a) { return zfDirection(a); }
 zcDegree directionOf(const zcVector<2>& v) { return zcDegree(v.angle()); }
 
 // The transform's direction map and its inverse, in degrees, in (−180, 180].
@@ -180,35 +181,16 @@ void requireDirection(const zcArchive& archive, bool storing) {
 
 }  // namespace
 
-// Helpers with access to the arc's fields.
-class zc2SegmentArcPrivate {
-public:
-  // Both arcs circles in the world: the law of cosines in the triangle of the two
-  // centers and a common point.
-  static std::vector<zcVector<2>> circleIntersection(const zc2SegmentArc& self, const zc2SegmentArc& other,
-                                                     bool exclusive);
-  // Otherwise, exactly: the other arc as an ellipse in this arc's local frame,
-  // parameterized by its own local angle, meets this arc's circle.
-  static std::vector<zcVector<2>> conicIntersection(const zc2SegmentArc& self, const zc2SegmentArc& other,
-                                                    bool exclusive);
-  // The local circle arc as a foundation arc (a negative span as a mirrored ellipse
-  // run forwards; more than a full turn as one turn).
-  static zcEllipseArc localEllipseArc(const zc2SegmentArc& arc);
-  static double clampedSpan(const zc2SegmentArc& arc) { return std::clamp(arc.angleSpan_, -360.0, 360.0); }
-  static zcDegree headingAt(const zc2SegmentArc& arc, zcDegree a) {
-    return a + zcDegree(arc.angleSpan_ >= 0.0 ? 90.0 : -90.0);
+bool zc2SegmentArcPrivate::validFields(const zcVector<2>& center, double radius, double start, double span,
+                                       const zcXform<2>& xform) {
+  try {
+    checkFields(center, radius, start, span);
+    checkXform(xform);
+  } catch (const zcShapesError::Errors&) {
+    return false;
   }
-  static bool validFields(const zcVector<2>& center, double radius, double start, double span,
-                          const zcXform<2>& xform) {
-    try {
-      checkFields(center, radius, start, span);
-      checkXform(xform);
-    } catch (const zcShapesError::Errors&) {
-      return false;
-    }
-    return true;
-  }
-};
+  return true;
+}
 
 // --- Construction --------------------------------------------------------------------
 

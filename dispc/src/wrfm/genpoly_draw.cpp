@@ -4,6 +4,7 @@
 
 #include "dispc/uierror.h"
 #include "dispc/uiscope.h"
+#include "wrfm/arc_private.h"
 #include "wrfm/genpoly_private.h"
 
 #include "zfound/trees.h"
@@ -90,9 +91,10 @@ void drawArc(const zc2SegmentArc& arc, const zcXform<2>& xform, const Pen& pen) 
   const double span = arc.angleSpan().value();
   const double start = arc.startAngle().value();
   const double delta = span / static_cast<double>(k + 1);
-  zcPoint previous = xform.mapPoint(arc.arcPoint(zcDegree(start)));
+  const zc2SegmentArcPrivate::MappedPoints pointAt(arc, xform);
+  zcPoint previous = pointAt(start);
   for (long j = 1; j <= k + 1; ++j) {
-    const zcPoint next = xform.mapPoint(arc.arcPoint(zcDegree(start + delta * static_cast<double>(j))));
+    const zcPoint next = pointAt(start + delta * static_cast<double>(j));
     pen(previous, next);
     previous = next;
   }
@@ -129,11 +131,14 @@ void drawArrow(const zcPoint& tip, double heading, double s, const zcXform<2>& x
 }  // namespace
 
 long zcGenPolyPrivate::arcChords(const zc2SegmentArc& arc, const zcXform<2>& xform) {
-  const zc2SegmentArc mapped = xform * arc;
+  return arcChords(xform * arc, arc.angleSpan());
+}
+
+long zcGenPolyPrivate::arcChords(const zc2SegmentArc& mapped, zcDegree span) {
   const double rho = mapped.center().distance(mapped.arcPoint(zcDegree(0.0)));
   double step = 5.0;
   if (rho > 0.05) step = std::min(step, zcDegree(zcRadian(4.0 * std::asin(std::sqrt(0.025 / rho)))).value());
-  const double steps = std::abs(arc.angleSpan().value()) / step;
+  const double steps = std::abs(span.value()) / step;
   // A NaN or huge count takes the cap.
   return steps < static_cast<double>(zkGenPolyMaxChords) ? static_cast<long>(steps) + 1 : zkGenPolyMaxChords;
 }

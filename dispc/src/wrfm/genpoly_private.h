@@ -32,6 +32,8 @@ public:
   // The number of chords an arc (poly frame) is drawn with under xform: steps of 5
   // degrees, fewer when 0.05 units of error allow, at most zkGenPolyMaxChords.
   static long arcChords(const zc2SegmentArc& arc, const zcXform<2>& xform);
+  // The same for the arc already mapped (xform * arc) and the poly-frame arc's span.
+  static long arcChords(const zc2SegmentArc& mapped, zcDegree span);
   // One arc (in the poly's frame) as the chords drawToScope makes of it.
   static void drawArcToScope(const zc2SegmentArc& arc, const zcXform<2>& xform, const zcGraphicProps& props,
                              zcUIScope& scope);

@@ -27,20 +27,23 @@ double largerSingularValue(const zcMatrix<2>& m) {
 
 // The boundary pieces of the poly in drawing order: for each vertex with an arriving
 // segment, the segment between the roundings, then the vertex's rounding arc.
+// The arcs come from `made` in order when it is given (as polyOutline recorded them).
 template <class Line, class Arc>
-void eachRoundedPiece(const zcSMDGDPoly& poly, Line&& line, Arc&& arc) {
+void eachRoundedPiece(const zcSMDGDPoly& poly, Line&& line, Arc&& arc,
+                      const std::vector<zc2SegmentArc>* made = nullptr) {
   const auto& starts = poly.roundedStartPoints();
   const auto& ends = poly.roundedEndPoints();
+  std::size_t next = 0;
   for (long k = 0; k < poly.numVertices(); ++k) {
     const long s = poly.previousSegmentIndex_(k);
     if (s < 0) continue;
     if (poly.isSegmentArc_(s)) {
-      arc(poly.roundedArcSegment_(s));
+      arc(made ? (*made)[next++] : poly.roundedArcSegment_(s));
     } else {
       const zcVector<2>& from = ends[poly.previousVertexIndex_(s)];
       if (from != starts[k]) line(from, starts[k]);
     }
-    if (poly.isVertexRounded_(k)) arc(poly.roundedArcVertex_(k));
+    if (poly.isVertexRounded_(k)) arc(made ? (*made)[next++] : poly.roundedArcVertex_(k));
   }
 }
 
@@ -115,9 +118,11 @@ void zcSMDGDPolyPrivate::drawSynthetic(const zcSMDGDPoly& poly, const zcXform<2>
   if (M.determinant() == 0.0) return;
 
   Outline outline;
-  if (fillAndSmooth) polyOutline(poly, M, outline);
   // The exact renderer touches nothing beyond its pieces, whose box is exact.
   const bool exact = fillAndSmooth && drawBoundary && coverage == eExactCoverage;
+  // The rounded arcs, made once for the outline and the boundary lines.
+  std::vector<zc2SegmentArc> arcs;
+  if (fillAndSmooth) polyOutline(poly, M, outline, exact ? nullptr : &arcs);
   if (exact) {
     const Window win = boxWindow(outline.lo, outline.hi, buffer);
     if (outline.hasPoint() && !win.empty()) renderExact(outline.pieces, win, pb, value);
@@ -141,12 +146,13 @@ void zcSMDGDPolyPrivate::drawSynthetic(const zcSMDGDPoly& poly, const zcXform<2>
         poly,
         [&](const zcVector<2>& a, const zcVector<2>& b) {
           Stroke s;
-          if (prepareStroke(pb, M.mapPoint(a), M.mapPoint(b), fillAndSmooth, s)) strokes.push_back(s);
+          if (prepareStroke(buffer, M.mapPoint(a), M.mapPoint(b), fillAndSmooth, s)) strokes.push_back(s);
         },
-        [&](const zc2SegmentArc& arc) { prepareChords(pb, arcChordPoints(pb, arc, M), fillAndSmooth, strokes); });
+        [&](const zc2SegmentArc& arc) { prepareChords(buffer, arcChordPoints(pb, arc, M), fillAndSmooth, strokes); },
+        fillAndSmooth ? &arcs : nullptr);
   }
   if (fillAndSmooth) fillCentres(outline.pieces, win, pb, value);
-  for (const Stroke& s : strokes) drawStroke(pb, s, value, fillAndSmooth);
+  drawStrokes(pb, strokes, value, fillAndSmooth);
 }
 
 void zcSMDGDPolyPrivate::drawSynthetic(const zcSMDGDPoly& poly, const zcPtrHandle_const<zc2XformBase>& xform,

@@ -145,8 +145,9 @@ void Outline::close() {
   if (started_ && last_ != first_) add(lineMono(last_, first_, 1.0));
 }
 
-void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out) {
+void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out, std::vector<zc2SegmentArc>* arcs) {
   const auto arc = [&](const zc2SegmentArc& a) {
+    if (arcs) arcs->push_back(a);
     const zcEllipseArc2 e = a.ellipseArc2();
     const zcXform<2> map = M * e.ellFromUnitCirc();
     const zcMatrix<2> m = map.matrix();
@@ -156,6 +157,8 @@ void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out) {
   const auto& starts = poly.roundedStartPoints();
   const auto& ends = poly.roundedEndPoints();
   const long n = poly.numVertices();
+  // Room for a segment and a rounding of a few monotone pieces per vertex.
+  out.pieces.reserve(out.pieces.size() + static_cast<std::size_t>(n) * 6);
   for (long k = 0; k < n; ++k) {
     const long s = poly.previousSegmentIndex_(k);
     if (s < 0) continue;

@@ -22,6 +22,7 @@
 #include "wrfm/synth_private.h"
 
 #include "dispc/wrfm/genpoly.h"
+#include "wrfm/arc_private.h"
 #include "wrfm/genpoly_private.h"
 
 #include <algorithm>
@@ -45,16 +46,93 @@ struct Axes {
   long u0, u1, w0, w1, su, sw;
   bool contains(long u, long w) const { return u >= u0 && u < u1 && w >= w0 && w < w1; }
   unsigned char& at(long u, long w) const { return first[(u - u0) * su + (w - w0) * sw]; }
-  // The value of pel (u, w) between its neighbours w − 1 and w + 1, f toward w + 1;
-  // −1 when they are not all in the window.
-  int blended(long u, long w, double f) const {
-    if (!contains(u, w - 1) || !contains(u, w + 1)) return -1;
-    return blendValue(at(u, w - 1), at(u, w + 1), f);
-  }
-  void put(long u, long w, int value) const {
-    if (value >= 0) at(u, w) = static_cast<unsigned char>(value);
-  }
 };
+
+// Pel (u, w) between its neighbours w − 1 and w + 1. Checked, a pel whose neighbours
+// are not all in the window is left; unchecked, they are known to be.
+template <bool kChecked>
+class Pel {
+public:
+  Pel(const Axes& axes, long u, long w) : axes_(axes), u_(u), w_(w) {}
+  // The blended value, f toward w + 1; −1 for a pel left.
+  int blended(double f) const {
+    if (!axes_.contains(u_, w_ - 1) || !axes_.contains(u_, w_ + 1)) return -1;
+    return blendValue(axes_.at(u_, w_ - 1), axes_.at(u_, w_ + 1), f);
+  }
+  void put(int value) const {
+    if (value >= 0) axes_.at(u_, w_) = static_cast<unsigned char>(value);
+  }
+
+private:
+  const Axes& axes_;
+  long u_, w_;
+};
+template <>
+class Pel<false> {
+public:
+  Pel(const Axes& axes, long u, long w) : pel_(&axes.at(u, w)), step_(axes.sw) {}
+  int blended(double f) const { return blendValue(pel_[-step_], pel_[step_], f); }
+  void put(int value) const { *pel_ = static_cast<unsigned char>(value); }
+
+private:
+  unsigned char* pel_;
+  long step_;
+};
+
+// The line's height w at u, and its rows: floors and ceilings with the rounding rule's
+// tolerance. The heights stay within the window, so the floors need no library call.
+struct Heights {
+  zcPoint p;
+  double slope;
+  double at(double u) const { return p.y() + slope * (u - p.x()); }
+  static double floorOf(double w) { return fastFloor(w * (1.0 + (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); }
+  static double ceilOf(double w) { return fastCeil(w * (1.0 - (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); }
+};
+
+// Columns first … last of the line; a column's right height and its floor are the next
+// column's left ones.
+template <bool kChecked>
+void blendColumns(const Axes& axes, const Heights& h, double first, double last) {
+  if (h.slope == 0.0) {
+    // Along the major axis every column has the same height, row and f.
+    const double w = h.at(first), r = Heights::floorOf(w);
+    const double f = ((r + 1.0 - w) + (r + 1.0 - w)) / 2.0;
+    if constexpr (kChecked) {
+      for (double c = first; c <= last; c += 1.0) {
+        const Pel<true> pel(axes, static_cast<long>(c), static_cast<long>(r));
+        pel.put(pel.blended(f));
+      }
+    } else {
+      unsigned char* pel = &axes.at(static_cast<long>(first), static_cast<long>(r));
+      for (double c = first; c <= last; c += 1.0, pel += axes.su) *pel = blendValue(pel[-axes.sw], pel[axes.sw], f);
+    }
+    return;
+  }
+  double w1 = h.at(first), f1 = Heights::floorOf(w1);
+  for (double c = first; c <= last; c += 1.0) {
+    const double w0 = w1, r0 = f1;
+    w1 = h.at(c + 1.0);
+    f1 = Heights::floorOf(w1);
+    const long uc = static_cast<long>(c);
+    const long ur0 = static_cast<long>(r0);
+    const Pel<kChecked> pel0(axes, uc, ur0);
+    if (r0 == f1) {
+      pel0.put(pel0.blended(((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
+      continue;
+    }
+    const bool down = f1 > r0;
+    const double r1 = down ? r0 + 1.0 : r0 - 1.0;
+    const double border = down ? r1 : r0;
+    const double xm = std::clamp(h.p.x() + (border - h.p.y()) / h.slope, c, c + 1.0);
+    const Pel<kChecked> pel1(axes, uc, static_cast<long>(r1));
+    // Both pels take their neighbours as they were before either is written.
+    const int left = pel0.blended(down ? (Heights::ceilOf(w0) - w0) * (xm - c) / 2.0 : 1.0 - (w0 - r0) * (xm - c) / 2.0);
+    const int entered =
+        pel1.blended(down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0 : (Heights::ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
+    pel0.put(left);
+    pel1.put(entered);
+  }
+}
 
 // p and q in (major, minor) coordinates, p.x() ≤ q.x().
 void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
@@ -64,35 +142,18 @@ void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
   if (std::abs(d.y()) < 1e-12 * d.length() && std::abs(minor - std::round(minor)) <= 0.001) return;
   const double first = tolFloor(p.x()), last = tolFloor(q.x());
   if (first == last) return;
-  const double slope = d.y() / d.x();
-  const auto height = [&](double u) { return p.y() + slope * (u - p.x()); };
-  // The heights stay within the window, so the floors need no library call; a column's
-  // right height and its floor are the next column's left ones.
-  const auto floorOf = [](double w) { return fastFloor(w * (1.0 + (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); };
-  const auto ceilOf = [](double w) { return fastCeil(w * (1.0 - (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); };
-  double w1 = height(first), f1 = floorOf(w1);
-  for (double c = first; c <= last; c += 1.0) {
-    const double w0 = w1, r0 = f1;
-    w1 = height(c + 1.0);
-    f1 = floorOf(w1);
-    const long uc = static_cast<long>(c);
-    const long ur0 = static_cast<long>(r0);
-    if (r0 == f1) {
-      axes.put(uc, ur0, axes.blended(uc, ur0, ((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
-      continue;
-    }
-    const bool down = f1 > r0;
-    const double r1 = down ? r0 + 1.0 : r0 - 1.0;
-    const double border = down ? r1 : r0;
-    const double xm = std::clamp(p.x() + (border - p.y()) / slope, c, c + 1.0);
-    // Both pels take their neighbours as they were before either is written.
-    const long ur1 = static_cast<long>(r1);
-    const int left = axes.blended(uc, ur0, down ? (ceilOf(w0) - w0) * (xm - c) / 2.0
-                                                : 1.0 - (w0 - r0) * (xm - c) / 2.0);
-    const int entered = axes.blended(uc, ur1, down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0
-                                                   : (ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
-    axes.put(uc, ur0, left);
-    axes.put(uc, ur1, entered);
+  const Heights h{p, d.y() / d.x()};
+  // Heights, and so their floors, change monotonically along the line: the rows a
+  // column writes lie between the end columns' floors, the neighbours read one further.
+  // When all of them lie in the window, no pel needs its check.
+  const double fa = Heights::floorOf(h.at(first)), fb = Heights::floorOf(h.at(last + 1.0));
+  const double lo = std::min(fa, fb) - 1.0, hi = std::max(fa, fb) + 1.0;
+  const bool inside = first >= static_cast<double>(axes.u0) && last < static_cast<double>(axes.u1) &&
+                      lo >= static_cast<double>(axes.w0) && hi < static_cast<double>(axes.w1);
+  if (inside) {
+    blendColumns<false>(axes, h, first, last);
+  } else {
+    blendColumns<true>(axes, h, first, last);
   }
 }
 
@@ -150,9 +211,7 @@ void widen(const zcPoint& p, double* xMin, double* xMax, double* yMin, double* y
 
 }  // namespace
 
-bool prepareStroke(const zcPelBuffer_const<unsigned char>& pb, const zcPoint& a, const zcPoint& b, bool antialias,
-                   Stroke& out) {
-  const Window win = bufferWindow(pb);
+bool prepareStroke(const Window& win, const zcPoint& a, const zcPoint& b, bool antialias, Stroke& out) {
   // The window shrunk by 2 pels keeps a blended pel's neighbours inside it.
   const double l = static_cast<double>(win.x0) + 2.0, t = static_cast<double>(win.y0) + 2.0;
   const double r = static_cast<double>(win.x1) - 2.0, bt = static_cast<double>(win.y1) - 2.0;
@@ -191,17 +250,21 @@ bool prepareStroke(const zcPelBuffer_const<unsigned char>& pb, const zcPoint& a,
   return true;
 }
 
-void drawStroke(zcPelBuffer<unsigned char>& pb, const Stroke& s, unsigned char v, bool antialias) {
+void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& strokes, unsigned char v, bool antialias) {
+  if (strokes.empty()) return;
   if (!antialias) {
-    bresenham(pb, s, v);
+    for (const Stroke& s : strokes) bresenham(pb, s, v);
     return;
   }
-  const zcVector<2> d = s.b - s.a;
-  const bool transposed = std::abs(d.y()) > std::abs(d.x());
-  const auto swap = [&](const zcPoint& p) { return transposed ? zcPoint(p.y(), p.x()) : p; };
-  zcPoint p = swap(s.a), q = swap(s.b);
-  if (q.x() < p.x()) std::swap(p, q);
-  blendLine(Axes(pb, transposed), p, q);
+  const Axes along(pb, false), across(pb, true);
+  for (const Stroke& s : strokes) {
+    const zcVector<2> d = s.b - s.a;
+    const bool transposed = std::abs(d.y()) > std::abs(d.x());
+    const auto swap = [&](const zcPoint& p) { return transposed ? zcPoint(p.y(), p.x()) : p; };
+    zcPoint p = swap(s.a), q = swap(s.b);
+    if (q.x() < p.x()) std::swap(p, q);
+    blendLine(transposed ? across : along, p, q);
+  }
 }
 
 std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, const zc2SegmentArc& arc,
@@ -216,22 +279,22 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
       return {};
   }
   // Flattened as the generalized polygon's scope drawing does it (0.05 pel, 5 degrees).
-  const long k = zcGenPolyPrivate::arcChords(arc, X) - 1;
-  const double span = arc.angleSpan().value();
-  const double start = arc.startAngle().value(), delta = span / static_cast<double>(k + 1);
+  const zcDegree span = arc.angleSpan();
+  const long k = zcGenPolyPrivate::arcChords(copy, span) - 1;
+  const double start = arc.startAngle().value(), delta = span.value() / static_cast<double>(k + 1);
+  const zc2SegmentArcPrivate::MappedPoints pointAt(arc, X);
   std::vector<zcPoint> points;
   points.reserve(static_cast<std::size_t>(k) + 2);
-  for (long j = 0; j <= k + 1; ++j)
-    points.push_back(X.mapPoint(arc.arcPoint(zcDegree(start + delta * static_cast<double>(j)))));
+  for (long j = 0; j <= k + 1; ++j) points.push_back(pointAt(start + delta * static_cast<double>(j)));
   return points;
 }
 
-void prepareChords(const zcPelBuffer_const<unsigned char>& pb, const std::vector<zcPoint>& points, bool antialias,
-                   std::vector<Stroke>& out) {
+void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool antialias, std::vector<Stroke>& out) {
+  out.reserve(out.size() + points.size());
   for (std::size_t j = 0; j + 1 < points.size(); ++j) {
     if (points[j] == points[j + 1]) throw zcShapesError::DegenerateShape(L"an arc chord whose ends coincide");
     Stroke s;
-    if (prepareStroke(pb, points[j], points[j + 1], antialias, s)) out.push_back(s);
+    if (prepareStroke(win, points[j], points[j + 1], antialias, s)) out.push_back(s);
   }
 }
 
@@ -242,16 +305,16 @@ using namespace zc_synth;
 void drawLinePelBuf(zcPelBuffer<unsigned char> pb, const zc2SegmentLine& line, const zcXform<2>& X,
                     signed char value, signed char antialias) {
   Stroke s;
-  if (prepareStroke(pb, X.mapPoint(line.p1()), X.mapPoint(line.p2()), antialias != 0, s))
-    drawStroke(pb, s, static_cast<unsigned char>(value), antialias != 0);
+  if (prepareStroke(bufferWindow(pb), X.mapPoint(line.p1()), X.mapPoint(line.p2()), antialias != 0, s))
+    drawStrokes(pb, {s}, static_cast<unsigned char>(value), antialias != 0);
 }
 
 void drawArcPelBuf(zcPelBuffer<unsigned char> pb, const zc2SegmentArc& arc, const zcXform<2>& X, signed char value,
                    signed char antialias, double* xMin, double* xMax, double* yMin, double* yMax) {
   const std::vector<zcPoint> points = arcChordPoints(pb, arc, X);
   std::vector<Stroke> strokes;
-  prepareChords(pb, points, antialias != 0, strokes);
-  for (const Stroke& s : strokes) drawStroke(pb, s, static_cast<unsigned char>(value), antialias != 0);
+  prepareChords(bufferWindow(pb), points, antialias != 0, strokes);
+  drawStrokes(pb, strokes, static_cast<unsigned char>(value), antialias != 0);
   if (!antialias)
     for (std::size_t j = 1; j < points.size(); ++j) widen(points[j], xMin, xMax, yMin, yMax);
 }
@@ -269,9 +332,9 @@ void drawHorizontalExtentsPelBuf(zcPelBuffer<unsigned char> pb, const zc2Segment
   const double span = arc.angleSpan().value();
   const long n = static_cast<long>(std::abs(span) * 0.2) + 1;
   const double start = arc.startAngle().value();
+  const zc2SegmentArcPrivate::MappedPoints pointAt(arc, X);
   std::vector<zcPoint> ends;
-  for (long j = 0; j <= n; ++j)
-    ends.push_back(X.mapPoint(arc.arcPoint(zcDegree(start + span * static_cast<double>(j) / static_cast<double>(n)))));
+  for (long j = 0; j <= n; ++j) ends.push_back(pointAt(start + span * static_cast<double>(j) / static_cast<double>(n)));
   std::vector<std::pair<long, long>> pels;
   for (long j = 0; j < n; ++j) extentPels(win, ends[j], ends[j + 1], pels);
   for (const zcPoint& p : ends) widen(p, xMin, xMax, yMin, yMax);

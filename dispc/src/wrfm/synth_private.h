@@ -25,8 +25,19 @@ namespace zc_synth {
 // ---------------------------------------------------------------------------------------
 // Rounding rules (ε = 1e-11): a value a hair below an integer floors to it, a hair above
 // ceils to it. Results stay doubles; callers clamp before converting to integers.
-inline double tolFloor(double x) { return std::floor(x * (1.0 + (x > 0 ? 1e-11 : x < 0 ? -1e-11 : 0.0))); }
-inline double tolCeil(double x) { return std::ceil(x * (1.0 - (x > 0 ? 1e-11 : x < 0 ? -1e-11 : 0.0))); }
+// std::floor and std::ceil to the bit (−0 stays −0), by a conversion to integer below 2^52.
+inline double exactFloor(double x) {
+  if (!(std::abs(x) < 4503599627370496.0)) return std::floor(x);
+  const double i = static_cast<double>(static_cast<long long>(x));
+  return i > x ? i - 1.0 : i == x ? x : i;
+}
+inline double exactCeil(double x) {
+  if (!(std::abs(x) < 4503599627370496.0)) return std::ceil(x);
+  const double i = static_cast<double>(static_cast<long long>(x));
+  return i < x ? i + 1.0 : i == x ? x : std::copysign(i, x);
+}
+inline double tolFloor(double x) { return exactFloor(x * (1.0 + (x > 0 ? 1e-11 : x < 0 ? -1e-11 : 0.0))); }
+inline double tolCeil(double x) { return exactCeil(x * (1.0 - (x > 0 ? 1e-11 : x < 0 ? -1e-11 : 0.0))); }
 // x + 0.5 truncated for x >= 0, x − 0.5 truncated below.
 inline double nearest(double x) { return x >= 0 ? std::trunc(x + 0.5) : std::trunc(x - 0.5); }
 // ⌊x⌋ and ⌈x⌉ for |x| < 2^62 without a library call (the cell stage takes them per pel).
@@ -155,7 +166,9 @@ private:
 
 // The rounded outline of a poly (segments between the roundings, then the rounding
 // arc of their end vertex, as the boundary is drawn), mapped by M.
-void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out);
+// The arcs made on the way are appended to `arcs` when given.
+void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out,
+                 std::vector<zc2SegmentArc>* arcs = nullptr);
 // The pieces cut to the window's rows, ready to walk; parts left of it become vertical
 // pieces on its left edge (their cover counts), parts right of it go.
 std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win);
@@ -246,17 +259,16 @@ DISPC_API std::vector<double> exactCoverage(const zcSMDGDPoly& poly, const zcXfo
 struct Stroke {
   zcPoint a, b;
 };
-// Clips and checks the mapped line: false when nothing is to be drawn;
-// DegenerateShape, BadCoord, UnboundWindow as drawLinePelBuf raises them.
-bool prepareStroke(const zcPelBuffer_const<unsigned char>& pb, const zcPoint& a, const zcPoint& b, bool antialias,
-                   Stroke& out);
-void drawStroke(zcPelBuffer<unsigned char>& pb, const Stroke& s, unsigned char v, bool antialias);
+// Clips and checks the mapped line against the buffer's window: false when nothing is
+// to be drawn; DegenerateShape and BadCoord as drawLinePelBuf raises them.
+bool prepareStroke(const Window& win, const zcPoint& a, const zcPoint& b, bool antialias, Stroke& out);
+// Draws prepared strokes in order (each blended line reads the pels the ones before it wrote).
+void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& strokes, unsigned char v, bool antialias);
 // The chord ends of the arc mapped by X, as drawArcPelBuf flattens it; empty when the
 // arc lies wholly outside the window grown by 1 pel.
 DISPC_API std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, const zc2SegmentArc& arc,
                                     const zcXform<2>& X);
 // Prepares every chord of the points (all checked first), appending to `out`.
-void prepareChords(const zcPelBuffer_const<unsigned char>& pb, const std::vector<zcPoint>& points, bool antialias,
-                   std::vector<Stroke>& out);
+void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool antialias, std::vector<Stroke>& out);
 
 }  // namespace zc_synth

@@ -1,18 +1,16 @@
-// Stage 3 of synthetic drawing, sweep: rows of cells or of crossings become runs and
-// blended pels.
+// Stage 3 of synthetic drawing, sweep: rows of cells become runs and blended pels.
 //
 //   renderExact(outline.pieces, win, pb, v);   // exact coverage, stages 1 to 4
-//   fillCentres(outline.pieces, win, pb, v);   // the pels whose centres lie inside
 //
-// Both go down the window's rows with the pieces that cross each row (an active list
+// It goes down the window's rows with the pieces that cross each row (an active list
 // ordered by the pieces' tops), so a row costs its pieces and its runs, never its width.
 // Coverage follows the nonzero rule: |winding| clamped to 1, so the parts of a folded
 // outline that overlap count once.
 #include "wrfm/synth_cells.h"
-#include "wrfm/synth_fill.h"
 
 #include <algorithm>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 namespace zc_synth {
@@ -21,13 +19,15 @@ namespace {
 
 // The pieces in the order of their tops, handed row by row to `f` as those that reach
 // into the row; a piece leaves the list after the last row it reaches.
-template <class F>
-void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
+template <class Pieces, class F>
+void eachRow(Pieces& pieces, const Window& win, F&& f) {
+  using Piece = std::remove_reference_t<decltype(pieces[0])>;  // Mono or const Mono
   // Pointers sorted, not the pieces themselves (a piece is a few hundred bytes).
-  std::vector<Mono*> order(pieces.size());
+  std::vector<Piece*> order(pieces.size());
   for (std::size_t k = 0; k < pieces.size(); ++k) order[k] = &pieces[k];
   std::sort(order.begin(), order.end(), [](const Mono* l, const Mono* r) { return l->a.y() < r->a.y(); });
-  std::vector<Mono*> active;
+  std::vector<Piece*> active;
+  active.reserve(pieces.size());
   std::size_t next = 0;
   // The first row's bottom at which an active piece ends: only then is the list pruned.
   double firstEnd = std::numeric_limits<double>::infinity();
@@ -122,36 +122,6 @@ std::vector<double> exactCoverage(const zcSMDGDPoly& poly, const zcXform<2>& M, 
     cells.sweep(sink);
   });
   return out;
-}
-
-void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
-                 unsigned char v) {
-  if (win.empty()) return;
-  std::vector<Mono> sorted = pieces;
-  std::vector<std::pair<double, double>> crossings;
-  const double lo = static_cast<double>(win.x0) - 2.0, hi = static_cast<double>(win.x1) + 2.0;
-  eachRow(sorted, win, [&](long row, std::vector<Mono*>& active) {
-    const double y = static_cast<double>(row) + 0.5;
-    crossings.clear();
-    for (const Mono* m : active) {
-      if (m->a.y() > y || m->b.y() <= y) continue;
-      const double x = m->arc ? m->at(m->tAtY(y)).x() : m->a.x() + (m->b.x() - m->a.x()) * m->tAtY(y);
-      crossings.emplace_back(std::clamp(x, lo, hi), m->w);
-    }
-    // Insertion sort: a row has a few crossings.
-    for (std::size_t k = 1; k < crossings.size(); ++k)
-      for (std::size_t j = k; j > 0 && crossings[j] < crossings[j - 1]; --j) std::swap(crossings[j], crossings[j - 1]);
-    unsigned char* row0 = pb.pelPointer(win.x0, row);
-    double winding = 0.0;
-    for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
-      winding += crossings[i].second;
-      if (winding == 0.0) continue;
-      // Columns under pel-centre coordinates (centres on integers), rounded to nearest.
-      const long c0 = clampToLong(nearest(crossings[i].first - 0.5), win.x0, win.x1);
-      const long c1 = clampToLong(nearest(crossings[i + 1].first - 0.5), win.x0, win.x1);
-      fillRun(row0 + (c0 - win.x0), c1 - c0, v);
-    }
-  });
 }
 
 }  // namespace zc_synth

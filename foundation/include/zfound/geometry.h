@@ -333,6 +333,10 @@ private:
   zcVector<2> trans_;
 };
 
+// (cos a, sin a) of an angle in degrees: the values of cos(a) and sin(a), for the price
+// of one normalization.
+ZFOUND_API zcVector<2> zfDirection(zcDegree angle);
+
 // ---------------------------------------------------------------------------
 // Tolerant comparison: |a − b| <= tol, per component or entry. Equal infinities are
 // equal; NaN equals nothing.

@@ -1,0 +1,167 @@
+// The fill through pel centres of the neighbour-blend mode: in every row of the window,
+// the pels whose centres lie inside the outline (nonzero winding), one memset per run.
+//
+//   fillCentres(outline.pieces, win, pb, v);
+//
+// A piece crosses the centres of a run of rows; its crossings are taken piece by piece
+// over a band of rows (so each piece's invariants stay at hand), sorted per row by
+// column, and the runs between them filled. Only a crossing's column matters: the
+// pels from it onwards are the ones whose centres lie right of it. Work and memory go
+// with the crossings within the window, never with its width.
+#include "wrfm/synth_fill.h"
+#include "wrfm/synth_private.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace zc_synth {
+
+namespace {
+
+// Where a piece crosses the row centre y, for the fill through pel centres, which keeps
+// only the crossing's column: nearest(x − 0.5) clamped to integers, a step at every
+// integer x. An arc's exact crossing takes an arc cosine for its parameter and a cosine
+// and a sine for its point; the same point follows from the root's cosine q by one
+// square root, off by a few ulps of the arc's size (more near the turning points, where
+// the square root is tiny). Where that cannot change the column (the cheap point farther
+// than 1e-9 of the arc's size from every integer, the root well inside the piece and
+// away from its turning points), it stands in for the exact one; elsewhere the exact one
+// is taken, so the columns are the exact ones.
+class CentreCrossing {
+public:
+  explicit CentreCrossing(const Mono& m) {
+    if (!m.arc || !(m.ay.r > 0.0)) return;
+    // The root is base + acos(q), within [lo, hi] for q within [cos(hi − base), cos(lo − base)].
+    const double lo = std::min(m.ta, m.tb) - m.ay.base, hi = std::max(m.ta, m.tb) - m.ay.base;
+    constexpr double inside = 1e-9, turning = 5e-11;
+    qLo_ = std::max(std::cos(hi), -1.0 + turning) + inside;
+    qHi_ = std::min(std::cos(lo), 1.0 - turning) - inside;
+    margin_ = 1e-9 * (1.0 + std::abs(m.c.x()) + std::abs(m.u.x()) + std::abs(m.v.x()));
+  }
+  double x(const Mono& m, double y) const {
+    if (m.arc) {
+      const Mono::Axis& a = m.ay;
+      const double q = std::clamp(a.r > 0.0 ? a.sign * (y - a.centre) / a.r : 0.0, -1.0, 1.0);
+      if (q > qLo_ && q < qHi_) {
+        const double s = std::sqrt(1.0 - q * q);
+        const double x = m.c.x() + m.u.x() * (a.cosBase * q - a.sinBase * s) + m.v.x() * (a.sinBase * q + a.cosBase * s);
+        if (std::abs(x) < 1e15 && std::abs(x - fastFloor(x + 0.5)) > margin_) return x;
+      }
+      return m.at(m.tAtY(y)).x();
+    }
+    return m.a.x() + (m.b.x() - m.a.x()) * m.tAtY(y);
+  }
+
+private:
+  double qLo_ = 1.0, qHi_ = -1.0;  // no cheap point unless set
+  double margin_ = 0.0;
+};
+
+// The column of a crossing at x for the fill through pel centres:
+// clampToLong(nearest(x − 0.5), lo, hi), by a conversion to integer where x is finite.
+long centreColumn(double x, long lo, long hi) {
+  const double y = x - 0.5;
+  const double t = y >= 0 ? y + 0.5 : y - 0.5;
+  if (!(std::abs(t) < 4.5e15)) return clampToLong(nearest(y), lo, hi);
+  const long n = static_cast<long>(t);
+  return n <= lo ? lo : n >= hi ? hi : n;
+}
+
+// The first row of the window whose centre lies at or below y (y1 when none does).
+long centreRow(double y, const Window& win) {
+  long r = clampToLong(std::ceil(y - 0.5), win.y0, win.y1);
+  while (r > win.y0 && static_cast<double>(r - 1) + 0.5 >= y) --r;
+  while (r < win.y1 && static_cast<double>(r) + 0.5 < y) ++r;
+  return r;
+}
+
+// A piece with the rows [first, end) whose centres it crosses (a.y ≤ centre < b.y).
+struct Span {
+  const Mono* piece;
+  long first, end;
+  CentreCrossing at;
+};
+
+struct Crossing {
+  long column;
+  double w;
+};
+
+constexpr long kBand = 32;  // rows whose crossings are held at once
+
+}  // namespace
+
+void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
+                 unsigned char v) {
+  if (win.empty()) return;
+  std::vector<Span> spans;
+  spans.reserve(pieces.size());
+  for (const Mono& m : pieces) {
+    const long first = centreRow(m.a.y(), win), end = centreRow(m.b.y(), win);
+    if (first < end) spans.push_back(Span{&m, first, end, CentreCrossing(m)});
+  }
+  std::sort(spans.begin(), spans.end(), [](const Span& l, const Span& r) { return l.first < r.first; });
+  const double lo = static_cast<double>(win.x0) - 2.0, hi = static_cast<double>(win.x1) + 2.0;
+  unsigned char* const first = pb.pelPointer(win.x0, win.y0);
+  const long pitch = pb.pitch();
+  std::vector<const Span*> active;
+  std::vector<Crossing> crossings;
+  std::uint32_t offset[kBand + 1];
+  std::size_t next = 0;
+  for (long b0 = win.y0; b0 < win.y1;) {
+    if (active.empty()) {
+      if (next == spans.size()) break;
+      b0 = std::max(b0, spans[next].first);
+    }
+    const long b1 = std::min(b0 + kBand, win.y1);
+    for (; next < spans.size() && spans[next].first < b1; ++next) active.push_back(&spans[next]);
+    // Each row's crossings at offset[row − b0] … offset[row − b0 + 1].
+    const long rows = b1 - b0;
+    std::fill(offset, offset + rows + 1, 0u);
+    for (const Span* s : active) {
+      ++offset[std::max(s->first, b0) - b0 + 1];
+      if (s->end < b1) --offset[s->end - b0 + 1];
+    }
+    for (long i = 1; i <= rows; ++i) offset[i] += offset[i - 1];
+    for (long i = 1; i <= rows; ++i) offset[i] += offset[i - 1];
+    crossings.resize(std::max<std::size_t>(crossings.size(), offset[rows]));
+    std::uint32_t fill[kBand];
+    std::copy(offset, offset + rows, fill);
+    for (const Span* s : active) {
+      const Mono& m = *s->piece;
+      if (!m.arc && m.a.x() == m.b.x()) {
+        // A vertical line crosses every row at its own x.
+        const Crossing k{centreColumn(std::clamp(m.a.x(), lo, hi), win.x0, win.x1), m.w};
+        for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) crossings[fill[row - b0]++] = k;
+        continue;
+      }
+      for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) {
+        const double x = s->at.x(m, static_cast<double>(row) + 0.5);
+        crossings[fill[row - b0]++] = Crossing{centreColumn(std::clamp(x, lo, hi), win.x0, win.x1), m.w};
+      }
+    }
+    for (long row = b0; row < b1; ++row) {
+      Crossing* const c = crossings.data() + offset[row - b0];
+      const std::uint32_t n = offset[row - b0 + 1] - offset[row - b0];
+      unsigned char* const row0 = first + (row - win.y0) * pitch;
+      if (n == 2) {
+        // The common row: one run between two crossings, of winding ±1.
+        const long c0 = std::min(c[0].column, c[1].column), c1 = std::max(c[0].column, c[1].column);
+        fillRun(row0 + (c0 - win.x0), c1 - c0, v);
+        continue;
+      }
+      // Insertion sort: a row has a few crossings.
+      for (std::uint32_t k = 1; k < n; ++k)
+        for (std::uint32_t j = k; j > 0 && c[j].column < c[j - 1].column; --j) std::swap(c[j], c[j - 1]);
+      double winding = 0.0;
+      for (std::uint32_t i = 0; i + 1 < n; ++i) {
+        winding += c[i].w;
+        if (winding != 0.0) fillRun(row0 + (c[i].column - win.x0), c[i + 1].column - c[i].column, v);
+      }
+    }
+    std::erase_if(active, [&](const Span* s) { return s->end <= b1; });
+    b0 = b1;
+  }
+}
+
+}  // namespace zc_synth
