@@ -269,17 +269,17 @@ void zcUITablet::set(const zcColor& color, Layers layer) {
     const zcRect clip = clipRects_[layer];
     if (clip.width() != 0.0 || clip.height() != 0.0) drawClipRect(clip, layer);
   }
-  if (recordOn_) P::recordColor<zc_UISketchOpSetAll>(*this, layer, P::defaultProps(), color);
+  if (recordOn_) P::recordDefault<zc_UISketchOpSetAll>(*this, layer, color);
 }
 
 void zcUITablet::set(const zcUIRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).set(rect, color);
-  if (recordOn_) P::recordColor<zc_UISketchOpSet>(*this, layer, P::defaultProps(), color, true, rect, zcRect());
+  if (recordOn_) P::recordDefault<zc_UISketchOpSet>(*this, layer, color, true, rect, zcRect());
 }
 
 void zcUITablet::set(const zcRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).set(P::pixelRect(*this, rect), color);
-  if (recordOn_) P::recordColor<zc_UISketchOpSet>(*this, layer, P::defaultProps(), color, false, zcUIRect(), rect);
+  if (recordOn_) P::recordDefault<zc_UISketchOpSet>(*this, layer, color, false, zcUIRect(), rect);
 }
 
 namespace {
@@ -305,25 +305,25 @@ void setOutside(zcUIScope& s, const zcUIRect& rect, const zcColor& color) {
 
 void zcUITablet::setComplement(const zcUIRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) setOutside(P::scope(*this, layer), rect, color);
-  if (recordOn_) P::recordColor<zc_UISketchOpSetComp>(*this, layer, P::defaultProps(), color, true, rect, zcRect());
+  if (recordOn_) P::recordDefault<zc_UISketchOpSetComp>(*this, layer, color, true, rect, zcRect());
 }
 
 void zcUITablet::setComplement(const zcRect& rect, const zcColor& color, Layers layer) {
   if (okToDraw(layer)) setOutside(P::scope(*this, layer), P::pixelRect(*this, rect), color);
-  if (recordOn_) P::recordColor<zc_UISketchOpSetComp>(*this, layer, P::defaultProps(), color, false, zcUIRect(), rect);
+  if (recordOn_) P::recordDefault<zc_UISketchOpSetComp>(*this, layer, color, false, zcUIRect(), rect);
 }
 
 void zcUITablet::fill(const zcPoint& p, const zcColor& fill, const zcColor& boundary, FillType type,
                       Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).fill(scopeCoords(p), fill, boundary, type == eFillType0);
-  if (recordOn_) P::recordColor<zc_UISketchOpFill>(*this, layer, P::colorProps(P::defaultProps().penColor(), true), fill, false, zcPair<long>(), p, boundary,
+  if (recordOn_) P::recordColor<zc_UISketchOpFill>(*this, layer, P::colorProps(P::defaultColor(), true), fill, false, zcPair<long>(), p, boundary,
                                              static_cast<std::int32_t>(type));
 }
 
 void zcUITablet::fill(const zcPair<long>& p, const zcColor& fill, const zcColor& boundary, FillType type,
                       Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).fill(p, fill, boundary, type == eFillType0);
-  if (recordOn_) P::recordColor<zc_UISketchOpFill>(*this, layer, P::colorProps(P::defaultProps().penColor(), true), fill, true, p, zcPoint(), boundary,
+  if (recordOn_) P::recordColor<zc_UISketchOpFill>(*this, layer, P::colorProps(P::defaultColor(), true), fill, true, p, zcPoint(), boundary,
                                              static_cast<std::int32_t>(type));
 }
 
@@ -374,14 +374,14 @@ void paintOutline(zcUITablet& t, const zcUIRect& r, const zcColor& light, const 
 void zcUITablet::outline3D(const zcUIRect& rect, const zcColor& light, const zcColor& dark, long width,
                            Layers layer) {
   paintOutline(*this, rect, light, dark, width, layer);
-  if (recordOn_) P::recordColor<zc_UISketchOpOutline3d>(*this, layer, P::defaultProps(), zcColor(0), true, rect, zcRect(), light,
+  if (recordOn_) P::recordDefault<zc_UISketchOpOutline3d>(*this, layer, zcColor(0), true, rect, zcRect(), light,
                                                  dark, static_cast<std::int32_t>(width));
 }
 
 void zcUITablet::outline3D(const zcRect& rect, const zcColor& light, const zcColor& dark, long width,
                            Layers layer) {
   paintOutline(*this, P::pixelRect(*this, rect), light, dark, width, layer);
-  if (recordOn_) P::recordColor<zc_UISketchOpOutline3d>(*this, layer, P::defaultProps(), zcColor(0), false, zcUIRect(), rect, light,
+  if (recordOn_) P::recordDefault<zc_UISketchOpOutline3d>(*this, layer, zcColor(0), false, zcUIRect(), rect, light,
                                                  dark, static_cast<std::int32_t>(width));
 }
 
@@ -397,7 +397,7 @@ void zcUITablet::drawClipRect(const zcRect& rect, Layers layer) {
   if (layer < eImage || layer > eBothLayers) throw zcUIError::BadLayer();
   if (layer != eOverlay) clipRects_[eImage] = rect;
   if (layer != eImage) clipRects_[eOverlay] = rect;
-  if (recordOn_) P::record<zc_UISketchOpClipRect>(*this, layer, P::defaultProps(), rect);
+  if (recordOn_) P::recordDefault<zc_UISketchOpClipRect>(*this, layer, P::defaultColor(), rect);
   double lo[2] = {HUGE_VAL, HUGE_VAL}, hi[2] = {-HUGE_VAL, -HUGE_VAL};
   for (const zcPoint& c : {rect.ul(), rect.ur(), rect.lr(), rect.ll()}) {
     const zcPoint m = scaledMap_.mapPoint(c);
@@ -581,8 +581,8 @@ void zcUITablet::draw(const zcUISketch& sketch, const zcPoint& offset, Layers la
   if (&sketch == &sketch_) {
     // The tablet's own sketch: its bytes as they were before this operation.
     const zcUISketch before(sketch);
-    P::recordColor<zc_UISketchOpSketch>(*this, layer, P::defaultProps(), zcColor(0), before, offset);
+    P::recordDefault<zc_UISketchOpSketch>(*this, layer, zcColor(0), before, offset);
   } else {
-    P::recordColor<zc_UISketchOpSketch>(*this, layer, P::defaultProps(), zcColor(0), sketch, offset);
+    P::recordDefault<zc_UISketchOpSketch>(*this, layer, zcColor(0), sketch, offset);
   }
 }

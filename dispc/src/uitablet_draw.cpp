@@ -336,7 +336,7 @@ void zcUITablet::drawStart(const zcPoint& p, Layers layer) {
     zcUIScope& s = P::scope(*this, layer);
     s.drawStart(P::resolve(*this, p, layer, mapped));
   }
-  if (recordOn_) P::recordColor<zc_UISketchOpDrawStart>(*this, layer, P::defaultProps(), zcColor(0), p);
+  if (recordOn_) P::recordDefault<zc_UISketchOpDrawStart>(*this, layer, zcColor(0), p);
 }
 
 void zcUITablet::drawTo(const zcPoint& p, const zcGraphicProps& props, Layers layer) {
@@ -371,7 +371,7 @@ void zcUITablet::drawToRelPels(const zcVector<2>& dir, float length, const zcCol
 
 void zcUITablet::moveToRelPels(long dx, long dy, Layers layer) {
   if (okToDraw(layer)) P::scope(*this, layer).moveToRel(dx, dy);
-  if (recordOn_) P::recordColor<zc_UISketchOpMoveToRelPels>(*this, layer, P::defaultProps(), zcColor(0), static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
+  if (recordOn_) P::recordDefault<zc_UISketchOpMoveToRelPels>(*this, layer, zcColor(0), static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
 }
 
 void zcUITablet::moveToRelPels(const zcVector<2>& dir, float length, Layers layer) {
@@ -417,7 +417,7 @@ void zcUITablet::draw(const zcPelBuffer_const<unsigned char>& image, const zcPoi
   paintImage(*this, layer, image, pos, passThrough, passValue, flag,
              [&](zcUIScope& s, const zcPoint& at) { s.draw(image, at, passThrough, passValue, flag); });
   if (recordOn_)
-    P::recordColor<zc_UISketchOpPelBuf8>(*this, layer, P::defaultProps(), zcColor(0), image, pos, passThrough, passValue, flag);
+    P::recordDefault<zc_UISketchOpPelBuf8>(*this, layer, zcColor(0), image, pos, passThrough, passValue, flag);
 }
 
 void zcUITablet::draw(const zcPelBuffer_const<unsigned short>& image, const zcPoint& pos, bool passThrough,
@@ -453,5 +453,5 @@ void zcUITablet::draw(const zcRLEBuffer& image, const zcPoint& pos, const std::v
     }
   }
   if (recordOn_)
-    P::recordColor<zc_UISketchOpRleBuf>(*this, layer, P::defaultProps(), zcColor(0), image, pos, colorMap, passThrough, passValue, flag);
+    P::recordDefault<zc_UISketchOpRleBuf>(*this, layer, zcColor(0), image, pos, colorMap, passThrough, passValue, flag);
 }

@@ -41,12 +41,6 @@ public:
     if (fill) props.fill(true);
     return props;
   }
-  // The properties that calls without properties record.
-  static const zcGraphicProps& defaultProps() {
-    static const zcGraphicProps props;
-    return props;
-  }
-
   // The values of the properties an operation records.
   using Pen = zcUISketch::PropsValues;
   // How a recording call appends. Quick appends within the capacity only, counting
@@ -69,17 +63,24 @@ public:
   // whether the operation was appended (always, but for Quick).
   template <class R, class... V>
   static void record(zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
-    recordAs<R, false>(t, layer, props, props.penColor(), values...);
+    recordAs<R, false>(t, layer, zcUISketch::values_(props), props.penColor(), values...);
   }
   template <class R, class... V>
   static void recordFilled(zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
-    recordAs<R, true>(t, layer, props, props.penColor(), values...);
+    recordAs<R, true>(t, layer, zcUISketch::values_(props), props.penColor(), values...);
   }
   template <class R, class... V>
   static void recordColor(zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color,
                           const V&... values) {
-    recordAs<R, false>(t, layer, props, color, values...);
+    recordAs<R, false>(t, layer, zcUISketch::values_(props), color, values...);
   }
+  // With the default properties (a constant: nothing built or guarded) and the color
+  // given, or their own pen color.
+  template <class R, class... V>
+  static void recordDefault(zcUITablet& t, Layers layer, const zcColor& color, const V&... values) {
+    recordAs<R, false>(t, layer, zcUISketch::defaultValues_(), color, values...);
+  }
+  static const zcColor& defaultColor() { return zcUISketch::defaultValues_().penColor; }
   template <class R, class How, class... V>
   static bool record(How how, zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
     return recordAs<R, false>(how, t, layer, zcUISketch::values_(props), props.penColor(), values...);
@@ -88,22 +89,20 @@ public:
   static bool recordFilled(How how, zcUITablet& t, Layers layer, const zcGraphicProps& props, const V&... values) {
     return recordAs<R, true>(how, t, layer, zcUISketch::values_(props), props.penColor(), values...);
   }
-  // With the default properties and the color given.
   template <class R, class How, class... V>
   static bool recordDefault(How how, zcUITablet& t, Layers layer, const zcColor& color, const V&... values) {
     return recordAs<R, false>(how, t, layer, zcUISketch::defaultValues_(), color, values...);
   }
   // Quick, then Exact out of line when Quick could not.
   template <class R, bool Filled, class... V>
-  static void recordAs(zcUITablet& t, Layers layer, const zcGraphicProps& props, const zcColor& color,
-                       const V&... values) {
-    if (!recordAs<R, Filled>(Quick(), t, layer, zcUISketch::values_(props), color, values...))
-      recordExactly<R, Filled>(t, layer, props, color, values...);
+  static void recordAs(zcUITablet& t, Layers layer, const Pen& pen, const zcColor& color, const V&... values) {
+    if (!recordAs<R, Filled>(Quick(), t, layer, pen, color, values...))
+      recordExactly<R, Filled>(t, layer, pen, color, values...);
   }
   template <class R, bool Filled, class... V>
-  [[gnu::cold, gnu::noinline]] static void recordExactly(zcUITablet& t, Layers layer, const zcGraphicProps& props,
+  [[gnu::cold, gnu::noinline]] static void recordExactly(zcUITablet& t, Layers layer, const Pen& pen,
                                                          const zcColor& color, const V&... values) {
-    recordAs<R, Filled>(Exact(), t, layer, zcUISketch::values_(props), color, values...);
+    recordAs<R, Filled>(Exact(), t, layer, pen, color, values...);
   }
   // The same properties (the common case) and new ones take paths of their own.
   template <class R, bool Filled, class How, class... V>
