@@ -27,7 +27,7 @@ fi
 
 build=(cmake ninja-build g++ pkg-config libcairo2-dev libpng-dev libcli11-dev fonts-dejavu-core
        pybind11-dev python3-dev python3-numpy)
-test=(libgtest-dev libgmock-dev python3-pytest kicad-footprints)
+test=(libgtest-dev libgmock-dev python3-pytest kicad-footprints poppler-utils)
 bench=(libbenchmark-dev python3-opencv)
 # The unversioned runtime package follows the default clang of the release.
 fuzz=(clang libclang-rt-dev)
