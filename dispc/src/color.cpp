@@ -36,6 +36,18 @@ enum StockCode { eBlack, eDkGrey, eGrey, eLtGrey, eWhite, eRed, eDkRed, eOrange,
 const zcColor& stock(StockCode code) { return zc_StockColors::table()[code]; }
 }  // namespace
 
+const std::vector<zcNamedColor>& zfStockColors() {
+  static const char* const names[eStockCount] = {"black",  "dkGrey", "grey",    "ltGrey", "white", "red",
+                                                 "dkRed",  "orange", "yellow",  "green",  "dkGreen", "cyan",
+                                                 "blue",   "purple", "magenta", "pass"};
+  static const std::vector<zcNamedColor> colors = [] {
+    std::vector<zcNamedColor> out;
+    for (int code = 0; code < eStockCount; ++code) out.push_back({names[code], stock(StockCode(code))});
+    return out;
+  }();
+  return colors;
+}
+
 const zcColor& zcColor::blackColor() { return stock(eBlack); }
 const zcColor& zcColor::dkGreyColor() { return stock(eDkGrey); }
 const zcColor& zcColor::greyColor() { return stock(eGrey); }

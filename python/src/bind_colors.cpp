@@ -12,29 +12,40 @@
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
 
+#include <cctype>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace zc_py {
 namespace {
 
 struct StockColor {
-  const char* name;
+  std::string name;
   const zcColor& color;
 };
 
-// Python's names of the stock colors, in palette order ("pass" is a keyword: pass_).
-const StockColor kStock[] = {
-    {"black", zcColor::black},   {"dk_grey", zcColor::dkGrey},   {"grey", zcColor::grey},
-    {"lt_grey", zcColor::ltGrey}, {"white", zcColor::white},     {"red", zcColor::red},
-    {"dk_red", zcColor::dkRed},   {"orange", zcColor::orange},   {"yellow", zcColor::yellow},
-    {"green", zcColor::green},    {"dk_green", zcColor::dkGreen}, {"cyan", zcColor::cyan},
-    {"blue", zcColor::blue},      {"purple", zcColor::purple},   {"magenta", zcColor::magenta},
-    {"pass_", zcColor::pass}};
+// The library's stock colors under Python's names: snake case ("dkGrey" becomes
+// "dk_grey"), and "pass_" for "pass", a keyword.
+const std::vector<StockColor>& stockColors() {
+  static const std::vector<StockColor> colors = [] {
+    std::vector<StockColor> out;
+    for (const zcNamedColor& n : zfStockColors()) {
+      std::string name;
+      for (const char* c = n.name; *c; ++c) {
+        if (std::isupper(static_cast<unsigned char>(*c))) name += '_';
+        name += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+      }
+      out.push_back({name == "pass" ? "pass_" : name, n.color});
+    }
+    return out;
+  }();
+  return colors;
+}
 
 zcColor stockNamed(const std::string& name) {
   const std::string wanted = name == "pass" ? "pass_" : name;
-  for (const StockColor& s : kStock)
+  for (const StockColor& s : stockColors())
     if (wanted == s.name) return s.color;
   throw py::value_error("color: no stock color named '" + name + "'");
 }
@@ -43,7 +54,7 @@ zcColor stockNamed(const std::string& name) {
 
 std::string colorRepr(const zcColor& c) {
   if (c.isStockColor()) {
-    for (const StockColor& s : kStock)
+    for (const StockColor& s : stockColors())
       if (s.color.index() == c.index() && s.color.rgbStruct() == c.rgbStruct()) return std::string("zcColor.") + s.name;
   }
   char text[48];
@@ -97,7 +108,7 @@ void bindColors(py::module_& m) {
       .def("__ne__", [](const zcColor& a, const zcColor& b) { return a != b; }, py::is_operator())
       .def("__repr__", &colorRepr);
   color.attr("__hash__") = py::none();
-  for (const StockColor& s : kStock) color.attr(s.name) = s.color;
+  for (const StockColor& s : stockColors()) color.attr(s.name.c_str()) = s.color;
   color.attr("gray") = zcColor::grey;
   color.attr("lt_gray") = zcColor::ltGrey;
   color.attr("dk_gray") = zcColor::dkGrey;

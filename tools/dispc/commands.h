@@ -98,11 +98,5 @@ void zfMapTablet(zcUITablet& tablet, const zcTabletMap& map);
 // operations and those recorded for both layers paint, on that layer.
 void zfReplayOnScreen(const zcUISketch& sketch, zcScreen& screen, const zcTabletMap& map, zcUITablet::Layers layers);
 
-// The sixteen stock colors with their names, in palette order of the stock table.
-struct zcNamedColor {
-  const char* name;
-  const zcColor& color;
-};
-const std::vector<zcNamedColor>& zfStockColors();
 // "red" for a stock color, "index 42" for an index color, "#0A141E" for an RGB color.
 std::string zfColorText(const zcColor& color);

@@ -47,17 +47,6 @@ std::string propsText(const zcGraphicProps& p) {
 
 }  // namespace
 
-const std::vector<zcNamedColor>& zfStockColors() {
-  static const std::vector<zcNamedColor> colors = {
-      {"black", zcColor::black},   {"dkGrey", zcColor::dkGrey},   {"grey", zcColor::grey},
-      {"ltGrey", zcColor::ltGrey}, {"white", zcColor::white},     {"red", zcColor::red},
-      {"dkRed", zcColor::dkRed},   {"orange", zcColor::orange},   {"yellow", zcColor::yellow},
-      {"green", zcColor::green},   {"dkGreen", zcColor::dkGreen}, {"cyan", zcColor::cyan},
-      {"blue", zcColor::blue},     {"purple", zcColor::purple},   {"magenta", zcColor::magenta},
-      {"pass", zcColor::pass}};
-  return colors;
-}
-
 std::string zfColorText(const zcColor& color) {
   if (color.isStockColor() && color.isIndexColor()) {
     for (const zcNamedColor& n : zfStockColors())

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 #include <type_traits>
 
 class zcArchive;
@@ -173,3 +174,11 @@ DISPC_API zgr_color zfColor(const zcColor& color);
 // From the graphics-list color code: bit 7 set gives the RGB color of the top three
 // bytes; 1 to 15 give that stock color; 0 and every other value give black.
 DISPC_API zcColor zfColor(zgr_color code);
+
+// The sixteen stock colors with their names ("black", "dkGrey", ... "pass"), in
+// graphics-list code order (the position is the code).
+struct zcNamedColor {
+  const char* name;
+  const zcColor& color;
+};
+DISPC_API const std::vector<zcNamedColor>& zfStockColors();
