@@ -209,13 +209,12 @@ int32_t zgr_list_appendTextEx(zgr_list* list, const wchar_t* text, const zmath_v
 
 int32_t zgr_list_appendRaw(zgr_list* list, uint32_t kind, zgr_color color, const void* payload, size_t size) {
   if (!list || (size > 0 && !payload)) return ZF_STATUS_NULL_POINTER;
-  if (size > (size_t)PTRDIFF_MAX - ZGR_HEADER_SIZE) return ZF_STATUS_SIZE_OVERFLOW;
+  /* Checked before anything is reserved, so a refusal leaves the buffer where it was. */
+  if (size == 0 || zgr_payload_size(kind, (const unsigned char*)payload, size) != size) return ZF_STATUS_MALFORMED;
   unsigned char* r;
   const int32_t status = reserve(list, size, &r);
   if (status < 0) return status;
-  put_u32(r, kind);
-  if (size > 0) memcpy(r + ZGR_HEADER_SIZE, payload, size);
-  if (zgr_record_size(r, ZGR_HEADER_SIZE + size) != ZGR_HEADER_SIZE + size) return ZF_STATUS_MALFORMED;
+  memcpy(r + ZGR_HEADER_SIZE, payload, size);
   return commit(list, r, kind, color, size);
 }
 

@@ -13,13 +13,9 @@ static inline uint32_t zgr_get_u32(const unsigned char* p) {
 /* Payload sizes of the fixed kinds; -1 for the kinds sized by their contents. */
 static const long zgr_fixed_payload[] = {16, 32, 32, 32, 56, 24, 104, -1, 48, -1, -1};
 
-/* The whole size of the record at p, which has `left` bytes up to the end of the used
- * bytes; 0 when it does not fit or breaks its layout. */
-static inline size_t zgr_record_size(const unsigned char* p, size_t left) {
-  if (left < ZGR_HEADER_SIZE) return 0;
-  const uint32_t kind = zgr_get_u32(p);
-  const unsigned char* payload = p + ZGR_HEADER_SIZE;
-  const size_t room = left - ZGR_HEADER_SIZE;
+/* The payload size that a record of `kind` with the payload at p needs, which has `room`
+ * bytes up to the end of the used bytes; 0 when it does not fit or breaks its layout. */
+static inline size_t zgr_payload_size(uint32_t kind, const unsigned char* payload, size_t room) {
   size_t need;
   if (kind > ZGR_KIND_LINE_SEG_SET || zgr_fixed_payload[kind] >= 0) {
     need = kind > ZGR_KIND_LINE_SEG_SET ? 16 : (size_t)zgr_fixed_payload[kind];
@@ -34,7 +30,15 @@ static inline size_t zgr_record_size(const unsigned char* p, size_t left) {
     if (n < 0 || (size_t)n > (room - head) / each) return 0;
     need = head + each * (size_t)n;
   }
-  return need <= room ? ZGR_HEADER_SIZE + need : 0;
+  return need <= room ? need : 0;
+}
+
+/* The whole size of the record at p, which has `left` bytes up to the end of the used
+ * bytes; 0 when it does not fit or breaks its layout. */
+static inline size_t zgr_record_size(const unsigned char* p, size_t left) {
+  if (left < ZGR_HEADER_SIZE) return 0;
+  const size_t need = zgr_payload_size(zgr_get_u32(p), p + ZGR_HEADER_SIZE, left - ZGR_HEADER_SIZE);
+  return need ? ZGR_HEADER_SIZE + need : 0;
 }
 
 /* ZF_STATUS_OK when the list's records fill exactly its used bytes (a count below 1 is an
