@@ -128,11 +128,7 @@ void walkRecord(const Sink& s, std::uint32_t kind, const zcColor& c, const unsig
       const std::uint32_t code = zfLoadU32(p + 20);
       const zcUIFormat format(static_cast<zcUIFormat::Alignment>(code >= 1 && code <= 8 ? code : 0));
       s.add<zcGraphicText>(text, at, c, background, format, offset);
-      if (t) {
-        t->drawStart(at, s.layer);
-        t->moveToRelPels(zfOffsetPels(offset.x()), zfOffsetPels(offset.y()), s.layer);
-        t->draw(text, zcUITablet::drawPointArg(), c, background, format, s.layer);
-      }
+      if (t) zfDrawText(*t, text, at, offset, c, background, format, s.layer);
       return;
     }
     case ZGR_KIND_LINE_SEG_SET: {
