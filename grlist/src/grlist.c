@@ -1,7 +1,7 @@
 /* The graphics list and its shape math (grlist/grlist.h). Every append checks its
  * arguments and reserves room before it writes, so a refused append leaves the list
  * as it was; records are written byte by byte, little-endian, wherever they fall. */
-#include "grlist/grlist.h"
+#include "grlist_layout.h"
 
 #include <math.h>
 #include <stdlib.h>
@@ -13,10 +13,6 @@ static void put_u32(unsigned char* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = (unsigned char)(v >> (8 * i));
 }
 
-static uint32_t get_u32(const unsigned char* p) {
-  return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
-
 static void put_f64(unsigned char* p, double v) {
   uint64_t bits;
   memcpy(&bits, &v, 8);
@@ -25,7 +21,7 @@ static void put_f64(unsigned char* p, double v) {
 }
 
 static double get_f64(const unsigned char* p) {
-  const uint64_t bits = (uint64_t)get_u32(p) | (uint64_t)get_u32(p + 4) << 32;
+  const uint64_t bits = (uint64_t)zgr_get_u32(p) | (uint64_t)zgr_get_u32(p + 4) << 32;
   double v;
   memcpy(&v, &bits, 8);
   return v;
@@ -42,47 +38,12 @@ static zmath_vector get_vector(const unsigned char* p) {
   return v;
 }
 
-/* --- Record sizes ------------------------------------------------------------------- */
-
-/* Payload sizes of the fixed kinds; -1 for the kinds sized by their contents. */
-static const long kFixedPayload[] = {16, 32, 32, 32, 56, 24, 104, -1, 48, -1, -1};
-
-/* The whole size of the record at p, which has `left` bytes up to the end of the used
- * bytes; 0 when it does not fit or breaks its layout. */
-static size_t record_size(const unsigned char* p, size_t left) {
-  if (left < ZGR_HEADER_SIZE) return 0;
-  const uint32_t kind = get_u32(p);
-  const unsigned char* payload = p + ZGR_HEADER_SIZE;
-  const size_t room = left - ZGR_HEADER_SIZE;
-  size_t need;
-  if (kind > ZGR_KIND_LINE_SEG_SET || kFixedPayload[kind] >= 0) {
-    need = kind > ZGR_KIND_LINE_SEG_SET ? 16 : (size_t)kFixedPayload[kind];
-  } else if (kind == ZGR_KIND_TEXT) {
-    size_t at = ZGR_TEXT_FIXED_SIZE;
-    while (at + 2 <= room && (payload[at] | payload[at + 1]) != 0) at += 2;
-    need = at + 2;
-  } else {
-    const size_t head = kind == ZGR_KIND_POLYLINE ? 8 : 4, each = kind == ZGR_KIND_POLYLINE ? 16 : 32;
-    if (room < head) return 0;
-    const int32_t n = (int32_t)get_u32(payload);
-    if (n < 0 || (size_t)n > (room - head) / each) return 0;
-    need = head + each * (size_t)n;
-  }
-  return need <= room ? ZGR_HEADER_SIZE + need : 0;
-}
-
 /* ZF_STATUS_OK when the list's records fill exactly its used bytes. */
 static int32_t check_list(const zgr_list* list) {
   if (!list) return ZF_STATUS_NULL_POINTER;
-  if (list->count <= 0) return ZF_STATUS_OK;
-  if (!list->records) return ZF_STATUS_MALFORMED;
-  size_t at = 0;
-  for (int32_t i = 0; i < list->count; ++i) {
-    const size_t size = at <= list->used ? record_size(list->records + at, list->used - at) : 0;
-    if (size == 0) return ZF_STATUS_MALFORMED;
-    at += size;
-  }
-  return at == list->used ? ZF_STATUS_OK : ZF_STATUS_MALFORMED;
+  int32_t bad;
+  size_t at;
+  return zgr_check_records(list, &bad, &at);
 }
 
 /* --- Appending ---------------------------------------------------------------------- */
@@ -120,7 +81,7 @@ static int32_t append_vectors(zgr_list* list, uint32_t kind, zgr_color color, co
                               const zmath_vector* b, const double* angle, const zmath_vector* c) {
   if (!list || !a || (kind != ZGR_KIND_POINT && !b) || (kind == ZGR_KIND_GEN_RECT && (!angle || !c)))
     return ZF_STATUS_NULL_POINTER;
-  const size_t size = (size_t)kFixedPayload[kind];
+  const size_t size = (size_t)zgr_fixed_payload[kind];
   unsigned char* r;
   const int32_t status = reserve(list, size, &r);
   if (status < 0) return status;
@@ -248,13 +209,12 @@ int32_t zgr_list_appendTextEx(zgr_list* list, const wchar_t* text, const zmath_v
 
 int32_t zgr_list_appendRaw(zgr_list* list, uint32_t kind, zgr_color color, const void* payload, size_t size) {
   if (!list || (size > 0 && !payload)) return ZF_STATUS_NULL_POINTER;
-  if (size > (size_t)PTRDIFF_MAX - ZGR_HEADER_SIZE) return ZF_STATUS_SIZE_OVERFLOW;
+  /* Checked before anything is reserved, so a refusal leaves the buffer where it was. */
+  if (size == 0 || zgr_payload_size(kind, (const unsigned char*)payload, size) != size) return ZF_STATUS_MALFORMED;
   unsigned char* r;
   const int32_t status = reserve(list, size, &r);
   if (status < 0) return status;
-  put_u32(r, kind);
-  if (size > 0) memcpy(r + ZGR_HEADER_SIZE, payload, size);
-  if (record_size(r, ZGR_HEADER_SIZE + size) != ZGR_HEADER_SIZE + size) return ZF_STATUS_MALFORMED;
+  memcpy(r + ZGR_HEADER_SIZE, payload, size);
   return commit(list, r, kind, color, size);
 }
 
@@ -271,10 +231,10 @@ static void print_vectors(FILE* out, const unsigned char* p, size_t n, const cha
 }
 
 static void print_record(FILE* out, int32_t index, const unsigned char* r) {
-  const uint32_t kind = get_u32(r);
+  const uint32_t kind = zgr_get_u32(r);
   const unsigned char* p = r + ZGR_HEADER_SIZE;
   fprintf(out, "#%ld %s color 0x%08lX", (long)index, kind <= ZGR_KIND_LINE_SEG_SET ? kKindNames[kind] : "point",
-          (unsigned long)get_u32(r + 4));
+          (unsigned long)zgr_get_u32(r + 4));
   if (kind > ZGR_KIND_LINE_SEG_SET) fprintf(out, " (kind %lu)", (unsigned long)kind);
   switch (kind) {
     case ZGR_KIND_GEN_RECT:
@@ -292,8 +252,8 @@ static void print_record(FILE* out, int32_t index, const unsigned char* r) {
               get_f64(p + 64));
       break;
     case ZGR_KIND_POLYLINE:
-      fprintf(out, " %s n=%ld:", get_u32(p + 4) ? "closed" : "open", (long)(int32_t)get_u32(p));
-      print_vectors(out, p + 8, (size_t)get_u32(p), " ");
+      fprintf(out, " %s n=%ld:", zgr_get_u32(p + 4) ? "closed" : "open", (long)(int32_t)zgr_get_u32(p));
+      print_vectors(out, p + 8, (size_t)zgr_get_u32(p), " ");
       break;
     case ZGR_KIND_TEXT:
       fprintf(out, " \"");
@@ -306,16 +266,16 @@ static void print_record(FILE* out, int32_t index, const unsigned char* r) {
       }
       fprintf(out, "\" at");
       print_vectors(out, p, 1, "");
-      fprintf(out, " background 0x%08lX alignment %ld offset", (unsigned long)get_u32(p + 16),
-              (long)(int32_t)get_u32(p + 20));
+      fprintf(out, " background 0x%08lX alignment %ld offset", (unsigned long)zgr_get_u32(p + 16),
+              (long)(int32_t)zgr_get_u32(p + 20));
       print_vectors(out, p + 24, 1, "");
       break;
     case ZGR_KIND_LINE_SEG_SET:
-      fprintf(out, " n=%ld:", (long)(int32_t)get_u32(p));
-      print_vectors(out, p + 4, 2 * (size_t)get_u32(p), "-");
+      fprintf(out, " n=%ld:", (long)(int32_t)zgr_get_u32(p));
+      print_vectors(out, p + 4, 2 * (size_t)zgr_get_u32(p), "-");
       break;
     default:
-      print_vectors(out, p, kind <= ZGR_KIND_LINE_SEG_SET ? (size_t)kFixedPayload[kind] / 16 : 1, " ");
+      print_vectors(out, p, kind <= ZGR_KIND_LINE_SEG_SET ? (size_t)zgr_fixed_payload[kind] / 16 : 1, " ");
   }
   fputc('\n', out);
 }
@@ -327,7 +287,7 @@ int32_t zgr_list_print(const zgr_list* list, FILE* out) {
   size_t at = 0;
   for (int32_t i = 0; i < list->count; ++i) {
     print_record(out, i, list->records + at);
-    at += record_size(list->records + at, list->used - at);
+    at += zgr_record_size(list->records + at, list->used - at);
   }
   return ZF_STATUS_OK;
 }

@@ -63,7 +63,7 @@ TEST(GraphicsListRecords, AppendsWriteKindColorAndPayloadAfterTheRecordsBefore) 
 }
 
 TEST(GraphicsListRecords, RefusalsReturnTheirStatusAndChangeNothing) {
-  const unsigned char twelve[12] = {};
+  const unsigned char twelve[12] = {}, kilo[1024] = {};
   const struct {
     std::int32_t status;
     std::function<std::int32_t(zgr_list*)> call;
@@ -76,6 +76,9 @@ TEST(GraphicsListRecords, RefusalsReturnTheirStatusAndChangeNothing) {
       {ZF_STATUS_BAD_PARAMS, [](zgr_list* l) { return zgr_list_appendLineSegSet(l, 0, nullptr, -2); }},
       {ZF_STATUS_MALFORMED, [&](zgr_list* l) { return zgr_list_appendRaw(l, ZGR_KIND_CIRCLE, 0, twelve, 12); }},
       {ZF_STATUS_MALFORMED, [&](zgr_list* l) { return zgr_list_appendRaw(l, ZGR_KIND_TEXT, 0, twelve, 12); }},
+      // Sizes not the kind's, one past the buffer's room: refused before anything is reserved.
+      {ZF_STATUS_MALFORMED, [&](zgr_list* l) { return zgr_list_appendRaw(l, ZGR_KIND_CIRCLE, 0, kilo, sizeof kilo); }},
+      {ZF_STATUS_MALFORMED, [&](zgr_list* l) { return zgr_list_appendRaw(l, 11, 0, twelve, PTRDIFF_MAX); }},
       {ZF_STATUS_SIZE_OVERFLOW, [](zgr_list* l) {
          l->count = std::numeric_limits<std::int32_t>::max();
          const std::int32_t status = zgr_list_appendPoint(l, 0, &kA);
@@ -87,9 +90,12 @@ TEST(GraphicsListRecords, RefusalsReturnTheirStatusAndChangeNothing) {
     List list;
     ASSERT_EQ(zgr_list_appendPoint(&list.l, 7, &kB), 0);
     const Bytes before = list.bytes();
+    const zgr_list fields = list.l;
     EXPECT_EQ(r.call(&list.l), r.status);
     EXPECT_EQ(list.l.count, 1);
     EXPECT_EQ(list.bytes(), before);
+    EXPECT_EQ(list.l.records, fields.records);
+    EXPECT_EQ(list.l.capacity, fields.capacity);
   }
 }
 

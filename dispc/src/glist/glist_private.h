@@ -13,10 +13,18 @@
 // Source name that archive errors of this module report.
 inline constexpr const char* zkGraphicModule = "dispc/glist";
 
-// A text's pixel offset component as a tablet step: truncated toward zero and held
+// A text drawn at its location moved by its pixel offset, as zcGraphicText draws it and
+// a graphics-list text record draws. The offset is truncated toward zero and held
 // within 32 bits (NaN as 0), so that any offset read from outside draws.
-inline long zfOffsetPels(double v) {
-  return std::isnan(v) ? 0 : static_cast<long>(std::clamp(v, -2147483648.0, 2147483647.0));
+inline void zfDrawText(zcUITablet& tablet, const std::wstring& text, const zcPoint& at, const zcVector<2>& offset,
+                       const zcColor& color, const zcColor& background, const zcUIFormat& format,
+                       zcUITablet::Layers layer) {
+  const auto pels = [](double v) {
+    return std::isnan(v) ? 0 : static_cast<long>(std::clamp(v, -2147483648.0, 2147483647.0));
+  };
+  tablet.drawStart(at, layer);
+  tablet.moveToRelPels(pels(offset.x()), pels(offset.y()), layer);
+  tablet.draw(text, zcUITablet::drawPointArg(), color, background, format, layer);
 }
 
 class zcGraphicPrivate : public zcGraphic {

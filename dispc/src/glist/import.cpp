@@ -4,6 +4,7 @@
 #include "dispc/glexport.h"
 
 #include "glist/glist_private.h"
+#include "grlist_layout.h"
 
 #include "zfound/bytes.h"
 #include "zfound/strings.h"
@@ -14,49 +15,16 @@
 
 namespace {
 
-constexpr std::size_t kHeader = ZGR_HEADER_SIZE;
-constexpr std::uint32_t kLastKind = ZGR_KIND_LINE_SEG_SET;
-// Payload sizes of the fixed kinds (kinds above 10 are points); 0 for those sized by
-// their contents.
-constexpr std::size_t kFixedPayload[] = {16, 32, 32, 32, 56, 24, 104, 0, 48, 0, 0};
-
-// The size of the record at p with `left` bytes up to the end of the used bytes; 0 when
-// it does not fit or breaks its layout.
-std::size_t recordSize(const unsigned char* p, std::size_t left) {
-  if (left < kHeader) return 0;
-  const std::uint32_t kind = zfLoadU32(p);
-  const unsigned char* payload = p + kHeader;
-  const std::size_t room = left - kHeader;
-  std::size_t need = kind > kLastKind ? 16 : kFixedPayload[kind];
-  if (kind == ZGR_KIND_TEXT) {
-    std::size_t at = ZGR_TEXT_FIXED_SIZE;
-    while (at + 2 <= room && (payload[at] | payload[at + 1]) != 0) at += 2;
-    need = at + 2;
-  } else if (kind == ZGR_KIND_POLYLINE || kind == ZGR_KIND_LINE_SEG_SET) {
-    const bool poly = kind == ZGR_KIND_POLYLINE;
-    const std::size_t head = poly ? 8 : 4, each = poly ? 16 : 32;
-    if (room < head) return 0;
-    const std::int32_t n = zfLoadI32(payload);
-    if (n < 0 || static_cast<std::size_t>(n) > (room - head) / each) return 0;
-    need = head + each * static_cast<std::size_t>(n);
-  }
-  return need <= room ? kHeader + need : 0;
-}
-
 // The records are checked as a whole before any is used.
 void checkList(const zgr_list& list) {
-  if (list.count < 1) return;
-  if (!list.records) throw zcMalformedData(L"a graphics list with records has no record buffer");
+  std::int32_t bad = 0;
   std::size_t at = 0;
-  for (std::int32_t i = 0; i < list.count; ++i) {
-    const std::size_t size = recordSize(list.records + at, list.used - at);
-    if (size == 0)
-      throw zcMalformedData(L"graphics list record " + std::to_wstring(i) + L" at byte " + std::to_wstring(at) +
-                            L" does not fit its " + std::to_wstring(list.used) + L" used bytes");
-    at += size;
-  }
-  if (at != list.used)
-    throw zcMalformedData(std::to_wstring(list.used - at) + L" bytes follow the last graphics list record");
+  if (zgr_check_records(&list, &bad, &at) == ZF_STATUS_OK) return;
+  if (!list.records) throw zcMalformedData(L"a graphics list with records has no record buffer");
+  if (bad < list.count)
+    throw zcMalformedData(L"graphics list record " + std::to_wstring(bad) + L" at byte " + std::to_wstring(at) +
+                          L" does not fit its " + std::to_wstring(list.used) + L" used bytes");
+  throw zcMalformedData(std::to_wstring(list.used - at) + L" bytes follow the last graphics list record");
 }
 
 zcPoint point(const unsigned char* p) { return zcPoint(zfLoadF64(p), zfLoadF64(p + 8)); }
@@ -160,11 +128,7 @@ void walkRecord(const Sink& s, std::uint32_t kind, const zcColor& c, const unsig
       const std::uint32_t code = zfLoadU32(p + 20);
       const zcUIFormat format(static_cast<zcUIFormat::Alignment>(code >= 1 && code <= 8 ? code : 0));
       s.add<zcGraphicText>(text, at, c, background, format, offset);
-      if (t) {
-        t->drawStart(at, s.layer);
-        t->moveToRelPels(zfOffsetPels(offset.x()), zfOffsetPels(offset.y()), s.layer);
-        t->draw(text, zcUITablet::drawPointArg(), c, background, format, s.layer);
-      }
+      if (t) zfDrawText(*t, text, at, offset, c, background, format, s.layer);
       return;
     }
     case ZGR_KIND_LINE_SEG_SET: {
@@ -189,8 +153,8 @@ void walk(const zgr_list* list, const Sink& sink) {
   std::size_t at = 0;
   for (std::int32_t i = 0; i < list->count; ++i) {
     const unsigned char* r = list->records + at;
-    walkRecord(sink, zfLoadU32(r), zfColor(static_cast<zgr_color>(zfLoadU32(r + 4))), r + kHeader);
-    at += recordSize(r, list->used - at);
+    walkRecord(sink, zfLoadU32(r), zfColor(static_cast<zgr_color>(zfLoadU32(r + 4))), r + ZGR_HEADER_SIZE);
+    at += zgr_record_size(r, list->used - at);
   }
 }
 

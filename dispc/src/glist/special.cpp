@@ -80,9 +80,7 @@ zcRect zcGraphicText::encloseRect() const { return zcRect(); }
 double zcGraphicText::distToPoint(const zcVector<2>&) const { return 1e308; }
 
 void zcGraphicText::draw(zcUITablet& tablet, zcUITablet::Layers layer) const {
-  tablet.drawStart(location_, layer);
-  tablet.moveToRelPels(zfOffsetPels(offset_.x()), zfOffsetPels(offset_.y()), layer);
-  tablet.draw(text_, zcUITablet::drawPointArg(), color(), background_, format_, layer);
+  zfDrawText(tablet, text_, location_, offset_, color(), background_, format_, layer);
 }
 
 void zcGraphicText::serialize_(zcArchive& archive, unsigned char version) {
