@@ -12,6 +12,7 @@
 
 #include "dispc/uitablet.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,10 @@ struct Batch {
 
 const char* negativeThird(const double* r) { return r[2] < 0 ? "a negative radius" : nullptr; }
 const char* negativeSize(const double* r) { return r[2] < 0 || r[3] < 0 ? "a negative size" : nullptr; }
+// A cross's size becomes a 32-bit pel count: a larger one has no such count.
+const char* crossSize(const double* r) {
+  return r[3] < 0 ? "a negative size" : r[3] > INT32_MAX ? "a size beyond 2147483647 pels" : nullptr;
+}
 
 const Batch kBatches[] = {
     {"draw_segments", 4, "Segments, one (x1, y1, x2, y2) row each.", nullptr,
@@ -89,7 +94,7 @@ const Batch kBatches[] = {
      [](T& t, const double* r, const zcGraphicProps& p, L l) { t.draw(zcCircle(zcPoint(r[0], r[1]), r[2]), p, l); }},
     {"draw_rects", 4, "Rectangles, one (x, y, width, height) row each.", &negativeSize,
      [](T& t, const double* r, const zcGraphicProps& p, L l) { t.draw(zcRect(r[0], r[1], r[2], r[3]), p, l); }},
-    {"draw_crosses", 4, "Crosses, one (x, y, angle, size) row each.", &negativeSize,
+    {"draw_crosses", 4, "Crosses, one (x, y, angle, size) row each.", &crossSize,
      [](T& t, const double* r, const zcGraphicProps& p, L l) {
        t.draw(zcCross(zcPoint(r[0], r[1]), zcRadian(r[2]), static_cast<std::int32_t>(r[3])), p, l);
      }},

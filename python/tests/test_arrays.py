@@ -61,6 +61,7 @@ BAD_CALLS = [
     (lambda t, s: t.draw_segments(np.zeros((3, 3)), PEN), ValueError, "rows: expected shape (N, 4)"),
     (lambda t, s: t.draw_segments([[0, 0, 1, 1], [0, np.nan, 1, 1]], PEN), ValueError, "rows row 1"),
     (lambda t, s: t.draw_circles([[0, 0, 1], [5, 5, -2]], PEN), ValueError, "row 1: a negative radius"),
+    (lambda t, s: t.draw_crosses([[0, 0, 0, 7], [5, 5, 0, 1e20]], PEN), ValueError, "row 1: a size beyond"),
     (lambda t, s: t.draw_rects("boxes", PEN), TypeError, "rows"),
     (lambda t, s: t.draw_polylines(np.zeros((2, 3)), PEN), ValueError, "rows"),
     (lambda t, s: t.draw_texts(["a", "b"], [[0, 0]], "red"), ValueError, "positions"),
@@ -91,8 +92,9 @@ def test_batch_calls_record_what_the_single_calls_record():
     one, many = dispc.zcUITablet(), dispc.zcUITablet()
     for kind, make in [("segments", lambda r: dispc.zcLineSeg(r[:2], r[2:])),
                        ("rects", lambda r: dispc.zcRect(*r)),
-                       ("circles", lambda r: dispc.zcCircle(r[:2], r[2]))]:
-        data = rows[:, :3] if kind == "circles" else rows
+                       ("circles", lambda r: dispc.zcCircle(r[:2], r[2])),
+                       ("crosses", lambda r: dispc.zcCross(r[:2], r[2], int(r[3])))]:
+        data = {"circles": rows[:, :3], "crosses": rows * (1, 1, -0.1, 1)}.get(kind, rows)  # a negative angle
         getattr(many, "draw_" + kind)(data.T.copy().T, PEN)  # a Fortran-ordered array is converted
         for r in data:
             one.draw(make(r), PEN)
