@@ -64,8 +64,7 @@ void defSynthetic(py::module_& m) {
 zcGenPoly genPolyFrom(const std::vector<std::tuple<double, double, double, double>>& vertices, bool closed) {
   zcGenPoly p;
   for (const auto& [x, y, rounding, span] : vertices) {
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(rounding) || !std::isfinite(span))
-      refuseNonFinite("vertices");
+    for (const double v : {x, y, rounding, span}) finite(v, "vertices");
     p.insertVertex(zcVector<2>(x, y), rounding, zcRadian(span));
   }
   if (closed) p.close();
@@ -96,7 +95,8 @@ void bindPolys(py::module_& m) {
 
   py::class_<zcSMDGDPolyVertex>(m, "zcSMDGDPolyVertex", "A vertex of an SMD poly.")
       .def(py::init([](const zcVector<2>& p, double radius, double span, double prev, double next, std::int32_t label) {
-             return zcSMDGDPolyVertex(p, radius, zcDegree(span), prev, next, label, zcDimTol());
+             return zcSMDGDPolyVertex(p, finite(radius, "radius"), zcDegree(finite(span, "span")),
+                                      finite(prev, "percent_prev"), finite(next, "percent_next"), label, zcDimTol());
            }),
            "point"_a, "radius"_a = 0.0, "span"_a = 0.0, "percent_prev"_a = 0.5, "percent_next"_a = 0.5,
            "label"_a = -1, "span in degrees; zcSMDGDPolyVertex.invalidSegmentLength for a fraction outside "

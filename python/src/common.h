@@ -42,9 +42,14 @@ inline bool loadPair(py::handle src, double& x, double& y) {
   return true;
 }
 
-// Raised for a point or an array with a non-finite coordinate.
+// Raised for a point, an array or a number with a non-finite value.
 [[noreturn]] inline void refuseNonFinite(const std::string& what) {
-  throw py::value_error(what + ": coordinates must be finite (no NaN or infinity)");
+  throw py::value_error(what + ": values must be finite (no NaN or infinity)");
+}
+// The number itself; ValueError naming `arg` when it is NaN or infinite.
+inline double finite(double value, const char* arg) {
+  if (!std::isfinite(value)) refuseNonFinite(arg);
+  return value;
 }
 
 // A writable uint8 array (2-D, or 3-D with `channels` in the last axis when

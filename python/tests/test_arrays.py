@@ -62,6 +62,7 @@ BAD_CALLS = [
     (lambda t, s: t.draw_segments([[0, 0, 1, 1], [0, np.nan, 1, 1]], PEN), ValueError, "rows row 1"),
     (lambda t, s: t.draw_circles([[0, 0, 1], [5, 5, -2]], PEN), ValueError, "row 1: a negative radius"),
     (lambda t, s: t.draw_crosses([[0, 0, 0, 7], [5, 5, 0, 1e20]], PEN), ValueError, "row 1: a size beyond"),
+    (lambda t, s: dispc.zcSMDGDPolyVertex((0, 0), float("nan")), ValueError, "radius: values must be finite"),
     (lambda t, s: t.draw_rects("boxes", PEN), TypeError, "rows"),
     (lambda t, s: t.draw_polylines(np.zeros((2, 3)), PEN), ValueError, "rows"),
     (lambda t, s: t.draw_texts(["a", "b"], [[0, 0]], "red"), ValueError, "positions"),
