@@ -40,6 +40,13 @@ py::array checkedU8(py::handle obj, const char* arg, bool writable, int channels
   return a;
 }
 
+zcPelBuffer<unsigned char> borrowedPels(const py::array& a) {
+  // The pels are only written when checkedU8 found the array writable.
+  return zcPelBuffer<unsigned char>::borrow(static_cast<unsigned char*>(const_cast<void*>(a.data())),
+                                            static_cast<long>(a.shape(1)), static_cast<long>(a.shape(0)),
+                                            static_cast<long>(a.strides(0)));
+}
+
 py::array_t<double, py::array::c_style> checkedRows(py::handle obj, const char* arg, long k) {
   const std::string name(arg);
   py::array_t<double, py::array::c_style> a;

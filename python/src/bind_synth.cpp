@@ -24,17 +24,12 @@ namespace {
 
 using namespace py::literals;
 
-zcPelBuffer<unsigned char> targetOf(py::array a) {
-  return zcPelBuffer<unsigned char>::borrow(static_cast<unsigned char*>(a.mutable_data()), static_cast<long>(a.shape(1)),
-                                            static_cast<long>(a.shape(0)), static_cast<long>(a.strides(0)));
-}
-
 // One synthetic drawing call for any poly kind and transform kind.
 template <class Poly, class Xform>
 void synthetic(const Poly& poly, py::handle image, unsigned char value, const Xform& xform,
                zeSyntheticCoverage coverage) {
   const py::array a = checkedU8(image, "image", true, 0);
-  zcPelBuffer<unsigned char> pb = targetOf(a);
+  zcPelBuffer<unsigned char> pb = borrowedPels(a);
   py::gil_scoped_release unlocked;
   if constexpr (std::is_same_v<Poly, zcGenPoly>) {
     zfDrawSynthetic(poly, xform, pb, value, coverage);

@@ -274,11 +274,8 @@ void bindNamedCalls(py::class_<T>& c) {
       .def(
           "draw_image",
           [](T& t, py::handle image, const zcPoint& pos, bool passThrough, unsigned char passValue, bool gray, L l) {
-            py::array a = checkedU8(image, "image", false, 0);
-            zcPelBuffer<unsigned char> pb = zcPelBuffer<unsigned char>::borrow(
-                const_cast<unsigned char*>(static_cast<const unsigned char*>(a.data())), static_cast<long>(a.shape(1)),
-                static_cast<long>(a.shape(0)), static_cast<long>(a.strides(0)));
-            t.draw(zcPelBuffer_const<unsigned char>(pb), pos, passThrough, passValue, gray, l);
+            const py::array a = checkedU8(image, "image", false, 0);  // may be a copy: kept while drawing
+            t.draw(zcPelBuffer_const<unsigned char>(borrowedPels(a)), pos, passThrough, passValue, gray, l);
           },
           "image"_a, "pos"_a, "pass_through"_a = false, "pass_value"_a = 0, "gray"_a = false, "layer"_a = kOverlay,
           "An 8-bit H x W image (palette indices, or gray levels with gray=True) at pos; recorded.");

@@ -10,6 +10,7 @@
 
 #include "zfound/archive.h"
 #include "zfound/geometry.h"
+#include "zfound/pelbuf.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -56,6 +57,8 @@ inline double finite(double value, const char* arg) {
 // channels > 0); TypeError for another dtype, ValueError for a read-only one or
 // another shape. The message names `arg`.
 py::array checkedU8(py::handle obj, const char* arg, bool writable, int channels);
+// The pels of a 2-D array checkedU8 returned, borrowed (no copy; the array keeps them).
+zcPelBuffer<unsigned char> borrowedPels(const py::array& a);
 // An (N, k) float64 array of finite values, C-contiguous (converted when it is not):
 // TypeError when it cannot be read as numbers, ValueError for another shape or a
 // non-finite value, with the row. The message names `arg`.
