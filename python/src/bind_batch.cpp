@@ -22,7 +22,7 @@ py::array checkedU8(py::handle obj, const char* arg, bool writable, int channels
   const std::string name(arg);
   if (!py::isinstance<py::array>(obj)) throw py::type_error(name + ": expected a numpy uint8 array");
   py::array a = py::reinterpret_borrow<py::array>(obj);
-  if (!a.dtype().is(py::dtype::of<unsigned char>()))
+  if (!a.dtype().equal(py::dtype::of<unsigned char>()))
     throw py::type_error(name + ": expected dtype uint8, got " + std::string(py::str(a.dtype())));
   const bool shaped = channels > 0 ? a.ndim() == 3 && a.shape(2) == channels : a.ndim() == 2;
   if (!shaped)

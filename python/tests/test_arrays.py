@@ -30,6 +30,7 @@ def test_layer_view_shares_the_screens_pels_and_keeps_it_alive():
     (np.dstack([np.full((4, 5), v, np.uint8) for v in (1, 2, 3)]), (1, 2, 3)),
     (np.dstack([np.full((4, 5), v, np.uint8) for v in (255, 0, 100, 51)]), (51, 0, 20)),
     (np.full((4, 10), 9, np.uint8)[:, ::2], (9, 9, 9)),
+    (np.full((4, 5), 6, np.dtype(np.uint8).newbyteorder(">")), (6, 6, 6)),  # an equal dtype, not the same object
 ])
 def test_screen_from_image(image, expected):
     screen = dispc.zcScreen.from_image(image)
