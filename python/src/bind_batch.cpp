@@ -133,7 +133,8 @@ void bindTabletBatch(py::class_<zcUITablet>& c) {
       [](T& t, py::handle rows, const zcGraphicProps& pen, L layer, bool closed) {
         if (!py::isinstance<py::array>(rows) && !py::isinstance<py::sequence>(rows))
           throw py::type_error("rows: expected an (N, 2k) array of numbers");
-        const py::ssize_t k = py::array::ensure(rows).ndim() == 2 ? py::array::ensure(rows).shape(1) : -1;
+        const py::array probe = py::array::ensure(rows);  // null for a ragged list
+        const py::ssize_t k = probe && probe.ndim() == 2 ? probe.shape(1) : -1;
         if (k < 4 || k % 2 != 0) throw py::value_error("rows: expected shape (N, 2k) with k >= 2 points a row");
         const auto a = checkedRows(rows, "rows", static_cast<long>(k));
         const double* v = a.data();

@@ -66,6 +66,7 @@ BAD_CALLS = [
     (lambda t, s: dispc.zcSMDGDPolyVertex((0, 0), float("nan")), ValueError, "radius: values must be finite"),
     (lambda t, s: t.draw_rects("boxes", PEN), TypeError, "rows"),
     (lambda t, s: t.draw_polylines(np.zeros((2, 3)), PEN), ValueError, "rows"),
+    (lambda t, s: t.draw_polylines([[0, 0, 1, 1], [2, 2]], PEN), ValueError, "rows: expected shape (N, 2k)"),
     (lambda t, s: t.draw_texts(["a", "b"], [[0, 0]], "red"), ValueError, "positions"),
     (lambda t, s: t.draw(dispc.zcCircle((float("nan"), 0), 3), PEN), ValueError, "finite"),
     (lambda t, s: dispc.draw_synthetic(s, np.zeros((9, 9), np.float32)), TypeError, "image: expected dtype uint8"),
