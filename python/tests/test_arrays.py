@@ -64,6 +64,8 @@ BAD_CALLS = [
     (lambda t, s: t.draw_circles([[0, 0, 1], [5, 5, -2]], PEN), ValueError, "row 1: a negative radius"),
     (lambda t, s: t.draw_crosses([[0, 0, 0, 7], [5, 5, 0, 1e20]], PEN), ValueError, "row 1: a size beyond"),
     (lambda t, s: dispc.zcSMDGDPolyVertex((0, 0), float("nan")), ValueError, "radius: values must be finite"),
+    (lambda t, s: t.arrow_head((0, 0), (1, 0), float("nan"), PEN), ValueError, "size: values must be finite"),
+    (lambda t, s: t.move_to_rel_pels((1, 0), float("inf")), ValueError, "length: values must be finite"),
     (lambda t, s: t.draw_rects("boxes", PEN), TypeError, "rows"),
     (lambda t, s: t.draw_polylines(np.zeros((2, 3)), PEN), ValueError, "rows"),
     (lambda t, s: t.draw_polylines([[0, 0, 1, 1], [2, 2]], PEN), ValueError, "rows: expected shape (N, 2k)"),
