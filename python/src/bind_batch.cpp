@@ -12,6 +12,7 @@
 
 #include "dispc/uitablet.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ py::array checkedU8(py::handle obj, const char* arg, bool writable, int channels
   const std::string name(arg);
   if (!py::isinstance<py::array>(obj)) throw py::type_error(name + ": expected a numpy uint8 array");
   py::array a = py::reinterpret_borrow<py::array>(obj);
-  if (!a.dtype().is(py::dtype::of<unsigned char>()))
+  if (!a.dtype().equal(py::dtype::of<unsigned char>()))
     throw py::type_error(name + ": expected dtype uint8, got " + std::string(py::str(a.dtype())));
   const bool shaped = channels > 0 ? a.ndim() == 3 && a.shape(2) == channels : a.ndim() == 2;
   if (!shaped)
@@ -37,6 +38,13 @@ py::array checkedU8(py::handle obj, const char* arg, bool writable, int channels
     a = py::array::ensure(a, py::array::c_style);
   }
   return a;
+}
+
+zcPelBuffer<unsigned char> borrowedPels(const py::array& a) {
+  // The pels are only written when checkedU8 found the array writable.
+  return zcPelBuffer<unsigned char>::borrow(static_cast<unsigned char*>(const_cast<void*>(a.data())),
+                                            static_cast<long>(a.shape(1)), static_cast<long>(a.shape(0)),
+                                            static_cast<long>(a.strides(0)));
 }
 
 py::array_t<double, py::array::c_style> checkedRows(py::handle obj, const char* arg, long k) {
@@ -79,6 +87,10 @@ struct Batch {
 
 const char* negativeThird(const double* r) { return r[2] < 0 ? "a negative radius" : nullptr; }
 const char* negativeSize(const double* r) { return r[2] < 0 || r[3] < 0 ? "a negative size" : nullptr; }
+// A cross's size becomes a 32-bit pel count: a larger one has no such count.
+const char* crossSize(const double* r) {
+  return r[3] < 0 ? "a negative size" : r[3] > INT32_MAX ? "a size beyond 2147483647 pels" : nullptr;
+}
 
 const Batch kBatches[] = {
     {"draw_segments", 4, "Segments, one (x1, y1, x2, y2) row each.", nullptr,
@@ -89,7 +101,7 @@ const Batch kBatches[] = {
      [](T& t, const double* r, const zcGraphicProps& p, L l) { t.draw(zcCircle(zcPoint(r[0], r[1]), r[2]), p, l); }},
     {"draw_rects", 4, "Rectangles, one (x, y, width, height) row each.", &negativeSize,
      [](T& t, const double* r, const zcGraphicProps& p, L l) { t.draw(zcRect(r[0], r[1], r[2], r[3]), p, l); }},
-    {"draw_crosses", 4, "Crosses, one (x, y, angle, size) row each.", &negativeSize,
+    {"draw_crosses", 4, "Crosses, one (x, y, angle, size) row each.", &crossSize,
      [](T& t, const double* r, const zcGraphicProps& p, L l) {
        t.draw(zcCross(zcPoint(r[0], r[1]), zcRadian(r[2]), static_cast<std::int32_t>(r[3])), p, l);
      }},
@@ -121,7 +133,8 @@ void bindTabletBatch(py::class_<zcUITablet>& c) {
       [](T& t, py::handle rows, const zcGraphicProps& pen, L layer, bool closed) {
         if (!py::isinstance<py::array>(rows) && !py::isinstance<py::sequence>(rows))
           throw py::type_error("rows: expected an (N, 2k) array of numbers");
-        const py::ssize_t k = py::array::ensure(rows).ndim() == 2 ? py::array::ensure(rows).shape(1) : -1;
+        const py::array probe = py::array::ensure(rows);  // null for a ragged list
+        const py::ssize_t k = probe && probe.ndim() == 2 ? probe.shape(1) : -1;
         if (k < 4 || k % 2 != 0) throw py::value_error("rows: expected shape (N, 2k) with k >= 2 points a row");
         const auto a = checkedRows(rows, "rows", static_cast<long>(k));
         const double* v = a.data();

@@ -111,8 +111,8 @@ void bindList(py::module_& m) {
              if (i < 0 || i >= n) throw py::index_error("zcGraphicList index out of range");
              return l.items()[static_cast<std::size_t>(i)];
            })
-      .def("__iter__", [](const Lst& l) { return py::make_iterator(l.items().begin(), l.items().end()); },
-           py::keep_alive<0, 1>())
+      // Over the handles as they are now: appending while iterating moves no iterator.
+      .def("__iter__", [](const Lst& l) { return py::iter(py::cast(l.items())); })
       .def("reset", &Lst::reset)
       .def("draw", &Lst::draw, "tablet"_a, "layer"_a = zcUITablet::eOverlay)
       .def("sketch", &Lst::sketch, "layer"_a = zcUITablet::eOverlay, "The sketch of the list drawn on a recorder.")

@@ -24,17 +24,12 @@ namespace {
 
 using namespace py::literals;
 
-zcPelBuffer<unsigned char> targetOf(py::array a) {
-  return zcPelBuffer<unsigned char>::borrow(static_cast<unsigned char*>(a.mutable_data()), static_cast<long>(a.shape(1)),
-                                            static_cast<long>(a.shape(0)), static_cast<long>(a.strides(0)));
-}
-
 // One synthetic drawing call for any poly kind and transform kind.
 template <class Poly, class Xform>
 void synthetic(const Poly& poly, py::handle image, unsigned char value, const Xform& xform,
                zeSyntheticCoverage coverage) {
   const py::array a = checkedU8(image, "image", true, 0);
-  zcPelBuffer<unsigned char> pb = targetOf(a);
+  zcPelBuffer<unsigned char> pb = borrowedPels(a);
   py::gil_scoped_release unlocked;
   if constexpr (std::is_same_v<Poly, zcGenPoly>) {
     zfDrawSynthetic(poly, xform, pb, value, coverage);
@@ -64,8 +59,7 @@ void defSynthetic(py::module_& m) {
 zcGenPoly genPolyFrom(const std::vector<std::tuple<double, double, double, double>>& vertices, bool closed) {
   zcGenPoly p;
   for (const auto& [x, y, rounding, span] : vertices) {
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(rounding) || !std::isfinite(span))
-      refuseNonFinite("vertices");
+    for (const double v : {x, y, rounding, span}) finite(v, "vertices");
     p.insertVertex(zcVector<2>(x, y), rounding, zcRadian(span));
   }
   if (closed) p.close();
@@ -96,7 +90,8 @@ void bindPolys(py::module_& m) {
 
   py::class_<zcSMDGDPolyVertex>(m, "zcSMDGDPolyVertex", "A vertex of an SMD poly.")
       .def(py::init([](const zcVector<2>& p, double radius, double span, double prev, double next, std::int32_t label) {
-             return zcSMDGDPolyVertex(p, radius, zcDegree(span), prev, next, label, zcDimTol());
+             return zcSMDGDPolyVertex(p, finite(radius, "radius"), zcDegree(finite(span, "span")),
+                                      finite(prev, "percent_prev"), finite(next, "percent_next"), label, zcDimTol());
            }),
            "point"_a, "radius"_a = 0.0, "span"_a = 0.0, "percent_prev"_a = 0.5, "percent_next"_a = 0.5,
            "label"_a = -1, "span in degrees; zcSMDGDPolyVertex.invalidSegmentLength for a fraction outside "

@@ -220,7 +220,12 @@ void bindNamedCalls(py::class_<T>& c) {
            "layer"_a = kOverlay)
       .def("draw_cross", &T::drawCross, "center"_a, "angle"_a, "color"_a, "layer"_a = kOverlay,
            "A cross of size 7.")
-      .def("arrow_head", &T::arrowHead, "tip"_a, "dir"_a, "size"_a, "pen"_a, "layer"_a = kOverlay)
+      .def(
+          "arrow_head",
+          [](T& t, const zcPoint& tip, const zcVector<2>& dir, float size, const Props& p, L l) {
+            t.arrowHead(tip, dir, static_cast<float>(finite(size, "size")), p, l);
+          },
+          "tip"_a, "dir"_a, "size"_a, "pen"_a, "layer"_a = kOverlay)
       .def("draw_text", py::overload_cast<const std::wstring&, const zcPoint&, const zcColor&, const zcColor&,
                                           const zcUIFormat&, L>(&T::draw),
            "text"_a, "pos"_a, "foreground"_a, "background"_a = zcColor::pass, "format"_a = zcUIFormat(),
@@ -242,12 +247,20 @@ void bindNamedCalls(py::class_<T>& c) {
            "pen"_a, "layer"_a = kOverlay)
       .def("draw_to_rel_pels", py::overload_cast<long, long, const zcColor&, L>(&T::drawToRelPels), "dx"_a, "dy"_a,
            "color"_a, "layer"_a = kOverlay)
-      .def("draw_to_rel_pels", py::overload_cast<const zcVector<2>&, float, const Props&, L>(&T::drawToRelPels),
-           "dir"_a, "length"_a, "pen"_a, "layer"_a = kOverlay)
+      .def(
+          "draw_to_rel_pels",
+          [](T& t, const zcVector<2>& dir, float length, const Props& p, L l) {
+            t.drawToRelPels(dir, static_cast<float>(finite(length, "length")), p, l);
+          },
+          "dir"_a, "length"_a, "pen"_a, "layer"_a = kOverlay)
       .def("move_to_rel_pels", py::overload_cast<long, long, L>(&T::moveToRelPels), "dx"_a, "dy"_a,
            "layer"_a = kOverlay)
-      .def("move_to_rel_pels", py::overload_cast<const zcVector<2>&, float, L>(&T::moveToRelPels), "dir"_a,
-           "length"_a, "layer"_a = kOverlay)
+      .def(
+          "move_to_rel_pels",
+          [](T& t, const zcVector<2>& dir, float length, L l) {
+            t.moveToRelPels(dir, static_cast<float>(finite(length, "length")), l);
+          },
+          "dir"_a, "length"_a, "layer"_a = kOverlay)
       .def("set", py::overload_cast<const zcColor&, L>(&T::set), "color"_a, "layer"_a = kOverlay,
            "The whole layer; empties the sketch first.")
       .def("set", py::overload_cast<const zcUIRect&, const zcColor&, L>(&T::set), "rect"_a, "color"_a,
@@ -274,11 +287,8 @@ void bindNamedCalls(py::class_<T>& c) {
       .def(
           "draw_image",
           [](T& t, py::handle image, const zcPoint& pos, bool passThrough, unsigned char passValue, bool gray, L l) {
-            py::array a = checkedU8(image, "image", false, 0);
-            zcPelBuffer<unsigned char> pb = zcPelBuffer<unsigned char>::borrow(
-                const_cast<unsigned char*>(static_cast<const unsigned char*>(a.data())), static_cast<long>(a.shape(1)),
-                static_cast<long>(a.shape(0)), static_cast<long>(a.strides(0)));
-            t.draw(zcPelBuffer_const<unsigned char>(pb), pos, passThrough, passValue, gray, l);
+            const py::array a = checkedU8(image, "image", false, 0);  // may be a copy: kept while drawing
+            t.draw(zcPelBuffer_const<unsigned char>(borrowedPels(a)), pos, passThrough, passValue, gray, l);
           },
           "image"_a, "pos"_a, "pass_through"_a = false, "pass_value"_a = 0, "gray"_a = false, "layer"_a = kOverlay,
           "An 8-bit H x W image (palette indices, or gray levels with gray=True) at pos; recorded.");

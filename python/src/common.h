@@ -10,6 +10,7 @@
 
 #include "zfound/archive.h"
 #include "zfound/geometry.h"
+#include "zfound/pelbuf.h"
 
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -42,15 +43,22 @@ inline bool loadPair(py::handle src, double& x, double& y) {
   return true;
 }
 
-// Raised for a point or an array with a non-finite coordinate.
+// Raised for a point, an array or a number with a non-finite value.
 [[noreturn]] inline void refuseNonFinite(const std::string& what) {
-  throw py::value_error(what + ": coordinates must be finite (no NaN or infinity)");
+  throw py::value_error(what + ": values must be finite (no NaN or infinity)");
+}
+// The number itself; ValueError naming `arg` when it is NaN or infinite.
+inline double finite(double value, const char* arg) {
+  if (!std::isfinite(value)) refuseNonFinite(arg);
+  return value;
 }
 
 // A writable uint8 array (2-D, or 3-D with `channels` in the last axis when
 // channels > 0); TypeError for another dtype, ValueError for a read-only one or
 // another shape. The message names `arg`.
 py::array checkedU8(py::handle obj, const char* arg, bool writable, int channels);
+// The pels of a 2-D array checkedU8 returned, borrowed (no copy; the array keeps them).
+zcPelBuffer<unsigned char> borrowedPels(const py::array& a);
 // An (N, k) float64 array of finite values, C-contiguous (converted when it is not):
 // TypeError when it cannot be read as numbers, ValueError for another shape or a
 // non-finite value, with the row. The message names `arg`.

@@ -30,6 +30,7 @@ def test_layer_view_shares_the_screens_pels_and_keeps_it_alive():
     (np.dstack([np.full((4, 5), v, np.uint8) for v in (1, 2, 3)]), (1, 2, 3)),
     (np.dstack([np.full((4, 5), v, np.uint8) for v in (255, 0, 100, 51)]), (51, 0, 20)),
     (np.full((4, 10), 9, np.uint8)[:, ::2], (9, 9, 9)),
+    (np.full((4, 5), 6, np.dtype(np.uint8).newbyteorder(">")), (6, 6, 6)),  # an equal dtype, not the same object
 ])
 def test_screen_from_image(image, expected):
     screen = dispc.zcScreen.from_image(image)
@@ -61,8 +62,13 @@ BAD_CALLS = [
     (lambda t, s: t.draw_segments(np.zeros((3, 3)), PEN), ValueError, "rows: expected shape (N, 4)"),
     (lambda t, s: t.draw_segments([[0, 0, 1, 1], [0, np.nan, 1, 1]], PEN), ValueError, "rows row 1"),
     (lambda t, s: t.draw_circles([[0, 0, 1], [5, 5, -2]], PEN), ValueError, "row 1: a negative radius"),
+    (lambda t, s: t.draw_crosses([[0, 0, 0, 7], [5, 5, 0, 1e20]], PEN), ValueError, "row 1: a size beyond"),
+    (lambda t, s: dispc.zcSMDGDPolyVertex((0, 0), float("nan")), ValueError, "radius: values must be finite"),
+    (lambda t, s: t.arrow_head((0, 0), (1, 0), float("nan"), PEN), ValueError, "size: values must be finite"),
+    (lambda t, s: t.move_to_rel_pels((1, 0), float("inf")), ValueError, "length: values must be finite"),
     (lambda t, s: t.draw_rects("boxes", PEN), TypeError, "rows"),
     (lambda t, s: t.draw_polylines(np.zeros((2, 3)), PEN), ValueError, "rows"),
+    (lambda t, s: t.draw_polylines([[0, 0, 1, 1], [2, 2]], PEN), ValueError, "rows: expected shape (N, 2k)"),
     (lambda t, s: t.draw_texts(["a", "b"], [[0, 0]], "red"), ValueError, "positions"),
     (lambda t, s: t.draw(dispc.zcCircle((float("nan"), 0), 3), PEN), ValueError, "finite"),
     (lambda t, s: dispc.draw_synthetic(s, np.zeros((9, 9), np.float32)), TypeError, "image: expected dtype uint8"),
@@ -91,8 +97,9 @@ def test_batch_calls_record_what_the_single_calls_record():
     one, many = dispc.zcUITablet(), dispc.zcUITablet()
     for kind, make in [("segments", lambda r: dispc.zcLineSeg(r[:2], r[2:])),
                        ("rects", lambda r: dispc.zcRect(*r)),
-                       ("circles", lambda r: dispc.zcCircle(r[:2], r[2]))]:
-        data = rows[:, :3] if kind == "circles" else rows
+                       ("circles", lambda r: dispc.zcCircle(r[:2], r[2])),
+                       ("crosses", lambda r: dispc.zcCross(r[:2], r[2], int(r[3])))]:
+        data = {"circles": rows[:, :3], "crosses": rows * (1, 1, -0.1, 1)}.get(kind, rows)  # a negative angle
         getattr(many, "draw_" + kind)(data.T.copy().T, PEN)  # a Fortran-ordered array is converted
         for r in data:
             one.draw(make(r), PEN)

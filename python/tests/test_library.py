@@ -56,6 +56,12 @@ def test_graphics_lists_and_groups_round_trip(tmp_path):
     label = dispc.zcGraphicText("hi", (8, 9), "white")
     lst = dispc.zcGraphicList([circle, group, label, circle.map(dispc.zcXform.translation((5, 0)))])
     assert len(lst) == 4 and lst[0].props == circle.props and len(group) == 2 and label.text == "hi"
+    seen = []
+    for g in lst:  # appending while iterating: the loop sees the items it began with
+        seen.append(repr(g))
+        lst.append(g)
+    assert seen == [repr(g) for g in lst][:4] and len(lst) == 8
+    lst = dispc.zcGraphicList(list(lst)[:4])
     lst.save(str(tmp_path / "l.zar"))
     back = dispc.zcGraphicList.load(str(tmp_path / "l.zar"))
     assert bytes(back.sketch()) == bytes(lst.sketch())
