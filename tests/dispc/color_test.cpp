@@ -146,16 +146,16 @@ TEST(ColorKinds, ConstructorsSetFlagsAndAccessorsRefuseMissingParts) {
 
 TEST(ColorEquality, ComparesWhatBothColorsCarry) {
   // Both orders, both operators. An index color never equals an RGB one, not even the
-  // black of its empty triple; of two stock colors the indices decide, even when a
-  // triple matches.
+  // black of its empty triple; two stock colors of different indices still equal when
+  // their triples do.
   const std::tuple<zcColor, zcColor, bool> rows[] = {
       {zcColor(249), zcColor::red, true},          {zcColor(255, 0, 0), zcColor::red, true},
       {zcColor(249), zcColor(255, 0, 0), false},   {zcColor(0), zcColor(0, 0, 0), false},
       {zcColor(7), zcColor(7), true},              {zcColor(7), zcColor(8), false},
       {zcColor(1, 2, 3), zcColor(zcRGB(1, 2, 3)), true}, {zcColor(1, 2, 3), zcColor(1, 2, 4), false},
       {zcColor::red, zcColor::magenta, false},     {zcColor::black, zcColor(0), true},
-      {zcColor::black, zcColor(0, 0, 1), false},   {colorFromBytes(7, 100, 255, 0, 0), zcColor::red, false},
-      {colorFromBytes(7, 249, 1, 2, 3), zcColor::red, true}};
+      {zcColor::black, zcColor(0, 0, 1), false},   {colorFromBytes(7, 100, 255, 0, 0), zcColor::red, true},
+      {colorFromBytes(7, 249, 1, 2, 3), zcColor::red, true},    {colorFromBytes(7, 100, 1, 2, 3), zcColor::red, false}};
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     const auto& [a, b, equal] = rows[i];
     EXPECT_EQ(a == b, equal) << "row " << i;
@@ -173,7 +173,8 @@ TEST(ColorCodes, ToAndFromTheGraphicsListCode) {
                                                   {zcColor(255, 254, 253), 0xFFFEFD80u},
                                                   {zcColor(255, 0, 0), 0xFF000080u},
                                                   {colorFromBytes(7, 249, 1, 2, 3), 5},
-                                                  {colorFromBytes(7, 100, 255, 0, 0), 0}};
+                                                  {colorFromBytes(7, 100, 255, 0, 0), 5},
+                                                  {colorFromBytes(7, 100, 1, 2, 3), 0}};
   for (const auto& [color, code] : to) EXPECT_EQ(static_cast<std::uint32_t>(zfColor(color)), code);
 
   // Bit 7 makes an RGB color; the low seven bits do not matter then.

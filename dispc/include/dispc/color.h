@@ -87,15 +87,14 @@ public:
   // The held triple without a check (0, 0, 0 for an index color).
   const zcRGB& rgbStruct() const { return rgb_; }
 
-  // Equal when both carry an index and the indices agree; otherwise when both carry
-  // an RGB value and the values agree. A stock color thus equals the index color of
-  // its index and the RGB color of its triple; an index color never equals an RGB one.
+  // Equal when both carry an index and the indices agree, or else when both carry an
+  // RGB value and the values agree. A stock color thus equals the index color of its
+  // index and the RGB color of its triple; an index color never equals an RGB one.
   bool operator==(const zcColor& o) const {
     // The common case first: the same bytes, which are equal when they carry either.
     if (std::memcmp(this, &o, sizeof(zcColor)) == 0) return flags_ & (eIndexBit | eRGBBit);
-    if (isIndexColor() && o.isIndexColor()) return index_ == o.index_;
-    if (isRGBColor() && o.isRGBColor()) return rgb_ == o.rgb_;
-    return false;
+    if (isIndexColor() && o.isIndexColor() && index_ == o.index_) return true;
+    return isRGBColor() && o.isRGBColor() && rgb_ == o.rgb_;
   }
   bool operator!=(const zcColor& o) const { return !(*this == o); }
 
