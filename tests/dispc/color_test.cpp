@@ -246,7 +246,8 @@ TEST(ColorArchive, ByteFormsRoundTripAndMalformedInputRaisesArchiveErrors) {
 TEST(GraphicProps, DefaultsSettersAndTheHookBeforeEveryChange) {
   // Equality compares every field (see the setters below), so the default is the
   // four-argument form whose other fields follow.
-  EXPECT_TRUE(Props() == Props(zcColor::cyan, 1, Props::ePenStyleDefault, false));
+  EXPECT_TRUE(Props() == Props(zcColor::cyan, 1, 0, false));
+  EXPECT_TRUE(Props(zcColor::cyan, 1, 1, false) != Props());
   // Pens of one record compare their colors as colors: a stock color equals its
   // index and its triple, which differ from each other.
   const auto with = [](const zcColor& c) { return Props(c, 2, Props::ePenStyleDefault, true); };

@@ -20,6 +20,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <tuple>
 #include <typeinfo>
 #include <vector>
 
@@ -566,9 +567,10 @@ TEST(GraphicPropsRecord, DefaultsGiveTheDocumentedBytesAndEveryFieldRoundTrips) 
   EXPECT_EQ(d.opcode(&plain, d), 21);
   EXPECT_EQ(bytesOf(plain), (Bytes{0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0}));
   EXPECT_EQ(d.opcode(nullptr, d), 0);
-  zcGraphicProps p(zcColor::red, 0x01020304, static_cast<zcGraphicProps::zePenStyle>(-2), true);
-  p.penJoin(static_cast<zcGraphicProps::zePenJoin>(5));
-  p.penEndCap(static_cast<zcGraphicProps::zePenEndCap>(0x7FFFFFFF));
+  // The enumerations given as plain numbers are stored as they are.
+  zcGraphicProps p(zcColor::red, 0x01020304, -2, true);
+  p.penJoin(5);
+  p.penEndCap(0x7FFFFFFF);
   p.arrowHead(false);
   p.showVertex(true);
   zcUISketch s;
@@ -579,6 +581,7 @@ TEST(GraphicPropsRecord, DefaultsGiveTheDocumentedBytesAndEveryFieldRoundTrips) 
   zcGraphicProps back(zcColor::red, 1, zcGraphicProps::ePenStyleDefault, false);
   EXPECT_EQ(back.opcode(&back, b.data() + 1), 20);
   EXPECT_EQ(back, p);
+  EXPECT_EQ(std::make_tuple(back.penStyle(), back.penJoin(), back.penEndCap()), std::make_tuple(-2, 5, 0x7FFFFFFF));
   EXPECT_EQ(back.opcode(nullptr, b.data() + 1), 0);
   EXPECT_EQ(back.opcode(&back, nullptr), 0);
   Bytes body(20, 0);  // a negative width is refused after the fill byte was taken

@@ -36,6 +36,9 @@ public:
   // Join and end cap 0, arrow heads on, no vertex markers. Raises BadParams for a
   // negative width.
   zcGraphicProps(const zcColor& color, long width, zePenStyle style, bool fill);
+  // The same with the style as a plain number: zcGraphicProps(zcColor::red, 2, 0, false).
+  zcGraphicProps(const zcColor& color, long width, std::int32_t style, bool fill)
+      : zcGraphicProps(color, width, static_cast<zePenStyle>(style), fill) {}
   zcGraphicProps(const zcGraphicProps& other);
   zcGraphicProps& operator=(const zcGraphicProps& other);
   ~zcGraphicProps() override;
@@ -58,6 +61,10 @@ public:
   void fill(bool fill);
   void penJoin(zePenJoin join);
   void penEndCap(zePenEndCap endCap);
+  // The three enumerations set from plain numbers, stored as they are.
+  void penStyle(std::int32_t style) { penStyle(static_cast<zePenStyle>(style)); }
+  void penJoin(std::int32_t join) { penJoin(static_cast<zePenJoin>(join)); }
+  void penEndCap(std::int32_t endCap) { penEndCap(static_cast<zePenEndCap>(endCap)); }
   void arrowHead(bool on);
   void arrowHeadForward(bool forward);
   void showVertex(bool show);
