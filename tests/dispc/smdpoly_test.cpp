@@ -717,6 +717,7 @@ TEST(SMDPolyPieces, DeleteSegmentsConnectAndConvert) {
   EXPECT_EQ(points(converted), pts({0, 0, 4, 0, 4, 3}));
   EXPECT_NEAR(converted.perimeter_(0.0), 12.0, kTol);
   EXPECT_THROW(Priv::convert(zcPolygon()), Poly::invalidVertices);
+  EXPECT_THROW(Priv::convert(zcPolygon(pts({1, 2}))), zcShapesError::DegenerateShape);
   EXPECT_THROW(Priv::convert(zcPolygon(pts({0, 0, 4, 4, 4, 0, 0, 4}))), Poly::crossingSegments);
 }
 
@@ -805,6 +806,16 @@ TEST(SMDPolyShapes, CircleRectangleAndTriangle) {
   const Poly t = Poly::triangle(6, 3, zcPoint(0, 0));
   EXPECT_EQ(points(t), pts({0, 2, -3, -1, 3, -1}));
   EXPECT_TRUE(t.inside_(zcPoint(0, 0)));
+  // The ray leaves through the middle of the widest gap between range starts (the later
+  // gap on a tie), within the window when one is given; 0 without ranges.
+  const struct { std::vector<double> starts; double start, span, ray; } kRays[] = {
+      {{10, 100, 200}, 0, 360, 285}, {{0, 90, 180, 270}, 0, 360, 315}, {{10, 100}, 0, 90, 50},
+      {{10, 100}, 90, -90, 50},      {{}, 30, 90, 0},                  {{}, 0, 360, 0}};
+  for (const auto& row : kRays) {
+    std::vector<zc2SegmentArc> ranges;
+    for (double a : row.starts) ranges.emplace_back(zcPoint(0, 0), 1.0, zcDegree(a), zcDegree(5));
+    EXPECT_NEAR(Priv::safestDirection_(ranges, zcDegree(row.start), zcDegree(row.span)).value(), row.ray, 1e-12);
+  }
   EXPECT_THROW(Poly::rectangle(0, 2, zcPoint(0, 0)), zcShapesError::DegenerateShape);
   // An open poly has neither an inside nor a direction.
   const Poly open = build({vx(0, 0), vx(10, 0), vx(10, 10)}, false);
