@@ -132,6 +132,13 @@ TEST(SMDModel, PositionsSubModelsAndMeasures) {
   Model corner;
   MPriv::corner(modelOf({Poly::rectangle(4, 2, zcPoint(10, 10))}), corner, 0, 1, false);
   EXPECT_TRUE(corner == sub);
+  // Into a model that holds a poly already: appended, and the whole normalized again
+  // (turned as its first poly, moved to the mean of all six points, (4, 5.5)).
+  Model twice = sub;
+  modelOf({Poly::rectangle(4, 2, zcPoint(10, 10))}).subModel(1, twice);
+  ASSERT_EQ(twice.numPolys(), 2);
+  zc_test::expectPoints(points(twice.poly(1)), {zcPoint(6, 5.5), zcPoint(4, 5.5), zcPoint(4, 4.5)}, 1e-12);
+  EXPECT_TRUE(zfRealEq(MPriv::position(twice).trans(), zcPoint(4, 5.5), 1e-12));
   EXPECT_THROW(MPriv::corner(sub, corner, 1, 0, false), Model::invalidIndex);
 
   // Dominant angles weighted by perimeter, folded into [−45, 45).

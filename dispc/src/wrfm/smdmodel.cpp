@@ -229,7 +229,8 @@ void normalize(zcSMDGDModel& model) {
 }  // namespace
 
 void zcSMDGDModel::subModel(std::int32_t label, zcSMDGDModel& out) const {
-  zcSMDGDModel pieces;
+  // The pieces join what `out` holds already, and the whole is normalized.
+  zcSMDGDModel pieces(out);
   for (const zcSMDGDPoly& p : polys_) {
     zcSMDGDModel one;
     zcSMDGDPolyPrivate::subModel(p, label, one);

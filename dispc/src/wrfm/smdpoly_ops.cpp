@@ -203,6 +203,7 @@ std::vector<zc2SegmentArc> zcSMDGDPolyPrivate::ranges_(const zcSMDGDPoly& poly, 
 
 zcDegree zcSMDGDPolyPrivate::safestDirection_(const std::vector<zc2SegmentArc>& ranges, zcDegree start,
                                               zcDegree span) {
+  if (ranges.empty()) return zcDegree(0.0);
   std::vector<double> values;
   values.reserve(ranges.size() + 2);
   const bool window = std::abs(span.value()) < 360.0;
@@ -221,7 +222,6 @@ zcDegree zcSMDGDPolyPrivate::safestDirection_(const std::vector<zc2SegmentArc>& 
     }
     values.push_back(v);
   }
-  if (values.empty()) return zcDegree(0.0);
   std::sort(values.begin(), values.end());
   if (!window) values.push_back(values.front() + 360.0);
   std::size_t best = 0;
@@ -669,11 +669,11 @@ void zcSMDGDPolyPrivate::connectPolys(const zcSMDGDPoly& a, bool aAtEnd, const z
 }
 
 zcSMDGDPoly zcSMDGDPolyPrivate::convert(const zcPolygon& polygon) {
-  std::vector<zcSMDGDPolyVertex> list;
-  for (const zcPoint& p : polygon.vertices()) list.emplace_back(p, 0.5, 0.5, -1);
+  // Appended as an open chain, then closed: no points fail the closing with
+  // invalidVertices, a single point with its closing segment of length 0.
   zcSMDGDPoly poly(L"poly");
-  poly.open_ = false;
-  poly.vertices(list);
+  for (const zcPoint& p : polygon.vertices()) poly << zcSMDGDPolyVertex(p, 0.5, 0.5, -1);
+  poly.close();
   return poly;
 }
 

@@ -251,14 +251,6 @@ double spanFrom(const zc2SegmentArc& arc, const zcVector<2>& from) {
 bool meetBeyond(const Piece& a, const Piece& b, const Shared& shared) {
   const zcVector<2>& p = shared.points[0];
   const double tol = closeness(a, b);
-  if (!a.isArc && !b.isArc) {
-    // Only by doubling back: one far end lies on the other line's ray from P.
-    const zcVector<2> ea = farEnd(a, p) - p, eb = farEnd(b, p) - p;
-    const auto onRay = [&](const zcVector<2>& e, const zcVector<2>& f) {
-      return std::abs(e.cross(f)) <= tol * std::sqrt(e.lengthSq()) && e.dot(f) > 0.0;
-    };
-    return onRay(ea, eb) || onRay(eb, ea);
-  }
   if (a.isArc != b.isArc) {
     // The line from P along u meets the circle through P around c again at t = 2 u·c.
     const Piece& line = a.isArc ? b : a;
@@ -407,9 +399,10 @@ public:
   }
 
   // Whether rounded segments a and b meet; adjacent ones apart from the sharp vertices
-  // they share. Two adjacent lines meet only by doubling back.
+  // they share. Two adjacent lines never meet, not even by doubling back.
   bool segmentsMeet(long a, const Piece& pa, long b, const Piece& pb) const {
     if (!adjacent(a, b)) return meets(pa, pb, false);
+    if (!pa.isArc && !pb.isArc) return false;
     Shared shared;
     const auto startOf = [&](long s) { return s == 0 ? n_ - 1 : s - 1; };
     if (startOf(b) == a && !rounded(a)) shared.points[shared.count++] = v_[a].point();

@@ -200,11 +200,9 @@ void zcSMDGDPolyVertex::serialize_(zcArchive& archive, unsigned char version) {
       double upper = -1.0;
       unsigned long unused = 0;
       archive || lower || upper || unused;
-      try {
-        tol.offsets(tol.nomDim(), lower, upper);
-      } catch (const zcShapesError::BadGeom&) {
-        throw zcArchive::BadFormat(L"a vertex holds segment length offsets that make no tolerance");
-      }
+      // Taken as stored, like every loaded tolerance: the poly checks it against the
+      // segment's length.
+      tol = zcDimTol::fromStored(tol.nomDim(), lower, upper, zcDimTol::eOffsets);
     } else {
       tol = zcDimTol();
     }

@@ -106,8 +106,8 @@ public:
   // Every poly mirrored to (x, −y) with its spans negated and its direction flag
   // toggled; the position's rotation and translation negated; the name empty.
   zcSMDGDModel flip() const;
-  // The corner pieces of every vertex labelled `label`, poly by poly, moved into their
-  // normalized frame; out's position records that frame. out is replaced.
+  // The corner pieces of every vertex labelled `label`, poly by poly, appended to out;
+  // out is then moved into its normalized frame, which its position records.
   void subModel(std::int32_t label, zcSMDGDModel& out) const;
 
   // --- Measures -------------------------------------------------------------------------

@@ -466,7 +466,8 @@ public:
   // direction turns back).
   static std::vector<zc2SegmentArc> ranges_(const zcSMDGDPoly& poly, const zcVector<2>& point);
   static void arcRanges_(const zc2SegmentArc& arc, const zcVector<2>& point, std::vector<zc2SegmentArc>& out);
-  // The direction within the window (start, span) farthest from every range start.
+  // The direction within the window (start, span) farthest from every range start; 0
+  // without ranges.
   static zcDegree safestDirection_(const std::vector<zc2SegmentArc>& ranges, zcDegree start = zcDegree(0.0),
                                    zcDegree span = zcDegree(360.0));
 
@@ -511,8 +512,8 @@ public:
   // Joins two open polys (invalidVertices otherwise) at the chosen ends. The joining
   // segment is straight and carries no length tolerance.
   static void connectPolys(const zcSMDGDPoly& a, bool aAtEnd, const zcSMDGDPoly& b, bool bAtEnd, zcSMDGDPoly& out);
-  // A closed poly through the polygon's vertices (invalidVertices when it has fewer
-  // than two).
+  // A closed poly through the polygon's vertices, appended and then closed (validated:
+  // invalidVertices without points, zcShapesError::DegenerateShape for one).
   static zcSMDGDPoly convert(const zcPolygon& polygon);
   // The pieces of `poly` cut by the closed poly `cutter` (notClosed otherwise), as a
   // model with an empty name: with keepInside the pieces inside the cutter, else those
