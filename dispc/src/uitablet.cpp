@@ -10,7 +10,7 @@
 #include <cmath>
 #include <limits>
 
-std::uint32_t zcUITablet::gTimeStamp_ = 1;
+std::uint32_t zcUITablet::timeStamp_ = 1;
 
 namespace {
 using zc_tablet::checkLayer;
@@ -209,10 +209,8 @@ zcPoint zcUITablet::tabletCoords(const zcPair<long>& p) const {
   return scaledMap_.inverse().mapPoint(zcPoint(static_cast<double>(p.x()), static_cast<double>(p.y())));
 }
 
-const zcPoint& zcUITablet::drawPointArg() {
-  static const zcPoint arg(0.0, 0.0);
-  return arg;
-}
+// Constant-initialized: valid before any dynamic initialization runs.
+const zcPoint zcUITablet::drawPointArg_(0.0, 0.0);
 
 zcPoint zcUITablet::drawingPoint(Layers layer) const {
   checkLayer(layer, 1);
@@ -250,7 +248,7 @@ void zcUITablet::redraw(Layers layer) {
     throw;
   }
   updateLayers_ = saved;
-  if (!updating_ && gTimeStamp_ != redrawStamp_) redrawStamp_ = ++gTimeStamp_;
+  if (!updating_ && timeStamp_ != redrawStamp_) redrawStamp_ = ++timeStamp_;
 }
 
 void zcUITablet::fullDraw(Layers layer) {

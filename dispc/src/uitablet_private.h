@@ -197,7 +197,7 @@ public:
     zcUIScope* s = t.drawScope_[layer];
     if (!s) return false;
     if (s->drawingInhibited(layer) && !s->clientChangeEnable()) return false;
-    if (!t.updating_ && gTimeStamp_ != t.stamp_) t.stamp_ = ++gTimeStamp_;
+    if (!t.updating_ && timeStamp_ != t.stamp_) t.stamp_ = ++timeStamp_;
     return true;
   }
 
@@ -249,7 +249,7 @@ public:
   static void updateRect(zcUITablet& t, const zcUIRect& r, Layers layer, bool partial);
   static void updateChanges(zcUITablet& t, Layers layer);
   static void eraseLayer(zcUITablet& t, const zcUIRect& r, Layers layer);
-  static std::uint32_t nextStamp() { return ++zcUITablet::gTimeStamp_; }
+  static std::uint32_t nextStamp() { return ++zcUITablet::timeStamp_; }
   static zcUISketch& sketch(zcUITablet& t) { return t.sketch_; }
   static void restoreMap(zcUITablet& t, const zcXform<2>& scaledMap, const zcPair<long>& dragDel) {
     t.scaledMap_ = scaledMap;

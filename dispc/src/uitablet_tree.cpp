@@ -266,7 +266,7 @@ void zcUITabletPrivate::updateChanges(zcUITablet& t, Layers layer) {
     auto repaint = [&](zcUITablet* other) {
       if (other->redrawStamp_ > stamp || !other->visible() || changed.nullIntersection(other->absRect())) return;
       updateRect(*other, changed, layer, false);
-      stamp = zcUITablet::gTimeStamp_;
+      stamp = zcUITablet::timeStamp_;
     };
     for (zcUITablet* kid : t.kids_) repaint(kid);
     for (zcUITablet* a = &t; a->parent_; a = a->parent_)
@@ -356,10 +356,7 @@ void zcUITablet::clearAnyChanged(Layers layer) {
   if (ownScope_[layer]) ownScope_[layer]->clearAnyChanged();
 }
 
-zcUITablet& zcUITablet::scratchPad() {
-  static zcUITablet pad;
-  return pad;
-}
+zcUITablet zcUITablet::scratchPad;
 
 // --- Dragging ----------------------------------------------------------------------------
 

@@ -55,7 +55,7 @@ TEST(SpecialGraphics, DrawMeasureMapAndArchiveUnderTheirNames) {
        [](zcUITablet& t) {
          t.drawStart(zcPoint(4, 5), eImage);
          t.moveToRelPels(2, -3, eImage);  // the offset truncated toward zero
-         t.draw(L"AB", zcUITablet::drawPointArg(), zcColor::green, zcColor::blue, kFormat, eImage);
+         t.draw(L"AB", zcUITablet::drawPointArg_, zcColor::green, zcColor::blue, kFormat, eImage);
        },
        zcRect(), 1e308},
       {"zcGraphicCross", Handle(new zcGraphicCross(kCross, p)), [&](zcUITablet& t) { t.draw(kCross, p, eImage); },

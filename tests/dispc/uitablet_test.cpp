@@ -60,6 +60,8 @@ TEST(TabletRecording, RecorderWritesBlocksOnChangeHeaderAndPayloadButNeverDraws)
   zcUITablet t;
   EXPECT_FALSE(t.drawOn());
   EXPECT_FALSE(t.okToDraw(eImage) || t.okToDraw(eOverlay));
+  // The shared scratch pad is such a recorder.
+  EXPECT_TRUE(zcUITablet::scratchPad.recordOn() && !zcUITablet::scratchPad.drawOn());
   // A properties block precedes every change, back to earlier properties too, and only
   // a change: the properties compare their pen color, although the block does not
   // carry it.
@@ -140,10 +142,10 @@ TEST(TabletOkToDraw, EachConditionSuppressesPaintingAndTheTimeStampMovesOncePerT
   t.draw(zcPoint(1, 2), zcColor::red, eOverlay);
   EXPECT_TRUE(only.calls().empty());
   Screen a, b;
-  const std::uint32_t c0 = zcUITablet::timeStamp();
+  const std::uint32_t c0 = zcUITablet::timeStamp_;
   for (Screen* s : {&a, &a, &b, &a}) s->tablet.draw(zcPoint(1, 2), zcColor::red, eImage);
   b.tablet.draw(zcPoint(1, 2), zcColor::red, eBoth);  // paints nothing
-  EXPECT_EQ(zcUITablet::timeStamp(), c0 + 3);
+  EXPECT_EQ(zcUITablet::timeStamp_, c0 + 3);
   EXPECT_EQ(a.tablet.drawStamp(), c0 + 3);
   EXPECT_EQ(b.tablet.drawStamp(), c0 + 2);
 }

@@ -9,8 +9,10 @@
 namespace zc_test {
 
 // A random well-formed list: every kind, colors of every form, texts at every
-// alignment code with fractional offsets, sometimes at the drawing-point argument.
-inline void randomRecords(zgr_list* l, std::mt19937& rng, int count) {
+// alignment code with fractional offsets (or none), sometimes at the drawing-point
+// argument.
+inline void randomRecords(zgr_list* l, std::mt19937& rng, int count, bool textOffsets = true) {
+  const zmath_vector noOffset{0, 0};
   auto num = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng) / 4.0; };
   auto vec = [&](int lo = -400, int hi = 400) { return zmath_vector{num(lo, hi), num(lo, hi)}; };
   const zgr_color colors[] = {0, 3, 15, 16, 127, 0x10203080, -1};
@@ -36,7 +38,7 @@ inline void randomRecords(zgr_list* l, std::mt19937& rng, int count) {
       case 6: zgr_list_appendRaw(l, ZGR_KIND_ELLIPSE, c, &ellipse, sizeof ellipse); break;
       case 7: zgr_list_appendPolyline(l, c, points.data(), static_cast<std::int32_t>(points.size()), rng() % 3); break;
       case 8: zgr_list_appendShapeAffineRect(l, c, &affine); break;
-      case 9: zgr_list_appendTextEx(l, L"Tx\U0001F600", &at, c, colors[rng() % 7], rng() % 11, &b); break;
+      case 9: zgr_list_appendTextEx(l, L"Tx\U0001F600", &at, c, colors[rng() % 7], rng() % 11, textOffsets ? &b : &noOffset); break;
       case 10: zgr_list_appendLineSegSet(l, c, points.empty() ? nullptr : &points[0].x, static_cast<std::int32_t>(points.size() / 2)); break;
       default: zgr_list_appendRaw(l, 11 + rng() % 100, c, &a, 16);
     }

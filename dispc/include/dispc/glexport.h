@@ -27,9 +27,9 @@
 //  - A text goes up to its first zero character, as UTF-16 (characters above U+FFFF as
 //    surrogate pairs); on import unpaired surrogates are kept as they are. Its font is
 //    not exported, and an alignment other than 1 to 8 goes as 0.
-//  - An imported graphic is appended as made (for every kind but text that is what a
-//    clone would give; a text keeps its pixel offset, which a clone would drop), so a
-//    list imported and drawn paints what zfUITabletDraw paints.
+//  - The list receives a clone of each graphic made (append(g, true)): an imported text
+//    has no pixel offset, while zfUITabletDraw moves by the record's offset, so the two
+//    paint alike for texts without one.
 //  - A text at (0, 0) draws at the tablet's current drawing point (zcUITablet's
 //    drawPointArg() is (0, 0)), by import and by zfUITabletDraw alike.
 //

@@ -130,7 +130,9 @@ public:
   zcPoint tabletCoords(const zcPair<long>& p) const;
   // The point that stands for the scope's current drawing point: passing this object
   // (or a point equal to it, (0, 0)) as a position uses the drawing point as it is.
-  static const zcPoint& drawPointArg();
+  // drawPointArg() returns drawPointArg_ itself.
+  static const zcPoint drawPointArg_;
+  static const zcPoint& drawPointArg() { return drawPointArg_; }
   // The layer's drawing point in client coordinates ((0, 0) without a scope);
   // zcUIError::BadLayer above layer 1.
   zcPoint drawingPoint(Layers layer) const;
@@ -146,8 +148,9 @@ public:
   void redraw(Layers layer);
   // redraw, then every kid's fullDraw back to front, inside one compound.
   void fullDraw(Layers layer);
-  // The tablets' shared change counter (starts at 1).
-  static std::uint32_t timeStamp() { return gTimeStamp_; }
+  // The tablets' shared change counter (starts at 1); timeStamp() reads it.
+  static std::uint32_t timeStamp_;
+  static std::uint32_t timeStamp() { return timeStamp_; }
   // The counter value of this tablet's last drawing.
   std::uint32_t drawStamp() const { return stamp_; }
 
@@ -216,7 +219,7 @@ public:
   // of a stroke's geometry (5 × width + 2 for mitred joins).
   zcUIRect encloseRect(const zcUISketch& sketch, const zcPoint& offset, Layers layer) const;
   // A recorder for anyone who wants to record without a screen.
-  static zcUITablet& scratchPad();
+  static zcUITablet scratchPad;
   static bool overlaySupported() { return true; }
 
   // --- Dragging ----------------------------------------------------------------------------
@@ -470,7 +473,6 @@ private:
   // points change from call to call.
   zcLineSeg segment_;
 
-  static std::uint32_t gTimeStamp_;
   // The point icon's pattern: "/" and 13 rows of 13 cells, each ended by "/".
   static const wchar_t* const pointIconData_;
 };

@@ -37,9 +37,11 @@ struct Sink {
   zcUITablet* tablet;
   zcUITablet::Layers layer;
 
+  // The list receives a clone of the graphic made, as append(g, true) gives: a text's
+  // clone has no pixel offset.
   template <class G, class... A>
   void add(const A&... args) const {
-    if (graphics) graphics->items().emplace_back(new G(args...));
+    if (graphics) graphics->append(zcPtrHandle<zcGraphic>(new G(args...)), true);
   }
 };
 
