@@ -389,7 +389,7 @@ TEST(GenPolyQueries, FramesPredicatesAndTheEmptyPolygon) {
   EXPECT_THROW(empty.boundingBox(), zcShapesError::EmptyShape);
   EXPECT_THROW(empty.distToPoint(zcPoint()), zcShapesError::BadGeom);
   // The empty polygon otherwise answers at the origin.
-  EXPECT_TRUE(empty.encloseRect().isEmpty());
+  EXPECT_TRUE(empty.encloseRect().isEmpty() && openChain({{1, 1}}).encloseRect().isEmpty());
   EXPECT_FALSE(empty.isOpenContour() || empty.isRegion());
   EXPECT_TRUE(zfRealEq(empty.pos(), zcPoint(), 0) && zfRealEq(empty.center(), zcPoint(), 0));
 

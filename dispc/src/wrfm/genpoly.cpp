@@ -436,10 +436,9 @@ zcPoint zcGenPoly::center() const {
 
 zcRect zcGenPoly::encloseRect(const zcXform<2>& x) const {
   if (numVertices() == 0) return zcRect();
+  // The box of the segments: a polygon of one vertex has none and encloses nothing.
   const zcXform<2> full = x * xform_;
-  zcRect box = guarded_([&] { return zcSMDGDPolyPrivate::boundingBox(*poly_, full); });
-  for (const zcSMDGDPolyVertex& v : poly_->vertices()) box.enclose(full.mapPoint(v.point()));
-  return box;
+  return guarded_([&] { return zcSMDGDPolyPrivate::boundingBox(*poly_, full); });
 }
 
 double zcGenPoly::distToPoint(const zcPoint& p) const {
