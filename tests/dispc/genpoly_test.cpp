@@ -832,10 +832,11 @@ TEST(WireframeShape, MapsComparisonAndThePolyItHolds) {
   EXPECT_FALSE(mapped.isEditable());
   EXPECT_TRUE(w.map(zc2Rigid(zcRadian(0.4), zcVector<2>(1, 1)), 2.0).isEditable());
   EXPECT_EQ(typeid(*w.clone()), typeid(zc2Wireframe));
-  // A wireframe and its polygon are different shapes, equal as polygons.
+  // A polygon takes a wireframe of its geometry as equal; the wireframe only wireframes.
   const zcGenPoly polygon(w);
   EXPECT_TRUE(static_cast<const zcGenPoly&>(w) == polygon);
   EXPECT_FALSE(static_cast<const zcShape&>(w) == static_cast<const zcShape&>(polygon));
+  EXPECT_TRUE(static_cast<const zcShape&>(polygon) == static_cast<const zcShape&>(w));
   EXPECT_TRUE(static_cast<const zcShape&>(w) == static_cast<const zcShape&>(box()));
   // The SMD poly of a wireframe: the held poly with its name, whatever the transform.
   const zcSMDGDPoly held(mapped, L"other");

@@ -535,8 +535,11 @@ bool zcGenPoly::operator==(const zcGenPoly& other) const {
   return *poly_ == *other.poly_ && xform_ == other.xform_ && editable_ == other.editable_;
 }
 
+// Any generalized polygon compares, a wireframe too (a wireframe itself accepts only
+// wireframes).
 bool zcGenPoly::equal_(const zcShape& other) const {
-  return typeid(other) == typeid(zcGenPoly) && *this == static_cast<const zcGenPoly&>(other);
+  const auto* polygon = dynamic_cast<const zcGenPoly*>(&other);
+  return polygon && *this == *polygon;
 }
 
 bool zfRealEq(const zcGenPoly& a, const zcGenPoly& b, double tol) {
