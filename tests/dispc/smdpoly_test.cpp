@@ -704,9 +704,13 @@ TEST(SMDPolyPieces, DeleteSegmentsConnectAndConvert) {
   Priv::connectPolys(a, true, b, false, joined);
   EXPECT_EQ(points(joined), pts({0, 0, 5, 0, 5, 5, 0, 5}));
   EXPECT_EQ(spans(joined), (std::vector<double>{0.0, 0.0, 0.0, 60.0}));
+  EXPECT_TRUE(joined.vertex(2) == b.vertex(0));
   Priv::connectPolys(a, false, b, true, joined);
   EXPECT_EQ(points(joined), pts({5, 0, 0, 0, 0, 5, 5, 5}));
   EXPECT_EQ(spans(joined)[3], -60.0);
+  // Only the joining span is replaced: the reversed b's first vertex keeps the length
+  // tolerance it was given (b's vertex 0's, of type offsets).
+  EXPECT_TRUE(joined.vertex(2).segmentLengthTol() == b.vertex(0).segmentLengthTol());
   const Poly before = joined;
   EXPECT_THROW(Priv::connectPolys(sq, true, b, false, joined), Poly::invalidVertices);
   EXPECT_THROW(Priv::connectPolys(a, true, sq, false, joined), Poly::invalidVertices);
@@ -740,6 +744,9 @@ TEST(SMDPolyCrop, PiecesInsideAndOutsideACutter) {
 
 TEST(SMDPolyRectilinear, TestSnapCloseAndReplace) {
   EXPECT_EQ(Priv::dominantAngle(Poly()).value(), 0.0);  // no direction to snap to
+  // A chord at exactly 45 degrees to the first is not below sin 45° and is not turned.
+  EXPECT_NEAR(Priv::dominantAngle(build({vx(0, 0), vx(1, 0), vx(2, 1)}, false)).value(),
+              -std::atan2(1.0, 2.0) * 180.0 / zkPi, 1e-12);
   EXPECT_TRUE(Priv::isRectilinear(Poly::rectangle(4, 2, zcPoint(10, 10))));
   EXPECT_TRUE(Priv::isRectilinear(square(1.0)));  // roundings do not matter
   EXPECT_FALSE(Priv::isRectilinear(Poly::triangle(6, 3, zcPoint(0, 0))));
@@ -815,6 +822,23 @@ TEST(SMDPolyShapes, CircleRectangleAndTriangle) {
     std::vector<zc2SegmentArc> ranges;
     for (double a : row.starts) ranges.emplace_back(zcPoint(0, 0), 1.0, zcDegree(a), zcDegree(5));
     EXPECT_NEAR(Priv::safestDirection_(ranges, zcDegree(row.start), zcDegree(row.span)).value(), row.ray, 1e-12);
+  }
+  // Ranges of an arc seen from P: from inside its circle one range (a span beyond a
+  // whole turn covers 360); from outside one per stretch between the tangent points,
+  // the tangent at φ+ first for a positive span. Rows: span, P, range starts, spans.
+  const double tangent = std::asin(1.0 / 3.0) * 180.0 / zkPi;
+  const struct { double span; zcPoint p; std::vector<double> starts, spans; } kArcRanges[] = {
+      {400, zcPoint(0, 0.5), {-90}, {360}},
+      {360, zcPoint(0, 0.5), {-90}, {0}},
+      {180, zcPoint(0.5, 0), {-180 + std::atan(2.0) * 180.0 / zkPi}, {360 - 2 * std::atan(2.0) * 180.0 / zkPi}},
+      {180, zcPoint(3, 0), {-180 + std::atan(1.0 / 3.0) * 180.0 / zkPi, 180 - tangent, -180 + tangent}, {}}};
+  for (const auto& row : kArcRanges) {
+    std::vector<zc2SegmentArc> ranges;
+    Priv::arcRanges_(zc2SegmentArc(zcPoint(0, 0), 1.0, zcDegree(-90), zcDegree(row.span)), row.p, ranges);
+    ASSERT_EQ(ranges.size(), row.starts.size()) << row.span;
+    for (std::size_t i = 0; i < ranges.size(); ++i)
+      EXPECT_NEAR((ranges[i].startAngle() - zcDegree(row.starts[i])).signedNorm().value(), 0.0, 1e-9);
+    for (std::size_t i = 0; i < row.spans.size(); ++i) EXPECT_NEAR(ranges[i].angleSpan().value(), row.spans[i], 1e-9);
   }
   EXPECT_THROW(Poly::rectangle(0, 2, zcPoint(0, 0)), zcShapesError::DegenerateShape);
   // An open poly has neither an inside nor a direction.
