@@ -184,6 +184,8 @@ TEST(SMDPolyRollback, EveryRefusedEditLeavesTheBytesUnchanged) {
   expectRefused<Poly::invalidIndex>(p, [&](Poly& q) { q.replaceVertex(-1, far); }, "replace index");
   expectRefused<Poly::invalidIndex>(p, [](Poly& q) { q.deleteVertex(4); }, "delete index");
   expectRefused<zcShapesError::DegenerateShape>(p, [](Poly& q) { q.insertVertex(2, vx(10, 10)); }, "insert twin");
+  expectRefused<zcShapesError::DegenerateShape>(p, [](Poly& q) { q.replaceVertex(1, arcVx(10, 0, 450)); },
+                                                "span beyond a whole turn");
   expectRefused<Poly::crossingSegments>(p, [](Poly& q) { q.insertVertex(3, vx(20, 5)); }, "insert crossing");
   expectRefused<Poly::crossingSegments>(p, [](Poly& q) { q.insertVertex(-1, vx(5, -5)); }, "insert first crossing");
   expectRefused<Poly::invalidRounding>(p, [](Poly& q) { q.insertVertex(-1, vx(0, 0.5, 3.0)); }, "insert rounding");
