@@ -171,6 +171,18 @@ TEST(SMDPolyRounding, SquareCornerOfRadiusTwo) {
   EXPECT_DOUBLE_EQ(Priv::vertexAngle(cw, 2).value(), -90.0);
   expectNear(cw.roundPoint_(2), zcPoint(8, 8));
   EXPECT_NEAR(cw.roundedSpans()[2], -90.0, kTol);
+
+  // An arc slid toward its centre: to radius 0 the arc itself is degenerate, beyond it
+  // the rounding is invalid; a clockwise arc slides the other way.
+  for (const double span : {90.0, -90.0}) {
+    const Poly arc = build({vx(0, 0), arcVx(10, 0, span)}, false);
+    const double inward = span > 0 ? -1.0 : 1.0;
+    const zc2SegmentArc whole = arc.arcSegment_(1);
+    const double radius = whole.center().distance(whole.p1());
+    EXPECT_NEAR(arc.slideArc_(1, -inward).radius(zcDegree(0)), radius + 1.0, kTol);
+    EXPECT_THROW(arc.slideArc_(1, inward * radius), zcShapesError::DegenerateShape);
+    EXPECT_THROW(arc.slideArc_(1, inward * (radius + 1.0)), Poly::invalidRounding);
+  }
 }
 
 TEST(SMDPolyRollback, EveryRefusedEditLeavesTheBytesUnchanged) {
