@@ -171,6 +171,17 @@ TEST(SMDPolyRounding, SquareCornerOfRadiusTwo) {
   EXPECT_DOUBLE_EQ(Priv::vertexAngle(cw, 2).value(), -90.0);
   expectNear(cw.roundPoint_(2), zcPoint(8, 8));
   EXPECT_NEAR(cw.roundedSpans()[2], -90.0, kTol);
+
+  // Slid toward its centre (the other way round for a clockwise arc): at radius 0 the arc
+  // is degenerate, beyond it the rounding is invalid.
+  for (const double span : {90.0, -90.0}) {
+    const Poly arc = build({vx(0, 0), arcVx(10, 0, span)}, false);
+    const double inward = span > 0 ? -1.0 : 1.0;
+    const zc2SegmentArc whole = arc.arcSegment_(1);
+    const double radius = whole.center().distance(whole.p1());
+    EXPECT_THROW(arc.slideArc_(1, inward * radius), zcShapesError::DegenerateShape);
+    EXPECT_THROW(arc.slideArc_(1, inward * (radius + 1.0)), Poly::invalidRounding);
+  }
 }
 
 TEST(SMDPolyRollback, EveryRefusedEditLeavesTheBytesUnchanged) {
@@ -184,6 +195,8 @@ TEST(SMDPolyRollback, EveryRefusedEditLeavesTheBytesUnchanged) {
   expectRefused<Poly::invalidIndex>(p, [&](Poly& q) { q.replaceVertex(-1, far); }, "replace index");
   expectRefused<Poly::invalidIndex>(p, [](Poly& q) { q.deleteVertex(4); }, "delete index");
   expectRefused<zcShapesError::DegenerateShape>(p, [](Poly& q) { q.insertVertex(2, vx(10, 10)); }, "insert twin");
+  expectRefused<zcShapesError::DegenerateShape>(p, [](Poly& q) { q.replaceVertex(1, arcVx(10, 0, 450)); },
+                                                "span beyond a whole turn");
   expectRefused<Poly::crossingSegments>(p, [](Poly& q) { q.insertVertex(3, vx(20, 5)); }, "insert crossing");
   expectRefused<Poly::crossingSegments>(p, [](Poly& q) { q.insertVertex(-1, vx(5, -5)); }, "insert first crossing");
   expectRefused<Poly::invalidRounding>(p, [](Poly& q) { q.insertVertex(-1, vx(0, 0.5, 3.0)); }, "insert rounding");
@@ -704,6 +717,7 @@ TEST(SMDPolyPieces, DeleteSegmentsConnectAndConvert) {
   Priv::connectPolys(a, true, b, false, joined);
   EXPECT_EQ(points(joined), pts({0, 0, 5, 0, 5, 5, 0, 5}));
   EXPECT_EQ(spans(joined), (std::vector<double>{0.0, 0.0, 0.0, 60.0}));
+  EXPECT_TRUE(joined.vertex(2) == b.vertex(0));  // only the joining span is replaced
   Priv::connectPolys(a, false, b, true, joined);
   EXPECT_EQ(points(joined), pts({5, 0, 0, 0, 0, 5, 5, 5}));
   EXPECT_EQ(spans(joined)[3], -60.0);
@@ -740,6 +754,9 @@ TEST(SMDPolyCrop, PiecesInsideAndOutsideACutter) {
 
 TEST(SMDPolyRectilinear, TestSnapCloseAndReplace) {
   EXPECT_EQ(Priv::dominantAngle(Poly()).value(), 0.0);  // no direction to snap to
+  // A chord at exactly 45 degrees to the first is not below sin 45° and is not turned.
+  EXPECT_NEAR(Priv::dominantAngle(build({vx(0, 0), vx(1, 0), vx(2, 1)}, false)).value(),
+              -std::atan2(1.0, 2.0) * 180.0 / zkPi, 1e-12);
   EXPECT_TRUE(Priv::isRectilinear(Poly::rectangle(4, 2, zcPoint(10, 10))));
   EXPECT_TRUE(Priv::isRectilinear(square(1.0)));  // roundings do not matter
   EXPECT_FALSE(Priv::isRectilinear(Poly::triangle(6, 3, zcPoint(0, 0))));
@@ -815,6 +832,21 @@ TEST(SMDPolyShapes, CircleRectangleAndTriangle) {
     std::vector<zc2SegmentArc> ranges;
     for (double a : row.starts) ranges.emplace_back(zcPoint(0, 0), 1.0, zcDegree(a), zcDegree(5));
     EXPECT_NEAR(Priv::safestDirection_(ranges, zcDegree(row.start), zcDegree(row.span)).value(), row.ray, 1e-12);
+  }
+  // Ranges of an arc seen from P: inside its circle one (a whole turn only beyond 360),
+  // outside one per stretch between tangent points, φ+ first. Rows: span, P, starts, spans.
+  const double tangent = std::asin(1.0 / 3.0) * 180.0 / zkPi;
+  const struct { double span; zcPoint p; std::vector<double> starts, spans; } kArcRanges[] = {
+      {400, zcPoint(0, 0.5), {-90}, {360}},
+      {360, zcPoint(0, 0.5), {-90}, {0}},
+      {180, zcPoint(3, 0), {-180 + std::atan(1.0 / 3.0) * 180.0 / zkPi, 180 - tangent, -180 + tangent}, {}}};
+  for (const auto& row : kArcRanges) {
+    std::vector<zc2SegmentArc> ranges;
+    Priv::arcRanges_(zc2SegmentArc(zcPoint(0, 0), 1.0, zcDegree(-90), zcDegree(row.span)), row.p, ranges);
+    ASSERT_EQ(ranges.size(), row.starts.size()) << row.span;
+    for (std::size_t i = 0; i < ranges.size(); ++i)
+      EXPECT_NEAR((ranges[i].startAngle() - zcDegree(row.starts[i])).signedNorm().value(), 0.0, 1e-9);
+    for (std::size_t i = 0; i < row.spans.size(); ++i) EXPECT_NEAR(ranges[i].angleSpan().value(), row.spans[i], 1e-9);
   }
   EXPECT_THROW(Poly::rectangle(0, 2, zcPoint(0, 0)), zcShapesError::DegenerateShape);
   // An open poly has neither an inside nor a direction.

@@ -18,6 +18,10 @@
 
 namespace zc_smd {
 
+// sin 45° as the library computes it (sin of 45 degrees), one ulp below the rounded
+// 1/√2: a direction at exactly 45 degrees is not below it.
+inline constexpr double kSin45 = 0.70710678118654746;
+
 // Version byte 0 (another raises zcArchive::UnknownVersion naming `module`), the
 // count as u32, then each element through `element`. Loading checks the count
 // against the bytes left before it allocates.

@@ -254,10 +254,9 @@ bool zcSMDGDPoly::isSegmentArc_(long s) const {
 }
 
 zcDegree zcSMDGDPoly::segmentAngleSpan_(long s) const {
+  // As stored: a span beyond a whole turn makes no arc through two points.
   if (!isSegmentArc_(s)) return zcDegree(0.0);
-  const double span = vertices_[s].segmentAngleSpan().value();
-  // Whole turns removed with the sign kept, so a major arc stays major.
-  return zcDegree(std::abs(span) > 360.0 ? std::fmod(span, 360.0) : span);
+  return vertices_[s].segmentAngleSpan();
 }
 
 // --- Editing -------------------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 #include "dispc/wrfm/smdmodel.h"
 #include "dispc/wrfm/smdpoly.h"
 
+#include "wrfm/smdcommon.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -11,7 +13,7 @@
 namespace {
 
 constexpr double kZeroTol = 1e-15;
-constexpr double kSin45 = 0.7071067811865476;
+using zc_smd::kSin45;
 
 zcDegree directionOf(const zcVector<2>& v) { return zcDegree(v.angle()); }
 
@@ -148,7 +150,7 @@ void zcSMDGDPolyPrivate::arcRanges_(const zc2SegmentArc& arc, const zcVector<2>&
   if (d <= r) {
     // From inside its circle an arc is seen turning one way only.
     double sigma = (b - a).signedNorm().value();
-    if (std::abs(span) >= 360.0) sigma = 360.0;
+    if (std::abs(span) > 360.0) sigma = 360.0;
     else if (span <= 0.0 && sigma > 0.0) sigma -= 360.0;
     else if (span > 0.0 && sigma < 0.0) sigma += 360.0;
     out.emplace_back(point, 1.0, a, zcDegree(sigma));
@@ -658,10 +660,8 @@ void zcSMDGDPolyPrivate::connectPolys(const zcSMDGDPoly& a, bool aAtEnd, const z
   std::vector<zcSMDGDPolyVertex> list = first.vertices();
   for (std::size_t i = 0; i < second.vertices().size(); ++i) {
     zcSMDGDPolyVertex v = second.vertices()[i];
-    if (i == 0) {
-      v.segmentAngleSpan(zcDegree(0.0));
-      v.segmentLengthTol(zcDimTol());
-    }
+    // The joining segment is straight; the vertex keeps the rest of its data.
+    if (i == 0) v.segmentAngleSpan(zcDegree(0.0));
     list.push_back(v);
   }
   first.vertices(list);

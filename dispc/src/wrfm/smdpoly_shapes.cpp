@@ -2,6 +2,8 @@
 // tolerances and the filters of poly lists.
 #include "dispc/wrfm/smdpoly.h"
 
+#include "wrfm/smdcommon.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -87,7 +89,7 @@ zcRect zcSMDGDPolyPrivate::rectangle(const zcSMDGDPoly& poly) {
 
 namespace {
 
-constexpr double kSin45 = 0.7071067811865476;
+using zc_smd::kSin45;
 
 // The segment (1 or 2) that `which` selects: 0 the side nearer to horizontal, any
 // other value the side nearer to vertical.

@@ -843,7 +843,8 @@ zc2SegmentArc zcSMDGDPoly::slideArc_(long s, double d) const {
   if (span < 0.0) d = -d;
   const zcVector<2> c = arc.center();
   const double radius = c.distance(arc.p1()) + d;
-  if (!(radius > 0.0)) throw invalidRounding();
+  // A radius of exactly 0 is left to the arc, which refuses it as degenerate.
+  if (radius < 0.0) throw invalidRounding();
   return zc2SegmentArc(c, radius, arc.startAngle(), zcDegree(span));
 }
 
