@@ -248,6 +248,9 @@ TEST(GraphicProps, DefaultsSettersAndTheHookBeforeEveryChange) {
   // four-argument form whose other fields follow.
   EXPECT_TRUE(Props() == Props(zcColor::cyan, 1, 0, false));
   EXPECT_TRUE(Props(zcColor::cyan, 1, 1, false) != Props());
+  const std::unique_ptr<zcPersistent> made(Props::make());
+  ASSERT_NE(dynamic_cast<const Props*>(made.get()), nullptr);
+  EXPECT_TRUE(*dynamic_cast<const Props*>(made.get()) == Props());
   // Pens of one record compare their colors as colors: a stock color equals its
   // index and its triple, which differ from each other.
   const auto with = [](const zcColor& c) { return Props(c, 2, Props::ePenStyleDefault, true); };

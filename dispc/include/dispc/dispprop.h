@@ -91,6 +91,8 @@ public:
   long opcode(zcUISketch* sketch, const zcGraphicProps& props) const;
   long opcode(zcGraphicProps* target, const unsigned char* bytes) const;
 
+  // A new default object, as the registry builds one by class name.
+  static zcPersistent* make();
   static const zc_Instantiator sExemplar;
 
 protected:
@@ -102,7 +104,6 @@ protected:
 
 private:
   friend class zcUISketch;
-  static zcPersistent* make();
 
   // The values of `o`, without the mutation hook: for the properties a sketch
   // remembers, which nothing can track.
