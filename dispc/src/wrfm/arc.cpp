@@ -573,3 +573,48 @@ zc2SegmentArc operator*(const zcXform<2>& xform, const zc2SegmentArc& arc) {
 }
 
 zc2SegmentArc operator*(const zc2Rigid& rigid, const zc2SegmentArc& arc) { return rigid.xform() * arc; }
+
+namespace {
+
+double frobenius(const zcMatrix<2>& m) {
+  const zcVector<2> a = m.col(0), b = m.col(1);
+  return std::sqrt(a.x() * a.x() + a.y() * a.y() + b.x() * b.x() + b.y() * b.y());
+}
+
+}  // namespace
+
+zc2SegmentArcPrivate::StepPoints::StepPoints(const zc2SegmentArc& arc, const zcXform<2>& X, double start, double step)
+    : exact_(arc, X), inverse_(arc.xform_.matrix().inverse()), L_(X.matrix() * arc.xform_.matrix()),
+      centre_(X.mapPoint(arc.xform_.mapPoint(arc.center_))), turn_(zfDirection(zcDegree(step))), start_(start),
+      step_(step) {
+  L_ = L_ * zcMatrix<2>(arc.radius_, 0.0, 0.0, arc.radius_);
+  // A step of the recurrence turns the direction off by at most 4.4e-16 (the rounding of
+  // the turn and of its products); taken back through the arc's transform the angle grows
+  // by at most its condition number, and L makes it pels.
+  const double perStep = 4.4e-16 * frobenius(L_) * frobenius(inverse_) * frobenius(arc.xform_.matrix());
+  const double every = perStep > 0.0 ? 1e-12 / perStep : 0.0;
+  anchorEvery_ = every >= 32.0 ? 32 : every >= 1.0 ? static_cast<long>(every) : 1;
+}
+
+void zc2SegmentArcPrivate::StepPoints::append(long n, std::vector<zcPoint>& out) const {
+  const zcMatrix<2> B = inverse_, L = L_;
+  const double cs = turn_.x(), sn = turn_.y();
+  zcVector<2> w;
+  for (long j = 0; j <= n; ++j) {
+    const double a = start_ + step_ * static_cast<double>(j);
+    if (j % anchorEvery_ == 0 || j == n) {
+      w = zfDirection(zcDegree(a));
+    } else {
+      w = zcVector<2>(cs * w.x() - sn * w.y(), sn * w.x() + cs * w.y());
+    }
+    const zcVector<2> local = B * w;
+    const double len2 = local.x() * local.x() + local.y() * local.y();
+    // Out of the squares' range the point is taken as MappedPoints takes it.
+    if (!(len2 > 1e-280 && len2 < 1e280)) {
+      out.push_back(exact_(a));
+      continue;
+    }
+    const zcVector<2> u = L * (local * (1.0 / std::sqrt(len2)));
+    out.push_back(zcPoint(centre_.x() + u.x(), centre_.y() + u.y()));
+  }
+}

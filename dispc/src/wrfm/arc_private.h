@@ -2,6 +2,7 @@
 //
 //   const zc2SegmentArcPrivate::MappedPoints pointAt(arc, X);
 //   zcPoint p = pointAt(a);   // X.mapPoint(arc.arcPoint(zcDegree(a))), bit for bit
+//   zc2SegmentArcPrivate::StepPoints(arc, X, start, step).append(n, points);   // n + 1 of them
 #pragma once
 
 #include "dispc/wrfm/arc.h"
@@ -49,5 +50,24 @@ public:
     zcXform<2> xform_, X_;
     zcVector<2> center_;
     double radius_;
+  };
+
+  // The points at the world angles start + step × j, j = 0 … n, mapped by X: those of
+  // MappedPoints up to the last bits, without trigonometry between anchors. The world
+  // direction turns by the rotation of one step; every few points (and at j = n) it is
+  // taken afresh, so that the drift stays below 1e-12 of a pel. The local direction is
+  // the world one taken back and normalized, the point c + L × it (c the mapped centre,
+  // L the linear part of X × the arc's transform × the radius).
+  class StepPoints {
+  public:
+    StepPoints(const zc2SegmentArc& arc, const zcXform<2>& X, double start, double step);
+    void append(long n, std::vector<zcPoint>& out) const;
+
+  private:
+    MappedPoints exact_;
+    zcMatrix<2> inverse_, L_;
+    zcVector<2> centre_, turn_;
+    double start_, step_;
+    long anchorEvery_ = 1;
   };
 };

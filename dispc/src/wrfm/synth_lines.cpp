@@ -26,6 +26,7 @@
 #include "wrfm/genpoly_private.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace zc_synth {
@@ -139,7 +140,7 @@ void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
   const zcVector<2> d = q - p;
   const double minor = p.y();
   // Along a pel border a line covers nothing.
-  if (std::abs(d.y()) < 1e-12 * d.length() && std::abs(minor - std::round(minor)) <= 0.001) return;
+  if (std::abs(minor - fastFloor(minor + 0.5)) <= 0.001 && std::abs(d.y()) < 1e-12 * d.length()) return;
   const double first = tolFloor(p.x()), last = tolFloor(q.x());
   if (first == last) return;
   const Heights h{p, d.y() / d.x()};
@@ -282,10 +283,18 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
   const zcDegree span = arc.angleSpan();
   const long k = zcGenPolyPrivate::arcChords(copy, span) - 1;
   const double start = arc.startAngle().value(), delta = span.value() / static_cast<double>(k + 1);
-  const zc2SegmentArcPrivate::MappedPoints pointAt(arc, X);
   std::vector<zcPoint> points;
   points.reserve(static_cast<std::size_t>(k) + 2);
-  for (long j = 0; j <= k + 1; ++j) points.push_back(pointAt(start + delta * static_cast<double>(j)));
+  zc2SegmentArcPrivate::StepPoints(arc, X, start, delta).append(k + 1, points);
+  // The blender's axis flips where |Δx| = |Δy|: the ends of a chord within 1e-9 of that
+  // (symmetric arcs have them) are taken exactly, so that the last bits do not choose.
+  std::optional<zc2SegmentArcPrivate::MappedPoints> exact;
+  for (std::size_t j = 0; j + 1 < points.size(); ++j) {
+    const zcVector<2> d = points[j + 1] - points[j];
+    if (!(std::abs(std::abs(d.x()) - std::abs(d.y())) <= 1e-9 * (std::abs(d.x()) + std::abs(d.y())))) continue;
+    if (!exact) exact.emplace(arc, X);
+    for (const std::size_t i : {j, j + 1}) points[i] = (*exact)(start + delta * static_cast<double>(i));
+  }
   return points;
 }
 
