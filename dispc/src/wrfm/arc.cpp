@@ -583,38 +583,42 @@ double frobenius(const zcMatrix<2>& m) {
 
 }  // namespace
 
-zc2SegmentArcPrivate::StepPoints::StepPoints(const zc2SegmentArc& arc, const zcXform<2>& X, double start, double step)
-    : exact_(arc, X), inverse_(arc.xform_.matrix().inverse()), L_(X.matrix() * arc.xform_.matrix()),
-      centre_(X.mapPoint(arc.xform_.mapPoint(arc.center_))), turn_(zfDirection(zcDegree(step))), start_(start),
-      step_(step) {
-  L_ = L_ * zcMatrix<2>(arc.radius_, 0.0, 0.0, arc.radius_);
+zc2SegmentArcPrivate::StepPoints::StepPoints(const zc2SegmentArc& arc, const zcXform<2>& X)
+    : exact_(arc, X), inverse_(arc.xform_.matrix().inverse()) {
+  // Refused as X × arc refuses it.
+  const zcXform<2> composed = X * arc.xform_;
+  checkXform(composed);
+  L_ = composed.matrix() * zcMatrix<2>(arc.radius_, 0.0, 0.0, arc.radius_);
+  centre_ = composed.mapPoint(arc.center_);
+  // The mapped arc's point in the direction 0 from its centre: the local direction of
+  // (1, 0) taken back through X × the arc's transform.
+  const zcVector<2> local = composed.matrix().inverse() * zcVector<2>(1.0, 0.0);
+  radiusAtZero_ = (L_ * (local * (1.0 / local.length()))).length();
   // A step of the recurrence turns the direction off by at most 4.4e-16 (the rounding of
   // the turn and of its products); taken back through the arc's transform the angle grows
   // by at most its condition number, and L makes it pels.
-  const double perStep = 4.4e-16 * frobenius(L_) * frobenius(inverse_) * frobenius(arc.xform_.matrix());
-  const double every = perStep > 0.0 ? 1e-12 / perStep : 0.0;
-  anchorEvery_ = every >= 32.0 ? 32 : every >= 1.0 ? static_cast<long>(every) : 1;
+  drift_ = 4.4e-16 * frobenius(L_) * frobenius(inverse_) * frobenius(arc.xform_.matrix());
 }
 
-void zc2SegmentArcPrivate::StepPoints::append(long n, std::vector<zcPoint>& out) const {
-  const zcMatrix<2> B = inverse_, L = L_;
-  const double cs = turn_.x(), sn = turn_.y();
+zcPoint zc2SegmentArcPrivate::StepPoints::at(double a, const zcVector<2>& w) const {
+  const zcVector<2> local = inverse_ * w;
+  const double len2 = local.x() * local.x() + local.y() * local.y();
+  // Out of the squares' range the point is taken as MappedPoints takes it.
+  if (!(len2 > 1e-280 && len2 < 1e280)) return exact_(a);
+  const zcVector<2> u = L_ * (local * (1.0 / std::sqrt(len2)));
+  return zcPoint(centre_.x() + u.x(), centre_.y() + u.y());
+}
+
+void zc2SegmentArcPrivate::StepPoints::append(double start, double step, long n, std::vector<zcPoint>& out) const {
+  const double every = drift_ > 0.0 ? 1e-12 / drift_ : 0.0;
+  const long anchorEvery = every >= 32.0 ? 32 : every >= 1.0 ? static_cast<long>(every) : 1;
+  const zcVector<2> turn = zfDirection(zcDegree(step));
+  const double cs = turn.x(), sn = turn.y();
   zcVector<2> w;
   for (long j = 0; j <= n; ++j) {
-    const double a = start_ + step_ * static_cast<double>(j);
-    if (j % anchorEvery_ == 0 || j == n) {
-      w = zfDirection(zcDegree(a));
-    } else {
-      w = zcVector<2>(cs * w.x() - sn * w.y(), sn * w.x() + cs * w.y());
-    }
-    const zcVector<2> local = B * w;
-    const double len2 = local.x() * local.x() + local.y() * local.y();
-    // Out of the squares' range the point is taken as MappedPoints takes it.
-    if (!(len2 > 1e-280 && len2 < 1e280)) {
-      out.push_back(exact_(a));
-      continue;
-    }
-    const zcVector<2> u = L * (local * (1.0 / std::sqrt(len2)));
-    out.push_back(zcPoint(centre_.x() + u.x(), centre_.y() + u.y()));
+    const double a = start + step * static_cast<double>(j);
+    w = j % anchorEvery == 0 || j == n ? zfDirection(zcDegree(a))
+                                       : zcVector<2>(cs * w.x() - sn * w.y(), sn * w.x() + cs * w.y());
+    out.push_back(at(a, w));
   }
 }
