@@ -21,39 +21,41 @@ namespace {
 // Where a piece crosses the row centre y, for the fill through pel centres, which keeps
 // only the crossing's column: nearest(x − 0.5) clamped to integers, a step at every
 // integer x. An arc's exact crossing takes an arc cosine for its parameter and a cosine
-// and a sine for its point; the same point follows from the root's cosine q by one
-// square root, off by a few ulps of the arc's size (more near the turning points, where
-// the square root is tiny). Where that cannot change the column (the cheap point farther
-// than 1e-9 of the arc's size from every integer, the root well inside the piece and
-// away from its turning points), it stands in for the exact one; elsewhere the exact one
-// is taken, so the columns are the exact ones.
+// and a sine for its point; the same point follows from the root's cosine
+// q = (y − centre) × sign / r by one square root, c.x + q P + √(1 − q²) Q with P and Q
+// the piece's constants, off by a few ulps of the arc's size (more near the turning
+// points, where the square root is tiny). Where that cannot change the column (the cheap
+// point farther than 1e-9 of the arc's size from every integer, the root well inside the
+// piece and away from its turning points), it stands in for the exact one; elsewhere the
+// exact one is taken, so the columns are the exact ones.
 class CentreCrossing {
 public:
   explicit CentreCrossing(const Mono& m) {
     if (!m.arc || !(m.ay.r > 0.0)) return;
+    const Mono::Axis& a = m.ay;
     // The root is base + acos(q), within [lo, hi] for q within [cos(hi − base), cos(lo − base)].
-    const double lo = std::min(m.ta, m.tb) - m.ay.base, hi = std::max(m.ta, m.tb) - m.ay.base;
+    const double lo = std::min(m.ta, m.tb) - a.base, hi = std::max(m.ta, m.tb) - a.base;
     constexpr double inside = 1e-9, turning = 5e-11;
     qLo_ = std::max(std::cos(hi), -1.0 + turning) + inside;
     qHi_ = std::min(std::cos(lo), 1.0 - turning) - inside;
+    x0_ = m.c.x(), centre_ = a.centre, signOverR_ = a.signOverR;
+    p_ = m.u.x() * a.cosBase + m.v.x() * a.sinBase;
+    q_ = m.v.x() * a.cosBase - m.u.x() * a.sinBase;
     margin_ = 1e-9 * (1.0 + std::abs(m.c.x()) + std::abs(m.u.x()) + std::abs(m.v.x()));
   }
   double x(const Mono& m, double y) const {
-    if (m.arc) {
-      const Mono::Axis& a = m.ay;
-      const double q = std::clamp(a.r > 0.0 ? a.sign * (y - a.centre) / a.r : 0.0, -1.0, 1.0);
-      if (q > qLo_ && q < qHi_) {
-        const double s = std::sqrt(1.0 - q * q);
-        const double x = m.c.x() + m.u.x() * (a.cosBase * q - a.sinBase * s) + m.v.x() * (a.sinBase * q + a.cosBase * s);
-        if (std::abs(x) < 1e15 && std::abs(x - fastFloor(x + 0.5)) > margin_) return x;
-      }
-      return m.at(m.tAtY(y)).x();
+    if (!m.arc) return m.a.x() + (m.b.x() - m.a.x()) * m.tAtY(y);
+    const double q = (y - centre_) * signOverR_;
+    if (q > qLo_ && q < qHi_) {
+      const double x = x0_ + q * p_ + std::sqrt(1.0 - q * q) * q_;
+      if (std::abs(x) < 1e15 && std::abs(x - fastFloor(x + 0.5)) > margin_) return x;
     }
-    return m.a.x() + (m.b.x() - m.a.x()) * m.tAtY(y);
+    return m.at(m.tAtY(y)).x();
   }
 
 private:
   double qLo_ = 1.0, qHi_ = -1.0;  // no cheap point unless set
+  double x0_ = 0.0, centre_ = 0.0, signOverR_ = 0.0, p_ = 0.0, q_ = 0.0;
   double margin_ = 0.0;
 };
 
