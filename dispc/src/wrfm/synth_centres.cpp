@@ -152,9 +152,14 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
         fillRun(row0 + (c0 - win.x0), c1 - c0, v);
         continue;
       }
-      // Insertion sort: a row has a few crossings.
-      for (std::uint32_t k = 1; k < n; ++k)
-        for (std::uint32_t j = k; j > 0 && c[j].column < c[j - 1].column; --j) std::swap(c[j], c[j - 1]);
+      // Insertion sort: a row has a few crossings. The one inserted stays in registers
+      // (swapping would read back each pair just written, at a stall each).
+      for (std::uint32_t k = 1; k < n; ++k) {
+        const Crossing key = c[k];
+        std::uint32_t j = k;
+        for (; j > 0 && key.column < c[j - 1].column; --j) c[j] = c[j - 1];
+        c[j] = key;
+      }
       double winding = 0.0;
       for (std::uint32_t i = 0; i + 1 < n; ++i) {
         winding += c[i].w;
