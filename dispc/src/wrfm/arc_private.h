@@ -59,9 +59,10 @@ public:
   // Along evenly spaced angles (append) the world direction turns by the rotation of one
   // step and is taken afresh every few points and at the last, so that the drift stays
   // below 1e-12 of a pel.
-  class StepPoints {
+  class DISPC_API StepPoints {
   public:
-    // X × the arc's transform singular: DegenerateShape, as for X × arc.
+    // X × the arc's transform singular: DegenerateShape, as for X × arc. The arc and X
+    // are referred to, not copied.
     StepPoints(const zc2SegmentArc& arc, const zcXform<2>& X);
     zcPoint at(double a) const { return at(a, zfDirection(zcDegree(a))); }
     // The distance from c to the mapped arc's point in the direction 0 from c.
@@ -71,7 +72,8 @@ public:
 
   private:
     zcPoint at(double a, const zcVector<2>& w) const;
-    MappedPoints exact_;
+    const zc2SegmentArc& arc_;
+    const zcXform<2>& X_;
     zcMatrix<2> inverse_, L_;
     zcVector<2> centre_;
     double drift_ = 0.0;  // pels a step of the recurrence may add, at most
