@@ -84,10 +84,14 @@ struct Span {
   CentreCrossing at;
 };
 
-struct Crossing {
-  long column;
-  double w;
-};
+// A crossing as one integer, 2 × its column + 1 for winding +1 (+ 0 for −1): sorted by
+// it, crossings come in column order, and the fill depends on nothing else (crossings at
+// one column bound no pels between them). One word a crossing sorts without the stalls
+// of reading back a pair of words just written as one.
+using Crossing = long;
+Crossing crossing(long column, double w) { return 2 * column + (w > 0.0 ? 1 : 0); }
+long columnOf(Crossing c) { return c >> 1; }
+int windingOf(Crossing c) { return c & 1 ? 1 : -1; }
 
 constexpr long kBand = 32;  // rows whose crossings are held at once
 
@@ -133,13 +137,13 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
       const Mono& m = *s->piece;
       if (!m.arc && m.a.x() == m.b.x()) {
         // A vertical line crosses every row at its own x.
-        const Crossing k{centreColumn(std::clamp(m.a.x(), lo, hi), win.x0, win.x1), m.w};
+        const Crossing k = crossing(centreColumn(std::clamp(m.a.x(), lo, hi), win.x0, win.x1), m.w);
         for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) crossings[fill[row - b0]++] = k;
         continue;
       }
       for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) {
         const double x = s->at.x(m, static_cast<double>(row) + 0.5);
-        crossings[fill[row - b0]++] = Crossing{centreColumn(std::clamp(x, lo, hi), win.x0, win.x1), m.w};
+        crossings[fill[row - b0]++] = crossing(centreColumn(std::clamp(x, lo, hi), win.x0, win.x1), m.w);
       }
     }
     for (long row = b0; row < b1; ++row) {
@@ -148,22 +152,21 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
       unsigned char* const row0 = first + (row - win.y0) * pitch;
       if (n == 2) {
         // The common row: one run between two crossings, of winding ±1.
-        const long c0 = std::min(c[0].column, c[1].column), c1 = std::max(c[0].column, c[1].column);
+        const long c0 = columnOf(std::min(c[0], c[1])), c1 = columnOf(std::max(c[0], c[1]));
         fillRun(row0 + (c0 - win.x0), c1 - c0, v);
         continue;
       }
-      // Insertion sort: a row has a few crossings. The one inserted stays in registers
-      // (swapping would read back each pair just written, at a stall each).
+      // Insertion sort: a row has a few crossings.
       for (std::uint32_t k = 1; k < n; ++k) {
         const Crossing key = c[k];
         std::uint32_t j = k;
-        for (; j > 0 && key.column < c[j - 1].column; --j) c[j] = c[j - 1];
+        for (; j > 0 && key < c[j - 1]; --j) c[j] = c[j - 1];
         c[j] = key;
       }
-      double winding = 0.0;
+      int winding = 0;
       for (std::uint32_t i = 0; i + 1 < n; ++i) {
-        winding += c[i].w;
-        if (winding != 0.0) fillRun(row0 + (c[i].column - win.x0), c[i + 1].column - c[i].column, v);
+        winding += windingOf(c[i]);
+        if (winding != 0) fillRun(row0 + (columnOf(c[i]) - win.x0), columnOf(c[i + 1]) - columnOf(c[i]), v);
       }
     }
     std::erase_if(active, [&](const Span* s) { return s->end <= b1; });
