@@ -90,11 +90,6 @@ struct Heights {
   static double ceilOf(double w) { return fastCeil(w * (1.0 - (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); }
 };
 
-// Columns ahead of the one blended whose pels are fetched into the cache: along a
-// steep line each column is a row of its own, a line of memory the prefetcher cannot
-// guess (the shape's fill has left it behind in a large image).
-constexpr long kAhead = 16;
-
 // Columns first … last of the line; a column's right height and its floor are the next
 // column's left ones.
 template <bool kChecked>
@@ -110,10 +105,7 @@ void blendColumns(const Axes& axes, const Heights& h, double first, double last)
       }
     } else {
       unsigned char* pel = &axes.at(static_cast<long>(first), static_cast<long>(r));
-      for (double c = first; c <= last; c += 1.0, pel += axes.su) {
-        __builtin_prefetch(pel + kAhead * axes.su);
-        *pel = blendValue(pel[-axes.sw], pel[axes.sw], f);
-      }
+      for (double c = first; c <= last; c += 1.0, pel += axes.su) *pel = blendValue(pel[-axes.sw], pel[axes.sw], f);
     }
     return;
   }
@@ -125,7 +117,6 @@ void blendColumns(const Axes& axes, const Heights& h, double first, double last)
     const long uc = static_cast<long>(c);
     const long ur0 = static_cast<long>(r0);
     const Pel<kChecked> pel0(axes, uc, ur0);
-    if constexpr (!kChecked) __builtin_prefetch(&axes.at(uc, ur0) + kAhead * axes.su);
     if (r0 == f1) {
       pel0.put(pel0.blended(((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
       continue;
