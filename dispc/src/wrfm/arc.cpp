@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -573,3 +574,57 @@ zc2SegmentArc operator*(const zcXform<2>& xform, const zc2SegmentArc& arc) {
 }
 
 zc2SegmentArc operator*(const zc2Rigid& rigid, const zc2SegmentArc& arc) { return rigid.xform() * arc; }
+
+namespace {
+
+// The squares of the larger singular value of m and of its determinant.
+std::pair<double, double> singularSquares(const zcMatrix<2>& m) {
+  const zcVector<2> a = m * zcVector<2>(1.0, 0.0), b = m * zcVector<2>(0.0, 1.0);
+  const double sum = a.x() * a.x() + a.y() * a.y() + b.x() * b.x() + b.y() * b.y();
+  const double det = a.x() * b.y() - a.y() * b.x();
+  return {0.5 * (sum + std::sqrt(std::max(0.0, sum * sum - 4.0 * det * det))), det * det};
+}
+
+}  // namespace
+
+zc2SegmentArcPrivate::StepPoints::StepPoints(const zc2SegmentArc& arc, const zcXform<2>& X)
+    : arc_(arc), X_(X), inverse_(arc.xform_.matrix().inverse()) {
+  // Refused as X × arc refuses it.
+  const zcXform<2> composed = X * arc.xform_;
+  checkXform(composed);
+  L_ = composed.matrix() * zcMatrix<2>(arc.radius_, 0.0, 0.0, arc.radius_);
+  centre_ = composed.mapPoint(arc.center_);
+  // The mapped arc's point in the direction 0 from its centre lies at L u for the local
+  // direction u ∝ L⁻¹ (1, 0) ∝ (L₁₁, −L₁₀): |det L| / |(L₁₀, L₁₁)| from it.
+  const zcVector<2> row1 = L_.transpose() * zcVector<2>(0.0, 1.0);
+  radiusAtZero_ = std::abs(L_.determinant()) / row1.length();
+  // A step of the recurrence turns the direction off by at most 4.4e-16 (the rounding of
+  // the turn and of its products); taken back through the arc's transform the angle grows
+  // by at most its condition number σ₁² / |det|, and L makes it at most σ₁(L) pels.
+  const auto [a1, aDet] = singularSquares(arc.xform_.matrix());
+  drift_ = 4.4e-16 * std::sqrt(singularSquares(L_).first) * (a1 / std::sqrt(aDet));
+}
+
+zcPoint zc2SegmentArcPrivate::StepPoints::at(double a, const zcVector<2>& w) const {
+  const zcVector<2> local = inverse_ * w;
+  const double len2 = local.x() * local.x() + local.y() * local.y();
+  // Out of the squares' range the point is taken as MappedPoints takes it.
+  if (!(len2 > 1e-280 && len2 < 1e280)) return MappedPoints(arc_, X_)(a);
+  const zcVector<2> u = L_ * (local * (1.0 / std::sqrt(len2)));
+  return zcPoint(centre_.x() + u.x(), centre_.y() + u.y());
+}
+
+void zc2SegmentArcPrivate::StepPoints::append(double start, double step, long n, std::vector<zcPoint>& out) const {
+  // Half of 1e-12 allowed between anchors, as the bound on a step is no wide one.
+  const double every = drift_ > 0.0 ? 5e-13 / drift_ : 0.0;
+  const long anchorEvery = every >= 32.0 ? 32 : every >= 1.0 ? static_cast<long>(every) : 1;
+  const zcVector<2> turn = zfDirection(zcDegree(step));
+  const double cs = turn.x(), sn = turn.y();
+  zcVector<2> w;
+  for (long j = 0; j <= n; ++j) {
+    const double a = start + step * static_cast<double>(j);
+    w = j % anchorEvery == 0 || j == n ? zfDirection(zcDegree(a))
+                                       : zcVector<2>(cs * w.x() - sn * w.y(), sn * w.x() + cs * w.y());
+    out.push_back(at(a, w));
+  }
+}

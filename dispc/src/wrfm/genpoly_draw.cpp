@@ -135,7 +135,10 @@ long zcGenPolyPrivate::arcChords(const zc2SegmentArc& arc, const zcXform<2>& xfo
 }
 
 long zcGenPolyPrivate::arcChords(const zc2SegmentArc& mapped, zcDegree span) {
-  const double rho = mapped.center().distance(mapped.arcPoint(zcDegree(0.0)));
+  return arcChords(mapped.center().distance(mapped.arcPoint(zcDegree(0.0))), span);
+}
+
+long zcGenPolyPrivate::arcChords(double rho, zcDegree span) {
   double step = 5.0;
   if (rho > 0.05) step = std::min(step, zcDegree(zcRadian(4.0 * std::asin(std::sqrt(0.025 / rho)))).value());
   const double steps = std::abs(span.value()) / step;

@@ -34,6 +34,8 @@ public:
   static long arcChords(const zc2SegmentArc& arc, const zcXform<2>& xform);
   // The same for the arc already mapped (xform * arc) and the poly-frame arc's span.
   static long arcChords(const zc2SegmentArc& mapped, zcDegree span);
+  // The same for the mapped arc's distance from its center to its point at angle 0.
+  static long arcChords(double rho, zcDegree span);
   // One arc (in the poly's frame) as the chords drawToScope makes of it.
   static void drawArcToScope(const zc2SegmentArc& arc, const zcXform<2>& xform, const zcGraphicProps& props,
                              zcUIScope& scope);

@@ -128,13 +128,14 @@ void zcSMDGDPolyPrivate::drawSynthetic(const zcSMDGDPoly& poly, const zcXform<2>
     if (outline.hasPoint() && !win.empty()) renderExact(outline.pieces, win, pb, value);
     return;
   }
-  const zcRect box = poly.boundingBox(M);
-  if (box.isEmpty() && !outline.hasPoint()) return;
-  zcPoint lo = box.ul(), hi = box.lr();
-  if (box.isEmpty()) lo = outline.lo, hi = outline.hi;
-  if (outline.hasPoint()) {
-    lo = zcPoint(std::min(lo.x(), outline.lo.x()), std::min(lo.y(), outline.lo.y()));
-    hi = zcPoint(std::max(hi.x(), outline.hi.x()), std::max(hi.y(), outline.hi.y()));
+  // The window bounds the fill, which sets no pel outside the outline: its box, where
+  // there is one, serves for the poly's (taking the ellipses' boxes of the unrounded
+  // segments would cost more than the fill of a small shape).
+  zcPoint lo = outline.lo, hi = outline.hi;
+  if (!outline.hasPoint()) {
+    const zcRect box = poly.boundingBox(M);
+    if (box.isEmpty()) return;
+    lo = box.ul(), hi = box.lr();
   }
   const Window win = boxWindow(lo, hi, buffer);
   if (win.empty()) return;

@@ -21,39 +21,41 @@ namespace {
 // Where a piece crosses the row centre y, for the fill through pel centres, which keeps
 // only the crossing's column: nearest(x − 0.5) clamped to integers, a step at every
 // integer x. An arc's exact crossing takes an arc cosine for its parameter and a cosine
-// and a sine for its point; the same point follows from the root's cosine q by one
-// square root, off by a few ulps of the arc's size (more near the turning points, where
-// the square root is tiny). Where that cannot change the column (the cheap point farther
-// than 1e-9 of the arc's size from every integer, the root well inside the piece and
-// away from its turning points), it stands in for the exact one; elsewhere the exact one
-// is taken, so the columns are the exact ones.
+// and a sine for its point; the same point follows from the root's cosine
+// q = (y − centre) × sign / r by one square root, c.x + q P + √(1 − q²) Q with P and Q
+// the piece's constants, off by a few ulps of the arc's size (more near the turning
+// points, where the square root is tiny). Where that cannot change the column (the cheap
+// point farther than 1e-9 of the arc's size from every integer, the root well inside the
+// piece and away from its turning points), it stands in for the exact one; elsewhere the
+// exact one is taken, so the columns are the exact ones.
 class CentreCrossing {
 public:
   explicit CentreCrossing(const Mono& m) {
     if (!m.arc || !(m.ay.r > 0.0)) return;
+    const Mono::Axis& a = m.ay;
     // The root is base + acos(q), within [lo, hi] for q within [cos(hi − base), cos(lo − base)].
-    const double lo = std::min(m.ta, m.tb) - m.ay.base, hi = std::max(m.ta, m.tb) - m.ay.base;
+    const double lo = std::min(m.ta, m.tb) - a.base, hi = std::max(m.ta, m.tb) - a.base;
     constexpr double inside = 1e-9, turning = 5e-11;
     qLo_ = std::max(std::cos(hi), -1.0 + turning) + inside;
     qHi_ = std::min(std::cos(lo), 1.0 - turning) - inside;
+    x0_ = m.c.x(), centre_ = a.centre, signOverR_ = a.signOverR;
+    p_ = m.u.x() * a.cosBase + m.v.x() * a.sinBase;
+    q_ = m.v.x() * a.cosBase - m.u.x() * a.sinBase;
     margin_ = 1e-9 * (1.0 + std::abs(m.c.x()) + std::abs(m.u.x()) + std::abs(m.v.x()));
   }
   double x(const Mono& m, double y) const {
-    if (m.arc) {
-      const Mono::Axis& a = m.ay;
-      const double q = std::clamp(a.r > 0.0 ? a.sign * (y - a.centre) / a.r : 0.0, -1.0, 1.0);
-      if (q > qLo_ && q < qHi_) {
-        const double s = std::sqrt(1.0 - q * q);
-        const double x = m.c.x() + m.u.x() * (a.cosBase * q - a.sinBase * s) + m.v.x() * (a.sinBase * q + a.cosBase * s);
-        if (std::abs(x) < 1e15 && std::abs(x - fastFloor(x + 0.5)) > margin_) return x;
-      }
-      return m.at(m.tAtY(y)).x();
+    if (!m.arc) return m.a.x() + (m.b.x() - m.a.x()) * m.tAtY(y);
+    const double q = (y - centre_) * signOverR_;
+    if (q > qLo_ && q < qHi_) {
+      const double x = x0_ + q * p_ + std::sqrt(1.0 - q * q) * q_;
+      if (std::abs(x) < 1e15 && std::abs(x - fastFloor(x + 0.5)) > margin_) return x;
     }
-    return m.a.x() + (m.b.x() - m.a.x()) * m.tAtY(y);
+    return m.at(m.tAtY(y)).x();
   }
 
 private:
   double qLo_ = 1.0, qHi_ = -1.0;  // no cheap point unless set
+  double x0_ = 0.0, centre_ = 0.0, signOverR_ = 0.0, p_ = 0.0, q_ = 0.0;
   double margin_ = 0.0;
 };
 
@@ -82,10 +84,14 @@ struct Span {
   CentreCrossing at;
 };
 
-struct Crossing {
-  long column;
-  double w;
-};
+// A crossing as one integer, 2 × its column + 1 for winding +1 (+ 0 for −1): sorted by
+// it, crossings come in column order, and the fill depends on nothing else (crossings at
+// one column bound no pels between them). One word a crossing sorts without the stalls
+// of reading back a pair of words just written as one.
+using Crossing = long;
+Crossing crossing(long column, double w) { return 2 * column + (w > 0.0 ? 1 : 0); }
+long columnOf(Crossing c) { return c >> 1; }
+int windingOf(Crossing c) { return c & 1 ? 1 : -1; }
 
 constexpr long kBand = 32;  // rows whose crossings are held at once
 
@@ -131,13 +137,13 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
       const Mono& m = *s->piece;
       if (!m.arc && m.a.x() == m.b.x()) {
         // A vertical line crosses every row at its own x.
-        const Crossing k{centreColumn(std::clamp(m.a.x(), lo, hi), win.x0, win.x1), m.w};
+        const Crossing k = crossing(centreColumn(std::clamp(m.a.x(), lo, hi), win.x0, win.x1), m.w);
         for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) crossings[fill[row - b0]++] = k;
         continue;
       }
       for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) {
         const double x = s->at.x(m, static_cast<double>(row) + 0.5);
-        crossings[fill[row - b0]++] = Crossing{centreColumn(std::clamp(x, lo, hi), win.x0, win.x1), m.w};
+        crossings[fill[row - b0]++] = crossing(centreColumn(std::clamp(x, lo, hi), win.x0, win.x1), m.w);
       }
     }
     for (long row = b0; row < b1; ++row) {
@@ -146,17 +152,21 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
       unsigned char* const row0 = first + (row - win.y0) * pitch;
       if (n == 2) {
         // The common row: one run between two crossings, of winding ±1.
-        const long c0 = std::min(c[0].column, c[1].column), c1 = std::max(c[0].column, c[1].column);
+        const long c0 = columnOf(std::min(c[0], c[1])), c1 = columnOf(std::max(c[0], c[1]));
         fillRun(row0 + (c0 - win.x0), c1 - c0, v);
         continue;
       }
       // Insertion sort: a row has a few crossings.
-      for (std::uint32_t k = 1; k < n; ++k)
-        for (std::uint32_t j = k; j > 0 && c[j].column < c[j - 1].column; --j) std::swap(c[j], c[j - 1]);
-      double winding = 0.0;
+      for (std::uint32_t k = 1; k < n; ++k) {
+        const Crossing key = c[k];
+        std::uint32_t j = k;
+        for (; j > 0 && key < c[j - 1]; --j) c[j] = c[j - 1];
+        c[j] = key;
+      }
+      int winding = 0;
       for (std::uint32_t i = 0; i + 1 < n; ++i) {
-        winding += c[i].w;
-        if (winding != 0.0) fillRun(row0 + (c[i].column - win.x0), c[i + 1].column - c[i].column, v);
+        winding += windingOf(c[i]);
+        if (winding != 0) fillRun(row0 + (columnOf(c[i]) - win.x0), columnOf(c[i + 1]) - columnOf(c[i]), v);
       }
     }
     std::erase_if(active, [&](const Span* s) { return s->end <= b1; });

@@ -26,6 +26,7 @@
 #include "wrfm/genpoly_private.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace zc_synth {
@@ -139,7 +140,7 @@ void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
   const zcVector<2> d = q - p;
   const double minor = p.y();
   // Along a pel border a line covers nothing.
-  if (std::abs(d.y()) < 1e-12 * d.length() && std::abs(minor - std::round(minor)) <= 0.001) return;
+  if (std::abs(minor - fastFloor(minor + 0.5)) <= 0.001 && std::abs(d.y()) < 1e-12 * d.length()) return;
   const double first = tolFloor(p.x()), last = tolFloor(q.x());
   if (first == last) return;
   const Heights h{p, d.y() / d.x()};
@@ -270,27 +271,52 @@ void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& stro
 std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, const zc2SegmentArc& arc,
                                     const zcXform<2>& X) {
   const Window win = bufferWindow(pb);
-  const zc2SegmentArc copy = X * arc;
+  const zc2SegmentArcPrivate::StepPoints walk(arc, X);
+  const zcDegree span = arc.angleSpan();
+  const double start = arc.startAngle().value();
   const double l = static_cast<double>(win.x0) - 1.0, t = static_cast<double>(win.y0) - 1.0;
   const double r = static_cast<double>(win.x1) + 1.0, b = static_cast<double>(win.y1) + 1.0;
-  if (!inBox(copy.p1(), l, t, r, b) || !inBox(copy.p2(), l, t, r, b)) {
+  if (!inBox(walk.at(start), l, t, r, b) || !inBox(walk.at(start + span.value()), l, t, r, b)) {
+    const zc2SegmentArc copy = X * arc;
     const zcFLine edges[] = {zcFLine(1.0, 0.0, l), zcFLine(1.0, 0.0, r), zcFLine(0.0, 1.0, t), zcFLine(0.0, 1.0, b)};
     if (std::none_of(std::begin(edges), std::end(edges), [&](const zcFLine& e) { return !copy.intersection(e).empty(); }))
       return {};
   }
   // Flattened as the generalized polygon's scope drawing does it (0.05 pel, 5 degrees).
-  const zcDegree span = arc.angleSpan();
-  const long k = zcGenPolyPrivate::arcChords(copy, span) - 1;
-  const double start = arc.startAngle().value(), delta = span.value() / static_cast<double>(k + 1);
-  const zc2SegmentArcPrivate::MappedPoints pointAt(arc, X);
+  const long k = zcGenPolyPrivate::arcChords(walk.radiusAtZero(), span) - 1;
+  const double delta = span.value() / static_cast<double>(k + 1);
   std::vector<zcPoint> points;
   points.reserve(static_cast<std::size_t>(k) + 2);
-  for (long j = 0; j <= k + 1; ++j) points.push_back(pointAt(start + delta * static_cast<double>(j)));
+  walk.append(start, delta, k + 1, points);
+  // The blender's axis flips where |Δx| = |Δy|: the ends of a chord within 1e-9 of that
+  // (symmetric arcs have them) are taken exactly, so that the last bits do not choose.
+  std::optional<zc2SegmentArcPrivate::MappedPoints> exact;
+  for (std::size_t j = 0; j + 1 < points.size(); ++j) {
+    const zcVector<2> d = points[j + 1] - points[j];
+    if (!(std::abs(std::abs(d.x()) - std::abs(d.y())) <= 1e-9 * (std::abs(d.x()) + std::abs(d.y())))) continue;
+    if (!exact) exact.emplace(arc, X);
+    for (const std::size_t i : {j, j + 1}) points[i] = (*exact)(start + delta * static_cast<double>(i));
+  }
   return points;
 }
 
 void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool antialias, std::vector<Stroke>& out) {
   out.reserve(out.size() + points.size());
+  if (points.empty()) return;
+  // Chords whose ends all lie inside the clip rectangle are drawn whole, and their pels
+  // lie inside the window (below 1e10 the rounding rule's tolerance moves no floor by a
+  // pel): only coinciding ends are left to refuse.
+  constexpr long kFar = 10000000000L;
+  const double l = static_cast<double>(win.x0) + 2.0, t = static_cast<double>(win.y0) + 2.0;
+  const double r = static_cast<double>(win.x1) - 2.0, b = static_cast<double>(win.y1) - 2.0;
+  if (win.x0 > -kFar && win.y0 > -kFar && win.x1 < kFar && win.y1 < kFar &&
+      std::all_of(points.begin(), points.end(), [&](const zcPoint& p) { return inBox(p, l, t, r, b); })) {
+    for (std::size_t j = 0; j + 1 < points.size(); ++j) {
+      if (points[j] == points[j + 1]) throw zcShapesError::DegenerateShape(L"an arc chord whose ends coincide");
+      out.push_back(Stroke{points[j], points[j + 1]});
+    }
+    return;
+  }
   for (std::size_t j = 0; j + 1 < points.size(); ++j) {
     if (points[j] == points[j + 1]) throw zcShapesError::DegenerateShape(L"an arc chord whose ends coincide");
     Stroke s;

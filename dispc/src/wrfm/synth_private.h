@@ -261,7 +261,7 @@ struct Stroke {
 };
 // Clips and checks the mapped line against the buffer's window: false when nothing is
 // to be drawn; DegenerateShape and BadCoord as drawLinePelBuf raises them.
-bool prepareStroke(const Window& win, const zcPoint& a, const zcPoint& b, bool antialias, Stroke& out);
+DISPC_API bool prepareStroke(const Window& win, const zcPoint& a, const zcPoint& b, bool antialias, Stroke& out);
 // Draws prepared strokes in order (each blended line reads the pels the ones before it wrote).
 void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& strokes, unsigned char v, bool antialias);
 // The chord ends of the arc mapped by X, as drawArcPelBuf flattens it; empty when the
@@ -269,6 +269,6 @@ void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& stro
 DISPC_API std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, const zc2SegmentArc& arc,
                                     const zcXform<2>& X);
 // Prepares every chord of the points (all checked first), appending to `out`.
-void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool antialias, std::vector<Stroke>& out);
+DISPC_API void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool antialias, std::vector<Stroke>& out);
 
 }  // namespace zc_synth
