@@ -13,6 +13,9 @@ const wchar_t* const zcUITablet::pointIconData_ =
     L"0000000000000/+++0++0++0+++/...0++0++0.../...+00000+.../.....+0+...../.....+0+...../"
     L".....+0+...../";
 
+// Constant-initialized: empty until pointIcon() builds it, whenever that runs.
+constinit zcRLEBuffer zcUITablet::pointIcon_;
+
 bool zcUITablet::iconTouched(const wchar_t* pattern, const zcPair<long>& p, long rowLength) {
   if (!pattern || !*pattern) return false;
   const wchar_t* cells = pattern + 1;

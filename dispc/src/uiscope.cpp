@@ -20,6 +20,8 @@ constexpr double kPixelTol = 1e-11;
 constexpr double kIntegerTol = 1e-6;
 // Largest target side handed to the affine resampler.
 constexpr long kMaxResampleSide = 32767;
+// Largest factor whose blocks run-length magnification keeps whole.
+constexpr std::int64_t kMaxWholeBlock = 4096;
 
 // Pixel arithmetic that pins at the ends of long instead of wrapping: far-off
 // geometry gives far-off pixels, never wrapped ones.
@@ -458,15 +460,15 @@ void zcUIScope::expand(const zcRLEBuffer& image, const zcPoint& pos, const std::
   if (whole < 1.0) return;
   const std::int64_t n = static_cast<std::int64_t>(std::min(whole, static_cast<double>(zkPelLimit)));
 
-  // The magnified image's corner in scope pixels, and the span of it that the scope
-  // shows: [cut, end) in magnified pels, per direction.
+  // The magnified image's corner in scope pixels, and the span of it that is drawn:
+  // [cut, end) in magnified pels, per direction.
   const std::int64_t px = xCoord(pos);
   const std::int64_t py = yCoord(pos);
   const zcPair<long> scopeSize = size();
-  const std::int64_t cutX = std::max<std::int64_t>(0, -px);
-  const std::int64_t cutY = std::max<std::int64_t>(0, -py);
-  const std::int64_t endX = std::min<std::int64_t>(image.width() * n, scopeSize.x() - px);
-  const std::int64_t endY = std::min<std::int64_t>(image.height() * n, scopeSize.y() - py);
+  std::int64_t cutX = std::max<std::int64_t>(0, -px);
+  std::int64_t cutY = std::max<std::int64_t>(0, -py);
+  std::int64_t endX = std::min<std::int64_t>(image.width() * n, scopeSize.x() - px);
+  std::int64_t endY = std::min<std::int64_t>(image.height() * n, scopeSize.y() - py);
   if (endX <= cutX || endY <= cutY) return;
   // The source columns and rows that reach the scope: from cut / n up to the far
   // edge divided by n, rounded up.
@@ -474,6 +476,15 @@ void zcUIScope::expand(const zcRLEBuffer& image, const zcPoint& pos, const std::
   const long lastCol = std::min(image.width(), ceilTol(static_cast<double>(endX) / static_cast<double>(n)));
   const long firstRow = static_cast<long>(cutY / n);
   const long lastRow = std::min(image.height(), ceilTol(static_cast<double>(endY) / static_cast<double>(n)));
+  // Those pels are magnified whole: every run length times n, every row n times. Only
+  // a factor beyond kMaxWholeBlock cuts its blocks at the scope's edges, so that the
+  // run data stays within the scope's size.
+  if (n <= kMaxWholeBlock) {
+    cutX = firstCol * n;
+    endX = lastCol * n;
+    cutY = firstRow * n;
+    endY = lastRow * n;
+  }
 
   std::vector<std::vector<unsigned char>> rows;
   rows.reserve(static_cast<std::size_t>(endY - cutY));

@@ -458,8 +458,9 @@ zcRLEBuffer zcUITablet::makeIcon(const wchar_t* pattern, const std::vector<unsig
 }
 
 const zcRLEBuffer& zcUITablet::pointIcon() {
-  static const zcRLEBuffer icon = makeIcon(pointIconData_, {0});
-  return icon;
+  static const bool built = (pointIcon_ = makeIcon(pointIconData_, {0}), true);
+  (void)built;
+  return pointIcon_;
 }
 
 // --- Shape dispatch ------------------------------------------------------------------------

@@ -403,11 +403,16 @@ TEST(ScopeRunLengthExpand, MagnifiesOnlyWhatReachesTheScope) {
   const zcRLEBuffer image(3, {{1, 2, 2, 1, 0, 0}, {3, 3, 0, 0}});
   zcLoggingScope scope(zcPair<long>(4, 3));
   scope.expand(image, zcPoint(0, 0), {7}, zcPair<double>(2, 2), false, 0, false, 0);
-  EXPECT_EQ(scope.last(), "drawRLE (0,0) size=4x3 map=[7] pass=0/0 flag=0 runs=1,4,0,0;1,4,0,0;3,4,0,0");
+  // Whole blocks: the pels that reach the far edges are magnified entirely.
+  EXPECT_EQ(scope.last(), "drawRLE (0,0) size=4x4 map=[7] pass=0/0 flag=0 runs=1,4,0,0;1,4,0,0;3,4,0,0;3,4,0,0");
 
-  // Cut off on the left and at the top: three magnified columns and one row lie outside.
+  // Cut off on the left and at the top: the first column (three magnified pels) lies
+  // outside, the first block that shows starts one pel before the scope.
   scope.expand(image, zcPoint(-3, -1), {}, zcPair<long>(2, 2), true, 1, true, 0);
-  EXPECT_EQ(scope.last(), "drawRLE (0,0) size=3x3 map=[] pass=1/1 flag=1 runs=1,1,2,2,0,0;3,3,0,0;3,3,0,0");
+  EXPECT_EQ(scope.last(), "drawRLE (-1,-1) size=4x4 map=[] pass=1/1 flag=1 runs=1,2,2,2,0,0;1,2,2,2,0,0;3,4,0,0;3,4,0,0");
+  // A factor above 4096 cuts its blocks at the scope's edges instead.
+  scope.expand(image, zcPoint(-3, -1), {}, zcPair<long>(5000, 5000), false, 0, false, 0);
+  EXPECT_EQ(scope.last(), "drawRLE (0,0) size=4x3 map=[] pass=0/0 flag=0 runs=1,4,0,0;1,4,0,0;1,4,0,0");
 
   // Long runs are split at 255.
   const zcRLEBuffer wide(200, {{9, 200, 0, 0}});

@@ -158,6 +158,9 @@ const wchar_t* const kPointIcon =
 TEST(TabletIcons, PointIconPatternsAndHitTests) {
   const zcPelBuffer<unsigned char> icon = zcUITablet::pointIcon().image();
   ASSERT_EQ(zcPair<long>(icon.width(), icon.height()), zcPair<long>(13, 13));
+  // The public pattern and cache are the ones the tablet uses.
+  EXPECT_EQ(std::wstring(zcUITablet::pointIconData_), std::wstring(kPointIcon));
+  EXPECT_EQ(&zcUITablet::pointIcon(), &zcUITablet::pointIcon_);
   for (long y = -9; y <= 9; ++y)
     for (long x = -9; x <= 9; ++x) {
       const bool inside = std::abs(x) <= 6 && std::abs(y) <= 6;

@@ -186,8 +186,9 @@ public:
   // magnified in run-length form: the columns and rows from the first one that shows
   // (pels cut off left of and above the scope, divided by n) through the last one
   // that reaches the scope's far edge (tolerance ceiling), limited to the image; each
-  // run length is multiplied by n (split at 255) and each row repeated n times; the
-  // result goes to slot 18 at the position of its first pel. Otherwise the image is
+  // run length is multiplied by n (split at 255) and each row repeated n times (a
+  // factor above 4096 cuts its blocks at the scope's edges); the result goes to
+  // slot 18 at the position of its first pel. Otherwise the image is
   // decoded, mapped through the color map (pass value too) and handed to slot 50.
   virtual void expand(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<unsigned char>& colorMap,
                       const zcPair<double>& scale, bool passThrough, unsigned char passValue, bool flag,

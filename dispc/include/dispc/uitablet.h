@@ -402,8 +402,12 @@ public:
             zcPackedRGB32 passValue, Layers layer);
   void draw(const zcRLEBuffer& image, const zcPoint& pos, const std::vector<unsigned char>& colorMap,
             bool passThrough, unsigned char passValue, bool flag, Layers layer);
+  // The point icon's pattern: "/" and 13 rows of 13 cells, each ended by "/".
+  static const wchar_t* const pointIconData_;
   // The point icon image (13 × 13, the marker at pel value 0, the rest the pass
-  // index 243), and the icon maker for text patterns.
+  // index 243), built into pointIcon_ on first use; and the icon maker for text
+  // patterns.
+  static zcRLEBuffer pointIcon_;
   static const zcRLEBuffer& pointIcon();
   static zcRLEBuffer makeIcon(const wchar_t* pattern, const std::vector<unsigned char>& colorMap);
   // Whether cell p of a pattern is touched (a digit or "+"). rowLength counts a row
@@ -472,7 +476,4 @@ private:
   // The mapped segment that draw(zcLineSeg) hands to a scope: one object whose end
   // points change from call to call.
   zcLineSeg segment_;
-
-  // The point icon's pattern: "/" and 13 rows of 13 cells, each ended by "/".
-  static const wchar_t* const pointIconData_;
 };
