@@ -23,32 +23,39 @@ namespace zc_synth {
 
 namespace borders {
 
+// The borders' policies hold copies of what they read of the piece, so that the cells
+// written on the way cannot alias them and everything stays in registers.
 // A line crosses pel borders where its slope says; it has no sliver.
 struct LineBorders {
-  const Mono& m;
-  double y(double k) const { return m.a.y() + (k - m.a.x()) * m.dydx; }
+  double ax, ay, dydx;
+  double y(double k) const { return ay + (k - ax) * dydx; }
   static double extra() { return 0.0; }
   static double extraEnd() { return 0.0; }
 };
 
-// An arc crosses a border where its x axis reaches it; each part adds the sliver from
-// the last crossing's parameter to its own.
+// An arc crosses a border where its x axis reaches it (Mono::Axis::at); each part adds
+// the sliver from the last crossing's parameter to its own.
 struct ArcBorders {
-  const Mono& m;
-  Mono::Param& last;
-  Mono::Param next, end;
+  double centre, signOverR, cosBase, sinBase, cy, uy, vy, hd;
+  double lastCos, lastSin, endCos, endSin;
+  double nextCos = 0.0, nextSin = 0.0;
   double y(double k) {
-    next = m.ax.at(k);
-    return m.c.y() + m.u.y() * next.cos + m.v.y() * next.sin;
+    const double q = clampFast((k - centre) * signOverR, -1.0, 1.0);
+    const double s = std::sqrt(1.0 - q * q);
+    nextCos = cosBase * q - sinBase * s;
+    nextSin = sinBase * q + cosBase * s;
+    return cy + uy * nextCos + vy * nextSin;
   }
   double extra() {
-    const double s = Mono::sliver(m.hd, last, next);
-    last = next;
+    const double s = Mono::sliver(hd, lastCos, lastSin, nextCos, nextSin);
+    lastCos = nextCos;
+    lastSin = nextSin;
     return s;
   }
   double extraEnd() {
-    const double s = Mono::sliver(m.hd, last, end);
-    last = end;
+    const double s = Mono::sliver(hd, lastCos, lastSin, endCos, endSin);
+    lastCos = endCos;
+    lastSin = endSin;
     return s;
   }
 };
@@ -61,37 +68,85 @@ inline CellRow::CellRow(const Window& win, std::size_t pieces)
       right_(static_cast<double>(win.x1)),
       width_(win.x1 - win.x0),
       cells_(static_cast<std::size_t>(width_) + 1),
-      runs_(std::max<std::size_t>(pieces, 1)) {}
+      firsts_(std::max<std::size_t>(pieces, 1)),
+      lasts_(std::max<std::size_t>(pieces, 1)) {}
 
 inline void CellRow::walk(Mono& m, double bottom) {
   const double yEnd = std::min(bottom, m.b.y());
   if (m.py >= yEnd) return;
-  const bool last = yEnd >= m.b.y();
-  double xb;
-  if (!m.arc) {
-    xb = clampFast(last ? m.b.x() : m.a.x() + (yEnd - m.a.y()) * m.dxdy, left_, right_);
-    borders::LineBorders line{m};
-    m.pcol = walkParts(m, xb, yEnd, line);
+  if (m.arc) return walkArc(m, yEnd);
+  const double xb = clampFast(yEnd >= m.b.y() ? m.b.x() : m.a.x() + (yEnd - m.a.y()) * m.dxdy, left_, right_);
+  // Within one column (a steep line, a side of an axis-aligned shape): one cell. (The
+  // comparisons say ⌊xb⌋ = pcol without converting to integers and back.)
+  if (xb >= m.pcol && xb < m.pcol + 1.0) {
+    const long i = static_cast<long>(m.pcol) - x0_;
+    const double dy = yEnd - m.py, w = m.w;
+    Cell& cell = cells_[static_cast<std::size_t>(i)];
+    cell.cover += w * dy;
+    cell.area += w * (dy * (0.5 * (m.px + xb) - m.pcol));
+    firsts_[count_] = i;
+    lasts_[count_++] = i;
   } else {
-    borders::ArcBorders arc{m, m.at0, {}, last ? m.atEnd : m.ay.at(yEnd)};
-    xb = clampFast(last ? m.b.x() : m.c.x() + m.u.x() * arc.end.cos + m.v.x() * arc.end.sin, left_, right_);
-    m.pcol = walkParts(m, xb, yEnd, arc);
+    walkLine(m, xb, yEnd);
   }
   m.px = xb;
   m.py = yEnd;
 }
 
-// The piece from its point to (xb, yb) within one row, cut at the pel borders between:
-// each part adds its cover, its trapezoid and its sliver to the pel that holds it.
-// Returns ⌊xb⌋.
+[[gnu::noinline]] inline void CellRow::walkLine(Mono& m, double xb, double yEnd) {
+  borders::LineBorders line{m.a.x(), m.a.y(), m.dydx};
+  m.pcol = walkParts(m.px, m.py, m.pcol, xb, yEnd, m.w, line);
+}
+
+[[gnu::noinline]] inline void CellRow::walkArc(Mono& m, double yEnd) {
+  const bool last = yEnd >= m.b.y();
+  double endCos = m.cosEnd, endSin = m.sinEnd;
+  if (!last) {
+    const Mono::Param p = m.ay.at(yEnd);
+    endCos = p.cos, endSin = p.sin;
+  }
+  const Mono::Axis& ax = m.ax;
+  borders::ArcBorders arc{ax.centre, ax.signOverR, ax.cosBase, ax.sinBase, m.c.y(), m.u.y(), m.v.y(), m.hd,
+                          m.cos0,    m.sin0,       endCos,     endSin};
+  const double xb = clampFast(last ? m.b.x() : m.c.x() + m.u.x() * endCos + m.v.x() * endSin, left_, right_);
+  if (xb >= m.pcol && xb < m.pcol + 1.0) {
+    const long i = static_cast<long>(m.pcol) - x0_;
+    const double dy = yEnd - m.py, w = m.w;
+    Cell& cell = cells_[static_cast<std::size_t>(i)];
+    cell.cover += w * dy;
+    cell.area += w * (dy * (0.5 * (m.px + xb) - m.pcol) + Mono::sliver(m.hd, m.cos0, m.sin0, endCos, endSin));
+    firsts_[count_] = i;
+    lasts_[count_++] = i;
+    m.cos0 = endCos;
+    m.sin0 = endSin;
+    m.px = xb;
+    m.py = yEnd;
+    return;
+  }
+  m.pcol = walkParts(m.px, m.py, m.pcol, xb, yEnd, m.w, arc);
+  m.cos0 = arc.lastCos;
+  m.sin0 = arc.lastSin;
+  m.px = xb;
+  m.py = yEnd;
+}
+
+// The piece from (xa, ya) in column ca to (xb, yb) within one row, cut at the pel
+// borders between: each part adds its cover, its trapezoid and its sliver to the pel
+// that holds it. Returns ⌊xb⌋.
 template <class Border>
-inline double CellRow::walkParts(const Mono& m, double xb, double yb, Border& border) {
-  const double w = m.w, xa = m.px, ya = m.py, ca = m.pcol, cb = fastFloor(xb);
+inline double CellRow::walkParts(double xa, double ya, double ca, double xb, double yb, double w, Border& border) {
+  Cell* const cells = cells_.data();
+  const double cb = fastFloor(xb);
   long i = static_cast<long>(ca) - x0_;
+  const auto add = [&](long at, double dy, double area) {
+    cells[at].cover += w * dy;
+    cells[at].area += w * area;
+  };
   if (ca == cb) {
     const double dy = yb - ya;
-    add(i, w * dy, w * (dy * (0.5 * (xa + xb) - ca) + border.extraEnd()));
-    runs_[count_++] = Run{i, i};
+    add(i, dy, dy * (0.5 * (xa + xb) - ca) + border.extraEnd());
+    firsts_[count_] = i;
+    lasts_[count_++] = i;
     return cb;
   }
   const long start = i;
@@ -101,7 +156,7 @@ inline double CellRow::walkParts(const Mono& m, double xb, double yb, Border& bo
   const auto part = [&](double k, double col) {
     const double ny = clampFast(border.y(k), py, yb);
     const double dy = ny - py;
-    add(i, w * dy, w * (dy * (0.5 * (px + k) - col) + border.extra()));
+    add(i, dy, dy * (0.5 * (px + k) - col) + border.extra());
     px = k;
     py = ny;
   };
@@ -114,8 +169,9 @@ inline double CellRow::walkParts(const Mono& m, double xb, double yb, Border& bo
     for (; col > xb; col -= 1.0, --i) part(col, col);
   }
   const double dy = yb - py;
-  add(i, w * dy, w * (dy * (0.5 * (px + xb) - col) + border.extraEnd()));
-  runs_[count_++] = start < i ? Run{start, i} : Run{i, start};
+  add(i, dy, dy * (0.5 * (px + xb) - col) + border.extraEnd());
+  firsts_[count_] = std::min(start, i);
+  lasts_[count_++] = std::max(start, i);
   return cb;
 }
 

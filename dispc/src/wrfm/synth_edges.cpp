@@ -196,8 +196,8 @@ std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win)
   out.reserve(pieces.size() + 8);
   const auto keep = [&](Mono m) {
     if (m.arc) {
-      m.at0 = Mono::Param{m.ta, std::cos(m.ta), std::sin(m.ta)};
-      m.atEnd = Mono::Param{m.tb, std::cos(m.tb), std::sin(m.tb)};
+      m.cos0 = std::cos(m.ta), m.sin0 = std::sin(m.ta);
+      m.cosEnd = std::cos(m.tb), m.sinEnd = std::sin(m.tb);
       m.hd = m.halfDet();
     }
     m.px = clampFast(m.a.x(), x0, x1);

@@ -59,21 +59,23 @@ void CellRow::sweep(Sink& to) {
   Sink sink = to;
   // The runs in column order (insertion sort: a row holds a few), then merged where
   // they overlap or meet, so that every touched cell is swept once, left to right.
-  Run* const runs = runs_.data();
+  long* const firsts = firsts_.data();
+  long* const lasts = lasts_.data();
   const std::size_t n = count_;
   for (std::size_t k = 1; k < n; ++k) {
-    const Run r = runs[k];
+    const long first = firsts[k], last = lasts[k];
     std::size_t j = k;
-    for (; j > 0 && runs[j - 1].first > r.first; --j) runs[j] = runs[j - 1];
-    runs[j] = r;
+    for (; j > 0 && firsts[j - 1] > first; --j) firsts[j] = firsts[j - 1], lasts[j] = lasts[j - 1];
+    firsts[j] = first;
+    lasts[j] = last;
   }
   Cell* const cells = cells_.data();
   double sum = 0.0;
   long from = 0;
   for (std::size_t k = 0; k < n;) {
-    const long first = runs[k].first;
-    long last = runs[k].last;
-    for (++k; k < n && runs[k].first <= last + 1; ++k) last = std::max(last, runs[k].last);
+    const long first = firsts[k];
+    long last = lasts[k];
+    for (++k; k < n && firsts[k] <= last + 1; ++k) last = std::max(last, lasts[k]);
     // Between runs the coverage is the running sum, an integer up to rounding.
     if (from < first) sink.span(from, first, std::min(1.0, std::abs(sum)));
     // The cell right of the window (index width) only needs clearing.
