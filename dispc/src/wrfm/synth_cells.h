@@ -33,29 +33,27 @@ struct LineBorders {
   static double extraEnd() { return 0.0; }
 };
 
-// An arc crosses a border where its x axis reaches it (Mono::Axis::at); each part adds
-// the sliver from the last crossing's parameter to its own.
+// An arc crosses a border where its x axis reaches it; each part adds the sliver from
+// the last crossing to its own. Points are (q, s) in the x axis's frame (Mono::q0).
 struct ArcBorders {
-  double centre, signOverR, cosBase, sinBase, cy, uy, vy, hd;
-  double lastCos, lastSin, endCos, endSin;
-  double nextCos = 0.0, nextSin = 0.0;
+  double centre, signOverR, cy, yq, ys, hd;
+  double lastQ, lastS, endQ, endS;
+  double nextQ = 0.0, nextS = 0.0;
   double y(double k) {
-    const double q = clampFast((k - centre) * signOverR, -1.0, 1.0);
-    const double s = std::sqrt(1.0 - q * q);
-    nextCos = cosBase * q - sinBase * s;
-    nextSin = sinBase * q + cosBase * s;
-    return cy + uy * nextCos + vy * nextSin;
+    nextQ = clampFast((k - centre) * signOverR, -1.0, 1.0);
+    nextS = std::sqrt(1.0 - nextQ * nextQ);
+    return cy + yq * nextQ + ys * nextS;
   }
   double extra() {
-    const double s = Mono::sliver(hd, lastCos, lastSin, nextCos, nextSin);
-    lastCos = nextCos;
-    lastSin = nextSin;
+    const double s = Mono::sliver(hd, lastQ, lastS, nextQ, nextS);
+    lastQ = nextQ;
+    lastS = nextS;
     return s;
   }
   double extraEnd() {
-    const double s = Mono::sliver(hd, lastCos, lastSin, endCos, endSin);
-    lastCos = endCos;
-    lastSin = endSin;
+    const double s = Mono::sliver(hd, lastQ, lastS, endQ, endS);
+    lastQ = endQ;
+    lastS = endS;
     return s;
   }
 };
@@ -99,33 +97,33 @@ inline void CellRow::walk(Mono& m, double bottom) {
 }
 
 [[gnu::noinline]] inline void CellRow::walkArc(Mono& m, double yEnd) {
-  const bool last = yEnd >= m.b.y();
-  double endCos = m.cosEnd, endSin = m.sinEnd;
-  if (!last) {
-    const Mono::Param p = m.ay.at(yEnd);
-    endCos = p.cos, endSin = p.sin;
+  double endQ = m.qEnd, endS = m.sEnd, xb;
+  if (yEnd >= m.b.y()) {
+    xb = clampFast(m.b.x(), left_, right_);
+  } else {
+    // The root in the y axis's frame, turned into the x axis's.
+    const Mono::Axis& ay = m.ay;
+    const double qy = clampFast((yEnd - ay.centre) * ay.signOverR, -1.0, 1.0), sy = std::sqrt(1.0 - qy * qy);
+    endQ = qy * m.turnCos - sy * m.turnSin;
+    endS = sy * m.turnCos + qy * m.turnSin;
+    xb = clampFast(m.ax.centre + m.xr * endQ, left_, right_);
   }
-  const Mono::Axis& ax = m.ax;
-  borders::ArcBorders arc{ax.centre, ax.signOverR, ax.cosBase, ax.sinBase, m.c.y(), m.u.y(), m.v.y(), m.hd,
-                          m.cos0,    m.sin0,       endCos,     endSin};
-  const double xb = clampFast(last ? m.b.x() : m.c.x() + m.u.x() * endCos + m.v.x() * endSin, left_, right_);
   if (xb >= m.pcol && xb < m.pcol + 1.0) {
     const long i = static_cast<long>(m.pcol) - x0_;
     const double dy = yEnd - m.py, w = m.w;
     Cell& cell = cells_[static_cast<std::size_t>(i)];
     cell.cover += w * dy;
-    cell.area += w * (dy * (0.5 * (m.px + xb) - m.pcol) + Mono::sliver(m.hd, m.cos0, m.sin0, endCos, endSin));
+    cell.area += w * (dy * (0.5 * (m.px + xb) - m.pcol) + Mono::sliver(m.hd, m.q0, m.s0, endQ, endS));
     firsts_[count_] = i;
     lasts_[count_++] = i;
-    m.cos0 = endCos;
-    m.sin0 = endSin;
-    m.px = xb;
-    m.py = yEnd;
-    return;
+    m.q0 = endQ;
+    m.s0 = endS;
+  } else {
+    borders::ArcBorders arc{m.ax.centre, m.ax.signOverR, m.c.y(), m.yq, m.ys, m.hd, m.q0, m.s0, endQ, endS};
+    m.pcol = walkParts(m.px, m.py, m.pcol, xb, yEnd, m.w, arc);
+    m.q0 = arc.lastQ;
+    m.s0 = arc.lastS;
   }
-  m.pcol = walkParts(m.px, m.py, m.pcol, xb, yEnd, m.w, arc);
-  m.cos0 = arc.lastCos;
-  m.sin0 = arc.lastSin;
   m.px = xb;
   m.py = yEnd;
 }

@@ -103,10 +103,14 @@ struct Mono {
   zcVector<2> u, v;
   Axis ax, ay;
   // Walking state of the cell stage, set by clipPieces: the point reached (x within the
-  // window's columns) and its column ⌊x⌋; for an arc the cosine and sine of the
-  // parameter reached and of the end's, and halfDet().
+  // window's columns) and its column ⌊x⌋. An arc's points are taken in its x axis's
+  // frame, (q, s) = (cos, sin)(t − ax.base), where x = ax.centre + xr q and
+  // y = c.y + yq q + ys s: the point reached (q0, s0) and the end (qEnd, sEnd); a root in
+  // the y axis's frame turns into it by the angle ay.base − ax.base (turnCos, turnSin).
+  // hd is halfDet().
   double px = 0.0, py = 0.0, pcol = 0.0;
-  double cos0 = 1.0, sin0 = 0.0, cosEnd = 1.0, sinEnd = 0.0;
+  double q0 = 1.0, s0 = 0.0, qEnd = 1.0, sEnd = 0.0;
+  double xr = 0.0, yq = 0.0, ys = 0.0, turnCos = 1.0, turnSin = 0.0;
   double hd = 0.0;
 
   zcPoint at(double s) const {
@@ -124,7 +128,7 @@ struct Mono {
   double halfDet() const { return 0.5 * (u.x() * v.y() - u.y() * v.x()); }
   // The signed area between the arc from t0 to t1 and its chord, with the sign of the
   // loop arc-then-chord-back, from the cosines and sines of t0 and t1 (at most a half
-  // turn apart).
+  // turn apart), or of both less one angle.
   static double sliver(double halfDet, double cos0, double sin0, double cos1, double sin1) {
     const double s = cos0 * sin1 - sin0 * cos1;  // sin θ, θ = t1 − t0
     const double c = cos0 * cos1 + sin0 * sin1;
