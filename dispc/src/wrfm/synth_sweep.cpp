@@ -66,9 +66,6 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
   }
 }
 
-// How many rows ahead a replay fetches the pels it will blend.
-constexpr long kAhead = 8;
-
 // A PelSink that keeps what it did, to do it again on other rows.
 class RecordingSink {
 public:
@@ -82,17 +79,12 @@ public:
     sink_.pel(i, f);
     runs_.emplace_back(i, -1), fs_.push_back(f);  // -1: a single pel
   }
-  // Does it all again on a row whose pel at the window's left column is row0, and asks
-  // for the single pels of a row further down (`ahead`, or null) to be fetched early.
-  void replay(unsigned char* row0, const unsigned char* ahead) const {
+  // Does it all again on a row whose pel at the window's left column is row0.
+  void replay(unsigned char* row0) const {
     PelSink sink{row0, sink_.v};
     for (std::size_t k = 0; k < runs_.size(); ++k) {
-      if (runs_[k].second >= 0) {
-        sink.span(runs_[k].first, runs_[k].second, fs_[k]);
-        continue;
-      }
-      if (ahead) __builtin_prefetch(ahead + runs_[k].first, 1);
-      sink.pel(runs_[k].first, fs_[k]);
+      if (runs_[k].second < 0) sink.pel(runs_[k].first, fs_[k]);
+      else sink.span(runs_[k].first, runs_[k].second, fs_[k]);
     }
   }
 
@@ -162,8 +154,7 @@ void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
     runs.clear(), fs.clear();
     RecordingSink recording(sink, runs, fs);
     cells.sweep(recording);
-    for (long k = 1; k <= repeat; ++k)
-      recording.replay(row0 + k * pb.pitch(), k + kAhead <= repeat ? row0 + (k + kAhead) * pb.pitch() : nullptr);
+    for (long k = 1; k <= repeat; ++k) recording.replay(row0 + k * pb.pitch());
   });
 }
 
