@@ -12,7 +12,8 @@
 // product, no division), an arc's by solving a cos t + b sin t = c (one square root);
 // each part inside one pel adds its chord, an arc part the sliver between chord and arc
 // too, |det| r² (θ − sin θ) / 2 for a circle. The sums do not depend on the order of the
-// pieces. The walk is inline: it runs per piece per row, next to the sweep.
+// pieces. The walk is inline: it runs per piece per row, next to the sweep; a part that
+// stays in its column takes one cell without the border loop.
 #pragma once
 
 #include "wrfm/synth_private.h"
@@ -77,13 +78,8 @@ inline void CellRow::walk(Mono& m, double bottom) {
   // Within one column (a steep line, a side of an axis-aligned shape): one cell. (The
   // comparisons say ⌊xb⌋ = pcol without converting to integers and back.)
   if (xb >= m.pcol && xb < m.pcol + 1.0) {
-    const long i = static_cast<long>(m.pcol) - x0_;
-    const double dy = yEnd - m.py, w = m.w;
-    Cell& cell = cells_[static_cast<std::size_t>(i)];
-    cell.cover += w * dy;
-    cell.area += w * (dy * (0.5 * (m.px + xb) - m.pcol));
-    firsts_[count_] = i;
-    lasts_[count_++] = i;
+    const double dy = yEnd - m.py;
+    addCell(m.pcol, m.w * dy, m.w * (dy * (0.5 * (m.px + xb) - m.pcol)));
   } else {
     walkLine(m, xb, yEnd);
   }
@@ -109,13 +105,8 @@ inline void CellRow::walk(Mono& m, double bottom) {
     xb = clampFast(m.ax.centre + m.xr * endQ, left_, right_);
   }
   if (xb >= m.pcol && xb < m.pcol + 1.0) {
-    const long i = static_cast<long>(m.pcol) - x0_;
-    const double dy = yEnd - m.py, w = m.w;
-    Cell& cell = cells_[static_cast<std::size_t>(i)];
-    cell.cover += w * dy;
-    cell.area += w * (dy * (0.5 * (m.px + xb) - m.pcol) + Mono::sliver(m.hd, m.q0, m.s0, endQ, endS));
-    firsts_[count_] = i;
-    lasts_[count_++] = i;
+    const double dy = yEnd - m.py;
+    addCell(m.pcol, m.w * dy, m.w * (dy * (0.5 * (m.px + xb) - m.pcol) + Mono::sliver(m.hd, m.q0, m.s0, endQ, endS)));
     m.q0 = endQ;
     m.s0 = endS;
   } else {
@@ -128,25 +119,17 @@ inline void CellRow::walk(Mono& m, double bottom) {
   m.py = yEnd;
 }
 
-// The piece from (xa, ya) in column ca to (xb, yb) within one row, cut at the pel
-// borders between: each part adds its cover, its trapezoid and its sliver to the pel
-// that holds it. Returns ⌊xb⌋.
+// The piece from (xa, ya) in column ca to (xb, yb) within one row, xb in another column,
+// cut at the pel borders between: each part adds its cover, its trapezoid and its
+// sliver to the pel that holds it. Returns ⌊xb⌋.
 template <class Border>
 inline double CellRow::walkParts(double xa, double ya, double ca, double xb, double yb, double w, Border& border) {
   Cell* const cells = cells_.data();
-  const double cb = fastFloor(xb);
   long i = static_cast<long>(ca) - x0_;
   const auto add = [&](long at, double dy, double area) {
     cells[at].cover += w * dy;
     cells[at].area += w * area;
   };
-  if (ca == cb) {
-    const double dy = yb - ya;
-    add(i, dy, dy * (0.5 * (xa + xb) - ca) + border.extraEnd());
-    firsts_[count_] = i;
-    lasts_[count_++] = i;
-    return cb;
-  }
   const long start = i;
   // Borders strictly between the ends; the column of the part before border k is k − 1
   // going right and k going left.
@@ -170,7 +153,7 @@ inline double CellRow::walkParts(double xa, double ya, double ca, double xb, dou
   add(i, dy, dy * (0.5 * (px + xb) - col) + border.extraEnd());
   firsts_[count_] = std::min(start, i);
   lasts_[count_++] = std::max(start, i);
-  return cb;
+  return fastFloor(xb);
 }
 
 }  // namespace zc_synth

@@ -210,6 +210,15 @@ private:
   // The cells first … last (indices) touched by each walk of the row, count_ of them.
   std::vector<long> firsts_, lasts_;
   std::size_t count_ = 0;
+  // Adds to the cell of column col and records it as a run of its own.
+  void addCell(double col, double cover, double area) {
+    const long i = static_cast<long>(col) - x0_;
+    Cell& cell = cells_[static_cast<std::size_t>(i)];
+    cell.cover += cover;
+    cell.area += area;
+    firsts_[count_] = i;
+    lasts_[count_++] = i;
+  }
   // The walks of a line across columns and of an arc, out of line.
   void walkLine(Mono& m, double xb, double yEnd);
   void walkArc(Mono& m, double yEnd);
