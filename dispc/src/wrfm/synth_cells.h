@@ -92,7 +92,7 @@ inline void CellRow::walk(Mono& m, double bottom) {
   m.pcol = walkParts(m.px, m.py, m.pcol, xb, yEnd, m.w, line);
 }
 
-[[gnu::noinline]] inline void CellRow::walkArc(Mono& m, double yEnd) {
+inline void CellRow::walkArc(Mono& m, double yEnd) {
   double endQ = m.qEnd, endS = m.sEnd, xb;
   if (yEnd >= m.b.y()) {
     xb = clampFast(m.b.x(), left_, right_);
@@ -110,13 +110,17 @@ inline void CellRow::walk(Mono& m, double bottom) {
     m.q0 = endQ;
     m.s0 = endS;
   } else {
-    borders::ArcBorders arc{m.ax.centre, m.ax.signOverR, m.c.y(), m.yq, m.ys, m.hd, m.q0, m.s0, endQ, endS};
-    m.pcol = walkParts(m.px, m.py, m.pcol, xb, yEnd, m.w, arc);
-    m.q0 = arc.lastQ;
-    m.s0 = arc.lastS;
+    walkArcParts(m, xb, yEnd, endQ, endS);
   }
   m.px = xb;
   m.py = yEnd;
+}
+
+[[gnu::noinline]] inline void CellRow::walkArcParts(Mono& m, double xb, double yEnd, double endQ, double endS) {
+  borders::ArcBorders arc{m.ax.centre, m.ax.signOverR, m.c.y(), m.yq, m.ys, m.hd, m.q0, m.s0, endQ, endS};
+  m.pcol = walkParts(m.px, m.py, m.pcol, xb, yEnd, m.w, arc);
+  m.q0 = arc.lastQ;
+  m.s0 = arc.lastS;
 }
 
 // The piece from (xa, ya) in column ca to (xb, yb) within one row, xb in another column,

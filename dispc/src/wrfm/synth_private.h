@@ -219,9 +219,10 @@ private:
     firsts_[count_] = i;
     lasts_[count_++] = i;
   }
-  // The walks of a line across columns and of an arc, out of line.
-  void walkLine(Mono& m, double xb, double yEnd);
+  // The walk of an arc; those of a line or an arc across columns, out of line.
   void walkArc(Mono& m, double yEnd);
+  void walkLine(Mono& m, double xb, double yEnd);
+  void walkArcParts(Mono& m, double xb, double yEnd, double endQ, double endS);
   template <class Border>
   double walkParts(double xa, double ya, double ca, double xb, double yb, double w, Border& border);
 };
