@@ -88,11 +88,15 @@ zcSMDGDPoly roundedRect(double x, double y, double w, double h, double r) {
 }
 
 // Lines, arcs and roundings on a 1/64 grid, which translations, mirrors and rotations by
-// whole pels keep there.
+// whole pels keep there. The notched rectangle has runs of rows crossed by vertical sides
+// only, ended by a side that begins or ends within a row.
 std::vector<zcSMDGDPoly> shapes() {
   return {
       roundedRect(9.25, 12.5, 41.5, 33.25, 6.375), zcSMDGDPoly::circle(20.25, zcPoint(31.75, 30.125)),
-      build({vx(10.5, 8.25, 4.5), zc_test::arcVx(52.125, 14.0, -40.0), vx(44.0, 55.75, 3.0), vx(12.75, 50.0)}, true)};
+      build({vx(10.5, 8.25, 4.5), zc_test::arcVx(52.125, 14.0, -40.0), vx(44.0, 55.75, 3.0), vx(12.75, 50.0)}, true),
+      build({vx(8.25, 6.5), vx(40.5, 6.5), vx(40.5, 20.75), vx(30.125, 26.0), vx(40.5, 31.25), vx(40.5, 50.5),
+             vx(8.25, 50.5), vx(8.25, 40.0), vx(18.5, 40.0), vx(18.5, 28.25), vx(8.25, 28.25)},
+            true)};
 }
 
 zcSMDGDPoly reversed(const zcSMDGDPoly& p) {

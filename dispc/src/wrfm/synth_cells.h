@@ -12,7 +12,8 @@
 // product, no division), an arc's by solving a cos t + b sin t = c (one square root);
 // each part inside one pel adds its chord, an arc part the sliver between chord and arc
 // too, |det| r² (θ − sin θ) / 2 for a circle. The sums do not depend on the order of the
-// pieces. The walk is inline: it runs per piece per row, next to the sweep.
+// pieces. The walk is inline: it runs per piece per row, next to the sweep; a part that
+// stays in its column takes one cell without the border loop.
 #pragma once
 
 #include "wrfm/synth_private.h"
@@ -23,32 +24,37 @@ namespace zc_synth {
 
 namespace borders {
 
+// The borders' policies hold copies of what they read of the piece, so that the cells
+// written on the way cannot alias them and everything stays in registers.
 // A line crosses pel borders where its slope says; it has no sliver.
 struct LineBorders {
-  const Mono& m;
-  double y(double k) const { return m.a.y() + (k - m.a.x()) * m.dydx; }
+  double ax, ay, dydx;
+  double y(double k) const { return ay + (k - ax) * dydx; }
   static double extra() { return 0.0; }
   static double extraEnd() { return 0.0; }
 };
 
 // An arc crosses a border where its x axis reaches it; each part adds the sliver from
-// the last crossing's parameter to its own.
+// the last crossing to its own. Points are (q, s) in the x axis's frame (Mono::q0).
 struct ArcBorders {
-  const Mono& m;
-  Mono::Param& last;
-  Mono::Param next, end;
+  double centre, signOverR, cy, yq, ys, hd;
+  double lastQ, lastS, endQ, endS;
+  double nextQ = 0.0, nextS = 0.0;
   double y(double k) {
-    next = m.ax.at(k);
-    return m.c.y() + m.u.y() * next.cos + m.v.y() * next.sin;
+    nextQ = clampFast((k - centre) * signOverR, -1.0, 1.0);
+    nextS = std::sqrt(1.0 - nextQ * nextQ);
+    return cy + yq * nextQ + ys * nextS;
   }
   double extra() {
-    const double s = Mono::sliver(m.hd, last, next);
-    last = next;
+    const double s = Mono::sliver(hd, lastQ, lastS, nextQ, nextS);
+    lastQ = nextQ;
+    lastS = nextS;
     return s;
   }
   double extraEnd() {
-    const double s = Mono::sliver(m.hd, last, end);
-    last = end;
+    const double s = Mono::sliver(hd, lastQ, lastS, endQ, endS);
+    lastQ = endQ;
+    lastS = endS;
     return s;
   }
 };
@@ -61,39 +67,73 @@ inline CellRow::CellRow(const Window& win, std::size_t pieces)
       right_(static_cast<double>(win.x1)),
       width_(win.x1 - win.x0),
       cells_(static_cast<std::size_t>(width_) + 1),
-      runs_(std::max<std::size_t>(pieces, 1)) {}
+      firsts_(std::max<std::size_t>(pieces, 1)),
+      lasts_(std::max<std::size_t>(pieces, 1)) {}
 
 inline void CellRow::walk(Mono& m, double bottom) {
   const double yEnd = std::min(bottom, m.b.y());
   if (m.py >= yEnd) return;
-  const bool last = yEnd >= m.b.y();
-  double xb;
-  if (!m.arc) {
-    xb = clampFast(last ? m.b.x() : m.a.x() + (yEnd - m.a.y()) * m.dxdy, left_, right_);
-    borders::LineBorders line{m};
-    m.pcol = walkParts(m, xb, yEnd, line);
+  if (m.arc) return walkArc(m, yEnd);
+  const double xb = clampFast(yEnd >= m.b.y() ? m.b.x() : m.a.x() + (yEnd - m.a.y()) * m.dxdy, left_, right_);
+  // Within one column (a steep line, a side of an axis-aligned shape): one cell. (The
+  // comparisons say ⌊xb⌋ = pcol without converting to integers and back.)
+  if (xb >= m.pcol && xb < m.pcol + 1.0) {
+    const double dy = yEnd - m.py;
+    addCell(m.pcol, m.w * dy, m.w * (dy * (0.5 * (m.px + xb) - m.pcol)));
   } else {
-    borders::ArcBorders arc{m, m.at0, {}, last ? m.atEnd : m.ay.at(yEnd)};
-    xb = clampFast(last ? m.b.x() : m.c.x() + m.u.x() * arc.end.cos + m.v.x() * arc.end.sin, left_, right_);
-    m.pcol = walkParts(m, xb, yEnd, arc);
+    walkLine(m, xb, yEnd);
   }
   m.px = xb;
   m.py = yEnd;
 }
 
-// The piece from its point to (xb, yb) within one row, cut at the pel borders between:
-// each part adds its cover, its trapezoid and its sliver to the pel that holds it.
-// Returns ⌊xb⌋.
-template <class Border>
-inline double CellRow::walkParts(const Mono& m, double xb, double yb, Border& border) {
-  const double w = m.w, xa = m.px, ya = m.py, ca = m.pcol, cb = fastFloor(xb);
-  long i = static_cast<long>(ca) - x0_;
-  if (ca == cb) {
-    const double dy = yb - ya;
-    add(i, w * dy, w * (dy * (0.5 * (xa + xb) - ca) + border.extraEnd()));
-    runs_[count_++] = Run{i, i};
-    return cb;
+[[gnu::noinline]] inline void CellRow::walkLine(Mono& m, double xb, double yEnd) {
+  borders::LineBorders line{m.a.x(), m.a.y(), m.dydx};
+  m.pcol = walkParts(m.px, m.py, m.pcol, xb, yEnd, m.w, line);
+}
+
+inline void CellRow::walkArc(Mono& m, double yEnd) {
+  double endQ = m.qEnd, endS = m.sEnd, xb;
+  if (yEnd >= m.b.y()) {
+    xb = clampFast(m.b.x(), left_, right_);
+  } else {
+    // The root in the y axis's frame, turned into the x axis's.
+    const Mono::Axis& ay = m.ay;
+    const double qy = clampFast((yEnd - ay.centre) * ay.signOverR, -1.0, 1.0), sy = std::sqrt(1.0 - qy * qy);
+    endQ = qy * m.turnCos - sy * m.turnSin;
+    endS = sy * m.turnCos + qy * m.turnSin;
+    xb = clampFast(m.ax.centre + m.xr * endQ, left_, right_);
   }
+  if (xb >= m.pcol && xb < m.pcol + 1.0) {
+    const double dy = yEnd - m.py;
+    addCell(m.pcol, m.w * dy, m.w * (dy * (0.5 * (m.px + xb) - m.pcol) + Mono::sliver(m.hd, m.q0, m.s0, endQ, endS)));
+    m.q0 = endQ;
+    m.s0 = endS;
+  } else {
+    walkArcParts(m, xb, yEnd, endQ, endS);
+  }
+  m.px = xb;
+  m.py = yEnd;
+}
+
+[[gnu::noinline]] inline void CellRow::walkArcParts(Mono& m, double xb, double yEnd, double endQ, double endS) {
+  borders::ArcBorders arc{m.ax.centre, m.ax.signOverR, m.c.y(), m.yq, m.ys, m.hd, m.q0, m.s0, endQ, endS};
+  m.pcol = walkParts(m.px, m.py, m.pcol, xb, yEnd, m.w, arc);
+  m.q0 = arc.lastQ;
+  m.s0 = arc.lastS;
+}
+
+// The piece from (xa, ya) in column ca to (xb, yb) within one row, xb in another column,
+// cut at the pel borders between: each part adds its cover, its trapezoid and its
+// sliver to the pel that holds it. Returns ⌊xb⌋.
+template <class Border>
+inline double CellRow::walkParts(double xa, double ya, double ca, double xb, double yb, double w, Border& border) {
+  Cell* const cells = cells_.data();
+  long i = static_cast<long>(ca) - x0_;
+  const auto add = [&](long at, double dy, double area) {
+    cells[at].cover += w * dy;
+    cells[at].area += w * area;
+  };
   const long start = i;
   // Borders strictly between the ends; the column of the part before border k is k − 1
   // going right and k going left.
@@ -101,7 +141,7 @@ inline double CellRow::walkParts(const Mono& m, double xb, double yb, Border& bo
   const auto part = [&](double k, double col) {
     const double ny = clampFast(border.y(k), py, yb);
     const double dy = ny - py;
-    add(i, w * dy, w * (dy * (0.5 * (px + k) - col) + border.extra()));
+    add(i, dy, dy * (0.5 * (px + k) - col) + border.extra());
     px = k;
     py = ny;
   };
@@ -114,9 +154,10 @@ inline double CellRow::walkParts(const Mono& m, double xb, double yb, Border& bo
     for (; col > xb; col -= 1.0, --i) part(col, col);
   }
   const double dy = yb - py;
-  add(i, w * dy, w * (dy * (0.5 * (px + xb) - col) + border.extraEnd()));
-  runs_[count_++] = start < i ? Run{start, i} : Run{i, start};
-  return cb;
+  add(i, dy, dy * (0.5 * (px + xb) - col) + border.extraEnd());
+  firsts_[count_] = std::min(start, i);
+  lasts_[count_++] = std::max(start, i);
+  return fastFloor(xb);
 }
 
 }  // namespace zc_synth

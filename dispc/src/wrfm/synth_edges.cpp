@@ -196,8 +196,16 @@ std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win)
   out.reserve(pieces.size() + 8);
   const auto keep = [&](Mono m) {
     if (m.arc) {
-      m.at0 = Mono::Param{m.ta, std::cos(m.ta), std::sin(m.ta)};
-      m.atEnd = Mono::Param{m.tb, std::cos(m.tb), std::sin(m.tb)};
+      // Into the x axis's frame: turned back by ax.base.
+      const double cx = m.ax.cosBase, sx = m.ax.sinBase, cy = m.ay.cosBase, sy = m.ay.sinBase;
+      const double ca = std::cos(m.ta), sa = std::sin(m.ta), cb = std::cos(m.tb), sb = std::sin(m.tb);
+      m.q0 = cx * ca + sx * sa, m.s0 = cx * sa - sx * ca;
+      m.qEnd = cx * cb + sx * sb, m.sEnd = cx * sb - sx * cb;
+      m.xr = m.ax.sign * m.ax.r;
+      m.yq = m.u.y() * cx + m.v.y() * sx;
+      m.ys = m.v.y() * cx - m.u.y() * sx;
+      m.turnCos = cy * cx + sy * sx;
+      m.turnSin = sy * cx - cy * sx;
       m.hd = m.halfDet();
     }
     m.px = clampFast(m.a.x(), x0, x1);

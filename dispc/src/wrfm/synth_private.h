@@ -103,10 +103,14 @@ struct Mono {
   zcVector<2> u, v;
   Axis ax, ay;
   // Walking state of the cell stage, set by clipPieces: the point reached (x within the
-  // window's columns) and its column ⌊x⌋; for an arc the cosine and sine of the
-  // parameter reached and of the end's, and halfDet().
+  // window's columns) and its column ⌊x⌋. An arc's points are taken in its x axis's
+  // frame, (q, s) = (cos, sin)(t − ax.base), where x = ax.centre + xr q and
+  // y = c.y + yq q + ys s: the point reached (q0, s0) and the end (qEnd, sEnd); a root in
+  // the y axis's frame turns into it by the angle ay.base − ax.base (turnCos, turnSin).
+  // hd is halfDet().
   double px = 0.0, py = 0.0, pcol = 0.0;
-  Param at0{0.0, 1.0, 0.0}, atEnd{0.0, 1.0, 0.0};
+  double q0 = 1.0, s0 = 0.0, qEnd = 1.0, sEnd = 0.0;
+  double xr = 0.0, yq = 0.0, ys = 0.0, turnCos = 1.0, turnSin = 0.0;
   double hd = 0.0;
 
   zcPoint at(double s) const {
@@ -122,11 +126,12 @@ struct Mono {
   double tAtY(double y) const { return arc ? ay.root(y, std::min(ta, tb), std::max(ta, tb)).t : lineAt(y, a.y(), b.y()); }
   // Half the determinant of (u v): an arc's sliver is that times θ − sin θ.
   double halfDet() const { return 0.5 * (u.x() * v.y() - u.y() * v.x()); }
-  // The signed area between the arc from s0 to s1 and its chord, with the sign of the
-  // loop arc-then-chord-back; s0 and s1 are at most a half turn apart (their t unused).
-  static double sliver(double halfDet, const Param& s0, const Param& s1) {
-    const double s = s0.cos * s1.sin - s0.sin * s1.cos;  // sin θ, θ = t1 − t0
-    const double c = s0.cos * s1.cos + s0.sin * s1.sin;
+  // The signed area between the arc from t0 to t1 and its chord, with the sign of the
+  // loop arc-then-chord-back, from the cosines and sines of t0 and t1 (at most a half
+  // turn apart), or of both less one angle.
+  static double sliver(double halfDet, double cos0, double sin0, double cos1, double sin1) {
+    const double s = cos0 * sin1 - sin0 * cos1;  // sin θ, θ = t1 − t0
+    const double c = cos0 * cos1 + sin0 * sin1;
     // θ − sin θ loses every digit for a small θ; the series of arcsin(s) − s does not.
     const double s2 = s * s;
     const double g = c > 0.0 && s2 < 2.5e-3
@@ -198,25 +203,28 @@ private:
   struct Cell {
     double cover = 0.0, area = 0.0;
   };
-  // Cells first … last (indices) touched by one walk.
-  struct Run {
-    long first, last;
-  };
-  // Adds to the cell at index i (0 ≤ i ≤ width); the cell right of the window changes
-  // nothing inside it.
-  void add(long i, double cover, double area) {
-    Cell& c = cells_[static_cast<std::size_t>(i)];
-    c.cover += cover;
-    c.area += area;
-  }
   long x0_;
   double left_, right_;  // the window's first and end columns
   long width_;
   std::vector<Cell> cells_;
-  std::vector<Run> runs_;  // as many as pieces; the row's first count_ are used
+  // The cells first … last (indices) touched by each walk of the row, count_ of them.
+  std::vector<long> firsts_, lasts_;
   std::size_t count_ = 0;
+  // Adds to the cell of column col and records it as a run of its own.
+  void addCell(double col, double cover, double area) {
+    const long i = static_cast<long>(col) - x0_;
+    Cell& cell = cells_[static_cast<std::size_t>(i)];
+    cell.cover += cover;
+    cell.area += area;
+    firsts_[count_] = i;
+    lasts_[count_++] = i;
+  }
+  // The walk of an arc; those of a line or an arc across columns, out of line.
+  void walkArc(Mono& m, double yEnd);
+  void walkLine(Mono& m, double xb, double yEnd);
+  void walkArcParts(Mono& m, double xb, double yEnd, double endQ, double endS);
   template <class Border>
-  double walkParts(const Mono& m, double xb, double yb, Border& border);
+  double walkParts(double xa, double ya, double ca, double xb, double yb, double w, Border& border);
 };
 
 // Sinks of the sweep: the pels of a row (stage 4), or the coverage values themselves.

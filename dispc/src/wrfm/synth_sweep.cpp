@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <type_traits>
 #include <utility>
 
 namespace zc_synth {
@@ -18,15 +17,18 @@ namespace zc_synth {
 namespace {
 
 // The pieces in the order of their tops, handed row by row to `f` as those that reach
-// into the row; a piece leaves the list after the last row it reaches.
-template <class Pieces, class F>
-void eachRow(Pieces& pieces, const Window& win, F&& f) {
-  using Piece = std::remove_reference_t<decltype(pieces[0])>;  // Mono or const Mono
+// into the row; a piece leaves the list after the last row it reaches. When every piece
+// in the row is a vertical line crossing it whole (the sides of rectangles, and parts
+// left of the window), the rows below are the same until a piece ends or another
+// begins: f(row, active, repeat) sweeps the row and gives the `repeat` rows below it the
+// same coverage, and the pieces move on past them.
+template <class F>
+void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
   // Pointers sorted, not the pieces themselves (a piece is a few hundred bytes).
-  std::vector<Piece*> order(pieces.size());
+  std::vector<Mono*> order(pieces.size());
   for (std::size_t k = 0; k < pieces.size(); ++k) order[k] = &pieces[k];
   std::sort(order.begin(), order.end(), [](const Mono* l, const Mono* r) { return l->a.y() < r->a.y(); });
-  std::vector<Piece*> active;
+  std::vector<Mono*> active;
   active.reserve(pieces.size());
   std::size_t next = 0;
   // The first row's bottom at which an active piece ends: only then is the list pruned.
@@ -37,12 +39,25 @@ void eachRow(Pieces& pieces, const Window& win, F&& f) {
       row = std::max(row, clampToLong(std::floor(order[next]->a.y()), row, win.y1));
       if (row >= win.y1) break;
     }
-    const double bottom = static_cast<double>(row) + 1.0;
+    double bottom = static_cast<double>(row) + 1.0;
     for (; next < order.size() && order[next]->a.y() < bottom; ++next) {
       active.push_back(order[next]);
       firstEnd = std::min(firstEnd, order[next]->b.y());
     }
-    f(row, active);
+    const double top = static_cast<double>(row);
+    const bool same = std::all_of(active.begin(), active.end(),
+                                  [&](const Mono* m) { return !m->arc && m->a.x() == m->b.x() && m->py == top; });
+    long repeat = 0;
+    if (same) {
+      const double nextTop = next < order.size() ? order[next]->a.y() : std::numeric_limits<double>::infinity();
+      repeat = clampToLong(std::floor(std::min(firstEnd, nextTop)), row + 1, win.y1) - row - 1;
+    }
+    f(row, active, repeat);
+    if (repeat > 0) {
+      row += repeat;
+      bottom = static_cast<double>(row) + 1.0;
+      for (Mono* m : active) m->py = bottom;
+    }
     if (firstEnd <= bottom) {
       std::erase_if(active, [&](const Mono* m) { return m->b.y() <= bottom; });
       firstEnd = std::numeric_limits<double>::infinity();
@@ -51,29 +66,59 @@ void eachRow(Pieces& pieces, const Window& win, F&& f) {
   }
 }
 
+// A PelSink that keeps what it did, to do it again on other rows.
+class RecordingSink {
+public:
+  RecordingSink(const PelSink& sink, std::vector<std::pair<long, long>>& runs, std::vector<double>& fs)
+      : sink_(sink), runs_(runs), fs_(fs) {}
+  void span(long from, long to, double f) {
+    sink_.span(from, to, f);
+    runs_.emplace_back(from, to), fs_.push_back(f);
+  }
+  void pel(long i, double f) {
+    sink_.pel(i, f);
+    runs_.emplace_back(i, -1), fs_.push_back(f);  // -1: a single pel
+  }
+  // Does it all again on a row whose pel at the window's left column is row0.
+  void replay(unsigned char* row0) const {
+    PelSink sink{row0, sink_.v};
+    for (std::size_t k = 0; k < runs_.size(); ++k) {
+      if (runs_[k].second < 0) sink.pel(runs_[k].first, fs_[k]);
+      else sink.span(runs_[k].first, runs_[k].second, fs_[k]);
+    }
+  }
+
+private:
+  PelSink sink_;
+  std::vector<std::pair<long, long>>& runs_;
+  std::vector<double>& fs_;
+};
+
 }  // namespace
 
 template <class Sink>
-void CellRow::sweep(Sink& to) {
+[[gnu::always_inline]] inline void CellRow::sweep(Sink& to) {
   // A copy whose fields no pel store can change, so the loops keep them in registers.
   Sink sink = to;
   // The runs in column order (insertion sort: a row holds a few), then merged where
   // they overlap or meet, so that every touched cell is swept once, left to right.
-  Run* const runs = runs_.data();
+  long* const firsts = firsts_.data();
+  long* const lasts = lasts_.data();
   const std::size_t n = count_;
   for (std::size_t k = 1; k < n; ++k) {
-    const Run r = runs[k];
+    const long first = firsts[k], last = lasts[k];
     std::size_t j = k;
-    for (; j > 0 && runs[j - 1].first > r.first; --j) runs[j] = runs[j - 1];
-    runs[j] = r;
+    for (; j > 0 && firsts[j - 1] > first; --j) firsts[j] = firsts[j - 1], lasts[j] = lasts[j - 1];
+    firsts[j] = first;
+    lasts[j] = last;
   }
   Cell* const cells = cells_.data();
   double sum = 0.0;
   long from = 0;
   for (std::size_t k = 0; k < n;) {
-    const long first = runs[k].first;
-    long last = runs[k].last;
-    for (++k; k < n && runs[k].first <= last + 1; ++k) last = std::max(last, runs[k].last);
+    const long first = firsts[k];
+    long last = lasts[k];
+    for (++k; k < n && firsts[k] <= last + 1; ++k) last = std::max(last, lasts[k]);
     // Between runs the coverage is the running sum, an integer up to rounding.
     if (from < first) sink.span(from, first, std::min(1.0, std::abs(sum)));
     // The cell right of the window (index width) only needs clearing.
@@ -91,8 +136,6 @@ void CellRow::sweep(Sink& to) {
   if (from < width_) sink.span(from, width_, std::min(1.0, std::abs(sum)));
 }
 
-template void CellRow::sweep(PelSink&);
-template void CellRow::sweep(CoverageSink&);
 
 void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
                  unsigned char v) {
@@ -100,11 +143,18 @@ void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
   std::vector<Mono> cut = clipPieces(pieces, win);
   CellRow cells(win, cut.size());
   unsigned char* const first = pb.pelPointer(win.x0, win.y0);
-  eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
+  std::vector<std::pair<long, long>> runs;
+  std::vector<double> fs;
+  eachRow(cut, win, [&](long row, std::vector<Mono*>& active, long repeat) {
     const double bottom = static_cast<double>(row) + 1.0;
     for (Mono* m : active) cells.walk(*m, bottom);
-    PelSink sink{first + (row - win.y0) * pb.pitch(), v};
-    cells.sweep(sink);
+    unsigned char* const row0 = first + (row - win.y0) * pb.pitch();
+    PelSink sink{row0, v};
+    if (repeat == 0) return cells.sweep(sink);
+    runs.clear(), fs.clear();
+    RecordingSink recording(sink, runs, fs);
+    cells.sweep(recording);
+    for (long k = 1; k <= repeat; ++k) recording.replay(row0 + k * pb.pitch());
   });
 }
 
@@ -115,11 +165,14 @@ std::vector<double> exactCoverage(const zcSMDGDPoly& poly, const zcXform<2>& M, 
   if (win.empty()) return out;
   std::vector<Mono> cut = clipPieces(outline.pieces, win);
   CellRow cells(win, cut.size());
-  eachRow(cut, win, [&](long row, std::vector<Mono*>& active) {
+  const long width = win.x1 - win.x0;
+  eachRow(cut, win, [&](long row, std::vector<Mono*>& active, long repeat) {
     const double bottom = static_cast<double>(row) + 1.0;
     for (Mono* m : active) cells.walk(*m, bottom);
-    CoverageSink sink{out.data() + (row - win.y0) * (win.x1 - win.x0)};
+    double* const row0 = out.data() + (row - win.y0) * width;
+    CoverageSink sink{row0};
     cells.sweep(sink);
+    for (long k = 1; k <= repeat; ++k) std::copy(row0, row0 + width, row0 + k * width);
   });
   return out;
 }
