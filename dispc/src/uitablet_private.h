@@ -131,8 +131,7 @@ public:
     } else {
       if (!s.appendWithin_(n, slack, room)) return false;
     }
-    if constexpr (Block) s.props(pen);
-    const zc_SketchWriter out = fill<R, Filled, Block>(room, room + n, Exact, layer, pen, color, values...);
+    const zc_SketchWriter out = fill<R, Filled, Block>(s, room, room + n, Exact, layer, pen, color, values...);
     if (!out.whole()) [[unlikely]]
       zc_SketchWriter::widen(s, out.wide(), out.wideAt());
     return true;
@@ -153,10 +152,12 @@ public:
   // The operation written into [room, end), which its length measured the same way,
   // by the writer returned (not whole for text beyond the basic plane, not exact).
   template <class R, bool Filled, bool Block, class... V>
-  [[gnu::always_inline]] static zc_SketchWriter fill(unsigned char* room, [[maybe_unused]] const unsigned char* end, bool exact,
-                                          Layers layer, const Pen& pen, const zcColor& color, const V&... values) {
+  [[gnu::always_inline]] static zc_SketchWriter fill(zcUISketch& s, unsigned char* room,
+                                                     [[maybe_unused]] const unsigned char* end, bool exact,
+                                                     Layers layer, const Pen& pen, const zcColor& color,
+                                                     const V&... values) {
     if constexpr (Block) {
-      zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, pen);
+      s.storeBlockRemembering_(room, pen);
       room += zcUISketch::kPropsBlockSize;
     }
     zc_SketchWriter out(room, exact);

@@ -147,6 +147,24 @@ private:
     out[0] = op;
     std::memcpy(out + 1, v.record, zcGraphicProps::kRecordSize);
   }
+  // A properties block (kPropsOpcode) for `v` stored at `out`, which an operation
+  // header follows, and `v` remembered, from two overlapping 16-byte pieces of `v`
+  // loaded once and stored twice each. The second piece runs 5 bytes past the record
+  // into the header's room, which the header then writes over.
+  void storeBlockRemembering_(unsigned char* out, const PropsValues& v) {
+    static_assert(sizeof(PropsValues) == 26 && kPropsBlockSize + 5 <= kPropsBlockSize + kHeaderSize);
+    struct Piece {
+      unsigned char bytes[16];
+    };
+    Piece lo, hi;
+    std::memcpy(&lo, &v, 16);
+    std::memcpy(&hi, reinterpret_cast<const unsigned char*>(&v) + 10, 16);
+    out[0] = kPropsOpcode;
+    std::memcpy(out + 1, &lo, 16);
+    std::memcpy(out + 11, &hi, 16);
+    std::memcpy(reinterpret_cast<unsigned char*>(&props_.values_), &lo, 16);
+    std::memcpy(reinterpret_cast<unsigned char*>(&props_.values_) + 10, &hi, 16);
+  }
   // Whether the capacity holds n more bytes (n >= 0), and those bytes when it does.
   bool hasRoom_(long n) const { return n >= 0 && n <= limit_ - end_; }
   unsigned char* appendInRoom_(long n) {

@@ -521,11 +521,13 @@ private:
   void storePoints(const zcPoint* q, std::size_t n) {
     put(16 * n, [&](unsigned char* p) {
       if constexpr (kPointsAsBytes) {
-        if (n >= 4) {
-          const auto four = [&](std::size_t i) { std::memcpy(p + 16 * i, q + i, 64); };
+        const auto four = [&](std::size_t i) { std::memcpy(p + 16 * i, q + i, 64); };
+        if (n > 8) {
           std::size_t i = 0;
-          for (; n - i > 8; i += 4) four(i);
-          four(i);
+          for (; n - i > 4; i += 4) four(i);
+          four(n - 4);
+        } else if (n >= 4) {
+          four(0);
           four(n - 4);
         } else {
           for (std::size_t i = 0; i < n; ++i) std::memcpy(p + 16 * i, q + i, 16);
