@@ -152,7 +152,7 @@ private:
   // loaded once and stored twice each. The second piece runs 5 bytes past the record
   // into the header's room, which the header then writes over.
   void storeBlockRemembering_(unsigned char* out, const PropsValues& v) {
-    static_assert(sizeof(PropsValues) == 26 && kPropsBlockSize + 5 <= kPropsBlockSize + kHeaderSize);
+    static_assert(sizeof(PropsValues) == 10 + 16 && 1 + 10 + 16 <= kPropsBlockSize + kHeaderSize);
     struct Piece {
       unsigned char bytes[16];
     };

@@ -488,6 +488,7 @@ public:
       const bool basic = narrow<true>(w, n, p);
       if (basic || !exact_) {
         if (!basic) {
+          assert(!wide_);  // one wide text a payload
           wide_ = &v;
           wideAt_ = p;
         }
