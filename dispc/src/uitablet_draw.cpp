@@ -48,7 +48,7 @@ void zcUITablet::drawPointIcon(const zcPoint& p, const zcColor& color, Layers la
 
 // Flat: the whole recording path inlined (see paintAndRecord).
 [[gnu::flatten]] void zcUITablet::draw(const zcLineSeg& seg, const zcGraphicProps& props, Layers layer) {
-  P::drawSegment(*this, seg.p1(), seg.p2(), props, layer);
+  P::drawSegment(*this, seg, props, layer);
 }
 
 void zcUITablet::draw(const zcLineSeg& seg, const zcColor& color, Layers layer) {

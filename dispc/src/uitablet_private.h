@@ -112,47 +112,52 @@ public:
     if (t.sketch_.remembers_(pen)) return append<R, Filled, false, How::kExact>(t, layer, pen, color, values...);
     return append<R, Filled, true, How::kExact>(t, layer, pen, color, values...);
   }
-  // The operation, after a properties block when Block (remembered only once the
-  // operation is whole): the block, the header and the payload in one piece of room
-  // as long as the payload's description measures for these values (the kind's fixed
-  // length, or what a sizer counts).
+  // The operation, after a properties block when Block (then remembered): the block,
+  // the header and the payload in one piece of room as long as the payload's
+  // description measures for these values (the kind's fixed length, or what a sizer
+  // counts). Quick asks for the capacity that the widest text would take as well, so
+  // that once the room is there nothing can fail: the caller's values are stored as
+  // they are read, none is needed afterwards, and a text that turns out wider than
+  // counted is converted again in place, within that capacity, out of line.
   template <class R, bool Filled, bool Block, bool Exact, class... V>
   [[gnu::always_inline]] static bool append(zcUITablet& t, Layers layer, const Pen& pen, const zcColor& color,
                                             const V&... values) {
     zcUISketch& s = t.sketch_;
-    const long n = length<R, Block>(Exact, values...);
+    long slack = 0;
+    const long n = length<R, Block>(Exact, slack, values...);
     unsigned char* room;
     if constexpr (Exact) {
       room = s.append(n);
     } else {
-      if (!s.appendWithin_(n, room)) return false;
+      if (!s.appendWithin_(n, slack, room)) return false;
     }
-    if (!fill<R, Filled, Block>(room, room + n, Exact, layer, pen, color, values...)) {
-      // Measured again rather than kept: one register fewer on the common path.
-      s.giveBack_(length<R, Block>(Exact, values...));
-      return false;
-    }
-    if constexpr (Block) s.props(pen);
+    const zc_SketchWriter out = fill<R, Filled, Block>(s, room, room + n, Exact, layer, pen, color, values...);
+    if (!out.whole()) [[unlikely]]
+      zc_SketchWriter::widen(s, out.wide(), out.wideAt());
     return true;
   }
-  // The length of the operation, exact or counting wide text in the basic plane.
+  // The length of the operation, exact or counting wide text in the basic plane, and
+  // the bytes more that its text could take (`slack`, when not exact).
   template <class R, bool Block, class... V>
-  static long length(bool exact, const V&... values) {
+  static long length(bool exact, long& slack, const V&... values) {
     long payload = zc_sketch::KindOf<R, false>::kFixedLength;
     if constexpr (zc_sketch::KindOf<R, false>::kFixedLength < 0) {
       zc_SketchSizer size(exact);
       zc_sketch::Payload<R>::fields(size, values...);
       payload = static_cast<long>(size.size());
+      slack = static_cast<long>(size.slack());
     }
     return (Block ? zcUISketch::kPropsBlockSize : 0) + zcUISketch::kHeaderSize + payload;
   }
-  // The operation written into [room, end), which its length measured the same way:
-  // false when the writing is not whole (text beyond the basic plane, not exact).
+  // The operation written into [room, end), which its length measured the same way,
+  // by the writer returned (not whole for text beyond the basic plane, not exact).
   template <class R, bool Filled, bool Block, class... V>
-  [[gnu::always_inline]] static bool fill(unsigned char* room, [[maybe_unused]] const unsigned char* end, bool exact,
-                                          Layers layer, const Pen& pen, const zcColor& color, const V&... values) {
+  [[gnu::always_inline]] static zc_SketchWriter fill(zcUISketch& s, unsigned char* room,
+                                                     [[maybe_unused]] const unsigned char* end, bool exact,
+                                                     Layers layer, const Pen& pen, const zcColor& color,
+                                                     const V&... values) {
     if constexpr (Block) {
-      zcUISketch::storeBlock_(room, zcUISketch::kPropsOpcode, pen);
+      s.storeBlockRemembering_(room, pen);
       room += zcUISketch::kPropsBlockSize;
     }
     zc_SketchWriter out(room, exact);
@@ -160,31 +165,32 @@ public:
         || static_cast<unsigned char>(layer) || color;
     zc_sketch::Payload<R>::fields(out, values...);
     assert(out.at() == end);
-    return out.whole();
+    return out;
   }
 
   // A drawing call: paint(t, layer, args...) when the layer may be drawn on, then
   // record(how, t, layer, args...), which records when recording is on and reports
   // whether it did (see Quick). Both are lambdas without captures. Recording is
   // inlined into the calling function whole; painting and the exact way of recording
-  // stay out of line and are reached by tail calls with the caller's own arguments,
-  // so that a tablet that is not visible (and so paints nothing) records without a
-  // stack frame.
+  // stay out of line and are reached by tail calls with the caller's own arguments
+  // in the caller's own order (the tablet, the arguments, the layer last; the lambdas
+  // take no register), so that a tablet that is not visible (and so paints nothing)
+  // records without a stack frame or a move of an argument.
   template <class Paint, class Record, class... A>
   [[gnu::always_inline]] static void paintAndRecord(zcUITablet& t, Layers layer, Paint paint, Record record,
                                                     const A&... args) {
-    if (t.visible()) return paintThenRecord(t, layer, paint, record, args...);
-    if (!record(Quick(), t, layer, args...)) recordExactly(t, layer, record, args...);
+    if (t.visible()) return paintThenRecord<Paint, Record, A...>(t, paint, record, args..., layer);
+    if (!record(Quick(), t, layer, args...)) recordExactly<Record, A...>(t, record, args..., layer);
   }
   template <class Paint, class Record, class... A>
-  [[gnu::noinline]] static void paintThenRecord(zcUITablet& t, Layers layer, Paint paint, Record record,
-                                                const A&... args) {
+  [[gnu::noinline]] static void paintThenRecord(zcUITablet& t, Paint paint, Record record, const A&... args,
+                                                Layers layer) {
     if (okToDraw(t, layer)) paint(t, layer, args...);
     record(Exact(), t, layer, args...);
   }
   template <class Record, class... A>
-  [[gnu::cold, gnu::noinline]] static void recordExactly(zcUITablet& t, Layers layer, Record record,
-                                                         const A&... args) {
+  [[gnu::cold, gnu::noinline]] static void recordExactly(zcUITablet& t, Record record, const A&... args,
+                                                         Layers layer) {
     record(Exact(), t, layer, args...);
   }
 
@@ -201,21 +207,27 @@ public:
     return true;
   }
 
-  // draw(zcLineSeg) from its end points (replay hands them as it read them): the
-  // mapped segment to the scope, the end points to the sketch. Inline, so that a
-  // caller goes straight to the shared step.
-  static void drawSegment(zcUITablet& t, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props,
-                          Layers layer) {
+  // draw(zcLineSeg) from a segment, or from its end points as replay read them
+  // (Ends): the mapped segment to the scope, the end points to the sketch. Inline,
+  // so that a caller goes straight to the shared step.
+  struct Ends {
+    const zcPoint& a;
+    const zcPoint& b;
+    const zcPoint& p1() const { return a; }
+    const zcPoint& p2() const { return b; }
+  };
+  template <class Segment>
+  static void drawSegment(zcUITablet& t, const Segment& seg, const zcGraphicProps& props, Layers layer) {
     paintAndRecord(
         t, layer,
-        [](zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
-          t.segment_.ends(t.scaledMap_.mapPoint(p1), t.scaledMap_.mapPoint(p2));
+        [](zcUITablet& t, Layers layer, const Segment& seg, const zcGraphicProps& props) {
+          t.segment_.ends(t.scaledMap_.mapPoint(seg.p1()), t.scaledMap_.mapPoint(seg.p2()));
           scope(t, layer).draw(t.segment_, props);
         },
-        [](auto how, zcUITablet& t, Layers layer, const zcPoint& p1, const zcPoint& p2, const zcGraphicProps& props) {
-          return record<zc_UISketchOpLineSeg>(how, t, layer, props, p1, p2);
+        [](auto how, zcUITablet& t, Layers layer, const Segment& seg, const zcGraphicProps& props) {
+          return record<zc_UISketchOpLineSeg>(how, t, layer, props, seg.p1(), seg.p2());
         },
-        p1, p2, props);
+        seg, props);
   }
 
   // The drawing scope of a layer that okToDraw allowed (never null then).

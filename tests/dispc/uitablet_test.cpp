@@ -447,26 +447,46 @@ TEST(TabletText, RecordsTheUtf16UnitsOfTextOfEveryLength) {
   // Lengths on both sides of the four and eight characters narrowed at a time, in
   // the basic plane throughout or with one character beyond it, beyond Unicode or
   // negative at each place: the payload ends with the units zfToUtf16 makes, then a 0.
+  // The text follows another one, in a sketch whose capacity holds it with room to
+  // spare (written in place, then widened there), holds it only if every character
+  // is one unit (measured exactly first), or holds nothing (grown).
+  const zcUIFormat format(0, zcUIFormat::eTopLeft);
+  const auto unitsOf = [](const std::wstring& text) {
+    Bytes units;
+    for (const char16_t u : zfToUtf16(text) + u'\0') {
+      units.push_back(static_cast<unsigned char>(u));
+      units.push_back(static_cast<unsigned char>(u >> 8));
+    }
+    return units;
+  };
   for (std::size_t n = 0; n <= 19; ++n) {
     for (const wchar_t odd : {wchar_t(0x10000), wchar_t(0x10FFFF), wchar_t(0x110000), wchar_t(-1)}) {
       for (std::size_t at = 0; at <= n; ++at) {  // at == n: none
         std::wstring text;
         for (std::size_t i = 0; i < n; ++i) text += i == at ? odd : wchar_t(i % 2 ? 0xFFFF : L'a' + i);
-        zcUITablet t;
-        t.sketch().append(256);  // capacity to spare: the text is first written in place
-        t.sketch().erase();
-        t.draw(text, zcPoint(1, 2), zcColor::red, zcColor::blue, zcUIFormat(0, zcUIFormat::eTopLeft), eImage);
-        Bytes units;
-        for (const char16_t u : zfToUtf16(text) + u'\0') {
-          units.push_back(static_cast<unsigned char>(u));
-          units.push_back(static_cast<unsigned char>(u >> 8));
+        // The first text's operation (the default properties: no block), and the
+        // second's room with one unit a character.
+        const long first = 8 + 30 + 4, narrow = 8 + 30 + 2 * static_cast<long>(n + 1);
+        const long spare = first + narrow + 2 * static_cast<long>(n);
+        for (const long capacity : {spare, first + narrow, 0L}) {
+          zcUITablet t;
+          if (capacity > 0) {
+            t.sketch().append(capacity);
+            t.sketch().erase();
+          }
+          t.draw(L"z", zcPoint(3, 4), zcColor::green, zcColor::blue, format, eImage);
+          t.draw(text, zcPoint(1, 2), zcColor::red, zcColor::blue, format, eImage);
+          const std::vector<zc_test::Op> ops = opsOf(t.sketch());
+          ASSERT_EQ(ops.size(), 2u);
+          EXPECT_EQ(Bytes(ops[0].payload.begin() + 30, ops[0].payload.end()), unitsOf(L"z"));
+          const Bytes& payload = ops[1].payload;
+          ASSERT_GE(payload.size(), 30u);
+          EXPECT_EQ(Bytes(payload.begin() + 30, payload.end()), unitsOf(text))
+              << "n " << n << ", at " << at << ", odd " << static_cast<long>(odd) << ", capacity " << capacity;
+          if (capacity == spare) {
+            EXPECT_EQ(t.sketch().capacity(), spare) << "widened in place, nothing grown";
+          }
         }
-        const std::vector<zc_test::Op> ops = opsOf(t.sketch());
-        ASSERT_EQ(ops.size(), 1u);
-        const Bytes& payload = ops[0].payload;
-        ASSERT_GE(payload.size(), 30u);
-        EXPECT_EQ(Bytes(payload.begin() + 30, payload.end()), units)
-            << "n " << n << ", at " << at << ", odd " << static_cast<long>(odd);
       }
     }
   }

@@ -85,14 +85,14 @@ public:
   void opcode(signed char op, signed char layer, const zcColor& color) { writeHeader(op, layer, color); }
   void opcode(signed char op, const zcGraphicProps& props);
 
-  zcUISketchMark mark() const { return zcUISketchMark(size_); }
-  bool isNull() const { return size_ == 0; }
-  long size() const { return size_; }
-  long capacity() const { return capacity_; }
+  zcUISketchMark mark() const { return zcUISketchMark(size()); }
+  bool isNull() const { return end_ == data_; }
+  long size() const { return end_ - data_; }
+  long capacity() const { return limit_ - data_; }
   // The bytes in use; null when nothing was ever appended.
   const unsigned char* data() const { return data_; }
   std::span<const unsigned char> bytes() const {
-    return data_ ? std::span<const unsigned char>(data_, static_cast<std::size_t>(size_))
+    return data_ ? std::span<const unsigned char>(data_, static_cast<std::size_t>(size()))
                  : std::span<const unsigned char>();
   }
   // Byte-for-byte equality of the streams (the remembered properties aside).
@@ -147,28 +147,48 @@ private:
     out[0] = op;
     std::memcpy(out + 1, v.record, zcGraphicProps::kRecordSize);
   }
+  // A properties block (kPropsOpcode) for `v` stored at `out`, which an operation
+  // header follows, and `v` remembered, from two overlapping 16-byte pieces of `v`
+  // loaded once and stored twice each. The second piece runs 5 bytes past the record
+  // into the header's room, which the header then writes over.
+  void storeBlockRemembering_(unsigned char* out, const PropsValues& v) {
+    static_assert(sizeof(PropsValues) == 10 + 16 && 1 + 10 + 16 <= kPropsBlockSize + kHeaderSize);
+    struct Piece {
+      unsigned char bytes[16];
+    };
+    Piece lo, hi;
+    std::memcpy(&lo, &v, 16);
+    std::memcpy(&hi, reinterpret_cast<const unsigned char*>(&v) + 10, 16);
+    out[0] = kPropsOpcode;
+    std::memcpy(out + 1, &lo, 16);
+    std::memcpy(out + 11, &hi, 16);
+    std::memcpy(reinterpret_cast<unsigned char*>(&props_.values_), &lo, 16);
+    std::memcpy(reinterpret_cast<unsigned char*>(&props_.values_) + 10, &hi, 16);
+  }
   // Whether the capacity holds n more bytes (n >= 0), and those bytes when it does.
-  bool hasRoom_(long n) const { return n >= 0 && n <= static_cast<long>(capacity_) - size_; }
+  bool hasRoom_(long n) const { return n >= 0 && n <= limit_ - end_; }
   unsigned char* appendInRoom_(long n) {
-    unsigned char* start = data_ + size_;
-    size_ += static_cast<std::int32_t>(n);
+    unsigned char* start = end_;
+    end_ += n;
     return start;
   }
-  // Room for n more bytes (n >= 0) at `room` when the capacity holds them.
-  bool appendWithin_(long n, unsigned char*& room) {
-    const long end = size_ + n;
-    if (end > capacity_) return false;
-    room = data_ + size_;
-    size_ = static_cast<std::int32_t>(end);
+  // Room for n more bytes (n >= 0) at `room` when the capacity holds them and
+  // `slack` bytes more (slack >= 0): the end moved by n and checked against the
+  // limit, as addresses (one add, one compare when there is no slack).
+  bool appendWithin_(long n, long slack, unsigned char*& room) {
+    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(end_) + static_cast<std::uintptr_t>(n);
+    if (end + static_cast<std::uintptr_t>(slack) > reinterpret_cast<std::uintptr_t>(limit_)) return false;
+    room = end_;
+    end_ = reinterpret_cast<unsigned char*>(end);
     return true;
   }
-  // The last n bytes appended given back (0 <= n <= size).
-  void giveBack_(long n) { size_ -= static_cast<std::int32_t>(n); }
   // append() when the bytes do not fit.
   unsigned char* grow_(long n);
 
+  // The bytes in use are [data_, end_), the capacity [data_, limit_): recording
+  // moves one pointer and compares it with another.
   unsigned char* data_ = nullptr;
-  std::int32_t size_ = 0;
-  std::int32_t capacity_ = 0;
+  unsigned char* end_ = nullptr;
+  unsigned char* limit_ = nullptr;
   zcGraphicProps props_;
 };

@@ -26,6 +26,7 @@
 #include "zfound/strings.h"
 
 #include <algorithm>
+#include <cassert>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -356,10 +357,13 @@ using zc_SketchLocal = std::conditional_t<IO::kWriting, const T&, T>;
 // length), so that an operation is appended in one piece.
 //
 // Wide text nearly always lies in the basic plane, one UTF-16 unit a character. A
-// sizer that is not exact counts it so, without looking at it; a writer that is not
-// exact then finds out, and when a character lay beyond the plane the room it was
-// given was too short for the text: the writing is not whole (whole() is false),
-// and the operation is written over by an exact sizer and writer.
+// sizer that is not exact counts it so, without looking at it, and counts as
+// slack() the bytes more it would take if every character took a surrogate pair; a
+// writer that is not exact then finds out, and when a character lay beyond the
+// plane the room it was given was too short for the text: the writing is not whole
+// (whole() is false) until widen() converts the text again in place, in the slack
+// that the caller made sure the capacity holds. So nothing that the operation was
+// written from is needed once it is written, but the text.
 template <bool Sizing>
 class zc_SketchWriterOf {
 public:
@@ -373,7 +377,25 @@ public:
   // Where the next byte goes (writing); the bytes described so far (sizing).
   const unsigned char* at() const { return at_; }
   std::size_t size() const { return size_; }
-  bool whole() const { return whole_; }
+  std::size_t slack() const { return slack_; }
+  bool whole() const { return wide_ == nullptr; }
+  // When the writing is not whole: the text it could not write as it was, and where.
+  const std::wstring& wide() const { return *wide_; }
+  unsigned char* wideAt() const { return wideAt_; }
+  // Makes a writing whole: the last operation in `s` holds at `at` the text `v`
+  // that the writer could not write as it was, and the capacity holds the sizer's
+  // slack; the sketch's size grows by what the full conversion takes more (within
+  // the capacity, so nothing moves and nothing fails). Static, with the writer's
+  // values handed over, so that the writer itself stays in registers.
+  [[gnu::cold, gnu::noinline]] static void widen(zcUISketch& s, const std::wstring& v,
+                                                 unsigned char* at) noexcept requires(!Sizing) {
+    const long size = s.size(), end = (at - s.data()) + 2 * static_cast<long>(v.size() + 1);
+    const long more = 2 * std::count_if(v.begin(), v.end(), isPair);
+    assert(more <= s.capacity() - size);
+    unsigned char* base = s.append(more) - size;
+    std::memmove(base + end + more, base + end, static_cast<std::size_t>(size - end));
+    zc_SketchWriterOf(at, true).text(v);
+  }
 
   template <class T, class Make>
   void load(const T&, Make&&) {}
@@ -449,8 +471,11 @@ public:
   void text(const std::wstring& v) {
     if constexpr (Sizing) {
       std::size_t units = v.size() + 1;
-      if (exact_ && !narrow<false>(v.data(), v.size(), nullptr))
+      if (!exact_) {
+        slack_ += 2 * v.size();
+      } else if (!narrow<false>(v.data(), v.size(), nullptr)) {
         units += static_cast<std::size_t>(std::count_if(v.begin(), v.end(), isPair));
+      }
       size_ += 2 * units;
     } else {
       // Each character as its low 16 bits, then, when one of them was not in the
@@ -462,7 +487,11 @@ public:
       unsigned char* p = at_;
       const bool basic = narrow<true>(w, n, p);
       if (basic || !exact_) {
-        whole_ = whole_ && basic;
+        if (!basic) {
+          assert(!wide_);  // one wide text a payload
+          wide_ = &v;
+          wideAt_ = p;
+        }
         p += 2 * n;
       } else {
         for (std::size_t i = 0; i < n; ++i) {
@@ -493,11 +522,13 @@ private:
   void storePoints(const zcPoint* q, std::size_t n) {
     put(16 * n, [&](unsigned char* p) {
       if constexpr (kPointsAsBytes) {
-        if (n >= 4) {
-          const auto four = [&](std::size_t i) { std::memcpy(p + 16 * i, q + i, 64); };
+        const auto four = [&](std::size_t i) { std::memcpy(p + 16 * i, q + i, 64); };
+        if (n > 8) {
           std::size_t i = 0;
-          for (; n - i > 8; i += 4) four(i);
-          four(i);
+          for (; n - i > 4; i += 4) four(i);
+          four(n - 4);
+        } else if (n >= 4) {
+          four(0);
           four(n - 4);
         } else {
           for (std::size_t i = 0; i < n; ++i) std::memcpy(p + 16 * i, q + i, 16);
@@ -580,8 +611,11 @@ private:
 
   unsigned char* at_ = nullptr;
   std::size_t size_ = 0;
+  std::size_t slack_ = 0;
   bool exact_;
-  bool whole_ = true;
+  // The text that a writer that is not exact could not write as it was, and where.
+  const std::wstring* wide_ = nullptr;
+  unsigned char* wideAt_ = nullptr;
 };
 using zc_SketchWriter = zc_SketchWriterOf<false>;
 using zc_SketchSizer = zc_SketchWriterOf<true>;

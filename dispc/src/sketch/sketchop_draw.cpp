@@ -24,7 +24,7 @@ using Layers = zcUITabletEnums::Layers;
 
 ZC_UISKETCH_OP_DRAW(zc_UISketchOpPoint, t.draw(point_, props, layer))
 ZC_UISKETCH_OP_DRAW(zc_UISketchOpPointIcon, t.drawPointIcon(point_, props, layer))
-ZC_UISKETCH_OP_DRAW(zc_UISketchOpLineSeg, zcUITabletPrivate::drawSegment(t, p1_, p2_, props, layer))
+ZC_UISKETCH_OP_DRAW(zc_UISketchOpLineSeg, zcUITabletPrivate::drawSegment(t, zcUITabletPrivate::Ends{p1_, p2_}, props, layer))
 ZC_UISKETCH_OP_DRAW(zc_UISketchOpLine, t.draw(line_, props, layer))
 ZC_UISKETCH_OP_DRAW(zc_UISketchOpCircle, t.draw(circle_, props, layer))
 ZC_UISKETCH_OP_DRAW(zc_UISketchOpEllipse, t.draw(ellipse_, props, layer))

@@ -4,6 +4,7 @@
 
 #include "zfound/archive.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -25,12 +26,13 @@ void checkMark(long m, long size) {
 zcUISketch::zcUISketch() = default;
 
 zcUISketch::zcUISketch(const zcUISketch& other) {
-  if (other.capacity_ > 0) {
-    data_ = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(other.capacity_)));
+  const long capacity = other.capacity(), size = other.size();
+  if (capacity > 0) {
+    data_ = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(capacity)));
     if (!data_) throw BadAllocation();
-    capacity_ = other.capacity_;
-    if (other.size_ > 0) std::memcpy(data_, other.data_, static_cast<std::size_t>(other.size_));
-    size_ = other.size_;
+    limit_ = data_ + capacity;
+    if (size > 0) std::memcpy(data_, other.data_, static_cast<std::size_t>(size));
+    end_ = data_ + size;
   }
 }
 
@@ -40,29 +42,32 @@ zcUISketch::~zcUISketch() { std::free(data_); }
 
 zcUISketch& zcUISketch::operator=(const zcUISketch& other) {
   if (this == &other) return *this;
-  if (other.size_ > capacity_) reserve_(other.size_);
-  if (other.size_ > 0) std::memcpy(data_, other.data_, static_cast<std::size_t>(other.size_));
-  size_ = other.size_;
+  const long size = other.size();
+  if (size > capacity()) reserve_(size);
+  if (size > 0) std::memcpy(data_, other.data_, static_cast<std::size_t>(size));
+  end_ = data_ + size;
   return *this;
 }
 
 void zcUISketch::reserve_(long needed) {
-  if (needed <= capacity_) return;
+  const long had = capacity();
+  if (needed <= had) return;
   if (needed > kMaxSize) throw BadAllocation();
-  const long grown = std::min<long>(std::max<long>(needed, 2L * capacity_), kMaxSize);
+  const long grown = std::min<long>(std::max<long>(needed, 2L * had), kMaxSize);
+  // The size as an integer taken before the buffer moves.
+  const std::size_t size = reinterpret_cast<std::uintptr_t>(end_) - reinterpret_cast<std::uintptr_t>(data_);
   void* p = std::realloc(data_, static_cast<std::size_t>(grown));
   if (!p) throw BadAllocation();
   data_ = static_cast<unsigned char*>(p);
-  capacity_ = static_cast<std::int32_t>(grown);
+  end_ = data_ + size;
+  limit_ = data_ + grown;
 }
 
 unsigned char* zcUISketch::grow_(long n) {
   if (n < 0) throw zcUIError::BadParams();
-  if (n > kMaxSize - size_) throw BadAllocation();
-  reserve_(size_ + n);
-  unsigned char* start = data_ + size_;
-  size_ += static_cast<std::int32_t>(n);
-  return start;
+  if (n > kMaxSize - size()) throw BadAllocation();
+  reserve_(size() + n);
+  return appendInRoom_(n);
 }
 
 void zcUISketch::append(const void* bytes, long n) {
@@ -84,54 +89,54 @@ void zcUISketch::opcode(signed char op, const zcGraphicProps& props) {
 }
 
 bool zcUISketch::operator==(const zcUISketch& other) const {
-  return size_ == other.size_ && (size_ == 0 || std::memcmp(data_, other.data_, static_cast<std::size_t>(size_)) == 0);
+  const long size = this->size();
+  return size == other.size() && (size == 0 || std::memcmp(data_, other.data_, static_cast<std::size_t>(size)) == 0);
 }
 
 void zcUISketch::erase() {
-  size_ = 0;
+  end_ = data_;
   props_ = zcGraphicProps();
 }
 
 void zcUISketch::eraseAndDelete() {
   std::free(data_);
-  data_ = nullptr;
-  size_ = capacity_ = 0;
+  data_ = end_ = limit_ = nullptr;
   props_ = zcGraphicProps();
 }
 
 zcUISketch& zcUISketch::operator+=(const zcUISketch& other) {
-  if (other.size_ == 0) return *this;
+  const long n = other.size();
+  if (n == 0) return *this;
   // `other` may be this sketch: growing would move its bytes.
-  const long n = other.size_;
-  reserve_(static_cast<long>(size_) + n);
+  reserve_(size() + n);
   append(other.data_, n);
   return *this;
 }
 
 zcUISketch zcUISketch::operator+(const zcUISketch& other) const {
   zcUISketch sum;
-  if (static_cast<long>(size_) + other.size_ > 0) {
-    sum.reserve_(static_cast<long>(size_) + other.size_);
-    sum.append(data_, size_);
-    sum.append(other.data_, other.size_);
+  if (size() + other.size() > 0) {
+    sum.reserve_(size() + other.size());
+    sum.append(data_, size());
+    sum.append(other.data_, other.size());
   }
   return sum;
 }
 
 zcUISketch zcUISketch::subSketch(zcUISketchMark a, zcUISketchMark b) const {
-  checkMark(a.offset(), size_);
-  checkMark(b.offset(), size_);
+  checkMark(a.offset(), size());
+  checkMark(b.offset(), size());
   if (a.offset() >= b.offset()) return zcUISketch();
   return zcUISketch(data_ + a.offset(), b.offset() - a.offset());
 }
 
 void zcUISketch::insert(const zcUISketch& other, zcUISketchMark m) {
-  checkMark(m.offset(), size_);
-  const long n = other.size_;
+  checkMark(m.offset(), size());
+  const long n = other.size();
   if (n == 0) return;
   // Copy first: `other` may be this sketch.
   zcUISketch copy(other.data_, n);
-  const long oldSize = size_;
+  const long oldSize = size();
   append(n);
   std::memmove(data_ + m.offset() + n, data_ + m.offset(), static_cast<std::size_t>(oldSize - m.offset()));
   std::memcpy(data_ + m.offset(), copy.data_, static_cast<std::size_t>(n));
@@ -139,10 +144,10 @@ void zcUISketch::insert(const zcUISketch& other, zcUISketchMark m) {
 
 void zcUISketch::remove(zcUISketchMark a, zcUISketchMark b) {
   if (a.offset() < 0) throw zcUIError::BadParams();
-  const long end = std::min<long>(b.offset(), size_);
+  const long end = std::min<long>(b.offset(), size());
   if (a.offset() >= end) return;
-  std::memmove(data_ + a.offset(), data_ + end, static_cast<std::size_t>(size_ - end));
-  size_ -= static_cast<std::int32_t>(end - a.offset());
+  std::memmove(data_ + a.offset(), data_ + end, static_cast<std::size_t>(size() - end));
+  end_ -= end - a.offset();
 }
 
 zcArchive& operator||(zcArchive& archive, zcUISketchMark& mark) {
