@@ -102,12 +102,27 @@ struct Along {
   }
 };
 
+// Columns first … last of a line along the major axis whose pels all lie inside: one
+// row and f for all; the columns of `skip` (blended already, in order) are left.
+void blendAlong(const Axes& axes, const Heights& h, double first, double last, std::span<const EarlyColumns::Run> skip) {
+  const Along along(h, first);
+  const double r = along.r, f = along.f;
+  const auto run = [&](double from, double to) {
+    unsigned char* pel = &axes.at(static_cast<long>(from), static_cast<long>(r));
+    for (double c = from; c <= to; c += 1.0, pel += axes.su) *pel = blendValue(pel[-axes.sw], pel[axes.sw], f);
+  };
+  double from = first;
+  for (const EarlyColumns::Run& s : skip) {
+    if (static_cast<double>(s.first) > from) run(from, static_cast<double>(s.first) - 1.0);
+    from = static_cast<double>(s.last) + 1.0;
+  }
+  if (from <= last) run(from, last);
+}
+
 // Columns first … last of the line; a column's right height and its floor are the next
-// column's left ones. Unchecked, a line along the major axis leaves the columns of `skip`
-// (blended already, in order).
+// column's left ones.
 template <bool kChecked>
-void blendColumns(const Axes& axes, const Heights& h, double first, double last,
-                  std::span<const EarlyColumns::Run> skip = {}) {
+void blendColumns(const Axes& axes, const Heights& h, double first, double last) {
   if (h.slope == 0.0) {
     // Along the major axis every column has the same height, row and f.
     const Along along(h, first);
@@ -118,16 +133,8 @@ void blendColumns(const Axes& axes, const Heights& h, double first, double last,
         pel.put(pel.blended(f));
       }
     } else {
-      const auto run = [&](double from, double to) {
-        unsigned char* pel = &axes.at(static_cast<long>(from), static_cast<long>(r));
-        for (double c = from; c <= to; c += 1.0, pel += axes.su) *pel = blendValue(pel[-axes.sw], pel[axes.sw], f);
-      };
-      double from = first;
-      for (const EarlyColumns::Run& s : skip) {
-        if (static_cast<double>(s.first) > from) run(from, static_cast<double>(s.first) - 1.0);
-        from = static_cast<double>(s.last) + 1.0;
-      }
-      if (from <= last) run(from, last);
+      unsigned char* pel = &axes.at(static_cast<long>(first), static_cast<long>(r));
+      for (double c = first; c <= last; c += 1.0, pel += axes.su) *pel = blendValue(pel[-axes.sw], pel[axes.sw], f);
     }
     return;
   }
@@ -164,13 +171,13 @@ struct Plan {
   double first, last;
   bool inside;
 };
-[[gnu::always_inline]] inline std::optional<Plan> plan(const Axes& axes, const zcPoint& p, const zcPoint& q) {
+[[gnu::always_inline]] inline bool plan(const Axes& axes, const zcPoint& p, const zcPoint& q, Plan& out) {
   const zcVector<2> d = q - p;
   const double minor = p.y();
   // Along a pel border a line covers nothing.
-  if (std::abs(minor - fastFloor(minor + 0.5)) <= 0.001 && std::abs(d.y()) < 1e-12 * d.length()) return std::nullopt;
+  if (std::abs(minor - fastFloor(minor + 0.5)) <= 0.001 && std::abs(d.y()) < 1e-12 * d.length()) return false;
   const double first = tolFloor(p.x()), last = tolFloor(q.x());
-  if (first == last) return std::nullopt;
+  if (first == last) return false;
   const Heights h{p, d.y() / d.x()};
   // Heights, and so their floors, change monotonically along the line: the rows a
   // column writes lie between the end columns' floors, the neighbours read one further.
@@ -179,7 +186,8 @@ struct Plan {
   const double lo = std::min(fa, fb) - 1.0, hi = std::max(fa, fb) + 1.0;
   const bool inside = first >= static_cast<double>(axes.u0) && last < static_cast<double>(axes.u1) &&
                       lo >= static_cast<double>(axes.w0) && hi < static_cast<double>(axes.w1);
-  return Plan{h, first, last, inside};
+  out = Plan{h, first, last, inside};
+  return true;
 }
 
 // A stroke in the blender's coordinates: transposed when it is nearer to vertical, its
@@ -196,14 +204,21 @@ struct Oriented {
   }
 };
 
-void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q, std::span<const EarlyColumns::Run> skip) {
-  const std::optional<Plan> line = plan(axes, p, q);
-  if (!line) return;
-  if (line->inside) {
-    blendColumns<false>(axes, line->h, line->first, line->last, skip);
+void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
+  Plan line;
+  if (!plan(axes, p, q, line)) return;
+  if (line.inside) {
+    blendColumns<false>(axes, line.h, line.first, line.last);
   } else {
-    blendColumns<true>(axes, line->h, line->first, line->last);
+    blendColumns<true>(axes, line.h, line.first, line.last);
   }
+}
+
+// The same for a line along the major axis, all inside, less the columns of `skip`.
+[[gnu::noinline]] void blendLineLeaving(const Axes& axes, const zcPoint& p, const zcPoint& q,
+                                        std::span<const EarlyColumns::Run> skip) {
+  Plan line;
+  if (plan(axes, p, q, line)) blendAlong(axes, line.h, line.first, line.last, skip);
 }
 
 void bresenham(zcPelBuffer<unsigned char>& pb, const Stroke& s, unsigned char v) {
@@ -311,9 +326,13 @@ void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& stro
   std::span<const EarlyColumns::Run> runs = early ? std::span(early->runs()) : std::span<const EarlyColumns::Run>();
   for (std::size_t i = 0; i < strokes.size(); ++i) {
     const Oriented o(strokes[i]);
+    if (runs.empty() || runs.front().stroke != i) {
+      blendLine(o.transposed ? across : along, o.p, o.q);
+      continue;
+    }
     std::size_t n = 0;
     while (n < runs.size() && runs[n].stroke == i) ++n;
-    blendLine(o.transposed ? across : along, o.p, o.q, runs.first(n));
+    blendLineLeaving(across, o.p, o.q, runs.first(n));
     runs = runs.subspan(n);
   }
 }
@@ -331,12 +350,13 @@ EarlyColumns::EarlyColumns(zcPelBuffer<unsigned char>& pb, const std::vector<Str
     if (s.a.x() != s.b.x() || !(std::abs(s.b.y() - s.a.y()) > static_cast<double>(kMinRun))) continue;
     if (!across) across.emplace(pb, true);
     const Oriented o(s);
-    const std::optional<Plan> line = plan(*across, o.p, o.q);
-    if (!line || !line->inside || line->h.slope != 0.0 || line->last - line->first < kMinRun) continue;
+    Plan line;
+    if (!plan(*across, o.p, o.q, line) || !line.inside || line.h.slope != 0.0 || line.last - line.first < kMinRun)
+      continue;
     budget -= j;
-    const Along at(line->h, line->first);
-    const long column = static_cast<long>(at.r), first = static_cast<long>(line->first);
-    const long last = static_cast<long>(line->last);
+    const Along at(line.h, line.first);
+    const long column = static_cast<long>(at.r), first = static_cast<long>(line.first);
+    const long last = static_cast<long>(line.last);
     // Rows where an earlier stroke comes near stay with the stroke, in order. A stroke
     // touches pels within kMargin of its ends' box (its columns reach a pel past its
     // ends, its heights one more, its neighbours one further).
@@ -408,7 +428,8 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
 }
 
 void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool antialias, std::vector<Stroke>& out) {
-  out.reserve(out.size() + points.size());
+  // Room grown geometrically: the arcs of an outline come one by one.
+  if (out.capacity() < out.size() + points.size()) out.reserve(std::max(out.size() + points.size(), 2 * out.capacity()));
   if (points.empty()) return;
   // Chords whose ends all lie inside the clip rectangle are drawn whole, and their pels
   // lie inside the window (below 1e10 the rounding rule's tolerance moves no floor by a
