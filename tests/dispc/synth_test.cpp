@@ -521,3 +521,62 @@ TEST(SyntheticGeneral, AffineBehindANonLinearHandleAndAProjectiveMapMatchTheirRe
   const Errors e = against(bent, sampled);
   EXPECT_LE(e.max, 1) << "worst pel " << e.c << ", " << e.r;
 }
+
+TEST(SyntheticBlend, ALargeBufferGivesThePelsOfASmallWindowAroundTheShape) {
+  // Vertical boundary lines in a buffer larger than a core's cache are blended row by row
+  // with the fill; in a window just around the shape they are blended after it. Outlines
+  // of vertical and horizontal lines, roundings, bulging arcs and a closing slant, whose
+  // pieces come near each other, under mirrors and a transposition, give the same pels.
+  std::mt19937 rng(23);
+  const auto uni = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  const auto background = [](long c, long r) { return static_cast<unsigned char>((c * 7 + r * 3) % 61 + 20); };
+  const auto pattern = [&](Image& img) {
+    for (long r = img.offset().y(); r < img.offset().y() + img.height(); ++r) {
+      unsigned char* row = img.pelPointer(img.offset().x(), r);
+      for (long c = 0; c < img.width(); ++c) row[c] = background(img.offset().x() + c, r);
+    }
+  };
+  Image large(2100, 2100);
+  int drawn = 0;
+  for (int i = 0; drawn < 8 && i < 100; ++i) {
+    std::vector<zcSMDGDPolyVertex> list;
+    double x = uni(100, 300), y = uni(100, 300);
+    const double y0 = y;
+    for (int k = 0; k < 8; ++k) {
+      const double bulge = uni(0, 1) < 0.2 ? uni(-30, 30) : 0.0, round = uni(0, 1) < 0.5 ? uni(0.5, 40) : 0.0;
+      list.push_back(zc_test::arcVx(x, y, bulge, round));
+      if (k % 2 == 0) x = k < 4 ? uni(x + 40, 1400) : uni(100, x - 40);
+      else y = k < 4 ? uni(y + 200, 1900) : uni(y0 + 60, y - 40);
+    }
+    std::optional<zcSMDGDPoly> poly;
+    try {
+      poly = build(list, true);
+    } catch (const zcException&) {
+      continue;
+    }
+    const zcXform<2> maps[] = {zcXform<2>(zcMatrix<2>(1, 0, 0, 1), zcVector<2>(0.5, 0)),
+                               zcXform<2>(zcMatrix<2>(-1, 0, 0, 1), zcVector<2>(1600.37, 0.25)),
+                               zcXform<2>(zcMatrix<2>(0, 1, 1, 0), zcVector<2>(0.25, 0)),
+                               zcXform<2>(zcMatrix<2>(1, 0, 0, -1), zcVector<2>(0.13, 2050))};
+    const zcXform<2>& map = maps[i % 4];
+    const zcRect box = poly->boundingBox(map);
+    const long left = static_cast<long>(std::floor(box.ul().x())) - 4, top = static_cast<long>(std::floor(box.ul().y())) - 4;
+    Image small(static_cast<long>(std::ceil(box.lr().x())) + 4 - left, static_cast<long>(std::ceil(box.lr().y())) + 4 - top);
+    small.offset(zcPair<long>(left, top));
+    ASSERT_LT(small.width() * small.height(), 4L << 20);
+    pattern(large);
+    pattern(small);
+    const auto v = static_cast<unsigned char>(uni(0, 255));
+    zcSMDGDPolyPrivate::drawSynthetic(*poly, map, large, v, true, true);
+    zcSMDGDPolyPrivate::drawSynthetic(*poly, map, small, v, true, true);
+    long differing = 0, changed = 0;
+    eachPel(small, [&](long c, long r) {
+      differing += small.get(c, r) != large.get(c, r);
+      changed += small.get(c, r) != background(c, r);
+    });
+    EXPECT_EQ(differing, 0) << "case " << i;
+    EXPECT_GT(changed, 10000) << "case " << i;
+    ++drawn;
+  }
+  EXPECT_EQ(drawn, 8);
+}

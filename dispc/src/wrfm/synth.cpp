@@ -152,8 +152,9 @@ void zcSMDGDPolyPrivate::drawSynthetic(const zcSMDGDPoly& poly, const zcXform<2>
         [&](const zc2SegmentArc& arc) { prepareChords(buffer, arcChordPoints(pb, arc, M), fillAndSmooth, strokes); },
         fillAndSmooth ? &arcs : nullptr);
   }
-  if (fillAndSmooth) fillCentres(outline.pieces, win, pb, value);
-  drawStrokes(pb, strokes, value, fillAndSmooth);
+  EarlyColumns early(pb, strokes, fillAndSmooth);
+  if (fillAndSmooth) fillCentres(outline.pieces, win, pb, value, &early);
+  drawStrokes(pb, strokes, value, fillAndSmooth, &early);
 }
 
 void zcSMDGDPolyPrivate::drawSynthetic(const zcSMDGDPoly& poly, const zcPtrHandle_const<zc2XformBase>& xform,

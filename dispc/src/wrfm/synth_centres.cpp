@@ -98,7 +98,7 @@ constexpr long kBand = 32;  // rows whose crossings are held at once
 }  // namespace
 
 void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
-                 unsigned char v) {
+                 unsigned char v, EarlyColumns* early) {
   if (win.empty()) return;
   std::vector<Span> spans;
   spans.reserve(pieces.size());
@@ -169,6 +169,7 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
         if (winding != 0) fillRun(row0 + (columnOf(c[i]) - win.x0), columnOf(c[i + 1]) - columnOf(c[i]), v);
       }
     }
+    if (early) early->blendAbove(b1);
     std::erase_if(active, [&](const Span* s) { return s->end <= b1; });
     b0 = b1;
   }

@@ -26,7 +26,9 @@
 #include "wrfm/genpoly_private.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
+#include <span>
 #include <utility>
 
 namespace zc_synth {
@@ -90,14 +92,41 @@ struct Heights {
   static double ceilOf(double w) { return fastCeil(w * (1.0 - (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); }
 };
 
+// The row and f of a line along the major axis (slope 0): every column has its height.
+struct Along {
+  double r, f;
+  Along(const Heights& h, double first) {
+    const double w = h.at(first);
+    r = Heights::floorOf(w);
+    f = ((r + 1.0 - w) + (r + 1.0 - w)) / 2.0;
+  }
+};
+
+// Columns first … last of a line along the major axis whose pels all lie inside: one
+// row and f for all; the columns of `skip` (blended already, in order) are left.
+void blendAlong(const Axes& axes, const Heights& h, double first, double last, std::span<const EarlyColumns::Run> skip) {
+  const Along along(h, first);
+  const double r = along.r, f = along.f;
+  const auto run = [&](double from, double to) {
+    unsigned char* pel = &axes.at(static_cast<long>(from), static_cast<long>(r));
+    for (double c = from; c <= to; c += 1.0, pel += axes.su) *pel = blendValue(pel[-axes.sw], pel[axes.sw], f);
+  };
+  double from = first;
+  for (const EarlyColumns::Run& s : skip) {
+    if (static_cast<double>(s.first) > from) run(from, static_cast<double>(s.first) - 1.0);
+    from = static_cast<double>(s.last) + 1.0;
+  }
+  if (from <= last) run(from, last);
+}
+
 // Columns first … last of the line; a column's right height and its floor are the next
 // column's left ones.
 template <bool kChecked>
 void blendColumns(const Axes& axes, const Heights& h, double first, double last) {
   if (h.slope == 0.0) {
     // Along the major axis every column has the same height, row and f.
-    const double w = h.at(first), r = Heights::floorOf(w);
-    const double f = ((r + 1.0 - w) + (r + 1.0 - w)) / 2.0;
+    const Along along(h, first);
+    const double r = along.r, f = along.f;
     if constexpr (kChecked) {
       for (double c = first; c <= last; c += 1.0) {
         const Pel<true> pel(axes, static_cast<long>(c), static_cast<long>(r));
@@ -135,14 +164,20 @@ void blendColumns(const Axes& axes, const Heights& h, double first, double last)
   }
 }
 
-// p and q in (major, minor) coordinates, p.x() ≤ q.x().
-void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
+// A line in (major, minor) coordinates, p.x() ≤ q.x(), ready to blend: its heights and
+// columns, and whether every pel it reads or writes lies in the window.
+struct Plan {
+  Heights h;
+  double first, last;
+  bool inside;
+};
+[[gnu::always_inline]] inline bool plan(const Axes& axes, const zcPoint& p, const zcPoint& q, Plan& out) {
   const zcVector<2> d = q - p;
   const double minor = p.y();
   // Along a pel border a line covers nothing.
-  if (std::abs(minor - fastFloor(minor + 0.5)) <= 0.001 && std::abs(d.y()) < 1e-12 * d.length()) return;
+  if (std::abs(minor - fastFloor(minor + 0.5)) <= 0.001 && std::abs(d.y()) < 1e-12 * d.length()) return false;
   const double first = tolFloor(p.x()), last = tolFloor(q.x());
-  if (first == last) return;
+  if (first == last) return false;
   const Heights h{p, d.y() / d.x()};
   // Heights, and so their floors, change monotonically along the line: the rows a
   // column writes lie between the end columns' floors, the neighbours read one further.
@@ -151,11 +186,39 @@ void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
   const double lo = std::min(fa, fb) - 1.0, hi = std::max(fa, fb) + 1.0;
   const bool inside = first >= static_cast<double>(axes.u0) && last < static_cast<double>(axes.u1) &&
                       lo >= static_cast<double>(axes.w0) && hi < static_cast<double>(axes.w1);
-  if (inside) {
-    blendColumns<false>(axes, h, first, last);
-  } else {
-    blendColumns<true>(axes, h, first, last);
+  out = Plan{h, first, last, inside};
+  return true;
+}
+
+// A stroke in the blender's coordinates: transposed when it is nearer to vertical, its
+// ends in (major, minor) order along the major axis.
+struct Oriented {
+  bool transposed;
+  zcPoint p, q;
+  explicit Oriented(const Stroke& s) {
+    const zcVector<2> d = s.b - s.a;
+    transposed = std::abs(d.y()) > std::abs(d.x());
+    const auto swap = [&](const zcPoint& e) { return transposed ? zcPoint(e.y(), e.x()) : e; };
+    p = swap(s.a), q = swap(s.b);
+    if (q.x() < p.x()) std::swap(p, q);
   }
+};
+
+void blendLine(const Axes& axes, const zcPoint& p, const zcPoint& q) {
+  Plan line;
+  if (!plan(axes, p, q, line)) return;
+  if (line.inside) {
+    blendColumns<false>(axes, line.h, line.first, line.last);
+  } else {
+    blendColumns<true>(axes, line.h, line.first, line.last);
+  }
+}
+
+// The same for a line along the major axis, all inside, less the columns of `skip`.
+[[gnu::noinline]] void blendLineLeaving(const Axes& axes, const zcPoint& p, const zcPoint& q,
+                                        std::span<const EarlyColumns::Run> skip) {
+  Plan line;
+  if (plan(axes, p, q, line)) blendAlong(axes, line.h, line.first, line.last, skip);
 }
 
 void bresenham(zcPelBuffer<unsigned char>& pb, const Stroke& s, unsigned char v) {
@@ -251,20 +314,84 @@ bool prepareStroke(const Window& win, const zcPoint& a, const zcPoint& b, bool a
   return true;
 }
 
-void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& strokes, unsigned char v, bool antialias) {
+void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& strokes, unsigned char v, bool antialias,
+                 EarlyColumns* early) {
+  if (early) early->blendAbove(std::numeric_limits<long>::max());
   if (strokes.empty()) return;
   if (!antialias) {
     for (const Stroke& s : strokes) bresenham(pb, s, v);
     return;
   }
   const Axes along(pb, false), across(pb, true);
-  for (const Stroke& s : strokes) {
-    const zcVector<2> d = s.b - s.a;
-    const bool transposed = std::abs(d.y()) > std::abs(d.x());
-    const auto swap = [&](const zcPoint& p) { return transposed ? zcPoint(p.y(), p.x()) : p; };
-    zcPoint p = swap(s.a), q = swap(s.b);
-    if (q.x() < p.x()) std::swap(p, q);
-    blendLine(transposed ? across : along, p, q);
+  std::span<const EarlyColumns::Run> runs = early ? std::span(early->runs()) : std::span<const EarlyColumns::Run>();
+  for (std::size_t i = 0; i < strokes.size(); ++i) {
+    const Oriented o(strokes[i]);
+    if (runs.empty() || runs.front().stroke != i) {
+      blendLine(o.transposed ? across : along, o.p, o.q);
+      continue;
+    }
+    std::size_t n = 0;
+    while (n < runs.size() && runs[n].stroke == i) ++n;
+    blendLineLeaving(across, o.p, o.q, runs.first(n));
+    runs = runs.subspan(n);
+  }
+}
+
+EarlyColumns::EarlyColumns(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& strokes, bool antialias)
+    : first_(pb.pelPointer(pb.offset().x(), pb.offset().y())), pitch_(pb.pitch()), x0_(pb.offset().x()),
+      y0_(pb.offset().y()) {
+  // A buffer that stays in cache gains nothing.
+  if (!antialias || static_cast<double>(pb.height()) * static_cast<double>(pitch_) < kCachedBytes) return;
+  std::optional<Axes> across;
+  std::size_t budget = kCheckBudget;
+  std::vector<std::pair<long, long>> near;
+  for (std::size_t j = 0; j < strokes.size() && j <= budget; ++j) {
+    const Stroke& s = strokes[j];
+    if (s.a.x() != s.b.x() || !(std::abs(s.b.y() - s.a.y()) > static_cast<double>(kMinRun))) continue;
+    if (!across) across.emplace(pb, true);
+    const Oriented o(s);
+    Plan line;
+    if (!plan(*across, o.p, o.q, line) || !line.inside || line.h.slope != 0.0 || line.last - line.first < kMinRun)
+      continue;
+    budget -= j;
+    const Along at(line.h, line.first);
+    const long column = static_cast<long>(at.r), first = static_cast<long>(line.first);
+    const long last = static_cast<long>(line.last);
+    // Rows where an earlier stroke comes near stay with the stroke, in order. A stroke
+    // touches pels within kMargin of its ends' box (its columns reach a pel past its
+    // ends, its heights one more, its neighbours one further).
+    const double margin = static_cast<double>(kMargin), left = static_cast<double>(column - 1) - margin;
+    const double right = static_cast<double>(column + 1) + margin;
+    const double top = static_cast<double>(first) - margin, bottom = static_cast<double>(last) + margin;
+    near.clear();
+    for (std::size_t i = 0; i < j; ++i) {
+      const Stroke& e = strokes[i];
+      const double y0 = std::min(e.a.y(), e.b.y()), y1 = std::max(e.a.y(), e.b.y());
+      if (std::max(e.a.x(), e.b.x()) >= left && std::min(e.a.x(), e.b.x()) <= right && y1 >= top && y0 <= bottom)
+        near.emplace_back(static_cast<long>(exactFloor(y0)) - kMargin, static_cast<long>(exactFloor(y1)) + kMargin);
+    }
+    std::sort(near.begin(), near.end());
+    long from = first;
+    const auto keep = [&](long to) {
+      if (to - from >= kMinRun) runs_.push_back(Run{j, from, to, column, at.f, from});
+    };
+    for (const auto& [y0, y1] : near) {
+      keep(std::min(y0 - 1, last));
+      from = std::max(from, y1 + 1);
+    }
+    keep(last);
+  }
+}
+
+void EarlyColumns::blendAbove(long row) {
+  for (Run& run : runs_) {
+    const long end = std::min(row - 1, run.last);
+    if (run.next > end) continue;
+    const double f = run.f;
+    const long pitch = pitch_;
+    unsigned char* pel = first_ + (run.next - y0_) * pitch + (run.column - x0_);
+    for (long n = end - run.next; n >= 0; --n, pel += pitch) *pel = blendValue(pel[-1], pel[1], f);
+    run.next = end + 1;
   }
 }
 
@@ -301,7 +428,8 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
 }
 
 void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool antialias, std::vector<Stroke>& out) {
-  out.reserve(out.size() + points.size());
+  // Room grown geometrically: the arcs of an outline come one by one.
+  if (out.capacity() < out.size() + points.size()) out.reserve(std::max(out.size() + points.size(), 2 * out.capacity()));
   if (points.empty()) return;
   // Chords whose ends all lie inside the clip rectangle are drawn whole, and their pels
   // lie inside the window (below 1e10 the rounding rule's tolerance moves no floor by a

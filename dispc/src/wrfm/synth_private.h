@@ -254,8 +254,10 @@ void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
                  unsigned char v);
 // The fill through pel centres: in every row, the pels whose centres lie inside
 // (nonzero winding of the pieces), in runs; pels outside `win` stay.
+// The rows of `early` are blended as their fill is written.
+class EarlyColumns;
 void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
-                 unsigned char v);
+                 unsigned char v, EarlyColumns* early = nullptr);
 
 // The covered part of every pel of the window (row by row), for the poly mapped by M into
 // image coordinates: stages 1 to 3 of the exact mode without the 8 bits of stage 4.
@@ -270,8 +272,42 @@ struct Stroke {
 // Clips and checks the mapped line against the buffer's window: false when nothing is
 // to be drawn; DegenerateShape and BadCoord as drawLinePelBuf raises them.
 DISPC_API bool prepareStroke(const Window& win, const zcPoint& a, const zcPoint& b, bool antialias, Stroke& out);
-// Draws prepared strokes in order (each blended line reads the pels the ones before it wrote).
-void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& strokes, unsigned char v, bool antialias);
+// The middles of anti-aliased vertical strokes (along a pel column, every pel they read
+// inside the window) where no earlier stroke comes near: a pel of such a row depends on
+// nothing but its row as the fill left it, so the fill blends each row's pels right
+// after writing the row, while it is in cache, and drawStrokes leaves them.
+//
+//   EarlyColumns early(pb, strokes, true);
+//   fillCentres(pieces, win, pb, v, &early);
+//   drawStrokes(pb, strokes, v, true, &early);
+class EarlyColumns {
+public:
+  // Rows first … last of stroke `stroke` at one column, blended up to `next`.
+  struct Run {
+    std::size_t stroke;
+    long first, last, column;
+    double f;
+    long next;
+  };
+  EarlyColumns(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& strokes, bool antialias);
+  // Blends the runs' rows above `row` that are not blended yet.
+  void blendAbove(long row);
+  // By stroke, then row.
+  const std::vector<Run>& runs() const { return runs_; }
+
+private:
+  static constexpr long kMinRun = 32;       // rows worth a run
+  static constexpr long kMargin = 5;        // pels around a stroke's ends that it may touch
+  static constexpr std::size_t kCheckBudget = 1 << 20;  // earlier strokes checked in all
+  static constexpr double kCachedBytes = 4 << 20;        // buffers smaller than a core's cache
+  unsigned char* first_;
+  long pitch_, x0_, y0_;
+  std::vector<Run> runs_;
+};
+// Draws prepared strokes in order (each blended line reads the pels the ones before it
+// wrote), the rows of `early` blended first where they are not yet.
+void drawStrokes(zcPelBuffer<unsigned char>& pb, const std::vector<Stroke>& strokes, unsigned char v, bool antialias,
+                 EarlyColumns* early = nullptr);
 // The chord ends of the arc mapped by X, as drawArcPelBuf flattens it; empty when the
 // arc lies wholly outside the window grown by 1 pel.
 DISPC_API std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, const zc2SegmentArc& arc,
