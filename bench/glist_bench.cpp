@@ -1,7 +1,7 @@
 // Graphic lists: drawing a list onto a recorder against the same tablet calls made
 // directly (goal: within 1.25 times), and archiving a list of mixed graphics (goal:
 // under a second each way for 100,000; bytes per graphic reported).
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 
 #include "zfound/archive.h"
 

@@ -2,7 +2,7 @@
 // rectangles, four-point polylines and point icons in turn), each reported in ns per
 // record, beside recording the same list onto a tablet (goal: export within 2 times).
 #include "dispc/glexport.h"
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 
 #include <benchmark/benchmark.h>
 

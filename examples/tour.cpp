@@ -3,7 +3,7 @@
 // operation, a graphic list, and an exception.
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 #include "dispc/sketchop.h"
 #include "dispc/uitablet.h"
 

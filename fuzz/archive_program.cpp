@@ -2,7 +2,7 @@
 
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 #include "dispc/uierror.h"
 #include "dispc/wrfm/wirefrm.h"
 

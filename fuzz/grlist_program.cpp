@@ -7,7 +7,7 @@
 #include "support/tablet_screen.h"
 
 #include "dispc/glexport.h"
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 
 #include "zfound/bytes.h"
 

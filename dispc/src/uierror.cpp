@@ -1,6 +1,6 @@
 #include "dispc/uierror.h"
 
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 
 #include "zfound/archive.h"
 

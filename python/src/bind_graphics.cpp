@@ -9,7 +9,7 @@
 // holds (clone() makes a copy).
 #include "common.h"
 
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 
 #include <string>
 #include <vector>

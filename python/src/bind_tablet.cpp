@@ -12,7 +12,7 @@
 // the interpreter lock, so threads replay onto different tablets at once.
 #include "common.h"
 
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 #include "dispc/uitablet.h"
 #include "dispc/wrfm/genpoly.h"
 #include "dispc/wrfm/wirefrm.h"

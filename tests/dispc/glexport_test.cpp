@@ -4,7 +4,7 @@
 #include "support/tablet_screen.h"
 
 #include "dispc/glexport.h"
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "support/sketch_stream.h"
 #include "support/tablet_screen.h"
 
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 #include "dispc/uierror.h"
 
 #include "zfound/archive.h"

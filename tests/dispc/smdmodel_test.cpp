@@ -1,7 +1,7 @@
 // The SMD model, the drawing of SMD polys and models, and the poly shapes and filters.
 #include "dispc/wrfm/smdmodel.h"
 
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 #include "dispc/sketchop.h"
 #include "dispc/wrfm/wirefrm.h"
 

@@ -3,7 +3,7 @@
 #include "support/sketch_stream.h"
 #include "support/tablet_screen.h"
 
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 
 #include <gtest/gtest.h>
 

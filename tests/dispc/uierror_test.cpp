@@ -1,5 +1,5 @@
 #include "dispc/dispprop.h"
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 #include "dispc/uierror.h"
 #include "dispc/wrfm/smdpoly.h"
 

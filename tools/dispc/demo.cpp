@@ -7,7 +7,7 @@
 
 #include "dispc/color.h"
 #include "dispc/dispprop.h"
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 #include "dispc/sketchop.h"
 #include "dispc/uibitmap.h"
 #include "dispc/uitablet.h"

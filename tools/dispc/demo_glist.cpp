@@ -4,7 +4,7 @@
 // sketch, byte for byte, as the list that was written.
 #include "commands.h"
 
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 #include "dispc/wrfm/wirefrm.h"
 
 #include "zscreen/screen.h"

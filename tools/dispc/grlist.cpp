@@ -7,7 +7,7 @@
 #include "commands.h"
 
 #include "dispc/glexport.h"
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 
 #include "zscreen/file.h"
 #include "zscreen/screen.h"

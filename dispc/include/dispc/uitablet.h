@@ -345,7 +345,7 @@ public:
   // which has no call of its own, as a generic shape in the pen color (GenShape). A
   // kind without a call raises zcUIError::NotImplemented.
   void draw(const zcShape& shape, const zcGraphicProps& props, Layers layer);
-  // A graphic draws itself with its own properties (dispc/graphic.h);
+  // A graphic draws itself with its own properties (dispc/glist.h);
   // zcUIError::NotImplemented for one whose builtin flag is cleared.
   void draw(const zcGraphic& graphic, Layers layer);
 

@@ -2,7 +2,7 @@
 // graphic's kind is tested, says which graphics go and how (dispc/glexport.h).
 #include "dispc/glexport.h"
 
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 
 #include "zfound/exception.h"
 

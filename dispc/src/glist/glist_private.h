@@ -3,7 +3,7 @@
 // of one item pointer.
 #pragma once
 
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 
 #include <algorithm>
 #include <cmath>

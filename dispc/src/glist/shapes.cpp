@@ -1,5 +1,5 @@
 // The shape graphics: zcGraphicBuiltin<S>, zcGraphicSimple<S>, zcGraphicWithFill<S, F>,
-// defined once and instantiated for the kinds of the tables in dispc/graphic.h.
+// defined once and instantiated for the kinds of the tables in dispc/glist.h.
 //
 // What differs by kind is chosen by overload: the tablet call is the tablet's draw
 // overload for S, the archive form the archive's operator for S (the persistent-object

@@ -3,7 +3,7 @@
 // buffers.
 #include "dispc/wrfm/smdmodel.h"
 
-#include "dispc/graphic.h"
+#include "dispc/glist.h"
 #include "dispc/wrfm/wirefrm.h"
 
 #include "zfound/lines.h"
