@@ -211,6 +211,12 @@ TEST(SMDPolyRollback, EveryRefusedEditLeavesTheBytesUnchanged) {
       labelled, [](Poly& q) { q.replaceVertex(1, Vertex(zcPoint(10, 0), 2.0, 0.5, 0.5, 9)); }, "labels");
   expectRefused<Poly::crossingSegments>(p, [](Poly& q) { q.vertices({vx(0, 0), vx(10, 10), vx(10, 0), vx(0, 10)}); },
                                         "all crossing");
+  // Overlapping labels at vertex 1 are found before the twin points of segment 2.
+  expectRefused<Poly::crossingSegments>(
+      p, [](Poly& q) { q.vertices({Vertex(zcPoint(0, 0), 0.5, 0.8, 5), Vertex(zcPoint(10, 0), 0.8, 0.5, 5), vx(10, 0), vx(0, 10)}); },
+      "labels before twin");
+  expectRefused<zcShapesError::DegenerateShape>(
+      p, [](Poly& q) { q.vertices({vx(0, 0), vx(10, 0), vx(10, 0), vx(0, 10)}); }, "all twin");
   expectRefused<Poly::invalidVertices>(p, [](Poly& q) { q.deleteAllVertices(); }, "delete all of closed");
   expectRefused<Poly::invalidVertices>(p, [](Poly& q) { q.vertices({vx(1, 1)}); }, "one vertex closed");
 

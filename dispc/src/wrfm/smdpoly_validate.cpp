@@ -1008,12 +1008,14 @@ void zcSMDGDPoly::validate_() {
   if (!open_ && n < 2) throw invalidVertices();
   for (long v = 0; v < n; ++v) computeVertexRounding_(v);
   const Checker c(*this, false);
-  c.buildAll();
-  pieces_ = Pieces::eBuildable;
-  spread_ = c.spreadAll();
+  // A piece that cannot be built (coincident points) fails where the plain loops
+  // first reach it, so a crossing found earlier in vertex order is reported first.
+  const bool buildable = c.allBuildable();
+  pieces_ = buildable ? Pieces::eBuildable : Pieces::eBroken;
+  spread_ = buildable ? c.spreadAll() : -1.0;
   if (n < 2) return;
 
-  if (plain_) {
+  if (plain_ || !buildable) {
     for (long v = 0; v < n; ++v) {
       if (c.rounded(v)) {
         for (long u = 0; u <= v; ++u) {
