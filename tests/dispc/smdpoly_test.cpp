@@ -217,6 +217,10 @@ TEST(SMDPolyRollback, EveryRefusedEditLeavesTheBytesUnchanged) {
       "labels before twin");
   expectRefused<zcShapesError::DegenerateShape>(
       p, [](Poly& q) { q.vertices({vx(0, 0), vx(10, 0), vx(10, 0), vx(0, 10)}); }, "all twin");
+  Poly one;
+  one << Vertex(zcPoint(0, 0), 0.5, 0.8, 5);
+  expectRefused<Poly::crossingSegments>(one, [](Poly& q) { q << Vertex(zcPoint(0, 0), 0.8, 0.5, 5); },
+                                        "labels before twin, appended");
   expectRefused<Poly::invalidVertices>(p, [](Poly& q) { q.deleteAllVertices(); }, "delete all of closed");
   expectRefused<Poly::invalidVertices>(p, [](Poly& q) { q.vertices({vx(1, 1)}); }, "one vertex closed");
 

@@ -965,12 +965,22 @@ void zcSMDGDPoly::validateReplacement_(long v) {
   computeVertexRoundings_(v);
   const std::vector<long> updated = roundingNeighbours(n, v, !open_);
   Checker build(*this, false);
-  build.buildAround(updated);
+  bool builds = true;
+  try {
+    build.buildAround(updated);
+  } catch (const zcException&) {
+    // Coincident points fail where the plain checks reach them, after what comes first.
+    builds = false;
+    pieces_ = Pieces::eBroken;
+  }
   // The pieces this edit did not touch were built before, unless nothing is known of
   // them (a loaded poly): then find out once. Likewise the spread bound grows by the
   // touched pieces only.
-  if (pieces_ != Pieces::eBuildable) pieces_ = build.allBuildable() ? Pieces::eBuildable : Pieces::eBroken;
-  spread_ = spread_ < 0.0 ? build.spreadAll() : std::max(spread_, build.spreadAround(updated));
+  if (builds && pieces_ != Pieces::eBuildable) pieces_ = build.allBuildable() ? Pieces::eBuildable : Pieces::eBroken;
+  if (pieces_ == Pieces::eBuildable)
+    spread_ = spread_ < 0.0 ? build.spreadAll() : std::max(spread_, build.spreadAround(updated));
+  else
+    spread_ = -1.0;
 
   const bool pruned = !plain_ && pieces_ == Pieces::eBuildable;
   // A large poly's index, built anew when missing or when the poly has doubled since
