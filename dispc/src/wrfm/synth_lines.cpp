@@ -92,6 +92,12 @@ struct Heights {
   static double ceilOf(double w) { return fastCeil(w * (1.0 - (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); }
 };
 
+// `count` pels from `pel` on, `step` bytes apart, each blended from its neighbours
+// `across` bytes before and after it with one f: a line along the major axis.
+inline void blendRun(unsigned char* pel, long count, long step, long across, double f) {
+  for (; count > 0; --count, pel += step) *pel = blendValue(pel[-across], pel[across], f);
+}
+
 // The row and f of a line along the major axis (slope 0): every column has its height.
 struct Along {
   double r, f;
@@ -108,8 +114,8 @@ void blendAlong(const Axes& axes, const Heights& h, double first, double last, s
   const Along along(h, first);
   const double r = along.r, f = along.f;
   const auto run = [&](double from, double to) {
-    unsigned char* pel = &axes.at(static_cast<long>(from), static_cast<long>(r));
-    for (double c = from; c <= to; c += 1.0, pel += axes.su) *pel = blendValue(pel[-axes.sw], pel[axes.sw], f);
+    blendRun(&axes.at(static_cast<long>(from), static_cast<long>(r)), static_cast<long>(to - from) + 1, axes.su,
+             axes.sw, f);
   };
   double from = first;
   for (const EarlyColumns::Run& s : skip) {
@@ -133,8 +139,8 @@ void blendColumns(const Axes& axes, const Heights& h, double first, double last)
         pel.put(pel.blended(f));
       }
     } else {
-      unsigned char* pel = &axes.at(static_cast<long>(first), static_cast<long>(r));
-      for (double c = first; c <= last; c += 1.0, pel += axes.su) *pel = blendValue(pel[-axes.sw], pel[axes.sw], f);
+      blendRun(&axes.at(static_cast<long>(first), static_cast<long>(r)), static_cast<long>(last - first) + 1, axes.su,
+               axes.sw, f);
     }
     return;
   }
@@ -387,10 +393,7 @@ void EarlyColumns::blendAbove(long row) {
   for (Run& run : runs_) {
     const long end = std::min(row - 1, run.last);
     if (run.next > end) continue;
-    const double f = run.f;
-    const long pitch = pitch_;
-    unsigned char* pel = first_ + (run.next - y0_) * pitch + (run.column - x0_);
-    for (long n = end - run.next; n >= 0; --n, pel += pitch) *pel = blendValue(pel[-1], pel[1], f);
+    blendRun(first_ + (run.next - y0_) * pitch_ + (run.column - x0_), end - run.next + 1, pitch_, 1, run.f);
     run.next = end + 1;
   }
 }
@@ -437,18 +440,12 @@ void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool a
   constexpr long kFar = 10000000000L;
   const double l = static_cast<double>(win.x0) + 2.0, t = static_cast<double>(win.y0) + 2.0;
   const double r = static_cast<double>(win.x1) - 2.0, b = static_cast<double>(win.y1) - 2.0;
-  if (win.x0 > -kFar && win.y0 > -kFar && win.x1 < kFar && win.y1 < kFar &&
-      std::all_of(points.begin(), points.end(), [&](const zcPoint& p) { return inBox(p, l, t, r, b); })) {
-    for (std::size_t j = 0; j + 1 < points.size(); ++j) {
-      if (points[j] == points[j + 1]) throw zcShapesError::DegenerateShape(L"an arc chord whose ends coincide");
-      out.push_back(Stroke{points[j], points[j + 1]});
-    }
-    return;
-  }
+  const bool whole = win.x0 > -kFar && win.y0 > -kFar && win.x1 < kFar && win.y1 < kFar &&
+                     std::all_of(points.begin(), points.end(), [&](const zcPoint& p) { return inBox(p, l, t, r, b); });
   for (std::size_t j = 0; j + 1 < points.size(); ++j) {
     if (points[j] == points[j + 1]) throw zcShapesError::DegenerateShape(L"an arc chord whose ends coincide");
-    Stroke s;
-    if (prepareStroke(win, points[j], points[j + 1], antialias, s)) out.push_back(s);
+    Stroke s{points[j], points[j + 1]};
+    if (whole || prepareStroke(win, points[j], points[j + 1], antialias, s)) out.push_back(s);
   }
 }
 
