@@ -69,29 +69,32 @@ void eachRow(std::vector<Mono>& pieces, const Window& win, F&& f) {
 // A PelSink that keeps what it did, to do it again on other rows.
 class RecordingSink {
 public:
-  RecordingSink(const PelSink& sink, std::vector<std::pair<long, long>>& runs, std::vector<double>& fs)
-      : sink_(sink), runs_(runs), fs_(fs) {}
+  // Pels [from, to) at f, or the single pel `from` when to is −1.
+  struct Step {
+    long from, to;
+    double f;
+  };
+  RecordingSink(const PelSink& sink, std::vector<Step>& steps) : sink_(sink), steps_(steps) {}
   void span(long from, long to, double f) {
     sink_.span(from, to, f);
-    runs_.emplace_back(from, to), fs_.push_back(f);
+    steps_.push_back(Step{from, to, f});
   }
   void pel(long i, double f) {
     sink_.pel(i, f);
-    runs_.emplace_back(i, -1), fs_.push_back(f);  // -1: a single pel
+    steps_.push_back(Step{i, -1, f});
   }
   // Does it all again on a row whose pel at the window's left column is row0.
   void replay(unsigned char* row0) const {
     PelSink sink{row0, sink_.v};
-    for (std::size_t k = 0; k < runs_.size(); ++k) {
-      if (runs_[k].second < 0) sink.pel(runs_[k].first, fs_[k]);
-      else sink.span(runs_[k].first, runs_[k].second, fs_[k]);
+    for (const Step& s : steps_) {
+      if (s.to < 0) sink.pel(s.from, s.f);
+      else sink.span(s.from, s.to, s.f);
     }
   }
 
 private:
   PelSink sink_;
-  std::vector<std::pair<long, long>>& runs_;
-  std::vector<double>& fs_;
+  std::vector<Step>& steps_;
 };
 
 }  // namespace
@@ -136,23 +139,21 @@ template <class Sink>
   if (from < width_) sink.span(from, width_, std::min(1.0, std::abs(sum)));
 }
 
-
 void renderExact(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer<unsigned char>& pb,
                  unsigned char v) {
   if (win.empty()) return;
   std::vector<Mono> cut = clipPieces(pieces, win);
   CellRow cells(win, cut.size());
   unsigned char* const first = pb.pelPointer(win.x0, win.y0);
-  std::vector<std::pair<long, long>> runs;
-  std::vector<double> fs;
+  std::vector<RecordingSink::Step> steps;
   eachRow(cut, win, [&](long row, std::vector<Mono*>& active, long repeat) {
     const double bottom = static_cast<double>(row) + 1.0;
     for (Mono* m : active) cells.walk(*m, bottom);
     unsigned char* const row0 = first + (row - win.y0) * pb.pitch();
     PelSink sink{row0, v};
     if (repeat == 0) return cells.sweep(sink);
-    runs.clear(), fs.clear();
-    RecordingSink recording(sink, runs, fs);
+    steps.clear();
+    RecordingSink recording(sink, steps);
     cells.sweep(recording);
     for (long k = 1; k <= repeat; ++k) recording.replay(row0 + k * pb.pitch());
   });
