@@ -139,11 +139,14 @@ private:
     };
     // Pens that differ nearly always differ in the first eight bytes of the record
     // (fill, width), which tell at once. The common case next: the same bytes, equal
-    // values when the color carries an index or a triple.
-    static_assert(sizeof(Values) > 16 && sizeof(Values) <= 24 + 8);
-    constexpr std::size_t kLast = sizeof(Values) - 8;
+    // values when the color carries an index or a triple. The words lie at 0, 2, 10
+    // and 18: each within one of the two 16-byte pieces (at 0 and at 10) by which a
+    // recording tablet remembers its properties, so that comparing them right after
+    // they were stored reads from those stores instead of waiting for them to reach
+    // the cache (a word across both pieces cannot be forwarded).
+    static_assert(sizeof(Values) == 26);
     if (word(x) != word(y)) return false;
-    if (((word(x + 8) ^ word(y + 8)) | (word(x + 16) ^ word(y + 16)) | (word(x + kLast) ^ word(y + kLast))) == 0)
+    if (((word(x + 2) ^ word(y + 2)) | (word(x + 10) ^ word(y + 10)) | (word(x + 18) ^ word(y + 18))) == 0)
       return a.penColor.isIndexColor() || a.penColor.isRGBColor();
     return std::memcmp(a.record, b.record, kRecordSize) == 0 && a.penColor == b.penColor;
   }
