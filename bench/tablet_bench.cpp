@@ -377,11 +377,7 @@ struct MixedWorkload {
   static constexpr int kKinds = 5;
   static constexpr int kPolylinePoints = 8;
   const Workload& pens = workload();
-  // Each kind's shapes in an array of their own, as a caller keeps the shapes it draws:
-  // each array reserved before it is filled, so that the polylines' points and the
-  // texts' characters lie in the order they are drawn (a polyline is copied, not
-  // moved, when its array grows, and copies made while others are freed would
-  // scatter them over the heap, which would time the caller's cache misses).
+  // Each kind's shapes in an array of their own, as a caller keeps the shapes it draws.
   std::vector<zcLineSeg> segments;
   std::vector<zcCircle> circles;
   std::vector<zcRect> rects;
@@ -407,8 +403,6 @@ struct MixedWorkload {
     std::mt19937_64 rng(7);
     std::uniform_real_distribution<double> at(kMaxReach, kSide - kMaxReach), reach(-kMaxReach, kMaxReach),
         size(1.0, kMaxReach);
-    polylines.reserve(kOps / kKinds + 1);
-    texts.reserve(kOps / kKinds + 1);
     for (long i = 0; i < kOps; ++i) {
       const zcPoint a(at(rng), at(rng));
       switch (kindOf(i)) {
@@ -417,7 +411,6 @@ struct MixedWorkload {
         case 2: rects.emplace_back(a.x(), a.y(), size(rng), size(rng)); break;
         case 3: {
           std::vector<zcPoint> points;
-          points.reserve(kPolylinePoints);
           for (int k = 0; k < kPolylinePoints; ++k) points.emplace_back(a.x() + reach(rng), a.y() + reach(rng));
           polylines.emplace_back(std::move(points));
           break;

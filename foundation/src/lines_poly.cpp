@@ -248,6 +248,7 @@ zcPolygon::zcPolygon(std::vector<zcPoint> vertices, PolyFillMode mode) : vertice
   if (!validMode(mode)) throw zcShapesError::BadParams(L"unknown fill mode");
 }
 zcPolygon::zcPolygon(const zcPolygon& other) = default;
+zcPolygon::zcPolygon(zcPolygon&& other) noexcept = default;
 zcPolygon& zcPolygon::operator=(const zcPolygon&) = default;
 zcPolygon::~zcPolygon() = default;
 
@@ -359,6 +360,7 @@ zcPolyline::zcPolyline(std::vector<zcPoint> vertices, bool closed) : vertices_(s
   requireFinite(vertices_);
 }
 zcPolyline::zcPolyline(const zcPolyline& other) = default;
+zcPolyline::zcPolyline(zcPolyline&& other) noexcept = default;
 zcPolyline& zcPolyline::operator=(const zcPolyline&) = default;
 zcPolyline::~zcPolyline() = default;
 

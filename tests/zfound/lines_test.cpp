@@ -8,7 +8,9 @@
 
 #include <cmath>
 #include <functional>
+#include <type_traits>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 using namespace zc_test;
@@ -281,6 +283,26 @@ TEST(Polygon, FillModesBoundaryAndArchives) {
   expectRefused<zcArchive::BadCount>(ownForm([](zcArchive& a) { int m = 0; long n = -5; a || m || n; }), tri);
   expectRefused<zcArchive::BadCount>(ownForm([](zcArchive& a) { int m = 0; long n = 1000000; a || m || n; }), tri);
   expectRefused<zcArchive::BadFormat>(ownForm([](zcArchive& a) { int m = 2; long n = 0; a || m || n; }), tri);
+}
+
+TEST(VertexChains, MoveKeepsTheVerticesWhereTheyAreAndLeavesTheSourceEmpty) {
+  // Growing an array of chains moves them, so their vertices stay where they were.
+  const auto check = [](auto made) {
+    using Chain = decltype(made);
+    static_assert(std::is_nothrow_move_constructible_v<Chain>);
+    std::vector<Chain> chains;
+    chains.push_back(made);
+    const zcPoint* at = chains[0].vertices().data();
+    for (int i = 0; i < 100; ++i) chains.push_back(made);
+    EXPECT_EQ(chains[0].vertices().data(), at);
+    Chain moved(std::move(chains[0]));
+    EXPECT_EQ(moved.vertices().data(), at);
+    EXPECT_EQ(moved, made);
+    EXPECT_TRUE(chains[0].vertices().empty());
+  };
+  const std::vector<zcPoint> points = {zcPoint(0, 0), zcPoint(4, 0), zcPoint(4, 3)};
+  check(zcPolyline(points, true));
+  check(zcPolygon(points, zcPolygon::eWinding));
 }
 
 TEST(Polyline, OpenContourQueriesAndClosedChainsAsRegions) {

@@ -400,6 +400,9 @@ public:
   zcPolygon();  // no vertices, eAlternate
   explicit zcPolygon(std::vector<zcPoint> vertices, PolyFillMode mode = eAlternate);
   zcPolygon(const zcPolygon& other);
+  // Takes the other's vertices, which keep their place in memory; the other is left
+  // valid with none.
+  zcPolygon(zcPolygon&& other) noexcept;
   zcPolygon& operator=(const zcPolygon& other);
   ~zcPolygon() override;
 
@@ -465,6 +468,9 @@ public:
   zcPolyline();  // no vertices, open
   explicit zcPolyline(std::vector<zcPoint> vertices, bool closed = false);
   zcPolyline(const zcPolyline& other);
+  // Takes the other's vertices, which keep their place in memory; the other is left
+  // valid with none.
+  zcPolyline(zcPolyline&& other) noexcept;
   zcPolyline& operator=(const zcPolyline& other);
   ~zcPolyline() override;
 
