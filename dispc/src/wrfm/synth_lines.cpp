@@ -73,14 +73,24 @@ private:
 template <>
 class Pel<false> {
 public:
-  Pel(const Axes& axes, long u, long w) : pel_(&axes.at(u, w)), step_(axes.sw) {}
-  int blended(double f) const { return blendValue(pel_[-step_], pel_[step_], f); }
+  Pel(unsigned char* pel, long step) : pel_(pel), step_(step) {}
+  int blended(double f) const { return blendUnit(pel_[-step_], pel_[step_], unitFraction(f)); }
   void put(int value) const { *pel_ = static_cast<unsigned char>(value); }
 
 private:
   unsigned char* pel_;
   long step_;
 };
+
+// Pel (u, w) of the axes, checked or not.
+template <bool kChecked>
+Pel<kChecked> pelAt(const Axes& axes, long u, long w) {
+  if constexpr (kChecked) {
+    return Pel<true>(axes, u, w);
+  } else {
+    return Pel<false>(&axes.at(u, w), axes.sw);
+  }
+}
 
 // The line's height w at u, and its rows: floors and ceilings with the rounding rule's
 // tolerance. The heights stay within the window, so the floors need no library call.
@@ -92,10 +102,41 @@ struct Heights {
   static double ceilOf(double w) { return fastCeil(w * (1.0 - (w > 0 ? 1e-11 : w < 0 ? -1e-11 : 0.0))); }
 };
 
+// floorOf and ceilOf over the heights of columns first … last + 1, which lie between the
+// end ones: where those keep one sign (0 either way), the tolerance's factor is taken
+// once for all (0 times it is 0 all the same).
+class Rounding {
+public:
+  Rounding(const Heights& h, double first, double last) {
+    const double a = h.at(first), b = h.at(last + 1.0);
+    const double lo = std::min(a, b), hi = std::max(a, b);
+    one_ = lo >= 0.0 ? 1.0 : hi <= 0.0 ? -1.0 : 0.0;
+    down_ = 1.0 + one_ * 1e-11, up_ = 1.0 - one_ * 1e-11;
+  }
+  double floorOf(double w) const { return one_ != 0.0 ? fastFloor(w * down_) : Heights::floorOf(w); }
+  double ceilOf(double w) const { return one_ != 0.0 ? fastCeil(w * up_) : Heights::ceilOf(w); }
+
+private:
+  double one_, down_, up_;
+};
+
 // `count` pels from `pel` on, `step` bytes apart, each blended from its neighbours
-// `across` bytes before and after it with one f: a line along the major axis.
+// `across` bytes before and after it with one f: a line along the major axis. Along a
+// row (step 1) the loop runs over consecutive bytes, several pels at a time.
+template <bool kRow>
+void blendRunOf(unsigned char* pel, long count, long step, long across, double f) {
+  if constexpr (kRow) step = 1;
+  const unsigned char* above = pel - across;
+  const unsigned char* below = pel + across;
+  for (long i = 0; i < count; ++i) pel[i * step] = blendUnit(above[i * step], below[i * step], f);
+}
 inline void blendRun(unsigned char* pel, long count, long step, long across, double f) {
-  for (; count > 0; --count, pel += step) *pel = blendValue(pel[-across], pel[across], f);
+  f = unitFraction(f);
+  if (step == 1) {
+    blendRunOf<true>(pel, count, step, across, f);
+  } else {
+    blendRunOf<false>(pel, count, step, across, f);
+  }
 }
 
 // The row and f of a line along the major axis (slope 0): every column has its height.
@@ -144,27 +185,27 @@ void blendColumns(const Axes& axes, const Heights& h, double first, double last)
     }
     return;
   }
-  double w1 = h.at(first), f1 = Heights::floorOf(w1);
-  for (double c = first; c <= last; c += 1.0) {
+  const Rounding round(h, first, last);
+  double w1 = h.at(first), f1 = round.floorOf(w1);
+  long uc = static_cast<long>(first);
+  for (double c = first; c <= last; c += 1.0, ++uc) {
     const double w0 = w1, r0 = f1;
     w1 = h.at(c + 1.0);
-    f1 = Heights::floorOf(w1);
-    const long uc = static_cast<long>(c);
+    f1 = round.floorOf(w1);
     const long ur0 = static_cast<long>(r0);
-    const Pel<kChecked> pel0(axes, uc, ur0);
+    const Pel<kChecked> pel0 = pelAt<kChecked>(axes, uc, ur0);
     if (r0 == f1) {
       pel0.put(pel0.blended(((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
       continue;
     }
     const bool down = f1 > r0;
-    const double r1 = down ? r0 + 1.0 : r0 - 1.0;
-    const double border = down ? r1 : r0;
+    const double border = down ? r0 + 1.0 : r0;
     const double xm = std::clamp(h.p.x() + (border - h.p.y()) / h.slope, c, c + 1.0);
-    const Pel<kChecked> pel1(axes, uc, static_cast<long>(r1));
+    const Pel<kChecked> pel1 = pelAt<kChecked>(axes, uc, down ? ur0 + 1 : ur0 - 1);
     // Both pels take their neighbours as they were before either is written.
-    const int left = pel0.blended(down ? (Heights::ceilOf(w0) - w0) * (xm - c) / 2.0 : 1.0 - (w0 - r0) * (xm - c) / 2.0);
+    const int left = pel0.blended(down ? (round.ceilOf(w0) - w0) * (xm - c) / 2.0 : 1.0 - (w0 - r0) * (xm - c) / 2.0);
     const int entered =
-        pel1.blended(down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0 : (Heights::ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
+        pel1.blended(down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0 : (round.ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
     pel0.put(left);
     pel1.put(entered);
   }
