@@ -605,14 +605,7 @@ zc2SegmentArcPrivate::StepPoints::StepPoints(const zc2SegmentArc& arc, const zcX
   drift_ = 4.4e-16 * std::sqrt(singularSquares(L_).first) * (a1 / std::sqrt(aDet));
 }
 
-zcPoint zc2SegmentArcPrivate::StepPoints::at(double a, const zcVector<2>& w) const {
-  const zcVector<2> local = inverse_ * w;
-  const double len2 = local.x() * local.x() + local.y() * local.y();
-  // Out of the squares' range the point is taken as MappedPoints takes it.
-  if (!(len2 > 1e-280 && len2 < 1e280)) return MappedPoints(arc_, X_)(a);
-  const zcVector<2> u = L_ * (local * (1.0 / std::sqrt(len2)));
-  return zcPoint(centre_.x() + u.x(), centre_.y() + u.y());
-}
+zcPoint zc2SegmentArcPrivate::StepPoints::mappedAt(double a) const { return MappedPoints(arc_, X_)(a); }
 
 void zc2SegmentArcPrivate::StepPoints::append(double start, double step, long n, std::vector<zcPoint>& out) const {
   // Half of 1e-12 allowed between anchors, as the bound on a step is no wide one.
@@ -620,11 +613,15 @@ void zc2SegmentArcPrivate::StepPoints::append(double start, double step, long n,
   const long anchorEvery = every >= 32.0 ? 32 : every >= 1.0 ? static_cast<long>(every) : 1;
   const zcVector<2> turn = zfDirection(zcDegree(step));
   const double cs = turn.x(), sn = turn.y();
+  out.reserve(out.size() + static_cast<std::size_t>(n) + 1);
   zcVector<2> w;
+  // j − the last anchor's j
+  long sinceAnchor = 0;
   for (long j = 0; j <= n; ++j) {
     const double a = start + step * static_cast<double>(j);
-    w = j % anchorEvery == 0 || j == n ? zfDirection(zcDegree(a))
-                                       : zcVector<2>(cs * w.x() - sn * w.y(), sn * w.x() + cs * w.y());
+    w = sinceAnchor == 0 || j == n ? zfDirection(zcDegree(a))
+                                   : zcVector<2>(cs * w.x() - sn * w.y(), sn * w.x() + cs * w.y());
+    if (++sinceAnchor == anchorEvery) sinceAnchor = 0;
     out.push_back(at(a, w));
   }
 }

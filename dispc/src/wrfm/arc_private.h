@@ -8,6 +8,7 @@
 #include "dispc/wrfm/arc.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 class zc2SegmentArcPrivate {
@@ -71,7 +72,16 @@ public:
     void append(double start, double step, long n, std::vector<zcPoint>& out) const;
 
   private:
-    zcPoint at(double a, const zcVector<2>& w) const;
+    // The point at world angle a whose world direction is w.
+    zcPoint at(double a, const zcVector<2>& w) const {
+      const zcVector<2> local = inverse_ * w;
+      const double len2 = local.x() * local.x() + local.y() * local.y();
+      // Out of the squares' range the point is taken as MappedPoints takes it.
+      if (!(len2 > 1e-280 && len2 < 1e280)) return mappedAt(a);
+      const zcVector<2> u = L_ * (local * (1.0 / std::sqrt(len2)));
+      return zcPoint(centre_.x() + u.x(), centre_.y() + u.y());
+    }
+    zcPoint mappedAt(double a) const;
     const zc2SegmentArc& arc_;
     const zcXform<2>& X_;
     zcMatrix<2> inverse_, L_;

@@ -128,8 +128,12 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
       ++offset[std::max(s->first, b0) - b0 + 1];
       if (s->end < b1) --offset[s->end - b0 + 1];
     }
-    for (long i = 1; i <= rows; ++i) offset[i] += offset[i - 1];
-    for (long i = 1; i <= rows; ++i) offset[i] += offset[i - 1];
+    // The changes summed give the counts, the counts summed the offsets.
+    for (std::uint32_t i = 1, count = 0, sum = 0; i <= static_cast<std::uint32_t>(rows); ++i) {
+      count += offset[i];
+      sum += count;
+      offset[i] = sum;
+    }
     crossings.resize(std::max<std::size_t>(crossings.size(), offset[rows]));
     std::uint32_t fill[kBand];
     std::copy(offset, offset + rows, fill);

@@ -35,10 +35,16 @@ namespace zc_synth {
 
 namespace {
 
+// A buffer at least this large does not stay in a core's cache.
+bool beyondCache(const zcPelBuffer<unsigned char>& pb) {
+  return static_cast<double>(pb.height()) * static_cast<double>(pb.pitch()) >= 4 << 20;
+}
+
 // Pel access along a major axis u and a minor axis w; transposed means u is y. The pels
 // are reached from the window's first pel by strides, without a call per pel.
 struct Axes {
-  Axes(zcPelBuffer<unsigned char>& pb, bool transposed) : first(pb.pelPointer(pb.offset().x(), pb.offset().y())) {
+  Axes(zcPelBuffer<unsigned char>& pb, bool transposed)
+      : first(pb.pelPointer(pb.offset().x(), pb.offset().y())), ahead(beyondCache(pb)) {
     const Window win = bufferWindow(pb);
     const long pitch = pb.pitch();
     u0 = transposed ? win.y0 : win.x0, u1 = transposed ? win.y1 : win.x1;
@@ -46,10 +52,25 @@ struct Axes {
     su = transposed ? pitch : 1, sw = transposed ? 1 : pitch;
   }
   unsigned char* first;
+  bool ahead;  // whether lines read ahead (readAhead)
   long u0, u1, w0, w1, su, sw;
   bool contains(long u, long w) const { return u >= u0 && u < u1 && w >= w0 && w < w1; }
   unsigned char& at(long u, long w) const { return first[(u - u0) * su + (w - w0) * sw]; }
+  // Asks for the pels near (u, w) and their neighbours across, ahead of their use: in a
+  // buffer larger than the cache a line waits for each pel it reads otherwise. The
+  // position is taken into the window.
+  void readAhead(long u, double w) const {
+    const long wi = std::clamp(static_cast<long>(std::clamp(w, static_cast<double>(w0), static_cast<double>(w1))),
+                               w0 + 1, w1 - 2);
+    const unsigned char* pel = &at(std::min(u, u1 - 1), wi);
+    __builtin_prefetch(pel - sw, 1);
+    __builtin_prefetch(pel, 1);
+    __builtin_prefetch(pel + sw, 1);
+  }
 };
+
+// Columns a line reads ahead of the one it blends.
+constexpr long kAhead = 12;
 
 // Pel (u, w) between its neighbours w − 1 and w + 1. Checked, a pel whose neighbours
 // are not all in the window is left; unchecked, they are known to be.
@@ -189,6 +210,8 @@ void blendColumns(const Axes& axes, const Heights& h, double first, double last)
   double w1 = h.at(first), f1 = round.floorOf(w1);
   long uc = static_cast<long>(first);
   for (double c = first; c <= last; c += 1.0, ++uc) {
+    if constexpr (!kChecked)
+      if (axes.ahead) axes.readAhead(uc + kAhead, h.at(c + static_cast<double>(kAhead)));
     const double w0 = w1, r0 = f1;
     w1 = h.at(c + 1.0);
     f1 = round.floorOf(w1);
@@ -388,7 +411,7 @@ EarlyColumns::EarlyColumns(zcPelBuffer<unsigned char>& pb, const std::vector<Str
     : first_(pb.pelPointer(pb.offset().x(), pb.offset().y())), pitch_(pb.pitch()), x0_(pb.offset().x()),
       y0_(pb.offset().y()) {
   // A buffer that stays in cache gains nothing.
-  if (!antialias || static_cast<double>(pb.height()) * static_cast<double>(pitch_) < kCachedBytes) return;
+  if (!antialias || !beyondCache(pb)) return;
   std::optional<Axes> across;
   std::size_t budget = kCheckBudget;
   std::vector<std::pair<long, long>> near;
@@ -447,18 +470,18 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
   const double start = arc.startAngle().value();
   const double l = static_cast<double>(win.x0) - 1.0, t = static_cast<double>(win.y0) - 1.0;
   const double r = static_cast<double>(win.x1) + 1.0, b = static_cast<double>(win.y1) + 1.0;
-  if (!inBox(walk.at(start), l, t, r, b) || !inBox(walk.at(start + span.value()), l, t, r, b)) {
+  // Flattened as the generalized polygon's scope drawing does it (0.05 pel, 5 degrees).
+  const long k = zcGenPolyPrivate::arcChords(walk.radiusAtZero(), span) - 1;
+  const double delta = span.value() / static_cast<double>(k + 1);
+  std::vector<zcPoint> points;
+  walk.append(start, delta, k + 1, points);
+  // The first point is the one at the start angle (up to the sign of a zero).
+  if (!inBox(points.front(), l, t, r, b) || !inBox(walk.at(start + span.value()), l, t, r, b)) {
     const zc2SegmentArc copy = X * arc;
     const zcFLine edges[] = {zcFLine(1.0, 0.0, l), zcFLine(1.0, 0.0, r), zcFLine(0.0, 1.0, t), zcFLine(0.0, 1.0, b)};
     if (std::none_of(std::begin(edges), std::end(edges), [&](const zcFLine& e) { return !copy.intersection(e).empty(); }))
       return {};
   }
-  // Flattened as the generalized polygon's scope drawing does it (0.05 pel, 5 degrees).
-  const long k = zcGenPolyPrivate::arcChords(walk.radiusAtZero(), span) - 1;
-  const double delta = span.value() / static_cast<double>(k + 1);
-  std::vector<zcPoint> points;
-  points.reserve(static_cast<std::size_t>(k) + 2);
-  walk.append(start, delta, k + 1, points);
   // The blender's axis flips where |Δx| = |Δy|: the ends of a chord within 1e-9 of that
   // (symmetric arcs have them) are taken exactly, so that the last bits do not choose.
   std::optional<zc2SegmentArcPrivate::MappedPoints> exact;
@@ -483,10 +506,17 @@ void prepareChords(const Window& win, const std::vector<zcPoint>& points, bool a
   const double r = static_cast<double>(win.x1) - 2.0, b = static_cast<double>(win.y1) - 2.0;
   const bool whole = win.x0 > -kFar && win.y0 > -kFar && win.x1 < kFar && win.y1 < kFar &&
                      std::all_of(points.begin(), points.end(), [&](const zcPoint& p) { return inBox(p, l, t, r, b); });
+  const auto degenerate = [] { return zcShapesError::DegenerateShape(L"an arc chord whose ends coincide"); };
+  if (whole) {
+    for (std::size_t j = 0; j + 1 < points.size(); ++j)
+      if (points[j] == points[j + 1]) throw degenerate();
+    for (std::size_t j = 0; j + 1 < points.size(); ++j) out.push_back(Stroke{points[j], points[j + 1]});
+    return;
+  }
   for (std::size_t j = 0; j + 1 < points.size(); ++j) {
-    if (points[j] == points[j + 1]) throw zcShapesError::DegenerateShape(L"an arc chord whose ends coincide");
-    Stroke s{points[j], points[j + 1]};
-    if (whole || prepareStroke(win, points[j], points[j + 1], antialias, s)) out.push_back(s);
+    if (points[j] == points[j + 1]) throw degenerate();
+    Stroke s;
+    if (prepareStroke(win, points[j], points[j + 1], antialias, s)) out.push_back(s);
   }
 }
 
