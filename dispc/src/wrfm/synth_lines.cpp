@@ -35,16 +35,10 @@ namespace zc_synth {
 
 namespace {
 
-// A buffer at least this large does not stay in a core's cache.
-bool beyondCache(const zcPelBuffer<unsigned char>& pb) {
-  return static_cast<double>(pb.height()) * static_cast<double>(pb.pitch()) >= 4 << 20;
-}
-
 // Pel access along a major axis u and a minor axis w; transposed means u is y. The pels
 // are reached from the window's first pel by strides, without a call per pel.
 struct Axes {
-  Axes(zcPelBuffer<unsigned char>& pb, bool transposed)
-      : first(pb.pelPointer(pb.offset().x(), pb.offset().y())), ahead(beyondCache(pb)) {
+  Axes(zcPelBuffer<unsigned char>& pb, bool transposed) : first(pb.pelPointer(pb.offset().x(), pb.offset().y())) {
     const Window win = bufferWindow(pb);
     const long pitch = pb.pitch();
     u0 = transposed ? win.y0 : win.x0, u1 = transposed ? win.y1 : win.x1;
@@ -52,25 +46,10 @@ struct Axes {
     su = transposed ? pitch : 1, sw = transposed ? 1 : pitch;
   }
   unsigned char* first;
-  bool ahead;  // whether lines read ahead (readAhead)
   long u0, u1, w0, w1, su, sw;
   bool contains(long u, long w) const { return u >= u0 && u < u1 && w >= w0 && w < w1; }
   unsigned char& at(long u, long w) const { return first[(u - u0) * su + (w - w0) * sw]; }
-  // Asks for the pels near (u, w) and their neighbours across, ahead of their use: in a
-  // buffer larger than the cache a line waits for each pel it reads otherwise. The
-  // position is taken into the window.
-  void readAhead(long u, double w) const {
-    const long wi = std::clamp(static_cast<long>(std::clamp(w, static_cast<double>(w0), static_cast<double>(w1))),
-                               w0 + 1, w1 - 2);
-    const unsigned char* pel = &at(std::min(u, u1 - 1), wi);
-    __builtin_prefetch(pel - sw, 1);
-    __builtin_prefetch(pel, 1);
-    __builtin_prefetch(pel + sw, 1);
-  }
 };
-
-// Columns a line reads ahead of the one it blends.
-constexpr long kAhead = 12;
 
 // Pel (u, w) between its neighbours w − 1 and w + 1. Checked, a pel whose neighbours
 // are not all in the window is left; unchecked, they are known to be.
@@ -187,31 +166,15 @@ void blendAlong(const Axes& axes, const Heights& h, double first, double last, s
   if (from <= last) run(from, last);
 }
 
-// Columns first … last of the line; a column's right height and its floor are the next
-// column's left ones.
-template <bool kChecked>
-void blendColumns(const Axes& axes, const Heights& h, double first, double last) {
-  if (h.slope == 0.0) {
-    // Along the major axis every column has the same height, row and f.
-    const Along along(h, first);
-    const double r = along.r, f = along.f;
-    if constexpr (kChecked) {
-      for (double c = first; c <= last; c += 1.0) {
-        const Pel<true> pel(axes, static_cast<long>(c), static_cast<long>(r));
-        pel.put(pel.blended(f));
-      }
-    } else {
-      blendRun(&axes.at(static_cast<long>(first), static_cast<long>(r)), static_cast<long>(last - first) + 1, axes.su,
-               axes.sw, f);
-    }
-    return;
-  }
+// Columns first … last of a sloped line; a column's right height and its floor are the
+// next column's left ones. The heights only grow (kDown) or only fall along the line, so
+// a column where the floor changes enters the next row down or the next row up.
+template <bool kChecked, bool kDown>
+void blendSloped(const Axes& axes, const Heights& h, double first, double last) {
   const Rounding round(h, first, last);
   double w1 = h.at(first), f1 = round.floorOf(w1);
   long uc = static_cast<long>(first);
   for (double c = first; c <= last; c += 1.0, ++uc) {
-    if constexpr (!kChecked)
-      if (axes.ahead) axes.readAhead(uc + kAhead, h.at(c + static_cast<double>(kAhead)));
     const double w0 = w1, r0 = f1;
     w1 = h.at(c + 1.0);
     f1 = round.floorOf(w1);
@@ -221,16 +184,34 @@ void blendColumns(const Axes& axes, const Heights& h, double first, double last)
       pel0.put(pel0.blended(((r0 + 1.0 - w0) + (r0 + 1.0 - w1)) / 2.0));
       continue;
     }
-    const bool down = f1 > r0;
-    const double border = down ? r0 + 1.0 : r0;
+    const double border = kDown ? r0 + 1.0 : r0;
     const double xm = std::clamp(h.p.x() + (border - h.p.y()) / h.slope, c, c + 1.0);
-    const Pel<kChecked> pel1 = pelAt<kChecked>(axes, uc, down ? ur0 + 1 : ur0 - 1);
+    const Pel<kChecked> pel1 = pelAt<kChecked>(axes, uc, kDown ? ur0 + 1 : ur0 - 1);
     // Both pels take their neighbours as they were before either is written.
-    const int left = pel0.blended(down ? (round.ceilOf(w0) - w0) * (xm - c) / 2.0 : 1.0 - (w0 - r0) * (xm - c) / 2.0);
+    const int left = pel0.blended(kDown ? (round.ceilOf(w0) - w0) * (xm - c) / 2.0 : 1.0 - (w0 - r0) * (xm - c) / 2.0);
     const int entered =
-        pel1.blended(down ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0 : (round.ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
+        pel1.blended(kDown ? 1.0 - (w1 - f1) * (c + 1.0 - xm) / 2.0 : (round.ceilOf(w1) - w1) * (c + 1.0 - xm) / 2.0);
     pel0.put(left);
     pel1.put(entered);
+  }
+}
+
+// Columns first … last of the line.
+template <bool kChecked>
+void blendColumns(const Axes& axes, const Heights& h, double first, double last) {
+  if (h.slope > 0.0) return blendSloped<kChecked, true>(axes, h, first, last);
+  if (h.slope < 0.0) return blendSloped<kChecked, false>(axes, h, first, last);
+  // Along the major axis every column has the same height, row and f.
+  const Along along(h, first);
+  const double r = along.r, f = along.f;
+  if constexpr (kChecked) {
+    for (double c = first; c <= last; c += 1.0) {
+      const Pel<true> pel(axes, static_cast<long>(c), static_cast<long>(r));
+      pel.put(pel.blended(f));
+    }
+  } else {
+    blendRun(&axes.at(static_cast<long>(first), static_cast<long>(r)), static_cast<long>(last - first) + 1, axes.su,
+             axes.sw, f);
   }
 }
 
@@ -411,7 +392,7 @@ EarlyColumns::EarlyColumns(zcPelBuffer<unsigned char>& pb, const std::vector<Str
     : first_(pb.pelPointer(pb.offset().x(), pb.offset().y())), pitch_(pb.pitch()), x0_(pb.offset().x()),
       y0_(pb.offset().y()) {
   // A buffer that stays in cache gains nothing.
-  if (!antialias || !beyondCache(pb)) return;
+  if (!antialias || static_cast<double>(pb.height()) * static_cast<double>(pitch_) < kCachedBytes) return;
   std::optional<Axes> across;
   std::size_t budget = kCheckBudget;
   std::vector<std::pair<long, long>> near;

@@ -299,6 +299,7 @@ private:
   static constexpr long kMinRun = 32;       // rows worth a run
   static constexpr long kMargin = 5;        // pels around a stroke's ends that it may touch
   static constexpr std::size_t kCheckBudget = 1 << 20;  // earlier strokes checked in all
+  static constexpr double kCachedBytes = 4 << 20;        // buffers smaller than a core's cache
   unsigned char* first_;
   long pitch_, x0_, y0_;
   std::vector<Run> runs_;
