@@ -18,6 +18,22 @@ namespace zc_synth {
 
 namespace {
 
+// The column of a crossing at x for the fill through pel centres:
+// clampToLong(nearest(x − 0.5), lo, hi), by a conversion to integer where x is finite.
+long centreColumn(double x, long lo, long hi) {
+  const double y = x - 0.5;
+  const double t = y >= 0 ? y + 0.5 : y - 0.5;
+  if (!(std::abs(t) < 4.5e15)) return clampToLong(nearest(y), lo, hi);
+  const long n = static_cast<long>(t);
+  return n <= lo ? lo : n >= hi ? hi : n;
+}
+
+// The same for a crossing anywhere, x taken within 2 pels of the window first.
+long centreColumn(double x, const Window& win) {
+  return centreColumn(std::clamp(x, static_cast<double>(win.x0) - 2.0, static_cast<double>(win.x1) + 2.0), win.x0,
+                      win.x1);
+}
+
 // Where a piece crosses the row centre y, for the fill through pel centres, which keeps
 // only the crossing's column: nearest(x − 0.5) clamped to integers, a step at every
 // integer x. An arc's exact crossing takes an arc cosine for its parameter and a cosine
@@ -43,14 +59,23 @@ public:
     q_ = m.v.x() * a.cosBase - m.u.x() * a.sinBase;
     margin_ = 1e-9 * (1.0 + std::abs(m.c.x()) + std::abs(m.u.x()) + std::abs(m.v.x()));
   }
-  double x(const Mono& m, double y) const {
-    if (!m.arc) return m.a.x() + (m.b.x() - m.a.x()) * m.tAtY(y);
-    const double q = (y - centre_) * signOverR_;
-    if (q > qLo_ && q < qHi_) {
-      const double x = x0_ + q * p_ + std::sqrt(1.0 - q * q) * q_;
-      if (std::abs(x) < 1e15 && std::abs(x - fastFloor(x + 0.5)) > margin_) return x;
+  // The column at the row centre y, clamped to the window's.
+  long column(const Mono& m, double y, const Window& win) const {
+    double x;
+    if (!m.arc) {
+      x = m.a.x() + (m.b.x() - m.a.x()) * m.tAtY(y);
+    } else {
+      const double q = (y - centre_) * signOverR_;
+      if (q > qLo_ && q < qHi_) {
+        x = x0_ + q * p_ + std::sqrt(1.0 - q * q) * q_;
+        // Away from every integer, nearest(x − 0.5) is ⌊x⌋.
+        const double below = fastFloor(x);
+        if (std::abs(x) < 1e15 && x - below > margin_ && below + 1.0 - x > margin_)
+          return clampToLong(below, win.x0, win.x1);
+      }
+      x = m.at(m.tAtY(y)).x();
     }
-    return m.at(m.tAtY(y)).x();
+    return centreColumn(x, win);
   }
 
 private:
@@ -58,16 +83,6 @@ private:
   double x0_ = 0.0, centre_ = 0.0, signOverR_ = 0.0, p_ = 0.0, q_ = 0.0;
   double margin_ = 0.0;
 };
-
-// The column of a crossing at x for the fill through pel centres:
-// clampToLong(nearest(x − 0.5), lo, hi), by a conversion to integer where x is finite.
-long centreColumn(double x, long lo, long hi) {
-  const double y = x - 0.5;
-  const double t = y >= 0 ? y + 0.5 : y - 0.5;
-  if (!(std::abs(t) < 4.5e15)) return clampToLong(nearest(y), lo, hi);
-  const long n = static_cast<long>(t);
-  return n <= lo ? lo : n >= hi ? hi : n;
-}
 
 // The first row of the window whose centre lies at or below y (y1 when none does).
 long centreRow(double y, const Window& win) {
@@ -107,7 +122,6 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
     if (first < end) spans.push_back(Span{&m, first, end, CentreCrossing(m)});
   }
   std::sort(spans.begin(), spans.end(), [](const Span& l, const Span& r) { return l.first < r.first; });
-  const double lo = static_cast<double>(win.x0) - 2.0, hi = static_cast<double>(win.x1) + 2.0;
   unsigned char* const first = pb.pelPointer(win.x0, win.y0);
   const long pitch = pb.pitch();
   std::vector<const Span*> active;
@@ -141,13 +155,12 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
       const Mono& m = *s->piece;
       if (!m.arc && m.a.x() == m.b.x()) {
         // A vertical line crosses every row at its own x.
-        const Crossing k = crossing(centreColumn(std::clamp(m.a.x(), lo, hi), win.x0, win.x1), m.w);
+        const Crossing k = crossing(centreColumn(m.a.x(), win), m.w);
         for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) crossings[fill[row - b0]++] = k;
         continue;
       }
       for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) {
-        const double x = s->at.x(m, static_cast<double>(row) + 0.5);
-        crossings[fill[row - b0]++] = crossing(centreColumn(std::clamp(x, lo, hi), win.x0, win.x1), m.w);
+        crossings[fill[row - b0]++] = crossing(s->at.column(m, static_cast<double>(row) + 0.5, win), m.w);
       }
     }
     for (long row = b0; row < b1; ++row) {
