@@ -123,19 +123,22 @@ private:
 // `count` pels from `pel` on, `step` bytes apart, each blended from its neighbours
 // `across` bytes before and after it with one f: a line along the major axis. Along a
 // row (step 1) the loop runs over consecutive bytes, several pels at a time.
-template <bool kRow>
-void blendRunOf(unsigned char* pel, long count, long step, long across, double f) {
-  if constexpr (kRow) step = 1;
-  const unsigned char* above = pel - across;
-  const unsigned char* below = pel + across;
-  for (long i = 0; i < count; ++i) pel[i * step] = blendUnit(above[i * step], below[i * step], f);
-}
+// Across rows, the neighbours mostly repeat from one pel to the next (the fill on one
+// side, the background on the other): the last pair's value is kept.
 inline void blendRun(unsigned char* pel, long count, long step, long across, double f) {
   f = unitFraction(f);
+  const unsigned char* above = pel - across;
+  const unsigned char* below = pel + across;
   if (step == 1) {
-    blendRunOf<true>(pel, count, step, across, f);
-  } else {
-    blendRunOf<false>(pel, count, step, across, f);
+    for (long i = 0; i < count; ++i) pel[i] = blendUnit(above[i], below[i], f);
+    return;
+  }
+  int last = -1;  // above × 256 + below of the last pel
+  unsigned char value = 0;
+  for (long i = 0, k = 0; i < count; ++i, k += step) {
+    const int pair = above[k] * 256 + below[k];
+    if (pair != last) last = pair, value = blendUnit(above[k], below[k], f);
+    pel[k] = value;
   }
 }
 
