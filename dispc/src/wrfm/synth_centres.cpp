@@ -20,7 +20,7 @@ namespace {
 
 // The column of a crossing at x for the fill through pel centres:
 // clampToLong(nearest(x − 0.5), lo, hi), by a conversion to integer where x is finite.
-long centreColumn(double x, long lo, long hi) {
+[[gnu::always_inline]] inline long centreColumn(double x, long lo, long hi) {
   const double y = x - 0.5;
   const double t = y >= 0 ? y + 0.5 : y - 0.5;
   if (!(std::abs(t) < 4.5e15)) return clampToLong(nearest(y), lo, hi);
@@ -29,7 +29,7 @@ long centreColumn(double x, long lo, long hi) {
 }
 
 // The same for a crossing anywhere, x taken within 2 pels of the window first.
-long centreColumn(double x, const Window& win) {
+[[gnu::always_inline]] inline long centreColumn(double x, const Window& win) {
   return centreColumn(std::clamp(x, static_cast<double>(win.x0) - 2.0, static_cast<double>(win.x1) + 2.0), win.x0,
                       win.x1);
 }
@@ -61,7 +61,7 @@ public:
     margin_ = 1e-9 * (1.0 + std::abs(m.c.x()) + std::abs(m.u.x()) + std::abs(m.v.x()));
   }
   // The column at the row centre y, clamped to the window's.
-  long column(const Mono& m, double y, const Window& win) const {
+  [[gnu::always_inline]] long column(const Mono& m, double y, const Window& win) const {
     double x;
     if (!m.arc) {
       x = m.a.x() + (m.b.x() - m.a.x()) * m.tAtY(y);
@@ -125,6 +125,8 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
   std::sort(spans.begin(), spans.end(), [](const Span& l, const Span& r) { return l.first < r.first; });
   unsigned char* const first = pb.pelPointer(win.x0, win.y0);
   const long pitch = pb.pitch();
+  // A copy no store to the crossings can reach, so its columns stay in registers.
+  const Window window = win;
   std::vector<const Span*> active;
   std::vector<Crossing> crossings;
   std::uint32_t offset[kBand + 1];
@@ -156,12 +158,12 @@ void fillCentres(const std::vector<Mono>& pieces, const Window& win, zcPelBuffer
       const Mono& m = *s->piece;
       if (!m.arc && m.a.x() == m.b.x()) {
         // A vertical line crosses every row at its own x.
-        const Crossing k = crossing(centreColumn(m.a.x(), win), m.w);
+        const Crossing k = crossing(centreColumn(m.a.x(), window), m.w);
         for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) crossings[fill[row - b0]++] = k;
         continue;
       }
       for (long row = std::max(s->first, b0), end = std::min(s->end, b1); row < end; ++row) {
-        crossings[fill[row - b0]++] = crossing(s->at.column(m, static_cast<double>(row) + 0.5, win), m.w);
+        crossings[fill[row - b0]++] = crossing(s->at.column(m, static_cast<double>(row) + 0.5, window), m.w);
       }
     }
     for (long row = b0; row < b1; ++row) {
