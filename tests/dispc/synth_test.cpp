@@ -353,6 +353,19 @@ TEST(SyntheticBlend, FastFormsAgreeWithThePlainOnesToTheBit) {
     EXPECT_TRUE(same(zc_synth::exactCeil(x), std::ceil(x)) || std::isnan(x)) << x;
   }
   EXPECT_TRUE(std::isnan(zc_synth::exactFloor(NAN)) && std::isnan(zc_synth::exactCeil(NAN)));
+  // The branch-free blend of a clamped fraction is the blend with its branches, for every
+  // pair of neighbours and fractions at and beyond the ends, non-finite and random ones.
+  std::vector<double> fs = {0.0, -0.0, 1.0, -1e-300, 1e-300, 0.5, 1.0 - 0x1p-53, 1.0 + 0x1p-52, 7.0, -7.0,
+                            INFINITY, -INFINITY, NAN};
+  for (int i = 0; i < 40; ++i) fs.push_back(uni(0, 1));
+  long mismatches = 0;
+  for (const double f : fs)
+    for (int from = 0; from < 256; ++from)
+      for (int to = 0; to < 256; to += 3) {
+        const auto a = static_cast<unsigned char>(from), b = static_cast<unsigned char>(to);
+        mismatches += zc_synth::blendUnit(a, b, zc_synth::unitFraction(f)) != zc_synth::blendValue(a, b, f);
+      }
+  EXPECT_EQ(mismatches, 0);
   // Chord points of arcs under their own and a further map, mirrors included, at quarter
   // turns, wide angles and random ones.
   for (int i = 0; i < 200; ++i) {
@@ -426,6 +439,10 @@ TEST(SyntheticBlend, FastFormsAgreeWithThePlainOnesToTheBit) {
     for (std::size_t j = 0; j < got.size(); ++j) EXPECT_TRUE(got[j].a == want[j].a && got[j].b == want[j].b) << i;
     points[3 + i % 2] = points[2 + i % 2];
     EXPECT_THROW(zc_synth::prepareChords(win, points, true, got), zcShapesError::DegenerateShape) << i;
+    // A chain wholly inside is checked before any of its chords is appended.
+    if (i % 2) {
+      EXPECT_EQ(got.size(), want.size()) << i;
+    }
   }
 
   // Directions of angles in degrees are the cosine and sine themselves.
