@@ -49,13 +49,12 @@ public:
   explicit CentreCrossing(const Mono& m) {
     if (!m.arc || !(m.ay.r > 0.0)) return;
     const Mono::Axis& a = m.ay;
-    // The root is base + acos(q), within the piece for q between its ends' (q falls as
-    // the root grows on the half turn), which are those of its end rows up to the last bits.
-    x0_ = m.c.x(), centre_ = a.centre, signOverR_ = a.signOverR;
-    const double qa = (m.a.y() - centre_) * signOverR_, qb = (m.b.y() - centre_) * signOverR_;
+    // The root is base + acos(q), within [lo, hi] for q within [cos(hi − base), cos(lo − base)].
+    const double lo = std::min(m.ta, m.tb) - a.base, hi = std::max(m.ta, m.tb) - a.base;
     constexpr double inside = 1e-9, turning = 5e-11;
-    qLo_ = std::max(std::min(qa, qb), -1.0 + turning) + inside;
-    qHi_ = std::min(std::max(qa, qb), 1.0 - turning) - inside;
+    qLo_ = std::max(std::cos(hi), -1.0 + turning) + inside;
+    qHi_ = std::min(std::cos(lo), 1.0 - turning) - inside;
+    x0_ = m.c.x(), centre_ = a.centre, signOverR_ = a.signOverR;
     p_ = m.u.x() * a.cosBase + m.v.x() * a.sinBase;
     q_ = m.v.x() * a.cosBase - m.u.x() * a.sinBase;
     margin_ = 1e-9 * (1.0 + std::abs(m.c.x()) + std::abs(m.u.x()) + std::abs(m.v.x()));
