@@ -454,18 +454,17 @@ std::vector<zcPoint> arcChordPoints(const zcPelBuffer_const<unsigned char>& pb, 
   const double start = arc.startAngle().value();
   const double l = static_cast<double>(win.x0) - 1.0, t = static_cast<double>(win.y0) - 1.0;
   const double r = static_cast<double>(win.x1) + 1.0, b = static_cast<double>(win.y1) + 1.0;
-  // Flattened as the generalized polygon's scope drawing does it (0.05 pel, 5 degrees).
-  const long k = zcGenPolyPrivate::arcChords(walk.radiusAtZero(), span) - 1;
-  const double delta = span.value() / static_cast<double>(k + 1);
-  std::vector<zcPoint> points;
-  walk.append(start, delta, k + 1, points);
-  // The first point is the one at the start angle (up to the sign of a zero).
-  if (!inBox(points.front(), l, t, r, b) || !inBox(walk.at(start + span.value()), l, t, r, b)) {
+  if (!inBox(walk.at(start), l, t, r, b) || !inBox(walk.at(start + span.value()), l, t, r, b)) {
     const zc2SegmentArc copy = X * arc;
     const zcFLine edges[] = {zcFLine(1.0, 0.0, l), zcFLine(1.0, 0.0, r), zcFLine(0.0, 1.0, t), zcFLine(0.0, 1.0, b)};
     if (std::none_of(std::begin(edges), std::end(edges), [&](const zcFLine& e) { return !copy.intersection(e).empty(); }))
       return {};
   }
+  // Flattened as the generalized polygon's scope drawing does it (0.05 pel, 5 degrees).
+  const long k = zcGenPolyPrivate::arcChords(walk.radiusAtZero(), span) - 1;
+  const double delta = span.value() / static_cast<double>(k + 1);
+  std::vector<zcPoint> points;
+  walk.append(start, delta, k + 1, points);
   // The blender's axis flips where |Δx| = |Δy|: the ends of a chord within 1e-9 of that
   // (symmetric arcs have them) are taken exactly, so that the last bits do not choose.
   std::optional<zc2SegmentArcPrivate::MappedPoints> exact;
