@@ -69,9 +69,8 @@ public:
       if (q > qLo_ && q < qHi_) {
         x = x0_ + q * p_ + std::sqrt(1.0 - q * q) * q_;
         // Away from every integer, nearest(x − 0.5) is ⌊x⌋.
-        const double below = fastFloor(x);
-        if (std::abs(x) < 1e15 && x - below > margin_ && below + 1.0 - x > margin_)
-          return clampToLong(below, win.x0, win.x1);
+        const double below = std::abs(x) < 1e15 ? fastFloor(x) : x;
+        if (x - below > margin_ && below + 1.0 - x > margin_) return clampToLong(below, win.x0, win.x1);
       }
       x = m.at(m.tAtY(y)).x();
     }
