@@ -12,6 +12,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <optional>
 #include <random>
@@ -186,6 +187,25 @@ TEST(SyntheticExact, SymmetriesReversalAndCutsGiveTheSameImage) {
       const zcXform<2> at = zcXform<2>::translation(shift);
       const Image all = render(whole, at, 64, 64), a = render(first, at, 64, 64), b = render(second, at, 64, 64);
       eachPel(all, [&](long c, long r) { EXPECT_NEAR(a.get(c, r) + b.get(c, r), all.get(c, r), 1) << c << ", " << r; });
+    }
+}
+
+TEST(SyntheticEdges, ArcFramesOfAxisAlignedMapsAreTheLibrarysToTheBit) {
+  // cu cos t + cv sin t as r cos(t − φ): a zero part (an axis-aligned map) skips the calls.
+  const double values[] = {0.0, -0.0, 3.5, -3.5, 1e-310, -7e300, 0.1};
+  for (const double cu : values)
+    for (const double cv : values) {
+      zc_synth::Mono::Frame f(cu, cv);
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(f.phi), std::bit_cast<std::uint64_t>(std::atan2(cv, cu))) << cu << ", " << cv;
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(f.r), std::bit_cast<std::uint64_t>(std::hypot(cu, cv))) << cu << ", " << cv;
+      // Pieces on one half turn share its sines; the base's own are the library's.
+      for (const double mid : {0.25, -2.0, 3.0, 0.25}) {
+        const zc_synth::Mono::Axis a = f.axis(1.0, mid);
+        EXPECT_EQ(a.base, f.phi + std::floor((mid - f.phi) / std::numbers::pi) * std::numbers::pi);
+        EXPECT_EQ(a.cosBase, std::cos(a.base));
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(a.sinBase), std::bit_cast<std::uint64_t>(std::sin(a.base)));
+        EXPECT_EQ(a.sign, std::fmod(std::floor((mid - f.phi) / std::numbers::pi), 2.0) != 0.0 ? -1.0 : 1.0);
+      }
     }
 }
 

@@ -136,12 +136,17 @@ void Outline::extend(const zcPoint& p) {
   hi = zcPoint(std::max(hi.x(), p.x()), std::max(hi.y(), p.y()));
 }
 
-void Outline::add(const Mono& piece, Mono::Frame* frames) {
-  extend(piece.b);
-  last_ = piece.b;
+template <class Fill>
+void Outline::add(const zcPoint& to, Fill&& fill, Mono::Frame* frames) {
+  const zcPoint from = last_;
+  extend(to);
+  last_ = to;
   // A horizontal piece adds no cover and crosses no row centre.
-  if (piece.a.y() == piece.b.y()) return;
-  Mono& m = pieces.emplace_back(piece);
+  if (from.y() == to.y()) return;
+  Mono& m = pieces.emplace_back();
+  m.a = from;
+  m.b = to;
+  fill(m);
   if (m.a.y() > m.b.y()) {
     std::swap(m.a, m.b);
     std::swap(m.ta, m.tb);
@@ -155,21 +160,16 @@ void Outline::add(const Mono& piece, Mono::Frame* frames) {
 
 void Outline::line(const zcPoint& from, const zcPoint& to) {
   if (!started_) extend(from);
-  add(lineMono(last_, to, 1.0));
+  add(to, [](Mono&) {});
 }
 
 void Outline::arc(const zcPoint& c, const zcVector<2>& u, const zcVector<2>& v, double t0, double t1) {
-  Mono m;
-  m.arc = true;
-  m.c = c;
-  m.u = u;
-  m.v = v;
   if (!zfIsFinite(c) || !zfIsFinite(u) || !zfIsFinite(v))
     throw zcShapesError::BadGeom(L"a boundary arc maps to no finite image arc");
   Mono::Frame frames[2] = {Mono::Frame(u.x(), v.x()), Mono::Frame(u.y(), v.y())};
-  m.cosA = std::cos(t0);
-  m.sinA = std::sin(t0);
-  if (!started_) extend(m.at(Mono::Param{t0, m.cosA, m.sinA}));
+  // The piece's parameters at its ends, with their cosines and sines.
+  double ta = t0, cosA = std::cos(t0), sinA = std::sin(t0);
+  if (!started_) extend(c + u * cosA + v * sinA);
   // Split where x or y turns back: at φ + kπ for either coordinate, at most three
   // times each for a span of at most 2π.
   const double lo = std::min(t0, t1), hi = std::max(t0, t1);
@@ -185,22 +185,23 @@ void Outline::arc(const zcPoint& c, const zcVector<2>& u, const zcVector<2>& v, 
   for (std::size_t i = 1; i < n; ++i)
     for (std::size_t j = i; j > 0 && (t1 < t0 ? cuts[j - 1] < cuts[j] : cuts[j] < cuts[j - 1]); --j)
       std::swap(cuts[j - 1], cuts[j]);
-  m.ta = t0;
   for (std::size_t i = 0; i <= n; ++i) {
-    m.tb = i < n ? cuts[i] : t1;
-    m.cosB = std::cos(m.tb);
-    m.sinB = std::sin(m.tb);
-    m.a = last_;
-    m.b = m.at(Mono::Param{m.tb, m.cosB, m.sinB});
-    add(m, frames);
-    m.ta = m.tb;
-    m.cosA = m.cosB;
-    m.sinA = m.sinB;
+    const double tb = i < n ? cuts[i] : t1, cosB = std::cos(tb), sinB = std::sin(tb);
+    const auto fill = [&](Mono& m) {
+      m.arc = true;
+      m.c = c;
+      m.u = u;
+      m.v = v;
+      m.ta = ta, m.cosA = cosA, m.sinA = sinA;
+      m.tb = tb, m.cosB = cosB, m.sinB = sinB;
+    };
+    add(c + u * cosB + v * sinB, fill, frames);
+    ta = tb, cosA = cosB, sinA = sinB;
   }
 }
 
 void Outline::close() {
-  if (started_ && last_ != first_) add(lineMono(last_, first_, 1.0));
+  if (started_ && last_ != first_) add(first_, [](Mono&) {});
 }
 
 void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out, std::vector<zc2SegmentArc>* arcs) {

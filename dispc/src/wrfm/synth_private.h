@@ -179,8 +179,10 @@ public:
   zcPoint lo, hi;  // the box of every piece
 
 private:
-  // Appends the piece held downward (an arc's axes from its frames), unless horizontal.
-  void add(const Mono& m, Mono::Frame* frames = nullptr);
+  // Appends the piece from the last point to `to`, set up by fill(m) and then held
+  // downward (an arc's axes from its frames), unless it is horizontal.
+  template <class Fill>
+  void add(const zcPoint& to, Fill&& fill, Mono::Frame* frames = nullptr);
   void extend(const zcPoint& p);
   bool started_ = false;
   zcPoint first_, last_;
