@@ -37,8 +37,12 @@ TEST(Angles, NormBoundariesAndQuarterTurnsAreExact) {
     for (const auto& [a, n] : {std::pair{below, below}, {half, half}, {-half, half}, {0.5, 0.5}, {-0.0, 0.0},
                                {above, above - 2.0 * half}, {std::nextafter(-half, -2.0 * half), 0.0}}) {
       const double got = half == 180.0 ? zcDegree(a).signedNorm().value() : zcRadian(a).signedNorm().value();
-      if (n != 0.0) EXPECT_EQ(got, n) << a;
-      if (a == 0.0) EXPECT_FALSE(std::signbit(got));
+      if (n != 0.0) {
+        EXPECT_EQ(got, n) << a;
+      }
+      if (a == 0.0) {
+        EXPECT_FALSE(std::signbit(got));
+      }
       EXPECT_GT(got, -half) << a;
       EXPECT_LE(got, half) << a;
     }

@@ -107,7 +107,7 @@ void Mono::prepare(Frame& x, Frame& y) {
 namespace {
 
 // The storage that outlines leave to the next on their thread, up to this many pieces.
-constexpr std::size_t kSparePieces = 4096;
+constexpr std::size_t kSparePieces = 1024;
 std::vector<Mono>& sparePieces() {
   thread_local std::vector<Mono> spare;
   return spare;

@@ -96,7 +96,7 @@ struct Mono {
   // One coordinate of a whole arc, r cos(t − φ) = cu cos t + cv sin t (cu and cv
   // finite), before it is split: each piece takes its half turn from here, and a piece
   // on the half turn of the one before reuses its cosine and sine.
-  struct Frame {
+  struct DISPC_API Frame {
     double phi, r;
     double m = std::numeric_limits<double>::quiet_NaN(), base = 0.0, cosBase = 1.0, sinBase = 0.0;
     Frame(double cu, double cv);
