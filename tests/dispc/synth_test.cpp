@@ -196,14 +196,15 @@ TEST(SyntheticEdges, ArcFramesOfAxisAlignedMapsAreTheLibrarysToTheBit) {
   for (const double cu : values)
     for (const double cv : values) {
       zc_synth::Mono::Frame f(cu, cv);
-      EXPECT_EQ(std::bit_cast<std::uint64_t>(f.phi), std::bit_cast<std::uint64_t>(std::atan2(cv, cu))) << cu << ", " << cv;
-      EXPECT_EQ(std::bit_cast<std::uint64_t>(f.r), std::bit_cast<std::uint64_t>(std::hypot(cu, cv))) << cu << ", " << cv;
+      const auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
+      EXPECT_EQ(bits(f.phi), bits(std::atan2(cv, cu))) << cu << ", " << cv;
+      EXPECT_EQ(bits(f.r), bits(std::hypot(cu, cv))) << cu << ", " << cv;
       // Pieces on one half turn share its sines; the base's own are the library's.
       for (const double mid : {0.25, -2.0, 3.0, 0.25}) {
         const zc_synth::Mono::Axis a = f.axis(1.0, mid);
         EXPECT_EQ(a.base, f.phi + std::floor((mid - f.phi) / std::numbers::pi) * std::numbers::pi);
         EXPECT_EQ(a.cosBase, std::cos(a.base));
-        EXPECT_EQ(std::bit_cast<std::uint64_t>(a.sinBase), std::bit_cast<std::uint64_t>(std::sin(a.base)));
+        EXPECT_EQ(bits(a.sinBase), bits(std::sin(a.base)));
         EXPECT_EQ(a.sign, std::fmod(std::floor((mid - f.phi) / std::numbers::pi), 2.0) != 0.0 ? -1.0 : 1.0);
       }
     }

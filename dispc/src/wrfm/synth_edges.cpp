@@ -23,7 +23,9 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 
 // std::fmod(k, 2) != 0 for an integral k: true for an odd one and a non-finite one.
-bool odd(double k) { return std::abs(k) < 9007199254740992.0 ? (static_cast<long long>(k) & 1) != 0 : !std::isfinite(k); }
+bool odd(double k) {
+  return std::abs(k) < 9007199254740992.0 ? (static_cast<long long>(k) & 1) != 0 : !std::isfinite(k);
+}
 
 Mono lineMono(const zcPoint& a, const zcPoint& b, double w) {
   Mono m;
