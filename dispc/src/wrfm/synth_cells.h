@@ -159,11 +159,14 @@ inline double CellRow::walkParts(double xa, double ya, double ca, double xb, dou
     double k = right ? col + 1.0 : col;
     long i = static_cast<long>(col) - x0_;
     double py = ya, px = xa;
+    const auto add = [&](double dy, double area) {
+      cells[i].cover += w * dy;
+      cells[i].area += w * area;
+    };
     const auto part = [&](double mid) {
       const double ny = clampFast(border.y(k), py, yb);
       const double dy = ny - py;
-      cells[i].cover += w * dy;
-      cells[i].area += w * (dy * mid + border.extra());
+      add(dy, dy * mid + border.extra());
       py = ny;
     };
     if (inside(k)) {
@@ -172,8 +175,7 @@ inline double CellRow::walkParts(double xa, double ya, double ca, double xb, dou
       px = k - step;
     }
     const double dy = yb - py;
-    cells[i].cover += w * dy;
-    cells[i].area += w * (dy * (0.5 * (px + xb) - col) + border.extraEnd());
+    add(dy, dy * (0.5 * (px + xb) - col) + border.extraEnd());
     return i;
   };
   const long end = xb > xa ? run(std::true_type{}) : run(std::false_type{});
