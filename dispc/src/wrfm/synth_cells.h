@@ -13,7 +13,8 @@
 // each part inside one pel adds its chord, an arc part the sliver between chord and arc
 // too, |det| r² (θ − sin θ) / 2 for a circle. The sums do not depend on the order of the
 // pieces. The walk is inline: it runs per piece per row, next to the sweep; a part that
-// stays in its column takes one cell without the border loop.
+// stays in its column takes one cell without the border loop. An arc's root at a row's
+// bottom is solved while walking the row above, off the path of the column test.
 #pragma once
 
 #include "wrfm/synth_private.h"
