@@ -146,6 +146,33 @@ TEST(SyntheticExact, CoverageIsTheExactAreaInsideAndAcrossTheBorder) {
     }
 }
 
+TEST(SyntheticExact, FlatArcsAcrossManyColumnsAndFarWindowsKeepTheExactArea) {
+  // Flat ellipses (arcs crossing up to ~100 pel borders in a row, leftward and rightward,
+  // steep near their ends) and a wide rounded rectangle, mirrored, under windows whose
+  // top, bottom and sides cut them and that lie at 0, 2^20 and 2^30 pels from the origin.
+  const zcSMDGDPoly disk = zcSMDGDPoly::circle(10.0, zcPoint(0.0, 0.0));
+  const zcSMDGDPoly wide = roundedRect(-50.0, -6.0, 100.0, 12.0, 5.5);
+  const std::tuple<const zcSMDGDPoly*, zcMatrix<2>> cases[] = {
+      {&disk, zcMatrix<2>(5.3, 0.0, 0.0, 1.37)},  {&disk, zcMatrix<2>(-4.1, 0.9, 0.2, 0.83)},
+      {&disk, zcMatrix<2>(0.7, 6.2, -1.1, 0.3)}, {&wide, zcMatrix<2>(1.0, 0.35, 0.0, -1.0)}};
+  for (const double far : {0.0, 1048576.0, 1073741824.0})
+    for (const auto& [poly, m] : cases)
+      for (const zcVector<2>& at : {zcVector<2>(40.37, 12.61), zcVector<2>(-13.2, 3.4), zcVector<2>(61.7, -5.25)}) {
+        const zc_synth::Window win{static_cast<long>(far), static_cast<long>(far), static_cast<long>(far) + 80,
+                                   static_cast<long>(far) + 20};
+        const zcXform<2> M(m, zcVector<2>(far, far) + at);
+        const std::vector<double> f = zc_synth::exactCoverage(*poly, M, win);
+        const zc_test::Outline ref = zc_test::outlineOf(*poly, M);
+        double worst = 0.0;
+        for (long r = 0; r < 20; ++r)
+          for (long c = 0; c < 80; ++c)
+            worst = std::max(worst, std::abs(zc_test::pelArea(ref, win.x0 + c, win.y0 + r) -
+                                             f[static_cast<std::size_t>(r * 80 + c)]));
+        // The reference's own rounding grows with the distance.
+        EXPECT_LT(worst, 1e-11 + far * 1e-13) << "at " << far << " + " << at.x() << ", " << at.y();
+      }
+}
+
 TEST(SyntheticExact, SymmetriesReversalAndCutsGiveTheSameImage) {
   // A translation, a mirror, a 90° rotation and the reversed outline; a pel's centre maps to the moved pel's.
   const std::pair<const char*, zcXform<2>> maps[] = {

@@ -124,6 +124,9 @@ struct Mono {
   double q0 = 1.0, s0 = 0.0, qEnd = 1.0, sEnd = 0.0;
   double xr = 0.0, yq = 0.0, ys = 0.0, turnCos = 1.0, turnSin = 0.0;
   double hd = 0.0;
+  // The arc's root for the row below, (aheadQ, aheadS) at x aheadX, solved while walking
+  // the row above it; valid when the row's bottom is aheadY.
+  double aheadY = std::numeric_limits<double>::quiet_NaN(), aheadQ = 0.0, aheadS = 0.0, aheadX = 0.0;
 
   zcPoint at(double s) const {
     if (!arc) return a + (b - a) * s;
@@ -263,6 +266,7 @@ private:
   }
   // The walk of an arc; those of a line or an arc across columns, out of line.
   void walkArc(Mono& m, double yEnd);
+  void arcRoot(const Mono& m, double y, double& q, double& s, double& x) const;
   void walkLine(Mono& m, double xb, double yEnd);
   void walkArcParts(Mono& m, double xb, double yEnd, double endQ, double endS);
   template <class Border>
