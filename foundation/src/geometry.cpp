@@ -50,9 +50,9 @@ long integralToLong(double v) {
 // --- Angles ------------------------------------------------------------------
 
 zcRadian zcRadian::norm() const { return zcRadian(normPeriod(value_, 2.0 * zkPi)); }
-zcRadian zcRadian::signedNorm() const { return zcRadian(signedNormPeriod(value_, 2.0 * zkPi)); }
+zcRadian zcRadian::wrapped_() const { return zcRadian(signedNormPeriod(value_, 2.0 * zkPi)); }
 zcDegree zcDegree::norm() const { return zcDegree(normPeriod(value_, 360.0)); }
-zcDegree zcDegree::signedNorm() const { return zcDegree(signedNormPeriod(value_, 360.0)); }
+zcDegree zcDegree::wrapped_() const { return zcDegree(signedNormPeriod(value_, 360.0)); }
 
 double sin(zcDegree angle) {
   const double d = angle.signedNorm().value();
@@ -103,10 +103,7 @@ void zcMatrix<2>::checkIndex(int row, int col) {
   if (row < 0 || row > 1 || col < 0 || col > 1) throw zcShapesError::BadParams(L"matrix index out of range");
 }
 
-double zcMatrix<2>::element(int row, int col) const {
-  checkIndex(row, col);
-  return m_[row][col];
-}
+void zcMatrix<2>::badIndex() { throw zcShapesError::BadParams(L"matrix index out of range"); }
 
 void zcMatrix<2>::element(int row, int col, double value) {
   checkIndex(row, col);
@@ -137,27 +134,12 @@ zcMatrix<2> zcMatrix<2>::inverse() const {
 zcRadian zcMatrix<2>::xRot() const { return zcRadian(std::atan2(m_[1][0], m_[0][0])).signedNorm(); }
 zcRadian zcMatrix<2>::yRot() const { return zcRadian(std::atan2(-m_[0][1], m_[1][1])).signedNorm(); }
 
-zcMatrix<2> zcMatrix<2>::operator*(const zcMatrix& b) const {
-  return zcMatrix(m_[0][0] * b.m_[0][0] + m_[0][1] * b.m_[1][0], m_[0][0] * b.m_[0][1] + m_[0][1] * b.m_[1][1],
-                  m_[1][0] * b.m_[0][0] + m_[1][1] * b.m_[1][0], m_[1][0] * b.m_[0][1] + m_[1][1] * b.m_[1][1]);
-}
 
 // --- Affine transforms -------------------------------------------------------
 
 static_assert(sizeof(zcXform<2>) == zkXformImageSize, "a transform is seven doubles");
 static_assert(std::is_standard_layout_v<zcXform<2>>);
 
-zcXform<2>::zcXform(const zcMatrix<2>& matrix, const zcVector<2>& trans) : tx_(trans.x()), ty_(trans.y()) {
-  this->matrix(matrix);
-}
-
-void zcXform<2>::matrix(const zcMatrix<2>& m) {
-  m00_ = m.element(0, 0);
-  m01_ = m.element(0, 1);
-  m10_ = m.element(1, 0);
-  m11_ = m.element(1, 1);
-  det_ = m.determinant();
-}
 
 zcRadian zcXform<2>::mapAngle(zcRadian angle) const {
   const zcVector<2> v = mapVector(zcVector<2>(angle));
@@ -182,9 +164,6 @@ zcXform<2> zcXform<2>::inverse() const {
   return zcXform(inv, t);
 }
 
-zcXform<2> zcXform<2>::operator*(const zcXform& b) const {
-  return zcXform(matrix() * b.matrix(), mapPoint(b.trans()));
-}
 
 void zcXform<2>::writeImage(zcImageOut<zkXformImageSize> out) const {
   const double fields[7] = {m00_, m01_, m10_, m11_, tx_, ty_, det_};
@@ -335,11 +314,4 @@ zcArchive& operator||(zcArchive& archive, zc2Rigid& value) {
   return archive;
 }
 
-bool zfIsFinite(const zcMatrix<2>& m) {
-  return std::isfinite(m.element(0, 0)) && std::isfinite(m.element(0, 1)) && std::isfinite(m.element(1, 0)) &&
-         std::isfinite(m.element(1, 1));
-}
 
-bool zfIsFinite(const zcXform<2>& x) {
-  return zfIsFinite(x.matrix()) && zfIsFinite(x.trans()) && std::isfinite(x.determinant());
-}

@@ -12,6 +12,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <optional>
 #include <random>
@@ -145,6 +146,33 @@ TEST(SyntheticExact, CoverageIsTheExactAreaInsideAndAcrossTheBorder) {
     }
 }
 
+TEST(SyntheticExact, FlatArcsAcrossManyColumnsAndFarWindowsKeepTheExactArea) {
+  // Flat ellipses (arcs crossing up to ~100 pel borders in a row, leftward and rightward,
+  // steep near their ends) and a wide rounded rectangle, mirrored, under windows whose
+  // top, bottom and sides cut them and that lie at 0, 2^20 and 2^30 pels from the origin.
+  const zcSMDGDPoly disk = zcSMDGDPoly::circle(10.0, zcPoint(0.0, 0.0));
+  const zcSMDGDPoly wide = roundedRect(-50.0, -6.0, 100.0, 12.0, 5.5);
+  const std::tuple<const zcSMDGDPoly*, zcMatrix<2>> cases[] = {
+      {&disk, zcMatrix<2>(5.3, 0.0, 0.0, 1.37)},  {&disk, zcMatrix<2>(-4.1, 0.9, 0.2, 0.83)},
+      {&disk, zcMatrix<2>(0.7, 6.2, -1.1, 0.3)}, {&wide, zcMatrix<2>(1.0, 0.35, 0.0, -1.0)}};
+  for (const double far : {0.0, 1048576.0, 1073741824.0})
+    for (const auto& [poly, m] : cases)
+      for (const zcVector<2>& at : {zcVector<2>(40.37, 12.61), zcVector<2>(-13.2, 3.4), zcVector<2>(61.7, -5.25)}) {
+        const zc_synth::Window win{static_cast<long>(far), static_cast<long>(far), static_cast<long>(far) + 80,
+                                   static_cast<long>(far) + 20};
+        const zcXform<2> M(m, zcVector<2>(far, far) + at);
+        const std::vector<double> f = zc_synth::exactCoverage(*poly, M, win);
+        const zc_test::Outline ref = zc_test::outlineOf(*poly, M);
+        double worst = 0.0;
+        for (long r = 0; r < 20; ++r)
+          for (long c = 0; c < 80; ++c)
+            worst = std::max(worst, std::abs(zc_test::pelArea(ref, win.x0 + c, win.y0 + r) -
+                                             f[static_cast<std::size_t>(r * 80 + c)]));
+        // The reference's own rounding grows with the distance.
+        EXPECT_LT(worst, 1e-11 + far * 1e-13) << "at " << far << " + " << at.x() << ", " << at.y();
+      }
+}
+
 TEST(SyntheticExact, SymmetriesReversalAndCutsGiveTheSameImage) {
   // A translation, a mirror, a 90° rotation and the reversed outline; a pel's centre maps to the moved pel's.
   const std::pair<const char*, zcXform<2>> maps[] = {
@@ -186,6 +214,26 @@ TEST(SyntheticExact, SymmetriesReversalAndCutsGiveTheSameImage) {
       const zcXform<2> at = zcXform<2>::translation(shift);
       const Image all = render(whole, at, 64, 64), a = render(first, at, 64, 64), b = render(second, at, 64, 64);
       eachPel(all, [&](long c, long r) { EXPECT_NEAR(a.get(c, r) + b.get(c, r), all.get(c, r), 1) << c << ", " << r; });
+    }
+}
+
+TEST(SyntheticEdges, ArcFramesOfAxisAlignedMapsAreTheLibrarysToTheBit) {
+  // cu cos t + cv sin t as r cos(t − φ): a zero part (an axis-aligned map) skips the calls.
+  const double values[] = {0.0, -0.0, 3.5, -3.5, 1e-310, -7e300, 0.1};
+  for (const double cu : values)
+    for (const double cv : values) {
+      zc_synth::Mono::Frame f(cu, cv);
+      const auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
+      EXPECT_EQ(bits(f.phi), bits(std::atan2(cv, cu))) << cu << ", " << cv;
+      EXPECT_EQ(bits(f.r), bits(std::hypot(cu, cv))) << cu << ", " << cv;
+      // Pieces on one half turn share its sines; the base's own are the library's.
+      for (const double mid : {0.25, -2.0, 3.0, 0.25}) {
+        const zc_synth::Mono::Axis a = f.axis(1.0, mid);
+        EXPECT_EQ(a.base, f.phi + std::floor((mid - f.phi) / std::numbers::pi) * std::numbers::pi);
+        EXPECT_EQ(a.cosBase, std::cos(a.base));
+        EXPECT_EQ(bits(a.sinBase), bits(std::sin(a.base)));
+        EXPECT_EQ(a.sign, std::fmod(std::floor((mid - f.phi) / std::numbers::pi), 2.0) != 0.0 ? -1.0 : 1.0);
+      }
     }
 }
 

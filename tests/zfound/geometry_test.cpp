@@ -30,6 +30,24 @@ TEST(Angles, NormBoundariesAndQuarterTurnsAreExact) {
   for (const auto& [d, n] : {std::pair{-180.0, 180.0}, {180.0, 180.0}, {540.0, 180.0}, {-540.0, 180.0}, {270.0, -90.0},
                              {-360.0 * 1e12 - 90, -90.0}})
     EXPECT_EQ(zcDegree(d).signedNorm().value(), n) << d;
+  // Within (−half, half] an angle is its own signed norm (−0 made +0); just outside, the
+  // reduction by a whole turn.
+  for (const double half : {180.0, zkPi}) {
+    const double below = std::nextafter(-half, 0.0), above = std::nextafter(half, 2.0 * half);
+    for (const auto& [a, n] : {std::pair{below, below}, {half, half}, {-half, half}, {0.5, 0.5}, {-0.0, 0.0},
+                               {above, above - 2.0 * half}, {std::nextafter(-half, -2.0 * half), 0.0}}) {
+      const double got = half == 180.0 ? zcDegree(a).signedNorm().value() : zcRadian(a).signedNorm().value();
+      if (n != 0.0) {
+        EXPECT_EQ(got, n) << a;
+      }
+      if (a == 0.0) {
+        EXPECT_FALSE(std::signbit(got));
+      }
+      EXPECT_GT(got, -half) << a;
+      EXPECT_LE(got, half) << a;
+    }
+    EXPECT_TRUE(std::isnan(zcDegree(NAN).signedNorm().value()));
+  }
   const double r = zcRadian(1e300).norm().value();
   EXPECT_GE(r, 0.0);
   EXPECT_LT(r, 2 * zkPi);

@@ -31,6 +31,18 @@ public:
   static bool validFields(const zcVector<2>& center, double radius, double start, double span,
                           const zcXform<2>& xform);
 
+  // What ellipseArc2() holds, bit for bit, without building the shape: the map from the
+  // unit circle to the world ellipse and the parameter range in radians.
+  struct UnitCircleArc {
+    zcXform<2> ellFromUnitCirc;
+    double phiStart, phiSpan;
+  };
+  static UnitCircleArc unitCircleArc(const zc2SegmentArc& arc) {
+    const zcXform<2> x = arc.xform_ * zcXform<2>(zcMatrix<2>::scaling(arc.radius_, arc.radius_), arc.center_);
+    if (!zfIsFinite(x)) throw zcShapesError::BadParams(L"non-finite ellipse transform");
+    return {x, zcRadian(zcDegree(arc.startAngle_)).value(), zcRadian(zcDegree(clampedSpan(arc))).value()};
+  }
+
   // Points of one arc at many world angles, mapped by X: the operations of arcPoint in
   // the same order, with the inverse of the arc's transform taken once. Chord ends of
   // flattened arcs come from here, so that a point costs a few library calls.

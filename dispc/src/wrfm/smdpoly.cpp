@@ -193,17 +193,14 @@ void zcSMDGDPoly::rebuildLabels_() {
 
 // --- Indexing ------------------------------------------------------------------------------------
 
-long zcSMDGDPoly::vertexIndex_(long i, bool wrap) const {
+void zcSMDGDPoly::badIndex_() { throw invalidIndex(); }
+
+long zcSMDGDPoly::wrappedVertexIndex_(long i, bool wrap) const {
   const long n = numVertices();
   if (n == 0) throw invalidIndex();
   if (wrap) return ((i % n) + n) % n;
   if (i < 0 || i >= n) throw invalidIndex();
   return i;
-}
-
-long zcSMDGDPoly::previousSegmentIndex_(long v) const {
-  v = vertexIndex_(v, false);
-  return open_ && v == 0 ? -1 : v;
 }
 
 long zcSMDGDPoly::nextSegmentIndex_(long v) const {
@@ -213,18 +210,6 @@ long zcSMDGDPoly::nextSegmentIndex_(long v) const {
   return (v + 1) % n;
 }
 
-long zcSMDGDPoly::previousVertexIndex_(long s) const {
-  s = vertexIndex_(s, false);
-  if (open_ && s == 0) throw invalidIndex();
-  const long n = numVertices();
-  return (s - 1 + n) % n;
-}
-
-long zcSMDGDPoly::nextVertexIndex_(long s) const {
-  s = vertexIndex_(s, false);
-  if (open_ && s == 0) throw invalidIndex();
-  return s;
-}
 
 long zcSMDGDPoly::firstVertexIndex_() const { return vertexIndex_(0, false); }
 long zcSMDGDPoly::lastVertexIndex_() const { return vertexIndex_(numVertices() - 1, false); }
@@ -235,23 +220,11 @@ long zcSMDGDPoly::lastSegmentIndex_() const {
   return open_ ? previousSegmentIndex_(last) : nextSegmentIndex_(last);
 }
 
-bool zcSMDGDPoly::isEndVertex_(long v) const {
-  v = vertexIndex_(v, false);
-  return open_ && (v == 0 || v == numVertices() - 1);
-}
-
-bool zcSMDGDPoly::isVertexRounded_(long v) const {
-  return std::abs(vertices_[vertexIndex_(v, false)].vertexRadius()) > kZeroTol && !isEndVertex_(v);
-}
 
 double zcSMDGDPoly::vertexRadius_(long v) const { return std::abs(vertices_[vertexIndex_(v, false)].vertexRadius()); }
 
 bool zcSMDGDPoly::isRoundingUncertain_(long v) const { return vertices_[vertexIndex_(v, false)].vertexRadius() < 0.0; }
 
-bool zcSMDGDPoly::isSegmentArc_(long s) const {
-  const long end = nextVertexIndex_(s);
-  return std::abs(vertices_[end].segmentAngleSpan().signedNorm().value()) > kZeroTol;
-}
 
 zcDegree zcSMDGDPoly::segmentAngleSpan_(long s) const {
   // As stored: a span beyond a whole turn makes no arc through two points.

@@ -25,28 +25,6 @@ double largerSingularValue(const zcMatrix<2>& m) {
   return std::sqrt(0.5 * (sum + std::sqrt(std::max(0.0, sum * sum - 4.0 * det * det))));
 }
 
-// The boundary pieces of the poly in drawing order: for each vertex with an arriving
-// segment, the segment between the roundings, then the vertex's rounding arc.
-// The arcs come from `made` in order when it is given (as polyOutline recorded them).
-template <class Line, class Arc>
-void eachRoundedPiece(const zcSMDGDPoly& poly, Line&& line, Arc&& arc,
-                      const std::vector<zc2SegmentArc>* made = nullptr) {
-  const auto& starts = poly.roundedStartPoints();
-  const auto& ends = poly.roundedEndPoints();
-  std::size_t next = 0;
-  for (long k = 0; k < poly.numVertices(); ++k) {
-    const long s = poly.previousSegmentIndex_(k);
-    if (s < 0) continue;
-    if (poly.isSegmentArc_(s)) {
-      arc(made ? (*made)[next++] : poly.roundedArcSegment_(s));
-    } else {
-      const zcVector<2>& from = ends[poly.previousVertexIndex_(s)];
-      if (from != starts[k]) line(from, starts[k]);
-    }
-    if (poly.isVertexRounded_(k)) arc(made ? (*made)[next++] : poly.roundedArcVertex_(k));
-  }
-}
-
 // The general renderer's point polygon: the boundary sampled through F.
 std::vector<zcPoint> sampleBoundary(const zcSMDGDPoly& poly, const zc2XformBase& F) {
   const double scale = largerSingularValue(F.linearXform(zcPoint(0.0, 0.0)).matrix());

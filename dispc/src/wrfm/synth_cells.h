@@ -13,12 +13,14 @@
 // each part inside one pel adds its chord, an arc part the sliver between chord and arc
 // too, |det| r² (θ − sin θ) / 2 for a circle. The sums do not depend on the order of the
 // pieces. The walk is inline: it runs per piece per row, next to the sweep; a part that
-// stays in its column takes one cell without the border loop.
+// stays in its column takes one cell without the border loop. An arc's root at a row's
+// bottom is solved while walking the row above, off the path of the column test.
 #pragma once
 
 #include "wrfm/synth_private.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace zc_synth {
 
@@ -96,13 +98,18 @@ inline void CellRow::walkArc(Mono& m, double yEnd) {
   double endQ = m.qEnd, endS = m.sEnd, xb;
   if (yEnd >= m.b.y()) {
     xb = clampFast(m.b.x(), left_, right_);
+  } else if (yEnd == m.aheadY) {
+    endQ = m.aheadQ;
+    endS = m.aheadS;
+    xb = m.aheadX;
   } else {
-    // The root in the y axis's frame, turned into the x axis's.
-    const Mono::Axis& ay = m.ay;
-    const double qy = clampFast((yEnd - ay.centre) * ay.signOverR, -1.0, 1.0), sy = std::sqrt(1.0 - qy * qy);
-    endQ = qy * m.turnCos - sy * m.turnSin;
-    endS = sy * m.turnCos + qy * m.turnSin;
-    xb = clampFast(m.ax.centre + m.xr * endQ, left_, right_);
+    arcRoot(m, yEnd, endQ, endS, xb);
+  }
+  // The next row's root, solved now: the column test below and the next row's then
+  // read values that are ready instead of waiting on a square root.
+  if (yEnd + 1.0 < m.b.y()) {
+    m.aheadY = yEnd + 1.0;
+    arcRoot(m, m.aheadY, m.aheadQ, m.aheadS, m.aheadX);
   }
   if (xb >= m.pcol && xb < m.pcol + 1.0) {
     const double dy = yEnd - m.py;
@@ -116,6 +123,16 @@ inline void CellRow::walkArc(Mono& m, double yEnd) {
   m.py = yEnd;
 }
 
+// Where the arc reaches y (above its end): the root in the y axis's frame, turned into
+// the x axis's, and its x within the window.
+inline void CellRow::arcRoot(const Mono& m, double y, double& q, double& s, double& x) const {
+  const Mono::Axis& ay = m.ay;
+  const double qy = clampFast((y - ay.centre) * ay.signOverR, -1.0, 1.0), sy = std::sqrt(1.0 - qy * qy);
+  q = qy * m.turnCos - sy * m.turnSin;
+  s = sy * m.turnCos + qy * m.turnSin;
+  x = clampFast(m.ax.centre + m.xr * q, left_, right_);
+}
+
 [[gnu::noinline]] inline void CellRow::walkArcParts(Mono& m, double xb, double yEnd, double endQ, double endS) {
   borders::ArcBorders arc{m.ax.centre, m.ax.signOverR, m.c.y(), m.yq, m.ys, m.hd, m.q0, m.s0, endQ, endS};
   m.pcol = walkParts(m.px, m.py, m.pcol, xb, yEnd, m.w, arc);
@@ -126,37 +143,45 @@ inline void CellRow::walkArc(Mono& m, double yEnd) {
 // The piece from (xa, ya) in column ca to (xb, yb) within one row, xb in another column,
 // cut at the pel borders between: each part adds its cover, its trapezoid and its
 // sliver to the pel that holds it. Returns ⌊xb⌋.
+// A part between borders k and k ± 1 of column col has 0.5 (k + (k ± 1)) − col = 0.5
+// exactly (integers below 2^51), so only the first and the last part take their mean.
 template <class Border>
 inline double CellRow::walkParts(double xa, double ya, double ca, double xb, double yb, double w, Border& border) {
   Cell* const cells = cells_.data();
-  long i = static_cast<long>(ca) - x0_;
-  const auto add = [&](long at, double dy, double area) {
-    cells[at].cover += w * dy;
-    cells[at].area += w * area;
+  const long start = static_cast<long>(ca) - x0_;
+  // One loop per direction: going right the column before border k is k − 1, going
+  // left it is k.
+  const auto run = [&](auto toRight) {
+    constexpr bool right = decltype(toRight)::value;
+    constexpr double step = right ? 1.0 : -1.0;
+    constexpr long di = right ? 1 : -1;
+    const auto inside = [&](double k) { return right ? k < xb : k > xb; };  // strictly between the ends
+    double col = right ? ca : fastCeil(xa) - 1.0;
+    double k = right ? col + 1.0 : col;
+    long i = static_cast<long>(col) - x0_;
+    double py = ya, px = xa;
+    const auto add = [&](double dy, double area) {
+      cells[i].cover += w * dy;
+      cells[i].area += w * area;
+    };
+    const auto part = [&](double mid) {
+      const double ny = clampFast(border.y(k), py, yb);
+      const double dy = ny - py;
+      add(dy, dy * mid + border.extra());
+      py = ny;
+    };
+    if (inside(k)) {
+      part(0.5 * (xa + k) - col);
+      for (col += step, i += di, k += step; inside(k); col += step, i += di, k += step) part(0.5);
+      px = k - step;
+    }
+    const double dy = yb - py;
+    add(dy, dy * (0.5 * (px + xb) - col) + border.extraEnd());
+    return i;
   };
-  const long start = i;
-  // Borders strictly between the ends; the column of the part before border k is k − 1
-  // going right and k going left.
-  double px = xa, py = ya;
-  const auto part = [&](double k, double col) {
-    const double ny = clampFast(border.y(k), py, yb);
-    const double dy = ny - py;
-    add(i, dy, dy * (0.5 * (px + k) - col) + border.extra());
-    px = k;
-    py = ny;
-  };
-  double col;
-  if (xb > xa) {
-    for (col = ca; col + 1.0 < xb; col += 1.0, ++i) part(col + 1.0, col);
-  } else {
-    col = fastCeil(xa) - 1.0;
-    i = static_cast<long>(col) - x0_;
-    for (; col > xb; col -= 1.0, --i) part(col, col);
-  }
-  const double dy = yb - py;
-  add(i, dy, dy * (0.5 * (px + xb) - col) + border.extraEnd());
-  firsts_[count_] = std::min(start, i);
-  lasts_[count_++] = std::max(start, i);
+  const long end = xb > xa ? run(std::true_type{}) : run(std::false_type{});
+  firsts_[count_] = std::min(start, end);
+  lasts_[count_++] = std::max(start, end);
   return fastFloor(xb);
 }
 

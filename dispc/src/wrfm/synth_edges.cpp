@@ -10,6 +10,7 @@
 // leak cover along the rest of the row). Clipping keeps per-row work bounded however far
 // the outline reaches: parts above and below the window go, parts right of it go, parts
 // left of it become vertical pieces on its left edge, which keep their cover.
+#include "wrfm/arc_private.h"
 #include "wrfm/synth_private.h"
 
 #include <algorithm>
@@ -20,6 +21,11 @@ namespace zc_synth {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
+
+// std::fmod(k, 2) != 0 for an integral k: true for an odd one and a non-finite one.
+bool odd(double k) {
+  return std::abs(k) < 9007199254740992.0 ? (static_cast<long long>(k) & 1) != 0 : !std::isfinite(k);
+}
 
 Mono lineMono(const zcPoint& a, const zcPoint& b, double w) {
   Mono m;
@@ -35,6 +41,8 @@ std::pair<Mono, Mono> cut(const Mono& m, double s, const zcPoint& q) {
   Mono first = m, second = m;
   first.b = q;
   first.tb = s;
+  first.cosB = second.cosA = std::cos(s);
+  first.sinB = second.sinA = std::sin(s);
   second.a = q;
   second.ta = s;
   return {first, second};
@@ -54,26 +62,70 @@ Mono::Param Mono::Axis::root(double value, double lo, double hi) const {
   return Param{t, cosBase * q - sinBase * sinTheta, sinBase * q + cosBase * sinTheta};
 }
 
-void Mono::prepare() {
+// φ = atan2(cv, cu) and r = hypot(cu, cv). Where one of them is 0 (an axis-aligned
+// map), both are exact and the library gives what is set here: ±0 or ±π, ±π/2, |cu|
+// or |cv|.
+Mono::Frame::Frame(double cu, double cv) {
+  if (cv == 0.0 && cu != 0.0) {
+    phi = cu > 0.0 ? cv : std::copysign(kPi, cv);
+    r = std::abs(cu);
+  } else if (cu == 0.0 && cv != 0.0) {
+    phi = cv > 0.0 ? kPi / 2.0 : -kPi / 2.0;
+    r = std::abs(cv);
+  } else {
+    phi = std::atan2(cv, cu);
+    r = std::hypot(cu, cv);
+  }
+}
+
+Mono::Axis Mono::Frame::axis(double centre, double mid) {
+  const double k = std::floor((mid - phi) / kPi);
+  if (!(k == m)) {
+    m = k;
+    base = phi + k * kPi;
+    // cos ±0 is 1 and sin ±0 is ±0, exactly.
+    cosBase = base == 0.0 ? 1.0 : std::cos(base);
+    sinBase = base == 0.0 ? base : std::sin(base);
+  }
+  Axis x;
+  x.centre = centre;
+  x.r = r;
+  x.base = base;
+  x.sign = odd(k) ? -1.0 : 1.0;
+  x.cosBase = cosBase;
+  x.sinBase = sinBase;
+  x.signOverR = r > 0.0 ? x.sign / r : 0.0;
+  return x;
+}
+
+void Mono::prepare(Frame& x, Frame& y) {
   const double mid = 0.5 * (ta + tb);
-  const auto axis = [&](double centre, double cu, double cv) {
-    Axis x;
-    x.centre = centre;
-    x.r = std::hypot(cu, cv);
-    const double phi = std::atan2(cv, cu);
-    const double m = std::floor((mid - phi) / kPi);
-    x.base = phi + m * kPi;
-    x.sign = std::fmod(m, 2.0) != 0.0 ? -1.0 : 1.0;
-    x.cosBase = std::cos(x.base);
-    x.sinBase = std::sin(x.base);
-    x.signOverR = x.r > 0.0 ? x.sign / x.r : 0.0;
-    return x;
-  };
-  ax = axis(c.x(), u.x(), v.x());
-  ay = axis(c.y(), u.y(), v.y());
+  ax = x.axis(c.x(), mid);
+  ay = y.axis(c.y(), mid);
 }
 
 // --- Outline -------------------------------------------------------------------------------------
+
+namespace {
+
+// The storage that outlines leave to the next on their thread, up to this many pieces.
+constexpr std::size_t kSparePieces = 1024;
+std::vector<Mono>& sparePieces() {
+  thread_local std::vector<Mono> spare;
+  return spare;
+}
+
+}  // namespace
+
+Outline::Outline() { pieces.swap(sparePieces()); }
+
+Outline::~Outline() {
+  std::vector<Mono>& spare = sparePieces();
+  if (pieces.capacity() <= kSparePieces && pieces.capacity() > spare.capacity()) {
+    pieces.clear();
+    pieces.swap(spare);
+  }
+}
 
 void Outline::extend(const zcPoint& p) {
   if (!zfIsFinite(p)) throw zcShapesError::BadGeom(L"a boundary point maps to no finite image point");
@@ -86,91 +138,87 @@ void Outline::extend(const zcPoint& p) {
   hi = zcPoint(std::max(hi.x(), p.x()), std::max(hi.y(), p.y()));
 }
 
-void Outline::add(Mono m) {
-  extend(m.b);
-  last_ = m.b;
+template <class Fill>
+void Outline::add(const zcPoint& to, Fill&& fill, Mono::Frame* frames) {
+  const zcPoint from = last_;
+  extend(to);
+  last_ = to;
   // A horizontal piece adds no cover and crosses no row centre.
-  if (m.a.y() == m.b.y()) return;
+  if (from.y() == to.y()) return;
+  Mono& m = pieces.emplace_back();
+  m.a = from;
+  m.b = to;
+  fill(m);
   if (m.a.y() > m.b.y()) {
     std::swap(m.a, m.b);
     std::swap(m.ta, m.tb);
+    std::swap(m.cosA, m.cosB);
+    std::swap(m.sinA, m.sinB);
     m.w = -1.0;
     if (!m.arc) m.ta = 0.0, m.tb = 1.0;
   }
-  if (m.arc) m.prepare();
-  pieces.push_back(m);
+  if (m.arc) m.prepare(frames[0], frames[1]);
 }
 
 void Outline::line(const zcPoint& from, const zcPoint& to) {
   if (!started_) extend(from);
-  add(lineMono(last_, to, 1.0));
+  add(to, [](Mono&) {});
 }
 
-void Outline::arc(const zcPoint& c, const zcVector<2>& u, const zcVector<2>& v, double t0, double t1,
-                  const zcPoint* to) {
-  Mono m;
-  m.arc = true;
-  m.c = c;
-  m.u = u;
-  m.v = v;
+void Outline::arc(const zcPoint& c, const zcVector<2>& u, const zcVector<2>& v, double t0, double t1) {
   if (!zfIsFinite(c) || !zfIsFinite(u) || !zfIsFinite(v))
     throw zcShapesError::BadGeom(L"a boundary arc maps to no finite image arc");
-  if (!started_) extend(m.at(t0));
-  const zcPoint end = to ? *to : m.at(t1);
-  // Split where x or y turns back: at φ + kπ for either coordinate.
+  Mono::Frame frames[2] = {Mono::Frame(u.x(), v.x()), Mono::Frame(u.y(), v.y())};
+  // The piece's parameters at its ends, with their cosines and sines.
+  double ta = t0, cosA = std::cos(t0), sinA = std::sin(t0);
+  if (!started_) extend(c + u * cosA + v * sinA);
+  // Split where x or y turns back: at φ + kπ for either coordinate, at most three
+  // times each for a span of at most 2π.
   const double lo = std::min(t0, t1), hi = std::max(t0, t1);
-  std::vector<double> cuts;
-  for (const double phi : {std::atan2(v.x(), u.x()), std::atan2(v.y(), u.y())}) {
-    for (double k = std::ceil((lo - phi) / kPi); k <= std::floor((hi - phi) / kPi); k += 1.0) {
-      const double s = phi + k * kPi;
-      if (s > lo + 1e-12 && s < hi - 1e-12) cuts.push_back(s);
+  double cuts[8];
+  std::size_t n = 0;
+  for (const Mono::Frame& f : frames) {
+    for (double k = std::ceil((lo - f.phi) / kPi); k <= std::floor((hi - f.phi) / kPi) && n < 8; k += 1.0) {
+      const double s = f.phi + k * kPi;
+      if (s > lo + 1e-12 && s < hi - 1e-12) cuts[n++] = s;
     }
   }
-  std::sort(cuts.begin(), cuts.end());
-  if (t1 < t0) std::reverse(cuts.begin(), cuts.end());
-  double s0 = t0;
-  for (std::size_t i = 0; i <= cuts.size(); ++i) {
-    const double s1 = i < cuts.size() ? cuts[i] : t1;
-    Mono piece = m;
-    piece.a = last_;
-    piece.b = i < cuts.size() ? m.at(s1) : end;
-    piece.ta = s0;
-    piece.tb = s1;
-    add(piece);
-    s0 = s1;
+  // In the order of travel (insertion: a handful at most).
+  for (std::size_t i = 1; i < n; ++i)
+    for (std::size_t j = i; j > 0 && (t1 < t0 ? cuts[j - 1] < cuts[j] : cuts[j] < cuts[j - 1]); --j)
+      std::swap(cuts[j - 1], cuts[j]);
+  for (std::size_t i = 0; i <= n; ++i) {
+    const double tb = i < n ? cuts[i] : t1, cosB = std::cos(tb), sinB = std::sin(tb);
+    const auto fill = [&](Mono& m) {
+      m.arc = true;
+      m.c = c;
+      m.u = u;
+      m.v = v;
+      m.ta = ta, m.cosA = cosA, m.sinA = sinA;
+      m.tb = tb, m.cosB = cosB, m.sinB = sinB;
+    };
+    add(c + u * cosB + v * sinB, fill, frames);
+    ta = tb, cosA = cosB, sinA = sinB;
   }
 }
 
 void Outline::close() {
-  if (started_ && last_ != first_) add(lineMono(last_, first_, 1.0));
+  if (started_ && last_ != first_) add(first_, [](Mono&) {});
 }
 
 void polyOutline(const zcSMDGDPoly& poly, const zcXform<2>& M, Outline& out, std::vector<zc2SegmentArc>* arcs) {
   const auto arc = [&](const zc2SegmentArc& a) {
     if (arcs) arcs->push_back(a);
-    const zcEllipseArc2 e = a.ellipseArc2();
-    const zcXform<2> map = M * e.ellFromUnitCirc();
+    const zc2SegmentArcPrivate::UnitCircleArc e = zc2SegmentArcPrivate::unitCircleArc(a);
+    const zcXform<2> map = M * e.ellFromUnitCirc;
     const zcMatrix<2> m = map.matrix();
-    const double t0 = e.phiStart().value();
-    out.arc(map.trans(), m * zcVector<2>(1.0, 0.0), m * zcVector<2>(0.0, 1.0), t0, t0 + e.phiSpan().value());
+    out.arc(map.trans(), m * zcVector<2>(1.0, 0.0), m * zcVector<2>(0.0, 1.0), e.phiStart, e.phiStart + e.phiSpan);
   };
-  const auto& starts = poly.roundedStartPoints();
-  const auto& ends = poly.roundedEndPoints();
-  const long n = poly.numVertices();
   // Room for a segment and a rounding of a few monotone pieces per vertex.
-  out.pieces.reserve(out.pieces.size() + static_cast<std::size_t>(n) * 6);
-  for (long k = 0; k < n; ++k) {
-    const long s = poly.previousSegmentIndex_(k);
-    if (s < 0) continue;
-    if (poly.isSegmentArc_(s)) {
-      arc(poly.roundedArcSegment_(s));
-    } else {
-      const long from = poly.previousVertexIndex_(s);
-      // Roundings that consume the whole segment leave nothing of it.
-      if (ends[from] != starts[k]) out.line(M.mapPoint(ends[from]), M.mapPoint(starts[k]));
-    }
-    if (poly.isVertexRounded_(k)) arc(poly.roundedArcVertex_(k));
-  }
+  out.pieces.reserve(out.pieces.size() + static_cast<std::size_t>(poly.numVertices()) * 6);
+  if (arcs) arcs->reserve(arcs->size() + static_cast<std::size_t>(poly.numVertices()) * 2);
+  eachRoundedPiece(
+      poly, [&](const zcVector<2>& from, const zcVector<2>& to) { out.line(M.mapPoint(from), M.mapPoint(to)); }, arc);
   out.close();
 }
 
@@ -194,11 +242,12 @@ std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win)
   const double y0 = static_cast<double>(win.y0), y1 = static_cast<double>(win.y1);
   std::vector<Mono> out;
   out.reserve(pieces.size() + 8);
-  const auto keep = [&](Mono m) {
+  const auto keep = [&](const Mono& piece) {
+    Mono& m = out.emplace_back(piece);
     if (m.arc) {
       // Into the x axis's frame: turned back by ax.base.
       const double cx = m.ax.cosBase, sx = m.ax.sinBase, cy = m.ay.cosBase, sy = m.ay.sinBase;
-      const double ca = std::cos(m.ta), sa = std::sin(m.ta), cb = std::cos(m.tb), sb = std::sin(m.tb);
+      const double ca = m.cosA, sa = m.sinA, cb = m.cosB, sb = m.sinB;
       m.q0 = cx * ca + sx * sa, m.s0 = cx * sa - sx * ca;
       m.qEnd = cx * cb + sx * sb, m.sEnd = cx * sb - sx * cb;
       m.xr = m.ax.sign * m.ax.r;
@@ -214,10 +263,17 @@ std::vector<Mono> clipPieces(const std::vector<Mono>& pieces, const Window& win)
     const double dx = m.b.x() - m.a.x(), dy = m.b.y() - m.a.y();
     m.dxdy = dx / dy;
     m.dydx = dx != 0.0 ? dy / dx : 0.0;
-    if (dy > 0.0) out.push_back(m);
+    if (!(dy > 0.0)) out.pop_back();
   };
-  for (Mono m : pieces) {
-    if (m.b.y() <= y0 || m.a.y() >= y1) continue;
+  for (const Mono& piece : pieces) {
+    if (piece.b.y() <= y0 || piece.a.y() >= y1) continue;
+    // Wholly within the window (and not on its edges alone): kept as it is.
+    const double left = std::min(piece.a.x(), piece.b.x()), right = std::max(piece.a.x(), piece.b.x());
+    if (piece.a.y() >= y0 && piece.b.y() <= y1 && left >= x0 && right <= x1 && left < x1 && right > x0) {
+      keep(piece);
+      continue;
+    }
+    Mono m = piece;
     if (m.a.y() < y0) {
       const double s = m.tAtY(y0);
       m = cut(m, s, zcPoint(m.at(s).x(), y0)).second;

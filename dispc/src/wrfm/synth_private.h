@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace zc_synth {
@@ -92,9 +93,20 @@ struct Mono {
     }
     double signOverR = 0.0;  // sign / r, 0 for r 0
   };
+  // One coordinate of a whole arc, r cos(t − φ) = cu cos t + cv sin t (cu and cv
+  // finite), before it is split: each piece takes its half turn from here, and a piece
+  // on the half turn of the one before reuses its cosine and sine.
+  struct DISPC_API Frame {
+    double phi, r;
+    double m = std::numeric_limits<double>::quiet_NaN(), base = 0.0, cosBase = 1.0, sinBase = 0.0;
+    Frame(double cu, double cv);
+    Axis axis(double centre, double mid);
+  };
 
   zcPoint a, b;
   double ta = 0.0, tb = 1.0;
+  // An arc's cosines and sines of ta and tb.
+  double cosA = 1.0, sinA = 0.0, cosB = 1.0, sinB = 0.0;
   // A line's slopes, dx/dy and dy/dx (0 where infinite), set when the piece is walked.
   double dxdy = 0.0, dydx = 0.0;
   double w = 1.0;
@@ -112,6 +124,9 @@ struct Mono {
   double q0 = 1.0, s0 = 0.0, qEnd = 1.0, sEnd = 0.0;
   double xr = 0.0, yq = 0.0, ys = 0.0, turnCos = 1.0, turnSin = 0.0;
   double hd = 0.0;
+  // The arc's root for the row below, (aheadQ, aheadS) at x aheadX, solved while walking
+  // the row above it; valid when the row's bottom is aheadY.
+  double aheadY = std::numeric_limits<double>::quiet_NaN(), aheadQ = 0.0, aheadS = 0.0, aheadX = 0.0;
 
   zcPoint at(double s) const {
     if (!arc) return a + (b - a) * s;
@@ -119,8 +134,8 @@ struct Mono {
   }
   zcPoint at(const Param& q) const { return c + u * q.cos + v * q.sin; }
   // Sets up the axes of an arc whose ta and tb lie within one half turn of each
-  // coordinate (a monotone piece, or a part of one).
-  void prepare();
+  // coordinate (a monotone piece, or a part of one), from the frames of its x and y.
+  void prepare(Frame& x, Frame& y);
   // The parameter where the piece reaches x (or y); x within the piece's range.
   double tAtX(double x) const { return arc ? ax.root(x, std::min(ta, tb), std::max(ta, tb)).t : lineAt(x, a.x(), b.x()); }
   double tAtY(double y) const { return arc ? ay.root(y, std::min(ta, tb), std::max(ta, tb)).t : lineAt(y, a.y(), b.y()); }
@@ -149,11 +164,15 @@ private:
 // zcShapesError::BadGeom.
 class Outline {
 public:
+  // The storage of the pieces passes from one outline to the next on a thread.
+  Outline();
+  ~Outline();
+  Outline(const Outline&) = delete;
+  Outline& operator=(const Outline&) = delete;
   void line(const zcPoint& from, const zcPoint& to);
   // The arc c + u cos t + v sin t from t0 to t1 (|t1 − t0| ≤ 2π); it starts at the
-  // last point and ends at `to` (or at its own end point when `to` is null).
-  void arc(const zcPoint& c, const zcVector<2>& u, const zcVector<2>& v, double t0, double t1,
-           const zcPoint* to = nullptr);
+  // last point and ends at its own end point.
+  void arc(const zcPoint& c, const zcVector<2>& u, const zcVector<2>& v, double t0, double t1);
   // Ends the chain back at its first point.
   void close();
   bool hasPoint() const { return started_; }
@@ -163,11 +182,37 @@ public:
   zcPoint lo, hi;  // the box of every piece
 
 private:
-  void add(Mono m);
+  // Appends the piece from the last point to `to`, set up by fill(m) and then held
+  // downward (an arc's axes from its frames), unless it is horizontal.
+  template <class Fill>
+  void add(const zcPoint& to, Fill&& fill, Mono::Frame* frames = nullptr);
   void extend(const zcPoint& p);
   bool started_ = false;
   zcPoint first_, last_;
 };
+
+// The boundary pieces of the poly in drawing order: for each vertex with an arriving
+// segment, the segment between the roundings, line(from, to) (none where the roundings
+// consume it), then the vertex's rounding arc, arc(a). The arcs come from `made` in
+// order when it is given (as polyOutline recorded them).
+template <class Line, class Arc>
+void eachRoundedPiece(const zcSMDGDPoly& poly, Line&& line, Arc&& arc,
+                      const std::vector<zc2SegmentArc>* made = nullptr) {
+  const auto& starts = poly.roundedStartPoints();
+  const auto& ends = poly.roundedEndPoints();
+  std::size_t next = 0;
+  for (long k = 0; k < poly.numVertices(); ++k) {
+    const long s = poly.previousSegmentIndex_(k);
+    if (s < 0) continue;
+    if (poly.isSegmentArc_(s)) {
+      arc(made ? (*made)[next++] : poly.roundedArcSegment_(s));
+    } else {
+      const zcVector<2>& from = ends[poly.previousVertexIndex_(s)];
+      if (from != starts[k]) line(from, starts[k]);
+    }
+    if (poly.isVertexRounded_(k)) arc(made ? (*made)[next++] : poly.roundedArcVertex_(k));
+  }
+}
 
 // The rounded outline of a poly (segments between the roundings, then the rounding
 // arc of their end vertex, as the boundary is drawn), mapped by M.
@@ -221,6 +266,7 @@ private:
   }
   // The walk of an arc; those of a line or an arc across columns, out of line.
   void walkArc(Mono& m, double yEnd);
+  void arcRoot(const Mono& m, double y, double& q, double& s, double& x) const;
   void walkLine(Mono& m, double xb, double yEnd);
   void walkArcParts(Mono& m, double xb, double yEnd, double endQ, double endS);
   template <class Border>

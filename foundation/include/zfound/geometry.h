@@ -44,7 +44,7 @@ public:
   // (norm(2π) is 0, signedNorm(−π) is π) and keep full precision for huge values;
   // a non-finite angle gives NaN.
   zcRadian norm() const;
-  zcRadian signedNorm() const;
+  zcRadian signedNorm() const { return value_ > -zkPi && value_ <= zkPi ? zcRadian(value_ + 0.0) : wrapped_(); }
 
   constexpr zcRadian operator-() const { return zcRadian(-value_); }
   constexpr zcRadian operator+(zcRadian other) const { return zcRadian(value_ + other.value_); }
@@ -61,6 +61,7 @@ public:
   constexpr auto operator<=>(const zcRadian&) const = default;
 
 private:
+  zcRadian wrapped_() const;  // signedNorm() beyond (−π, π]
   double value_ = 0.0;
 };
 
@@ -74,7 +75,8 @@ public:
 
   // [0, 360) and (−180, 180], exact at the ends as for zcRadian.
   zcDegree norm() const;
-  zcDegree signedNorm() const;
+  // An angle already in (−180, 180] is its own (−0 made +0), without a library call.
+  zcDegree signedNorm() const { return value_ > -180.0 && value_ <= 180.0 ? zcDegree(value_ + 0.0) : wrapped_(); }
 
   constexpr zcDegree operator-() const { return zcDegree(-value_); }
   constexpr zcDegree operator+(zcDegree other) const { return zcDegree(value_ + other.value_); }
@@ -90,6 +92,7 @@ public:
   constexpr auto operator<=>(const zcDegree&) const = default;
 
 private:
+  zcDegree wrapped_() const;  // signedNorm() beyond (−180, 180]
   double value_ = 0.0;
 };
 
@@ -210,7 +213,10 @@ public:
   static constexpr int rows() { return 2; }
   static constexpr int cols() { return 2; }
   // Row and column indices are 0 or 1; others raise zcShapesError::BadParams.
-  double element(int row, int col) const;
+  double element(int row, int col) const {
+    if (static_cast<unsigned>(row) > 1u || static_cast<unsigned>(col) > 1u) badIndex();
+    return m_[row][col];
+  }
   void element(int row, int col, double value);
   zcVector<2> row(int row) const;
   zcVector<2> col(int col) const;
@@ -226,7 +232,10 @@ public:
   zcRadian xRot() const;
   zcRadian yRot() const;
 
-  zcMatrix operator*(const zcMatrix& b) const;
+  constexpr zcMatrix operator*(const zcMatrix& b) const {
+    return zcMatrix(m_[0][0] * b.m_[0][0] + m_[0][1] * b.m_[1][0], m_[0][0] * b.m_[0][1] + m_[0][1] * b.m_[1][1],
+                    m_[1][0] * b.m_[0][0] + m_[1][1] * b.m_[1][0], m_[1][0] * b.m_[0][1] + m_[1][1] * b.m_[1][1]);
+  }
   constexpr zcVector<2> operator*(const zcVector<2>& v) const {
     return zcVector<2>(m_[0][0] * v.x() + m_[0][1] * v.y(), m_[1][0] * v.x() + m_[1][1] * v.y());
   }
@@ -236,6 +245,7 @@ public:
 
 private:
   static void checkIndex(int row, int col);
+  [[noreturn]] static void badIndex();
   double m_[2][2] = {{1.0, 0.0}, {0.0, 1.0}};
 };
 
@@ -256,7 +266,9 @@ template <>
 class ZFOUND_API zcXform<2> {
 public:
   constexpr zcXform() = default;
-  zcXform(const zcMatrix<2>& matrix, const zcVector<2>& trans);
+  zcXform(const zcMatrix<2>& matrix, const zcVector<2>& trans) : tx_(trans.x()), ty_(trans.y()) {
+    this->matrix(matrix);
+  }
 
   static zcXform translation(const zcVector<2>& offset) { return zcXform(zcMatrix<2>(), offset); }
   static zcXform rotation(zcRadian angle) { return zcXform(zcMatrix<2>::rotation(angle), zcVector<2>()); }
@@ -265,7 +277,13 @@ public:
   constexpr zcMatrix<2> matrix() const { return zcMatrix<2>(m00_, m01_, m10_, m11_); }
   constexpr zcVector<2> trans() const { return zcVector<2>(tx_, ty_); }
   constexpr double determinant() const { return det_; }
-  void matrix(const zcMatrix<2>& m);
+  void matrix(const zcMatrix<2>& m) {
+    m00_ = m.element(0, 0);
+    m01_ = m.element(0, 1);
+    m10_ = m.element(1, 0);
+    m11_ = m.element(1, 1);
+    det_ = m.determinant();
+  }
   void trans(const zcVector<2>& t) { tx_ = t.x(); ty_ = t.y(); }
 
   constexpr zcPoint mapPoint(const zcPoint& p) const {
@@ -284,7 +302,7 @@ public:
   zcRadian invMapAngle(zcRadian angle) const;
   zcXform inverse() const;
 
-  zcXform operator*(const zcXform& b) const;
+  zcXform operator*(const zcXform& b) const { return zcXform(matrix() * b.matrix(), mapPoint(b.trans())); }
 
   constexpr bool operator==(const zcXform&) const = default;
   constexpr bool isIdentity() const { return *this == zcXform(); }
@@ -342,8 +360,13 @@ ZFOUND_API zcVector<2> zfDirection(zcDegree angle);
 // equal; NaN equals nothing.
 // True when every stored number is finite (no NaN, no infinity).
 inline bool zfIsFinite(const zcVector<2>& v) { return std::isfinite(v.x()) && std::isfinite(v.y()); }
-ZFOUND_API bool zfIsFinite(const zcMatrix<2>& m);
-ZFOUND_API bool zfIsFinite(const zcXform<2>& x);
+inline bool zfIsFinite(const zcMatrix<2>& m) {
+  return std::isfinite(m.element(0, 0)) && std::isfinite(m.element(0, 1)) && std::isfinite(m.element(1, 0)) &&
+         std::isfinite(m.element(1, 1));
+}
+inline bool zfIsFinite(const zcXform<2>& x) {
+  return zfIsFinite(x.matrix()) && zfIsFinite(x.trans()) && std::isfinite(x.determinant());
+}
 
 ZFOUND_API bool zfRealEq(double a, double b, double tol);
 ZFOUND_API bool zfRealEq(const zcVector<2>& a, const zcVector<2>& b, double tol);

@@ -148,28 +148,45 @@ public:
 
   // --- Indexing (invalidIndex for a bad index or an empty poly) -----------------------
   // With wrap, any i is taken modulo N (−1 is N − 1); without, i must be in 0 … N − 1.
-  long vertexIndex_(long i, bool wrap) const;
+  // (Inline, as the drawing walks call them per vertex; the throws are out of line.)
+  long vertexIndex_(long i, bool wrap) const {
+    return !wrap && i >= 0 && i < numVertices() ? i : wrappedVertexIndex_(i, wrap);
+  }
   // The segment arriving at / leaving vertex v; −1 where an open poly has none.
-  long previousSegmentIndex_(long v) const;
+  long previousSegmentIndex_(long v) const {
+    v = vertexIndex_(v, false);
+    return open_ && v == 0 ? -1 : v;
+  }
   long nextSegmentIndex_(long v) const;
   // The start vertex (s − 1 mod N) and the end vertex (s) of segment s. invalidIndex
   // for segment 0 of an open poly and for indices outside 0 … N − 1.
-  long previousVertexIndex_(long s) const;
-  long nextVertexIndex_(long s) const;
+  long previousVertexIndex_(long s) const { return (nextVertexIndex_(s) - 1 + numVertices()) % numVertices(); }
+  long nextVertexIndex_(long s) const {
+    s = vertexIndex_(s, false);
+    if (open_ && s == 0) badIndex_();
+    return s;
+  }
   long firstVertexIndex_() const;
   long lastVertexIndex_() const;
   long firstSegmentIndex_() const;
   long lastSegmentIndex_() const;
   // Vertex 0 and N − 1 of an open poly.
-  bool isEndVertex_(long v) const;
+  bool isEndVertex_(long v) const {
+    v = vertexIndex_(v, false);
+    return open_ && (v == 0 || v == numVertices() - 1);
+  }
   // |radius| > 1e-15 and not an end vertex.
-  bool isVertexRounded_(long v) const;
+  bool isVertexRounded_(long v) const {
+    return std::abs(vertices_[vertexIndex_(v, false)].vertexRadius()) > kZeroTol_ && !isEndVertex_(v);
+  }
   // The rounding radius (the magnitude of the stored one) and whether it is uncertain
   // (stored negative).
   double vertexRadius_(long v) const;
   bool isRoundingUncertain_(long v) const;
   // The signed-normalized span stored at the end vertex exceeds 1e-15.
-  bool isSegmentArc_(long s) const;
+  bool isSegmentArc_(long s) const {
+    return std::abs(vertices_[nextVertexIndex_(s)].segmentAngleSpan().signedNorm().value()) > kZeroTol_;
+  }
   // The span of an arc segment, whole turns removed (sign kept: 270 stays 270, 450 is
   // 90); 0 for a line.
   zcDegree segmentAngleSpan_(long s) const;
@@ -356,6 +373,11 @@ protected:
 private:
   friend class zcSMDGDPolyPrivate;
   struct Journal;
+
+  static constexpr double kZeroTol_ = 1e-15;  // radii and spans no larger are none
+  // vertexIndex_ with wrapping, or invalidIndex.
+  long wrappedVertexIndex_(long i, bool wrap) const;
+  [[noreturn]] static void badIndex_();
 
   static zcPersistent* make();
   // Writes one entry of the rounding caches, recording the old one while an edit runs.
