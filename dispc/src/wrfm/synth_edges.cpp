@@ -157,7 +157,7 @@ void Outline::add(const zcPoint& to, Fill&& fill, Mono::Frame* frames) {
     m.w = -1.0;
     if (!m.arc) m.ta = 0.0, m.tb = 1.0;
   }
-  if (m.arc) m.prepare(frames[0], frames[1]);
+  if (frames) m.prepare(frames[0], frames[1]);  // an arc
 }
 
 void Outline::line(const zcPoint& from, const zcPoint& to) {
