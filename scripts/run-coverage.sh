@@ -11,6 +11,10 @@ find "$build" -name '*.gcda' -delete
 # its counters whole, and a counter file cut short spoils every later run's: they run
 # first, with their counters written aside (GCOV_PREFIX), and the others after them.
 limited='Program.(FailedWrites|RefusedInputs)'
+# The counters' own complaints (a file cut short, counters that do not merge) go to a
+# file of their own, not to the standard error that the program's tests read.
+export GCOV_ERROR_FILE="$PWD/$build/gcov-errors.txt"
+rm -f "$GCOV_ERROR_FILE"
 status=0
 GCOV_PREFIX="$PWD/$build/limited-counters" ctest --test-dir "$build" --output-on-failure -R "$limited" || status=1
 rm -rf "$build/limited-counters"
