@@ -37,11 +37,7 @@ Bytes payloadOf(const zc_UISketchOpData& record) {
   return bytesOf(s);
 }
 
-Bytes archived(zcUISketch s) {
-  zcArchive out;
-  out || s;
-  return out.bytes();
-}
+Bytes archived(const zcUISketch& s) { return zc_test::ownBytes(s); }
 
 zcUISketch loaded(const Bytes& archive) { return zc_test::loaded<zcUISketch>(archive); }
 
@@ -249,17 +245,17 @@ TEST(SketchOpKinds, EveryPayloadParsesBackAndRefusesNonFiniteNumbers) {
   }
 }
 
-TEST(SketchOpKinds, ValuesSurviveTheirPayloads) {
+TEST(SketchOpKinds, ValuesSurviveTheirPayloadsAndBoundedReadersRefuseBadCounts) {
   zc_UISketchOpEllipseArc2 arc;
   const Bytes a = payloadOf(zc_UISketchOpEllipseArc2(leftArc2()));
   arc.parseByteStream(a.data());
   EXPECT_FALSE(arc.ellipseArc().ellipse().isRightHanded());
   EXPECT_DOUBLE_EQ(arc.ellipseArc().phiSpan().value(), -2);
   EXPECT_EQ(a[40], 0);  // the handedness byte
-  zc_UISketchOpUnicodeString text;
+  zc_UISketchOpUnicodeString unicode;
   const Bytes t = payloadOf(zc_UISketchOpUnicodeString(L"\U0001F600", zcPoint(), zcColor::red, format(1, 2)));
-  text.parseByteStream(t.data());
-  EXPECT_EQ(text.text(), L"\U0001F600");
+  unicode.parseByteStream(t.data());
+  EXPECT_EQ(unicode.text(), L"\U0001F600");
   EXPECT_EQ(Bytes(t.begin() + 30, t.begin() + 32), (Bytes{0x3D, 0xD8}));  // the high surrogate D83D, little-endian
   zc_UISketchOpPelBuf8 pels;
   const Bytes p = payloadOf(zc_UISketchOpPelBuf8(ramp(3, 2), zcPoint(7, 8), true, 9, false));
@@ -267,10 +263,8 @@ TEST(SketchOpKinds, ValuesSurviveTheirPayloads) {
   EXPECT_EQ(pels.pels().get(5, -1), 12);  // at the offset (3, -2)
   EXPECT_EQ(pels.value(), 9);
   EXPECT_FALSE(pels.flag2());
-}
 
-// Bounded readers refuse bad counts and values, each with InvalidUISketch.
-TEST(SketchOpKinds, BoundedReadersRefuseBadCounts) {
+  // Bounded readers refuse bad counts and values, each with InvalidUISketch.
   auto polygon = [](std::int32_t mode, std::int32_t count) {
     Bytes b(8, 0);
     zfStoreI32(b.data(), mode);
@@ -279,8 +273,8 @@ TEST(SketchOpKinds, BoundedReadersRefuseBadCounts) {
   };
   Bytes text = payloadOf(zc_UISketchOpString("abc", zcPoint(), zcColor::red, format(1, 1)));
   text.pop_back();  // no terminator
-  Bytes circle = payloadOf(zc_UISketchOpCircle(zcCircle(zcPoint(), 1)));
-  zfStoreF64(circle.data() + 16, -1);  // the foundation refuses it, the walk reports it
+  // A negative radius: the foundation refuses it, the walk reports it.
+  const Bytes circle = zc_test::withDouble(payloadOf(zc_UISketchOpCircle(zcCircle(zcPoint(), 1))), 16, -1);
   const Bytes set = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // a form byte other than 0 and 1
   const struct {
     long opcode;
@@ -295,7 +289,7 @@ TEST(SketchOpKinds, BoundedReadersRefuseBadCounts) {
   }
 }
 
-TEST(SketchOpHeader, ParsesBlocksCarriesPropertiesForwardAndKeepsEachColorsBytes) {
+TEST(SketchOpHeader, ParsesBlocksCarriesPropertiesForwardKeepsEachColorsBytesAndRefusesMalformedFraming) {
   zcUISketch s = headed();
   s.opcode(5, 0, zcColor(1, 2, 3));  // a header without a block, in an RGB color
   EXPECT_EQ(Bytes(s.data() + 30, s.data() + 38), (Bytes{5, 0, 2, 0, 1, 2, 3, 0}));
@@ -340,30 +334,23 @@ TEST(SketchOpHeader, ParsesBlocksCarriesPropertiesForwardAndKeepsEachColorsBytes
     const Bytes own(t.data() + 8 * i, t.data() + 8 * i + 8);
     EXPECT_EQ(Bytes(back.data() + back.size() - 8, back.data() + back.size()), own) << i;
   }
-}
 
-TEST(SketchOpHeader, MalformedFramingIsRefusedAndTheHeaderKept) {
+  // Malformed framing is refused and the header kept: the block's version, a second
+  // block, the layer, the width's top byte (negative); every cut.
   const Bytes bytes = bytesOf(headed());
-
   auto refused = [&](Bytes b, long available) {
-    zc_UISketchOpHeader h;
-    h.parseByteStream(bytes.data());
-    EXPECT_THROW(h.parseByteStream(b.data(), available), zcUIError::InvalidUISketch);
-    EXPECT_EQ(h.opcode(), 4);
-    EXPECT_EQ(h.props().penWidth(), 4);
+    zc_UISketchOpHeader kept;
+    kept.parseByteStream(bytes.data());
+    EXPECT_THROW(kept.parseByteStream(b.data(), available), zcUIError::InvalidUISketch);
+    EXPECT_EQ(kept.opcode(), 4);
+    EXPECT_EQ(kept.props().penWidth(), 4);
   };
-  Bytes width = bytes;
-  width[2 + 1 + 3] = 0x80;  // width's top byte: negative
-  // The block's version, a second block, the layer, the width.
-  for (const auto& [at, value] : {std::pair{1, 1}, {22, 40}, {23, 3}, {6, 0x80}}) {
-    Bytes changed = bytes;
-    changed[at] = static_cast<unsigned char>(value);
-    refused(changed, 30);
-  }
+  for (const auto& [at, value] : {std::pair{1, 1}, {22, 40}, {23, 3}, {6, 0x80}})
+    refused(zc_test::withByte(bytes, at, static_cast<unsigned char>(value)), 30);
   for (long n = 0; n < 30; ++n) refused(bytes, n);
   // The one-argument form reports a negative width as the properties do.
-  zc_UISketchOpHeader h;
-  EXPECT_THROW(h.parseByteStream(width.data()), zcGraphicProps::BadParams);
+  EXPECT_THROW(zc_UISketchOpHeader().parseByteStream(zc_test::withByte(bytes, 6, 0x80).data()),
+               zcGraphicProps::BadParams);
 }
 
 // A sketch with one operation of every sample, properties changing on the way.
@@ -417,7 +404,7 @@ TEST(SketchWalk, WholeLengthsAndOnlyInvalidSketchFromTruncatedOrCorruptedOnes) {
   }
 }
 
-TEST(SketchArchive, ReadsVersion0AndConvertsOldLayouts) {
+TEST(SketchArchive, ReadsVersion0ConvertingOldLayoutsAndImagesOfTheOlderShapesAndPolygons) {
   // Raw bytes in the old layouts: a Rect with its leading byte, a Set of four f64, a
   // one-color Outline3d and a GenShape without a color.
   using zc_test::kBlue;
@@ -450,9 +437,7 @@ TEST(SketchArchive, ReadsVersion0AndConvertsOldLayouts) {
   zc_UISketchOpHeader(33, zcUITablet::eBothLayers, zcColor::green, q, false).populateSketch(expected);
   zc_UISketchOpGenShape(zcColor(), zcUIRect(1, 1, 1, 1), {0xAB, 0xCD}).populateSketch(expected);
   EXPECT_EQ(bytesOf(back), bytesOf(expected));
-}
 
-TEST(SketchArchive, ReadsVersion0ImagesOfTheOlderShapesAndPolygons) {
   // A GenRect in its 96-byte form: center, matrix row by row, one ignored f64,
   // rounding fractions, 24 ignored bytes.
   Bytes v0(96, 0x77);
@@ -462,8 +447,8 @@ TEST(SketchArchive, ReadsVersion0ImagesOfTheOlderShapesAndPolygons) {
   zfStoreF64(v0.data() + 64, 0);
   zc_UISketchOpGenRect rect;
   EXPECT_EQ(rect.parseVersion0ByteStream(v0.data(), 96), 96);
-  const zcGenRect expected(zcVector<2>(1, 2), zcMatrix<2>(0.5, 0, 0, 0.25), zcVector<2>(0.5, 0));
-  EXPECT_EQ(payloadOf(rect), payloadOf(zc_UISketchOpGenRect(expected)));
+  const zcGenRect genRect(zcVector<2>(1, 2), zcMatrix<2>(0.5, 0, 0, 0.25), zcVector<2>(0.5, 0));
+  EXPECT_EQ(payloadOf(rect), payloadOf(zc_UISketchOpGenRect(genRect)));
   EXPECT_THROW(rect.parseVersion0ByteStream(v0.data(), 95), zcUIError::InvalidUISketch);
   // Polygons rebuild their tolerances.
   zc_UISketchPolyData poly = squarePoly();
@@ -476,12 +461,12 @@ TEST(SketchArchive, ReadsVersion0ImagesOfTheOlderShapesAndPolygons) {
 
   poly.vertices[1].tolerance[1] = 4.5;  // a lower limit above the nominal
   const Bytes bad = payloadOf(zc_UISketchOpGenPoly(poly));
-  zc_UISketchOpGenPoly current, old;
+  zc_UISketchOpGenPoly current, earlier;
   EXPECT_EQ(current.parseByteStream(bad.data(), static_cast<long>(bad.size())), static_cast<long>(bad.size()));
-  EXPECT_THROW(old.parseVersion0ByteStream(bad.data(), static_cast<long>(bad.size())), zcUIError::InvalidUISketch);
+  EXPECT_THROW(earlier.parseVersion0ByteStream(bad.data(), static_cast<long>(bad.size())), zcUIError::InvalidUISketch);
 }
 
-TEST(SketchArchive, RoundTripsDropRedundantBlocksAndMalformedArchivesLeaveTheSketchAsItWas) {
+TEST(SketchArchive, RoundTripsDropRedundantBlocksKeepBackReferencesAndMalformedArchivesLeaveTheSketchAsItWas) {
   zcUISketch source = mixedSketch(false);
   const Bytes bytes = archived(source);
   EXPECT_EQ(bytesOf(loaded(bytes)), bytesOf(source));
@@ -519,44 +504,34 @@ TEST(SketchArchive, RoundTripsDropRedundantBlocksAndMalformedArchivesLeaveTheSke
     ASSERT_EQ(bytesOf(target), before) << n;
   }
   // Versions other than 0 and 1.
-  zcArchive out;
-  signed char version = 2;
-  out || version;
-  zcArchive in(out.bytes());
+  zcArchive in(zc_test::ownBytes(static_cast<signed char>(2)));
   zc_test::expectUnknownVersion([&] { in || target; }, "dispc/uisketch");
   // A record's own version other than 0: the byte after its class name.
-  RecordPtr record(new zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)));
-  zcArchive recordOut;
-  recordOut || record;
-  Bytes recordBytes = recordOut.bytes();
+  const Bytes recordBytes = zc_test::ownBytes(RecordPtr(new zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3))));
   const std::string name = "zc_UISketchOpCircle";
   auto at = std::search(recordBytes.begin(), recordBytes.end(), name.begin(), name.end());
   ASSERT_NE(at, recordBytes.end());
   const std::size_t recordVersion = static_cast<std::size_t>(at - recordBytes.begin()) + name.size();
   ASSERT_EQ(recordBytes[recordVersion], 0);
-  recordBytes[recordVersion] = 1;
-  zcArchive recordIn(recordBytes);
+  zcArchive recordIn(zc_test::withByte(recordBytes, recordVersion, 1));
   RecordPtr back;
   zc_test::expectUnknownVersion([&] { recordIn || back; }, "dispc/sketchop");
-}
-
-TEST(SketchArchive, BackReferencesToEarlierRecordsStayValid) {
-  // One operation written, then a second one that refers back to the first one's
-  // header and payload: both must still be alive when the reference is read.
-  zcUISketch one;
-  zc_UISketchOpHeader(4, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(one);
-  zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)).populateSketch(one);
-  Bytes bytes = archived(one);
-  ASSERT_EQ(bytes[8], 1);         // version
-  ASSERT_EQ(zfLoadI32(bytes.data() + 9), 1);  // count
-  zfStoreI32(bytes.data() + 9, 2);
-  bytes.insert(bytes.end(), {2, 1, 0, 0, 0, 2, 2, 0, 0, 0});
-  const zcUISketch back = loaded(bytes);
-  EXPECT_EQ(bytesOf(back), bytesOf(one + one));
+  // Back references: one operation written, then a second one that refers back to the
+  // first one's header and payload; both must still be alive when the reference is read.
+  zcUISketch single;
+  zc_UISketchOpHeader(4, zcUITablet::eImage, zcColor::red, zcGraphicProps(), false).populateSketch(single);
+  zc_UISketchOpCircle(zcCircle(zcPoint(1, 2), 3)).populateSketch(single);
+  Bytes refs = archived(single);
+  ASSERT_EQ(refs[8], 1);                     // version
+  ASSERT_EQ(zfLoadI32(refs.data() + 9), 1);  // count
+  zfStoreI32(refs.data() + 9, 2);
+  refs.insert(refs.end(), {2, 1, 0, 0, 0, 2, 2, 0, 0, 0});
+  const zcUISketch twice = loaded(refs);
+  EXPECT_EQ(bytesOf(twice), bytesOf(single + single));
   // The header referring to the payload's object is refused.
-  bytes.resize(bytes.size() - 10);
-  bytes.insert(bytes.end(), {2, 2, 0, 0, 0, 2, 2, 0, 0, 0});
-  EXPECT_THROW(loaded(bytes), zcArchive::WrongClass);
+  refs.resize(refs.size() - 10);
+  refs.insert(refs.end(), {2, 2, 0, 0, 0, 2, 2, 0, 0, 0});
+  EXPECT_THROW(loaded(refs), zcArchive::WrongClass);
 }
 
 // --- The sketch buffer ------------------------------------------------------------------------------
@@ -593,7 +568,7 @@ TEST(GraphicPropsRecord, DefaultsGiveTheDocumentedBytesAndEveryFieldRoundTrips) 
   EXPECT_EQ(target.penWidth(), 1);
 }
 
-TEST(SketchGrowth, AllocatesExactlyThenDoublesAndAFailedGrowthChangesNothing) {
+TEST(SketchGrowth, AllocatesExactlyThenDoublesAFailedGrowthChangesNothingAndCopiesForgetTheProperties) {
   zcUISketch s;
   EXPECT_EQ(s.data(), nullptr);
   EXPECT_TRUE(s.isNull());
@@ -613,6 +588,29 @@ TEST(SketchGrowth, AllocatesExactlyThenDoublesAndAFailedGrowthChangesNothing) {
   }
   EXPECT_EQ(bytesOf(small), (Bytes{1, 2, 3}));
   EXPECT_EQ(small.capacity(), capacity);
+  // Copies take the bytes but not the remembered properties.
+  const zcGraphicProps q(zcColor::red, 4, zcGraphicProps::ePenStyleDefault, true);
+  zcUISketch held;
+  held.opcode(40, q);
+  held.opcode(4, 0, zcColor::red);
+  zcUISketch copy(held);
+  EXPECT_EQ(copy, held);
+  EXPECT_EQ(copy.capacity(), held.capacity());
+  copy.opcode(40, q);  // the copy does not remember q: a second block
+  EXPECT_EQ(copy.size(), held.size() + 22);
+  zcUISketch assigned;
+  assigned.opcode(40, q);
+  assigned = sketchOf({1});
+  assigned.opcode(40, q);  // assignment kept the remembered q
+  assigned = assigned;
+  EXPECT_EQ(bytesOf(assigned), (Bytes{1}));
+  zcUISketch joined = zcUISketch() + held;
+  joined.opcode(40, q);
+  EXPECT_EQ(joined.size(), held.size() + 22);
+  held.eraseAndDelete();
+  EXPECT_EQ(held.data(), nullptr);
+  EXPECT_EQ(held.capacity(), 0);
+  EXPECT_TRUE(held.isNull());
 }
 
 TEST(SketchMarks, CutJoinInsertRemove) {
@@ -640,40 +638,8 @@ TEST(SketchMarks, CutJoinInsertRemove) {
   const zcUISketch sum = sketchOf({5}) + t;
   EXPECT_EQ(bytesOf(sum), (Bytes{5, 1, 2, 1, 2}));
   EXPECT_EQ(sum.capacity(), 5);  // one allocation of the joint size
-  zcArchive out;
-  zcUISketchMark m(0x01020304);
-  out || m;
-  ASSERT_EQ(out.bytes().size(), 8u + 5u);
-  EXPECT_EQ(out.bytes()[8], 0);  // version
-  zcArchive in(out.bytes());
-  zcUISketchMark back;
-  in || back;
-  EXPECT_EQ(back, m);
-}
-
-TEST(SketchCopies, BytesAreCopiedButNotTheRememberedProperties) {
-  const zcGraphicProps q(zcColor::red, 4, zcGraphicProps::ePenStyleDefault, true);
-  zcUISketch s;
-  s.opcode(40, q);
-  s.opcode(4, 0, zcColor::red);
-  zcUISketch copy(s);
-  EXPECT_EQ(copy, s);
-  EXPECT_EQ(copy.capacity(), s.capacity());
-  copy.opcode(40, q);  // the copy does not remember q: a second block
-  EXPECT_EQ(copy.size(), s.size() + 22);
-  zcUISketch assigned;
-  assigned.opcode(40, q);
-  assigned = sketchOf({1});
-  assigned.opcode(40, q);  // assignment kept the remembered q
-  assigned = assigned;
-  EXPECT_EQ(bytesOf(assigned), (Bytes{1}));
-  zcUISketch joined = zcUISketch() + s;
-  joined.opcode(40, q);
-  EXPECT_EQ(joined.size(), s.size() + 22);
-  s.eraseAndDelete();
-  EXPECT_EQ(s.data(), nullptr);
-  EXPECT_EQ(s.capacity(), 0);
-  EXPECT_TRUE(s.isNull());
+  const Bytes mark = zc_test::expectOwnRoundTrip(zcUISketchMark(0x01020304));
+  EXPECT_EQ(Bytes(mark.begin() + 8, mark.end()), (Bytes{0, 4, 3, 2, 1}));  // version, offset
 }
 
 }  // namespace

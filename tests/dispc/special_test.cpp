@@ -2,6 +2,7 @@
 #include "support/archive_bytes.h"
 #include "support/sketch_stream.h"
 #include "support/tablet_screen.h"
+#include "zfound/checks.h"
 
 #include "dispc/glist.h"
 
@@ -25,10 +26,6 @@ const zcPoint kProbe(10, 13);
 const std::string kSectionName = "zcGraphicEllipseAnnulusSection";
 
 Bytes archived(const zcGraphic& g) { return archivedPointer(const_cast<zcGraphic*>(&g)); }
-Bytes withByte(Bytes bytes, std::size_t at, unsigned char value) {
-  bytes[at] = value;
-  return bytes;
-}
 // Where an archive read refuses its version, or "accepted".
 std::string refusal(const Bytes& bytes) {
   try {

@@ -264,7 +264,7 @@ TEST(ScopeColors, NearestColorTakesTheFirstOfEqualsAndStopsAtAnExactMatch) {
 
 // --- Scope: change tracking ---------------------------------------------------------------------
 
-TEST(ScopeChanges, ChangeClipsToTheScopeAndCollectsClientChangesUnclipped) {
+TEST(ScopeChanges, ChangeClipsToTheScopeCollectsClientChangesUnclippedAndAllChangeDependsOnInhibition) {
   zcLoggingScope scope(zcPair<long>(100, 50), zcPair<long>(5, 7));
   scope.clientChangeEnable(true);
   scope.change(rect(-10, -10, 30, 30), true);  // opaque only for a change of the whole scope
@@ -284,28 +284,24 @@ TEST(ScopeChanges, ChangeClipsToTheScopeAndCollectsClientChangesUnclipped) {
   EXPECT_FALSE(scope.trackChanges());
   scope.change(rect(-50, -50, 1, 1), false);
   EXPECT_EQ(scope.clientChangedRect(true), rect(-5, -3, 220, 70));
-}
 
-TEST(ScopeChanges, AllChangeDependsOnInhibition) {
-  zcLoggingScope scope(zcPair<long>(30, 20), zcPair<long>(1, 2));
-  scope.allChange();
-  EXPECT_EQ(flagsOf(scope), "say");
-  EXPECT_EQ(scope.changeRect(), rect(1, 2, 30, 20));
-  EXPECT_EQ(scope.clientChangedRect(true), zcUIRect::inf + zcPair<long>(1, 2));
-
-  scope.noChange();
-  scope.clearAnyChanged();
-  scope.setInhibited(true);
-  scope.allChange();
-  EXPECT_EQ(flagsOf(scope), "ay");
-
-  // A change that covers the scope in two parts sets all-changed; a later smaller
-  // change rectangle (after noChange) clears it again.
-  scope.noChange();
-  scope.change(rect(0, 0, 30, 10), false);
-  EXPECT_FALSE(scope.allChanged());
-  scope.change(rect(0, 10, 30, 10), false);
-  EXPECT_TRUE(scope.allChanged());
+  // allChange depends on inhibition.
+  zcLoggingScope small(zcPair<long>(30, 20), zcPair<long>(1, 2));
+  small.allChange();
+  EXPECT_EQ(flagsOf(small), "say");
+  EXPECT_EQ(small.changeRect(), rect(1, 2, 30, 20));
+  EXPECT_EQ(small.clientChangedRect(true), zcUIRect::inf + zcPair<long>(1, 2));
+  small.noChange();
+  small.clearAnyChanged();
+  small.setInhibited(true);
+  small.allChange();
+  EXPECT_EQ(flagsOf(small), "ay");
+  // After noChange a change of part of the scope leaves all-changed clear; the rest sets it.
+  small.noChange();
+  small.change(rect(0, 0, 30, 10), false);
+  EXPECT_FALSE(small.allChanged());
+  small.change(rect(0, 10, 30, 10), false);
+  EXPECT_TRUE(small.allChanged());
 }
 
 // --- Scope: tree ----------------------------------------------------------------------------
@@ -359,8 +355,6 @@ TEST(ScopeTree, DeletingTheRootClearsTheLinksToIt) {
   EXPECT_FALSE(grandkid.anyChanged());
   grandkid.clearAnyChanged();
 }
-
-// --- Scope: drawing point ---------------------------------------------------------------------
 
 // --- Scope: run-length images --------------------------------------------------------------------
 
@@ -450,7 +444,7 @@ TEST(ScopePelForms, IntegerFactorsBecomeScalesOfThePaintingSlots) {
                 "drawMagnifiedRGB32 (0,0) scale=(3,2) size=1x1 pass=0/0x000000 flag=1 mode=1 pels=0x010203"}));
 }
 
-TEST(ScopePelExpand, ReplicatesBlocksAndShortensTheFirstForNegativeOffsets) {
+TEST(ScopePelExpandAndScale, ReplicateBlocksShortenTheFirstForNegativeOffsetsAndReduceNearestOrBilinear) {
   ImageScope scope;
   const zcPelBuffer<unsigned char> source = imageOf(Rows{{1, 2, 3}, {4, 5, 6}});
 
@@ -482,25 +476,19 @@ TEST(ScopePelExpand, ReplicatesBlocksAndShortensTheFirstForNegativeOffsets) {
   EXPECT_FALSE(scope.pelExpand(zcPelBuffer<unsigned char>(), target, 3, 2, keptArea, zcPair<long>()));
   EXPECT_TRUE(target.sharesStorage(kept));
   EXPECT_EQ(keptArea, rect(1, 1, 5, 5));
-}
 
-TEST(ScopePelScale, ReducesByIntegerFactorsNearestPelsAndBilinearBlending) {
-  ImageScope scope;
-  const zcPelBuffer<unsigned char> source = ramp(6, 4);
-
-  // Factor 2 given either way: every second pel, the part inside the rectangle.
+  // pelScale, factor 2 given either way: every second pel, the part inside the rectangle.
+  const zcPelBuffer<unsigned char> ramped = ramp(6, 4);
   for (const double scale : {2.0, 0.5}) {
-    zcPelBuffer<unsigned char> target;
-    zcUIRect area(11, 20, 100, 100);
-    ASSERT_TRUE(scope.pelScale(source, target, scale, area, zcPair<long>(10, 20), 0));
-    EXPECT_EQ(area, rect(11, 20, 2, 2));
-    EXPECT_EQ(pelsOf<unsigned char>(target), (Rows{{2, 4}, {22, 24}})) << scale;
+    zcPelBuffer<unsigned char> reduced;
+    zcUIRect inside(11, 20, 100, 100);
+    ASSERT_TRUE(scope.pelScale(ramped, reduced, scale, inside, zcPair<long>(10, 20), 0));
+    EXPECT_EQ(inside, rect(11, 20, 2, 2));
+    EXPECT_EQ(pelsOf<unsigned char>(reduced), (Rows{{2, 4}, {22, 24}})) << scale;
   }
-
   // A fractional factor samples the nearest pel: column truncate(c × 1.5).
-  zcPelBuffer<unsigned char> target;
-  zcUIRect area = zcUIRect::firstQuad;
-  ASSERT_TRUE(scope.pelScale(source, target, 1.5, area, zcPair<long>(), 0));
+  area = zcUIRect::firstQuad;
+  ASSERT_TRUE(scope.pelScale(ramped, target, 1.5, area, zcPair<long>(), 0));
   EXPECT_EQ(area, rect(0, 0, 4, 3));
   EXPECT_EQ(pelsOf<unsigned char>(target), (Rows{{0, 1, 3, 4}, {10, 11, 13, 14}, {30, 31, 33, 34}}));
 
@@ -515,12 +503,12 @@ TEST(ScopePelScale, ReducesByIntegerFactorsNearestPelsAndBilinearBlending) {
   EXPECT_EQ(pelsOf<unsigned char>(target), Rows(4, std::vector<unsigned char>{0, 20, 40, 60}));
 
   // Refusals leave target and rectangle unchanged.
-  const zcPelBuffer<unsigned char> kept = target;
+  const zcPelBuffer<unsigned char> scaled = target;
   zcUIRect outside(50, 50, 5, 5);
-  EXPECT_FALSE(scope.pelScale(source, target, 2.0, outside, zcPair<long>(), 0));
-  EXPECT_FALSE(scope.pelScale(source, target, 0.0, outside, zcPair<long>(50, 50), 0));
+  EXPECT_FALSE(scope.pelScale(ramped, target, 2.0, outside, zcPair<long>(), 0));
+  EXPECT_FALSE(scope.pelScale(ramped, target, 0.0, outside, zcPair<long>(50, 50), 0));
   EXPECT_FALSE(scope.pelScale(zcPelBuffer<unsigned char>(), target, 2.0, outside, zcPair<long>(50, 50), 0));
-  EXPECT_TRUE(target.sharesStorage(kept));
+  EXPECT_TRUE(target.sharesStorage(scaled));
   EXPECT_EQ(outside, rect(50, 50, 5, 5));
 }
 

@@ -150,7 +150,7 @@ TEST(TabletOkToDraw, EachConditionSuppressesPaintingAndTheTimeStampMovesOncePerT
   EXPECT_EQ(b.tablet.drawStamp(), c0 + 2);
 }
 
-TEST(TabletMaps, ScaleExactChoosesTheModeByTheXFactorAndRefusalsChangeNothing) {
+TEST(TabletMaps, ScaleExactChoosesTheModeByTheXFactorRefusalsChangeNothingAndTheCoordinateHelpersFollow) {
   zcUITablet t;
   EXPECT_EQ(t.scaleMode(), zcUITablet::eNoScale);
   EXPECT_EQ(t.scaleExact(), zcPair<double>(1, 1));
@@ -201,15 +201,13 @@ TEST(TabletMaps, ScaleExactChoosesTheModeByTheXFactorAndRefusalsChangeNothing) {
   EXPECT_EQ(r.scaledMap().mapPoint(zcPoint(10, 20)), zcPoint(40, 40));
   r.scaleMode(zcUITablet::eNoScale);
   EXPECT_TRUE(r.scaledMap().isIdentity());
-}
-
-TEST(TabletMaps, CoordinateHelpersUseTheScaledMapAndTheToleranceFloor) {
-  zcUITablet t;
-  t.scaleExact(zcPair<double>(2, 2));
-  EXPECT_EQ(t.scopeCoords(zcPoint(1.25, -0.25)), zcPair<long>(2, -1));
-  EXPECT_EQ(t.scopeCoords(zcPoint(1.499999999999995, 0)), zcPair<long>(3, 0));  // 2.99999999999999
-  EXPECT_EQ(t.screenCoords(zcPoint(1.25, -0.25)), zcPair<long>(2, -1));
-  EXPECT_EQ(t.tabletCoords(zcPair<long>(3, -1)), zcPoint(1.5, -0.5));
+  // The coordinate helpers use the scaled map and the tolerance floor.
+  zcUITablet u;
+  u.scaleExact(zcPair<double>(2, 2));
+  EXPECT_EQ(u.scopeCoords(zcPoint(1.25, -0.25)), zcPair<long>(2, -1));
+  EXPECT_EQ(u.scopeCoords(zcPoint(1.499999999999995, 0)), zcPair<long>(3, 0));  // 2.99999999999999
+  EXPECT_EQ(u.screenCoords(zcPoint(1.25, -0.25)), zcPair<long>(2, -1));
+  EXPECT_EQ(u.tabletCoords(zcPair<long>(3, -1)), zcPoint(1.5, -0.5));
   Screen s;
   zcUITablet kid(s.tablet, zcUIRect(10, 20, 30, 30));
   EXPECT_EQ(kid.scopeOrg(), zcPair<long>(10, 20));
@@ -222,8 +220,7 @@ TEST(TabletMaps, CoordinateHelpersUseTheScaledMapAndTheToleranceFloor) {
   EXPECT_EQ(s.tablet.drawingPoint(eImage), zcPoint(3, 4));
   EXPECT_EQ(s.tablet.drawingPoint(eOverlay), zcPoint(0, 0));
   EXPECT_THROW(s.tablet.drawingPoint(eBoth), zcUIError::BadLayer);
-  zcUITablet recorder;
-  EXPECT_EQ(recorder.drawingPoint(eImage), zcPoint(0, 0));
+  EXPECT_EQ(u.drawingPoint(eImage), zcPoint(0, 0));  // a recorder's
 }
 
 class RedrawCounter : public zcUITablet {
@@ -268,7 +265,7 @@ TEST(TabletMaps, EverySetterRecomputesTellsTheKidsAndRedraws) {
   EXPECT_TRUE(t.scaledMap().mapPoint(zcPoint(0, 0)) == zcPoint(1, 1));
 }
 
-TEST(TabletAreas, SetColorEmptiesTheSketchKeepsTheClipRectangleAndTheComplementPaintsOutside) {
+TEST(TabletAreas, SetColorEmptiesTheSketchKeepsTheClipRectangleComplementPaintsOutsideAndClipsArePixelRects) {
   zcUITablet t;
   const zcLineSeg seg(zcPoint(1, 1), zcPoint(5, 1));
   t.draw(seg, pen(zcColor::red, 3), eImage);
@@ -305,35 +302,33 @@ TEST(TabletAreas, SetColorEmptiesTheSketchKeepsTheClipRectangleAndTheComplementP
                                             .header(18, 0, kBlue).u8(1).rect(10, 20, 30, 40)
                                             .header(18, 1, kBlue).u8(0).bytes(rectImage(5, 10, 15, 20))
                                             .get());
-}
-
-TEST(TabletAreas, ClipRectangleBecomesAPixelRectangle) {
-  Screen s;
-  s.tablet.recordOn() = true;
-  s.tablet.drawClipRect(zcRect(1.2, 2.5, 3, 4), eImage);
-  EXPECT_EQ(s.image.displayClipRect(), zcUIRect(1, 2, 4, 5));
-  EXPECT_TRUE(zfRealEq(s.tablet.clipRect(eImage), zcRect(1.2, 2.5, 3, 4), 0));
-  EXPECT_EQ(s.tablet.clipRect(eOverlay).width(), 0);
+  // A clip rectangle becomes a pixel rectangle.
+  Screen c;
+  c.tablet.recordOn() = true;
+  c.tablet.drawClipRect(zcRect(1.2, 2.5, 3, 4), eImage);
+  EXPECT_EQ(c.image.displayClipRect(), zcUIRect(1, 2, 4, 5));
+  EXPECT_TRUE(zfRealEq(c.tablet.clipRect(eImage), zcRect(1.2, 2.5, 3, 4), 0));
+  EXPECT_EQ(c.tablet.clipRect(eOverlay).width(), 0);
   // Both layers, through the maps: (2.4, 5) to (8.4, 13).
-  s.tablet.scaleExact(zcPair<double>(2, 2));
-  s.clear();
-  s.tablet.drawClipRect(zcRect(1.2, 2.5, 3, 4), eBoth);
-  EXPECT_EQ(s.image.calls(), Strings{"displayClipRectChanged [2,5,7,8]"});
-  EXPECT_EQ(s.overlay.calls(), Strings{"displayClipRectChanged [2,5,7,8]"});
-  EXPECT_TRUE(zfRealEq(s.tablet.clipRect(eOverlay), zcRect(1.2, 2.5, 3, 4), 0));
+  c.tablet.scaleExact(zcPair<double>(2, 2));
+  c.clear();
+  c.tablet.drawClipRect(zcRect(1.2, 2.5, 3, 4), eBoth);
+  EXPECT_EQ(c.image.calls(), Strings{"displayClipRectChanged [2,5,7,8]"});
+  EXPECT_EQ(c.overlay.calls(), Strings{"displayClipRectChanged [2,5,7,8]"});
+  EXPECT_TRUE(zfRealEq(c.tablet.clipRect(eOverlay), zcRect(1.2, 2.5, 3, 4), 0));
   // Above 2: BadLayer, and nothing stored, recorded or handed on.
-  const Bytes before = bytesOf(s.tablet.sketch());
-  s.clear();
-  EXPECT_THROW(s.tablet.drawClipRect(zcRect(0, 0, 1, 1), static_cast<zcUITablet::Layers>(3)), zcUIError::BadLayer);
-  EXPECT_EQ(bytesOf(s.tablet.sketch()), before);
-  EXPECT_TRUE(s.image.calls().empty());
-  EXPECT_TRUE(zfRealEq(s.tablet.clipRect(eImage), zcRect(1.2, 2.5, 3, 4), 0));
+  const Bytes before = bytesOf(c.tablet.sketch());
+  c.clear();
+  EXPECT_THROW(c.tablet.drawClipRect(zcRect(0, 0, 1, 1), static_cast<zcUITablet::Layers>(3)), zcUIError::BadLayer);
+  EXPECT_EQ(bytesOf(c.tablet.sketch()), before);
+  EXPECT_TRUE(c.image.calls().empty());
+  EXPECT_TRUE(zfRealEq(c.tablet.clipRect(eImage), zcRect(1.2, 2.5, 3, 4), 0));
   // Where the layer may not be drawn the rectangle is kept and recorded only.
-  s.tablet.drawOnOverlay() = false;
-  s.tablet.drawClipRect(zcRect(0, 0, 10, 10), eOverlay);
-  EXPECT_TRUE(s.overlay.calls().empty());
-  EXPECT_TRUE(zfRealEq(s.tablet.clipRect(eOverlay), zcRect(0, 0, 10, 10), 0));
-  EXPECT_EQ(opsOf(s.tablet.sketch()).back().layer, eOverlay);
+  c.tablet.drawOnOverlay() = false;
+  c.tablet.drawClipRect(zcRect(0, 0, 10, 10), eOverlay);
+  EXPECT_TRUE(c.overlay.calls().empty());
+  EXPECT_TRUE(zfRealEq(c.tablet.clipRect(eOverlay), zcRect(0, 0, 10, 10), 0));
+  EXPECT_EQ(opsOf(c.tablet.sketch()).back().layer, eOverlay);
 }
 
 TEST(TabletLines, InfiniteLineIsClippedHalfAPixelOutsideTheScope) {
@@ -443,7 +438,7 @@ TEST(TabletSections, ArcsEndsAndArrowHeadAndTheTwoOpcodes) {
   }
 }
 
-TEST(TabletText, RecordsTheUtf16UnitsOfTextOfEveryLength) {
+TEST(TabletRecording, TextsAndPolylinesOfEveryLengthRecordTheirUtf16UnitsAndPoints) {
   // Lengths on both sides of the four and eight characters narrowed at a time, in
   // the basic plane throughout or with one character beyond it, beyond Unicode or
   // negative at each place: the payload ends with the units zfToUtf16 makes, then a 0.
@@ -490,10 +485,7 @@ TEST(TabletText, RecordsTheUtf16UnitsOfTextOfEveryLength) {
       }
     }
   }
-}
-
-TEST(TabletRecording, PolylinesOfEveryLengthRecordTheirPoints) {
-  // Fewer points than the four copied at a time, and more, overlapping the last four.
+  // Polylines: fewer points than the four copied at a time, and more, overlapping the last four.
   for (int n = 0; n <= 13; ++n) {
     std::vector<zcPoint> points;
     Stream expected;
@@ -641,7 +633,7 @@ std::vector<Row> rows() {
   };
 }
 
-TEST(TabletCalls, EachPaintsAndRecordsExactly) {
+TEST(TabletCalls, EachPaintsAndRecordsExactlyAndFramesThatCannotShowCostNothing) {
   for (const Row& row : rows()) {
     SCOPED_TRACE(row.name);
     Screen s;
@@ -655,6 +647,16 @@ TEST(TabletCalls, EachPaintsAndRecordsExactly) {
     EXPECT_EQ(opcodesOf(s.tablet.sketch()), row.opcodes);
     EXPECT_TRUE(row.sketch.empty() || bytesOf(s.tablet.sketch()) == row.sketch);
   }
+  // A frame 10⁹ pels wide around the 100 × 80 scope paints only the frames whose edges
+  // can cross it (500 to 539 here, 4 strokes each), in one compound, and passes over the
+  // 500 outer ones with one move.
+  Screen s;
+  s.tablet.outline3D(zcUIRect(-500, -500, 1101, 1081), zcColor::white, zcColor::black, 1000000000, eImage);
+  const std::vector<std::string> strokes = s.image.callsOf("drawToRelPels");
+  ASSERT_EQ(strokes.size(), 160u);
+  EXPECT_EQ(strokes.front(), "drawToRelPels (100,0) from [0,0] color=white width=1");
+  EXPECT_EQ(strokes.back(), "drawToRelPels (0,-2) from [39,41] color=white width=1");
+  EXPECT_EQ(s.image.calls().size(), 162u);
 }
 
 // A shape kind that no tablet call knows.
@@ -909,7 +911,16 @@ TEST(TabletReplayEveryCall, RecordsReplayToTheSameBytesAndPainting) {
   }
 }
 
-TEST(TabletReplay, OffsetMovesTheReplayAndNestedSketchesAddTheirOwn) {
+// A sketch whose first operation is good and whose second is `bad`.
+zcUISketch withBadTail(const Bytes& bad) {
+  zcUITablet recorder;
+  recorder.draw(zcLineSeg(zcPoint(1, 1), zcPoint(11, 1)), zcColor::red, eImage);
+  zcUISketch s = recorder.sketch();
+  s.append(bad.data(), static_cast<long>(bad.size()));
+  return s;
+}
+
+TEST(TabletReplay, OffsetMovesTheReplayNestedSketchesAddTheirOwnAndMalformedOnesLeaveTheTabletAsItWas) {
   zcUITablet inner;
   inner.draw(zcPoint(1, 2), zcColor::red, eImage);
   zcUITablet recorder;
@@ -933,18 +944,8 @@ TEST(TabletReplay, OffsetMovesTheReplayAndNestedSketchesAddTheirOwn) {
   // count and the bytes.
   EXPECT_EQ(bytesOf(s.tablet.sketch()),
             Stream().header(15, 0, kIndex0).point(5, 7).i32(std::int32_t(recorded.size())).bytes(recorded).get());
-}
 
-// A sketch whose first operation is good and whose second is `bad`.
-zcUISketch withBadTail(const Bytes& bad) {
-  zcUITablet recorder;
-  recorder.draw(zcLineSeg(zcPoint(1, 1), zcPoint(11, 1)), zcColor::red, eImage);
-  zcUISketch s = recorder.sketch();
-  s.append(bad.data(), static_cast<long>(bad.size()));
-  return s;
-}
-
-TEST(TabletReplay, MalformedSketchRaisesAndLeavesTheTabletAsItWas) {
+  // A malformed sketch raises and leaves the tablet as it was.
   std::vector<zcUISketch> bad;
   // The codes without a kind (the low ones and the last).
   for (unsigned op = 0; op < 256; ++op)
@@ -967,9 +968,7 @@ TEST(TabletReplay, MalformedSketchRaisesAndLeavesTheTabletAsItWas) {
     bad.push_back(outer);
   }
 
-  Screen s;
-  s.tablet.recordOn() = true;
-  s.tablet.scaleExact(zcPair<double>(2, 2));
+  // On the same recording tablet at scale 2:
   s.tablet.drawOn().push(true);
   s.tablet.recordOn().push(true);
   s.tablet.drawOnOverlay().push(false);
@@ -993,19 +992,6 @@ TEST(TabletReplay, MalformedSketchRaisesAndLeavesTheTabletAsItWas) {
   s.clear();
   s.tablet.draw(zcPoint(1, 1), zcColor::red, eImage);
   EXPECT_EQ(s.image.calls(), Strings{"drawPoint (2,2) color=red width=1"});
-}
-
-// A frame 10⁹ pels wide around the 100 × 80 scope paints only the frames whose edges
-// can cross it (500 to 539 here, 4 strokes each), in one compound, and passes over the
-// 500 outer ones with one move.
-TEST(TabletOutline, FramesThatCannotShowCostNothing) {
-  Screen s;
-  s.tablet.outline3D(zcUIRect(-500, -500, 1101, 1081), zcColor::white, zcColor::black, 1000000000, eImage);
-  const std::vector<std::string> strokes = s.image.callsOf("drawToRelPels");
-  ASSERT_EQ(strokes.size(), 160u);
-  EXPECT_EQ(strokes.front(), "drawToRelPels (100,0) from [0,0] color=white width=1");
-  EXPECT_EQ(strokes.back(), "drawToRelPels (0,-2) from [39,41] color=white width=1");
-  EXPECT_EQ(s.image.calls().size(), 162u);
 }
 
 }  // namespace
