@@ -107,7 +107,7 @@ TEST(ColorRGB, PackingsPlaceEveryChannelEqualityIsPerChannelAndOrderIsByIntegerM
   }
 }
 
-TEST(ColorKinds, ConstructorsSetFlagsAndAccessorsRefuseMissingParts) {
+TEST(ColorKinds, ConstructorsSetFlagsAccessorsRefuseMissingPartsAndEqualityComparesWhatBothCarry) {
   // Flags 4: an index color (the default too), 2: an RGB color, 7: a stock color, which
   // answers to all three kinds. What a color does not carry is refused; an index color
   // holds the triple (0, 0, 0).
@@ -115,12 +115,12 @@ TEST(ColorKinds, ConstructorsSetFlagsAndAccessorsRefuseMissingParts) {
     zcColor color;
     int flags, index;  // index −1: refused
     long rgb;          // −1: refused
-  } rows[] = {{zcColor(), 4, 0, -1},
+  } made[] = {{zcColor(), 4, 0, -1},
               {zcColor(5), 4, 5, -1},
               {zcColor(1, 2, 3), 2, -1, 0x010203},
               {zcColor(zcRGB(9, 8, 7)), 2, -1, 0x090807},
               {zcColor::red, 7, 249, 0xFF0000}};
-  for (const auto& [c, flags, index, rgb] : rows) {
+  for (const auto& [c, flags, index, rgb] : made) {
     SCOPED_TRACE(flags * 1000 + index);
     EXPECT_EQ(c.flags(), flags);
     EXPECT_EQ(c.isStockColor(), flags == 7);
@@ -138,9 +138,6 @@ TEST(ColorKinds, ConstructorsSetFlagsAndAccessorsRefuseMissingParts) {
     }
     EXPECT_EQ(c.rgb(), rgb);
   }
-}
-
-TEST(ColorEquality, ComparesWhatBothColorsCarry) {
   // Both orders, both operators. An index color never equals an RGB one, not even the
   // black of its empty triple; two stock colors of different indices still equal when
   // their triples do.

@@ -349,7 +349,7 @@ void expectListRefused(const Bytes& tail, zcGraphicList& list) {
   EXPECT_EQ(listBytes(list), before);
 }
 
-TEST(GraphicLists, SharingCloningDrawingArchivesAndOwnership) {
+TEST(GraphicLists, SharingCloningDrawingArchivesOwnershipAndMalformedArchives) {
   const int live = gLive;
   {
     const Handle g(new Counted);
@@ -393,9 +393,7 @@ TEST(GraphicLists, SharingCloningDrawingArchivesAndOwnership) {
     expectRefused(bytes, 8, "dispc/glist", true);
   }
   EXPECT_EQ(gLive, live);
-}
-
-TEST(GraphicLists, ArchivesRefuseMalformedInputAndReadOtherObjectsAsNull) {
+  // Archives refuse malformed input and read other objects as null.
   zcGraphicList list;
   list.append(Handle(new zcGraphicGroup), false);
   // A count of -1; a count of three pointers with two bytes left.

@@ -568,7 +568,7 @@ TEST(GraphicPropsRecord, DefaultsGiveTheDocumentedBytesAndEveryFieldRoundTrips) 
   EXPECT_EQ(target.penWidth(), 1);
 }
 
-TEST(SketchGrowth, AllocatesExactlyThenDoublesAFailedGrowthChangesNothingAndCopiesForgetTheProperties) {
+TEST(SketchBuffer, GrowsExactlyThenDoublesFailsWithoutChangeCopiesForgetPropertiesAndMarksCutJoinInsertRemove) {
   zcUISketch s;
   EXPECT_EQ(s.data(), nullptr);
   EXPECT_TRUE(s.isNull());
@@ -611,28 +611,26 @@ TEST(SketchGrowth, AllocatesExactlyThenDoublesAFailedGrowthChangesNothingAndCopi
   EXPECT_EQ(held.data(), nullptr);
   EXPECT_EQ(held.capacity(), 0);
   EXPECT_TRUE(held.isNull());
-}
-
-TEST(SketchMarks, CutJoinInsertRemove) {
-  zcUISketch s = sketchOf({0, 1, 2, 3, 4, 5});
+  // Marks cut, join, insert and remove.
+  zcUISketch cut = sketchOf({0, 1, 2, 3, 4, 5});
   const zcUISketchMark a(2), b(4);
-  EXPECT_EQ(bytesOf(s.subSketch(a, b)), (Bytes{2, 3}));
-  EXPECT_TRUE(s.subSketch(b, b).isNull());
-  EXPECT_TRUE(s.subSketch(b, a).isNull());
-  EXPECT_THROW(s.subSketch(a, zcUISketchMark(7)), zcUIError::BadParams);
-  EXPECT_THROW(s.subSketch(zcUISketchMark(-1), a), zcUIError::BadParams);
-  s.remove(b, a);  // nothing
-  EXPECT_EQ(s.size(), 6);
-  s.remove(a, b);
-  EXPECT_EQ(bytesOf(s), (Bytes{0, 1, 4, 5}));
-  s.remove(zcUISketchMark(3), zcUISketchMark(99));  // clipped to the size
-  EXPECT_EQ(bytesOf(s), (Bytes{0, 1, 4}));
-  s.insert(sketchOf({7, 8}), zcUISketchMark(1));
-  s.insert(sketchOf({9}), s.mark());
-  EXPECT_EQ(bytesOf(s), (Bytes{0, 7, 8, 1, 4, 9}));
-  s.insert(s, zcUISketchMark(0));  // itself
-  EXPECT_EQ(bytesOf(s), (Bytes{0, 7, 8, 1, 4, 9, 0, 7, 8, 1, 4, 9}));
-  EXPECT_THROW(s.insert(s, zcUISketchMark(13)), zcUIError::BadParams);
+  EXPECT_EQ(bytesOf(cut.subSketch(a, b)), (Bytes{2, 3}));
+  EXPECT_TRUE(cut.subSketch(b, b).isNull());
+  EXPECT_TRUE(cut.subSketch(b, a).isNull());
+  EXPECT_THROW(cut.subSketch(a, zcUISketchMark(7)), zcUIError::BadParams);
+  EXPECT_THROW(cut.subSketch(zcUISketchMark(-1), a), zcUIError::BadParams);
+  cut.remove(b, a);  // nothing
+  EXPECT_EQ(cut.size(), 6);
+  cut.remove(a, b);
+  EXPECT_EQ(bytesOf(cut), (Bytes{0, 1, 4, 5}));
+  cut.remove(zcUISketchMark(3), zcUISketchMark(99));  // clipped to the size
+  EXPECT_EQ(bytesOf(cut), (Bytes{0, 1, 4}));
+  cut.insert(sketchOf({7, 8}), zcUISketchMark(1));
+  cut.insert(sketchOf({9}), cut.mark());
+  EXPECT_EQ(bytesOf(cut), (Bytes{0, 7, 8, 1, 4, 9}));
+  cut.insert(cut, zcUISketchMark(0));  // itself
+  EXPECT_EQ(bytesOf(cut), (Bytes{0, 7, 8, 1, 4, 9, 0, 7, 8, 1, 4, 9}));
+  EXPECT_THROW(cut.insert(cut, zcUISketchMark(13)), zcUIError::BadParams);
   zcUISketch t = sketchOf({1, 2});
   t += t;
   const zcUISketch sum = sketchOf({5}) + t;

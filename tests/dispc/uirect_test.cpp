@@ -113,7 +113,7 @@ TEST(FlagStack, PushPopIndexAndAssignmentKeepTheBottomAndRefuseOverflow) {
 
 // --- Rectangles ---------------------------------------------------------------------------
 
-TEST(UIRect, EmptyRectanglesBecomeNullSetOperationsContainmentAndTranslation) {
+TEST(UIRect, EmptyRectanglesBecomeNullSetOperationsContainmentTranslationAndArchives) {
   const zcUIRect empty[] = {rect(5, 5, 0, 10), rect(5, 5, 10, 0), rect(5, 5, -3, 10), zcUIRect(),
                             zcUIRect(zcPair<long>(1, 2), zcPair<long>(3, -1))};
   for (std::size_t i = 0; i < std::size(empty); ++i) {
@@ -175,16 +175,14 @@ TEST(UIRect, EmptyRectanglesBecomeNullSetOperationsContainmentAndTranslation) {
   n -= zcPair<long>(5, 6);
   EXPECT_EQ(n, zcUIRect::null);
   EXPECT_NE(rect(0, 0, 1, 1), rect(0, 0, 1, 2));
-}
-
-TEST(UIRectArchive, BytesRoundTripAndRefusals) {
+  // Archives.
   EXPECT_EQ(zc_test::expectOwnRoundTrip(rect(1, -2, 3, 4)),
             withHeader({0, 1, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 4, 0, 0, 0}));
   // A stored rectangle without area loads as null.
-  zcArchive empty(withHeader({0, 5, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 10, 0, 0, 0}));
-  zcUIRect back(9, 9, 9, 9);
-  empty || back;
-  EXPECT_EQ(back, zcUIRect::null);
+  zcArchive arealess(withHeader({0, 5, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 10, 0, 0, 0}));
+  zcUIRect loadedNull(9, 9, 9, 9);
+  arealess || loadedNull;
+  EXPECT_EQ(loadedNull, zcUIRect::null);
 
   zcUIRect kept(7, 8, 9, 10);
   zcArchive wrongVersion(withHeader({1, 1, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 4, 0, 0, 0}));
@@ -195,7 +193,7 @@ TEST(UIRectArchive, BytesRoundTripAndRefusals) {
 
 // --- Text format ------------------------------------------------------------------------
 
-TEST(UIFormat, AlignRectAroundTheAnchorAndTheCheckedProcessWideDefaultFont) {
+TEST(UIFormat, AlignRectAroundTheAnchorTheCheckedProcessWideDefaultFontAndArchives) {
   const zcUIRect box(100, 100, 10, 7);
   const std::vector<zcPair<long>> corners = {{100, 100}, {95, 100}, {90, 100}, {100, 97}, {95, 97},
                                              {90, 97},   {100, 93}, {95, 93},  {90, 93}};
@@ -220,16 +218,14 @@ TEST(UIFormat, AlignRectAroundTheAnchorAndTheCheckedProcessWideDefaultFont) {
   EXPECT_THROW(f.fontId(-(1L << 40)), zcUIError::BadParams);
   EXPECT_EQ(f, zcUIFormat(3, zcUIFormat::eTopRight));
   EXPECT_THROW(zcUIFormat(1L << 33, zcUIFormat::eTopLeft), zcUIError::BadParams);
-}
-
-TEST(UIFormatArchive, BytesRoundTripAndRefusals) {
+  // Archives.
   EXPECT_EQ(zc_test::expectOwnRoundTrip(zcUIFormat(7, zcUIFormat::eBottomRight)),
             withHeader({0, 7, 0, 0, 0, 8, 0, 0, 0}));
-  zcUIFormat back(1, zcUIFormat::eTopLeft);
+  zcUIFormat kept(1, zcUIFormat::eTopLeft);
   zcArchive wrongVersion(withHeader({2, 7, 0, 0, 0, 8, 0, 0, 0}));
-  zc_test::expectUnknownVersion([&] { wrongVersion || back; }, "dispc/uistring", zc_test::kNoLine);
-  EXPECT_EQ(back, zcUIFormat(1, zcUIFormat::eTopLeft));
-  zc_test::expectRefused<zcArchive::BadFormat>(withHeader({0, 5, 0, 0, 0, 9, 0, 0, 0}), back);
+  zc_test::expectUnknownVersion([&] { wrongVersion || kept; }, "dispc/uistring", zc_test::kNoLine);
+  EXPECT_EQ(kept, zcUIFormat(1, zcUIFormat::eTopLeft));
+  zc_test::expectRefused<zcArchive::BadFormat>(withHeader({0, 5, 0, 0, 0, 9, 0, 0, 0}), kept);
 }
 
 // --- Scope: pixels and colors ----------------------------------------------------------------
@@ -306,7 +302,7 @@ TEST(ScopeChanges, ChangeClipsToTheScopeCollectsClientChangesUnclippedAndAllChan
 
 // --- Scope: tree ----------------------------------------------------------------------------
 
-TEST(ScopeTree, MoveAndSubsetSetOriginsListsAndRoots) {
+TEST(ScopeTree, MoveAndSubsetSetOriginsListsAndRootsAndDeletingTheRootClearsTheLinksToIt) {
   zcLoggingScope root(zcPair<long>(200, 100), zcPair<long>(0, 0), "root");
   zcLoggingScope kid(zcPair<long>(1, 1), zcPair<long>(0, 0), "kid");
   kid.change(rect(0, 0, 1, 1), false);
@@ -338,27 +334,24 @@ TEST(ScopeTree, MoveAndSubsetSetOriginsListsAndRoots) {
   EXPECT_THROW(otherRoot.move(grandkid, rect(0, 0, 1, 1)), zcUIError::BadParams);
   EXPECT_EQ(linksOf(otherRoot), (Links{nullptr, &otherRoot}));
   EXPECT_TRUE(grandkid.kids().empty());
-}
-
-TEST(ScopeTree, DeletingTheRootClearsTheLinksToIt) {
   // Deleting the root clears the parent and root of its kids, the root of all below.
-  auto root = std::make_unique<zcLoggingScope>(zcPair<long>(100, 100), zcPair<long>(), "root");
-  zcLoggingScope kid(zcPair<long>(1, 1), zcPair<long>(), "kid");
-  zcLoggingScope grandkid(zcPair<long>(1, 1), zcPair<long>(), "grandkid");
-  kid.move(*root, rect(0, 0, 50, 50));
-  grandkid.move(kid, rect(0, 0, 10, 10));
-  root.reset();
-  EXPECT_EQ(linksOf(kid), (Links{nullptr, nullptr}));
-  EXPECT_EQ(linksOf(grandkid), (Links{&kid, nullptr}));
+  auto doomed = std::make_unique<zcLoggingScope>(zcPair<long>(100, 100), zcPair<long>(), "doomed");
+  zcLoggingScope orphan(zcPair<long>(1, 1), zcPair<long>(), "orphan");
+  zcLoggingScope grandOrphan(zcPair<long>(1, 1), zcPair<long>(), "grandOrphan");
+  orphan.move(*doomed, rect(0, 0, 50, 50));
+  grandOrphan.move(orphan, rect(0, 0, 10, 10));
+  doomed.reset();
+  EXPECT_EQ(linksOf(orphan), (Links{nullptr, nullptr}));
+  EXPECT_EQ(linksOf(grandOrphan), (Links{&orphan, nullptr}));
   // Without a root nothing reaches the deleted scope.
-  grandkid.change(rect(0, 0, 2, 2), false);
-  EXPECT_FALSE(grandkid.anyChanged());
-  grandkid.clearAnyChanged();
+  grandOrphan.change(rect(0, 0, 2, 2), false);
+  EXPECT_FALSE(grandOrphan.anyChanged());
+  grandOrphan.clearAnyChanged();
 }
 
 // --- Scope: run-length images --------------------------------------------------------------------
 
-TEST(ScopeRunLengthSample, IntegerReductionCarriesRemaindersAcrossRuns) {
+TEST(ScopeRunLength, SamplingCarriesRemaindersAcrossRunsAndExpansionMagnifiesOnlyWhatReachesTheScope) {
   const zcRLEBuffer image(10, {{1, 3, 2, 4, 3, 3, 0, 0},
                                {9, 10, 0, 0},
                                {5, 1, 6, 1, 7, 8, 0, 0},
@@ -391,40 +384,39 @@ TEST(ScopeRunLengthSample, IntegerReductionCarriesRemaindersAcrossRuns) {
   scope.sample(zcRLEBuffer(4, {{1, 2, 2, 2, 0, 0}}), at, {0, 10, 20}, zcPair<double>(0.4, 0.4), true, 2, false);
   EXPECT_EQ(scope.calls(), std::vector<std::string>{
                                "drawReducedPel8 (4,5) scale=(0.4,0.4) size=4x1 pass=1/20 flag=0 pels=10,10,20,20"});
-}
 
-TEST(ScopeRunLengthExpand, MagnifiesOnlyWhatReachesTheScope) {
-  const zcRLEBuffer image(3, {{1, 2, 2, 1, 0, 0}, {3, 3, 0, 0}});
-  zcLoggingScope scope(zcPair<long>(4, 3));
-  scope.expand(image, zcPoint(0, 0), {7}, zcPair<double>(2, 2), false, 0, false, 0);
+  // Expansion magnifies only what reaches the scope.
+  const zcRLEBuffer twoRows(3, {{1, 2, 2, 1, 0, 0}, {3, 3, 0, 0}});
+  zcLoggingScope narrow(zcPair<long>(4, 3));
+  narrow.expand(twoRows, zcPoint(0, 0), {7}, zcPair<double>(2, 2), false, 0, false, 0);
   // Whole blocks: the pels that reach the far edges are magnified entirely.
-  EXPECT_EQ(scope.last(), "drawRLE (0,0) size=4x4 map=[7] pass=0/0 flag=0 runs=1,4,0,0;1,4,0,0;3,4,0,0;3,4,0,0");
+  EXPECT_EQ(narrow.last(), "drawRLE (0,0) size=4x4 map=[7] pass=0/0 flag=0 runs=1,4,0,0;1,4,0,0;3,4,0,0;3,4,0,0");
 
   // Cut off on the left and at the top: the first column (three magnified pels) lies
   // outside, the first block that shows starts one pel before the scope.
-  scope.expand(image, zcPoint(-3, -1), {}, zcPair<long>(2, 2), true, 1, true, 0);
-  EXPECT_EQ(scope.last(), "drawRLE (-1,-1) size=4x4 map=[] pass=1/1 flag=1 runs=1,2,2,2,0,0;1,2,2,2,0,0;3,4,0,0;3,4,0,0");
+  narrow.expand(twoRows, zcPoint(-3, -1), {}, zcPair<long>(2, 2), true, 1, true, 0);
+  EXPECT_EQ(narrow.last(),
+            "drawRLE (-1,-1) size=4x4 map=[] pass=1/1 flag=1 runs=1,2,2,2,0,0;1,2,2,2,0,0;3,4,0,0;3,4,0,0");
   // A factor above 4096 cuts its blocks at the scope's edges instead.
-  scope.expand(image, zcPoint(-3, -1), {}, zcPair<long>(5000, 5000), false, 0, false, 0);
-  EXPECT_EQ(scope.last(), "drawRLE (0,0) size=4x3 map=[] pass=0/0 flag=0 runs=1,4,0,0;1,4,0,0;1,4,0,0");
+  narrow.expand(twoRows, zcPoint(-3, -1), {}, zcPair<long>(5000, 5000), false, 0, false, 0);
+  EXPECT_EQ(narrow.last(), "drawRLE (0,0) size=4x3 map=[] pass=0/0 flag=0 runs=1,4,0,0;1,4,0,0;1,4,0,0");
 
   // Long runs are split at 255.
   const zcRLEBuffer wide(200, {{9, 200, 0, 0}});
-  scope.setSize(zcPair<long>(1000, 10));
-  scope.expand(wide, zcPoint(0, 0), {}, zcPair<double>(2, 2), false, 0, false, 0);
-  EXPECT_EQ(scope.last(), "drawRLE (0,0) size=400x2 map=[] pass=0/0 flag=0 runs=9,255,9,145,0,0;9,255,9,145,0,0");
+  narrow.setSize(zcPair<long>(1000, 10));
+  narrow.expand(wide, zcPoint(0, 0), {}, zcPair<double>(2, 2), false, 0, false, 0);
+  EXPECT_EQ(narrow.last(), "drawRLE (0,0) size=400x2 map=[] pass=0/0 flag=0 runs=9,255,9,145,0,0;9,255,9,145,0,0");
 
   // A fractional scale decodes and maps the image for the magnifying slot.
-  scope.clear();
-  scope.expand(image, zcPoint(1, 2), {5, 6, 7, 8}, zcPair<double>(1.5, 1.5), false, 0, false, 3);
-  EXPECT_EQ(scope.last(),
-            "drawMagnifiedPel8 (1,2) scale=(1.5,1.5) size=3x2 pass=0/5 flag=0 mode=3 pels=6,6,7;8,8,8");
+  narrow.clear();
+  narrow.expand(twoRows, zcPoint(1, 2), {5, 6, 7, 8}, zcPair<double>(1.5, 1.5), false, 0, false, 3);
+  EXPECT_EQ(narrow.last(), "drawMagnifiedPel8 (1,2) scale=(1.5,1.5) size=3x2 pass=0/5 flag=0 mode=3 pels=6,6,7;8,8,8");
 
   // Entirely outside the scope: nothing.
-  scope.clear();
-  scope.expand(image, zcPoint(1000, 0), {}, zcPair<double>(2, 2), false, 0, false, 0);
-  scope.expand(image, zcPoint(-6, 0), {}, zcPair<double>(2, 2), false, 0, false, 0);
-  EXPECT_TRUE(scope.calls().empty());
+  narrow.clear();
+  narrow.expand(twoRows, zcPoint(1000, 0), {}, zcPair<double>(2, 2), false, 0, false, 0);
+  narrow.expand(twoRows, zcPoint(-6, 0), {}, zcPair<double>(2, 2), false, 0, false, 0);
+  EXPECT_TRUE(narrow.calls().empty());
 }
 
 // --- Scope: pel images ---------------------------------------------------------------------------
