@@ -210,9 +210,7 @@ TEST(ColorArchive, ByteFormsRoundTripAndMalformedInputRaisesArchiveErrors) {
   const Bytes& good = rows[0].second;
   zcColor c;
   for (std::size_t at : {std::size_t(8), std::size_t(11)}) {
-    Bytes bytes = good;
-    bytes[at] = 1;
-    zcArchive bad(bytes);
+    zcArchive bad(zc_test::withByte(good, at, 1));
     zc_test::expectUnknownVersion([&] { bad >> c; }, "dispc/color");
   }
   zcArchive minusOne(withHeader({0xFF, 1, 2, 3}));
@@ -321,9 +319,7 @@ TEST(GraphicPropsArchive, ByteFormRoundTripsUncheckedValuesAndMalformedInput) {
   // A negative width from an archive is taken as it is; only the setter checks.
   Bytes negative = expected;
   zfStoreI32(negative.data() + kHeader.size() + 1 + 7, -5);
-  zcArchive loose(negative);
-  Props back;
-  loose || back;
+  Props back = zc_test::loaded<Props>(negative);
   EXPECT_EQ(back.penWidth(), -5);
   EXPECT_EQ(back.penEndCap(), -4);
   EXPECT_THROW(back.penWidth(-5), Props::BadParams);
@@ -331,17 +327,12 @@ TEST(GraphicPropsArchive, ByteFormRoundTripsUncheckedValuesAndMalformedInput) {
   // The properties' version byte, then the color's, checked by the color; every cut; a
   // boolean byte other than 0 or 1.
   for (const auto& [at, where] : {std::pair<std::size_t, const char*>{0, "dispc/dispprop"}, {1, "dispc/color"}}) {
-    Bytes bytes = expected;
-    bytes[kHeader.size() + at] = 1;
-    zcArchive bad(bytes);
+    zcArchive bad(zc_test::withByte(expected, kHeader.size() + at, 1));
     zc_test::expectUnknownVersion([&] { bad || back; }, where);
   }
   for (std::size_t size = kHeader.size(); size < expected.size(); ++size) {
     zcArchive cut(Bytes(expected.begin(), expected.begin() + long(size)));
     EXPECT_THROW(cut || back, zcArchive::UnexpectedEnd) << size;
   }
-  Bytes notBool = expected;
-  notBool.back() = 2;
-  zcArchive bad(notBool);
-  EXPECT_THROW(bad || back, zcArchive::BadFormat);
+  zc_test::expectRefused<zcArchive::BadFormat>(zc_test::withByte(expected, expected.size() - 1, 2), back);
 }

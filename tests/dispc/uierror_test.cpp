@@ -118,9 +118,7 @@ TEST(UIErrorClasses, EveryClassIsRegisteredWithItsNumberArchivesItsLevelsAndCopi
     if (&row.levels == &kGraphic) expected.insert(expected.end(), 4, 0);
     EXPECT_EQ(out.bytes(), expected);
     for (std::size_t level = 0; level < levels.size(); ++level) {
-      std::vector<unsigned char> bytes = out.bytes();
-      bytes[kHeader.size() + level] = 1;
-      zcArchive in(bytes);
+      zcArchive in(zc_test::withByte(out.bytes(), kHeader.size() + level, 1));
       std::unique_ptr<zcException> r = create(row.name);
       zc_test::expectUnknownVersion([&] { in || *r; }, levels[level], 0);
     }

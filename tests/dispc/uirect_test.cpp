@@ -179,10 +179,8 @@ TEST(UIRect, EmptyRectanglesBecomeNullSetOperationsContainmentTranslationAndArch
   EXPECT_EQ(zc_test::expectOwnRoundTrip(rect(1, -2, 3, 4)),
             withHeader({0, 1, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 4, 0, 0, 0}));
   // A stored rectangle without area loads as null.
-  zcArchive arealess(withHeader({0, 5, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 10, 0, 0, 0}));
-  zcUIRect loadedNull(9, 9, 9, 9);
-  arealess || loadedNull;
-  EXPECT_EQ(loadedNull, zcUIRect::null);
+  EXPECT_EQ(zc_test::loaded(withHeader({0, 5, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 10, 0, 0, 0}), rect(9, 9, 9, 9)),
+            zcUIRect::null);
 
   zcUIRect kept(7, 8, 9, 10);
   zcArchive wrongVersion(withHeader({1, 1, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 4, 0, 0, 0}));
