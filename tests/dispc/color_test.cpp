@@ -230,8 +230,6 @@ TEST(ColorArchive, ByteFormsRoundTripAndMalformedInputRaisesArchiveErrors) {
   EXPECT_EQ(loading.remaining(), 7u);
 }
 
-// --- Graphic properties ----------------------------------------------------------------------------
-
 TEST(GraphicProps, DefaultsSettersAndTheHookBeforeEveryChange) {
   // Equality compares every field (see the setters below), so the default is the
   // four-argument form whose other fields follow.

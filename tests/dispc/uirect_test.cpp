@@ -81,8 +81,6 @@ public:
 
 }  // namespace
 
-// --- Flag stacks ------------------------------------------------------------------------
-
 TEST(FlagStack, PushPopIndexAndAssignmentKeepTheBottomAndRefuseOverflow) {
   EXPECT_FALSE(zcFlagStack());
   EXPECT_EQ(zcFlagStack().depth(), 1);
@@ -110,8 +108,6 @@ TEST(FlagStack, PushPopIndexAndAssignmentKeepTheBottomAndRefuseOverflow) {
   for (int i = 30; i >= 0; --i) EXPECT_EQ(s.pop(), i % 3 == 0) << i;
   EXPECT_TRUE(s);
 }
-
-// --- Rectangles ---------------------------------------------------------------------------
 
 TEST(UIRect, EmptyRectanglesBecomeNullSetOperationsContainmentTranslationAndArchives) {
   const zcUIRect empty[] = {rect(5, 5, 0, 10), rect(5, 5, 10, 0), rect(5, 5, -3, 10), zcUIRect(),
@@ -189,8 +185,6 @@ TEST(UIRect, EmptyRectanglesBecomeNullSetOperationsContainmentTranslationAndArch
   zc_test::expectRefused<zcArchive::UnexpectedEnd>(withHeader({0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0}), kept);
 }
 
-// --- Text format ------------------------------------------------------------------------
-
 TEST(UIFormat, AlignRectAroundTheAnchorTheCheckedProcessWideDefaultFontAndArchives) {
   const zcUIRect box(100, 100, 10, 7);
   const std::vector<zcPair<long>> corners = {{100, 100}, {95, 100}, {90, 100}, {100, 97}, {95, 97},
@@ -226,8 +220,6 @@ TEST(UIFormat, AlignRectAroundTheAnchorTheCheckedProcessWideDefaultFontAndArchiv
   zc_test::expectRefused<zcArchive::BadFormat>(withHeader({0, 5, 0, 0, 0, 9, 0, 0, 0}), kept);
 }
 
-// --- Scope: pixels and colors ----------------------------------------------------------------
-
 TEST(ScopePixels, ToleranceFloorAndCeiling) {
   for (const auto& [v, floor] : {std::pair{2.99999999999999, 3L}, {-0.5, -1L}, {2.9999, 2L}, {-3.00000000000001, -3L},
                                  {-2.5, -3L}, {0.0, 0L}})
@@ -255,8 +247,6 @@ TEST(ScopeColors, NearestColorTakesTheFirstOfEqualsAndStopsAtAnExactMatch) {
   for (std::size_t i = 0; i < std::size(rows); ++i)
     EXPECT_EQ(zcUIScope::nearestColor(rows[i].color, rows[i].palette).index(), rows[i].index) << "row " << i;
 }
-
-// --- Scope: change tracking ---------------------------------------------------------------------
 
 TEST(ScopeChanges, ChangeClipsToTheScopeCollectsClientChangesUnclippedAndAllChangeDependsOnInhibition) {
   zcLoggingScope scope(zcPair<long>(100, 50), zcPair<long>(5, 7));
@@ -297,8 +287,6 @@ TEST(ScopeChanges, ChangeClipsToTheScopeCollectsClientChangesUnclippedAndAllChan
   small.change(rect(0, 10, 30, 10), false);
   EXPECT_TRUE(small.allChanged());
 }
-
-// --- Scope: tree ----------------------------------------------------------------------------
 
 TEST(ScopeTree, MoveAndSubsetSetOriginsListsAndRootsAndDeletingTheRootClearsTheLinksToIt) {
   zcLoggingScope root(zcPair<long>(200, 100), zcPair<long>(0, 0), "root");
@@ -346,8 +334,6 @@ TEST(ScopeTree, MoveAndSubsetSetOriginsListsAndRootsAndDeletingTheRootClearsTheL
   EXPECT_FALSE(grandOrphan.anyChanged());
   grandOrphan.clearAnyChanged();
 }
-
-// --- Scope: run-length images --------------------------------------------------------------------
 
 TEST(ScopeRunLength, SamplingCarriesRemaindersAcrossRunsAndExpansionMagnifiesOnlyWhatReachesTheScope) {
   const zcRLEBuffer image(10, {{1, 3, 2, 4, 3, 3, 0, 0},
@@ -416,8 +402,6 @@ TEST(ScopeRunLength, SamplingCarriesRemaindersAcrossRunsAndExpansionMagnifiesOnl
   narrow.expand(twoRows, zcPoint(-6, 0), {}, zcPair<double>(2, 2), false, 0, false, 0);
   EXPECT_TRUE(narrow.calls().empty());
 }
-
-// --- Scope: pel images ---------------------------------------------------------------------------
 
 TEST(ScopePelForms, IntegerFactorsBecomeScalesOfThePaintingSlots) {
   zcLoggingScope scope;
