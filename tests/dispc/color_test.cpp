@@ -92,7 +92,7 @@ TEST(ColorRGB, PackingsPlaceEveryChannelEqualityIsPerChannelAndOrderIsByIntegerM
   d.rgb(1, 2, 3);
   d.g(200);
   EXPECT_EQ(d.rgb(), 0x01C803u);
-  // == is per channel (see ColorEquality); a < b and b > a by the integer means: (3, 0, 0)
+  // == is per channel (see ColorKinds); a < b and b > a by the integer means: (3, 0, 0)
   // and (0, 0, 5) both have the mean 1, and 765 / 3 = 255 against 764 / 3 = 254 (the sum
   // must not overflow a byte).
   EXPECT_TRUE(zcRGB(1, 2, 3) != zcRGB(3, 2, 1));
