@@ -79,10 +79,9 @@ zcEllipseArc2 leftArc2() {
 
 // A properties block (cyan, width 4, filled) and the header of opcode 4 on the overlay:
 // 30 bytes.
-zcGraphicProps cyanProps() { return zcGraphicProps(zcColor::cyan, 4, zcGraphicProps::ePenStyleDefault, true); }
 zcUISketch headed(const zcColor& color = zcColor::red) {
   zcUISketch s;
-  s.opcode(40, cyanProps());
+  s.opcode(40, zcGraphicProps(zcColor::cyan, 4, zcGraphicProps::ePenStyleDefault, true));
   s.opcode(4, 1, color);
   return s;
 }
