@@ -217,7 +217,7 @@ TEST(PngRead, ConvertsOtherFormatsTo8BitsAndBadFilesRaiseTheirErrors) {
   EXPECT_EQ(zfReadPngBytes(control.data(), control.size()).rgb.get(3, 0).value(), 0x070707u);
 }
 
-TEST(AtomicWrite, FailedWritesKeepTheEarlierFileAndLeaveNoTemporaryPipesAreWrittenInPlace) {
+TEST(AtomicWrite, FailedWritesKeepTheEarlierFileAndLeaveNoTemporaryAndPipesAreWrittenInPlace) {
   const TempDir dir;
   const fs::path target = dir.path / "picture.png";
   std::ofstream(target) << "earlier";
