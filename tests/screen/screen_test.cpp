@@ -221,20 +221,20 @@ TEST(ScreenPixels, DrawingsPaintExactlyTheirPels) {
 }
 
 TEST(ScreenShapes, DashedAndDottedLinesLeaveGaps) {
+  // A row of 40 pels each on its own line, 3 rows apart; style 5 strokes nothing.
+  const std::pair<long, std::string> styles[] = {{0, std::string(40, '#')},
+                                                 {1, "######...######...######...######...####"},
+                                                 {2, "#..#..#..#..#..#..#..#..#..#..#..#..#..#"},
+                                                 {5, std::string(40, '.')}};
   Scene s(64, 16);
-  auto row = [&](long y) {
-    std::string out;
-    for (long x = 0; x < 40; ++x) out += s.at(x, y) == kGray ? '.' : '#';
-    return out;
-  };
-  s.tablet.draw(zcLineSeg(zcPoint(0, 2), zcPoint(39, 2)), pen(zcColor::red, 1, 0), kImage);
-  s.tablet.draw(zcLineSeg(zcPoint(0, 5), zcPoint(39, 5)), pen(zcColor::red, 1, 1), kImage);
-  s.tablet.draw(zcLineSeg(zcPoint(0, 8), zcPoint(39, 8)), pen(zcColor::red, 1, 2), kImage);
-  s.tablet.draw(zcLineSeg(zcPoint(0, 11), zcPoint(39, 11)), pen(zcColor::red, 1, 5), kImage);
-  EXPECT_EQ(row(2), std::string(40, '#'));
-  EXPECT_EQ(row(5), "######...######...######...######...####");
-  EXPECT_EQ(row(8), "#..#..#..#..#..#..#..#..#..#..#..#..#..#");
-  EXPECT_EQ(row(11), std::string(40, '.'));  // style 5 strokes nothing
+  for (long i = 0; i < 4; ++i)
+    s.tablet.draw(zcLineSeg(zcPoint(0, 2 + 3 * i), zcPoint(39, 2 + 3 * i)), pen(zcColor::red, 1, styles[i].first),
+                  kImage);
+  for (long i = 0; i < 4; ++i) {
+    std::string row;
+    for (long x = 0; x < 40; ++x) row += s.at(x, 2 + 3 * i) == kGray ? '.' : '#';
+    EXPECT_EQ(row, styles[i].second) << "style " << styles[i].first;
+  }
 }
 
 // --- Scopes ---------------------------------------------------------------------------------
@@ -332,8 +332,6 @@ TEST(ScreenAreas, FloodFillStopsAtTheBoundaryColor) {
 
 // --- Replay ---------------------------------------------------------------------------------
 
-namespace {
-
 // Far geometry (a point, text, a cross and an image beyond the range of a pixel
 // coordinate, at every sign) records, replays and paints what falls inside: nothing
 // of itself, and the rest of the sketch.
@@ -356,5 +354,3 @@ TEST(ScreenReplay, FarOperationsPaintNothingAndTheRestRenders) {
   EXPECT_GT(direct.count(kGreen), 0);
   EXPECT_EQ(replayed.pels(), direct.pels());
 }
-
-}  // namespace

@@ -44,6 +44,15 @@ void expectMapsAsItsKind(const T& shape) {
   EXPECT_FALSE(*image == shape) << typeid(T).name();
 }
 
+// `bytes` read into `into` in place, to the last byte.
+template <class T>
+T loaded(const Bytes& bytes, T into = T()) {
+  zcArchive in(bytes);
+  in || into;
+  EXPECT_EQ(in.remaining(), 0u);
+  return into;
+}
+
 // A shape written as a polymorphic pointer, and read back.
 inline Bytes archivedShape(const zcShape& shape) {
   zcArchive out;
@@ -51,25 +60,17 @@ inline Bytes archivedShape(const zcShape& shape) {
   out.serializePointer(p);
   return out.bytes();
 }
-inline zcShapePtr loadedShape(const Bytes& bytes) {
-  zcArchive in(bytes);
-  zcShapePtr s;
-  in || s;
-  return s;
-}
+inline zcShapePtr loadedShape(const Bytes& bytes) { return loaded<zcShapePtr>(bytes); }
 
 // The pointer form reads back as an equal object of the same class, to the last byte;
 // every `cutStep`-th shorter prefix (0: none) fails with an archive error.
 inline void expectShapeRoundTrip(const zcShape& shape, std::size_t cutStep = 0) {
   SCOPED_TRACE(typeid(shape).name());
   const Bytes bytes = archivedShape(shape);
-  zcArchive in(bytes);
-  zcShapePtr back;
-  in || back;
+  const zcShapePtr back = loadedShape(bytes);
   ASSERT_TRUE(back);
   EXPECT_EQ(typeid(*back), typeid(shape));
   EXPECT_TRUE(*back == shape);
-  EXPECT_EQ(in.remaining(), 0u);
   for (std::size_t n = 8; cutStep > 0 && n < bytes.size(); n += cutStep)
     EXPECT_THROW(loadedShape(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n))), zcArchive::Errors)
         << "cut at " << n;
@@ -102,18 +103,6 @@ Bytes ownBytes(T value) {
   return out.bytes();
 }
 
-// The own form reads back as an equal object, to the last byte; returns the bytes.
-template <class T>
-Bytes expectOwnRoundTrip(const T& value) {
-  const Bytes bytes = ownBytes(value);
-  zcArchive in(bytes);
-  T back;
-  in || back;
-  EXPECT_TRUE(back == value);
-  EXPECT_EQ(in.remaining(), 0u);
-  return bytes;
-}
-
 // A value written with operator<< (the storing form), with its archive header.
 template <class T>
 Bytes stored(const T& value) {
@@ -122,13 +111,12 @@ Bytes stored(const T& value) {
   return out.bytes();
 }
 
-// `bytes` read into `into` in place, to the last byte.
+// The own form reads back as an equal object, to the last byte; returns the bytes.
 template <class T>
-T loaded(const Bytes& bytes, T into = T()) {
-  zcArchive in(bytes);
-  in || into;
-  EXPECT_EQ(in.remaining(), 0u);
-  return into;
+Bytes expectOwnRoundTrip(const T& value) {
+  const Bytes bytes = ownBytes(value);
+  EXPECT_TRUE(loaded<T>(bytes) == value);
+  return bytes;
 }
 
 // Loading `bytes` into `target` raises Ex and leaves the target as it was.

@@ -60,16 +60,15 @@ TEST(ContourGrowth, AddChildChecksWhatTheListWouldAndKeepsTheTreeOnRefusal) {
 
 TEST(GenRectDecomposition, PiecesRunTheBoundaryFromTheSamplingStartAndAnswerPerimeterQueries) {
   // Rows: sharp, rounded, one side fully rounded, an ellipse; each under a skew.
-  const std::vector<zcVector<2>> fractions = {{0, 0}, {0.25, 0.5}, {1, 0.3}, {1, 1}};
-  const std::vector<long> pieceCounts = {4, 8, 6, 4};
-  for (std::size_t i = 0; i < fractions.size(); ++i) {
-    SCOPED_TRACE(i);
-    const zcGenRect g = zcGenRect(zcPoint(3, -2), zcMatrix<2>(0.5, 0.2, -0.1, 0.25), fractions[i]).map(skewXform());
+  const std::pair<zcVector<2>, long> rows[] = {{{0, 0}, 4}, {{0.25, 0.5}, 8}, {{1, 0.3}, 6}, {{1, 1}, 4}};
+  for (const auto& [fractions, pieces] : rows) {
+    SCOPED_TRACE(testing::Message() << fractions.x() << ", " << fractions.y());
+    const zcGenRect g = zcGenRect(zcPoint(3, -2), zcMatrix<2>(0.5, 0.2, -0.1, 0.25), fractions).map(skewXform());
     const zcShapePtr d = g.decompose();
     const auto* contour = dynamic_cast<const zcContourTree*>(d.rep());
     ASSERT_NE(contour, nullptr);
     EXPECT_TRUE(contour->isClosed());
-    EXPECT_EQ(contour->numChildren(), pieceCounts[i]);
+    EXPECT_EQ(contour->numChildren(), pieces);
     for (const zcShapePtr& p : contour->children())
       EXPECT_TRUE(typeid(*p) == typeid(zcLineSeg) || typeid(*p) == typeid(zcEllipseArc2));
     EXPECT_NEAR(contour->perimeter(), g.perimeter(), 1e-9 * g.perimeter());

@@ -184,7 +184,7 @@ TEST(GenAnnulus, RegionBetweenTheRectanglesImageAndArchive) {
 // Sides 3 along x and 2 along y from (1, 1), sheared: the y corner is at (2, 3).
 zcAffineRectangle parallelogram() { return zcAffineRectangle(zcPoint(1, 1), zcPoint(4, 1), zcPoint(2, 3)); }
 
-TEST(AffineRectangleGeometry, HandComputedCasesAndSamples) {
+TEST(AffineRectangle, HandComputedCasesSamplesImageAndRefusedArchives) {
   const zcAffineRectangle r = parallelogram();
   EXPECT_EQ(r.cornerOpposite(), zcPoint(5, 3));
   expectBox(r.boundingBox(), 1, 1, 5, 3);
@@ -219,12 +219,9 @@ TEST(AffineRectangleGeometry, HandComputedCasesAndSamples) {
   const std::vector<zcPoint> s = sampled(box, {.spacing = 0.7}).points;
   EXPECT_EQ(s.size(), 1u + 5u + 3u + 5u + 3u);  // the start, then ⌈3/0.7⌉ or ⌈2/0.7⌉ steps per side
   for (std::size_t i = 0; i + 1 < s.size(); ++i) EXPECT_LE(s[i].distance(s[i + 1]), 0.7);
-}
 
-TEST(AffineRectangleImage, CornersAfterTheUnitMapAndArchivesRefuseBadOnes) {
-  const zcAffineRectangle r = parallelogram();
+  // The image: the unit map, then the corner, the x and y corners, the opposite corner and the center.
   const auto image = imageOf<zkAffineRectangleImageSize>(r);
-  // The unit map, then the corner, the x and y corners, the opposite corner and the center.
   std::array<unsigned char, zkXformImageSize> xform;
   std::memcpy(xform.data(), image.data(), xform.size());
   EXPECT_TRUE(zcXform<2>::readImage(xform) == r.unitXform());

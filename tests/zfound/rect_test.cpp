@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <typeinfo>
 #include <vector>
 
@@ -24,7 +25,7 @@ std::vector<unsigned char> rectForm(bool empty, zcPoint corner, zcVector<2> size
 
 }  // namespace
 
-TEST(RectBasics, ConstructionAccessorsAndRefusals) {
+TEST(RectBasics, ConstructionAccessorsRegionQueriesAndRefusals) {
   const zcRect r(zcPoint(1, 2), zcVector<2>(4, 3));
   EXPECT_FALSE(r.isEmpty());
   // Corners from the upper left (y downward), then the center.
@@ -33,10 +34,9 @@ TEST(RectBasics, ConstructionAccessorsAndRefusals) {
   EXPECT_DOUBLE_EQ(r.area(), 12.0);
   EXPECT_EQ(zcRect::fromCorners(zcPoint(5, 2), zcPoint(1, 5)), r);
 
-  EXPECT_THROW(zcRect(0, 0, -1, 2), zcShapesError::BadParams);
-  EXPECT_THROW(zcRect(0, 0, 1, -0.5), zcShapesError::BadParams);
-  EXPECT_THROW(zcRect(std::nan(""), 0, 1, 1), zcShapesError::BadParams);
-  EXPECT_THROW(zcRect(0, 0, INFINITY, 1), zcShapesError::BadParams);
+  for (const auto& [x, y, w, h] :
+       {std::array{0.0, 0.0, -1.0, 2.0}, {0.0, 0.0, 1.0, -0.5}, {NAN, 0.0, 1.0, 1.0}, {0.0, 0.0, INFINITY, 1.0}})
+    EXPECT_THROW(zcRect(x, y, w, h), zcShapesError::BadParams) << x << " " << y << " " << w << " " << h;
 
   // A refused setter leaves the rectangle as it was.
   zcRect s = r;
@@ -57,6 +57,27 @@ TEST(RectBasics, ConstructionAccessorsAndRefusals) {
   EXPECT_FALSE(r.degen());
   EXPECT_THROW(empty.nearestPoint(zcPoint(1, 1)), zcShapesError::EmptyShape);
   EXPECT_THROW(sampled(empty, {.tolerance = 0.1}), zcShapesError::EmptyShape);
+
+  // As a region: inside, nearest points, perimeter and the sampled boundary.
+  EXPECT_TRUE(r.isRegion());
+  EXPECT_TRUE(r.isRightHanded());
+  EXPECT_TRUE(r.within(zcPoint(5, 5)));  // the corner belongs to it
+  EXPECT_TRUE(r.within(zcPoint(3, 3)));
+  EXPECT_FALSE(r.within(zcPoint(5.0000001, 3)));
+  EXPECT_EQ(r.nearestPoint(zcPoint(3, 3)), zcPoint(3, 3));
+  EXPECT_EQ(r.nearestPoint(zcPoint(8, 9)), zcPoint(5, 5));
+  EXPECT_EQ(r.nearestPoint(zcPoint(0, 3)), zcPoint(1, 3));
+  EXPECT_DOUBLE_EQ(r.distToPoint(zcPoint(8, 9)), 5.0);
+  EXPECT_DOUBLE_EQ(r.distToPoint(zcPoint(2, 3)), 0.0);
+  EXPECT_DOUBLE_EQ(r.perimeter(), 14.0);
+  EXPECT_EQ(r.boundingBox(), r);
+  EXPECT_TRUE(zcRect().boundingBox().isEmpty());
+
+  // Boundary: corner, (x + w, y), lr, ll, corner; spacing 2 splits the 4-long
+  // sides in two and the 3-long ones in two as well.
+  const std::vector<zcPoint> expected{zcPoint(1, 2), zcPoint(3, 2), zcPoint(5, 2),   zcPoint(5, 3.5), zcPoint(5, 5),
+                                      zcPoint(3, 5), zcPoint(1, 5), zcPoint(1, 3.5), zcPoint(1, 2)};
+  EXPECT_EQ(sampled(r, {.spacing = 2.0}).points, expected);
 }
 
 TEST(RectEnclose, EmptyIsTheIdentityPointsCountAndIntersections) {
@@ -95,29 +116,6 @@ TEST(RectEnclose, EmptyIsTheIdentityPointsCountAndIntersections) {
   EXPECT_FALSE(a.contains(b));
   EXPECT_TRUE(a.contains(zcRect()));
   EXPECT_FALSE(zcRect().contains(a));
-}
-
-TEST(RectRegion, InsideNearestPerimeterAndBoundary) {
-  const zcRect r(zcPoint(1, 2), zcVector<2>(4, 3));
-  EXPECT_TRUE(r.isRegion());
-  EXPECT_TRUE(r.isRightHanded());
-  EXPECT_TRUE(r.within(zcPoint(5, 5)));  // the corner belongs to it
-  EXPECT_TRUE(r.within(zcPoint(3, 3)));
-  EXPECT_FALSE(r.within(zcPoint(5.0000001, 3)));
-  EXPECT_EQ(r.nearestPoint(zcPoint(3, 3)), zcPoint(3, 3));
-  EXPECT_EQ(r.nearestPoint(zcPoint(8, 9)), zcPoint(5, 5));
-  EXPECT_EQ(r.nearestPoint(zcPoint(0, 3)), zcPoint(1, 3));
-  EXPECT_DOUBLE_EQ(r.distToPoint(zcPoint(8, 9)), 5.0);
-  EXPECT_DOUBLE_EQ(r.distToPoint(zcPoint(2, 3)), 0.0);
-  EXPECT_DOUBLE_EQ(r.perimeter(), 14.0);
-  EXPECT_EQ(r.boundingBox(), r);
-  EXPECT_TRUE(zcRect().boundingBox().isEmpty());
-
-  // Boundary: corner, (x + w, y), lr, ll, corner; spacing 2 splits the 4-long
-  // sides in two and the 3-long ones in two as well.
-  const std::vector<zcPoint> expected{zcPoint(1, 2), zcPoint(3, 2), zcPoint(5, 2), zcPoint(5, 3.5), zcPoint(5, 5),
-                                      zcPoint(3, 5), zcPoint(1, 5), zcPoint(1, 3.5), zcPoint(1, 2)};
-  EXPECT_EQ(sampled(r, {.spacing = 2.0}).points, expected);
 }
 
 TEST(RectMapping, AxisScalingKeepsARectOtherMapsGiveAGenRect) {

@@ -19,16 +19,14 @@ Bytes rowOf(const zcRLEBuffer& rle, long i) {
   return Bytes(r.begin(), r.end());
 }
 
+// The same size, offset and pels.
 bool samePels(const zcPelBuffer_const<unsigned char>& a, const zcPelBuffer_const<unsigned char>& b) {
-  if (a.width() != b.width() || a.height() != b.height() || a.offset() != b.offset()) return false;
-  for (long y = 0; y < a.height(); ++y) {
-    for (long x = 0; x < a.width(); ++x) {
-      if (a.get(a.offset().x() + x, a.offset().y() + y) != b.get(b.offset().x() + x, b.offset().y() + y)) {
-        return false;
-      }
-    }
+  bool same = a.width() == b.width() && a.height() == b.height() && a.offset() == b.offset();
+  for (long i = 0; same && i < a.width() * a.height(); ++i) {
+    const long x = a.offset().x() + i % a.width(), y = a.offset().y() + i / a.width();
+    same = a.get(x, y) == b.get(x, y);
   }
-  return true;
+  return same;
 }
 
 }  // namespace

@@ -107,11 +107,10 @@ TEST(ShapeTree, NestedTreesRoundTripAndMalformedOnesAreRefused) {
   EXPECT_EQ(t.child(0).rep(), dynamic_cast<const zcShapeTree&>(*t.child(1)).child(0).rep());
 
   // In place: header (8), two version bytes, the count (4), then the first child.
-  zcArchive out;
-  out || tree;
-  Bytes hugeCount = out.bytes();
+  const Bytes form = ownBytes<zcShapeTree&>(tree);
+  Bytes hugeCount = form;
   zfStoreU32(hugeCount.data() + 10, 0x40000000);
-  for (const Bytes& bad : {withByte(out.bytes(), 14, 0), hugeCount}) {  // a null child, a huge count
+  for (const Bytes& bad : {withByte(form, 14, 0), hugeCount}) {  // a null child, a huge count
     zcShapeTree target({quarter(0)});
     zcArchive in(bad);
     EXPECT_THROW(in || target, zcArchive::Errors);
