@@ -227,6 +227,19 @@ TEST(ArcSegRange, EndsCountOnlyWhenInclusiveAndClosestPoints) {
   EXPECT_EQ(m.closestPoint(zcPoint(0, 20)), zcPoint(12, 5));
   EXPECT_TRUE(a.validPoint(zcPoint(1, 5), false));
   EXPECT_FALSE(a.validPoint(zcPoint(4 + 1e-13, 2)));
+  // Under a map the point is taken back to the local frame and mapped again before its
+  // distance is measured: these two points of a mapped arc are decided by that rounding.
+  const struct {
+    double turn, tx, ty, t;
+    bool valid;
+  } mapped[] = {{-150, 0.6, -1.8, 1.0, true}, {-170, -2, -0.75, 0.0, false}};
+  for (const auto& row : mapped) {
+    const zc2SegmentArc r =
+        zcXform<2>(zcMatrix<2>(3, 0, 0, 3) * zcMatrix<2>::rotation(zcRadian(zcDegree(row.turn))),
+                   zcVector<2>(row.tx, row.ty)) *
+        zc2SegmentArc(zcPoint(0.7, -1.3), 1.6, zcDegree(20), zcDegree(250));
+    EXPECT_EQ(r.validPoint(r.segPoint(row.t)), row.valid) << row.turn;
+  }
 }
 
 // Crossings, tangencies, shared ends and near misses.

@@ -394,7 +394,9 @@ bool zc2SegmentArc::validAngle(zcDegree a, bool inclusive) const {
   return validAngle_(invMapAngle(xform_, a), inclusive);
 }
 
-bool zc2SegmentArc::validPoint(const zcVector<2>& p, bool) const { return distToPoint(p) <= radius_ * kZeroTol; }
+bool zc2SegmentArc::validPoint(const zcVector<2>& p, bool inclusive) const {
+  return validPoint_(xform_.invMapPoint(p), inclusive);
+}
 
 bool zc2SegmentArc::inRange(const zcVector<2>& p, bool inclusive) const {
   const zcVector<2> q = xform_.invMapPoint(p);

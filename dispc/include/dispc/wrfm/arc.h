@@ -101,7 +101,8 @@ public:
   // A world angle within the arc's range; an angle at an end (within |span| × 1e-13)
   // counts only when inclusive. Every angle of a full circle is valid.
   bool validAngle(zcDegree a, bool inclusive = true) const;
-  // Within radius × 1e-15 of the arc; the flag does not change the answer.
+  // p taken back to the local frame, then mapped again, lies within radius × 1e-15 of the
+  // mapped closest point; the flag does not change the answer.
   bool validPoint(const zcVector<2>& p, bool inclusive = true) const;
   // p's direction from the center is valid; false for the center itself.
   bool inRange(const zcVector<2>& p, bool inclusive = true) const;
