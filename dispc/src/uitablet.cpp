@@ -39,10 +39,6 @@ zcUITablet::zcUITablet(zcUIScope* image, zcUIScope* overlay)
 
 zcUITablet::zcUITablet(zcUITablet& parent, const zcUIRect& r)
     : drawOn_(true), recordOn_(false), drawOnOverlay_(true), parent_(&parent) {
-  baseMap_ = parent.baseMap_;
-  scaleMode_ = parent.scaleMode_;
-  scaleExact_ = parent.scaleExact_;
-  setMap();
   scopeRect_ = r;
   scopeOrg_ = zcPair<long>(parent.scopeOrg_.x() + r.left(), parent.scopeOrg_.y() + r.top());
   try {

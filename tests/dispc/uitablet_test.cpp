@@ -258,6 +258,11 @@ TEST(TabletMaps, EverySetterRecomputesTellsTheKidsAndRedraws) {
   EXPECT_EQ(t.layers, eBoth);
   EXPECT_FALSE(t.recordedWhileRedrawing);
   EXPECT_TRUE(t.recordOn());
+  // A kid made now starts from the default maps, not from its parent's.
+  const zcUITablet late(t, zcUIRect(0, 0, 5, 5));
+  EXPECT_EQ(late.scaleMode(), zcUITablet::eNoScale);
+  EXPECT_TRUE(late.scaleExact() == zcPair<double>(1, 1));
+  EXPECT_TRUE(late.scaledMap().mapPoint(zcPoint(2, 3)) == zcPoint(2, 3));
   // A hidden tablet recomputes its map without redrawing.
   t.visible(false);
   t.scaleExact(zcPair<double>(1, 1));
