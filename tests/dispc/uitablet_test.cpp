@@ -97,6 +97,23 @@ TEST(TabletRecording, RecorderWritesBlocksOnChangeHeaderAndPayloadButNeverDraws)
   ASSERT_TRUE(quarter(1.0).degen());
   t.draw(quarter(1.0), pen(zcColor::red, 1), eImage);
   EXPECT_EQ(opcodesOf(t.sketch()).back(), 7);
+
+  // Copies take the bytes as sketch values do: a new copy remembers the default
+  // properties and writes the block again, an assigned one keeps what it remembered.
+  t.scaleExact(zcPair<double>(2, 2));
+  zcUITablet copy(t), assigned;
+  assigned.draw(seg, pen(zcColor::blue, 2), eImage);
+  assigned = t;
+  EXPECT_EQ(copy.scaleMode(), zcUITablet::eMagnify);
+  EXPECT_TRUE(copy.recordOn() && !copy.drawOn());
+  const long size = t.sketch().size();
+  EXPECT_EQ(copy.sketch().size(), size);
+  EXPECT_EQ(bytesOf(assigned.sketch()), bytesOf(t.sketch()));
+  for (zcUITablet* u : {&t, &copy}) u->draw(seg, pen(zcColor::red, 1), eImage);
+  assigned.draw(seg, pen(zcColor::blue, 2), eImage);
+  EXPECT_EQ(t.sketch().size(), size + 40);
+  EXPECT_EQ(copy.sketch().size(), size + 22 + 40);
+  EXPECT_EQ(assigned.sketch().size(), size + 40);
 }
 
 TEST(TabletOkToDraw, EachConditionSuppressesPaintingAndTheTimeStampMovesOncePerTablet) {
