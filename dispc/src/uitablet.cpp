@@ -39,10 +39,6 @@ zcUITablet::zcUITablet(zcUIScope* image, zcUIScope* overlay)
 
 zcUITablet::zcUITablet(zcUITablet& parent, const zcUIRect& r)
     : drawOn_(true), recordOn_(false), drawOnOverlay_(true), parent_(&parent) {
-  baseMap_ = parent.baseMap_;
-  scaleMode_ = parent.scaleMode_;
-  scaleExact_ = parent.scaleExact_;
-  setMap();
   scopeRect_ = r;
   scopeOrg_ = zcPair<long>(parent.scopeOrg_.x() + r.left(), parent.scopeOrg_.y() + r.top());
   try {
@@ -71,11 +67,11 @@ void zcUITablet::copyState_(const zcUITablet& other) {
   // Copies are for recorders: sharing scopes or tree links would leave two owners.
   auto inTree = [](const zcUITablet& t) { return t.ownScope_[0] || t.ownScope_[1] || t.parent_ || !t.kids_.empty(); };
   if (inTree(other) || inTree(*this)) throw zcUIError::NotAvailable();
-  // The sketch first: it is the one copy that can fail (allocation).
+  // The sketch first: it is the one copy that can fail (allocation). It is copied as a
+  // sketch value: a new copy remembers the default properties, an assigned one keeps
+  // those it remembered.
   zcUISketch sketch(other.sketch_);
-  sketch.props(other.sketch_.props());
   sketch_ = sketch;
-  sketch_.props(sketch.props());
   baseMap_ = other.baseMap_;
   scaleMode_ = other.scaleMode_;
   scaledMap_ = other.scaledMap_;

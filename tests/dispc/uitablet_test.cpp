@@ -97,6 +97,23 @@ TEST(TabletRecording, RecorderWritesBlocksOnChangeHeaderAndPayloadButNeverDraws)
   ASSERT_TRUE(quarter(1.0).degen());
   t.draw(quarter(1.0), pen(zcColor::red, 1), eImage);
   EXPECT_EQ(opcodesOf(t.sketch()).back(), 7);
+
+  // Copies take the bytes as sketch values do: a new copy remembers the default
+  // properties and writes the block again, an assigned one keeps what it remembered.
+  t.scaleExact(zcPair<double>(2, 2));
+  zcUITablet copy(t), assigned;
+  assigned.draw(seg, pen(zcColor::blue, 2), eImage);
+  assigned = t;
+  EXPECT_EQ(copy.scaleMode(), zcUITablet::eMagnify);
+  EXPECT_TRUE(copy.recordOn() && !copy.drawOn());
+  const long size = t.sketch().size();
+  EXPECT_EQ(copy.sketch().size(), size);
+  EXPECT_EQ(bytesOf(assigned.sketch()), bytesOf(t.sketch()));
+  for (zcUITablet* u : {&t, &copy}) u->draw(seg, pen(zcColor::red, 1), eImage);
+  assigned.draw(seg, pen(zcColor::blue, 2), eImage);
+  EXPECT_EQ(t.sketch().size(), size + 40);
+  EXPECT_EQ(copy.sketch().size(), size + 22 + 40);
+  EXPECT_EQ(assigned.sketch().size(), size + 40);
 }
 
 TEST(TabletOkToDraw, EachConditionSuppressesPaintingAndTheTimeStampMovesOncePerTablet) {
@@ -258,6 +275,11 @@ TEST(TabletMaps, EverySetterRecomputesTellsTheKidsAndRedraws) {
   EXPECT_EQ(t.layers, eBoth);
   EXPECT_FALSE(t.recordedWhileRedrawing);
   EXPECT_TRUE(t.recordOn());
+  // A kid made now starts from the default maps, not from its parent's.
+  const zcUITablet late(t, zcUIRect(0, 0, 5, 5));
+  EXPECT_EQ(late.scaleMode(), zcUITablet::eNoScale);
+  EXPECT_TRUE(late.scaleExact() == zcPair<double>(1, 1));
+  EXPECT_TRUE(late.scaledMap().mapPoint(zcPoint(2, 3)) == zcPoint(2, 3));
   // A hidden tablet recomputes its map without redrawing.
   t.visible(false);
   t.scaleExact(zcPair<double>(1, 1));

@@ -115,10 +115,6 @@ public:
   virtual void populateSketch(zcUISketch& sketch) const;
   // Replays the operation onto a tablet with the header's properties and layer.
   virtual void draw(zcUITablet& tablet, zc_UISketchOpHeader& header) const = 0;
-  // The payload in words for a listing ("center (1, 2) radius 3"); colors are worded
-  // by `colorText`. Every kind says it: a record class without it cannot be made.
-  using ColorText = std::string (*)(const zcColor&);
-  virtual std::string describe(ColorText colorText) const = 0;
 
   // Bounded forms of the two readers (see the top of this file).
   long parseByteStream(const unsigned char* p, long available);
@@ -133,6 +129,14 @@ protected:
   virtual void serialize_(zcArchive& archive, unsigned char version);
   void dispatchSerialize(zcArchive& archive) override;
 
+public:
+  // The payload in words for a listing ("center (1, 2) radius 3"); colors are worded
+  // by `colorText`. Every kind says it: a record class without it cannot be made.
+  // Declared after the five operations above, so that it takes the slot after theirs.
+  using ColorText = std::string (*)(const zcColor&);
+  virtual std::string describe(ColorText colorText) const = 0;
+
+protected:
   // The kind's payload in the current layout, in every direction of zc_SketchIO.
   virtual void fields_(zc_SketchIO& io) = 0;
   // The version-0 layout (reading only); the current one unless a kind overrides it.
