@@ -548,6 +548,11 @@ TEST(SMDColors, ComparisonAndArchive) {
   EXPECT_TRUE(d.wireframeDefaultColor() == zcColor::redColor() && d.syntheticDefaultColor() == zcColor(1, 2, 3) &&
               d.syntheticBackgroundColor() == zcColor::blackColor());
   EXPECT_TRUE(zcSMDColors() != d);
+  // Colors left out take their defaults.
+  EXPECT_TRUE(zcSMDColors(zcColor::redColor()) == zcSMDColors(zcColor::redColor(), zcColor::ltGreyColor(),
+                                                               zcColor::dkGreyColor()) &&
+              zcSMDColors(zcColor::redColor(), zcColor(1, 2, 3)) ==
+                  zcSMDColors(zcColor::redColor(), zcColor(1, 2, 3), zcColor::dkGreyColor()));
   Bytes v2 = zc_test::expectOwnRoundTrip(d);
   // Version 0 carries nothing and leaves the colors alone.
   zcSMDColors kept(d);
