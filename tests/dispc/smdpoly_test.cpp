@@ -109,7 +109,7 @@ bool rightAngled(const Poly& p) {
   for (long v = 0; v < p.numVertices(); ++v) {
     const long s = p.previousSegmentIndex_(v);
     if (s != -1 && p.isSegmentArc_(s)) return false;
-    if (p.isEndVertex_(v)) continue;
+    if (p.isEndVertex(v)) continue;
     if (std::abs(std::abs(Priv::vertexAngle(p, v).value()) - 90.0) > 1e-9) return false;
   }
   return true;
@@ -132,10 +132,10 @@ TEST(SMDPolyIndexing, SegmentsAreNumberedByTheirArrivingVertex) {
             (Longs{1, 1, 1, 0, 1, -1, -1}));
   EXPECT_THROW(p.previousVertexIndex_(0), Poly::invalidIndex);
   EXPECT_THROW(p.nextVertexIndex_(0), Poly::invalidIndex);
-  EXPECT_TRUE(p.isEndVertex_(0) && p.isEndVertex_(1));
+  EXPECT_TRUE(p.isEndVertex(0) && p.isEndVertex(1));
   EXPECT_DOUBLE_EQ(p.segmentLength_(1), 4.0);
   p << vx(4, 3, 1.0);  // an end vertex is never rounded, whatever its radius
-  EXPECT_FALSE(p.isVertexRounded_(2) || p.isEndVertex_(1));
+  EXPECT_FALSE(p.isVertexRounded_(2) || p.isEndVertex(1));
   EXPECT_EQ(p.lastSegmentIndex_(), 2);
 
   // Closed: the closing segment 0 runs from the last vertex to vertex 0; indices may wrap.
@@ -144,7 +144,7 @@ TEST(SMDPolyIndexing, SegmentsAreNumberedByTheirArrivingVertex) {
                    sq.nextSegmentIndex_(3), sq.firstSegmentIndex_(), sq.lastSegmentIndex_(), sq.vertexIndex_(-1, true),
                    sq.vertexIndex_(9, true)}),
             (Longs{4, 3, 0, 0, 0, 1, 0, 3, 1}));
-  EXPECT_FALSE(sq.isEndVertex_(0));
+  EXPECT_FALSE(sq.isEndVertex(0));
   EXPECT_THROW(sq.vertexIndex_(4, false), Poly::invalidIndex);
   EXPECT_THROW(sq.vertexIndex_(-1, false), Poly::invalidIndex);
   expectNear({sq.lineSegment_(0).p1(), sq.lineSegment_(0).p2()}, pts({0, 10, 0, 0}));
@@ -548,6 +548,11 @@ TEST(SMDColors, ComparisonAndArchive) {
   EXPECT_TRUE(d.wireframeDefaultColor() == zcColor::redColor() && d.syntheticDefaultColor() == zcColor(1, 2, 3) &&
               d.syntheticBackgroundColor() == zcColor::blackColor());
   EXPECT_TRUE(zcSMDColors() != d);
+  // Colors left out take their defaults.
+  EXPECT_TRUE(zcSMDColors(zcColor::redColor()) == zcSMDColors(zcColor::redColor(), zcColor::ltGreyColor(),
+                                                               zcColor::dkGreyColor()) &&
+              zcSMDColors(zcColor::redColor(), zcColor(1, 2, 3)) ==
+                  zcSMDColors(zcColor::redColor(), zcColor(1, 2, 3), zcColor::dkGreyColor()));
   Bytes v2 = zc_test::expectOwnRoundTrip(d);
   // Version 0 carries nothing and leaves the colors alone.
   zcSMDColors kept(d);

@@ -11,11 +11,6 @@ constexpr const char* kModule = "dispc/wrfm/colors";
 constexpr unsigned char kColorsVersion = 1;
 }  // namespace
 
-zcSMDColors::zcSMDColors()
-    : wireframe_(zcColor::greenColor()),
-      synthetic_(zcColor::ltGreyColor()),
-      background_(zcColor::dkGreyColor()) {}
-
 zcSMDColors::zcSMDColors(const zcColor& wireframeDefault, const zcColor& syntheticDefault,
                          const zcColor& syntheticBackground)
     : wireframe_(wireframeDefault), synthetic_(syntheticDefault), background_(syntheticBackground) {}

@@ -175,7 +175,7 @@ std::vector<zc2SegmentArc> rangesExcept(const zcSMDGDPoly& poly, const zcVector<
   std::vector<zc2SegmentArc> out;
   const long n = poly.numVertices();
   for (long v = 0; v < n; ++v) {
-    if (std::abs(poly.vertices()[v].vertexRadius()) > kZeroTol && !poly.isEndVertex_(v))
+    if (std::abs(poly.vertices()[v].vertexRadius()) > kZeroTol && !poly.isEndVertex(v))
       zcSMDGDPolyPrivate::arcRanges_(poly.roundedArcVertex_(v), point, out);
     const long s = poly.nextSegmentIndex_(v);
     if (s == -1 || s == skip) continue;
@@ -320,7 +320,7 @@ zcDegree zcSMDGDPolyPrivate::dominantAngle(const zcSMDGDPoly& poly) {
 void zcSMDGDPoly::setExtensions_(double fraction) {
   mutating_();
   const auto isCorner = [&](long w) {
-    if (open_ && isEndVertex_(w)) return false;
+    if (open_ && isEndVertex(w)) return false;
     return std::abs(zcSMDGDPolyPrivate::vertexAngle(*this, w).norm().value() - 180.0) >= 45.0;
   };
   forEachSegment(*this, [&](long s) {

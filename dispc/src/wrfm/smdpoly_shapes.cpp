@@ -49,7 +49,7 @@ bool zcSMDGDPolyPrivate::isRectilinear(const zcSMDGDPoly& poly) {
     if (poly.previousSegmentIndex_(i) != -1 && poly.isSegmentArc_(i)) return false;
   }
   for (long i = 0; i < n; ++i) {
-    if (poly.isEndVertex_(i)) continue;
+    if (poly.isEndVertex(i)) continue;
     if (std::abs(cos(vertexAngle(poly, i))) > kTol) return false;
   }
   return true;
@@ -187,7 +187,7 @@ void zcSMDGDPolyPrivate::vertexAngleFilter(std::vector<zcSMDGDPoly>& list, const
     const long n = p.numVertices();
     std::vector<long> out;
     for (long v = 0; v < n && n >= 2; ++v) {
-      if (p.isEndVertex_(v) || range.isWithin(vertexAngle(p, v))) continue;
+      if (p.isEndVertex(v) || range.isWithin(vertexAngle(p, v))) continue;
       out.push_back(v);
       out.push_back((v + 1) % n);
     }

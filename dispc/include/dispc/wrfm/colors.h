@@ -15,9 +15,11 @@
 // background of synthetic images.
 class DISPC_API zcSMDColors : public virtual zcPersistent {
 public:
-  // Defaults: green wireframes, light grey bodies on dark grey.
-  zcSMDColors();
-  zcSMDColors(const zcColor& wireframeDefault, const zcColor& syntheticDefault, const zcColor& syntheticBackground);
+  // Defaults: green wireframes, light grey bodies on dark grey; any trailing color may
+  // be left out.
+  explicit zcSMDColors(const zcColor& wireframeDefault = zcColor::greenColor(),
+                       const zcColor& syntheticDefault = zcColor::ltGreyColor(),
+                       const zcColor& syntheticBackground = zcColor::dkGreyColor());
   zcSMDColors(const zcSMDColors& other);
   zcSMDColors& operator=(const zcSMDColors& other);
   ~zcSMDColors() override;

@@ -171,13 +171,13 @@ public:
   long firstSegmentIndex_() const;
   long lastSegmentIndex_() const;
   // Vertex 0 and N − 1 of an open poly.
-  bool isEndVertex_(long v) const {
+  bool isEndVertex(long v) const {
     v = vertexIndex_(v, false);
     return open_ && (v == 0 || v == numVertices() - 1);
   }
   // |radius| > 1e-15 and not an end vertex.
   bool isVertexRounded_(long v) const {
-    return std::abs(vertices_[vertexIndex_(v, false)].vertexRadius()) > kZeroTol_ && !isEndVertex_(v);
+    return std::abs(vertices_[vertexIndex_(v, false)].vertexRadius()) > kZeroTol_ && !isEndVertex(v);
   }
   // The rounding radius (the magnitude of the stored one) and whether it is uncertain
   // (stored negative).
