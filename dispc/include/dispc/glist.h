@@ -18,9 +18,10 @@
 //
 // Choices this module makes:
 //  - Which instance the factory builds is a dynamic cast against the rows of its table
-//    in order, except that a wireframe takes its own row (14) rather than that of the
-//    generalized polygon it derives from (13); a zcContourTree is a shape tree, so it
-//    becomes a group of its pieces.
+//    in order, so a shape of a derived kind takes the first row of a kind it is: a
+//    wireframe becomes a zcGraphicSimple<zcGenPoly> (row 13) of its polygon, and only
+//    its constructor builds a zcGraphicSimple<zc2Wireframe>; a zcContourTree is a shape
+//    tree, so it becomes a group of its pieces.
 //  - A group's box is the union of its members' boxes starting from the empty
 //    rectangle: members without a box (degenerate shapes, texts) add nothing, and a
 //    member's zero-size box at a point adds that point (the group's box is then the

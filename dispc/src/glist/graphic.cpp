@@ -7,7 +7,6 @@
 #include "zfound/archive.h"
 #include "zfound/trees.h"
 
-#include <type_traits>
 #include <utility>
 
 // --- zcGraphic ---------------------------------------------------------------------------
@@ -70,27 +69,26 @@ namespace {
 
 using Builder = zcGraphic* (*)(const zcShape&, const zcGraphicProps&);
 
-// The row of kind S, which leaves the shapes of kind Later to a later row.
-template <class S, class G, class Later = S>
+// The row of kind S: any shape that is an S, its derived kinds included.
+template <class S, class G>
 zcGraphic* build(const zcShape& shape, const zcGraphicProps& props) {
   const auto* typed = dynamic_cast<const S*>(&shape);
-  if (!typed || (!std::is_same_v<Later, S> && dynamic_cast<const Later*>(&shape))) return nullptr;
-  return new G(*typed, props);
+  return typed ? new G(*typed, props) : nullptr;
 }
 
-template <class S, class Later = S>
-constexpr Builder simple = build<S, zcGraphicSimple<S>, Later>;
+template <class S>
+constexpr Builder simple = build<S, zcGraphicSimple<S>>;
 template <class S, class F>
 constexpr Builder filled = build<S, zcGraphicWithFill<S, F>>;
 
 // The kinds in the order they are tried: a kind derived from another takes the first
-// row it matches, except that a wireframe takes its own row, not the polygon's.
+// row it matches, so a wireframe becomes the graphic of the generalized polygon it is.
 const Builder kRows[] = {
     simple<zc2Point>,                  simple<zcLineSeg>,       simple<zcLine>,
     simple<zcFLine>,                   filled<zcRect, zcGenRect>, filled<zcCircle, zcEllipse2>,
     filled<zcAnnulus, zcGenAnnulus>,   simple<zcEllipseArc2>,   filled<zcEllipse2, zcEllipse2>,
     filled<zcGenRect, zcGenRect>,      simple<zcGenAnnulus>,    simple<zcPolyline>,
-    simple<zcGenPoly, zc2Wireframe>,                simple<zc2Wireframe>,    simple<zcAffineRectangle>,
+    simple<zcGenPoly>,                 simple<zc2Wireframe>,    simple<zcAffineRectangle>,
     simple<zcBezierCurve>,             simple<zcDeBoorSpline>,  simple<zcInterpSpline>,
     simple<zcHermiteSpline>,           filled<zcEllipseAnnulus, zcEllipseAnnulus>,
     build<zcEllipseAnnulusSection, zcGraphicEllipseAnnulusSection>, simple<zcLineSegSet>,
