@@ -175,8 +175,29 @@ TEST(ColorCodes, ToAndFromTheGraphicsListCode) {
                                                        {static_cast<zgr_color>(0xFFFFFF80), 255, 255, 255},
                                                        {0x112233FF, 0x11, 0x22, 0x33}};
   for (const auto& [code, r, g, b] : from) EXPECT_EQ(stored(zfColor(code)), stored(zcColor(r, g, b))) << code;
-  // Codes 1 to 15 are the stock colors (flags, index and triple); the others give stock black.
-  EXPECT_EQ(stored(zfColor(5)), stored(zcColor::red));
+  // The stock colors in code order: index and triple; the static members are copies of
+  // the accessors' constants; codes 0 to 15 give them back (flags, index and triple).
+  const std::tuple<const zcColor&, const zcColor&, int, std::uint32_t> stock[] = {
+      {zcColor::black, zcColor::blackColor(), 0, 0x000000}, {zcColor::dkGrey, zcColor::dkGreyColor(), 248, 0x808080},
+      {zcColor::grey, zcColor::greyColor(), 247, 0xA0A0A4}, {zcColor::ltGrey, zcColor::ltGreyColor(), 7, 0xC0C0C0},
+      {zcColor::white, zcColor::whiteColor(), 255, 0xFFFFFF}, {zcColor::red, zcColor::redColor(), 249, 0xFF0000},
+      {zcColor::dkRed, zcColor::dkRedColor(), 1, 0x800000}, {zcColor::orange, zcColor::orangeColor(), 245, 0xFA7D32},
+      {zcColor::yellow, zcColor::yellowColor(), 251, 0xFFFF00}, {zcColor::green, zcColor::greenColor(), 250, 0x00FF00},
+      {zcColor::dkGreen, zcColor::dkGreenColor(), 2, 0x008000}, {zcColor::cyan, zcColor::cyanColor(), 254, 0x00FFFF},
+      {zcColor::blue, zcColor::blueColor(), 252, 0x0000FF}, {zcColor::purple, zcColor::purpleColor(), 244, 0xA014C8},
+      {zcColor::magenta, zcColor::magentaColor(), 253, 0xFF00FF}, {zcColor::pass, zcColor::passColor(), 243, 0xF3F3F3}};
+  for (int code = 0; code < 16; ++code) {
+    const auto& [member, constant, index, rgb] = stock[code];
+    EXPECT_EQ(std::make_tuple(int(member.flags()), int(member.index()), member.rgb()), std::make_tuple(7, index, rgb));
+    EXPECT_NE(&member, &constant);
+    EXPECT_EQ(stored(member), stored(constant)) << code;
+    EXPECT_EQ(zfColor(member), code);
+    EXPECT_EQ(stored(zfColor(zgr_color(code))), stored(member)) << code;
+  }
+  EXPECT_EQ(&zcColor::cyanColor(), &zcColor::cyanColor());
+  EXPECT_TRUE(&zcColor::gray == &zcColor::grey && &zcColor::ltGray == &zcColor::ltGrey);
+  EXPECT_EQ(&zcColor::dkGray, &zcColor::dkGrey);
+  // The others give stock black.
   for (zgr_color code : {0, 16, 127, 0x100, 0x7FFFFF00, static_cast<zgr_color>(0x80000000), -1 & ~0x80})
     EXPECT_EQ(stored(zfColor(code)), stored(zcColor::black)) << code;
 }

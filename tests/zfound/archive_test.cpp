@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <tuple>
 
@@ -124,6 +126,23 @@ Sample makeSample() {
   return s;
 }
 
+// The vtable slot of a virtual member of zcPersistent. A pointer to a virtual member
+// holds 1 plus the member's byte offset in the vtable (the Itanium C++ ABI).
+struct SlotOf : zcPersistent {
+  template <class Member>
+  static std::ptrdiff_t of(Member member) {
+    struct {
+      std::ptrdiff_t ptr, adj;
+    } raw;
+    static_assert(sizeof member == sizeof raw);
+    std::memcpy(&raw, &member, sizeof raw);
+    return raw.ptr & 1 ? (raw.ptr - 1) / std::ptrdiff_t(sizeof(void*)) : -1;
+  }
+  static auto all() {
+    return std::make_tuple(of(&SlotOf::dispatchSerialize), of(&zcPersistent::reInit), of(&zcPersistent::loadSimple));
+  }
+};
+
 }  // namespace
 
 TEST(ArchiveObjects, AGraphWithSharingAndNullsRoundTripsAndEveryCutFails) {
@@ -228,6 +247,8 @@ TEST(ArchiveObjects, SharedVirtualBaseIsWrittenOnce) {
   simple.loadSimple(again);
   EXPECT_EQ(simple.baseValue, 11);
   EXPECT_THROW(simple.loadSimple(out), zcArchive::BadFormat);  // not a loading archive
+  // Slots: the destructor (two entries), dispatchSerialize, reInit, loadSimple.
+  EXPECT_EQ(SlotOf::all(), std::make_tuple(2, 3, 4));
 
   // A second object of a pass is written whole again: the marks belong to the pass.
   out || d;

@@ -28,6 +28,13 @@ class ZFOUND_API zcPersistent {
 public:
   virtual ~zcPersistent();
 
+protected:
+  // The archive form of this object; the archive calls it for storing and loading.
+  // zcPersistent's own level is empty. Declared right after the destructor, so that it
+  // takes the slot before reInit and loadSimple.
+  virtual void dispatchSerialize(zcArchive& archive);
+
+public:
   // Puts the object into the state in which loading starts; the default does nothing.
   virtual void reInit();
 
@@ -61,10 +68,6 @@ protected:
   void mutating_() const {
     if (observer_) observer_->mutating(*this);
   }
-
-  // The archive form of this object; the archive calls it for storing and loading.
-  // zcPersistent's own level is empty.
-  virtual void dispatchSerialize(zcArchive& archive);
 
   friend class zcArchive;
 
