@@ -67,11 +67,10 @@ void zcUITablet::copyState_(const zcUITablet& other) {
   // Copies are for recorders: sharing scopes or tree links would leave two owners.
   auto inTree = [](const zcUITablet& t) { return t.ownScope_[0] || t.ownScope_[1] || t.parent_ || !t.kids_.empty(); };
   if (inTree(other) || inTree(*this)) throw zcUIError::NotAvailable();
-  // The sketch first: it is the one copy that can fail (allocation). It is copied as a
-  // sketch value: a new copy remembers the default properties, an assigned one keeps
-  // those it remembered.
-  zcUISketch sketch(other.sketch_);
-  sketch_ = sketch;
+  // The sketch first: it is the one copy that can fail (allocation), and a failed
+  // growth leaves it as it was. It is assigned as a sketch value: a new copy remembers
+  // the default properties, an assigned one keeps those it remembered.
+  sketch_ = other.sketch_;
   baseMap_ = other.baseMap_;
   scaleMode_ = other.scaleMode_;
   scaledMap_ = other.scaledMap_;
